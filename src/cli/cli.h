@@ -1,0 +1,33 @@
+// The commands of karvelon-cli. Each returns the process exit status: 0 success, 1 nothing to
+// show (no game, game number out of range), 2 a file that does not open or a wrong argument.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitNone = 1;
+inline constexpr int kExitError = 2;
+
+using Args = std::vector<std::string>;
+using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+int Check(const Args& args);
+int Show(const Args& args);
+int Render(const Args& args);
+
+// Prints "karvelon-cli: <text>" on standard error; returns kExitError.
+int Fail(const std::string& Text);
+
+// Opens a PBN file for reading in binary mode as the viewer does; on failure says why on
+// standard error and returns null. Refuses directories and files of 2 GiB or more.
+FilePtr OpenPbnFile(const std::string& Path);
+
+// Creates the index of the games of an open file; the log goes to pLog when given.
+unsigned IndexGames(std::FILE* pFile, std::FILE* pLog);
+
+}  // namespace cli

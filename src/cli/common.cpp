@@ -1,0 +1,46 @@
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "cli/cli.h"
+#include "games/pbn_game.h"
+#include "import/import.h"
+
+namespace cli {
+
+int Fail(const std::string& Text) {
+  std::fprintf(stderr, "karvelon-cli: %s\n", Text.c_str());
+  return kExitError;
+}
+
+FilePtr OpenPbnFile(const std::string& Path) {
+  FilePtr pFile(nullptr, std::fclose);
+  struct stat tStat;
+  if (stat(Path.c_str(), &tStat) == 0 && S_ISDIR(tStat.st_mode)) {
+    Fail(Path + ": is a directory");
+    return pFile;
+  }
+  pFile.reset(std::fopen(Path.c_str(), "rb"));
+  if (!pFile) {
+    Fail("cannot open " + Path + ": " + std::strerror(errno));
+    return pFile;
+  }
+  if (pbn::GameFileTooLarge(pFile.get())) {
+    Fail(Path + ": " + pbn::kGameFileTooLargeText);
+    pFile.reset();
+  }
+  return pFile;
+}
+
+unsigned IndexGames(std::FILE* pFile, std::FILE* pLog) {
+  static const bool bInit = pbn::GameInit();
+  if (!bInit) return 0;
+  pbn::PbnImportFile(pLog);
+  pbn::UInt32 NrGames = 0;
+  pbn::GamesLoad(pFile, &NrGames);
+  pbn::PbnImportFile(nullptr);
+  return NrGames;
+}
+
+}  // namespace cli

@@ -1,0 +1,49 @@
+// karvelon-cli: check, show and render PBN files from the command line.
+#include <cstdio>
+#include <cstring>
+
+#include "cli/cli.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: karvelon-cli COMMAND ...\n"
+    "Reads PBN 1.0 files as the Karvelon viewer does.\n"
+    "\n"
+    "Commands:\n"
+    "  check FILE [--log PATH]   import and validate every game of FILE, write the import log\n"
+    "                            (karvelon.log, PATH, or - for standard output), print \"N games\"\n"
+    "  show FILE N               print game N of FILE as JSON\n"
+    "  render FILE -o OUT.png [--game N] [--steps K] [--raw] [--hide SIDES]\n"
+    "                            draw the viewer's window for game N into a PNG\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help                show this help\n"
+    "  -V, --version             show the version\n"
+    "\n"
+    "Exit status: 0 success, 1 no game found or game number out of range,\n"
+    "2 a file that cannot be opened or a wrong argument.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  cli::Args args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::fputs(kUsage, stderr);
+    return cli::kExitError;
+  }
+  const std::string& command = args[0];
+  if (command == "-h" || command == "--help" || command == "help") {
+    std::fputs(kUsage, stdout);
+    return cli::kExitOk;
+  }
+  if (command == "-V" || command == "--version") {
+    std::printf("karvelon-cli %s\n", KARVELON_VERSION);
+    return cli::kExitOk;
+  }
+  const cli::Args rest(args.begin() + 1, args.end());
+  if (command == "check") return cli::Check(rest);
+  if (command == "show") return cli::Show(rest);
+  if (command == "render") return cli::Render(rest);
+  return cli::Fail("unknown command '" + command + "' (try 'karvelon-cli --help')");
+}

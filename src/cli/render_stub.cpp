@@ -1,0 +1,7 @@
+#include "cli/cli.h"
+
+namespace cli {
+
+int Render(const Args&) { return Fail("render: this build has no viewer"); }
+
+}  // namespace cli

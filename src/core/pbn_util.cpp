@@ -1,0 +1,56 @@
+#include "core/pbn_util.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/defs.h"
+
+namespace pbn {
+
+void PbnRanksGetChars(PbnRankDef Ranks, char* acRanks) {
+  // Bits 14 and 15 are outside the precondition; they are dropped so the walk always ends.
+  unsigned Bits = Ranks & 0x3FFFu;
+  int Length = 0;
+  for (unsigned Mask = PBN_RANK_A; Bits != 0 && Mask != 0; Mask >>= 1) {
+    if (Bits & Mask) {
+      acRanks[Length++] = acPbnRankNames[PbnRankGetIndex(static_cast<PbnRankDef>(Mask))];
+      Bits &= ~Mask;
+    }
+  }
+  acRanks[Length] = '\0';
+}
+
+PbnBoolDef DynamicDataInit(DynamicDataDef* ptDynamicData, UInt32 IncData, UInt32 DataSize) {
+  ptDynamicData->IncData = IncData;
+  ptDynamicData->DataSize = DataSize;
+  ptDynamicData->ptData = std::calloc(IncData, DataSize);
+  if (ptDynamicData->ptData == nullptr) return PBN_FALSE;
+  ptDynamicData->CurData = 0;
+  ptDynamicData->MaxData = IncData;
+  return PBN_TRUE;
+}
+
+PbnBoolDef DynamicDataExtend(DynamicDataDef* ptDynamicData) {
+  const size_t OldMax = ptDynamicData->MaxData;
+  const size_t NewMax = OldMax + ptDynamicData->IncData;
+  if (NewMax > UINT32_MAX) return PBN_FALSE;
+  void* ptNew = std::realloc(ptDynamicData->ptData, NewMax * ptDynamicData->DataSize);
+  if (ptNew == nullptr) return PBN_FALSE;
+  std::memset(static_cast<char*>(ptNew) + OldMax * ptDynamicData->DataSize, 0,
+              (NewMax - OldMax) * ptDynamicData->DataSize);
+  ptDynamicData->ptData = ptNew;
+  ptDynamicData->MaxData = static_cast<UInt32>(NewMax);
+  return PBN_TRUE;
+}
+
+PbnBoolDef DynamicDataCheck(DynamicDataDef* ptDynamicData) {
+  if (ptDynamicData->CurData != ptDynamicData->MaxData) return PBN_TRUE;
+  return DynamicDataExtend(ptDynamicData);
+}
+
+void DynamicDataTerm(DynamicDataDef* ptDynamicData) {
+  std::free(ptDynamicData->ptData);
+  ptDynamicData->ptData = nullptr;
+}
+
+}  // namespace pbn

@@ -1,0 +1,194 @@
+// Everything of a game that is text rather than play data: tag values, comment text with the
+// ranges that tie each comment to its place, the NAG list, notes and per-move annotations.
+// The comment collector takes comment text piece by piece from the importer.
+#pragma once
+
+#include <array>
+
+#include "core/pbn.h"
+
+namespace pbn {
+
+enum PbnTagIdDef : int {
+  PBN_TAG_ID_ANNOTATOR,
+  PBN_TAG_ID_ANNOTATORNA,
+  PBN_TAG_ID_AUCTION,
+  PBN_TAG_ID_BIDSYSTEMEW,
+  PBN_TAG_ID_BIDSYSTEMNS,
+  PBN_TAG_ID_BOARD,
+  PBN_TAG_ID_COMPETITION,
+  PBN_TAG_ID_CONTRACT,
+  PBN_TAG_ID_DATE,
+  PBN_TAG_ID_DEALER,
+  PBN_TAG_ID_DEAL,
+  PBN_TAG_ID_DECLARER,
+  PBN_TAG_ID_DESCRIPTION,
+  PBN_TAG_ID_EAST,
+  PBN_TAG_ID_EASTNA,
+  PBN_TAG_ID_EASTTYPE,
+  PBN_TAG_ID_EVENT,
+  PBN_TAG_ID_EVENTDATE,
+  PBN_TAG_ID_EVENTSPONSOR,
+  PBN_TAG_ID_FRENCHMP,
+  PBN_TAG_ID_GENERATOR,
+  PBN_TAG_ID_HIDDEN,
+  PBN_TAG_ID_HOMETEAM,
+  PBN_TAG_ID_MODE,
+  PBN_TAG_ID_NORTH,
+  PBN_TAG_ID_NORTHNA,
+  PBN_TAG_ID_NORTHTYPE,
+  PBN_TAG_ID_NOTE,
+  PBN_TAG_ID_PLAY,
+  PBN_TAG_ID_RESULT,
+  PBN_TAG_ID_ROOM,
+  PBN_TAG_ID_ROUND,
+  PBN_TAG_ID_SCORE,
+  PBN_TAG_ID_SCOREIMP,
+  PBN_TAG_ID_SCOREPERC,
+  PBN_TAG_ID_SCORERUBBER,
+  PBN_TAG_ID_SCORING,
+  PBN_TAG_ID_SECTION,
+  PBN_TAG_ID_SITE,
+  PBN_TAG_ID_SOUTH,
+  PBN_TAG_ID_SOUTHNA,
+  PBN_TAG_ID_SOUTHTYPE,
+  PBN_TAG_ID_STAGE,
+  PBN_TAG_ID_TABLE,
+  PBN_TAG_ID_TERMINATION,
+  PBN_TAG_ID_TIME,
+  PBN_TAG_ID_TIMECALL,
+  PBN_TAG_ID_TIMECARD,
+  PBN_TAG_ID_TIMECONTROL,
+  PBN_TAG_ID_UTCDATE,
+  PBN_TAG_ID_UTCTIME,
+  PBN_TAG_ID_VISITTEAM,
+  PBN_TAG_ID_VULNERABLE,
+  PBN_TAG_ID_WEST,
+  PBN_TAG_ID_WESTNA,
+  PBN_TAG_ID_WESTTYPE,
+  PBN_N_TAG_IDS
+};
+
+// Tag names in PbnTagIdDef order, ended by an empty entry.
+extern const char* const aPbnTagNames[PBN_N_TAG_IDS + 1];
+
+inline constexpr int PBN_VALUE_SIZE = 256;  // 255 characters and the terminator
+inline constexpr int PBN_N_NOTES = 32;
+inline constexpr char PBN_EMPTY_VALUE_MARKER = '\x01';  // a tag present with an empty value
+
+enum PbnSuffixDef : UInt8 {
+  PBN_SUFFIX_NONE,
+  PBN_SUFFIX_GOOD,
+  PBN_SUFFIX_POOR,
+  PBN_SUFFIX_VERY_GOOD,
+  PBN_SUFFIX_VERY_POOR,
+  PBN_SUFFIX_SPECULATIVE,
+  PBN_SUFFIX_QUESTIONABLE
+};
+
+enum PbnCommentTypeDef : int {
+  PBN_COMMENT_TYPE_MOVE,      // right after the call or card
+  PBN_COMMENT_TYPE_NOTE_REF,  // after the note reference
+  PBN_COMMENT_TYPE_SUFFIX,    // after the suffix
+  PBN_COMMENT_TYPE_NAG,       // after a NAG
+  PBN_COMMENT_TYPE_IDENT,     // before the first tag
+  PBN_COMMENT_TYPE_TAG,       // after a tag
+  PBN_COMMENT_TYPE_NOTE_TAG,  // after a Note tag
+  PBN_N_COMMENT_TYPES
+};
+inline constexpr int PBN_N_MOVE_COMMENT_TYPES = 4;
+
+enum PbnNagDef : Int32 {
+  PBN_NAG_NONE,
+  PBN_NAG_AUCTION_GOOD,
+  PBN_NAG_AUCTION_POOR,
+  PBN_NAG_AUCTION_VERY_GOOD,
+  PBN_NAG_AUCTION_VERY_POOR,
+  PBN_NAG_AUCTION_SPECULATIVE,
+  PBN_NAG_AUCTION_QUESTIONABLE,
+  PBN_NAG_PLAY_GOOD,
+  PBN_NAG_PLAY_POOR,
+  PBN_NAG_PLAY_VERY_GOOD,
+  PBN_NAG_PLAY_VERY_POOR,
+  PBN_NAG_PLAY_SPECULATIVE,
+  PBN_NAG_PLAY_QUESTIONABLE
+};
+
+struct PbnTagValueDef {
+  std::array<char, PBN_VALUE_SIZE> acValue;  // empty: the tag is absent
+};
+
+struct PbnMoveNoteDef {
+  PbnBoolDef bReference;
+  PbnTagValueDef tTagValue;  // the note text after the colon; empty when not given
+};
+
+struct PbnRangeDef {
+  Int32 Begin;
+  Int32 End;
+};
+
+struct PbnCommentDef {
+  std::array<PbnRangeDef, PBN_N_MOVE_COMMENT_TYPES> atTypes;
+};
+
+struct PbnMoveAnnoDef {
+  PbnCommentDef tComment;
+  UInt8 Note;
+  PbnSuffixDef Suffix;
+  PbnRangeDef tNag;
+};
+
+struct PbnGameTagsDef {
+  Int32 NrTags;
+  Int32 IxTags;
+  std::array<PbnTagValueDef, PBN_N_TAG_IDS> atTagValue;
+  Int32 NrComments;
+  Int32 IxComments;
+  char* pcComments;
+  Int32 NrNags;
+  Int32 IxNags;
+  PbnNagDef* pNags;
+  std::array<PbnMoveNoteDef, PBN_N_NOTES> atCallNote;
+  std::array<PbnMoveNoteDef, PBN_N_NOTES> atCardNote;
+  PbnRangeDef tGameComment;
+  std::array<PbnRangeDef, PBN_N_TAG_IDS> atTagComment;
+  std::array<PbnRangeDef, PBN_N_NOTES> atCallNoteComment;
+  std::array<PbnRangeDef, PBN_N_NOTES> atCardNoteComment;
+  std::array<PbnMoveAnnoDef, PBN_MAX_CALLS> atCallAnno;
+  std::array<std::array<PbnMoveAnnoDef, PBN_N_SIDES>, PBN_N_TRICKS> aatCardAnno;
+};
+
+// The comment collector: where the comment being read belongs and where its text goes.
+struct PbnCommentAdminDef {
+  PbnGameTagsDef* ptGameTags;
+  PbnCommentTypeDef Type;
+  Int16 Index;
+  Int32 Length;
+  void* pcData;
+  Int32 InputIndex;
+  PbnRangeDef tRange;
+};
+
+extern PbnCommentAdminDef tCommentAdmin;
+
+inline const char* TagValue(const PbnGameTagsDef& tGameTags, int TagId) {
+  return tGameTags.atTagValue[TagId].acValue.data();
+}
+
+PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags);
+void GameTagsTerm(PbnGameTagsDef* ptGameTags);
+
+PbnErrDef PbnCommentInit(PbnGameTagsDef* ptGameTags);
+void PbnCommentSetType(PbnCommentTypeDef CommentType, int Index);
+void PbnCommentBegin(unsigned long InputIndex);
+PbnErrDef PbnCommentNext(char* pcInputBuffer, unsigned long InputIndex);
+PbnErrDef PbnCommentEnd(char* pcInputBuffer, unsigned long InputIndex);
+PbnErrDef PbnCommentEol(char* pcInputBuffer, unsigned long InputIndex);
+void PbnCommentTerm(PbnGameTagsDef* ptGameTags);
+
+PbnErrDef PbnNagInit(PbnGameTagsDef* ptGameTags);
+PbnErrDef PbnNagPut(PbnGameTagsDef* ptGameTags, PbnNagDef Nag, Int32* pIxNag);
+void PbnNagTerm(PbnGameTagsDef* ptGameTags);
+
+}  // namespace pbn

@@ -1,0 +1,75 @@
+// Shared by the importer's source files: the reader and line store, character classes, number
+// reading, and the checks that the state machine calls.
+#pragma once
+
+#include <cstdio>
+
+#include "core/pbn.h"
+#include "core/tags.h"
+#include "import/admin.h"
+
+namespace pbn {
+
+inline constexpr unsigned long PBN_LINE_MAX = 255;  // characters stored per logical line
+
+// Reader: the chunk read last and the current logical line as stored for the log.
+extern char acFileLine[PBN_VALUE_SIZE];
+extern int FileCharIndex;
+extern int FileCharNumber;
+extern PbnFilePosDef FilePosGet;
+extern char InputBuffer[PBN_VALUE_SIZE];
+extern unsigned long InputIndex;
+extern unsigned long PrevInputIndex;
+
+void PbnReaderReset();
+PbnErrDef PbnGetChar(std::FILE* pFile, int* pChar);
+PbnErrDef PbnBackspace(int* pChar);
+
+// Character classes; the character is a byte value 0..255 (or the neutral 1).
+inline PbnBoolDef IsPbnChar(int c) { return (c >= 0 && c <= 126) || (c >= 160 && c <= 255); }
+inline PbnBoolDef CharIsSpace(int c) { return c <= 32; }
+inline PbnBoolDef CharIsDigit(int c) { return c >= '0' && c <= '9'; }
+inline PbnBoolDef CharIsDateChar(int c) { return CharIsDigit(c) || c == '?'; }
+inline PbnBoolDef CharIsLetter(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+inline PbnBoolDef CharInMove(int c) { return CharIsLetter(c) || CharIsDigit(c) || c == '-'; }
+inline PbnBoolDef CharInTagName(int c) { return CharIsLetter(c) || CharIsDigit(c) || c == '_'; }
+
+void CharSkipSpace(const char** pacBuffer);
+int PbnStrcmp(const char* pc1, const char* pc2);
+PbnErrDef TagValueGetNumber(const char** pacBuffer, long* pNumber);
+PbnErrDef TagValueGetNumberPos(const char** pacBuffer, long* pNumber);
+
+// Character parsers of tag values, calls and cards.
+PbnErrDef CharSideCheck(int cSide, PbnSideDef* pSide);
+PbnErrDef CharSuitCheck(int cSuit, PbnSuitDef* pSuit);
+PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump);
+PbnErrDef CharRankCheck(int cRank, PbnRankDef* pRank);
+
+// Tag names and values.
+PbnErrDef TagIdGet(const char* acBuffer, PbnTagIdDef* pTagId);
+PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, PbnTagIdDef* pTagId);
+PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
+                        PbnTagIdDef TagId, const char* acBuffer);
+// The check of one tag's value in acValueBuffer; *pNote receives a Note tag's number.
+PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
+                            PbnTagIdDef TagId, long* pNote);
+PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcBuffer);
+PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcBuffer);
+
+// Auction and move annotations.
+PbnErrDef AuctionCallCheck(PbnGameDataDef* ptGameData, const char* acBuffer);
+PbnErrDef CheckCallIllegal(PbnGameDataDef* ptGameData, const char* acBuffer);
+PbnErrDef NoteCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer);
+PbnErrDef NagCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer);
+PbnErrDef SuffixCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer);
+PbnBoolDef PbnNagIsSuffix(long Nag);
+
+// Play and the whole-game checks.
+PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer);
+PbnErrDef TrickCheck(PbnGameDataDef* ptGameData);
+PbnErrDef CheckCardIllegal(const char* acBuffer);
+PbnErrDef CheckNotes(const PbnGameTagsDef* ptGameTags);
+PbnErrDef CheckDeclarer(PbnGameDataDef* ptGameData);
+PbnErrDef CheckResult(const PbnGameDataDef* ptGameData);
+
+}  // namespace pbn

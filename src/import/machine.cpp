@@ -1,0 +1,527 @@
+// The import state machine: reads one game character by character through a stack of states,
+// cuts it into tokens, hands each to its check, marks and logs every erroneous line and runs the
+// whole-game checks at the end.
+#include <cstring>
+
+#include "core/defs.h"
+#include "import/import.h"
+#include "import/import_internal.h"
+
+namespace pbn {
+
+namespace {
+
+char CheckBuffer[PBN_VALUE_SIZE];
+unsigned long CheckIndex = 0;
+bool bCheckOverflow = false;  // a value continued by backslashes outgrew its buffer
+char ErrorBuffer[PBN_VALUE_SIZE + 1];
+unsigned long ErrorIndex = 0;
+
+// The variables of one game import.
+struct ImportRunDef {
+  std::FILE* pFile;
+  PbnGameDataDef* ptGameData;
+  PbnGameTagsDef* ptGameTags;
+  PbnFilePosDef* pFilePosBegin;
+  PbnFilePosDef* pFilePosOut;
+  PbnStateDef CurrPbnState;
+  PbnStateDef PrevPbnState;
+  PbnStateDef NextPbnState;
+  PbnTagIdDef TagId;
+  int c;
+  bool bCharFromFile;  // the step's character came from the file (not made up)
+  PbnErrDef CharError;
+  PbnErrDef LineError;
+  PbnErrDef GameError;
+  PbnBoolDef bErrorDec;
+  unsigned long NrNonSpace;
+  PbnBoolDef bTagFound;
+  PbnBoolDef bNameFound;
+  PbnBoolDef bEndOfFile;
+  PbnBoolDef bReady;
+};
+
+constexpr bool IsTokenState(PbnStateDef State) {
+  return State == PBN_STATE_TAG_NAME || State == PBN_STATE_TAG_VALUE ||
+         State == PBN_STATE_AUCTION_CALL || State == PBN_STATE_NOTE || State == PBN_STATE_NAG ||
+         State == PBN_STATE_SUFFIX || State == PBN_STATE_PLAY_CARD;
+}
+
+void ErrorBufferReset() {
+  std::memset(ErrorBuffer, ' ', PBN_LINE_MAX);
+  ErrorBuffer[PBN_LINE_MAX] = '\0';
+}
+
+// --- token helpers ---
+
+void TokenAppend(int c) {
+  if (CheckIndex < PBN_LINE_MAX) {
+    CheckBuffer[CheckIndex++] = static_cast<char>(c);
+  } else {
+    bCheckOverflow = true;  // keep the first 255 characters; the value is refused at its end
+  }
+}
+
+void TokenStartEmpty() {
+  CheckIndex = 0;
+  bCheckOverflow = false;
+  ErrorIndex = InputIndex;
+}
+
+void TokenStart(int c) {
+  TokenStartEmpty();
+  TokenAppend(c);
+}
+
+const char* TokenEnd() {
+  CheckBuffer[CheckIndex] = '\0';
+  return CheckBuffer;
+}
+
+// Sets the step's error; an error of a rule replaces an error of the intake.
+void Report(ImportRunDef& r, PbnErrDef Error) {
+  if (Error != PBN_ERR_OK) r.CharError = Error;
+}
+
+void PushBack(ImportRunDef& r) {
+  if (r.bCharFromFile) {
+    PbnBackspace(&r.c);
+  } else {
+    // A made-up line feed is not in the file: the next step makes it up again.
+    InputIndex = PrevInputIndex;
+    r.c = 1;
+  }
+}
+
+// --- intake (one character into c, stored into the line as it will be logged) ---
+
+void TakeChar(ImportRunDef& r) {
+  PrevInputIndex = InputIndex;
+  r.bCharFromFile = false;
+  if (InputIndex == PBN_LINE_MAX) {
+    r.c = '\n';
+    r.CharError = PBN_ERR_LINE_TOO_LONG;
+    return;
+  }
+  if (PbnGetChar(r.pFile, &r.c) != PBN_ERR_OK) {
+    r.c = '\n';
+    r.bEndOfFile = PBN_TRUE;
+    return;
+  }
+  r.bCharFromFile = true;
+  const int c = r.c;
+  if (!IsPbnChar(c)) {
+    r.CharError = PBN_ERR_BAD_CHAR;
+    InputBuffer[InputIndex++] = '?';
+  } else if (c == '\t' || c == '\v' || c == ' ') {
+    InputBuffer[InputIndex++] = ' ';
+  } else if (c != '\n' && c != '\r') {
+    InputBuffer[InputIndex++] = static_cast<char>(c);
+    r.NrNonSpace++;
+  }
+}
+
+// --- the rules of the states ---
+
+void CompleteTagName(ImportRunDef& r) {
+  r.bNameFound = PBN_TRUE;
+  Report(r, TagNameCheck(r.ptGameTags, TokenEnd(), &r.TagId));
+  CheckIndex = 0;
+  bCheckOverflow = false;
+}
+
+void CommentOpen(int c) {
+  PbnStateInc(c == '{' ? PBN_STATE_COMMENT : PBN_STATE_COMMENT_EOL);
+  PbnCommentBegin(InputIndex);
+}
+
+void RuleIdle(ImportRunDef& r) {
+  const int c = r.c;
+  if (c == ';' || c == '{') {
+    CommentOpen(c);
+  } else if (c == '[') {
+    PbnStateInc(PBN_STATE_TAG_BEGIN);
+    r.bTagFound = PBN_TRUE;
+  } else if (!CharIsSpace(c)) {
+    Report(r, PBN_ERR_BAD_CHAR);
+  }
+}
+
+void RuleTagBegin(ImportRunDef& r) {
+  if (CharInTagName(r.c)) {
+    PbnStateChange(PBN_STATE_TAG_NAME);
+    TokenStart(r.c);
+    r.bNameFound = PBN_FALSE;
+  } else if (!CharIsSpace(r.c)) {
+    Report(r, PBN_ERR_BAD_CHAR);
+  }
+}
+
+void RuleTagName(ImportRunDef& r) {
+  const int c = r.c;
+  if (c == '"') {
+    PbnStateChange(PBN_STATE_TAG_VALUE);
+    ErrorIndex = InputIndex;
+    CompleteTagName(r);  // the value starts as an empty token
+  } else if (c == ']') {
+    Report(r, PBN_ERR_NO_TAG_VALUE);
+  } else if (CharInTagName(c)) {
+    TokenAppend(c);
+  } else if (CharIsSpace(c)) {
+    PbnStateChange(PBN_STATE_TAG_EQUAL);
+    CompleteTagName(r);
+  } else {
+    Report(r, PBN_ERR_BAD_CHAR);
+  }
+}
+
+void RuleTagEqual(ImportRunDef& r) {
+  const int c = r.c;
+  if (c == '"') {
+    PbnStateChange(PBN_STATE_TAG_VALUE);
+    TokenStartEmpty();
+  } else if (c == ']') {
+    Report(r, PBN_ERR_NO_TAG_VALUE);
+  } else if (!CharIsSpace(c)) {
+    Report(r, PBN_ERR_BAD_CHAR);
+  }
+}
+
+PbnStateDef NextStateAfterTag(PbnTagIdDef TagId) {
+  if (TagId == PBN_TAG_ID_AUCTION) return PBN_STATE_AUCTION_IDLE;
+  if (TagId == PBN_TAG_ID_PLAY) return PBN_STATE_PLAY_IDLE;
+  return PBN_STATE_IDLE;
+}
+
+void RuleTagValue(ImportRunDef& r) {
+  const int c = r.c;
+  if (c == '"') {
+    const char* pcValue = TokenEnd();
+    // A value continued past 255 characters cannot be stored whole: it is refused.
+    Report(r, bCheckOverflow ? PBN_ERR_BAD_TAG_VALUE
+                             : TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue));
+    r.NextPbnState = NextStateAfterTag(r.TagId);
+    PbnStateChange(PBN_STATE_TAG_END);
+  } else if (c == '\\') {
+    PbnStateInc(PBN_STATE_BACKSLASH);
+  } else if (c < 32) {
+    Report(r, PBN_ERR_BAD_CHAR);
+  } else {
+    TokenAppend(c);
+  }
+}
+
+void RuleBackslash(ImportRunDef& r) {
+  if (r.c != '"' && r.c != '\\') TokenAppend('\\');
+  PbnStateDec();
+  TokenAppend(r.c);
+}
+
+void RuleTagEnd(ImportRunDef& r) {
+  if (r.c == ']') {
+    if (r.NextPbnState == PBN_STATE_AUCTION_IDLE) {
+      tAdmin.Section = PBN_SECTION_AUCTION;
+      PbnStateChange(PBN_STATE_AUCTION_IDLE);
+    } else if (r.NextPbnState == PBN_STATE_PLAY_IDLE) {
+      tAdmin.Section = PBN_SECTION_PLAY;
+      PbnStateChange(PBN_STATE_PLAY_IDLE);
+    } else {
+      PbnStateDec();
+    }
+  } else if (!CharIsSpace(r.c)) {
+    Report(r, PBN_ERR_BAD_CHAR);
+  }
+}
+
+// Between the moves of the auction or the play section.
+void RuleSectionIdle(ImportRunDef& r, bool bPlay) {
+  const int c = r.c;
+  switch (c) {
+    case '=':
+      PbnStateInc(PBN_STATE_NOTE);
+      TokenStartEmpty();
+      return;
+    case '!':
+    case '?':
+      PbnStateInc(PBN_STATE_SUFFIX);
+      TokenStart(c);
+      return;
+    case '$':
+      PbnStateInc(PBN_STATE_NAG);
+      TokenStartEmpty();
+      return;
+    case '*':
+      PbnStateDec();
+      (bPlay ? tAdmin.bIncompletePlay : tAdmin.bIncompleteAuction) = PBN_TRUE;
+      return;
+    case ';':
+    case '{':
+      CommentOpen(c);
+      return;
+    case '[':
+      PbnStateChange(PBN_STATE_TAG_BEGIN);
+      return;
+    case '^':
+      PbnStateInc(bPlay ? PBN_STATE_PLAY_ILL : PBN_STATE_AUCTION_ILL);
+      TokenStartEmpty();
+      return;
+    default:
+      break;
+  }
+  if (CharInMove(c)) {
+    PbnStateInc(bPlay ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL);
+    TokenStart(c);
+  } else if (!CharIsSpace(c)) {
+    Report(r, PBN_ERR_BAD_CHAR);
+    r.bErrorDec = PBN_FALSE;  // the section stays open
+  }
+}
+
+// A token ended by a character that cannot continue it: read that character again.
+template <typename Check>
+void EndTokenPushBack(ImportRunDef& r, Check check) {
+  PushBack(r);
+  check(TokenEnd());
+  PbnStateDec();
+  r.bErrorDec = PBN_FALSE;
+}
+
+void RuleAuctionCall(ImportRunDef& r) {
+  if (CharInMove(r.c)) {
+    TokenAppend(r.c);
+    return;
+  }
+  EndTokenPushBack(r, [&](const char* pc) { Report(r, AuctionCallCheck(r.ptGameData, pc)); });
+}
+
+void RulePlayCard(ImportRunDef& r) {
+  if (CharInMove(r.c)) {
+    TokenAppend(r.c);
+    return;
+  }
+  EndTokenPushBack(r, [&](const char* pc) {
+    const PbnErrDef Error = CardCheck(r.ptGameData, pc);
+    Report(r, Error);
+    if (Error == PBN_ERR_OK) {
+      ErrorIndex = InputIndex + 1;  // a failing trick check marks nothing
+      Report(r, TrickCheck(r.ptGameData));
+    }
+  });
+}
+
+// The one character after "^".
+void RuleIllegal(ImportRunDef& r, bool bPlay) {
+  TokenAppend(r.c);
+  const char* pc = TokenEnd();
+  Report(r, bPlay ? CheckCardIllegal(pc) : CheckCallIllegal(r.ptGameData, pc));
+  PbnStateDec();
+  r.bErrorDec = PBN_FALSE;
+}
+
+void RuleNote(ImportRunDef& r) {
+  if (r.c == '=') {
+    Report(r, NoteCheck(r.ptGameTags, TokenEnd()));
+    PbnStateDec();
+    r.bErrorDec = PBN_FALSE;
+  } else if (CharIsDigit(r.c)) {
+    TokenAppend(r.c);
+  } else {
+    Report(r, PBN_ERR_BAD_NOTE);
+  }
+}
+
+void RuleNag(ImportRunDef& r) {
+  if (CharIsDigit(r.c)) {
+    TokenAppend(r.c);
+    return;
+  }
+  EndTokenPushBack(r, [&](const char* pc) { Report(r, NagCheck(r.ptGameTags, pc)); });
+}
+
+void RuleSuffix(ImportRunDef& r) {
+  if (r.c == '!' || r.c == '?') {
+    TokenAppend(r.c);
+    Report(r, SuffixCheck(r.ptGameTags, TokenEnd()));
+    PbnStateDec();
+    r.bErrorDec = PBN_FALSE;
+    return;
+  }
+  EndTokenPushBack(r, [&](const char* pc) { Report(r, SuffixCheck(r.ptGameTags, pc)); });
+}
+
+void ApplyRule(ImportRunDef& r) {
+  switch (PbnStateCurrent()) {
+    case PBN_STATE_IDLE:
+      RuleIdle(r);
+      break;
+    case PBN_STATE_TAG_BEGIN:
+      RuleTagBegin(r);
+      break;
+    case PBN_STATE_TAG_NAME:
+      RuleTagName(r);
+      break;
+    case PBN_STATE_TAG_EQUAL:
+      RuleTagEqual(r);
+      break;
+    case PBN_STATE_TAG_VALUE:
+      RuleTagValue(r);
+      break;
+    case PBN_STATE_BACKSLASH:
+      RuleBackslash(r);
+      break;
+    case PBN_STATE_TAG_END:
+      RuleTagEnd(r);
+      break;
+    case PBN_STATE_AUCTION_IDLE:
+      RuleSectionIdle(r, false);
+      break;
+    case PBN_STATE_AUCTION_CALL:
+      RuleAuctionCall(r);
+      break;
+    case PBN_STATE_AUCTION_ILL:
+      RuleIllegal(r, false);
+      break;
+    case PBN_STATE_NOTE:
+      RuleNote(r);
+      break;
+    case PBN_STATE_NAG:
+      RuleNag(r);
+      break;
+    case PBN_STATE_SUFFIX:
+      RuleSuffix(r);
+      break;
+    case PBN_STATE_PLAY_IDLE:
+      RuleSectionIdle(r, true);
+      break;
+    case PBN_STATE_PLAY_CARD:
+      RulePlayCard(r);
+      break;
+    case PBN_STATE_PLAY_ILL:
+      RuleIllegal(r, true);
+      break;
+    case PBN_STATE_ESCAPE:
+      if (r.c == '\n' || r.c == '\r') PbnStateDec();
+      break;
+    case PBN_STATE_COMMENT:
+      if (r.c == '}') {
+        PbnCommentEnd(InputBuffer, InputIndex - 1);  // the position of the "}"
+        PbnStateDec();
+      }
+      break;
+    case PBN_STATE_COMMENT_EOL:
+      if (r.c == '\n' || r.c == '\r') {
+        PbnCommentEol(InputBuffer, InputIndex);
+        PbnStateDec();
+      }
+      break;
+    case PBN_N_STATES:
+      break;
+  }
+}
+
+// --- errors and line ends ---
+
+void HandleError(ImportRunDef& r) {
+  if (r.LineError == PBN_ERR_OK) {
+    r.LineError = r.CharError;
+    r.GameError = r.CharError;
+  }
+  if (IsTokenState(r.CurrPbnState)) {
+    const unsigned long First = ErrorIndex == 0 ? 0 : ErrorIndex - 1;
+    for (unsigned long i = First; i < InputIndex && i < PBN_LINE_MAX; i++) ErrorBuffer[i] = '^';
+  } else if (ErrorIndex < PBN_LINE_MAX) {
+    ErrorBuffer[ErrorIndex] = '^';
+  }
+  if (r.bErrorDec) PbnStateDec();  // abandon the construct the error occurred in
+  r.CurrPbnState = PbnStateCurrent();
+}
+
+void EndLine(ImportRunDef& r) {
+  InputBuffer[InputIndex] = '\0';
+  if (PbnStateCurrent() == PBN_STATE_COMMENT) {
+    PbnCommentNext(InputBuffer, InputIndex);
+  } else if (r.bTagFound && r.NrNonSpace == 0) {
+    r.bReady = PBN_TRUE;  // a blank line after a tag ends the game
+    *r.pFilePosOut = static_cast<PbnFilePosDef>(std::ftell(r.pFile));
+  }
+  if (r.LineError != PBN_ERR_OK) {
+    ImportPrintf(InputBuffer);
+    ErrorBuffer[InputIndex] = '\0';
+    ImportPrintf(ErrorBuffer);
+    ErrorBufferReset();
+    ImportPrintf(PbnErrors[r.LineError]);
+    r.LineError = PBN_ERR_OK;
+  } else if (PbnVerbose > 0) {
+    ImportPrintf(InputBuffer);
+  }
+  r.NrNonSpace = 0;
+  InputIndex = 0;
+  ErrorIndex = 0;
+  if (r.bEndOfFile) r.bReady = PBN_TRUE;
+}
+
+void Step(ImportRunDef& r) {
+  r.CharError = PBN_ERR_OK;
+  r.bErrorDec = PBN_TRUE;
+  r.PrevPbnState = r.CurrPbnState;
+  r.CurrPbnState = PbnStateCurrent();
+  if (r.CurrPbnState != r.PrevPbnState || !IsTokenState(r.CurrPbnState)) ErrorIndex = InputIndex;
+  TakeChar(r);
+  if (*r.pFilePosBegin == -1 && r.NrNonSpace != 0) *r.pFilePosBegin = FilePosGet;
+  if (r.c == '%' && InputIndex == 1) {
+    PbnStateInc(PBN_STATE_ESCAPE);  // an escape line, in any state
+  } else {
+    ApplyRule(r);
+  }
+  if (r.CharError != PBN_ERR_OK) HandleError(r);
+  if (r.c == '\n') EndLine(r);
+}
+
+// A whole-game check whose message the machine logs itself.
+void LoggedCheck(ImportRunDef& r, PbnErrDef CheckError) {
+  if (CheckError == PBN_ERR_OK) return;
+  ImportPrintf(PbnErrors[CheckError]);
+  if (r.GameError == PBN_ERR_OK) r.GameError = CheckError;
+}
+
+void WholeGameChecks(ImportRunDef& r) {
+  const PbnErrDef CheckError = CheckNotes(r.ptGameTags);  // logs its own lines
+  if (r.GameError == PBN_ERR_OK) r.GameError = CheckError;
+  LoggedCheck(r, CheckDeclarer(r.ptGameData));
+  LoggedCheck(r, CheckResult(r.ptGameData));
+}
+
+}  // namespace
+
+PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDef* ptGameData,
+                        PbnGameTagsDef* ptGameTags, PbnFilePosDef* pFilePosBegin,
+                        PbnFilePosDef* pFilePosOut) {
+  if (FilePosIn < 0 || std::fseek(pFile, FilePosIn, SEEK_SET) != 0) return PBN_ERR_FILE;
+
+  ImportRunDef r{};
+  r.pFile = pFile;
+  r.ptGameData = ptGameData;
+  r.ptGameTags = ptGameTags;
+  r.pFilePosBegin = pFilePosBegin;
+  r.pFilePosOut = pFilePosOut;
+  r.TagId = PBN_N_TAG_IDS;
+  PbnReaderReset();
+  AdminInit();
+  PbnStateInit();
+  ptGameData->tAuction.NrCalls = 0;
+  *pFilePosBegin = -1;
+  ErrorIndex = 0;
+  ErrorBufferReset();
+  r.CurrPbnState = PbnStateCurrent();
+
+  while (!r.bReady) Step(r);
+
+  WholeGameChecks(r);
+  if (r.bEndOfFile) {
+    *pFilePosOut = -1;
+    if (r.GameError == PBN_ERR_OK && !r.bTagFound) r.GameError = PBN_ERR_NO_TAG;
+  }
+  return r.GameError;
+}
+
+}  // namespace pbn

@@ -1,0 +1,273 @@
+// Cards of the play checked against the hands, tricks evaluated (leader, revokes, winner,
+// tricks won), and the whole-game checks of notes, declarer and result.
+#include <cstring>
+
+#include "core/defs.h"
+#include "import/import.h"
+#include "import/import_internal.h"
+
+namespace pbn {
+
+namespace {
+
+// Takes a real card out of the hand that plays it; false when that hand cannot hold it.
+bool TakeCardFromHand(PbnSideDef Side, const PbnCardDef& tCard) {
+  if (!tAdmin.abUnknownSide[Side]) {
+    UInt8& NrCards = tAdmin.tNrDeal.tHands[Side].Ranks[tCard.Suit];
+    PbnRankDef& Ranks = tAdmin.tDeal.tHands[Side].Ranks[tCard.Suit];
+    if (NrCards == 0 || (Ranks & tCard.Rank) == 0) return false;
+    NrCards--;
+    Ranks &= static_cast<PbnRankDef>(~tCard.Rank);
+    return true;
+  }
+  PbnRankDef& Ranks = tAdmin.tUnknownHand.Ranks[tCard.Suit];
+  if ((Ranks & tCard.Rank) == 0) return false;
+  Ranks &= static_cast<PbnRankDef>(~tCard.Rank);
+  return true;
+}
+
+// The revoke rules for a card that is not the lead.
+PbnErrDef CheckRevoke(PbnSideDef Side, const PbnCardDef& tCard, PbnSuitDef LeadSuit) {
+  const bool bMarked = (tAdmin.IllegalPlay[Side] & PBN_ILLEGAL_R) != 0;
+  if (tCard.Suit == LeadSuit) return bMarked ? PBN_ERR_BAD_REVOKE : PBN_ERR_OK;
+  if (tAdmin.abUnknownSide[Side]) return PBN_ERR_OK;  // a hand given as "-" is not checked
+  const bool bHoldsLeadSuit = tAdmin.tNrDeal.tHands[Side].Ranks[LeadSuit] > 0;
+  if (bHoldsLeadSuit && !bMarked) return PBN_ERR_REVOKE;
+  if (!bHoldsLeadSuit && bMarked) return PBN_ERR_BAD_REVOKE;
+  return PBN_ERR_OK;
+}
+
+PbnErrDef EvaluateTrick(PbnGameDataDef* ptGameData, PbnSideDef Leader) {
+  const PbnTrickDef& tTrick = ptGameData->tPlay.atTricks[tAdmin.NrTricks];
+  const PbnCardDef& tLead = tTrick.atCards[Leader];
+  const PbnTrumpDef Trump = ptGameData->tContract.Trump;
+  PbnErrDef Error = PBN_ERR_OK;
+  PbnSideDef Winner = Leader;
+  PbnCardDef tWinning = tLead;
+  bool bUnrecorded = false;
+  for (int Step = 1; Step < PBN_N_SIDES; Step++) {
+    const PbnSideDef Side = static_cast<PbnSideDef>((Leader + Step) % 4);
+    const PbnCardDef& tCard = tTrick.atCards[Side];
+    if (!PbnCardIsReal(tCard)) {
+      bUnrecorded = true;
+      continue;
+    }
+    const PbnErrDef RevokeError = CheckRevoke(Side, tCard, tLead.Suit);
+    if (RevokeError != PBN_ERR_OK) Error = RevokeError;
+    if (tCard.Suit == Trump && tWinning.Suit != Trump) tWinning = PbnCardDef{Trump, 0};
+    if (tCard.Suit == tWinning.Suit && tCard.Rank > tWinning.Rank) {
+      tWinning = tCard;
+      Winner = Side;
+    }
+  }
+  if (!bUnrecorded) tAdmin.NrWon[Winner]++;
+  tAdmin.Leader = Winner;
+  return Error;
+}
+
+}  // namespace
+
+PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
+  AdminCardInc();
+  // The play holds 13 tricks; a card of a further trick line cannot be stored.
+  if (tAdmin.NrTricks >= PBN_N_TRICKS) return PBN_ERR_BAD_CARD;
+
+  PbnCardDef tCard{PBN_SUIT_NO_CARD, PBN_RANK_UNKNOWN};
+  const char* pc = acBuffer;
+  if (*pc == '-') {
+    pc++;
+  } else {
+    if (CharSuitCheck(pc[0], &tCard.Suit) != PBN_ERR_OK) return PBN_ERR_BAD_SUIT;
+    if (CharRankCheck(pc[1], &tCard.Rank) != PBN_ERR_OK) return PBN_ERR_BAD_RANK;
+    pc += 2;
+  }
+  if (*pc != '\0') return PBN_ERR_BAD_CARD;
+
+  PbnErrDef Error = PBN_ERR_OK;
+  const PbnSideDef Side = tAdmin.PlaySide;
+  if (tCard.Suit != PBN_SUIT_NO_CARD && !TakeCardFromHand(Side, tCard)) Error = PBN_ERR_BAD_CARD;
+  tAdmin.IllegalPlay[Side] = tAdmin.IllegalMove;
+  tAdmin.IllegalTrick |= tAdmin.IllegalMove;
+  MoveClear();
+  ptGameData->tPlay.atTricks[tAdmin.NrTricks].atCards[Side] = tCard;
+  return Error;
+}
+
+PbnErrDef TrickCheck(PbnGameDataDef* ptGameData) {
+  ptGameData->tPlay.aFirsts[tAdmin.NrTricks] = PBN_SIDE_NONE;
+  if (tAdmin.NrPlayed != 3) return PBN_ERR_OK;
+
+  PbnErrDef Error = PBN_ERR_OK;
+  PbnSideDef Leader = tAdmin.Leader;
+  PbnSideDef MarkedSide;
+  if (AdminIllegalLead(&MarkedSide)) {
+    ptGameData->tPlay.aFirsts[tAdmin.NrTricks] = MarkedSide;
+    if (MarkedSide == tAdmin.Leader) Error = PBN_ERR_BAD_LEAD;
+    Leader = MarkedSide;
+  }
+  if (Error == PBN_ERR_OK && PbnSideIsValid(Leader)) {
+    const PbnCardDef& tLead = ptGameData->tPlay.atTricks[tAdmin.NrTricks].atCards[Leader];
+    if (tAdmin.IllegalPlay[Leader] & PBN_ILLEGAL_R) {
+      Error = PBN_ERR_BAD_REVOKE;  // a lead cannot revoke
+    } else if (PbnCardIsReal(tLead)) {
+      Error = EvaluateTrick(ptGameData, Leader);
+    }
+  }
+  // Without a valid leader (no Declarer tag) the trick is not evaluated.
+  tAdmin.IllegalTrick = 0;
+  return Error;
+}
+
+PbnErrDef CheckCardIllegal(const char* acBuffer) {
+  switch (acBuffer[0]) {
+    case 'R':
+      if (tAdmin.IllegalMove & PBN_ILLEGAL_R) return PBN_ERR_DOUBLE_ILLEGAL;
+      if (tAdmin.IllegalMove & PBN_ILLEGAL_L) return PBN_ERR_BAD_ILLEGAL;
+      tAdmin.IllegalMove |= PBN_ILLEGAL_R;
+      return PBN_ERR_OK;
+    case 'L':
+      if (tAdmin.IllegalMove & PBN_ILLEGAL_L) return PBN_ERR_DOUBLE_ILLEGAL;
+      if (tAdmin.IllegalMove & PBN_ILLEGAL_R) return PBN_ERR_BAD_ILLEGAL;
+      if (tAdmin.IllegalTrick & PBN_ILLEGAL_L) return PBN_ERR_DOUBLE_ILLEGAL;
+      tAdmin.IllegalMove |= PBN_ILLEGAL_L;
+      return PBN_ERR_OK;
+    default:
+      return PBN_ERR_BAD_ILLEGAL;
+  }
+}
+
+PbnErrDef CheckNotes(const PbnGameTagsDef* ptGameTags) {
+  PbnErrDef Error = PBN_ERR_OK;
+  for (const auto* ptNotes : {&ptGameTags->atCallNote, &ptGameTags->atCardNote}) {
+    for (int Note = 1; Note <= PBN_N_NOTES; Note++) {
+      const PbnMoveNoteDef& tNote = (*ptNotes)[Note - 1];
+      const bool bText = tNote.tTagValue.acValue[0] != '\0';
+      if (tNote.bReference && !bText) {
+        Error = PBN_ERR_NO_NOTE;
+      } else if (!tNote.bReference && bText) {
+        Error = PBN_ERR_UNUSED_NOTE;
+      } else {
+        continue;
+      }
+      ImportPrintf2(PbnErrors[Error], Note);
+    }
+  }
+  return Error;
+}
+
+PbnErrDef CheckDeclarer(PbnGameDataDef* ptGameData) {
+  const PbnAuctionDef& tAuction = ptGameData->tAuction;
+  PbnContractDef& tContract = ptGameData->tContract;
+  constexpr int kNever = 1000;  // a side that never bid a strain counts as later than any call
+  int aaFirstBid[PBN_N_SIDES][PBN_N_TRUMPS];
+  for (auto& aFirst : aaFirstBid) {
+    for (int& First : aFirst) First = kNever;
+  }
+  PbnSideDef LastBidder = PBN_SIDE_NONE;
+  PbnTrumpDef LastStrain = PBN_TRUMP_NOT_GIVEN;
+  PbnRiskDef Risk = PBN_RISK_NONE;
+  int NrPasses = 0;
+  bool bBid = false;
+  for (int Index = 0; Index < tAuction.NrCalls; Index++) {
+    const PbnCallDef& tCall = tAuction.atCalls[Index];
+    const int Side = (ptGameData->tSituation.Dealer + Index) % 4;
+    switch (tCall.CallType) {
+      case PBN_CALL_BID:
+      case PBN_CALL_INSUFFICIENT:
+        if (tCall.Trump < PBN_N_TRUMPS && aaFirstBid[Side][tCall.Trump] == kNever) {
+          aaFirstBid[Side][tCall.Trump] = Index + 1;
+        }
+        LastBidder = static_cast<PbnSideDef>(Side);
+        LastStrain = tCall.Trump;
+        Risk = PBN_RISK_NONE;
+        NrPasses = 0;
+        bBid = true;
+        break;
+      case PBN_CALL_DOUBLE:
+        Risk = PBN_RISK_DOUBLED;
+        NrPasses = 0;
+        break;
+      case PBN_CALL_REDOUBLE:
+        Risk = PBN_RISK_REDOUBLED;
+        NrPasses = 0;
+        break;
+      case PBN_CALL_PASS:
+        NrPasses++;
+        break;
+      default:
+        NrPasses = 0;
+        break;
+    }
+  }
+
+  const PbnSideDef Declarer = tContract.Declarer;
+  const PbnTrumpDef Trump = tContract.Trump;
+  auto PlayingSide = [&](PbnSideDef Side) {
+    return tContract.bIrregularDeclarer ? PbnPartnerSide(Side) : Side;
+  };
+  PbnErrDef Error = PBN_ERR_OK;
+
+  if (NrPasses == 4) {  // passed out
+    if (Declarer == PBN_SIDE_NOT_GIVEN) {
+      tContract.Declarer = PBN_SIDE_EMPTY;
+    } else if (Declarer != PBN_SIDE_EMPTY) {
+      Error = PBN_ERR_BAD_DECLARER;
+    }
+    if (Error == PBN_ERR_OK) {
+      if (Trump == PBN_TRUMP_NOT_GIVEN) {
+        tContract.Trump = PBN_TRUMP_PASS;
+        tContract.Risk = PBN_RISK_NONE;
+      } else if (Trump != PBN_TRUMP_PASS) {
+        Error = PBN_ERR_BAD_TRUMP;
+      }
+    }
+  } else if (tAuction.NrCalls >= 4 && bBid && NrPasses == 3) {  // finished after a bid
+    if (Trump == PBN_TRUMP_PASS) return PBN_ERR_BAD_TRUMP;
+    const PbnSideDef Partner = PbnPartnerSide(LastBidder);
+    const PbnSideDef AuctionDeclarer =
+        aaFirstBid[Partner][LastStrain] < aaFirstBid[LastBidder][LastStrain] ? Partner
+                                                                               : LastBidder;
+    if (Declarer == PBN_SIDE_NOT_GIVEN) {
+      tContract.Declarer = AuctionDeclarer;
+    } else if (PbnSideIsValid(Declarer) && PlayingSide(Declarer) != AuctionDeclarer) {
+      Error = PBN_ERR_BAD_DECLARER;
+    }
+    if (Error == PBN_ERR_OK) {
+      if (Trump == PBN_TRUMP_NOT_GIVEN) {
+        tContract.Trump = LastStrain;
+        tContract.Risk = Risk;
+      } else if (Trump != LastStrain) {
+        Error = PBN_ERR_BAD_TRUMP;
+      } else if (tContract.Risk != Risk) {
+        Error = PBN_ERR_BAD_RISK;
+      }
+    }
+  } else if (Trump == PBN_TRUMP_PASS && bBid) {  // not finished
+    Error = PBN_ERR_BAD_TRUMP;
+  } else if (PbnTrumpIsValid(Trump) && PbnSideIsValid(Declarer)) {
+    const PbnSideDef Side = PlayingSide(Declarer);
+    if (aaFirstBid[PbnPartnerSide(Side)][Trump] < aaFirstBid[Side][Trump]) {
+      Error = PBN_ERR_BAD_DECLARER;
+    }
+  }
+  return Error;
+}
+
+PbnErrDef CheckResult(const PbnGameDataDef* ptGameData) {
+  const bool bIrregular = (ptGameData->Result & PBN_RESULT_IRREGULAR) != 0;
+  const int Result = ptGameData->Result & ~PBN_RESULT_IRREGULAR;
+  if (Result >= 16) return PBN_ERR_OK;  // empty Result tag or no result
+  const PbnContractDef& tContract = ptGameData->tContract;
+  if (!PbnSideIsValid(tContract.Declarer) || !PbnTrumpIsValid(tContract.Trump)) {
+    return PBN_ERR_BAD_RESULT;
+  }
+  const bool bDeclarerNS = (tContract.Declarer & 1) == 0;
+  const int NrNS = bDeclarerNS ? Result : 13 - Result;
+  const int NrEW = 13 - NrNS;
+  const auto& NrWon = tAdmin.NrWon;
+  const bool bAgrees = NrWon[PBN_NORTH] + NrWon[PBN_SOUTH] <= NrNS &&
+                       NrWon[PBN_WEST] + NrWon[PBN_EAST] <= NrEW;
+  return bAgrees != bIrregular ? PBN_ERR_OK : PBN_ERR_BAD_RESULT;
+}
+
+}  // namespace pbn

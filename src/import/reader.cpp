@@ -1,0 +1,100 @@
+// The lowest layer of the importer: characters of the file one at a time with one character
+// of push-back, character classes, case-insensitive comparison and number reading.
+#include <climits>
+#include <cstring>
+
+#include "import/import_internal.h"
+
+namespace pbn {
+
+char acFileLine[PBN_VALUE_SIZE];
+int FileCharIndex = 0;
+int FileCharNumber = 0;
+PbnFilePosDef FilePosGet = 0;
+char InputBuffer[PBN_VALUE_SIZE];
+unsigned long InputIndex = 0;
+unsigned long PrevInputIndex = 0;
+
+void PbnReaderReset() {
+  FileCharIndex = 0;
+  FileCharNumber = 0;
+  InputIndex = 0;
+}
+
+PbnErrDef PbnGetChar(std::FILE* pFile, int* pChar) {
+  if (FileCharIndex >= FileCharNumber) {
+    FilePosGet = static_cast<PbnFilePosDef>(std::ftell(pFile));
+    if (std::fgets(acFileLine, sizeof acFileLine, pFile) == nullptr) return PBN_ERR_FILE;
+    FileCharIndex = 0;
+    FileCharNumber = static_cast<int>(std::strlen(acFileLine));  // a NUL byte ends the chunk
+  }
+  *pChar = static_cast<unsigned char>(acFileLine[FileCharIndex++]);
+  return PBN_ERR_OK;
+}
+
+PbnErrDef PbnBackspace(int* pChar) {
+  FileCharIndex--;
+  InputIndex = PrevInputIndex;
+  *pChar = 1;  // neutral: no state reacts to it and it is no line feed
+  return PBN_ERR_OK;
+}
+
+void CharSkipSpace(const char** pacBuffer) {
+  // Bytes are taken as signed here, so 128 to 255 are skipped as blanks too.
+  while (**pacBuffer != '\0' && CharIsSpace(static_cast<signed char>(**pacBuffer))) {
+    (*pacBuffer)++;
+  }
+}
+
+int PbnStrcmp(const char* pc1, const char* pc2) {
+  for (;; pc1++, pc2++) {
+    int c1 = static_cast<unsigned char>(*pc1);
+    int c2 = static_cast<unsigned char>(*pc2);
+    if (c1 >= 'A' && c1 <= 'Z') c1 += 'a' - 'A';
+    if (c2 >= 'A' && c2 <= 'Z') c2 += 'a' - 'A';
+    if (c1 != c2) return c1 - c2;
+    if (c1 == '\0') return 0;
+  }
+}
+
+PbnErrDef TagValueGetNumber(const char** pacBuffer, long* pNumber) {
+  const char* pc = *pacBuffer;
+  long long Value = 0;
+  bool bDigit = false;
+  bool bNegative = false;
+  bool bOverflow = false;
+  PbnErrDef Error = PBN_ERR_OK;
+  for (int Position = 0;; Position++, pc++) {
+    const char c = *pc;
+    if (c == '-' || c == '+') {
+      if (Position != 0) {
+        Error = PBN_ERR_BAD_NUMBER;
+        break;
+      }
+      bNegative = c == '-';
+    } else if (CharIsDigit(c)) {
+      // A number beyond 32 bits cannot be represented; it is refused rather than wrapped.
+      if (!bOverflow) Value = Value * 10 + (c - '0');
+      if (Value > INT32_MAX) bOverflow = true;
+      bDigit = true;
+    } else {
+      break;
+    }
+  }
+  if (!bDigit || bOverflow) {
+    Error = PBN_ERR_BAD_NUMBER;
+    if (bOverflow) Value = INT32_MAX;
+  }
+  if (bNegative) Value = -Value;
+  *pacBuffer = pc;
+  *pNumber = static_cast<long>(Value);
+  return Error;
+}
+
+PbnErrDef TagValueGetNumberPos(const char** pacBuffer, long* pNumber) {
+  const PbnErrDef Error = TagValueGetNumber(pacBuffer, pNumber);
+  if (Error != PBN_ERR_OK) return Error;
+  return *pNumber < 0 ? PBN_ERR_BAD_NUMBER : PBN_ERR_OK;
+}
+
+}  // namespace pbn

@@ -1,0 +1,94 @@
+// Tag names, duplicate tags, "#" inheritance, and storing checked values and note texts.
+#include <cstring>
+
+#include "import/import.h"
+#include "import/import_internal.h"
+
+namespace pbn {
+
+namespace {
+
+// The inheritance record: the latest value read for each tag that was not "#".
+std::array<PbnTagValueDef, PBN_N_TAG_IDS> atPrevTagValue;
+
+void CopyValue(PbnTagValueDef* ptValue, const char* pcValue) {
+  std::strncpy(ptValue->acValue.data(), pcValue, PBN_VALUE_SIZE - 1);
+  ptValue->acValue[PBN_VALUE_SIZE - 1] = '\0';
+}
+
+}  // namespace
+
+PbnErrDef TagIdGet(const char* acBuffer, PbnTagIdDef* pTagId) {
+  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+    if (std::strcmp(acBuffer, aPbnTagNames[TagId]) == 0) {
+      *pTagId = static_cast<PbnTagIdDef>(TagId);
+      return PBN_ERR_OK;
+    }
+  }
+  *pTagId = PBN_N_TAG_IDS;
+  return PBN_ERR_BAD_TAG_NAME;
+}
+
+PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, PbnTagIdDef* pTagId) {
+  if (TagIdGet(acBuffer, pTagId) != PBN_ERR_OK) return PBN_ERR_BAD_TAG_NAME;
+  if (*pTagId == PBN_TAG_ID_NOTE) {
+    return tAdmin.Section == PBN_SECTION_IDENT ? PBN_ERR_BAD_SECTION : PBN_ERR_OK;
+  }
+  PbnCommentSetType(PBN_COMMENT_TYPE_TAG, *pTagId);
+  return TagIdExist(ptGameTags, *pTagId) ? PBN_ERR_TAG_EXISTS : PBN_ERR_OK;
+}
+
+PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
+                        PbnTagIdDef TagId, const char* acBuffer) {
+  if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
+  bUsePrevTag = PBN_FALSE;
+  if (TagId != PBN_TAG_ID_NOTE && std::strcmp(acBuffer, acTagValueIdent) == 0) {
+    bUsePrevTag = PBN_TRUE;
+    std::memcpy(acValueBuffer, atPrevTagValue[TagId].acValue.data(), PBN_VALUE_SIZE);
+  } else {
+    // Remembered before the check: a value that fails is still what a later "#" inherits.
+    if (TagId != PBN_TAG_ID_NOTE) CopyValue(&atPrevTagValue[TagId], acBuffer);
+    std::strncpy(acValueBuffer, acBuffer, PBN_VALUE_SIZE - 1);
+    acValueBuffer[PBN_VALUE_SIZE - 1] = '\0';
+  }
+
+  long Note = 0;
+  const PbnErrDef Error = TagValueCheckById(ptGameData, ptGameTags, TagId, &Note);
+  if (Error != PBN_ERR_OK) return Error;
+
+  if (TagId == PBN_TAG_ID_NOTE) return GameNoteCopy(ptGameTags, Note, acBuffer);
+  const char* pcStore = acValueBuffer[0] == PBN_EMPTY_VALUE_MARKER ? acTagValueEmpty : acBuffer;
+  return GameTagCopy(ptGameTags, TagId, pcStore);
+}
+
+PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcBuffer) {
+  if (TagIdExist(ptGameTags, TagId)) return PBN_ERR_TAG_EXISTS;
+  CopyValue(&ptGameTags->atTagValue[TagId], pcBuffer);
+  return PBN_ERR_OK;
+}
+
+PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcBuffer) {
+  if (Note < 1 || Note > PBN_N_NOTES) return PBN_ERR_BAD_NOTE;
+  PbnMoveNoteDef* ptNote;
+  if (tAdmin.Section == PBN_SECTION_AUCTION) {
+    ptNote = &ptGameTags->atCallNote[Note - 1];
+  } else if (tAdmin.Section == PBN_SECTION_PLAY) {
+    ptNote = &ptGameTags->atCardNote[Note - 1];
+  } else {
+    return PBN_ERR_BAD_SECTION;
+  }
+  if (ptNote->tTagValue.acValue[0] != '\0') return PBN_ERR_TAG_EXISTS;
+  const char* pcColon = std::strchr(pcBuffer, ':');
+  CopyValue(&ptNote->tTagValue, pcColon != nullptr ? pcColon + 1 : "");
+  return PBN_ERR_OK;
+}
+
+void PbnImportTags(const PbnGameTagsDef* ptGameTags) {
+  if (ptGameTags != nullptr) {
+    atPrevTagValue = ptGameTags->atTagValue;
+  } else {
+    for (PbnTagValueDef& tValue : atPrevTagValue) tValue.acValue[0] = '\0';
+  }
+}
+
+}  // namespace pbn

@@ -1,0 +1,715 @@
+// The check of every tag value: accepts or refuses it, and for the tags that carry play data
+// turns it into the codes of the game record or the importer's bookkeeping.
+#include <cstring>
+
+#include "core/defs.h"
+#include "import/import_internal.h"
+
+namespace pbn {
+
+namespace {
+
+bool ValueIs(const char* acBuffer, const char* pcText) { return std::strcmp(acBuffer, pcText) == 0; }
+
+bool ValueIsOneOf(const char* acBuffer, std::initializer_list<const char*> apcWords) {
+  for (const char* pcWord : apcWords) {
+    if (PbnStrcmp(acBuffer, pcWord) == 0) return true;
+  }
+  return false;
+}
+
+void MarkEmpty(char* acBuffer) {
+  acBuffer[0] = PBN_EMPTY_VALUE_MARKER;
+  acBuffer[1] = '\0';
+}
+
+enum class Frame { Check, Accept };
+
+// The frame shared by most checks: inheritance refused for the tags of the game's own data,
+// "?" (and "#" for the others) accepted without effect, the empty value marked and accepted.
+Frame CommonFrame(char* acBuffer, bool bOwnData, PbnErrDef* pError) {
+  *pError = PBN_ERR_OK;
+  if (bOwnData && bUsePrevTag) {
+    *pError = PBN_ERR_BAD_INHERITANCE;
+    return Frame::Accept;
+  }
+  if (ValueIs(acBuffer, acTagValueUnknown) || (!bOwnData && ValueIs(acBuffer, acTagValueIdent))) {
+    return Frame::Accept;
+  }
+  if (acBuffer[0] == '\0') {
+    MarkEmpty(acBuffer);
+    return Frame::Accept;
+  }
+  return Frame::Check;
+}
+
+// A number and nothing after it.
+PbnErrDef CheckNumberOnly(const char* acBuffer) {
+  const char* pc = acBuffer;
+  long Number;
+  const PbnErrDef Error = TagValueGetNumberPos(&pc, &Number);
+  if (Error != PBN_ERR_OK) return Error;
+  return *pc == '\0' ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+}
+
+PbnErrDef TagValueCheckSide(const char* acBuffer, PbnSideDef* pSide) {
+  const PbnErrDef Error = CharSideCheck(acBuffer[0], pSide);
+  if (Error != PBN_ERR_OK) return Error;
+  return acBuffer[1] == '\0' ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+}
+
+PbnErrDef TagValueCheckEmpty(char*) { return PBN_ERR_OK; }
+
+PbnErrDef TagValueCheckSideType(char* acBuffer) {
+  return ValueIsOneOf(acBuffer, {"human", "program"}) ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+}
+
+PbnErrDef TagValueCheckCompetition(char* acBuffer) {
+  return ValueIsOneOf(acBuffer, {"Chicago", "Individuals", "Pairs", "Rubber", "Teams"})
+             ? PBN_ERR_OK
+             : PBN_ERR_UNKNOWN_TAG_VALUE;
+}
+
+PbnErrDef TagValueCheckMode(char* acBuffer) {
+  return ValueIsOneOf(acBuffer, {"EMB", "IBS", "OKB", "TABLE", "TC"}) ? PBN_ERR_OK
+                                                                       : PBN_ERR_UNKNOWN_TAG_VALUE;
+}
+
+PbnErrDef TagValueCheckRoom(char* acBuffer) {
+  return ValueIsOneOf(acBuffer, {"Open", "Closed"}) ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+}
+
+PbnErrDef TagValueCheckFrenchMP(char* acBuffer) {
+  return ValueIsOneOf(acBuffer, {"Yes", "No"}) ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+}
+
+PbnErrDef TagValueCheckRound(char* acBuffer) {
+  for (const char* pc = acBuffer; *pc != '\0'; pc++) {
+    if (!CharIsLetter(*pc) && !CharIsDigit(*pc) && *pc != '_' && *pc != '.') {
+      return PBN_ERR_BAD_TAG_VALUE;
+    }
+  }
+  return PBN_ERR_OK;
+}
+
+// The whole number of the leading digits of a date or time part.
+long LeadingNumber(const char* pc) {
+  long Number = 0;
+  for (; CharIsDigit(*pc); pc++) Number = Number * 10 + (*pc - '0');
+  return Number;
+}
+
+PbnErrDef TagValueCheckDate(char* acBuffer) {
+  if (std::strlen(acBuffer) != 10 || acBuffer[4] != '.' || acBuffer[7] != '.') {
+    return PBN_ERR_BAD_TAG_VALUE;
+  }
+  for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+    if (!CharIsDateChar(acBuffer[i])) return PBN_ERR_BAD_TAG_VALUE;
+  }
+  if (acBuffer[0] != '?' && LeadingNumber(acBuffer) < 1900) return PBN_ERR_BAD_TAG_VALUE;
+  if (acBuffer[5] != '?' && LeadingNumber(acBuffer + 5) > 12) return PBN_ERR_BAD_TAG_VALUE;
+  if (acBuffer[8] != '?' && LeadingNumber(acBuffer + 8) > 31) return PBN_ERR_BAD_TAG_VALUE;
+  return PBN_ERR_OK;
+}
+
+PbnErrDef TagValueCheckTime(char* acBuffer) {
+  if (std::strlen(acBuffer) != 8 || acBuffer[2] != ':' || acBuffer[5] != ':') {
+    return PBN_ERR_BAD_TAG_VALUE;
+  }
+  for (int i : {0, 1, 3, 4, 6, 7}) {
+    if (!CharIsDigit(acBuffer[i])) return PBN_ERR_BAD_TAG_VALUE;
+  }
+  if (LeadingNumber(acBuffer) > 23 || LeadingNumber(acBuffer + 3) > 59 ||
+      LeadingNumber(acBuffer + 6) > 59) {
+    return PBN_ERR_BAD_TAG_VALUE;
+  }
+  return PBN_ERR_OK;
+}
+
+PbnErrDef TagValueCheckTimeControl(char* acBuffer) {
+  if (ValueIs(acBuffer, "-")) return PBN_ERR_OK;
+  const char* pc = acBuffer;
+  long Number;
+  PbnErrDef Error = TagValueGetNumberPos(&pc, &Number);
+  if (Error != PBN_ERR_OK) return Error;
+  if (*pc != '/') return PBN_ERR_BAD_TAG_VALUE;
+  pc++;
+  Error = TagValueGetNumberPos(&pc, &Number);
+  if (Error != PBN_ERR_OK) return Error;
+  return *pc == '\0' ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+}
+
+// --- score values ---
+
+struct PbnDecScoreDef {
+  Int32 High;
+  Int32 Low;
+};
+
+using ScoreReaderDef = PbnErrDef (*)(const char** pacBuffer, PbnDecScoreDef* ptScore);
+
+PbnErrDef ScoreReadWhole(const char** pacBuffer, PbnDecScoreDef* ptScore) {
+  long Number;
+  const PbnErrDef Error = TagValueGetNumber(pacBuffer, &Number);
+  ptScore->High = static_cast<Int32>(Number);
+  return Error;
+}
+
+PbnErrDef ScoreReadDecimal(const char** pacBuffer, PbnDecScoreDef* ptScore) {
+  long Number = 0;
+  if (**pacBuffer != '.') {
+    const PbnErrDef Error = TagValueGetNumber(pacBuffer, &Number);
+    if (Error != PBN_ERR_OK) return Error;
+  }
+  ptScore->High = static_cast<Int32>(Number);
+  ptScore->Low = 0;
+  if (**pacBuffer == '.') {
+    (*pacBuffer)++;
+    if (CharIsDigit(**pacBuffer)) {
+      const PbnErrDef Error = TagValueGetNumber(pacBuffer, &Number);
+      ptScore->Low = static_cast<Int32>(Number);
+      return Error;
+    }
+  }
+  CharSkipSpace(pacBuffer);
+  return PBN_ERR_OK;
+}
+
+// A rubber score: above and below the line, separated by "/".
+PbnErrDef ScoreReadRubber(const char** pacBuffer, PbnDecScoreDef* ptScore) {
+  long Number;
+  PbnErrDef Error = TagValueGetNumber(pacBuffer, &Number);
+  if (Error != PBN_ERR_OK) return Error;
+  ptScore->High = static_cast<Int32>(Number);
+  CharSkipSpace(pacBuffer);
+  if (**pacBuffer != '/') return PBN_ERR_BAD_TAG_VALUE;
+  (*pacBuffer)++;
+  CharSkipSpace(pacBuffer);
+  Error = TagValueGetNumber(pacBuffer, &Number);
+  ptScore->Low = static_cast<Int32>(Number);
+  return Error;
+}
+
+bool SideWordAt(const char* pc, const char* pcWord) { return pc[0] == pcWord[0] && pc[1] == pcWord[1]; }
+
+// "NS" value ["EW" value], "EW" value ["NS" value], or a single value; blanks around.
+PbnErrDef ScoreFrame(const char* acBuffer, ScoreReaderDef Read, PbnDecScoreDef* atScores) {
+  const char* pc = acBuffer;
+  CharSkipSpace(&pc);
+  const char* pcFirst = SideWordAt(pc, "NS") ? "NS" : SideWordAt(pc, "EW") ? "EW" : nullptr;
+  const int NrValues = pcFirst != nullptr ? 2 : 1;
+  for (int Value = 0; Value < NrValues; Value++) {
+    if (pcFirst != nullptr) {
+      const char* pcWord = Value == 0 ? pcFirst : (pcFirst[0] == 'N' ? "EW" : "NS");
+      if (!SideWordAt(pc, pcWord)) break;  // the second side is optional
+      pc += 2;
+      CharSkipSpace(&pc);
+    }
+    const PbnErrDef Error = Read(&pc, &atScores[Value]);
+    if (Error != PBN_ERR_OK) return Error;
+    CharSkipSpace(&pc);
+  }
+  return *pc == '\0' ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+}
+
+PbnErrDef TagValueCheckScore(char* acBuffer) {
+  PbnDecScoreDef atScores[2] = {};
+  return ScoreFrame(acBuffer, ScoreReadWhole, atScores);
+}
+
+PbnErrDef TagValueCheckScoreIMP(char* acBuffer) {
+  PbnDecScoreDef atScores[2] = {};
+  return ScoreFrame(acBuffer, ScoreReadDecimal, atScores);
+}
+
+PbnErrDef TagValueRangeScorePerc(const PbnDecScoreDef& tScore) {
+  if (tScore.Low < 0 || tScore.High < 0 || tScore.High > 100) return PBN_ERR_BAD_TAG_VALUE;
+  if (tScore.High == 100 && tScore.Low != 0) return PBN_ERR_BAD_TAG_VALUE;
+  return PBN_ERR_OK;
+}
+
+PbnErrDef TagValueCheckScorePerc(char* acBuffer) {
+  PbnDecScoreDef atScores[2] = {};
+  const PbnErrDef Error = ScoreFrame(acBuffer, ScoreReadDecimal, atScores);
+  if (Error != PBN_ERR_OK) return Error;
+  for (const PbnDecScoreDef& tScore : atScores) {
+    if (TagValueRangeScorePerc(tScore) != PBN_ERR_OK) return PBN_ERR_BAD_TAG_VALUE;
+  }
+  return PBN_ERR_OK;
+}
+
+PbnErrDef TagValueCheckScoreRubber(char* acBuffer) {
+  PbnDecScoreDef atScores[2] = {};
+  return ScoreFrame(acBuffer, ScoreReadRubber, atScores);
+}
+
+// --- checks with an effect on the game ---
+
+PbnErrDef TagValueCheckDealer(char* acBuffer, PbnGameDataDef* ptGameData) {
+  if (bUsePrevTag) return PBN_ERR_BAD_INHERITANCE;
+  PbnSideDef& Dealer = ptGameData->tSituation.Dealer;
+  if (ValueIs(acBuffer, acTagValueUnknown)) {
+    Dealer = PBN_SIDE_UNKNOWN;
+    return PBN_ERR_OK;
+  }
+  if (acBuffer[0] == '\0') {
+    Dealer = PBN_SIDE_EMPTY;
+    return PBN_ERR_OK;
+  }
+  return TagValueCheckSide(acBuffer, &Dealer);
+}
+
+struct TagVulnerDef {
+  PbnVulnerDef Vulner;
+  const char* acVulner;
+};
+
+constexpr TagVulnerDef atTagVulners[9] = {
+    {PBN_VULNER_NONE, "None"}, {PBN_VULNER_NONE, "Love"}, {PBN_VULNER_NONE, "-"},
+    {PBN_VULNER_NS, "NS"},     {PBN_VULNER_EW, "EW"},     {PBN_VULNER_ALL, "All"},
+    {PBN_VULNER_ALL, "Both"},  {PBN_VULNER_EMPTY, ""},    {PBN_VULNER_UNKNOWN, "?"},
+};
+
+PbnErrDef TagValueCheckVulnerable(char* acBuffer, PbnGameDataDef* ptGameData) {
+  if (bUsePrevTag) return PBN_ERR_BAD_INHERITANCE;
+  for (const TagVulnerDef& tRow : atTagVulners) {
+    if (PbnStrcmp(acBuffer, tRow.acVulner) == 0) {
+      ptGameData->tSituation.Vulner = tRow.Vulner;
+      return PBN_ERR_OK;
+    }
+  }
+  return PBN_ERR_BAD_TAG_VALUE;
+}
+
+PbnErrDef TagValueCheckContract(char* acBuffer, PbnGameDataDef* ptGameData) {
+  PbnErrDef Error;
+  if (CommonFrame(acBuffer, true, &Error) == Frame::Accept) return Error;
+  PbnContractDef tContract = ptGameData->tContract;
+  if (PbnStrcmp(acBuffer, acPbnPass) == 0) {
+    tContract.Trump = PBN_TRUMP_PASS;
+  } else {
+    if (acBuffer[0] < '1' || acBuffer[0] > '7') return PBN_ERR_BAD_TAG_VALUE;
+    tContract.NrTricks = static_cast<PbnNrTricksDef>(acBuffer[0] - '0');
+    const char* pc = acBuffer + 1;
+    if (CharTrumpCheck(&pc, &tContract.Trump) != PBN_ERR_OK) return PBN_ERR_BAD_TRUMP;
+    int Risk = 0;
+    while (Risk < 4 && PbnStrcmp(pc, apcPbnRiskNames[Risk]) != 0) Risk++;
+    if (Risk == 4) return PBN_ERR_BAD_TAG_VALUE;
+    tContract.Risk = static_cast<PbnRiskDef>(Risk);
+  }
+  ptGameData->tContract = tContract;
+  return PBN_ERR_OK;
+}
+
+PbnErrDef TagValueCheckDeclarer(char* acBuffer, PbnGameDataDef* ptGameData) {
+  if (bUsePrevTag) return PBN_ERR_BAD_INHERITANCE;
+  PbnContractDef& tContract = ptGameData->tContract;
+  PbnErrDef Error = PBN_ERR_OK;
+  if (ValueIs(acBuffer, acTagValueUnknown)) {
+    tContract.Declarer = PBN_SIDE_UNKNOWN;
+  } else if (acBuffer[0] == '\0') {
+    tContract.Declarer = PBN_SIDE_EMPTY;
+  } else {
+    const char* pc = acBuffer;
+    if (*pc == '^') {
+      tContract.bIrregularDeclarer = PBN_TRUE;
+      pc++;
+    }
+    Error = TagValueCheckSide(pc, &tContract.Declarer);
+  }
+  tAdmin.Leader = PbnNextSide(tContract.Declarer);  // whether or not the side was valid
+  return Error;
+}
+
+PbnErrDef TagValueCheckHidden(char* acBuffer) {
+  std::array<PbnBoolDef, PBN_N_SIDES> abHidden{};
+  PbnErrDef Error = PBN_ERR_OK;
+  for (const char* pc = acBuffer; *pc != '\0'; pc++) {
+    PbnSideDef Side;
+    if (CharSideCheck(*pc, &Side) != PBN_ERR_OK) {
+      Error = PBN_ERR_BAD_SIDE;
+      break;
+    }
+    abHidden[Side] = PBN_TRUE;
+  }
+  tAdmin.abHiddenSide = abHidden;  // letters before a bad character still count
+  return Error;
+}
+
+PbnErrDef TagValueCheckScoring(char* acBuffer) {
+  if (PbnStrcmp(acBuffer, "Chicago") == 0) {
+    tAdmin.Scoring = PBN_SCORING_CHICAGO;
+  } else if (PbnStrcmp(acBuffer, "Rubber") == 0) {
+    tAdmin.Scoring = PBN_SCORING_RUBBER;
+  } else if (ValueIsOneOf(acBuffer, {"EMP", "IMP_1948", "IMP_1961", "IMP", "BAM"})) {
+    tAdmin.Scoring = PBN_SCORING_IMP;
+  } else if (PbnStrcmp(acBuffer, "OldMP") == 0) {
+    tAdmin.Scoring = PBN_SCORING_MP;
+  } else {
+    return PBN_ERR_UNKNOWN_TAG_VALUE;
+  }
+  return PBN_ERR_OK;
+}
+
+PbnErrDef TagValueCheckAuction(char* acBuffer, PbnGameTagsDef* ptGameTags) {
+  PbnErrDef Error;
+  if (CommonFrame(acBuffer, true, &Error) == Frame::Accept) return Error;
+  Error = TagValueCheckSide(acBuffer, &tAdmin.AuctionSide);
+  tAdmin.TagAuctionSide = tAdmin.AuctionSide;
+  if (Error == PBN_ERR_OK && !TagIdExist(ptGameTags, PBN_TAG_ID_DEALER)) return PBN_ERR_NO_DEALER;
+  return Error;
+}
+
+PbnErrDef TagValueCheckPlay(char* acBuffer, PbnGameTagsDef* ptGameTags) {
+  PbnErrDef Error;
+  if (CommonFrame(acBuffer, true, &Error) == Frame::Accept) return Error;
+  Error = TagValueCheckSide(acBuffer, &tAdmin.TagPlaySide);
+  if (Error != PBN_ERR_OK) return Error;
+  if (!TagIdExist(ptGameTags, PBN_TAG_ID_CONTRACT)) Error = PBN_ERR_NO_CONTRACT;
+  if (!TagIdExist(ptGameTags, PBN_TAG_ID_DEAL)) Error = PBN_ERR_NO_DEAL;
+  if (!TagIdExist(ptGameTags, PBN_TAG_ID_DECLARER)) Error = PBN_ERR_NO_DECLARER;
+  return Error;
+}
+
+PbnErrDef TagValueCheckNote(char* acBuffer, long* pNote) {
+  const char* pc = acBuffer;
+  const PbnErrDef Error = TagValueGetNumberPos(&pc, pNote);
+  if (Error != PBN_ERR_OK) return Error;
+  CharSkipSpace(&pc);
+  if (*pc != ':') return PBN_ERR_BAD_TAG_VALUE;
+  if (*pNote < 1 || *pNote > PBN_N_NOTES) return PBN_ERR_BAD_NOTE;
+  PbnCommentSetType(PBN_COMMENT_TYPE_NOTE_TAG, static_cast<int>(*pNote - 1));
+  return PBN_ERR_OK;
+}
+
+PbnErrDef TagValueCheckResult(char* acBuffer, PbnGameDataDef* ptGameData) {
+  if (acBuffer[0] == '\0') {
+    ptGameData->Result = PBN_RESULT_EMPTY;
+    return PBN_ERR_OK;
+  }
+  if (ValueIs(acBuffer, acTagValueIdent) || ValueIs(acBuffer, acTagValueUnknown)) {
+    return PBN_ERR_OK;
+  }
+  const PbnSideDef Declarer = ptGameData->tContract.Declarer;
+  const char* pc = acBuffer;
+  const bool bIrregular = *pc == '^';
+  if (bIrregular) pc++;
+  const char* pcWord = pc;  // blanks may stand before a side word, not before a lone number
+  CharSkipSpace(&pcWord);
+
+  PbnErrDef Error = PBN_ERR_OK;
+  long NrNS = 0;
+  long NrEW = 0;
+  if (SideWordAt(pcWord, "EW") || SideWordAt(pcWord, "NS")) {
+    pc = pcWord;
+    const bool bEWFirst = pc[0] == 'E';
+    long& First = bEWFirst ? NrEW : NrNS;
+    long& Second = bEWFirst ? NrNS : NrEW;
+    pc += 2;
+    CharSkipSpace(&pc);
+    Error = TagValueGetNumberPos(&pc, &First);
+    if (Error == PBN_ERR_OK) {
+      CharSkipSpace(&pc);
+      if (SideWordAt(pc, bEWFirst ? "NS" : "EW")) {
+        pc += 2;
+        CharSkipSpace(&pc);
+        Error = TagValueGetNumberPos(&pc, &Second);
+      } else {
+        Second = 13 - First;
+      }
+    }
+  } else {
+    long Number;
+    Error = TagValueGetNumberPos(&pc, &Number);
+    if (Error == PBN_ERR_OK) {
+      ptGameData->Result = static_cast<PbnResultDef>(Number);
+      if (!PbnSideIsValid(Declarer)) {
+        Error = PBN_ERR_NO_DECLARER;
+      } else {
+        const bool bDeclarerNS = (Declarer & 1) == 0;
+        (bDeclarerNS ? NrNS : NrEW) = Number;
+        (bDeclarerNS ? NrEW : NrNS) = 13 - Number;
+      }
+    }
+  }
+  if (Error == PBN_ERR_OK) {
+    if (PbnSideIsValid(Declarer)) {
+      ptGameData->Result = static_cast<PbnResultDef>((Declarer & 1) == 0 ? NrNS : NrEW);
+    }
+    if (NrNS > 13 || NrEW > 13 || NrNS + NrEW != 13) Error = PBN_ERR_BAD_NUMBER;
+  }
+  if (bIrregular) ptGameData->Result |= PBN_RESULT_IRREGULAR;
+  if (Error == PBN_ERR_OK) {
+    CharSkipSpace(&pc);
+    if (*pc != '\0') Error = PBN_ERR_BAD_TAG_VALUE;
+  }
+  return Error;
+}
+
+// --- the deal ---
+
+PbnErrDef DealCheck() {
+  for (PbnRankDef& Ranks : tAdmin.tUnknownHand.Ranks) Ranks = PBN_RANKS_ALL;
+  int NrKnown = 0;
+  int Total = 0;
+  int aNrCards[PBN_N_SIDES] = {};
+  for (int Side = 0; Side < PBN_N_SIDES; Side++) {
+    if (tAdmin.abUnknownSide[Side]) continue;
+    const PbnNrHandDef& tNrHand = tAdmin.tNrDeal.tHands[Side];
+    aNrCards[Side] = tNrHand.Ranks[0] + tNrHand.Ranks[1] + tNrHand.Ranks[2] + tNrHand.Ranks[3];
+    for (int Suit = 0; Suit < PBN_N_SUITS; Suit++) {
+      tAdmin.tUnknownHand.Ranks[Suit] &= ~tAdmin.tDeal.tHands[Side].Ranks[Suit];
+    }
+    if (aNrCards[Side] > 13) return PBN_ERR_BAD_DEAL;
+    NrKnown++;
+    Total += aNrCards[Side];
+  }
+  if (NrKnown == 0) return PBN_ERR_BAD_DEAL;
+  const int Average = Total / NrKnown;
+  for (int Side = 0; Side < PBN_N_SIDES; Side++) {
+    if (!tAdmin.abUnknownSide[Side] && aNrCards[Side] != Average) return PBN_ERR_BAD_DEAL;
+  }
+  return PBN_ERR_OK;
+}
+
+PbnErrDef TagValueCheckDeal(char* acBuffer, PbnGameDataDef* ptGameData) {
+  PbnErrDef Error;
+  if (CommonFrame(acBuffer, true, &Error) == Frame::Accept) return Error;
+  PbnSideDef Side;
+  if (CharSideCheck(acBuffer[0], &Side) != PBN_ERR_OK) return PBN_ERR_BAD_SIDE;
+  const char* pc = acBuffer + 1;
+  CharSkipSpace(&pc);
+  if (*pc != ':') return PBN_ERR_BAD_TAG_VALUE;
+  pc++;
+
+  PbnDealDef tDeal{};
+  PbnRankDef aMask[PBN_N_SUITS] = {};  // ranks given to finished suits of earlier hands
+  int NrHand = 1;
+  int Suit = PBN_SPADES;
+  PbnRankDef Ranks = 0;
+  auto StoreSuit = [&] {
+    tDeal.tHands[Side].Ranks[Suit] = Ranks;
+    aMask[Suit] |= Ranks;
+    Ranks = 0;
+  };
+  for (;; pc++) {
+    const char c = *pc;
+    if (c == '\0') {
+      if (NrHand != 4 || Suit != PBN_CLUBS) return PBN_ERR_BAD_TAG_VALUE;
+      StoreSuit();
+      break;
+    }
+    if (c == ' ') {
+      if (NrHand >= 4 || Suit != PBN_CLUBS) return PBN_ERR_BAD_TAG_VALUE;
+      StoreSuit();
+      Side = PbnNextSide(Side);
+      NrHand++;
+      Suit = PBN_SPADES;
+    } else if (c == '-') {
+      tAdmin.abUnknownSide[Side] = PBN_TRUE;
+      Suit = PBN_CLUBS;
+    } else if (c == '.') {
+      if (Suit == PBN_CLUBS) return PBN_ERR_BAD_TAG_VALUE;
+      StoreSuit();
+      Suit--;
+    } else {
+      PbnRankDef Rank;
+      if (CharRankCheck(c, &Rank) != PBN_ERR_OK || Rank == PBN_RANK_X ||
+          Rank == PBN_RANK_UNKNOWN) {
+        return PBN_ERR_BAD_RANK;
+      }
+      Ranks |= Rank;
+      if (aMask[Suit] & Rank) return PBN_ERR_BAD_TAG_VALUE;  // a card given twice
+    }
+  }
+  ptGameData->tDeal = tDeal;
+  tAdmin.tDeal = tDeal;
+  PbnDealGetNumber(&tAdmin.tDeal, &tAdmin.tNrDeal);
+  return DealCheck();
+}
+
+PbnErrDef CheckWithFrame(char* acBuffer, bool bOwnData, PbnErrDef (*Check)(char*)) {
+  PbnErrDef Error;
+  if (CommonFrame(acBuffer, bOwnData, &Error) == Frame::Accept) return Error;
+  return Check(acBuffer);
+}
+
+}  // namespace
+
+PbnErrDef CharSideCheck(int cSide, PbnSideDef* pSide) {
+  switch (cSide) {
+    case 'N':
+    case 'n':
+      *pSide = PBN_NORTH;
+      return PBN_ERR_OK;
+    case 'E':
+    case 'e':
+      *pSide = PBN_EAST;
+      return PBN_ERR_OK;
+    case 'S':
+    case 's':
+      *pSide = PBN_SOUTH;
+      return PBN_ERR_OK;
+    case 'W':
+    case 'w':
+      *pSide = PBN_WEST;
+      return PBN_ERR_OK;
+    default:
+      return PBN_ERR_BAD_SIDE;
+  }
+}
+
+PbnErrDef CharSuitCheck(int cSuit, PbnSuitDef* pSuit) {
+  switch (cSuit) {
+    case 'C':
+    case 'c':
+      *pSuit = PBN_CLUBS;
+      return PBN_ERR_OK;
+    case 'D':
+    case 'd':
+      *pSuit = PBN_DIAMONDS;
+      return PBN_ERR_OK;
+    case 'H':
+    case 'h':
+      *pSuit = PBN_HEARTS;
+      return PBN_ERR_OK;
+    case 'S':
+    case 's':
+      *pSuit = PBN_SPADES;
+      return PBN_ERR_OK;
+    default:
+      return PBN_ERR_BAD_SUIT;
+  }
+}
+
+PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump) {
+  const char c = **pacTrump;
+  if (c == 'N' || c == 'n') {
+    const char cNext = (*pacTrump)[1];
+    *pacTrump += cNext == '\0' ? 1 : 2;  // past both, even when the second is wrong
+    if (cNext != 'T' && cNext != 't') return PBN_ERR_BAD_TRUMP;
+    *pTrump = PBN_TRUMP_NT;
+    return PBN_ERR_OK;
+  }
+  PbnSuitDef Suit;
+  if (CharSuitCheck(c, &Suit) != PBN_ERR_OK) return PBN_ERR_BAD_TRUMP;
+  (*pacTrump)++;
+  *pTrump = Suit;
+  return PBN_ERR_OK;
+}
+
+PbnErrDef CharRankCheck(int cRank, PbnRankDef* pRank) {
+  static constexpr char acRanks[] = "23456789TJQKA";
+  int c = cRank;
+  if (c == 'x') {
+    *pRank = PBN_RANK_X;
+    return PBN_ERR_OK;
+  }
+  if (c == '?') {
+    *pRank = PBN_RANK_UNKNOWN;
+    return PBN_ERR_OK;
+  }
+  if (c >= 'a' && c <= 'z') c -= 'a' - 'A';
+  for (int Index = 0; Index < 13; Index++) {
+    if (c == acRanks[Index]) {
+      *pRank = static_cast<PbnRankDef>(PBN_RANK_2 << Index);
+      return PBN_ERR_OK;
+    }
+  }
+  *pRank = 0;
+  return PBN_ERR_BAD_RANK;
+}
+
+PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
+                            PbnTagIdDef TagId, long* pNote) {
+  char* acBuffer = acValueBuffer;
+  switch (TagId) {
+    case PBN_TAG_ID_ANNOTATOR:
+    case PBN_TAG_ID_ANNOTATORNA:
+    case PBN_TAG_ID_BIDSYSTEMEW:
+    case PBN_TAG_ID_BIDSYSTEMNS:
+    case PBN_TAG_ID_DESCRIPTION:
+    case PBN_TAG_ID_EAST:
+    case PBN_TAG_ID_EASTNA:
+    case PBN_TAG_ID_EVENT:
+    case PBN_TAG_ID_EVENTSPONSOR:
+    case PBN_TAG_ID_GENERATOR:
+    case PBN_TAG_ID_HOMETEAM:
+    case PBN_TAG_ID_NORTH:
+    case PBN_TAG_ID_NORTHNA:
+    case PBN_TAG_ID_SECTION:
+    case PBN_TAG_ID_SITE:
+    case PBN_TAG_ID_SOUTH:
+    case PBN_TAG_ID_SOUTHNA:
+    case PBN_TAG_ID_STAGE:
+    case PBN_TAG_ID_TERMINATION:
+    case PBN_TAG_ID_VISITTEAM:
+    case PBN_TAG_ID_WEST:
+    case PBN_TAG_ID_WESTNA:
+      return CheckWithFrame(acBuffer, false, TagValueCheckEmpty);
+    case PBN_TAG_ID_EASTTYPE:
+    case PBN_TAG_ID_NORTHTYPE:
+    case PBN_TAG_ID_SOUTHTYPE:
+    case PBN_TAG_ID_WESTTYPE:
+      return CheckWithFrame(acBuffer, false, TagValueCheckSideType);
+    case PBN_TAG_ID_AUCTION:
+      return TagValueCheckAuction(acBuffer, ptGameTags);
+    case PBN_TAG_ID_BOARD:
+    case PBN_TAG_ID_TABLE:
+    case PBN_TAG_ID_TIMECALL:
+    case PBN_TAG_ID_TIMECARD:
+      return CheckWithFrame(acBuffer, false, [](char* pc) { return CheckNumberOnly(pc); });
+    case PBN_TAG_ID_COMPETITION:
+      return CheckWithFrame(acBuffer, false, TagValueCheckCompetition);
+    case PBN_TAG_ID_CONTRACT:
+      return TagValueCheckContract(acBuffer, ptGameData);
+    case PBN_TAG_ID_DATE:
+    case PBN_TAG_ID_EVENTDATE:
+    case PBN_TAG_ID_UTCDATE:
+      return CheckWithFrame(acBuffer, false, TagValueCheckDate);
+    case PBN_TAG_ID_DEALER:
+      return TagValueCheckDealer(acBuffer, ptGameData);
+    case PBN_TAG_ID_DEAL:
+      return TagValueCheckDeal(acBuffer, ptGameData);
+    case PBN_TAG_ID_DECLARER:
+      return TagValueCheckDeclarer(acBuffer, ptGameData);
+    case PBN_TAG_ID_FRENCHMP:
+      return CheckWithFrame(acBuffer, false, TagValueCheckFrenchMP);
+    case PBN_TAG_ID_HIDDEN:
+      return CheckWithFrame(acBuffer, false, TagValueCheckHidden);
+    case PBN_TAG_ID_MODE:
+      return CheckWithFrame(acBuffer, false, TagValueCheckMode);
+    case PBN_TAG_ID_NOTE:
+      return TagValueCheckNote(acBuffer, pNote);
+    case PBN_TAG_ID_PLAY:
+      return TagValueCheckPlay(acBuffer, ptGameTags);
+    case PBN_TAG_ID_RESULT:
+      return TagValueCheckResult(acBuffer, ptGameData);
+    case PBN_TAG_ID_ROOM:
+      return CheckWithFrame(acBuffer, false, TagValueCheckRoom);
+    case PBN_TAG_ID_ROUND:
+      return CheckWithFrame(acBuffer, false, TagValueCheckRound);
+    case PBN_TAG_ID_SCORE:
+      return CheckWithFrame(acBuffer, false, TagValueCheckScore);
+    case PBN_TAG_ID_SCOREIMP:
+      return CheckWithFrame(acBuffer, false, TagValueCheckScoreIMP);
+    case PBN_TAG_ID_SCOREPERC:
+      return CheckWithFrame(acBuffer, false, TagValueCheckScorePerc);
+    case PBN_TAG_ID_SCORERUBBER:
+      return CheckWithFrame(acBuffer, false, TagValueCheckScoreRubber);
+    case PBN_TAG_ID_SCORING:
+      return CheckWithFrame(acBuffer, false, TagValueCheckScoring);
+    case PBN_TAG_ID_TIME:
+    case PBN_TAG_ID_UTCTIME:
+      return CheckWithFrame(acBuffer, false, TagValueCheckTime);
+    case PBN_TAG_ID_TIMECONTROL:
+      return CheckWithFrame(acBuffer, false, TagValueCheckTimeControl);
+    case PBN_TAG_ID_VULNERABLE:
+      return TagValueCheckVulnerable(acBuffer, ptGameData);
+    case PBN_N_TAG_IDS:
+      break;
+  }
+  return PBN_ERR_BAD_TAG_NAME;
+}
+
+}  // namespace pbn

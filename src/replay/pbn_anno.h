@@ -1,0 +1,65 @@
+// The annotation text of the game on display: comments, notes, suffixes and NAGs laid out as
+// display lines in a fixed order, with the lines of each section, call and card, revealed as far
+// as the replay has reached.
+#pragma once
+
+#include <array>
+
+#include "core/pbn.h"
+#include "core/pbn_util.h"
+#include "core/tags.h"
+#include "import/admin.h"
+
+namespace pbn {
+
+// Marker codes inside stored annotation lines.
+inline constexpr unsigned char ANNO_AUCTION_HEADER = 129;
+inline constexpr unsigned char ANNO_PLAY_HEADER = 130;
+inline constexpr unsigned char ANNO_HEARTS = 131;
+inline constexpr unsigned char ANNO_DIAMONDS = 132;
+inline constexpr unsigned char ANNO_CLUBS = 133;
+inline constexpr unsigned char ANNO_SPADES = 134;
+inline constexpr unsigned char ANNO_SUIT_END = 135;
+inline constexpr unsigned char ANNO_NOTE_BEGIN = 136;
+inline constexpr unsigned char ANNO_NOTE_END = 137;
+
+enum AnnoTypeDef : int { ANNO_TYPE_COMMENT, ANNO_TYPE_NOTE, ANNO_TYPE_SUFFIX, ANNO_TYPE_NAG };
+
+struct TextSizeDef {
+  UInt16 FirstLine;
+  UInt16 NrLines;
+};
+
+struct AnnoAdminDef {
+  PbnBoolDef bActive;
+  AnnoTypeDef AnnoType;
+  UInt16 MaxLineLength;
+  TextSizeDef tLast;
+  PbnBoolDef bNewLast;
+  DynamicDataDef tLinesDD;  // UInt16 start offset of each line in tCharsDD
+  DynamicDataDef tCharsDD;  // characters, each line NUL-terminated
+  TextSizeDef tIdent;
+  TextSizeDef tAuction;
+  TextSizeDef tPlay;
+  std::array<TextSizeDef, PBN_MAX_CALLS> atCall;
+  std::array<TextSizeDef, 52> atCard;
+};
+
+extern AnnoAdminDef tAnnoAdmin;
+extern const char* const apcNags[13];
+
+PbnBoolDef TextAnnoInit();
+PbnErrDef TextAnnoCompute(const PbnGameDataDef* ptGameData, const PbnGameTagsDef* ptGameTags);
+void TextAnnoTerm();
+
+void PaintAnnoSection(PbnSectionDef Section);
+void PaintAnnoCall(int NrCalls);
+void PaintAnnoCard(int NrCards);
+PbnBoolDef PaintAnnoExec(UInt32* pFirstLine, UInt32* pMaxNrLines);
+void PaintAnnoReset();
+
+// Line i of the stored text (NUL-terminated), or null beyond the stored lines.
+const unsigned char* TextAnnoLine(UInt32 Line);
+inline UInt32 TextAnnoNrLines() { return tAnnoAdmin.bActive ? tAnnoAdmin.tLinesDD.CurData : 0; }
+
+}  // namespace pbn

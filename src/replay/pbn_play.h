@@ -1,0 +1,50 @@
+// The replay state of the game on display: the play in chronological order with trick winners
+// and irregularity marks, the step position (section, calls shown, cards played) and the step
+// commands that the buttons and the automatic-play timer invoke.
+#pragma once
+
+#include <array>
+
+#include "core/pbn.h"
+#include "core/tags.h"
+#include "import/admin.h"
+
+namespace pbn {
+
+inline constexpr int PBN_MAX_PLAY_CARDS = 52;
+
+struct PbnGameAdminDef {
+  PbnGameDataDef* ptGameData;  // the game on display (allocated by GameInit)
+  PbnGameTagsDef* ptGameTags;
+  PbnSectionDef Section;
+  PbnDealDef tDeal;  // the deal minus the cards played so far
+  Int16 NrCalls;     // calls shown
+  Int8 NrTricks;     // tricks shown complete in the play history (written by the painting)
+  Int8 NrCards;      // entries of atPlayCards played so far
+  PbnBoolDef bTrick;     // a complete trick still lies on the table
+  PbnBoolDef bPlayDone;  // stepped to the end; the result is shown
+  std::array<PbnBoolDef, PBN_N_SIDES> abHiddenSide;
+  std::array<UInt8, PBN_N_TRICKS> aNrWonNS;  // NS tricks up to and including each trick
+  Int8 NrPlayCards;
+  std::array<PbnPlayCardDef, PBN_MAX_PLAY_CARDS + 1> atPlayCards;  // ends with Side 6
+  std::array<std::array<Int8, PBN_N_SIDES>, PBN_N_TRICKS> aacIllegals;  // 0, 'L' or 'R'
+};
+
+extern PbnGameAdminDef tGameAdmin;
+
+void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pNrPlayCards,
+                     PbnPlayCardDef* atPlayCards, std::array<Int8, PBN_N_SIDES>* aacIllegals);
+
+void GameReset();
+void GameDeal();
+PbnBoolDef PlayIsDone();
+void PlayHead();
+void PlayBack();
+void PlayExec();
+void PlayTail();
+void SetHiddenSides();
+
+// Whether the open file has games; the step commands do nothing without them.
+void PlaySetGamesLoaded(PbnBoolDef bGamesLoaded);
+
+}  // namespace pbn

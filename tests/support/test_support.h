@@ -1,0 +1,53 @@
+// Helpers shared by the test programs: PBN texts in temporary files, the import log as a
+// string, and the index pass over a text.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/pbn.h"
+#include "core/tags.h"
+
+namespace testing_support {
+
+// A temporary file that holds the given bytes; removed when the object goes.
+class TempFile {
+ public:
+  explicit TempFile(const std::string& Contents, const std::string& Suffix = ".pbn");
+  ~TempFile();
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFile(const std::string& Path);
+
+// One game imported from the start of a text, with what it logged.
+struct ImportResult {
+  pbn::PbnErrDef Error;
+  pbn::PbnFilePosDef FilePosBegin;
+  pbn::PbnFilePosDef FilePosOut;
+  std::string Log;
+  pbn::PbnGameDataDef tGameData;
+};
+
+// Imports the game that starts at FilePosIn of Text; the tags record is left in ptGameTags
+// (initialised here; the caller releases it with GameTagsTerm) when given.
+ImportResult ImportText(const std::string& Text, pbn::PbnFilePosDef FilePosIn = 0,
+                        pbn::PbnGameTagsDef* ptGameTags = nullptr);
+
+// The index pass over a text: the log and the number of games.
+struct IndexResult {
+  pbn::UInt32 NrGames;
+  std::string Log;
+};
+IndexResult IndexText(const std::string& Text);
+
+// The log lines of a text, split at line feeds (no trailing empty line).
+std::vector<std::string> Lines(const std::string& Text);
+
+}  // namespace testing_support
