@@ -1,0 +1,117 @@
+// The reader as the log shows it: how lines are stored, cut and echoed, and the number reader.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "import/import_internal.h"
+#include "support/test_support.h"
+
+namespace pbn {
+namespace {
+
+using testing_support::ImportText;
+using testing_support::Lines;
+
+TEST(StoredLines, LineEndsTabsAndForeignBytes) {
+  // A CR LF line end adds nothing; a tab is one blank in the line and in the marker line.
+  auto Result = ImportText("[Event \"x\"]\r\nx\ty\r\n");
+  EXPECT_EQ(Result.Log, "x y\n^ ^\nE: Bad character\n");
+
+  // DEL and 128..159 are stored as "?" and refused; 160..255 are PBN characters.
+  Result = ImportText("{a \x7f b \x80}\n");
+  EXPECT_EQ(Lines(Result.Log)[0], "{a ? b ?}");
+  Result = ImportText("[Event \"caf\xe9\"]\n");
+  EXPECT_EQ(Result.Error, PBN_ERR_OK);
+  EXPECT_EQ(Result.Log, "");
+  Result = ImportText("[Event \"\x9f\"]\n");
+  EXPECT_EQ(Result.Log, "[Event \"?\"]\n       ^^^^\nE: Bad character\n");
+}
+
+TEST(StoredLines, LongLinesAreCutAfter255Characters) {
+  // 255 characters and a line feed: too long, and the empty rest is a blank line that ends
+  // the game, since a tag has been read.
+  const std::string Line255 = "{" + std::string(253, 'c') + "}";
+  auto Result = ImportText("[Event \"a\"]\n" + Line255 + "\n[Site \"b\"]\n");
+  auto LogLines = Lines(Result.Log);
+  ASSERT_EQ(LogLines.size(), 3u);
+  EXPECT_EQ(LogLines[0], Line255);
+  EXPECT_EQ(LogLines[1], std::string(255, ' '));
+  EXPECT_EQ(LogLines[2], "E: Line too long");
+  EXPECT_EQ(Result.Error, PBN_ERR_LINE_TOO_LONG);
+  EXPECT_EQ(Result.FilePosOut, static_cast<PbnFilePosDef>(12 + 256));
+
+  // 300 characters: 255 in one logical line, 45 in the next.
+  const std::string Line300 = "{" + std::string(298, 'c') + "}";
+  Result = ImportText("[Event \"a\"]\n" + Line300 + "\n");
+  LogLines = Lines(Result.Log);
+  ASSERT_EQ(LogLines.size(), 6u);
+  EXPECT_EQ(LogLines[0].size(), 255u);
+  EXPECT_EQ(LogLines[2], "E: Line too long");
+  EXPECT_EQ(LogLines[3], std::string(44, 'c') + "}");  // read in IDLE: bad characters
+  EXPECT_EQ(LogLines[5], "E: Bad character");
+}
+
+TEST(StoredLines, EndOfFileAndNulBytes) {
+  // A last line without a line feed is read, then the end of the file ends it.
+  auto Result = ImportText("[Event \"a\"]\nx");
+  EXPECT_EQ(Result.Log, "x\n^\nE: Bad character\n");
+  EXPECT_EQ(Result.FilePosOut, -1);
+
+  // A NUL byte ends the chunk: the rest of the physical line is not handed out, so the
+  // logical line runs on into the next one.
+  Result = ImportText(std::string("[Event \"a\"]\nx\0zz\nyy\n", 20));
+  EXPECT_EQ(Result.Log, "xyy\n^^^\nE: Bad character\n");
+  // A chunk that begins with a NUL hands out that one character, a blank to the machine.
+  Result = ImportText(std::string("[Event \"a\"]\n\0q\n", 15));
+  EXPECT_EQ(Result.Error, PBN_ERR_OK);
+  EXPECT_EQ(Result.Log, "");
+}
+
+struct NumberCase {
+  const char* pcText;
+  PbnErrDef Error;
+  long Value;
+  int Stop;  // characters consumed
+};
+
+TEST(NumberReader, SignsDigitsAndStops) {
+  const NumberCase aCases[] = {
+      {"+12", PBN_ERR_OK, 12, 3},           {"-12", PBN_ERR_OK, -12, 3},
+      {"12ab", PBN_ERR_OK, 12, 2},          {"", PBN_ERR_BAD_NUMBER, 0, 0},
+      {"-", PBN_ERR_BAD_NUMBER, 0, 1},      {"x", PBN_ERR_BAD_NUMBER, 0, 0},
+      {"12-", PBN_ERR_BAD_NUMBER, 12, 2},   {"+-1", PBN_ERR_BAD_NUMBER, 0, 1},
+      {"2147483647", PBN_ERR_OK, 2147483647, 10},
+      {"4294967296", PBN_ERR_BAD_NUMBER, 2147483647, 10},  // beyond 32 bits: refused
+  };
+  for (const NumberCase& tCase : aCases) {
+    const char* pc = tCase.pcText;
+    long Value = -99;
+    EXPECT_EQ(TagValueGetNumber(&pc, &Value), tCase.Error) << tCase.pcText;
+    EXPECT_EQ(Value, tCase.Value) << tCase.pcText;
+    EXPECT_EQ(pc - tCase.pcText, tCase.Stop) << tCase.pcText;
+  }
+  const char* pc = "-3";
+  long Value;
+  EXPECT_EQ(TagValueGetNumberPos(&pc, &Value), PBN_ERR_BAD_NUMBER);
+  pc = "-0";
+  EXPECT_EQ(TagValueGetNumberPos(&pc, &Value), PBN_ERR_OK);
+  EXPECT_EQ(Value, 0);
+}
+
+TEST(TextHelpers, CompareAndSkip) {
+  EXPECT_EQ(PbnStrcmp("Pass", "PASS"), 0);
+  EXPECT_EQ(PbnStrcmp("Pass", "pass"), 0);
+  EXPECT_NE(PbnStrcmp("Pass", "Pas"), 0);
+  EXPECT_NE(PbnStrcmp("\xc9", "\xe9"), 0);  // no folding above 127
+  const char* pc = " \t\xa0x";
+  CharSkipSpace(&pc);
+  EXPECT_EQ(*pc, 'x');
+  EXPECT_TRUE(IsPbnChar(0));
+  EXPECT_FALSE(IsPbnChar(127));
+  EXPECT_FALSE(IsPbnChar(159));
+  EXPECT_TRUE(IsPbnChar(160));
+  EXPECT_FALSE(CharIsLetter(0xe9));
+}
+
+}  // namespace
+}  // namespace pbn
