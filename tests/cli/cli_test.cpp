@@ -1,0 +1,97 @@
+// karvelon-cli check: the log bytes, the count line and the exit statuses.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "cli/cli_support.h"
+
+namespace {
+
+using cli_testing::Example;
+using cli_testing::Quote;
+using cli_testing::RunCli;
+using testing_support::ReadFile;
+using testing_support::TempFile;
+
+class CheckCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Dir = std::filesystem::temp_directory_path() /
+          ("karvelon-cli-test-" + std::to_string(getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(Dir);
+  }
+  void TearDown() override {
+    std::filesystem::permissions(Dir, std::filesystem::perms::owner_all);
+    std::filesystem::remove_all(Dir);
+  }
+  std::filesystem::path Dir;
+};
+
+TEST_F(CheckCommand, ExamplesGiveTheirLogAndCount) {
+  auto Run = RunCli("check " + Quote(Example("showcase.pbn")), Dir);
+  EXPECT_EQ(Run.Status, 0);
+  EXPECT_EQ(Run.Out, "5 games\n");
+  EXPECT_EQ(Run.Err, "");
+  EXPECT_EQ(ReadFile(Dir / "karvelon.log"), "");  // created in the current directory
+
+  Run = RunCli("check " + Quote(Example("mistakes.pbn")) + " --log mistakes.log", Dir);
+  EXPECT_EQ(Run.Status, 0);
+  EXPECT_EQ(Run.Out, "1 games\n");
+  EXPECT_EQ(ReadFile(Dir / "mistakes.log"), ReadFile(Example("mistakes.expected.log")));
+
+  Run = RunCli("check --log - " + Quote(Example("mistakes.pbn")), Dir);
+  EXPECT_EQ(Run.Out, ReadFile(Example("mistakes.expected.log")) + "1 games\n");
+}
+
+TEST_F(CheckCommand, AFileWithoutGamesExitsOne) {
+  TempFile File("[Event \"a\"] junk\n");
+  auto Run = RunCli("check " + Quote(File.Path()), Dir);
+  EXPECT_EQ(Run.Status, 1);
+  EXPECT_EQ(Run.Out, "0 games\n");
+  EXPECT_EQ(ReadFile(Dir / "karvelon.log"), "[Event \"a\"] junk\n            ^^^^\nE: Bad character\n");
+}
+
+TEST_F(CheckCommand, FilesThatDoNotOpenExitTwo) {
+  for (const std::string& Path : {std::string("/nonexistent/file.pbn"), Dir.string()}) {
+    auto Run = RunCli("check " + Quote(Path), Dir);
+    EXPECT_EQ(Run.Status, 2) << Path;
+    EXPECT_EQ(Run.Out, "") << Path;
+    EXPECT_EQ(Run.Err.rfind("karvelon-cli: ", 0), 0u) << Run.Err;
+    EXPECT_EQ(std::count(Run.Err.begin(), Run.Err.end(), '\n'), 1) << Run.Err;
+  }
+  if (geteuid() != 0) {  // root reads any file
+    TempFile File("[Event \"a\"]\n");
+    chmod(File.Path().c_str(), 0);
+    EXPECT_EQ(RunCli("check " + Quote(File.Path()), Dir).Status, 2);
+  }
+}
+
+TEST_F(CheckCommand, WrongArgumentsExitTwo) {
+  const std::string Showcase = Quote(Example("showcase.pbn"));
+  for (const std::string& Args :
+       {std::string("check"), "check " + Showcase + " " + Showcase, "check " + Showcase + " --log",
+        "check --bogus " + Showcase, std::string("frobnicate"), std::string("")}) {
+    auto Run = RunCli(Args, Dir);
+    EXPECT_EQ(Run.Status, 2) << Args;
+    EXPECT_NE(Run.Err, "") << Args;
+  }
+  auto Help = RunCli("--help", Dir);
+  EXPECT_EQ(Help.Status, 0);
+  EXPECT_NE(Help.Out.find("check FILE [--log PATH]"), std::string::npos);
+  auto Version = RunCli("--version", Dir);
+  EXPECT_EQ(Version.Status, 0);
+  EXPECT_EQ(Version.Out.rfind("karvelon-cli ", 0), 0u);
+}
+
+TEST_F(CheckCommand, ALogThatCannotBeCreatedIsReported) {
+  auto Run = RunCli("check " + Quote(Example("showcase.pbn")) + " --log /nonexistent/dir/log", Dir);
+  EXPECT_EQ(Run.Status, 0);
+  EXPECT_EQ(Run.Out, "5 games\n");
+  EXPECT_NE(Run.Err.find("cannot create log"), std::string::npos);
+}
+
+}  // namespace
