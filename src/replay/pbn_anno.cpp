@@ -1,0 +1,443 @@
+#include "replay/pbn_anno.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "core/defs.h"
+#include "replay/pbn_play.h"
+
+namespace pbn {
+
+AnnoAdminDef tAnnoAdmin;
+
+const char* const apcNags[13] = {
+    "no annotation",    "good call",         "poor call",        "very good call", "very poor call",
+    "speculative call", "questionable call", "good card",        "poor card",      "very good card",
+    "very poor card",   "speculative card",  "questionable card"};
+
+namespace {
+
+// The mandatory tag set, in the order in which its comments are laid out.
+constexpr std::array<PbnTagIdDef, 14> aMtsTags = {
+    PBN_TAG_ID_EVENT,    PBN_TAG_ID_SITE,       PBN_TAG_ID_DATE, PBN_TAG_ID_BOARD,
+    PBN_TAG_ID_WEST,     PBN_TAG_ID_NORTH,      PBN_TAG_ID_EAST, PBN_TAG_ID_SOUTH,
+    PBN_TAG_ID_DEALER,   PBN_TAG_ID_VULNERABLE, PBN_TAG_ID_DEAL, PBN_TAG_ID_DECLARER,
+    PBN_TAG_ID_CONTRACT, PBN_TAG_ID_RESULT};
+
+// Line offsets and line numbers are 16-bit. Characters go to offsets 0 to 65,534, so a line
+// starting at 65,535 could not even store its terminator.
+constexpr UInt32 kMaxChars = 65535;
+constexpr UInt32 kMaxLines = 65535;
+
+constexpr int kMoveSize = 16;   // the longest move text is "^I 7" with a suit symbol
+constexpr int kLineSize = 512;  // a move text, a note text of 255 characters and the glue
+
+constexpr std::array<unsigned char, PBN_N_SUITS> aSuitCodes = {ANNO_CLUBS, ANNO_DIAMONDS,
+                                                               ANNO_HEARTS, ANNO_SPADES};
+
+// Once a line no longer fits under the cap, nothing more is added: the stored text stays a
+// prefix of the layout rather than one with holes.
+PbnBoolDef bTextFull = PBN_FALSE;
+
+UInt32 LineCount() {
+  return tAnnoAdmin.tLinesDD.CurData;
+}
+
+void SetTextSize(const TextSizeDef* ptTextSize) {
+  const UInt32 End = UInt32{ptTextSize->FirstLine} + ptTextSize->NrLines;
+  const UInt32 LastEnd = UInt32{tAnnoAdmin.tLast.FirstLine} + tAnnoAdmin.tLast.NrLines;
+  if (End > LastEnd) {
+    tAnnoAdmin.tLast = *ptTextSize;
+    tAnnoAdmin.bNewLast = PBN_TRUE;
+  }
+}
+
+PbnErrDef TextComputeChar(DynamicDataDef* ptCharsDD, char cChar) {
+  if (ptCharsDD->CurData >= kMaxChars) return PBN_ERR_RESOURCES;
+  if (!DynamicDataCheck(ptCharsDD)) return PBN_ERR_RESOURCES;
+  *DynamicDataAt<char>(*ptCharsDD, ptCharsDD->CurData) = cChar;
+  ++ptCharsDD->CurData;
+  return PBN_ERR_OK;
+}
+
+void PushSuit(std::string* pLine, unsigned char Code) {
+  pLine->push_back(static_cast<char>(Code));
+  pLine->push_back(static_cast<char>(ANNO_SUIT_END));
+}
+
+// Reads one display line of [pcData, pcData + Size) into the characters to store, applying
+// the backslash rules of the current AnnoType. Returns the source characters consumed.
+size_t TextParseLine(const char* pcData, size_t Size, std::string* pLine) {
+  size_t Ix = 0;
+  PbnBoolDef bBackslash = PBN_FALSE;
+  while (Ix < Size && pcData[Ix] != '\0' && pcData[Ix] != '\n') {
+    const char cChar = pcData[Ix++];
+    if (!bBackslash) {
+      if (cChar == '\\') {
+        bBackslash = PBN_TRUE;
+      } else {
+        pLine->push_back(cChar);
+      }
+      continue;
+    }
+    bBackslash = PBN_FALSE;
+    switch (cChar) {
+      case 'C':
+      case 'c':
+        PushSuit(pLine, ANNO_CLUBS);
+        break;
+      case 'D':
+      case 'd':
+        PushSuit(pLine, ANNO_DIAMONDS);
+        break;
+      case 'H':
+      case 'h':
+        PushSuit(pLine, ANNO_HEARTS);
+        break;
+      case 'S':
+      case 's':
+        PushSuit(pLine, ANNO_SPADES);
+        break;
+      case '\\':
+      case '"':
+        // An escape in a tag value (note texts); comments are taken literally.
+        if (tAnnoAdmin.AnnoType == ANNO_TYPE_COMMENT) pLine->push_back('\\');
+        pLine->push_back(cChar);
+        break;
+      default:
+        pLine->push_back('\\');
+        pLine->push_back(cChar);
+        break;
+    }
+  }
+  if (bBackslash) pLine->push_back('\\');
+  // A line feed counts as read only when it ends the source string, so that the caller's
+  // skip of one terminator lands on the next line either way.
+  if (Ix < Size && pcData[Ix] == '\n' && (Ix + 1 >= Size || pcData[Ix + 1] == '\0')) return Ix + 1;
+  return Ix;
+}
+
+// Stores one line of [pcData, pcData + Size), NUL-terminated, and its start offset. A line is
+// stored completely or not at all.
+PbnErrDef TextComputeLine(const char* pcData, size_t Size, size_t* pNrChars) {
+  DynamicDataDef& tLinesDD = tAnnoAdmin.tLinesDD;
+  DynamicDataDef& tCharsDD = tAnnoAdmin.tCharsDD;
+  if (pNrChars != nullptr) *pNrChars = 0;
+  if (bTextFull || LineCount() >= kMaxLines || tCharsDD.CurData >= kMaxChars) {
+    bTextFull = PBN_TRUE;
+    return PBN_ERR_RESOURCES;
+  }
+  if (!DynamicDataCheck(&tLinesDD)) return PBN_ERR_RESOURCES;
+
+  std::string acLine;
+  const size_t NrChars = TextParseLine(pcData, Size, &acLine);
+  const size_t Length = acLine.size() + 1;  // with the terminator
+  if (tCharsDD.CurData + Length > kMaxChars) {
+    bTextFull = PBN_TRUE;
+    return PBN_ERR_RESOURCES;
+  }
+  while (tCharsDD.MaxData - tCharsDD.CurData < Length) {
+    if (!DynamicDataExtend(&tCharsDD)) return PBN_ERR_RESOURCES;
+  }
+
+  const UInt32 Offset = tCharsDD.CurData;
+  PbnErrDef Error = PBN_ERR_OK;
+  for (char cChar : acLine) {
+    if (Error == PBN_ERR_OK) Error = TextComputeChar(&tCharsDD, cChar);
+  }
+  if (Error == PBN_ERR_OK) Error = TextComputeChar(&tCharsDD, '\0');
+  if (Error != PBN_ERR_OK) {  // room was made above; never leave a line without terminator
+    tCharsDD.CurData = Offset;
+    return Error;
+  }
+  *DynamicDataAt<UInt16>(tLinesDD, tLinesDD.CurData) = static_cast<UInt16>(Offset);
+  ++tLinesDD.CurData;
+  tAnnoAdmin.MaxLineLength = std::max(tAnnoAdmin.MaxLineLength, static_cast<UInt16>(Length));
+  if (pNrChars != nullptr) *pNrChars = NrChars;
+  return Error;
+}
+
+PbnErrDef TextComputeString(const char* pcText) {
+  return TextComputeLine(pcText, std::strlen(pcText), nullptr);
+}
+
+void TextRangeCompute(const PbnGameTagsDef* ptGameTags, const PbnRangeDef* ptRange) {
+  if (ptGameTags->pcComments == nullptr || ptRange->End == 0) return;
+  // A range read from the record is kept inside the text actually stored.
+  const Int32 Stored = std::min(ptGameTags->IxComments, ptGameTags->NrComments);
+  const Int32 Begin = ptRange->Begin;
+  const Int32 End = std::min(ptRange->End, Stored);
+  if (Begin < 0 || Begin >= End) return;
+  size_t Ix = static_cast<size_t>(Begin);
+  const size_t Limit = static_cast<size_t>(End);
+  while (Ix < Limit) {
+    size_t NrChars = 0;
+    if (TextComputeLine(ptGameTags->pcComments + Ix, Limit - Ix, &NrChars) != PBN_ERR_OK) return;
+    Ix += NrChars + 1;
+  }
+}
+
+PbnBoolDef OptionalTag(int TagId) {
+  if (TagId == PBN_TAG_ID_AUCTION || TagId == PBN_TAG_ID_NOTE || TagId == PBN_TAG_ID_PLAY) {
+    return PBN_FALSE;
+  }
+  return std::find(aMtsTags.begin(), aMtsTags.end(), TagId) == aMtsTags.end();
+}
+
+void TextSectionCompute(const PbnGameTagsDef* ptGameTags, PbnSectionDef Section) {
+  TextSizeDef* ptTextSize = Section == PBN_SECTION_AUCTION ? &tAnnoAdmin.tAuction
+                            : Section == PBN_SECTION_PLAY  ? &tAnnoAdmin.tPlay
+                                                           : &tAnnoAdmin.tIdent;
+  const UInt32 FirstLine = LineCount();
+  tAnnoAdmin.AnnoType = ANNO_TYPE_COMMENT;
+  switch (Section) {
+    case PBN_SECTION_IDENT:
+      TextRangeCompute(ptGameTags, &ptGameTags->tGameComment);
+      for (PbnTagIdDef TagId : aMtsTags) {
+        TextRangeCompute(ptGameTags, &ptGameTags->atTagComment[TagId]);
+      }
+      for (int TagId = 0; TagId < PBN_N_TAG_IDS; ++TagId) {
+        if (OptionalTag(TagId)) TextRangeCompute(ptGameTags, &ptGameTags->atTagComment[TagId]);
+      }
+      break;
+    case PBN_SECTION_AUCTION: {
+      const char acHeader[] = {static_cast<char>(ANNO_AUCTION_HEADER), '\0'};
+      TextComputeString(acHeader);
+      TextRangeCompute(ptGameTags, &ptGameTags->atTagComment[PBN_TAG_ID_AUCTION]);
+      break;
+    }
+    case PBN_SECTION_PLAY: {
+      const char acHeader[] = {static_cast<char>(ANNO_PLAY_HEADER), '\0'};
+      TextComputeString(acHeader);
+      TextRangeCompute(ptGameTags, &ptGameTags->atTagComment[PBN_TAG_ID_PLAY]);
+      break;
+    }
+  }
+  ptTextSize->FirstLine = static_cast<UInt16>(FirstLine);
+  ptTextSize->NrLines = static_cast<UInt16>(LineCount() - FirstLine);
+}
+
+void TextMoveCompute(const char* pcMove, const PbnGameTagsDef* ptGameTags, TextSizeDef* ptTextSize,
+                     const PbnMoveAnnoDef* ptAnno,
+                     const std::array<PbnMoveNoteDef, PBN_N_NOTES>& atMoveNote,
+                     const std::array<PbnRangeDef, PBN_N_NOTES>& atMoveNoteComment) {
+  const UInt32 FirstLine = LineCount();
+  char acLine[kLineSize];
+
+  tAnnoAdmin.AnnoType = ANNO_TYPE_COMMENT;
+  TextRangeCompute(ptGameTags, &ptAnno->tComment.atTypes[PBN_COMMENT_TYPE_MOVE]);
+
+  // A note number outside 1 to 32 refers to nothing that exists.
+  const int Note = ptAnno->Note;
+  if (Note >= 1 && Note <= PBN_N_NOTES) {
+    tAnnoAdmin.AnnoType = ANNO_TYPE_NOTE;
+    const auto& acNote = atMoveNote[Note - 1].tTagValue.acValue;
+    if (acNote[0] != '\0') {
+      char acNoteText[PBN_VALUE_SIZE];
+      // A value that fills its buffer is cut before the last byte.
+      const auto itEnd = std::find(acNote.begin(), acNote.end() - 1, '\0');
+      const auto itCopied = std::copy(acNote.begin(), itEnd, acNoteText);
+      *itCopied = '\0';
+      std::snprintf(acLine, sizeof acLine, "%s %c%d)%c %s", pcMove, ANNO_NOTE_BEGIN, Note,
+                    ANNO_NOTE_END, acNoteText);
+      TextComputeString(acLine);
+    }
+    TextRangeCompute(ptGameTags, &atMoveNoteComment[Note - 1]);
+  }
+
+  tAnnoAdmin.AnnoType = ANNO_TYPE_COMMENT;
+  TextRangeCompute(ptGameTags, &ptAnno->tComment.atTypes[PBN_COMMENT_TYPE_NOTE_REF]);
+
+  // The move's NAG entries, kept inside the list actually stored.
+  Int32 NagBegin = 0;
+  Int32 NagEnd = 0;
+  if (ptGameTags->pNags != nullptr && ptAnno->tNag.Begin >= 0) {
+    NagBegin = ptAnno->tNag.Begin;
+    NagEnd = std::min({ptAnno->tNag.End, ptGameTags->IxNags, ptGameTags->NrNags});
+  }
+  auto IsSuffix = [](PbnNagDef Nag) { return Nag >= 0 && Nag <= PBN_NAG_PLAY_QUESTIONABLE; };
+
+  tAnnoAdmin.AnnoType = ANNO_TYPE_SUFFIX;
+  for (Int32 Ix = NagBegin; Ix < NagEnd; ++Ix) {
+    const PbnNagDef Nag = ptGameTags->pNags[Ix];
+    if (!IsSuffix(Nag)) continue;
+    std::snprintf(acLine, sizeof acLine, "%s %s", pcMove, apcNags[Nag]);
+    TextComputeString(acLine);
+  }
+
+  tAnnoAdmin.AnnoType = ANNO_TYPE_COMMENT;
+  TextRangeCompute(ptGameTags, &ptAnno->tComment.atTypes[PBN_COMMENT_TYPE_SUFFIX]);
+
+  tAnnoAdmin.AnnoType = ANNO_TYPE_NAG;
+  for (Int32 Ix = NagBegin; Ix < NagEnd; ++Ix) {
+    const PbnNagDef Nag = ptGameTags->pNags[Ix];
+    if (IsSuffix(Nag)) continue;
+    std::snprintf(acLine, sizeof acLine, "%s $%d", pcMove, static_cast<int>(Nag));
+    TextComputeString(acLine);
+  }
+
+  tAnnoAdmin.AnnoType = ANNO_TYPE_COMMENT;
+  TextRangeCompute(ptGameTags, &ptAnno->tComment.atTypes[PBN_COMMENT_TYPE_NAG]);
+
+  ptTextSize->FirstLine = static_cast<UInt16>(FirstLine);
+  ptTextSize->NrLines = static_cast<UInt16>(LineCount() - FirstLine);
+}
+
+// Appends the suit symbol of a strain (no trump: "NT") at pcText.
+void AppendTrump(char* pcText, size_t Size, PbnTrumpDef Trump) {
+  const size_t Length = std::strlen(pcText);
+  if (Trump < PBN_N_SUITS) {
+    std::snprintf(pcText + Length, Size - Length, "%c%c", aSuitCodes[Trump], ANNO_SUIT_END);
+  } else if (Trump == PBN_TRUMP_NT) {
+    std::snprintf(pcText + Length, Size - Length, "NT");
+  }
+}
+
+void TextCallString(const PbnCallDef* ptCall, char* pcCall) {
+  pcCall[0] = '\0';
+  switch (ptCall->CallType) {
+    case PBN_CALL_PASS:
+      std::snprintf(pcCall, kMoveSize, "%s", acPbnPass);
+      break;
+    case PBN_CALL_DOUBLE:
+    case PBN_CALL_REDOUBLE:
+      std::snprintf(pcCall, kMoveSize, "%s", apcPbnRiskNames[ptCall->CallType]);
+      break;
+    case PBN_CALL_BID:
+    case PBN_CALL_INSUFFICIENT:
+      std::snprintf(pcCall, kMoveSize, "%s%d",
+                    ptCall->CallType == PBN_CALL_INSUFFICIENT ? "^I " : "", ptCall->NrTricks);
+      AppendTrump(pcCall, kMoveSize, ptCall->Trump);
+      break;
+    case PBN_CALL_SPECIAL:
+      std::snprintf(pcCall, kMoveSize, "^S");
+      break;
+    default:
+      break;
+  }
+}
+
+void TextCardString(const PbnCardDef* ptCard, Int8 cIllegal, char* pcCard) {
+  if (!PbnCardIsReal(*ptCard) || ptCard->Rank == PBN_RANK_X || ptCard->Rank == PBN_RANK_UNKNOWN) {
+    std::snprintf(pcCard, kMoveSize, "-");
+    return;
+  }
+  char acIllegal[4] = "";
+  if (cIllegal != 0) std::snprintf(acIllegal, sizeof acIllegal, "^%c", cIllegal);
+  const char acSuit[] = {static_cast<char>(aSuitCodes[ptCard->Suit]),
+                         static_cast<char>(ANNO_SUIT_END), '\0'};
+  std::snprintf(pcCard, kMoveSize, "%s%s%c", acIllegal, acSuit,
+                acPbnRankNames[PbnRankGetIndex(ptCard->Rank)]);
+}
+
+void TextCallCompute(const PbnGameDataDef* ptGameData, const PbnGameTagsDef* ptGameTags, int Call) {
+  char acCall[kMoveSize];
+  TextCallString(&ptGameData->tAuction.atCalls[Call], acCall);
+  TextMoveCompute(acCall, ptGameTags, &tAnnoAdmin.atCall[Call], &ptGameTags->atCallAnno[Call],
+                  ptGameTags->atCallNote, ptGameTags->atCallNoteComment);
+}
+
+void TextCardCompute(const PbnGameTagsDef* ptGameTags, int Entry, int Trick) {
+  const PbnPlayCardDef& tPlayCard = tGameAdmin.atPlayCards[Entry];
+  TextSizeDef* ptTextSize = &tAnnoAdmin.atCard[Entry];
+  if (!PbnSideIsValid(tPlayCard.Side)) {  // no side to take annotations from
+    ptTextSize->FirstLine = static_cast<UInt16>(LineCount());
+    ptTextSize->NrLines = 0;
+    return;
+  }
+  char acCard[kMoveSize];
+  TextCardString(&tPlayCard.Card, tGameAdmin.aacIllegals[Trick][tPlayCard.Side], acCard);
+  TextMoveCompute(acCard, ptGameTags, ptTextSize, &ptGameTags->aatCardAnno[Trick][tPlayCard.Side],
+                  ptGameTags->atCardNote, ptGameTags->atCardNoteComment);
+}
+
+}  // namespace
+
+PbnBoolDef TextAnnoInit() {
+  if (tAnnoAdmin.bActive) TextAnnoTerm();
+  tAnnoAdmin = AnnoAdminDef{};
+  bTextFull = PBN_FALSE;
+  const PbnBoolDef bLines = DynamicDataInit(&tAnnoAdmin.tLinesDD, 64, sizeof(UInt16));
+  const PbnBoolDef bChars = DynamicDataInit(&tAnnoAdmin.tCharsDD, 2048, 1);
+  if (!bLines || !bChars) {  // no layout for this game; keep no half-made store
+    DynamicDataTerm(&tAnnoAdmin.tLinesDD);
+    DynamicDataTerm(&tAnnoAdmin.tCharsDD);
+    return PBN_FALSE;
+  }
+  tAnnoAdmin.bActive = PBN_TRUE;
+  return PBN_TRUE;
+}
+
+PbnErrDef TextAnnoCompute(const PbnGameDataDef* ptGameData, const PbnGameTagsDef* ptGameTags) {
+  if (!tAnnoAdmin.bActive || ptGameData == nullptr || ptGameTags == nullptr) return PBN_ERROR;
+  TextSectionCompute(ptGameTags, PBN_SECTION_IDENT);
+  TextSectionCompute(ptGameTags, PBN_SECTION_AUCTION);
+  const int NrCalls = std::min<int>(ptGameData->tAuction.NrCalls, PBN_MAX_CALLS);
+  for (int Call = 0; Call < NrCalls; ++Call)
+    TextCallCompute(ptGameData, ptGameTags, Call);
+  TextSectionCompute(ptGameTags, PBN_SECTION_PLAY);
+  const int NrEntries = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS);
+  for (int Entry = 0; Entry < NrEntries; ++Entry)
+    TextCardCompute(ptGameTags, Entry, Entry / 4);
+  return bTextFull ? PBN_ERR_RESOURCES : PBN_ERR_OK;
+}
+
+void TextAnnoTerm() {
+  tAnnoAdmin.bActive = PBN_FALSE;
+  DynamicDataTerm(&tAnnoAdmin.tLinesDD);
+  DynamicDataTerm(&tAnnoAdmin.tCharsDD);
+}
+
+void PaintAnnoSection(PbnSectionDef Section) {
+  if (!tAnnoAdmin.bActive) return;
+  switch (Section) {
+    case PBN_SECTION_IDENT:
+      SetTextSize(&tAnnoAdmin.tIdent);
+      break;
+    case PBN_SECTION_AUCTION:
+      SetTextSize(&tAnnoAdmin.tAuction);
+      break;
+    case PBN_SECTION_PLAY:
+      SetTextSize(&tAnnoAdmin.tPlay);
+      break;
+  }
+}
+
+void PaintAnnoCall(int NrCalls) {
+  if (!tAnnoAdmin.bActive || NrCalls <= 0 || NrCalls > PBN_MAX_CALLS) return;
+  SetTextSize(&tAnnoAdmin.atCall[NrCalls - 1]);
+}
+
+void PaintAnnoCard(int NrCards) {
+  if (!tAnnoAdmin.bActive || NrCards <= 0 || NrCards > PBN_MAX_PLAY_CARDS) return;
+  SetTextSize(&tAnnoAdmin.atCard[NrCards - 1]);
+}
+
+PbnBoolDef PaintAnnoExec(UInt32* pFirstLine, UInt32* pMaxNrLines) {
+  if (pFirstLine != nullptr) *pFirstLine = tAnnoAdmin.tLast.FirstLine;
+  if (pMaxNrLines != nullptr) {
+    *pMaxNrLines = UInt32{tAnnoAdmin.tLast.FirstLine} + tAnnoAdmin.tLast.NrLines;
+  }
+  const PbnBoolDef bNewLast = tAnnoAdmin.bNewLast;
+  tAnnoAdmin.bNewLast = PBN_FALSE;
+  return bNewLast;
+}
+
+void PaintAnnoReset() {
+  tAnnoAdmin.tLast = TextSizeDef{0, 0};
+  tAnnoAdmin.bNewLast = PBN_FALSE;
+}
+
+const unsigned char* TextAnnoLine(UInt32 Line) {
+  if (!tAnnoAdmin.bActive || tAnnoAdmin.tLinesDD.ptData == nullptr ||
+      tAnnoAdmin.tCharsDD.ptData == nullptr || Line >= tAnnoAdmin.tLinesDD.CurData) {
+    return nullptr;
+  }
+  const UInt32 Offset = *DynamicDataAt<UInt16>(tAnnoAdmin.tLinesDD, Line);
+  if (Offset >= tAnnoAdmin.tCharsDD.CurData) return nullptr;
+  return DynamicDataAt<unsigned char>(tAnnoAdmin.tCharsDD, Offset);
+}
+
+}  // namespace pbn
