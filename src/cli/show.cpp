@@ -1,7 +1,306 @@
+// karvelon-cli show FILE N: game N as the viewer loads it, as one JSON object.
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <nlohmann/json.hpp>
+#include <string>
+
 #include "cli/cli.h"
+#include "core/defs.h"
+#include "core/pbn_util.h"
+#include "games/pbn_game.h"
+#include "import/admin.h"
+#include "replay/pbn_anno.h"
+#include "replay/pbn_play.h"
 
 namespace cli {
 
-int Show(const Args&) { return Fail("show: not available yet"); }
+namespace {
+
+using Json = nlohmann::ordered_json;
+using namespace pbn;
+
+// PBN text is ISO 8859-1: every byte is the code point of the same value.
+std::string Latin1ToUtf8(const char* pcText, size_t Length) {
+  std::string Text;
+  Text.reserve(Length);
+  for (size_t i = 0; i < Length; i++) {
+    const auto c = static_cast<unsigned char>(pcText[i]);
+    if (c < 0x80) {
+      Text += static_cast<char>(c);
+    } else {
+      Text += static_cast<char>(0xC0 | (c >> 6));
+      Text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return Text;
+}
+
+std::string Latin1ToUtf8(const char* pcText) { return Latin1ToUtf8(pcText, std::strlen(pcText)); }
+
+// Side codes 0..3 are South, West, North, East.
+const char* SideLetter(PbnSideDef Side) {
+  static constexpr const char* apcLetters[4] = {"S", "W", "N", "E"};
+  return apcLetters[Side & 3];
+}
+
+Json SideValue(PbnSideDef Side) {
+  if (PbnSideIsValid(Side)) return SideLetter(Side);
+  if (Side == PBN_SIDE_EMPTY) return "";
+  if (Side == PBN_SIDE_NOT_GIVEN) return nullptr;
+  return "?";
+}
+
+Json VulnerableValue(PbnVulnerDef Vulner) {
+  if (Vulner == PBN_VULNER_NOT_GIVEN || Vulner > PBN_VULNER_UNKNOWN) return nullptr;
+  return apcPbnVulnerNames[Vulner];
+}
+
+Json TagsValue(const PbnGameTagsDef& tTags) {
+  Json Tags = Json::object();
+  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+    const char* pcValue = TagValue(tTags, TagId);
+    if (pcValue[0] == '\0') continue;
+    Tags[aPbnTagNames[TagId]] =
+        pcValue[0] == PBN_EMPTY_VALUE_MARKER && pcValue[1] == '\0' ? "" : Latin1ToUtf8(pcValue);
+  }
+  return Tags;
+}
+
+std::string HandText(const PbnHandDef& tHand) {
+  if ((tHand.Ranks[0] | tHand.Ranks[1] | tHand.Ranks[2] | tHand.Ranks[3]) == 0) return "-";
+  std::string Text;
+  for (int Suit = PBN_SPADES; Suit >= PBN_CLUBS; Suit--) {
+    char acRanks[15];
+    PbnRanksGetChars(tHand.Ranks[Suit], acRanks);
+    Text += acRanks;
+    if (Suit != PBN_CLUBS) Text += '.';
+  }
+  return Text;
+}
+
+Json DealValue(const PbnDealDef& tDeal) {
+  Json Deal = Json::object();
+  for (PbnSideDef Side : {PBN_NORTH, PBN_EAST, PBN_SOUTH, PBN_WEST}) {
+    Deal[SideLetter(Side)] = HandText(tDeal.tHands[Side]);
+  }
+  return Deal;
+}
+
+Json ContractValue(const PbnContractDef& tContract) {
+  Json Strain = nullptr;
+  if (PbnTrumpIsValid(tContract.Trump)) Strain = apcPbnTrumpNames[tContract.Trump];
+  if (tContract.Trump == PBN_TRUMP_PASS) Strain = std::string(acPbnPass);
+  return Json{{"level", tContract.NrTricks},
+              {"strain", Strain},
+              {"risk", apcPbnRiskNames[tContract.Risk & 3]},
+              {"declarer", SideValue(tContract.Declarer)},
+              {"irregular_declarer", tContract.bIrregularDeclarer}};
+}
+
+Json ResultValue(PbnResultDef Result) {
+  const int Tricks = Result & ~PBN_RESULT_IRREGULAR;
+  const bool bEmpty = Tricks == PBN_RESULT_EMPTY;
+  return Json{{"tricks", Tricks <= 13 ? Json(Tricks) : Json(nullptr)},
+              {"irregular", (Result & PBN_RESULT_IRREGULAR) != 0},
+              {"empty", bEmpty}};
+}
+
+// The note, suffix and NAGs of a move, within what the tags record holds.
+void AddMoveAnnotations(Json& Move, const PbnMoveAnnoDef& tAnno, const PbnGameTagsDef& tTags) {
+  Move["note"] = tAnno.Note;
+  Move["suffix"] = tAnno.Suffix <= PBN_SUFFIX_QUESTIONABLE ? apcPbnSuffixNames[tAnno.Suffix] : "";
+  Json Nags = Json::array();
+  for (Int32 Index = std::max(tAnno.tNag.Begin, 0); Index < tAnno.tNag.End && Index < tTags.IxNags;
+       Index++) {
+    Nags.push_back(static_cast<int>(tTags.pNags[Index]));
+  }
+  Move["nags"] = Nags;
+}
+
+std::string CallText(const PbnCallDef& tCall) {
+  switch (tCall.CallType) {
+    case PBN_CALL_PASS:
+      return acPbnPass;
+    case PBN_CALL_DOUBLE:
+      return apcPbnRiskNames[PBN_RISK_DOUBLED];
+    case PBN_CALL_REDOUBLE:
+      return apcPbnRiskNames[PBN_RISK_REDOUBLED];
+    case PBN_CALL_SPECIAL:
+      return "^S";
+    default:
+      return std::to_string(tCall.NrTricks) +
+             (PbnTrumpIsValid(tCall.Trump) ? apcPbnTrumpNames[tCall.Trump] : "?");
+  }
+}
+
+Json AuctionValue(const PbnGameDataDef& tData, const PbnGameTagsDef& tTags) {
+  Json Auction = Json::array();
+  const int NrCalls = std::min<int>(tData.tAuction.NrCalls, PBN_MAX_CALLS);
+  for (int Call = 0; Call < NrCalls; Call++) {
+    const PbnCallDef& tCall = tData.tAuction.atCalls[Call];
+    Json Move{{"side", SideLetter(tCall.Side)},
+              {"call", CallText(tCall)},
+              {"insufficient", tCall.CallType == PBN_CALL_INSUFFICIENT}};
+    AddMoveAnnotations(Move, tTags.atCallAnno[Call], tTags);
+    Auction.push_back(Move);
+  }
+  return Auction;
+}
+
+std::string CardText(const PbnCardDef& tCard) {
+  if (!PbnCardIsReal(tCard)) return "-";
+  return std::string(1, "CDHS"[tCard.Suit]) + acPbnRankNames[PbnRankGetIndex(tCard.Rank)];
+}
+
+Json PlayValue(const PbnGameTagsDef& tTags) {
+  Json Play = Json::array();
+  const int NrEntries = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS);
+  for (int Entry = 0; Entry < NrEntries; Entry++) {
+    const PbnPlayCardDef& tEntry = tGameAdmin.atPlayCards[Entry];
+    const int Trick = Entry / 4;
+    const int Side = tEntry.Side & 3;
+    const Int8 Mark = tGameAdmin.aacIllegals[Trick][Side];
+    Json Move{{"trick", Trick + 1},
+              {"side", SideLetter(tEntry.Side)},
+              {"card", CardText(tEntry.Card)},
+              {"mark", Mark != 0 ? std::string(1, static_cast<char>(Mark)) : std::string()}};
+    AddMoveAnnotations(Move, tTags.aatCardAnno[Trick][Side], tTags);
+    Play.push_back(Move);
+  }
+  return Play;
+}
+
+Json NsTricksValue() {
+  Json Tricks = Json::array();
+  const int NrTricks = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS) / 4;
+  for (int Trick = 0; Trick < NrTricks; Trick++) Tricks.push_back(tGameAdmin.aNrWonNS[Trick]);
+  return Tricks;
+}
+
+Json HiddenValue() {
+  Json Hidden = Json::array();
+  for (PbnSideDef Side : {PBN_NORTH, PBN_EAST, PBN_SOUTH, PBN_WEST}) {
+    if (tAdmin.abHiddenSide[Side]) Hidden.push_back(SideLetter(Side));
+  }
+  return Hidden;
+}
+
+Json NotesOf(const std::array<PbnMoveNoteDef, PBN_N_NOTES>& atNotes) {
+  Json Notes = Json::object();
+  for (int Note = 1; Note <= PBN_N_NOTES; Note++) {
+    const char* pcText = atNotes[Note - 1].tTagValue.acValue.data();
+    if (pcText[0] != '\0') Notes[std::to_string(Note)] = Latin1ToUtf8(pcText);
+  }
+  return Notes;
+}
+
+// An annotation line as the text pane shows it.
+std::string AnnotationText(const unsigned char* pcLine) {
+  if (pcLine[0] == ANNO_AUCTION_HEADER) return "AUCTION";
+  if (pcLine[0] == ANNO_PLAY_HEADER) return "PLAY";
+  std::string Text;
+  for (const unsigned char* pc = pcLine; *pc != '\0'; pc++) {
+    switch (*pc) {
+      case ANNO_CLUBS:
+        Text += "\u2663";
+        break;
+      case ANNO_DIAMONDS:
+        Text += "\u2666";
+        break;
+      case ANNO_HEARTS:
+        Text += "\u2665";
+        break;
+      case ANNO_SPADES:
+        Text += "\u2660";
+        break;
+      case ANNO_NOTE_BEGIN:
+        Text += "(";
+        break;
+      case ANNO_SUIT_END:
+      case ANNO_NOTE_END:
+        break;
+      default:
+        Text += Latin1ToUtf8(reinterpret_cast<const char*>(pc), 1);
+        break;
+    }
+  }
+  return Text;
+}
+
+Json AnnotationValue() {
+  Json Lines = Json::array();
+  for (UInt32 Line = 0; Line < TextAnnoNrLines(); Line++) {
+    const unsigned char* pcLine = TextAnnoLine(Line);
+    if (pcLine == nullptr) break;
+    Lines.push_back(AnnotationText(pcLine));
+  }
+  return Lines;
+}
+
+Json RawValue(UInt32 NrLines) {
+  Json Lines = Json::array();
+  for (UInt32 Line = 0; Line < NrLines; Line++) {
+    const char* pcLine = GameTxtLine(Line);
+    if (pcLine == nullptr) break;
+    Lines.push_back(Latin1ToUtf8(pcLine));
+  }
+  return Lines;
+}
+
+// A game number is digits only; one too large for any file reads as out of range.
+bool ParseGameNumber(const std::string& Text, unsigned long* pNumber) {
+  if (Text.empty() || Text.find_first_not_of("0123456789") != std::string::npos) return false;
+  const std::string Digits = Text.substr(std::min(Text.find_first_not_of('0'), Text.size()));
+  *pNumber = Digits.size() > 10 ? UINT32_MAX + 1ul : std::strtoul(Text.c_str(), nullptr, 10);
+  return true;
+}
+
+}  // namespace
+
+int Show(const Args& args) {
+  std::vector<std::string> Operands;
+  for (const std::string& Arg : args) {
+    if (Arg.size() > 1 && Arg[0] == '-') return Fail("show: unknown option '" + Arg + "'");
+    Operands.push_back(Arg);
+  }
+  if (Operands.size() != 2) return Fail("show: usage: karvelon-cli show FILE N");
+  unsigned long GameNr = 0;
+  if (!ParseGameNumber(Operands[1], &GameNr)) {
+    return Fail("show: '" + Operands[1] + "' is not a game number");
+  }
+  FilePtr pFile = OpenPbnFile(Operands[0]);
+  if (!pFile) return kExitError;
+
+  const unsigned NrGames = IndexGames(pFile.get(), nullptr);
+  if (GameNr < 1 || GameNr > NrGames) {
+    Fail("show: game " + Operands[1] + " is out of range: " + Operands[0] + " has " +
+         std::to_string(NrGames) + (NrGames == 1 ? " game" : " games"));
+    return kExitNone;
+  }
+  UInt32 NrLines = 0;
+  GameLoad(pFile.get(), static_cast<UInt32>(GameNr), &NrLines);
+  const PbnGameDataDef& tData = *tGameAdmin.ptGameData;
+  const PbnGameTagsDef& tTags = *tGameAdmin.ptGameTags;
+
+  Json Game;
+  Game["game"] = GameNr;
+  Game["games"] = NrGames;
+  Game["tags"] = TagsValue(tTags);
+  Game["dealer"] = SideValue(tData.tSituation.Dealer);
+  Game["vulnerable"] = VulnerableValue(tData.tSituation.Vulner);
+  Game["deal"] = DealValue(tData.tDeal);
+  Game["contract"] = ContractValue(tData.tContract);
+  Game["result"] = ResultValue(tData.Result);
+  Game["auction"] = AuctionValue(tData, tTags);
+  Game["play"] = PlayValue(tTags);
+  Game["ns_tricks"] = NsTricksValue();
+  Game["hidden"] = HiddenValue();
+  Game["notes"] = Json{{"auction", NotesOf(tTags.atCallNote)}, {"play", NotesOf(tTags.atCardNote)}};
+  Game["annotation"] = AnnotationValue();
+  Game["raw"] = RawValue(NrLines);
+  std::printf("%s\n", Game.dump(2).c_str());
+  return kExitOk;
+}
 
 }  // namespace cli

@@ -1,0 +1,100 @@
+// karvelon-cli show: the values a loaded game implies, as JSON.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "cli/cli_support.h"
+
+namespace {
+
+using cli_testing::Example;
+using cli_testing::Quote;
+using cli_testing::RunCli;
+using nlohmann::json;
+using testing_support::TempFile;
+
+json Show(const std::string& Path, int GameNr) {
+  auto Run = RunCli("show " + Quote(Path) + " " + std::to_string(GameNr));
+  EXPECT_EQ(Run.Status, 0) << Run.Err;
+  return json::parse(Run.Out);
+}
+
+TEST(ShowCommand, FillsDeclarerStrainAndRiskFromTheAuction) {
+  TempFile File(
+      "[Event \"caf\xe9\"]\n[Dealer \"S\"]\n[Vulnerable \"Love\"]\n"
+      "[Deal \"N:.2.3. K..4. 3..5. A..2.\"]\n[Result \"^NS 1\"]\n[Auction \"S\"]\n"
+      "1S Pass 2H X\nPass Pass Pass\n");
+  auto Game = Show(File.Path(), 1);
+  EXPECT_EQ(Game["games"], 1);
+  EXPECT_EQ(Game["tags"]["Event"], "caf\u00e9");  // ISO 8859-1 in, UTF-8 out
+  EXPECT_EQ(Game["dealer"], "S");
+  EXPECT_EQ(Game["vulnerable"], "None");
+  EXPECT_EQ(Game["deal"]["N"], ".2.3.");
+  EXPECT_EQ(Game["contract"]["declarer"], "N");  // North bid hearts first
+  EXPECT_EQ(Game["contract"]["strain"], "H");
+  EXPECT_EQ(Game["contract"]["risk"], "X");
+  EXPECT_EQ(Game["contract"]["level"], 0);
+  EXPECT_EQ(Game["result"]["tricks"], nullptr);  // no Declarer yet to give the tricks to
+  EXPECT_EQ(Game["result"]["irregular"], true);
+  EXPECT_EQ(Game["auction"].size(), 7u);
+  EXPECT_EQ(Game["auction"][3]["side"], "E");
+  EXPECT_EQ(Game["auction"][3]["call"], "X");
+  EXPECT_EQ(Game["play"].size(), 0u);
+}
+
+TEST(ShowCommand, ChronologicalPlayMarksAndAnnotation) {
+  auto Game = Show(Example("showcase.pbn"), 4);
+  // East led the first trick out of turn; every later trick is led by the previous winner.
+  auto Play = Game["play"];
+  ASSERT_EQ(Play.size(), 40u);  // nine tricks and the claim line
+  EXPECT_EQ(Play[0]["side"], "E");
+  EXPECT_EQ(Play[0]["mark"], "L");
+  for (size_t Entry = 36; Entry < 40; Entry++) EXPECT_EQ(Play[Entry]["card"], "-");
+  EXPECT_EQ(Game["ns_tricks"].size(), 10u);
+  EXPECT_EQ(Game["dealer"], "N");
+  EXPECT_EQ(Game["tags"]["Event"], "Karvelon Club Championship");  // "#" replaced
+  EXPECT_EQ(Game["tags"]["West"], "Eva");  // game 3 is the nearest with its own value
+
+  Game = Show(Example("showcase.pbn"), 2);
+  EXPECT_EQ(Game["hidden"], json::array({"E", "W"}));
+  EXPECT_EQ(Game["auction"][1]["insufficient"], true);
+
+  Game = Show(Example("showcase.pbn"), 1);
+  EXPECT_EQ(Game["annotation"][3], "AUCTION");
+  EXPECT_EQ(Game["annotation"][4], "1\u2663 (1) Could be short: \u2663 2+");
+  EXPECT_EQ(Game["notes"]["auction"]["1"], "Could be short: \\C 2+");
+  EXPECT_EQ(Game["auction"][4]["nags"], json::array({14}));
+  EXPECT_EQ(Game["raw"][0], "% PBN 1.0");
+
+  Game = Show(Example("showcase.pbn"), 3);
+  EXPECT_EQ(Game["contract"]["strain"], "Pass");
+  EXPECT_EQ(Game["contract"]["declarer"], "");
+  EXPECT_EQ(Game["result"]["empty"], true);
+  EXPECT_EQ(Game["result"]["tricks"], nullptr);
+}
+
+TEST(ShowCommand, RawTextWithoutCarriageReturns) {
+  TempFile File("[Event \"a\"]\r\n[Site \"b\"]\r\n\r\n[Event \"c\"]\r\n");
+  auto Game = Show(File.Path(), 1);
+  EXPECT_EQ(Game["raw"], json::array({"[Event \"a\"]", "[Site \"b\"]", ""}));
+  Game = Show(File.Path(), 2);
+  EXPECT_EQ(Game["raw"], json::array({"[Event \"c\"]"}));
+}
+
+TEST(ShowCommand, GameNumbersAndFiles) {
+  const std::string Showcase = Quote(Example("showcase.pbn"));
+  for (const char* pcNumber : {"0", "6", "99999999999"}) {
+    auto Run = RunCli("show " + Showcase + " " + pcNumber);
+    EXPECT_EQ(Run.Status, 1) << pcNumber;
+    EXPECT_NE(Run.Err.find("out of range"), std::string::npos) << Run.Err;
+  }
+  for (const std::string& Args : {"show " + Showcase, "show " + Showcase + " x",
+                                  "show " + Showcase + " -1", std::string("show /nonexistent 1")}) {
+    auto Run = RunCli(Args);
+    EXPECT_EQ(Run.Status, 2) << Args;
+    EXPECT_EQ(Run.Out, "") << Args;
+  }
+}
+
+}  // namespace
