@@ -21,7 +21,8 @@ int Check(const Args& args) {
       return Fail("check: more than one FILE given");
     }
   }
-  if (Path.empty()) return Fail("check: no FILE given (usage: karvelon-cli check FILE [--log PATH])");
+  if (Path.empty())
+    return Fail("check: no FILE given (usage: karvelon-cli check FILE [--log PATH])");
 
   FilePtr pFile = OpenPbnFile(Path);
   if (!pFile) return kExitError;

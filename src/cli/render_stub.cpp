@@ -2,6 +2,8 @@
 
 namespace cli {
 
-int Render(const Args&) { return Fail("render: this build has no viewer"); }
+int Render(const Args&) {
+  return Fail("render: this build has no viewer");
+}
 
 }  // namespace cli

@@ -36,7 +36,9 @@ std::string Latin1ToUtf8(const char* pcText, size_t Length) {
   return Text;
 }
 
-std::string Latin1ToUtf8(const char* pcText) { return Latin1ToUtf8(pcText, std::strlen(pcText)); }
+std::string Latin1ToUtf8(const char* pcText) {
+  return Latin1ToUtf8(pcText, std::strlen(pcText));
+}
 
 // Side codes 0..3 are South, West, North, East.
 const char* SideLetter(PbnSideDef Side) {
@@ -174,7 +176,8 @@ Json PlayValue(const PbnGameTagsDef& tTags) {
 Json NsTricksValue() {
   Json Tricks = Json::array();
   const int NrTricks = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS) / 4;
-  for (int Trick = 0; Trick < NrTricks; Trick++) Tricks.push_back(tGameAdmin.aNrWonNS[Trick]);
+  for (int Trick = 0; Trick < NrTricks; Trick++)
+    Tricks.push_back(tGameAdmin.aNrWonNS[Trick]);
   return Tricks;
 }
 

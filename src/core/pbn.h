@@ -88,9 +88,9 @@ inline constexpr PbnSideDef PBN_WEST = 1;
 inline constexpr PbnSideDef PBN_NORTH = 2;
 inline constexpr PbnSideDef PBN_EAST = 3;
 inline constexpr int PBN_N_SIDES = 4;
-inline constexpr PbnSideDef PBN_SIDE_NONE = 6;       // no leader yet / regular lead / list end
-inline constexpr PbnSideDef PBN_SIDE_EMPTY = 7;      // tag present with an empty value
-inline constexpr PbnSideDef PBN_SIDE_UNKNOWN = 8;    // tag value "?"
+inline constexpr PbnSideDef PBN_SIDE_NONE = 6;     // no leader yet / regular lead / list end
+inline constexpr PbnSideDef PBN_SIDE_EMPTY = 7;    // tag present with an empty value
+inline constexpr PbnSideDef PBN_SIDE_UNKNOWN = 8;  // tag value "?"
 inline constexpr PbnSideDef PBN_SIDE_NOT_GIVEN = 255;
 
 inline constexpr PbnSuitDef PBN_CLUBS = 0;
@@ -214,10 +214,18 @@ struct PbnGameDataDef {
   PbnPlayDef tPlay;
 };
 
-constexpr PbnSideDef PbnNextSide(int Side) { return static_cast<PbnSideDef>((Side + 1) % 4); }
-constexpr PbnSideDef PbnPartnerSide(int Side) { return static_cast<PbnSideDef>(Side ^ 2); }
-constexpr PbnBoolDef PbnSideIsValid(int Side) { return Side >= 0 && Side < 4; }
-constexpr PbnBoolDef PbnTrumpIsValid(int Trump) { return Trump >= 0 && Trump < 5; }
+constexpr PbnSideDef PbnNextSide(int Side) {
+  return static_cast<PbnSideDef>((Side + 1) % 4);
+}
+constexpr PbnSideDef PbnPartnerSide(int Side) {
+  return static_cast<PbnSideDef>(Side ^ 2);
+}
+constexpr PbnBoolDef PbnSideIsValid(int Side) {
+  return Side >= 0 && Side < 4;
+}
+constexpr PbnBoolDef PbnTrumpIsValid(int Trump) {
+  return Trump >= 0 && Trump < 5;
+}
 // A play place holds a card unless it is the PBN "-" or was never filled.
 constexpr PbnBoolDef PbnCardIsReal(const PbnCardDef& Card) {
   return Card.Suit < PBN_N_SUITS && Card.Rank != 0;

@@ -8,7 +8,9 @@ namespace {
 PbnTraceHookDef TraceHook = nullptr;
 }
 
-void PbnTraceSetHook(PbnTraceHookDef Hook) { TraceHook = Hook; }
+void PbnTraceSetHook(PbnTraceHookDef Hook) {
+  TraceHook = Hook;
+}
 
 void PbnTrace(const char* pcFile, int Line, const char* pcText) {
   char acBuffer[256];

@@ -60,6 +60,8 @@ void PaintAnnoReset();
 
 // Line i of the stored text (NUL-terminated), or null beyond the stored lines.
 const unsigned char* TextAnnoLine(UInt32 Line);
-inline UInt32 TextAnnoNrLines() { return tAnnoAdmin.bActive ? tAnnoAdmin.tLinesDD.CurData : 0; }
+inline UInt32 TextAnnoNrLines() {
+  return tAnnoAdmin.bActive ? tAnnoAdmin.tLinesDD.CurData : 0;
+}
 
 }  // namespace pbn

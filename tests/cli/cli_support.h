@@ -18,7 +18,8 @@ struct CliRun {
 
 inline std::string Quote(const std::string& Text) {
   std::string Quoted = "'";
-  for (char c : Text) Quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  for (char c : Text)
+    Quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return Quoted + "'";
 }
 

@@ -52,7 +52,8 @@ TEST_F(CheckCommand, AFileWithoutGamesExitsOne) {
   auto Run = RunCli("check " + Quote(File.Path()), Dir);
   EXPECT_EQ(Run.Status, 1);
   EXPECT_EQ(Run.Out, "0 games\n");
-  EXPECT_EQ(ReadFile(Dir / "karvelon.log"), "[Event \"a\"] junk\n            ^^^^\nE: Bad character\n");
+  EXPECT_EQ(ReadFile(Dir / "karvelon.log"),
+            "[Event \"a\"] junk\n            ^^^^\nE: Bad character\n");
 }
 
 TEST_F(CheckCommand, FilesThatDoNotOpenExitTwo) {

@@ -50,7 +50,8 @@ TEST(ShowCommand, ChronologicalPlayMarksAndAnnotation) {
   ASSERT_EQ(Play.size(), 40u);  // nine tricks and the claim line
   EXPECT_EQ(Play[0]["side"], "E");
   EXPECT_EQ(Play[0]["mark"], "L");
-  for (size_t Entry = 36; Entry < 40; Entry++) EXPECT_EQ(Play[Entry]["card"], "-");
+  for (size_t Entry = 36; Entry < 40; Entry++)
+    EXPECT_EQ(Play[Entry]["card"], "-");
   EXPECT_EQ(Game["ns_tricks"].size(), 10u);
   EXPECT_EQ(Game["dealer"], "N");
   EXPECT_EQ(Game["tags"]["Event"], "Karvelon Club Championship");  // "#" replaced

@@ -53,8 +53,10 @@ TEST(RankSets, DealCounts) {
 }
 
 TEST(SidesAndStrains, Validity) {
-  for (int Side : {0, 1, 2, 3}) EXPECT_TRUE(PbnSideIsValid(Side));
-  for (int Side : {6, 7, 8, 255}) EXPECT_FALSE(PbnSideIsValid(Side));
+  for (int Side : {0, 1, 2, 3})
+    EXPECT_TRUE(PbnSideIsValid(Side));
+  for (int Side : {6, 7, 8, 255})
+    EXPECT_FALSE(PbnSideIsValid(Side));
   EXPECT_TRUE(PbnTrumpIsValid(4));
   EXPECT_FALSE(PbnTrumpIsValid(5));
   EXPECT_FALSE(PbnTrumpIsValid(255));
@@ -64,7 +66,8 @@ TEST(SidesAndStrains, Validity) {
 
 PbnAuctionDef Auction(std::initializer_list<PbnCallTypeDef> aTypes) {
   PbnAuctionDef tAuction{};
-  for (PbnCallTypeDef Type : aTypes) tAuction.atCalls[tAuction.NrCalls++].CallType = Type;
+  for (PbnCallTypeDef Type : aTypes)
+    tAuction.atCalls[tAuction.NrCalls++].CallType = Type;
   return tAuction;
 }
 
@@ -112,12 +115,15 @@ TEST(DynamicData, GrowsLinearlyKeepingAndZeroFilling) {
   EXPECT_TRUE(DynamicDataCheck(&tArray));
   EXPECT_EQ(tArray.ptData, ptBefore);  // room left: nothing allocated
   EXPECT_EQ(tArray.MaxData, 4u);
-  for (UInt32 i = 0; i < 4; i++) *DynamicDataAt<UInt32>(tArray, i) = 100 + i;
+  for (UInt32 i = 0; i < 4; i++)
+    *DynamicDataAt<UInt32>(tArray, i) = 100 + i;
   tArray.CurData = 4;
   ASSERT_TRUE(DynamicDataCheck(&tArray));
   EXPECT_EQ(tArray.MaxData, 8u);  // one step, not doubled
-  for (UInt32 i = 0; i < 4; i++) EXPECT_EQ(*DynamicDataAt<UInt32>(tArray, i), 100 + i);
-  for (UInt32 i = 4; i < 8; i++) EXPECT_EQ(*DynamicDataAt<UInt32>(tArray, i), 0u);
+  for (UInt32 i = 0; i < 4; i++)
+    EXPECT_EQ(*DynamicDataAt<UInt32>(tArray, i), 100 + i);
+  for (UInt32 i = 4; i < 8; i++)
+    EXPECT_EQ(*DynamicDataAt<UInt32>(tArray, i), 0u);
   DynamicDataTerm(&tArray);
   EXPECT_EQ(tArray.ptData, nullptr);
   DynamicDataTerm(&tArray);  // harmless
@@ -161,8 +167,7 @@ TEST_F(CommentStore, PiecesAndRanges) {
 
   PbnCommentSetType(PBN_COMMENT_TYPE_TAG, PBN_TAG_ID_EVENT);
   BraceComment({"one", "two", "three"});
-  EXPECT_EQ(Range(tTags.atTagComment[PBN_TAG_ID_EVENT]),
-            std::string("one\n\0two\n\0three\0", 16));
+  EXPECT_EQ(Range(tTags.atTagComment[PBN_TAG_ID_EVENT]), std::string("one\n\0two\n\0three\0", 16));
   EXPECT_EQ(tTags.IxComments, 17);
 }
 
@@ -184,7 +189,8 @@ TEST_F(CommentStore, MoveCommentsGoToTheirPosition) {
 TEST_F(CommentStore, TextBlockGrowsBeforeItWouldFill) {
   // 1024 bytes would be filled exactly by fill + piece + NUL: the block grows first.
   std::string Piece(200, 'x');
-  for (int i = 0; i < 4; i++) BraceComment({Piece});  // 4 x 201 = 804 bytes
+  for (int i = 0; i < 4; i++)
+    BraceComment({Piece});  // 4 x 201 = 804 bytes
   EXPECT_EQ(tTags.NrComments, 1024);
   BraceComment({std::string(219, 'y')});  // 804 + 219 + 1 = 1024
   EXPECT_EQ(tTags.NrComments, 2048);

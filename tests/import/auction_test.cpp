@@ -15,7 +15,7 @@ using testing_support::Lines;
 
 struct AuctionRun {
   PbnErrDef Error;
-  std::string Messages;  // the message lines of the log, joined by "|"
+  std::string Messages;      // the message lines of the log, joined by "|"
   std::string CallsMessage;  // the message of the line of the calls, or ""
   PbnAuctionDef tAuction;
 };
@@ -32,7 +32,8 @@ AuctionRun RunAuction(const std::string& Calls, const char* pcAuctionSide = "N",
   for (size_t i = 0; i < LogLines.size(); i++) {
     const std::string& Line = LogLines[i];
     if (Line == Calls && i + 2 < LogLines.size()) Run.CallsMessage = LogLines[i + 2];
-    if (Line.size() > 2 && Line[1] == ':' && std::string("IWEF").find(Line[0]) != std::string::npos) {
+    if (Line.size() > 2 && Line[1] == ':' &&
+        std::string("IWEF").find(Line[0]) != std::string::npos) {
       Run.Messages += (Run.Messages.empty() ? "" : "|") + Line;
     }
   }
@@ -122,11 +123,14 @@ TEST(Calls, Legality) {
 
 TEST(Calls, AtMost64) {
   std::string Calls;
-  for (int i = 0; i < 66; i++) Calls += i % 8 == 7 ? "Pass\n" : "Pass ";  // 4 stored
+  for (int i = 0; i < 66; i++)
+    Calls += i % 8 == 7 ? "Pass\n" : "Pass ";  // 4 stored
   auto Run = RunAuction(Calls);
   EXPECT_EQ(Run.tAuction.NrCalls, 4);
   auto LogLines = Run.Messages;
-  EXPECT_EQ(LogLines, "E: Bad call|E: Bad call|E: Bad call|E: Bad call|E: Bad call|E: Bad call|E: Bad call|E: Bad call|F: No resources");
+  EXPECT_EQ(LogLines,
+            "E: Bad call|E: Bad call|E: Bad call|E: Bad call|E: Bad call|E: Bad call|E: Bad "
+            "call|E: Bad call|F: No resources");
   // 64 legal calls fit; the 65th is refused for want of room.
   std::string Bids;
   for (int Level = 1; Level <= 7; Level++) {
@@ -139,7 +143,8 @@ TEST(Calls, AtMost64) {
   // 21 lines of three calls fit, the 22nd line's bid is the 64th call; from its double on
   // every call is refused, once per line of the 14 lines left.
   std::string Expected;
-  for (int i = 0; i < 14; i++) Expected += std::string(i ? "|" : "") + "F: No resources";
+  for (int i = 0; i < 14; i++)
+    Expected += std::string(i ? "|" : "") + "F: No resources";
   EXPECT_EQ(Run.Messages, Expected);
 }
 

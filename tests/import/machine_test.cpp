@@ -153,7 +153,8 @@ TEST(Tokens, ValueContinuedPastItsBufferIsRefused) {
   // Backslashes before line feeds let a value grow without end; past 255 characters it is
   // refused, and nothing beyond its buffer is written.
   std::string Text = "[Event \"";
-  for (int i = 0; i < 40; i++) Text += "abcdefghij\\\n";
+  for (int i = 0; i < 40; i++)
+    Text += "abcdefghij\\\n";
   Text += "end\"]\n[Site \"s\"]\n";
   auto ptTags = std::make_unique<PbnGameTagsDef>();
   auto Result = ImportText(Text, 0, ptTags.get());

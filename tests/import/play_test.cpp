@@ -26,16 +26,16 @@ constexpr const char* kTwoCards = "N:.2.3. K..4. 3..5. A..2.";
 std::string Game(const std::string& Contract, const std::string& Declarer,
                  const std::string& PlaySide, const std::string& Play,
                  const std::string& Extra = "", const std::string& Deal = kDeal) {
-  return "[Dealer \"S\"]\n[Deal \"" + Deal + "\"]\n[Declarer \"" + Declarer +
-         "\"]\n[Contract \"" + Contract + "\"]\n" + Extra + "[Play \"" + PlaySide + "\"]\n" +
-         Play + "\n";
+  return "[Dealer \"S\"]\n[Deal \"" + Deal + "\"]\n[Declarer \"" + Declarer + "\"]\n[Contract \"" +
+         Contract + "\"]\n" + Extra + "[Play \"" + PlaySide + "\"]\n" + Play + "\n";
 }
 
 // The messages of the log, joined by "|".
 std::string Messages(const ImportResult& Result) {
   std::string Text;
   for (const std::string& Line : Lines(Result.Log)) {
-    if (Line.size() > 2 && Line[1] == ':' && std::string("IWEF").find(Line[0]) != std::string::npos) {
+    if (Line.size() > 2 && Line[1] == ':' &&
+        std::string("IWEF").find(Line[0]) != std::string::npos) {
       Text += (Text.empty() ? "" : "|") + Line;
     }
   }
@@ -120,7 +120,8 @@ TEST(Tricks, WinnersAndTricksWon) {
 
 TEST(Tricks, PlayBeyondThirteenTricksEndsSoundly) {
   std::string Play;
-  for (int i = 0; i < 40; i++) Play += "- - - -\n";
+  for (int i = 0; i < 40; i++)
+    Play += "- - - -\n";
   auto Result = ImportText(Game("3NT", "S", "W", Play + "=1= $13"));
   EXPECT_NE(Messages(Result).find("E: Bad card"), std::string::npos);
   EXPECT_EQ(tAdmin.NrTricks, PBN_N_TRICKS);
@@ -149,15 +150,13 @@ TEST(FinalChecks, DeclarerFromTheAuction) {
   EXPECT_EQ(Run("[Contract \"Pass\"]\n", Spades).Error, PBN_ERR_BAD_TRUMP);
 
   EXPECT_EQ(Run("[Declarer \"\"]\n[Contract \"Pass\"]\n", "AP").Error, PBN_ERR_OK);
-  EXPECT_EQ(Run("[Declarer \"S\"]\n[Contract \"Pass\"]\n", "AP").Error,
-            PBN_ERR_BAD_DECLARER);
+  EXPECT_EQ(Run("[Declarer \"S\"]\n[Contract \"Pass\"]\n", "AP").Error, PBN_ERR_BAD_DECLARER);
   auto PassedOut = Run("", "AP");
   EXPECT_EQ(PassedOut.tGameData.tContract.Declarer, PBN_SIDE_EMPTY);
   EXPECT_EQ(PassedOut.tGameData.tContract.Trump, PBN_TRUMP_PASS);
 
   // An unfinished auction: the partner who bid the strain first would be declarer.
-  EXPECT_EQ(Run("[Declarer \"N\"]\n[Contract \"2S\"]\n", "1S Pass 2S").Error,
-            PBN_ERR_BAD_DECLARER);
+  EXPECT_EQ(Run("[Declarer \"N\"]\n[Contract \"2S\"]\n", "1S Pass 2S").Error, PBN_ERR_BAD_DECLARER);
   EXPECT_EQ(Run("[Declarer \"S\"]\n[Contract \"2S\"]\n", "1S Pass 2S").Error, PBN_ERR_OK);
   EXPECT_EQ(Run("[Contract \"Pass\"]\n", "1S Pass").Error, PBN_ERR_BAD_TRUMP);
 }
@@ -177,8 +176,8 @@ TEST(FinalChecks, ResultAgainstThePlay) {
   EXPECT_EQ(Run("EW 0").Error, PBN_ERR_BAD_RESULT);
   EXPECT_EQ(Run("").Error, PBN_ERR_OK);
   // A passed-out deal cannot have a declarer, nor a result without a strain; both logged.
-  auto PassedOut = ImportText(
-      "[Dealer \"S\"]\n[Declarer \"S\"]\n[Result \"0\"]\n[Auction \"S\"]\nAP\n");
+  auto PassedOut =
+      ImportText("[Dealer \"S\"]\n[Declarer \"S\"]\n[Result \"0\"]\n[Auction \"S\"]\nAP\n");
   EXPECT_EQ(PassedOut.Log, "E: Bad declarer\nE: Bad result\n");
   EXPECT_EQ(PassedOut.Error, PBN_ERR_BAD_DECLARER);
 }
@@ -189,8 +188,7 @@ TEST(FinalChecks, NotesOfBothSections) {
       "[Contract \"1NT\"]\n[Auction \"S\"]\n1NT =2= Pass Pass Pass\n[Note \"1:unused\"]\n"
       "[Play \"W\"]\nSA =1= H2 SK S3\n[Note \"1:ok\"]\n[Note \"2:only here\"]\n";
   auto Result = ImportText(Text);
-  EXPECT_EQ(Result.Log,
-            "W: Unused note [1]\nW: No note for =2=\nW: Unused note [2]\n");
+  EXPECT_EQ(Result.Log, "W: Unused note [1]\nW: No note for =2=\nW: Unused note [2]\n");
   EXPECT_EQ(Result.Error, PBN_ERR_UNUSED_NOTE);  // the last finding
 }
 

@@ -76,10 +76,14 @@ struct NumberCase {
 
 TEST(NumberReader, SignsDigitsAndStops) {
   const NumberCase aCases[] = {
-      {"+12", PBN_ERR_OK, 12, 3},           {"-12", PBN_ERR_OK, -12, 3},
-      {"12ab", PBN_ERR_OK, 12, 2},          {"", PBN_ERR_BAD_NUMBER, 0, 0},
-      {"-", PBN_ERR_BAD_NUMBER, 0, 1},      {"x", PBN_ERR_BAD_NUMBER, 0, 0},
-      {"12-", PBN_ERR_BAD_NUMBER, 12, 2},   {"+-1", PBN_ERR_BAD_NUMBER, 0, 1},
+      {"+12", PBN_ERR_OK, 12, 3},
+      {"-12", PBN_ERR_OK, -12, 3},
+      {"12ab", PBN_ERR_OK, 12, 2},
+      {"", PBN_ERR_BAD_NUMBER, 0, 0},
+      {"-", PBN_ERR_BAD_NUMBER, 0, 1},
+      {"x", PBN_ERR_BAD_NUMBER, 0, 0},
+      {"12-", PBN_ERR_BAD_NUMBER, 12, 2},
+      {"+-1", PBN_ERR_BAD_NUMBER, 0, 1},
       {"2147483647", PBN_ERR_OK, 2147483647, 10},
       {"4294967296", PBN_ERR_BAD_NUMBER, 2147483647, 10},  // beyond 32 bits: refused
   };

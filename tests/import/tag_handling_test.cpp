@@ -34,9 +34,9 @@ TEST(TagNames, CaseDuplicatesAndSections) {
 
   // Notes of one number in the two sections are two notes; twice in one section is a
   // duplicate.
-  Result = ImportText(
-      "[Dealer \"N\"]\n[Auction \"N\"]\n1C =1= Pass\n[Note \"1:x:y\"]\n[Note \"1:z\"]\n", 0,
-      ptTags.get());
+  Result =
+      ImportText("[Dealer \"N\"]\n[Auction \"N\"]\n1C =1= Pass\n[Note \"1:x:y\"]\n[Note \"1:z\"]\n",
+                 0, ptTags.get());
   EXPECT_EQ(Result.Error, PBN_ERR_TAG_EXISTS);
   EXPECT_STREQ(ptTags->atCallNote[0].tTagValue.acValue.data(), "x:y");
   GameTagsTerm(ptTags.get());
@@ -59,8 +59,8 @@ TEST(Inheritance, HashTakesTheLatestValueOfEarlierGames) {
   EXPECT_STREQ(TagValue(*ptTags, PBN_TAG_ID_EVENT), "#");
   GameTagsTerm(ptTags.get());
 
-  for (const char* pcTag : {"Auction", "Contract", "Deal", "Dealer", "Declarer", "Play",
-                            "Vulnerable"}) {
+  for (const char* pcTag :
+       {"Auction", "Contract", "Deal", "Dealer", "Declarer", "Play", "Vulnerable"}) {
     EXPECT_EQ(Message(std::string("[") + pcTag + " \"#\"]\n"), "E: Bad inheritance") << pcTag;
   }
 
@@ -81,11 +81,13 @@ TEST(Bookkeeping, CountersAndStack) {
   EXPECT_EQ(tAdmin.NrPlayed, 0);
   EXPECT_EQ(tAdmin.NrTricks, 0);
   EXPECT_EQ(tAdmin.PlaySide, PBN_NORTH);
-  for (int i = 0; i < 4; i++) AdminCardInc();
+  for (int i = 0; i < 4; i++)
+    AdminCardInc();
   EXPECT_EQ(tAdmin.NrTricks, 1);
   EXPECT_EQ(tAdmin.PlaySide, PBN_NORTH);
 
-  for (int i = 0; i < 64; i++) EXPECT_EQ(AdminCallInc(), PBN_ERR_OK);
+  for (int i = 0; i < 64; i++)
+    EXPECT_EQ(AdminCallInc(), PBN_ERR_OK);
   EXPECT_EQ(AdminCallInc(), PBN_ERR_RESOURCES);
   EXPECT_EQ(tAdmin.NrCalls, 63);
 
@@ -107,7 +109,8 @@ TEST(Bookkeeping, CountersAndStack) {
   EXPECT_EQ(tCommentAdmin.Type, PBN_COMMENT_TYPE_SUFFIX);
   PbnStateInc(PBN_STATE_COMMENT);
   EXPECT_EQ(tCommentAdmin.Type, PBN_COMMENT_TYPE_SUFFIX);
-  for (int i = 0; i < 20; i++) PbnStateInc(PBN_STATE_ESCAPE);  // never beyond the stack
+  for (int i = 0; i < 20; i++)
+    PbnStateInc(PBN_STATE_ESCAPE);  // never beyond the stack
   EXPECT_EQ(StateIndex, PBN_STATE_STACK_SIZE - 1);
   GameTagsTerm(&tTags);
 }

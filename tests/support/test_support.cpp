@@ -22,7 +22,8 @@ std::string ReadStream(std::FILE* pFile) {
   std::rewind(pFile);
   char acBuffer[4096];
   size_t NrRead;
-  while ((NrRead = std::fread(acBuffer, 1, sizeof acBuffer, pFile)) > 0) Text.append(acBuffer, NrRead);
+  while ((NrRead = std::fread(acBuffer, 1, sizeof acBuffer, pFile)) > 0)
+    Text.append(acBuffer, NrRead);
   return Text;
 }
 
@@ -30,7 +31,8 @@ std::string ReadStream(std::FILE* pFile) {
 
 TempFile::TempFile(const std::string& Contents, const std::string& Suffix) {
   const char* pcDir = std::getenv("TMPDIR");
-  std::string Template = std::string(pcDir != nullptr ? pcDir : "/tmp") + "/karvelonXXXXXX" + Suffix;
+  std::string Template =
+      std::string(pcDir != nullptr ? pcDir : "/tmp") + "/karvelonXXXXXX" + Suffix;
   std::vector<char> acName(Template.begin(), Template.end());
   acName.push_back('\0');
   const int Fd = mkstemps(acName.data(), static_cast<int>(Suffix.size()));
@@ -45,7 +47,9 @@ TempFile::TempFile(const std::string& Contents, const std::string& Suffix) {
   close(Fd);
 }
 
-TempFile::~TempFile() { std::remove(path_.c_str()); }
+TempFile::~TempFile() {
+  std::remove(path_.c_str());
+}
 
 std::string ReadFile(const std::string& Path) {
   std::ifstream Stream(Path, std::ios::binary);
