@@ -6,6 +6,10 @@ EXAMPLE ?= examples/showcase.pbn
 
 .PHONY: all deps build test run bench fuzz test-asan clean
 
+FUZZ_SECONDS ?= 600
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+
 all: build
 
 deps:
@@ -22,6 +26,36 @@ test: build
 
 run: build
 	@bash scripts/run-viewer.sh $(BUILD) $(EXAMPLE)
+
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKARVELON_SANITIZE=ON -DKARVELON_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# libFuzzer with ASan and UBSan over the whole path a user triggers; FUZZ_SECONDS (600).
+fuzz: deps
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARVELON_FUZZ=ON \
+	  -DKARVELON_SANITIZE=ON -DKARVELON_GUI=OFF -DKARVELON_TESTS=OFF -DKARVELON_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target karvelon_fuzz
+	mkdir -p $(FUZZ_BUILD)/corpus
+	$(FUZZ_BUILD)/fuzz/karvelon_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
+	  -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/seeds examples
+
+# The index pass against the bare reading loop, single-game loads and peak memory, on a
+# generated file of BENCH_MB megabytes (100), made once from BENCH_SEED (1) and kept.
+BENCH_BUILD ?= build-bench
+BENCH_MB ?= 100
+BENCH_SEED ?= 1
+BENCH_FILE ?= $(BENCH_BUILD)/bench/games-$(BENCH_MB)mb-seed$(BENCH_SEED).pbn
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DKARVELON_GUI=OFF -DKARVELON_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target karvelon-bench pbn-generate karvelon-cli
+	@if [ ! -f $(BENCH_FILE) ] || [ bench/pbn_generator.h -nt $(BENCH_FILE) ]; then \
+	  $(BENCH_BUILD)/bench/pbn-generate $(BENCH_FILE) --megabytes $(BENCH_MB) --seed $(BENCH_SEED); fi
+	$(BENCH_BUILD)/bench/karvelon-bench --file $(BENCH_FILE) --cli $(BENCH_BUILD)/src/cli/karvelon-cli \
+	  --benchmark_color=false
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz build-bench
