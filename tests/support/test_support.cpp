@@ -78,18 +78,22 @@ ImportResult ImportText(const std::string& Text, pbn::PbnFilePosDef FilePosIn,
   return Result;
 }
 
-IndexResult IndexText(const std::string& Text) {
-  TempFile File(Text);
-  FilePtr pFile(std::fopen(File.Path().c_str(), "rb"), std::fclose);
+IndexResult IndexFile(std::FILE* pFile) {
   FilePtr pLog(std::tmpfile(), std::fclose);
   if (pbn::tFileAdmin.tGameTagDD.ptData == nullptr) pbn::GameInit();
   IndexResult Result{};
   pbn::PbnImportFile(pLog.get());
-  pbn::GamesLoad(pFile.get(), &Result.NrGames);
+  pbn::GamesLoad(pFile, &Result.NrGames);
   pbn::PbnImportFile(nullptr);
   std::fflush(pLog.get());
   Result.Log = ReadStream(pLog.get());
   return Result;
+}
+
+IndexResult IndexText(const std::string& Text) {
+  TempFile File(Text);
+  FilePtr pFile(std::fopen(File.Path().c_str(), "rb"), std::fclose);
+  return IndexFile(pFile.get());
 }
 
 std::vector<std::string> Lines(const std::string& Text) {

@@ -46,6 +46,8 @@ struct IndexResult {
   std::string Log;
 };
 IndexResult IndexText(const std::string& Text);
+// The index pass over an open file, with its log.
+IndexResult IndexFile(std::FILE* pFile);
 
 // The log lines of a text, split at line feeds (no trailing empty line).
 std::vector<std::string> Lines(const std::string& Text);
