@@ -1,0 +1,140 @@
+// The index pass over a generated tournament file (full tags, auctions and plays with notes,
+// NAGs, suffixes and comments, "#" inheritance, CR LF games and games with mistakes) must give
+// exactly the log, the game count and the index entries kept in tests/games/data, and importing
+// a game into a record that held another game must give the same record as a fresh one.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "../../bench/pbn_generator.h"
+#include "games/pbn_game.h"
+#include "import/import.h"
+#include "support/test_support.h"
+
+namespace pbn {
+namespace {
+
+using testing_support::IndexText;
+using testing_support::ReadFile;
+
+std::string GeneratedText() {
+  pbngen::GeneratorOptionsDef tOptions;
+  tOptions.Seed = 7;
+  tOptions.ErrorPerMille = 80;
+  tOptions.FarInheritEvery = 97;
+  return pbngen::GeneratePbn(tOptions, 400);
+}
+
+std::string ExpectedFile(const std::string& Name) {
+  return ReadFile(std::string(KARVELON_SOURCE_DIR) + "/tests/games/data/" + Name);
+}
+
+// The index as text: the count, then per game its number, its start and every "#" source.
+std::string IndexAsText(UInt32 NrGames) {
+  std::string Text = std::to_string(NrGames) + " games\n";
+  for (UInt32 GameNr = 1; GameNr <= NrGames; GameNr++) {
+    const GameTagDataDef& tElement = *DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameNr);
+    Text += std::to_string(GameNr) + " " + std::to_string(tElement.FilePosBegin);
+    for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+      if (tElement.aGameNrs[TagId] == 0) continue;
+      Text +=
+          std::string(" ") + aPbnTagNames[TagId] + "=" + std::to_string(tElement.aGameNrs[TagId]);
+    }
+    Text += "\n";
+  }
+  return Text;
+}
+
+TEST(GeneratedFile, LogCountAndIndexAreUnchanged) {
+  const auto Result = IndexText(GeneratedText());
+  EXPECT_EQ(Result.Log, ExpectedFile("generated_games.expected.log"));
+  EXPECT_EQ(IndexAsText(Result.NrGames), ExpectedFile("generated_games.expected.index"));
+}
+
+std::string RangeText(const PbnRangeDef& tRange) {
+  return std::to_string(tRange.Begin) + "-" + std::to_string(tRange.End);
+}
+
+void AppendAnno(std::string& Text, const PbnMoveAnnoDef& tAnno) {
+  for (const PbnRangeDef& tRange : tAnno.tComment.atTypes)
+    Text += RangeText(tRange) + ",";
+  Text += std::to_string(tAnno.Note) + "," + std::to_string(tAnno.Suffix) + "," +
+          RangeText(tAnno.tNag) + ";";
+}
+
+// Everything a reader of the tags record can see, as text.
+std::string TagsAsText(const PbnGameTagsDef& tTags) {
+  std::string Text;
+  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+    Text += std::string(aPbnTagNames[TagId]) + "=" + TagValue(tTags, TagId) + "|" +
+            RangeText(tTags.atTagComment[TagId]) + "\n";
+  }
+  Text += "comments " + std::to_string(tTags.IxComments) + ":" +
+          std::string(tTags.pcComments, static_cast<size_t>(tTags.IxComments)) + "\n";
+  Text += "nags";
+  for (Int32 Index = 0; Index < tTags.IxNags; Index++)
+    Text += " " + std::to_string(tTags.pNags[Index]);
+  Text += "\ngame comment " + RangeText(tTags.tGameComment) + "\n";
+  for (int Note = 0; Note < PBN_N_NOTES; Note++) {
+    for (const auto* ptNotes : {&tTags.atCallNote, &tTags.atCardNote}) {
+      Text += std::to_string((*ptNotes)[Note].bReference) +
+              (*ptNotes)[Note].tTagValue.acValue.data() + "|";
+    }
+    Text += RangeText(tTags.atCallNoteComment[Note]) + "|" +
+            RangeText(tTags.atCardNoteComment[Note]) + "\n";
+  }
+  for (const PbnMoveAnnoDef& tAnno : tTags.atCallAnno)
+    AppendAnno(Text, tAnno);
+  Text += "\n";
+  for (const auto& atTrick : tTags.aatCardAnno) {
+    for (const PbnMoveAnnoDef& tAnno : atTrick)
+      AppendAnno(Text, tAnno);
+  }
+  return Text;
+}
+
+TEST(GeneratedFile, ReusedRecordsReadAsFreshOnes) {
+  const std::string Text = GeneratedText();
+  testing_support::TempFile File(Text);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> pFile(std::fopen(File.Path().c_str(), "rb"),
+                                                        std::fclose);
+  ASSERT_TRUE(pFile);
+  auto ptReused = std::make_unique<PbnGameTagsDef>();
+  auto ptReusedData = std::make_unique<PbnGameDataDef>();
+  ASSERT_EQ(GameTagsInit(ptReused.get()), PBN_ERR_OK);
+  PbnImportTags(nullptr);
+  PbnFilePosDef FilePos = 0;
+  int NrGames = 0;
+  while (FilePos >= 0) {
+    // The same game, into a record that held the previous game and into a fresh one; the
+    // inheritance record is the same for both, as the fresh import comes second.
+    PbnFilePosDef FilePosBegin, FilePosOut, FreshBegin, FreshOut;
+    GameDataInit(ptReusedData.get());
+    ASSERT_EQ(GameTagsReset(ptReused.get()), PBN_ERR_OK);
+    const PbnErrDef Error = PbnImportGame(pFile.get(), FilePos, ptReusedData.get(), ptReused.get(),
+                                          &FilePosBegin, &FilePosOut);
+
+    auto ptFresh = std::make_unique<PbnGameTagsDef>();
+    auto ptFreshData = std::make_unique<PbnGameDataDef>();
+    GameDataInit(ptFreshData.get());
+    ASSERT_EQ(GameTagsInit(ptFresh.get()), PBN_ERR_OK);
+    EXPECT_EQ(PbnImportGame(pFile.get(), FilePos, ptFreshData.get(), ptFresh.get(), &FreshBegin,
+                            &FreshOut),
+              Error);
+    EXPECT_EQ(FreshBegin, FilePosBegin);
+    EXPECT_EQ(FreshOut, FilePosOut);
+    EXPECT_EQ(TagsAsText(*ptFresh), TagsAsText(*ptReused)) << "game at " << FilePos;
+    EXPECT_EQ(std::memcmp(ptFreshData.get(), ptReusedData.get(), sizeof(PbnGameDataDef)), 0)
+        << "game at " << FilePos;
+    GameTagsTerm(ptFresh.get());
+    FilePos = FilePosOut;
+    if (Error != PBN_ERR_NO_TAG) NrGames++;
+  }
+  GameTagsTerm(ptReused.get());
+  EXPECT_EQ(NrGames, 400);
+}
+
+}  // namespace
+}  // namespace pbn
