@@ -27,6 +27,7 @@ const std::array<ChildWindowDef, N_CHILD_WINDOWS> atChildWindows = {{
 }};
 
 const char* const apcCtrlBms[6] = {"bm1", "bm2", "bm3", "bm4", "bm5", "bm6"};
+const char* ahBitmapCtrls[6] = {};
 
 namespace {
 ControlHost* ptControlHost = nullptr;
@@ -79,5 +80,13 @@ void TimerStop() {
 }
 
 unsigned TimerRunning() { return MyTimer; }
+
+void CtrlBitmapInit() {
+  for (int i = 0; i < 6; ++i) ahBitmapCtrls[i] = apcCtrlBms[i];
+}
+
+void CtrlBitmapTerm() {
+  for (const char*& hBitmap : ahBitmapCtrls) hBitmap = nullptr;
+}
 
 }  // namespace viewer

@@ -90,4 +90,9 @@ void TimerStart();
 void TimerStop();
 unsigned TimerRunning();  // MyTimer: the running timer's identifier, 0 when none
 
+// The step-button bitmaps by resource name, in the order of apcCtrlBms; null while not loaded.
+extern const char* ahBitmapCtrls[6];
+void CtrlBitmapInit();
+void CtrlBitmapTerm();
+
 }  // namespace viewer

@@ -1,0 +1,53 @@
+// The main window as the viewer's logic sees it: the window services of controls.h plus the
+// operations of the window procedure (creating the controls, scroll bars, the game number
+// label, the paint context, the file-open dialog, closing). The Qt window implements it; tests
+// use a recording one. Controls are addressed by their identifiers, never by handles.
+#pragma once
+
+#include <cstdint>
+
+#include "viewer/controls.h"
+#include "viewer/platform/canvas.h"
+
+namespace viewer {
+
+class Host;
+
+// What the open-file dialog needs and gives back (the fields of the Win32 record in use).
+struct OpenFileNameDef {
+  Host* hwndOwner;
+  const char* lpstrFilter;  // pairs of description and pattern, ended by an empty string
+  char* lpstrFile;          // receives the chosen path
+  std::uint32_t nMaxFile;
+  char* lpstrFileTitle;  // receives the file name without its folder
+  std::uint32_t nMaxFileTitle;
+  const char* lpstrDefExt;
+  std::uint32_t Flags;
+};
+
+inline constexpr std::uint32_t OFN_CREATEPROMPT = 0x2000;
+
+// What an owner-drawn button hands over when it needs painting.
+struct DrawItemDef {
+  std::int32_t CtlID;
+  Canvas* hDC;
+};
+
+class Host : public ControlHost {
+ public:
+  // Creates the control of one row of the control table (with WS_CHILD | WS_VISIBLE).
+  virtual void CreateControl(const ChildWindowDef& tChild) = 0;
+  virtual void SetScrollRange(int idCtrl, int MinPos, int MaxPos, bool bRedraw) = 0;
+  virtual void SetScrollPos(int idCtrl, int Pos, bool bRedraw) = 0;
+  virtual void SetWindowText(int idCtrl, const char* pcText) = 0;
+  // The canvas of the window: inside a paint the one that paints the invalid region,
+  // otherwise one that only measures. Null when the window cannot give one.
+  virtual Canvas* BeginPaint() = 0;
+  virtual void EndPaint() = 0;
+  // Runs the open dialog; false when the user cancels.
+  virtual bool GetOpenFileName(OpenFileNameDef* ptOfn) = 0;
+  virtual void DestroyWindow() = 0;
+  virtual void PostQuitMessage(int ExitCode) = 0;
+};
+
+}  // namespace viewer

@@ -1,0 +1,450 @@
+#include "viewer/platform/qt/qt_host.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTimer>
+#include <cstring>
+
+#include "replay/pbn_anno.h"
+#include "viewer/karvelon.h"
+#include "viewer/p_table.h"
+#include "viewer/platform/qt/qt_bitmaps.h"
+#include "viewer/platform/qt/qt_canvas.h"
+
+namespace viewer::qt {
+
+namespace {
+
+constexpr int kClientWidth = 640;
+constexpr int kClientHeight = 480;
+
+class ClientWidget final : public QWidget {
+ public:
+  explicit ClientWidget(MainWindow* ptWindow) : QWidget(ptWindow), ptWindow_(ptWindow) {
+    setFixedSize(kClientWidth, kClientHeight);
+    QPalette tPalette = palette();
+    tPalette.setColor(QPalette::Window, Qt::white);  // the class background, WHITE_BRUSH
+    setPalette(tPalette);
+    setAutoFillBackground(true);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter tPainter(this);
+    ptWindow_->PaintClient(&tPainter);
+  }
+
+ private:
+  MainWindow* ptWindow_;
+};
+
+// A BS_OWNERDRAW button: the window procedure draws it (WM_DRAWITEM).
+class StepButton final : public QAbstractButton {
+ public:
+  StepButton(MainWindow* ptWindow, QWidget* ptParent, int idCtrl)
+      : QAbstractButton(ptParent), ptWindow_(ptWindow), idCtrl_(idCtrl) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter tPainter(this);
+    ptWindow_->DrawItem(idCtrl_, &tPainter);
+  }
+
+ private:
+  MainWindow* ptWindow_;
+  int idCtrl_;
+};
+
+unsigned ScrollCode(int Action, bool* pbKnown) {
+  *pbKnown = true;
+  switch (Action) {
+    case QAbstractSlider::SliderSingleStepSub:
+      return SB_LINEUP;
+    case QAbstractSlider::SliderSingleStepAdd:
+      return SB_LINEDOWN;
+    case QAbstractSlider::SliderPageStepSub:
+      return SB_PAGEUP;
+    case QAbstractSlider::SliderPageStepAdd:
+      return SB_PAGEDOWN;
+    case QAbstractSlider::SliderMove:
+      return SB_THUMBTRACK;
+    case QAbstractSlider::SliderToMinimum:
+      return SB_TOP;
+    case QAbstractSlider::SliderToMaximum:
+      return SB_BOTTOM;
+    default:
+      *pbKnown = false;
+      return SB_ENDSCROLL;
+  }
+}
+
+QMessageBox::Icon MessageIcon(unsigned Flags) {
+  if ((Flags & 0xF0u) == MB_ICONINFORMATION) return QMessageBox::Information;
+  if ((Flags & 0xF0u) == MB_ICONEXCLAMATION) return QMessageBox::Warning;
+  return QMessageBox::NoIcon;
+}
+
+void CopyBounded(const std::string& Text, char* pcBuffer, std::uint32_t Size) {
+  if (pcBuffer == nullptr || Size == 0) return;
+  const std::size_t Length = std::min<std::size_t>(Text.size(), Size - 1);
+  std::memcpy(pcBuffer, Text.data(), Length);
+  pcBuffer[Length] = '\0';
+}
+
+}  // namespace
+
+QString QtFileFilter(const char* pcFilter) {
+  QStringList atFilters;
+  while (pcFilter != nullptr && *pcFilter != '\0') {
+    const char* pcPatterns = pcFilter + std::strlen(pcFilter) + 1;
+    QString tName = QString::fromLatin1(pcFilter);
+    const int Paren = static_cast<int>(tName.indexOf(QLatin1Char('(')));
+    if (Paren > 0) tName = tName.left(Paren).trimmed();
+    QStringList atPatterns;
+    for (const QString& tPattern : QString::fromLatin1(pcPatterns).split(QLatin1Char(';'))) {
+      if (tPattern == QLatin1String("*.*")) {
+        atPatterns << QStringLiteral("*");  // every file, with or without a dot
+      } else if (!tPattern.isEmpty()) {
+        // File names are case sensitive here: accept both spellings of the extension.
+        atPatterns << tPattern.toLower();
+        if (tPattern.toUpper() != tPattern.toLower()) atPatterns << tPattern.toUpper();
+      }
+    }
+    atFilters << tName + QStringLiteral(" (") + atPatterns.join(QLatin1Char(' ')) +
+                     QLatin1Char(')');
+    if (*pcPatterns == '\0') break;
+    pcFilter = pcPatterns + std::strlen(pcPatterns) + 1;
+  }
+  return atFilters.join(QStringLiteral(";;"));
+}
+
+MainWindow::MainWindow(bool bInteractive) : bInteractive_(bInteractive) {
+  setWindowTitle(QString::fromLatin1(szWindowTitle));
+  setWindowIcon(QIcon(QPixmap::fromImage(BitmapImage("Pbn_Icon"))));
+  BuildMenu();
+  ptClient_ = new ClientWidget(this);
+  setCentralWidget(ptClient_);
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  ptTimer_ = new QTimer(this);
+  connect(ptTimer_, &QTimer::timeout, this, [this] { Send(WM_TIMER, idTimer_, 0); });
+
+  WndProc(this, WM_CREATE, 0, 0);
+  PaintBitmapInit();
+  CtrlBitmapInit();
+  BuildShortcuts();
+}
+
+MainWindow::~MainWindow() {
+  Destroy();
+  PaintBitmapTerm();
+  CtrlBitmapTerm();
+  pbn::TextAnnoTerm();
+}
+
+void MainWindow::BuildMenu() {
+  QMenuBar* ptMenuBar = menuBar();
+  ptMenuBar->setObjectName(QStringLiteral("ViewMenu"));
+  const auto Add = [this](QMenu* ptMenu, const char* pcText, int idCommand) {
+    QAction* ptAction = ptMenu->addAction(QString::fromLatin1(pcText));
+    connect(ptAction, &QAction::triggered, this, [this, idCommand] { Command(idCommand); });
+    aActions_[idCommand] = ptAction;
+    return ptAction;
+  };
+  QMenu* ptProject = ptMenuBar->addMenu(QStringLiteral("&Project"));
+  Add(ptProject, "&Open", CM_OPEN)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  ptProject->addSeparator();
+  Add(ptProject, "&About", CM_ABOUT);
+  ptProject->addSeparator();
+  Add(ptProject, "&Exit", CM_EXIT)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  QMenu* ptGame = ptMenuBar->addMenu(QStringLiteral("&Game"));
+  Add(ptGame, "&First", CM_FIRST);
+  Add(ptGame, "&Next", CM_NEXT);
+  Add(ptGame, "&Previous", CM_PREVIOUS);
+  Add(ptGame, "&Last", CM_LAST);
+  QMenu* ptOptions = ptMenuBar->addMenu(QStringLiteral("&Options"));
+  Add(ptOptions, "&Annotation", CM_ANNOTATION);
+  Add(ptOptions, "&PbnFile", CM_PBNFILE);
+}
+
+void MainWindow::BuildShortcuts() {
+  static constexpr struct {
+    int Key;
+    KeyDef Command;
+  } atKeys[] = {
+      {Qt::Key_Left, KeyDef::Left},     {Qt::Key_Right, KeyDef::Right},
+      {Qt::Key_Home, KeyDef::Home},     {Qt::Key_End, KeyDef::End},
+      {Qt::Key_PageUp, KeyDef::PageUp}, {Qt::Key_PageDown, KeyDef::PageDown},
+      {Qt::Key_Space, KeyDef::Space},
+  };
+  for (const auto& tKey : atKeys) {
+    auto* ptShortcut = new QShortcut(QKeySequence(tKey.Key), this);
+    const KeyDef Key = tKey.Command;
+    connect(ptShortcut, &QShortcut::activated, this, [this, Key] {
+      if (const int idCommand = KeyCommand(Key)) Command(idCommand);
+    });
+  }
+}
+
+QWidget* MainWindow::Control(int idCtrl) const {
+  const auto it = aControls_.find(idCtrl);
+  return it != aControls_.end() ? it->second : nullptr;
+}
+
+QAction* MainWindow::MenuAction(int idCommand) const {
+  const auto it = aActions_.find(idCommand);
+  return it != aActions_.end() ? it->second : nullptr;
+}
+
+void MainWindow::Command(int idCommand) {
+  Send(WM_COMMAND, static_cast<unsigned>(idCommand), 0);
+}
+
+void MainWindow::OpenFile(const std::string& Path) {
+  PresetPath_ = Path;
+  Command(CM_OPEN);
+  PresetPath_.reset();
+}
+
+QImage MainWindow::RenderClient() {
+  QImage tImage(kClientWidth, kClientHeight, QImage::Format_RGB32);
+  // A paint may reveal annotation lines and ask for another; at most a few rounds are needed.
+  for (int Round = 0; Round < 8; ++Round) {
+    QCoreApplication::processEvents();
+    const unsigned long NrBefore = NrInvalidations_;
+    tImage.fill(Qt::white);
+    ptClient_->render(&tImage);
+    QCoreApplication::processEvents();
+    if (NrInvalidations_ == NrBefore) break;
+  }
+  return tImage;
+}
+
+int MainWindow::ScrollPos(int idCtrl) const {
+  const auto it = aScrollPos_.find(idCtrl);
+  return it != aScrollPos_.end() ? it->second : 0;
+}
+
+void MainWindow::Send(std::uint32_t Message, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (!bDestroyed_) WndProc(this, Message, wParam, lParam);
+}
+
+void MainWindow::InvalidateRect(const RectDef& tRect, bool) {
+  ++NrInvalidations_;
+  const QRect tArea(tRect.left, tRect.top, tRect.right - tRect.left, tRect.bottom - tRect.top);
+  if (bInPaint_) {
+    // Asked while painting: the region is painted once this paint is over.
+    QMetaObject::invokeMethod(
+        ptClient_, [this, tArea] { ptClient_->update(tArea); }, Qt::QueuedConnection);
+  } else {
+    ptClient_->update(tArea);
+  }
+}
+
+void MainWindow::SetCheck(int idCtrl, int Value) {
+  if (auto* ptBox = qobject_cast<QCheckBox*>(Control(idCtrl))) ptBox->setChecked(Value != 0);
+}
+
+int MainWindow::GetCheck(int idCtrl) {
+  const auto* ptBox = qobject_cast<QCheckBox*>(Control(idCtrl));
+  return ptBox != nullptr && ptBox->isChecked() ? 1 : 0;
+}
+
+unsigned MainWindow::SetTimer(unsigned idTimer, unsigned PeriodMs) {
+  idTimer_ = idTimer;
+  ptTimer_->start(static_cast<int>(PeriodMs));
+  return idTimer;
+}
+
+void MainWindow::KillTimer(unsigned) {
+  ptTimer_->stop();
+}
+
+void MainWindow::MessageBox(const char* pcText, const char* pcCaption, unsigned Flags) {
+  atMessageBoxes_.push_back(
+      {pcText != nullptr ? pcText : "", pcCaption != nullptr ? pcCaption : "", Flags});
+  if (!bInteractive_) return;
+  QMessageBox tBox(MessageIcon(Flags), pcCaption != nullptr ? QString::fromLatin1(pcCaption) : "",
+                   QString::fromLatin1(pcText != nullptr ? pcText : ""), QMessageBox::Ok, this);
+  tBox.exec();
+}
+
+void MainWindow::CreateControl(const ChildWindowDef& tChild) {
+  const QRect tGeometry(tChild.tRect.left, tChild.tRect.top, tChild.tRect.right,
+                        tChild.tRect.bottom);
+  const int idCtrl = tChild.idCtrl;
+  const QString tText = QString::fromLatin1(tChild.pcText != nullptr ? tChild.pcText : "");
+  QWidget* ptControl = nullptr;
+  switch (tChild.pcClass) {
+    case ControlClass::Button:
+      if ((tChild.dwStyle & 0x0F) == BS_OWNERDRAW) {
+        auto* ptButton = new StepButton(this, ptClient_, idCtrl);
+        connect(ptButton, &QAbstractButton::clicked, this, [this, idCtrl] { Command(idCtrl); });
+        ptControl = ptButton;
+      } else {
+        // An auto check box: its mark toggles before the command arrives.
+        auto* ptBox = new QCheckBox(tText, ptClient_);
+        connect(ptBox, &QCheckBox::clicked, this, [this, idCtrl] { Command(idCtrl); });
+        ptControl = ptBox;
+      }
+      break;
+    case ControlClass::ScrollBar: {
+      const bool bVertical = (tChild.dwStyle & SBS_VERT) != 0;
+      auto* ptBar = new QScrollBar(bVertical ? Qt::Vertical : Qt::Horizontal, ptClient_);
+      ptBar->setRange(0, 0);
+      ptBar->setPageStep(1);
+      connect(ptBar, &QAbstractSlider::actionTriggered, this,
+              [this, idCtrl](int Action) { ScrollAction(idCtrl, Action); });
+      aScrollPos_[idCtrl] = 0;
+      ptControl = ptBar;
+      break;
+    }
+    case ControlClass::Static:
+      if (tChild.dwStyle == SS_BLACKFRAME) {
+        auto* ptFrame = new QFrame(ptClient_);
+        ptFrame->setFrameStyle(QFrame::Box | QFrame::Plain);
+        ptFrame->setLineWidth(1);
+        QPalette tPalette = ptFrame->palette();
+        tPalette.setColor(QPalette::WindowText, Qt::black);
+        ptFrame->setPalette(tPalette);
+        ptControl = ptFrame;
+      } else {
+        ptControl = new QLabel(tText, ptClient_);
+      }
+      // Labels and frames send nothing; clicks reach the controls they surround.
+      ptControl->setAttribute(Qt::WA_TransparentForMouseEvents);
+      break;
+  }
+  ptControl->setGeometry(tGeometry);
+  ptControl->setFocusPolicy(Qt::NoFocus);  // the keys belong to the window's shortcuts
+  ptControl->show();
+  if (tChild.pcClass == ControlClass::Static && tChild.dwStyle == SS_BLACKFRAME) {
+    ptControl->lower();
+  }
+  if (idCtrl >= 0) aControls_[idCtrl] = ptControl;
+}
+
+void MainWindow::ScrollAction(int idCtrl, int Action) {
+  auto* ptBar = qobject_cast<QScrollBar*>(Control(idCtrl));
+  if (ptBar == nullptr) return;
+  bool bKnown = false;
+  const unsigned Code = ScrollCode(Action, &bKnown);
+  if (bKnown) {
+    const std::uint32_t Message = ptBar->orientation() == Qt::Vertical ? WM_VSCROLL : WM_HSCROLL;
+    Send(Message, MakeScrollParam(Code, static_cast<unsigned>(ptBar->sliderPosition())), idCtrl);
+  }
+  // The window procedure decides where the thumb stands, as with a Win32 scroll bar.
+  ptBar->setSliderPosition(ScrollPos(idCtrl));
+}
+
+void MainWindow::SetScrollRange(int idCtrl, int MinPos, int MaxPos, bool) {
+  if (auto* ptBar = qobject_cast<QScrollBar*>(Control(idCtrl))) {
+    ptBar->setRange(MinPos, std::max(MinPos, MaxPos));
+  }
+}
+
+void MainWindow::SetScrollPos(int idCtrl, int Pos, bool) {
+  if (auto* ptBar = qobject_cast<QScrollBar*>(Control(idCtrl))) {
+    aScrollPos_[idCtrl] = Pos;
+    ptBar->setValue(Pos);
+  }
+}
+
+void MainWindow::SetWindowText(int idCtrl, const char* pcText) {
+  if (auto* ptLabel = qobject_cast<QLabel*>(Control(idCtrl))) {
+    ptLabel->setText(QString::fromLatin1(pcText != nullptr ? pcText : ""));
+  }
+}
+
+Canvas* MainWindow::BeginPaint() {
+  if (ptPaintCanvas_ != nullptr) return ptPaintCanvas_;
+  // Outside a paint: a canvas that serves for measuring only.
+  ptScratchImage_ = std::make_unique<QImage>(1, 1, QImage::Format_RGB32);
+  ptScratchPainter_ = std::make_unique<QPainter>(ptScratchImage_.get());
+  ptScratchCanvas_ = std::make_unique<QtCanvas>(ptScratchPainter_.get());
+  return ptScratchCanvas_.get();
+}
+
+void MainWindow::EndPaint() {
+  ptScratchCanvas_.reset();
+  ptScratchPainter_.reset();
+  ptScratchImage_.reset();
+}
+
+bool MainWindow::GetOpenFileName(OpenFileNameDef* ptOfn) {
+  std::string Path;
+  if (PresetPath_) {
+    Path = *PresetPath_;
+    PresetPath_.reset();
+  } else if (!bInteractive_) {
+    return false;
+  } else {
+    QFileDialog tDialog(this, QString(), QString(), QtFileFilter(ptOfn->lpstrFilter));
+    tDialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // OFN_CREATEPROMPT: a name that does not exist may be typed; opening it then fails.
+    tDialog.setFileMode((ptOfn->Flags & OFN_CREATEPROMPT) ? QFileDialog::AnyFile
+                                                          : QFileDialog::ExistingFile);
+    if (ptOfn->lpstrDefExt != nullptr) {
+      tDialog.setDefaultSuffix(QString::fromLatin1(ptOfn->lpstrDefExt));
+    }
+    if (tDialog.exec() != QDialog::Accepted) return false;
+    const QStringList atFiles = tDialog.selectedFiles();
+    if (!atFiles.isEmpty()) Path = QFile::encodeName(atFiles.front()).toStdString();
+  }
+  if (Path.size() >= ptOfn->nMaxFile) return false;  // cannot be held: as if cancelled
+  CopyBounded(Path, ptOfn->lpstrFile, ptOfn->nMaxFile);
+  const std::string Title =
+      QFile::encodeName(QFileInfo(QFile::decodeName(Path.c_str())).fileName()).toStdString();
+  CopyBounded(Title, ptOfn->lpstrFileTitle, ptOfn->nMaxFileTitle);
+  return true;
+}
+
+void MainWindow::DestroyWindow() {
+  close();
+}
+
+void MainWindow::PostQuitMessage(int ExitCode) {
+  if (bInteractive_) QCoreApplication::exit(ExitCode);
+}
+
+void MainWindow::PaintClient(QPainter* ptPainter) {
+  QtCanvas tCanvas(ptPainter);
+  ptPaintCanvas_ = &tCanvas;
+  bInPaint_ = true;
+  Send(WM_PAINT, 0, 0);
+  bInPaint_ = false;
+  ptPaintCanvas_ = nullptr;
+}
+
+void MainWindow::DrawItem(int idCtrl, QPainter* ptPainter) {
+  QtCanvas tCanvas(ptPainter);
+  DrawItemDef tItem{idCtrl, &tCanvas};
+  Send(WM_DRAWITEM, static_cast<unsigned>(idCtrl), reinterpret_cast<std::intptr_t>(&tItem));
+}
+
+void MainWindow::closeEvent(QCloseEvent* ptEvent) {
+  Destroy();
+  ptEvent->accept();
+}
+
+void MainWindow::Destroy() {
+  if (bDestroyed_) return;
+  Send(WM_DESTROY, 0, 0);
+  bDestroyed_ = true;
+  ptTimer_->stop();
+}
+
+}  // namespace viewer::qt

@@ -1,0 +1,104 @@
+// The Qt 6 main window: a fixed 640 x 480 client area under the menu "ViewMenu", the 21 child
+// controls of the control table at their client positions, and the translation of Qt signals
+// into calls of the window procedure (commands, scroll codes, timer ticks, paints, owner-drawn
+// buttons). It decides nothing itself.
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "viewer/platform/host.h"
+
+class QAction;
+class QPainter;
+class QTimer;
+
+namespace viewer::qt {
+
+class QtCanvas;
+
+struct MessageBoxRecord {
+  std::string Text;
+  std::string Caption;
+  unsigned Flags;
+};
+
+// Qt's filter string for a Win32 filter list: "PBN Files (*.pbn *.PBN);;All Files (*)".
+QString QtFileFilter(const char* pcFilter);
+
+class MainWindow final : public QMainWindow, public Host {
+ public:
+  // Not interactive: message boxes are only recorded and the open dialog answers only with a
+  // file given by OpenFile (the render command).
+  explicit MainWindow(bool bInteractive);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  QWidget* Client() const { return ptClient_; }
+  QWidget* Control(int idCtrl) const;
+  QAction* MenuAction(int idCommand) const;
+  // Sends a command as the menu or a control does.
+  void Command(int idCommand);
+  // Menu Open with Path as the dialog's answer.
+  void OpenFile(const std::string& Path);
+  // Paints the client area, as often as painting asks for more, into a 640 x 480 image.
+  QImage RenderClient();
+  const std::vector<MessageBoxRecord>& MessageBoxes() const { return atMessageBoxes_; }
+  int ScrollPos(int idCtrl) const;
+
+  // Host
+  void InvalidateRect(const RectDef& tRect, bool bErase) override;
+  void SetCheck(int idCtrl, int Value) override;
+  int GetCheck(int idCtrl) override;
+  unsigned SetTimer(unsigned idTimer, unsigned PeriodMs) override;
+  void KillTimer(unsigned idTimer) override;
+  void MessageBox(const char* pcText, const char* pcCaption, unsigned Flags) override;
+  void CreateControl(const ChildWindowDef& tChild) override;
+  void SetScrollRange(int idCtrl, int MinPos, int MaxPos, bool bRedraw) override;
+  void SetScrollPos(int idCtrl, int Pos, bool bRedraw) override;
+  void SetWindowText(int idCtrl, const char* pcText) override;
+  Canvas* BeginPaint() override;
+  void EndPaint() override;
+  bool GetOpenFileName(OpenFileNameDef* ptOfn) override;
+  void DestroyWindow() override;
+  void PostQuitMessage(int ExitCode) override;
+
+  // Called by the client widget and the owner-drawn buttons.
+  void PaintClient(QPainter* ptPainter);
+  void DrawItem(int idCtrl, QPainter* ptPainter);
+
+ protected:
+  void closeEvent(QCloseEvent* ptEvent) override;
+
+ private:
+  void Send(std::uint32_t Message, std::uintptr_t wParam, std::intptr_t lParam);
+  void BuildMenu();
+  void BuildShortcuts();
+  void ScrollAction(int idCtrl, int Action);
+  void Destroy();
+
+  bool bInteractive_;
+  bool bDestroyed_ = false;
+  bool bInPaint_ = false;
+  unsigned long NrInvalidations_ = 0;
+  QWidget* ptClient_ = nullptr;
+  QTimer* ptTimer_ = nullptr;
+  unsigned idTimer_ = 0;
+  std::map<int, QWidget*> aControls_;
+  std::map<int, int> aScrollPos_;
+  std::map<int, QAction*> aActions_;
+  std::vector<MessageBoxRecord> atMessageBoxes_;
+  std::optional<std::string> PresetPath_;
+  QtCanvas* ptPaintCanvas_ = nullptr;
+  std::unique_ptr<QImage> ptScratchImage_;
+  std::unique_ptr<QPainter> ptScratchPainter_;
+  std::unique_ptr<QtCanvas> ptScratchCanvas_;
+};
+
+}  // namespace viewer::qt
