@@ -1,0 +1,569 @@
+#include "viewer/karvelon.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "games/pbn_game.h"
+#include "import/admin.h"
+#include "import/import.h"
+#include "replay/pbn_anno.h"
+#include "replay/pbn_play.h"
+#include "viewer/p_table.h"
+
+namespace viewer {
+
+using namespace pbn;
+
+// "PBN Files (*.PBN)", "*.pbn", "All Files (*.*)", "*.*" and the empty string that ends them.
+const char szFilterPbn[] = "PBN Files (*.PBN)\0*.pbn\0All Files (*.*)\0*.*\0";
+
+ScrollBarDataDef tPbnGames;
+ScrollBarDataDef tPbnHorText;
+ScrollBarDataDef tPbnVerText;
+TextRectAdminDef TRAdmin;
+PbnBoolDef bShowAnno = PBN_TRUE;
+Host* hMyWnd = nullptr;
+
+namespace {
+
+std::FILE* hFileImport = nullptr;
+std::FILE* hFileLogging = nullptr;
+bool bImportLog = true;
+bool bDestroyed = false;
+
+OpenFileNameDef ofn;
+// The folder part of a path may be long on this platform; the title is the bare file name.
+char szFileImport[4096];
+char szTitleImport[512];
+
+constexpr std::int32_t kTextPaneHeight = 144;
+constexpr std::int32_t kTextPaneWidth = 408;
+constexpr std::int32_t kTextPaneTop = 264;
+
+bool GamesLoaded() {
+  return tPbnGames.MaxValue != 0;
+}
+
+void PopFileInitialize(Host* hwnd, const char* szFilter) {
+  ofn = OpenFileNameDef{};
+  ofn.hwndOwner = hwnd;
+  ofn.lpstrFilter = szFilter;
+  ofn.nMaxFile = sizeof szFileImport;
+  ofn.nMaxFileTitle = sizeof szTitleImport;
+  // The default extension is the second filter string without its "*.".
+  const char* pcPattern = szFilter + std::strlen(szFilter) + 1;
+  ofn.lpstrDefExt = std::strlen(pcPattern) >= 2 ? pcPattern + 2 : pcPattern;
+}
+
+void SetGameLabel(UInt32 GameNumber) {
+  char acText[6];
+  FormatGameNumber(GameNumber, acText);
+  if (hMyWnd != nullptr) hMyWnd->SetWindowText(ID_GAME_NUMBER, acText);
+}
+
+// After a file without acceptable games the records of the game on display hold whatever the
+// index pass imported last; the table is cleared rather than show a stale or broken game.
+void ClearGameOnDisplay() {
+  if (tGameAdmin.ptGameData != nullptr) GameDataInit(tGameAdmin.ptGameData);
+  GameReset();
+  tGameAdmin.Section = PBN_SECTION_IDENT;
+  tGameAdmin.NrPlayCards = 0;
+  tGameAdmin.atPlayCards[0].Side = PBN_SIDE_NONE;
+  SetChildCheck(ID_AUCTION, 0);
+  SetChildCheck(ID_PLAY, 0);
+}
+
+void MessageBoxA(const char* pcText, const char* pcCaption, unsigned Flags) {
+  if (hMyWnd != nullptr) hMyWnd->MessageBox(pcText, pcCaption, Flags);
+}
+
+void SectionBox(int idCtrl, PbnSectionDef Section, int idOther) {
+  if (!GamesLoaded()) return;  // the box's own check mark is all that changes
+  GameReset();
+  if (GetChildCheck(idCtrl) != 0) {
+    tGameAdmin.Section = Section;
+    SetChildCheck(idOther, 0);
+  } else {
+    tGameAdmin.Section = PBN_SECTION_IDENT;
+  }
+  InvalidateRectPaint();
+}
+
+void HideBox(int idCtrl, PbnSideDef Side) {
+  tGameAdmin.abHiddenSide[Side] = GetChildCheck(idCtrl) != 0;
+  InvalidateRectPaint();
+}
+
+void WmCommand(int idCommand) {
+  switch (idCommand) {
+    case ID_HEAD:
+      PlayHead();
+      break;
+    case ID_BACK:
+      PlayBack();
+      break;
+    case ID_STOP:
+      TimerStop();
+      break;
+    case ID_EXEC:
+      PlayExec();
+      break;
+    case ID_START:
+      TimerStart();
+      break;
+    case ID_TAIL:
+      PlayTail();
+      break;
+    case ID_AUCTION:
+      SectionBox(ID_AUCTION, PBN_SECTION_AUCTION, ID_PLAY);
+      break;
+    case ID_PLAY:
+      SectionBox(ID_PLAY, PBN_SECTION_PLAY, ID_AUCTION);
+      break;
+    case ID_HIDE_W:
+      HideBox(ID_HIDE_W, PBN_WEST);
+      break;
+    case ID_HIDE_N:
+      HideBox(ID_HIDE_N, PBN_NORTH);
+      break;
+    case ID_HIDE_E:
+      HideBox(ID_HIDE_E, PBN_EAST);
+      break;
+    case ID_HIDE_S:
+      HideBox(ID_HIDE_S, PBN_SOUTH);
+      break;
+    case CM_OPEN:
+      cmOpen();
+      break;
+    case CM_ABOUT:
+      MessageBoxA(szAboutText, "Program Info", MB_ICONINFORMATION);
+      break;
+    case CM_EXIT:
+      if (hMyWnd != nullptr) hMyWnd->DestroyWindow();
+      break;
+    case CM_FIRST:
+      tPbnGames.CurValue = 1;
+      ShowGame(1);
+      break;
+    case CM_NEXT:
+      if (tPbnGames.CurValue < tPbnGames.MaxValue) ShowGame(++tPbnGames.CurValue);
+      break;
+    case CM_PREVIOUS:
+      if (tPbnGames.CurValue >= 2) ShowGame(--tPbnGames.CurValue);
+      break;
+    case CM_LAST:
+      tPbnGames.CurValue = tPbnGames.MaxValue;
+      ShowGame(tPbnGames.MaxValue);
+      break;
+    case CM_ANNOTATION:
+      bShowAnno = PBN_TRUE;
+      SetTextScroll();
+      PaintAnnoReset();
+      InvalidateRectPaint();
+      break;
+    case CM_PBNFILE:
+      bShowAnno = PBN_FALSE;
+      SetTextScroll();
+      InvalidateRectText();
+      break;
+    default:
+      break;
+  }
+}
+
+void TextScrolled(ScrollBarDataDef* ptScrollBarData) {
+  if (hMyWnd != nullptr) {
+    hMyWnd->SetScrollPos(ptScrollBarData->idCtrl, static_cast<int>(ptScrollBarData->CurValue),
+                         true);
+  }
+  InvalidateRectText();
+}
+
+}  // namespace
+
+void FormatGameNumber(UInt32 GameNumber, char (&acText)[6]) {
+  if (GameNumber < 100000) {
+    std::snprintf(acText, sizeof acText, "%u", static_cast<unsigned>(GameNumber));
+  } else if (GameNumber < 10000000) {
+    std::snprintf(acText, sizeof acText, "%uk", static_cast<unsigned>(GameNumber / 1000));
+  } else {
+    std::snprintf(acText, sizeof acText, "%uM", static_cast<unsigned>(GameNumber / 1000000));
+  }
+}
+
+void SetImportLogEnabled(bool bEnabled) {
+  bImportLog = bEnabled;
+}
+
+std::intptr_t WndProc(Host* hWnd, std::uint32_t message, std::uintptr_t wParam,
+                      std::intptr_t lParam) {
+  if (message != WM_CREATE && (bDestroyed || hWnd != hMyWnd)) return 0;
+  switch (message) {
+    case WM_CREATE:
+      wmCreate(hWnd);
+      return 0;
+    case WM_DESTROY:
+      wmDestroy();
+      return 0;
+    case WM_PAINT:
+      wmPaint();
+      return 0;
+    case WM_DRAWITEM:
+      wmDrawItem(reinterpret_cast<const DrawItemDef*>(lParam));
+      return 1;
+    case WM_COMMAND:
+      WmCommand(static_cast<int>(wParam));
+      return 0;
+    case WM_TIMER:
+      PlayExec();
+      return 0;
+    case WM_HSCROLL:
+      if (!GamesLoaded()) return 0;
+      if (lParam == tPbnGames.idCtrl) {
+        if (ScrollBarProc(&tPbnGames, wParam, lParam)) ShowGame(tPbnGames.CurValue);
+      } else if (ScrollBarProc(&tPbnHorText, wParam, lParam)) {
+        TextScrolled(&tPbnHorText);
+      }
+      return 0;
+    case WM_VSCROLL:
+      if (!GamesLoaded()) return 0;
+      if (ScrollBarProc(&tPbnVerText, wParam, lParam)) TextScrolled(&tPbnVerText);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void wmCreate(Host* hWnd) {
+  hMyWnd = hWnd;
+  bDestroyed = false;
+  InstallControlHost(hWnd);
+  tPbnGames = tPbnHorText = tPbnVerText = ScrollBarDataDef{};
+  TRAdmin = TextRectAdminDef{};
+  bShowAnno = PBN_TRUE;
+  GameInit();
+  PlaySetGamesLoaded(PBN_FALSE);
+  for (const ChildWindowDef& tChild : atChildWindows)
+    hWnd->CreateControl(tChild);
+
+  // The pane's line height and width in characters come from the font actually selected.
+  if (Canvas* hDC = hWnd->BeginPaint()) {
+    hDC->SaveDC();
+    SelectPaintFont(hDC, FONT_TEXT);
+    const TextMetricDef tMetrics = hDC->GetTextMetrics();
+    TRAdmin.DeltaY = std::max(1, tMetrics.tmHeight + tMetrics.tmExternalLeading);
+    TRAdmin.NrDlgLines = static_cast<UInt32>(kTextPaneHeight / TRAdmin.DeltaY);
+    TRAdmin.NrDlgChars = static_cast<UInt32>(kTextPaneWidth / std::max(1, tMetrics.tmAveCharWidth));
+    hDC->SelectStockFont();
+    hDC->RestoreDC();
+    hWnd->EndPaint();
+  }
+  tPbnGames.idCtrl = ID_GAMES;
+  tPbnHorText.idCtrl = ID_HOR_TEXT;
+  tPbnVerText.idCtrl = ID_VER_TEXT;
+  tPbnGames.IncValue = tPbnHorText.IncValue = tPbnVerText.IncValue = 8;
+}
+
+void wmDestroy() {
+  TimerStop();
+  GameTerm();
+  // The records are gone: nothing may be stepped or shown any more.
+  PlaySetGamesLoaded(PBN_FALSE);
+  tPbnGames.MaxValue = tPbnGames.CurValue = 0;
+  PutFileHandle(&hFileImport);
+  bDestroyed = true;
+  Host* hWnd = hMyWnd;
+  if (InstalledControlHost() == hWnd) InstallControlHost(nullptr);
+  if (hWnd != nullptr) hWnd->PostQuitMessage(0);
+}
+
+void wmPaint() {
+  Canvas* hDC = hMyWnd->BeginPaint();
+  if (hDC == nullptr) return;
+  hDC->SaveDC();
+  PaintTable(hDC, GamesLoaded());
+  if (GamesLoaded()) ShowGameText(hDC);
+  hDC->SelectStockFont();
+  hDC->RestoreDC();
+  hMyWnd->EndPaint();
+}
+
+void wmDrawItem(const DrawItemDef* lpDis) {
+  if (lpDis == nullptr || lpDis->hDC == nullptr) return;
+  const int Row = GetChildIndex(lpDis->CtlID);
+  if (Row < 9 || Row > 14) return;
+  DrawBitmap(lpDis->hDC, ahBitmapCtrls[Row - 9], PointDef{0, 0});
+}
+
+int GetFileHandle(std::FILE** File, const char* lpstrFileName, const char* lpstrOpenType) {
+  *File = std::fopen(lpstrFileName, lpstrOpenType);
+  if (*File == nullptr) return 0;
+  // A folder opens for reading here but is no PBN file.
+  struct stat tStat;
+  if (fstat(fileno(*File), &tStat) == 0 && S_ISDIR(tStat.st_mode)) {
+    PutFileHandle(File);
+    return 0;
+  }
+  return 1;
+}
+
+void PutFileHandle(std::FILE** File) {
+  if (*File != nullptr) std::fclose(*File);
+  *File = nullptr;
+}
+
+int GetFileOpen(Host* hWnd, char* lpstrFileName, char* lpstrTitleName) {
+  std::FILE* hFileOld = hFileImport;
+  PopFileInitialize(hWnd, szFilterPbn);
+  ofn.hwndOwner = hWnd;
+  ofn.lpstrFile = lpstrFileName;
+  ofn.lpstrFileTitle = lpstrTitleName;
+  ofn.Flags = OFN_CREATEPROMPT;
+  lpstrFileName[0] = '\0';
+  lpstrTitleName[0] = '\0';
+  if (hWnd == nullptr || !hWnd->GetOpenFileName(&ofn)) return 0;
+  if (lpstrFileName[0] == '\0') {
+    MessageBoxA("No PBN file", nullptr, MB_ICONEXCLAMATION);
+    return 0;
+  }
+  std::FILE* hFileNew = nullptr;
+  if (!GetFileHandle(&hFileNew, lpstrFileName, "rb")) {
+    MessageBoxA(lpstrFileName, "Open error PBN file", MB_ICONEXCLAMATION);
+    return 0;
+  }
+  if (GameFileTooLarge(hFileNew)) {
+    PutFileHandle(&hFileNew);
+    MessageBoxA(kGameFileTooLargeText, "Open error PBN file", MB_ICONEXCLAMATION);
+    return 0;
+  }
+  hFileImport = hFileNew;
+  if (hFileOld != nullptr) std::fclose(hFileOld);
+  return 1;
+}
+
+void cmOpen() {
+  if (!GetFileOpen(hMyWnd, szFileImport, szTitleImport)) return;
+  if (bImportLog && GetFileHandle(&hFileLogging, szLogFileName, "w")) {
+    PbnImportFile(hFileLogging);
+  }
+  UInt32 MaxNrGames = 0;
+  GamesLoad(hFileImport, &MaxNrGames);
+  PbnImportFile(nullptr);
+  PutFileHandle(&hFileLogging);
+  ScrollBarReset(&tPbnGames);
+  ScrollBarReset(&tPbnHorText);
+  ScrollBarReset(&tPbnVerText);
+  ScrollBarMax(&tPbnGames, MaxNrGames);
+  if (!GamesLoaded()) {
+    ClearGameOnDisplay();
+    MessageBoxA("No PBN games\nInspect karvelon.log", nullptr, MB_ICONEXCLAMATION);
+  }
+  ShowGame(1);
+}
+
+void ShowGame(UInt32 GameIndex) {
+  InvalidateRectPaint();
+  InvalidateRectText();
+  if (!GamesLoaded() || GameIndex < 1 || GameIndex > tPbnGames.MaxValue) return;
+  GameLoad(hFileImport, GameIndex, &TRAdmin.NrGameLines);
+  GameTextCompute();
+  TRAdmin.NrAnnoLines = 0;
+  TRAdmin.NrAnnoChars = tAnnoAdmin.MaxLineLength;
+  SetTextScroll();
+  hMyWnd->SetScrollPos(ID_GAMES, static_cast<int>(GameIndex), true);
+  SetGameLabel(GameIndex);
+  tGameAdmin.Section = PBN_SECTION_IDENT;
+  SetChildCheck(ID_AUCTION, 0);
+  SetChildCheck(ID_PLAY, 0);
+  tGameAdmin.abHiddenSide = tAdmin.abHiddenSide;
+  SetHiddenSides();
+}
+
+bool ShowGameNumber(UInt32 GameIndex) {
+  if (GameIndex < 1 || GameIndex > tPbnGames.MaxValue) return false;
+  tPbnGames.CurValue = GameIndex;
+  ShowGame(GameIndex);
+  return true;
+}
+
+void ScrollBarReset(ScrollBarDataDef* ptScrollBarData) {
+  ptScrollBarData->TotValue = 0;
+  ptScrollBarData->MaxValue = 0;
+  ptScrollBarData->CurValue = 0;
+  ptScrollBarData->IncValue = 8;
+  ScrollBarExec(ptScrollBarData);
+}
+
+void ScrollBarMax(ScrollBarDataDef* ptScrollBarData, UInt32 MaxValue) {
+  ptScrollBarData->MaxValue = MaxValue;
+  ptScrollBarData->CurValue = MaxValue != 0 ? 1 : 0;
+  ScrollBarExec(ptScrollBarData);
+}
+
+void ScrollBarExec(ScrollBarDataDef* ptScrollBarData) {
+  if (hMyWnd == nullptr) return;
+  hMyWnd->SetScrollRange(ptScrollBarData->idCtrl, static_cast<int>(ptScrollBarData->CurValue),
+                         static_cast<int>(ptScrollBarData->MaxValue), true);
+  hMyWnd->SetScrollPos(ptScrollBarData->idCtrl, static_cast<int>(ptScrollBarData->CurValue), true);
+  if (ptScrollBarData->idCtrl == ID_GAMES) SetGameLabel(ptScrollBarData->CurValue);
+}
+
+int ScrollBarProc(ScrollBarDataDef* ptScrollBarData, std::uintptr_t wParam, std::intptr_t) {
+  UInt32& P = ptScrollBarData->CurValue;
+  const UInt32 M = ptScrollBarData->MaxValue;
+  const UInt32 I = ptScrollBarData->IncValue;
+  switch (wParam & 0xFFFFu) {
+    case SB_LINEUP:
+      if (P >= 2) --P;
+      return 1;
+    case SB_LINEDOWN:
+      if (P < M) ++P;
+      return 1;
+    case SB_PAGEUP:
+      P = P > I ? P - I : 1;
+      return 1;
+    case SB_PAGEDOWN:
+      P = P + I <= M ? P + I : M;
+      return 1;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+      // A thumb position outside the range (0, or one cut to 16 bits) would name no game.
+      const UInt32 Thumb = static_cast<UInt32>((wParam >> 16) & 0xFFFFu);
+      P = M == 0 ? 0 : std::clamp<UInt32>(Thumb, 1, M);
+      return 1;
+    }
+    default:
+      return 0;
+  }
+}
+
+void ViewAnnoLines(UInt32 FirstLine, UInt32 MaxNrLines) {
+  tPbnVerText.TotValue = MaxNrLines;
+  if (MaxNrLines > TRAdmin.NrDlgLines) {
+    tPbnVerText.MaxValue = MaxNrLines - TRAdmin.NrDlgLines + 1;
+    tPbnVerText.CurValue = std::min(FirstLine + 1, tPbnVerText.MaxValue);
+  } else {
+    tPbnVerText.MaxValue = tPbnVerText.CurValue = 1;
+  }
+  if (hMyWnd != nullptr) {
+    hMyWnd->SetScrollRange(ID_VER_TEXT, 1, static_cast<int>(tPbnVerText.MaxValue), true);
+    hMyWnd->SetScrollPos(ID_VER_TEXT, static_cast<int>(tPbnVerText.CurValue), true);
+  }
+  InvalidateRectText();
+}
+
+void SetTextScroll() {
+  ScrollBarReset(&tPbnHorText);
+  ScrollBarReset(&tPbnVerText);
+  std::int64_t Width;
+  if (bShowAnno) {
+    UInt32 FirstLine = 0;
+    UInt32 MaxNrLines = 0;
+    PaintAnnoExec(&FirstLine, &MaxNrLines);
+    ViewAnnoLines(FirstLine, MaxNrLines);
+    tPbnVerText.TotValue = TRAdmin.NrAnnoLines;
+    ScrollBarMax(&tPbnVerText, TRAdmin.NrAnnoLines);
+    Width = TRAdmin.NrAnnoChars;
+  } else {
+    tPbnVerText.TotValue = TRAdmin.NrGameLines;
+    const std::int64_t Lines = std::int64_t{TRAdmin.NrGameLines} - TRAdmin.NrDlgLines;
+    ScrollBarMax(&tPbnVerText, static_cast<UInt32>(std::max<std::int64_t>(Lines, 0) + 1));
+    Width = TRAdmin.NrGameChars;
+  }
+  const std::int64_t Chars = Width - TRAdmin.NrDlgChars;
+  ScrollBarMax(&tPbnHorText, static_cast<UInt32>(std::max<std::int64_t>(Chars, 0) + 1));
+}
+
+void GameTextCompute() {
+  std::size_t MaxLength = 0;
+  for (UInt32 Line = 0; Line < TRAdmin.NrGameLines; ++Line) {
+    const char* pcLine = GameTxtLine(Line);
+    if (pcLine == nullptr) break;
+    MaxLength = std::max(MaxLength, std::strlen(pcLine));
+  }
+  TRAdmin.NrGameChars = std::max<UInt32>(static_cast<UInt32>(MaxLength), TRAdmin.NrDlgChars);
+}
+
+void ShowGameText(Canvas* hDC) {
+  hDC->SetTextColor(kColorBlack);
+  SelectPaintFont(hDC, FONT_TEXT);
+  const UInt32 NrLines = std::min(tPbnVerText.TotValue, TRAdmin.NrDlgLines);
+  const UInt32 CurLine = tPbnVerText.CurValue > 0 ? tPbnVerText.CurValue - 1 : 0;
+  const UInt32 Offset = tPbnHorText.CurValue > 0 ? tPbnHorText.CurValue - 1 : 0;
+  if (bShowAnno) {
+    UInt32 FirstLine = 0;
+    UInt32 MaxNrLines = 0;
+    if (PaintAnnoExec(&FirstLine, &MaxNrLines)) {
+      ViewAnnoLines(FirstLine, MaxNrLines);  // the next paint draws the lines reached
+    } else {
+      ShowGameTextAnno(hDC, NrLines, CurLine, Offset);
+    }
+  } else {
+    ShowGameTextFile(hDC, NrLines, CurLine, Offset);
+  }
+}
+
+namespace {
+
+RectDef TextLineRect(UInt32 Index) {
+  const std::int32_t Top = kTextPaneTop + static_cast<std::int32_t>(Index) * TRAdmin.DeltaY;
+  return RectDef{4, Top, 412, Top + TRAdmin.DeltaY};
+}
+
+}  // namespace
+
+void ShowGameTextAnno(Canvas* hDC, UInt32 NrTxtLines, UInt32 CurLine, UInt32 ScrollOffset) {
+  for (UInt32 i = 0; i < NrTxtLines; ++i) {
+    const unsigned char* pcLine = TextAnnoLine(CurLine + i);
+    if (pcLine == nullptr) break;
+    UInt32 Length = static_cast<UInt32>(std::strlen(reinterpret_cast<const char*>(pcLine)));
+    // Section headers do not scroll sideways.
+    if (pcLine[0] != ANNO_AUCTION_HEADER && pcLine[0] != ANNO_PLAY_HEADER) {
+      const UInt32 Skip = std::min(ScrollOffset, Length);
+      pcLine += Skip;
+      Length -= Skip;
+    }
+    Length = std::min(Length, TRAdmin.NrDlgChars);
+    const RectDef tRect = TextLineRect(i);
+    DrawGameTextAnno(hDC, pcLine, static_cast<int>(Length), &tRect);
+  }
+}
+
+void ShowGameTextFile(Canvas* hDC, UInt32 NrTxtLines, UInt32 CurLine, UInt32 ScrollOffset) {
+  for (UInt32 i = 0; i < NrTxtLines; ++i) {
+    const char* pcLine = GameTxtLine(CurLine + i);
+    if (pcLine == nullptr) break;
+    const std::size_t Length = std::strlen(pcLine);
+    pcLine += std::min<std::size_t>(ScrollOffset, Length);
+    RectDef tRect = TextLineRect(i);
+    hDC->DrawText(pcLine, -1, &tRect, DT_SINGLELINE | DT_VCENTER);
+  }
+}
+
+int KeyCommand(KeyDef Key) {
+  switch (Key) {
+    case KeyDef::Left:
+      return ID_BACK;
+    case KeyDef::Right:
+      return ID_EXEC;
+    case KeyDef::Home:
+      return ID_HEAD;
+    case KeyDef::End:
+      return ID_TAIL;
+    case KeyDef::PageUp:
+      return CM_PREVIOUS;
+    case KeyDef::PageDown:
+      return CM_NEXT;
+    case KeyDef::Space:
+      return TimerRunning() != 0 ? ID_STOP : ID_START;
+    case KeyDef::CtrlO:
+      return CM_OPEN;
+    case KeyDef::CtrlQ:
+      return CM_EXIT;
+  }
+  return 0;
+}
+
+}  // namespace viewer
