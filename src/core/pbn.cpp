@@ -5,7 +5,8 @@ namespace pbn {
 UInt8 PbnRanksGetNumber(PbnRankDef Ranks) {
   // Bit 0 ("x") is outside the precondition; it is ignored so that the count always ends.
   UInt8 Number = 0;
-  for (unsigned Bits = Ranks & ~1u; Bits != 0; Bits &= Bits - 1) Number++;
+  for (unsigned Bits = Ranks & ~1u; Bits != 0; Bits &= Bits - 1)
+    Number++;
   return Number;
 }
 

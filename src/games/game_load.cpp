@@ -67,7 +67,8 @@ void ImportIndexedGame(std::FILE* pFile, UInt32 GameNr, PbnFilePosDef* pFilePosB
 
 void CollectInheritedValues(std::FILE* pFile, const GameTagDataDef& tElement) {
   PbnGameTagsDef* ptPrevTags = tFileAdmin.ptPrevTags;
-  for (PbnTagValueDef& tValue : ptPrevTags->atTagValue) tValue.acValue[0] = '\0';
+  for (PbnTagValueDef& tValue : ptPrevTags->atTagValue)
+    tValue.acValue[0] = '\0';
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
     const UInt32 GameNr = tElement.aGameNrs[TagId];
     if (GameNr == 0 || GameNr >= tFileAdmin.tGameTagDD.CurData + 1 ||

@@ -52,7 +52,9 @@ PbnBoolDef AdminIllegalLead(PbnSideDef* pIllegalSide) {
   return PBN_FALSE;
 }
 
-void MoveClear() { tAdmin.IllegalMove = 0; }
+void MoveClear() {
+  tAdmin.IllegalMove = 0;
+}
 
 void PbnStateInit() {
   StateIndex = 0;
@@ -86,7 +88,9 @@ void PbnStateDec() {
   if (StateIndex > 0) StateIndex--;
 }
 
-void PbnStateChange(PbnStateDef NewState) { States[StateIndex] = NewState; }
+void PbnStateChange(PbnStateDef NewState) {
+  States[StateIndex] = NewState;
+}
 
 PbnBoolDef TagIdExist(const PbnGameTagsDef* ptGameTags, int TagId) {
   return ptGameTags->atTagValue[TagId].acValue[0] != '\0';

@@ -90,7 +90,9 @@ void PbnStateInit();
 void PbnStateInc(PbnStateDef NewState);
 void PbnStateDec();
 void PbnStateChange(PbnStateDef NewState);
-inline PbnStateDef PbnStateCurrent() { return States[StateIndex]; }
+inline PbnStateDef PbnStateCurrent() {
+  return States[StateIndex];
+}
 
 PbnBoolDef TagIdExist(const PbnGameTagsDef* ptGameTags, int TagId);
 

@@ -19,7 +19,9 @@ bool BidIsHigher(const PbnCallDef& tBid, const PbnCallDef& tThan) {
 }
 
 // Opponents made the calls at these two indices when their distance is odd.
-bool ByOpponent(int NrCalls, int Index) { return (NrCalls - Index) % 2 != 0; }
+bool ByOpponent(int NrCalls, int Index) {
+  return (NrCalls - Index) % 2 != 0;
+}
 
 PbnErrDef AuctionCallValid(const PbnGameDataDef* ptGameData, const PbnCallDef* ptCall) {
   const PbnAuctionDef& tAuction = ptGameData->tAuction;
@@ -151,7 +153,8 @@ PbnErrDef SuffixStore(PbnGameTagsDef* ptGameTags, PbnSuffixDef Suffix) {
 }  // namespace
 
 PbnErrDef AuctionCallCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
-  if (std::strcmp(acBuffer, "-") == 0) return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_PLACEHOLDER));
+  if (std::strcmp(acBuffer, "-") == 0)
+    return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_PLACEHOLDER));
   if (PbnStrcmp(acBuffer, "AP") == 0) {
     const int NrPasses = ptGameData->tAuction.NrCalls == 0 ? 4 : 3;
     PbnErrDef Error = PBN_ERR_OK;
@@ -160,7 +163,8 @@ PbnErrDef AuctionCallCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
     }
     return Error;
   }
-  if (PbnStrcmp(acBuffer, acPbnPass) == 0) return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_PASS));
+  if (PbnStrcmp(acBuffer, acPbnPass) == 0)
+    return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_PASS));
   if (PbnStrcmp(acBuffer, apcPbnRiskNames[PBN_RISK_DOUBLED]) == 0) {
     return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_DOUBLE));
   }
@@ -201,7 +205,9 @@ PbnErrDef NoteCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer) {
   return NoteStore(ptGameTags, Note);
 }
 
-PbnBoolDef PbnNagIsSuffix(long Nag) { return Nag >= 1 && Nag <= 12; }
+PbnBoolDef PbnNagIsSuffix(long Nag) {
+  return Nag >= 1 && Nag <= 12;
+}
 
 PbnErrDef NagCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer) {
   const char* pc = acBuffer;

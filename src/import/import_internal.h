@@ -26,13 +26,27 @@ PbnErrDef PbnGetChar(std::FILE* pFile, int* pChar);
 PbnErrDef PbnBackspace(int* pChar);
 
 // Character classes; the character is a byte value 0..255 (or the neutral 1).
-inline PbnBoolDef IsPbnChar(int c) { return (c >= 0 && c <= 126) || (c >= 160 && c <= 255); }
-inline PbnBoolDef CharIsSpace(int c) { return c <= 32; }
-inline PbnBoolDef CharIsDigit(int c) { return c >= '0' && c <= '9'; }
-inline PbnBoolDef CharIsDateChar(int c) { return CharIsDigit(c) || c == '?'; }
-inline PbnBoolDef CharIsLetter(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-inline PbnBoolDef CharInMove(int c) { return CharIsLetter(c) || CharIsDigit(c) || c == '-'; }
-inline PbnBoolDef CharInTagName(int c) { return CharIsLetter(c) || CharIsDigit(c) || c == '_'; }
+inline PbnBoolDef IsPbnChar(int c) {
+  return (c >= 0 && c <= 126) || (c >= 160 && c <= 255);
+}
+inline PbnBoolDef CharIsSpace(int c) {
+  return c <= 32;
+}
+inline PbnBoolDef CharIsDigit(int c) {
+  return c >= '0' && c <= '9';
+}
+inline PbnBoolDef CharIsDateChar(int c) {
+  return CharIsDigit(c) || c == '?';
+}
+inline PbnBoolDef CharIsLetter(int c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+inline PbnBoolDef CharInMove(int c) {
+  return CharIsLetter(c) || CharIsDigit(c) || c == '-';
+}
+inline PbnBoolDef CharInTagName(int c) {
+  return CharIsLetter(c) || CharIsDigit(c) || c == '_';
+}
 
 void CharSkipSpace(const char** pacBuffer);
 int PbnStrcmp(const char* pc1, const char* pc2);
@@ -48,8 +62,8 @@ PbnErrDef CharRankCheck(int cRank, PbnRankDef* pRank);
 // Tag names and values.
 PbnErrDef TagIdGet(const char* acBuffer, PbnTagIdDef* pTagId);
 PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, PbnTagIdDef* pTagId);
-PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
-                        PbnTagIdDef TagId, const char* acBuffer);
+PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
+                        const char* acBuffer);
 // The check of one tag's value in acValueBuffer; *pNote receives a Note tag's number.
 PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
                             PbnTagIdDef TagId, long* pNote);

@@ -11,7 +11,9 @@ namespace {
 std::FILE* pOutputFile = nullptr;
 }
 
-void PbnImportFile(std::FILE* pFile) { pOutputFile = pFile; }
+void PbnImportFile(std::FILE* pFile) {
+  pOutputFile = pFile;
+}
 
 void ImportPrintf(const char* pString) {
   if (pOutputFile != nullptr) std::fprintf(pOutputFile, "%s\n", pString);

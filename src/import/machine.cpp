@@ -428,7 +428,8 @@ void HandleError(ImportRunDef& r) {
   }
   if (IsTokenState(r.CurrPbnState)) {
     const unsigned long First = ErrorIndex == 0 ? 0 : ErrorIndex - 1;
-    for (unsigned long i = First; i < InputIndex && i < PBN_LINE_MAX; i++) ErrorBuffer[i] = '^';
+    for (unsigned long i = First; i < InputIndex && i < PBN_LINE_MAX; i++)
+      ErrorBuffer[i] = '^';
   } else if (ErrorIndex < PBN_LINE_MAX) {
     ErrorBuffer[ErrorIndex] = '^';
   }
@@ -514,7 +515,8 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
   ErrorBufferReset();
   r.CurrPbnState = PbnStateCurrent();
 
-  while (!r.bReady) Step(r);
+  while (!r.bReady)
+    Step(r);
 
   WholeGameChecks(r);
   if (r.bEndOfFile) {

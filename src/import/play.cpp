@@ -161,7 +161,8 @@ PbnErrDef CheckDeclarer(PbnGameDataDef* ptGameData) {
   constexpr int kNever = 1000;  // a side that never bid a strain counts as later than any call
   int aaFirstBid[PBN_N_SIDES][PBN_N_TRUMPS];
   for (auto& aFirst : aaFirstBid) {
-    for (int& First : aFirst) First = kNever;
+    for (int& First : aFirst)
+      First = kNever;
   }
   PbnSideDef LastBidder = PBN_SIDE_NONE;
   PbnTrumpDef LastStrain = PBN_TRUMP_NOT_GIVEN;
@@ -225,8 +226,7 @@ PbnErrDef CheckDeclarer(PbnGameDataDef* ptGameData) {
     if (Trump == PBN_TRUMP_PASS) return PBN_ERR_BAD_TRUMP;
     const PbnSideDef Partner = PbnPartnerSide(LastBidder);
     const PbnSideDef AuctionDeclarer =
-        aaFirstBid[Partner][LastStrain] < aaFirstBid[LastBidder][LastStrain] ? Partner
-                                                                               : LastBidder;
+        aaFirstBid[Partner][LastStrain] < aaFirstBid[LastBidder][LastStrain] ? Partner : LastBidder;
     if (Declarer == PBN_SIDE_NOT_GIVEN) {
       tContract.Declarer = AuctionDeclarer;
     } else if (PbnSideIsValid(Declarer) && PlayingSide(Declarer) != AuctionDeclarer) {
@@ -265,8 +265,8 @@ PbnErrDef CheckResult(const PbnGameDataDef* ptGameData) {
   const int NrNS = bDeclarerNS ? Result : 13 - Result;
   const int NrEW = 13 - NrNS;
   const auto& NrWon = tAdmin.NrWon;
-  const bool bAgrees = NrWon[PBN_NORTH] + NrWon[PBN_SOUTH] <= NrNS &&
-                       NrWon[PBN_WEST] + NrWon[PBN_EAST] <= NrEW;
+  const bool bAgrees =
+      NrWon[PBN_NORTH] + NrWon[PBN_SOUTH] <= NrNS && NrWon[PBN_WEST] + NrWon[PBN_EAST] <= NrEW;
   return bAgrees != bIrregular ? PBN_ERR_OK : PBN_ERR_BAD_RESULT;
 }
 

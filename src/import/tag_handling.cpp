@@ -38,8 +38,8 @@ PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, PbnTagI
   return TagIdExist(ptGameTags, *pTagId) ? PBN_ERR_TAG_EXISTS : PBN_ERR_OK;
 }
 
-PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
-                        PbnTagIdDef TagId, const char* acBuffer) {
+PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
+                        const char* acBuffer) {
   if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
   bUsePrevTag = PBN_FALSE;
   if (TagId != PBN_TAG_ID_NOTE && std::strcmp(acBuffer, acTagValueIdent) == 0) {
@@ -87,7 +87,8 @@ void PbnImportTags(const PbnGameTagsDef* ptGameTags) {
   if (ptGameTags != nullptr) {
     atPrevTagValue = ptGameTags->atTagValue;
   } else {
-    for (PbnTagValueDef& tValue : atPrevTagValue) tValue.acValue[0] = '\0';
+    for (PbnTagValueDef& tValue : atPrevTagValue)
+      tValue.acValue[0] = '\0';
   }
 }
 

@@ -9,7 +9,9 @@ namespace pbn {
 
 namespace {
 
-bool ValueIs(const char* acBuffer, const char* pcText) { return std::strcmp(acBuffer, pcText) == 0; }
+bool ValueIs(const char* acBuffer, const char* pcText) {
+  return std::strcmp(acBuffer, pcText) == 0;
+}
 
 bool ValueIsOneOf(const char* acBuffer, std::initializer_list<const char*> apcWords) {
   for (const char* pcWord : apcWords) {
@@ -58,7 +60,9 @@ PbnErrDef TagValueCheckSide(const char* acBuffer, PbnSideDef* pSide) {
   return acBuffer[1] == '\0' ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
 }
 
-PbnErrDef TagValueCheckEmpty(char*) { return PBN_ERR_OK; }
+PbnErrDef TagValueCheckEmpty(char*) {
+  return PBN_ERR_OK;
+}
 
 PbnErrDef TagValueCheckSideType(char* acBuffer) {
   return ValueIsOneOf(acBuffer, {"human", "program"}) ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
@@ -72,7 +76,7 @@ PbnErrDef TagValueCheckCompetition(char* acBuffer) {
 
 PbnErrDef TagValueCheckMode(char* acBuffer) {
   return ValueIsOneOf(acBuffer, {"EMB", "IBS", "OKB", "TABLE", "TC"}) ? PBN_ERR_OK
-                                                                       : PBN_ERR_UNKNOWN_TAG_VALUE;
+                                                                      : PBN_ERR_UNKNOWN_TAG_VALUE;
 }
 
 PbnErrDef TagValueCheckRoom(char* acBuffer) {
@@ -95,7 +99,8 @@ PbnErrDef TagValueCheckRound(char* acBuffer) {
 // The whole number of the leading digits of a date or time part.
 long LeadingNumber(const char* pc) {
   long Number = 0;
-  for (; CharIsDigit(*pc); pc++) Number = Number * 10 + (*pc - '0');
+  for (; CharIsDigit(*pc); pc++)
+    Number = Number * 10 + (*pc - '0');
   return Number;
 }
 
@@ -190,7 +195,9 @@ PbnErrDef ScoreReadRubber(const char** pacBuffer, PbnDecScoreDef* ptScore) {
   return Error;
 }
 
-bool SideWordAt(const char* pc, const char* pcWord) { return pc[0] == pcWord[0] && pc[1] == pcWord[1]; }
+bool SideWordAt(const char* pc, const char* pcWord) {
+  return pc[0] == pcWord[0] && pc[1] == pcWord[1];
+}
 
 // "NS" value ["EW" value], "EW" value ["NS" value], or a single value; blanks around.
 PbnErrDef ScoreFrame(const char* acBuffer, ScoreReaderDef Read, PbnDecScoreDef* atScores) {
@@ -293,7 +300,8 @@ PbnErrDef TagValueCheckContract(char* acBuffer, PbnGameDataDef* ptGameData) {
     const char* pc = acBuffer + 1;
     if (CharTrumpCheck(&pc, &tContract.Trump) != PBN_ERR_OK) return PBN_ERR_BAD_TRUMP;
     int Risk = 0;
-    while (Risk < 4 && PbnStrcmp(pc, apcPbnRiskNames[Risk]) != 0) Risk++;
+    while (Risk < 4 && PbnStrcmp(pc, apcPbnRiskNames[Risk]) != 0)
+      Risk++;
     if (Risk == 4) return PBN_ERR_BAD_TAG_VALUE;
     tContract.Risk = static_cast<PbnRiskDef>(Risk);
   }
@@ -449,7 +457,8 @@ PbnErrDef TagValueCheckResult(char* acBuffer, PbnGameDataDef* ptGameData) {
 // --- the deal ---
 
 PbnErrDef DealCheck() {
-  for (PbnRankDef& Ranks : tAdmin.tUnknownHand.Ranks) Ranks = PBN_RANKS_ALL;
+  for (PbnRankDef& Ranks : tAdmin.tUnknownHand.Ranks)
+    Ranks = PBN_RANKS_ALL;
   int NrKnown = 0;
   int Total = 0;
   int aNrCards[PBN_N_SIDES] = {};
@@ -514,8 +523,7 @@ PbnErrDef TagValueCheckDeal(char* acBuffer, PbnGameDataDef* ptGameData) {
       Suit--;
     } else {
       PbnRankDef Rank;
-      if (CharRankCheck(c, &Rank) != PBN_ERR_OK || Rank == PBN_RANK_X ||
-          Rank == PBN_RANK_UNKNOWN) {
+      if (CharRankCheck(c, &Rank) != PBN_ERR_OK || Rank == PBN_RANK_X || Rank == PBN_RANK_UNKNOWN) {
         return PBN_ERR_BAD_RANK;
       }
       Ranks |= Rank;
