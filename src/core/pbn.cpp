@@ -1,13 +1,12 @@
 #include "core/pbn.h"
 
+#include <bit>
+
 namespace pbn {
 
 UInt8 PbnRanksGetNumber(PbnRankDef Ranks) {
-  // Bit 0 ("x") is outside the precondition; it is ignored so that the count always ends.
-  UInt8 Number = 0;
-  for (unsigned Bits = Ranks & ~1u; Bits != 0; Bits &= Bits - 1)
-    Number++;
-  return Number;
+  // Bit 0 ("x") is outside the precondition and is not counted.
+  return static_cast<UInt8>(std::popcount(static_cast<unsigned>(Ranks & ~1u)));
 }
 
 UInt8 PbnRankGetIndex(PbnRankDef Rank) {

@@ -145,7 +145,33 @@ void CommentAttach() {
 }  // namespace
 
 PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags) {
-  std::memset(static_cast<void*>(ptGameTags), 0, sizeof *ptGameTags);
+  // Values and note texts are read as NUL-terminated texts only, so an empty first character
+  // empties them; this spares zeroing some 30 KB of text slots for every game of a file.
+  // Everything else is set to zero as it is.
+  PbnGameTagsDef& tTags = *ptGameTags;
+  tTags.NrTags = 0;
+  tTags.IxTags = 0;
+  for (PbnTagValueDef& tValue : tTags.atTagValue)
+    tValue.acValue[0] = '\0';
+  tTags.NrComments = 0;
+  tTags.IxComments = 0;
+  tTags.pcComments = nullptr;
+  tTags.NrNags = 0;
+  tTags.IxNags = 0;
+  tTags.pNags = nullptr;
+  for (auto* patNotes : {&tTags.atCallNote, &tTags.atCardNote}) {
+    for (PbnMoveNoteDef& tNote : *patNotes) {
+      tNote.bReference = PBN_FALSE;
+      tNote.tTagValue.acValue[0] = '\0';
+    }
+  }
+  tTags.tGameComment = PbnRangeDef{};
+  tTags.atTagComment.fill(PbnRangeDef{});
+  tTags.atCallNoteComment.fill(PbnRangeDef{});
+  tTags.atCardNoteComment.fill(PbnRangeDef{});
+  tTags.atCallAnno.fill(PbnMoveAnnoDef{});
+  for (auto& atTrick : tTags.aatCardAnno)
+    atTrick.fill(PbnMoveAnnoDef{});
   const PbnErrDef Error = PbnNagInit(ptGameTags);
   if (Error != PBN_ERR_OK) return Error;
   return PbnCommentInit(ptGameTags);

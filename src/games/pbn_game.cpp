@@ -79,7 +79,8 @@ PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePo
   ptElement->FilePosBegin = FilePosBegin;
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
     UInt32 GameNr = 0;
-    if (std::strcmp(TagValue(*ptGameTags, TagId), "#") == 0) {
+    const char* pcValue = TagValue(*ptGameTags, TagId);
+    if (pcValue[0] == '#' && pcValue[1] == '\0') {
       // The nearest earlier game with a value of its own (0 for the first game of a file).
       GameNr = ptPrevious->aGameNrs[TagId] != 0 ? ptPrevious->aGameNrs[TagId] : PrevGameNr;
     }
@@ -99,7 +100,9 @@ void GamesLoad(std::FILE* pFile, UInt32* pNrGames) {
       tIndex.ptData != nullptr && !GameFileTooLarge(pFile)) {
     GameTagsTerm(ptGameTags);  // blocks of the game on display, if any
     long FilePos = std::ftell(pFile);
-    bool bDone = FilePos < 0;
+    // Positioned once, the stream keeps count of its offset, so that each import can find the
+    // stream already where it starts without a system call.
+    bool bDone = FilePos < 0 || std::fseek(pFile, FilePos, SEEK_SET) != 0;
     while (!bDone) {
       GameDataInit(ptGameData);
       if (GameTagsInit(ptGameTags) != PBN_ERR_OK) break;

@@ -92,8 +92,4 @@ void PbnStateChange(PbnStateDef NewState) {
   States[StateIndex] = NewState;
 }
 
-PbnBoolDef TagIdExist(const PbnGameTagsDef* ptGameTags, int TagId) {
-  return ptGameTags->atTagValue[TagId].acValue[0] != '\0';
-}
-
 }  // namespace pbn

@@ -94,6 +94,8 @@ inline PbnStateDef PbnStateCurrent() {
   return States[StateIndex];
 }
 
-PbnBoolDef TagIdExist(const PbnGameTagsDef* ptGameTags, int TagId);
+inline PbnBoolDef TagIdExist(const PbnGameTagsDef* ptGameTags, int TagId) {
+  return ptGameTags->atTagValue[TagId].acValue[0] != '\0';
+}
 
 }  // namespace pbn

@@ -2,6 +2,7 @@
 // reading, and the checks that the state machine calls.
 #pragma once
 
+#include <array>
 #include <cstdio>
 
 #include "core/pbn.h"
@@ -17,12 +18,21 @@ extern char acFileLine[PBN_VALUE_SIZE];
 extern int FileCharIndex;
 extern int FileCharNumber;
 extern PbnFilePosDef FilePosGet;
+extern PbnFilePosDef FilePosRead;  // the stream's offset after the chunk in acFileLine
 extern char InputBuffer[PBN_VALUE_SIZE];
 extern unsigned long InputIndex;
 extern unsigned long PrevInputIndex;
 
-void PbnReaderReset();
-PbnErrDef PbnGetChar(std::FILE* pFile, int* pChar);
+// Called right after the stream has been positioned at FilePos.
+void PbnReaderReset(PbnFilePosDef FilePos);
+PbnErrDef PbnReadChunk(std::FILE* pFile);
+
+// Every character of the file passes here: the common case stays inline.
+inline PbnErrDef PbnGetChar(std::FILE* pFile, int* pChar) {
+  if (FileCharIndex >= FileCharNumber && PbnReadChunk(pFile) != PBN_ERR_OK) return PBN_ERR_FILE;
+  *pChar = static_cast<unsigned char>(acFileLine[FileCharIndex++]);
+  return PBN_ERR_OK;
+}
 PbnErrDef PbnBackspace(int* pChar);
 
 // Character classes; the character is a byte value 0..255 (or the neutral 1).
@@ -54,10 +64,73 @@ PbnErrDef TagValueGetNumber(const char** pacBuffer, long* pNumber);
 PbnErrDef TagValueGetNumberPos(const char** pacBuffer, long* pNumber);
 
 // Character parsers of tag values, calls and cards.
-PbnErrDef CharSideCheck(int cSide, PbnSideDef* pSide);
-PbnErrDef CharSuitCheck(int cSuit, PbnSuitDef* pSuit);
+inline PbnErrDef CharSideCheck(int cSide, PbnSideDef* pSide) {
+  switch (cSide) {
+    case 'N':
+    case 'n':
+      *pSide = PBN_NORTH;
+      return PBN_ERR_OK;
+    case 'E':
+    case 'e':
+      *pSide = PBN_EAST;
+      return PBN_ERR_OK;
+    case 'S':
+    case 's':
+      *pSide = PBN_SOUTH;
+      return PBN_ERR_OK;
+    case 'W':
+    case 'w':
+      *pSide = PBN_WEST;
+      return PBN_ERR_OK;
+    default:
+      return PBN_ERR_BAD_SIDE;
+  }
+}
+
+inline PbnErrDef CharSuitCheck(int cSuit, PbnSuitDef* pSuit) {
+  switch (cSuit) {
+    case 'C':
+    case 'c':
+      *pSuit = PBN_CLUBS;
+      return PBN_ERR_OK;
+    case 'D':
+    case 'd':
+      *pSuit = PBN_DIAMONDS;
+      return PBN_ERR_OK;
+    case 'H':
+    case 'h':
+      *pSuit = PBN_HEARTS;
+      return PBN_ERR_OK;
+    case 'S':
+    case 's':
+      *pSuit = PBN_SPADES;
+      return PBN_ERR_OK;
+    default:
+      return PBN_ERR_BAD_SUIT;
+  }
+}
+
+// The rank of every character: ranks in either case, "x" a small card, "?" unknown; 0 for none.
+inline constexpr std::array<PbnRankDef, 256> aPbnCharRanks = [] {
+  std::array<PbnRankDef, 256> aRanks{};
+  constexpr char acRanks[] = "23456789TJQKA";
+  for (int Index = 0; Index < 13; Index++) {
+    const auto Rank = static_cast<PbnRankDef>(PBN_RANK_2 << Index);
+    const char cRank = acRanks[Index];
+    aRanks[static_cast<unsigned char>(cRank)] = Rank;
+    if (cRank >= 'A') aRanks[static_cast<unsigned char>(cRank - 'A' + 'a')] = Rank;
+  }
+  aRanks['x'] = PBN_RANK_X;
+  aRanks['?'] = PBN_RANK_UNKNOWN;
+  return aRanks;
+}();
+
+inline PbnErrDef CharRankCheck(int cRank, PbnRankDef* pRank) {
+  *pRank = cRank >= 0 && cRank <= 255 ? aPbnCharRanks[cRank] : PbnRankDef{0};
+  return *pRank != 0 ? PBN_ERR_OK : PBN_ERR_BAD_RANK;
+}
+
 PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump);
-PbnErrDef CharRankCheck(int cRank, PbnRankDef* pRank);
 
 // Tag names and values.
 PbnErrDef TagIdGet(const char* acBuffer, PbnTagIdDef* pTagId);

@@ -442,8 +442,8 @@ void EndLine(ImportRunDef& r) {
   if (PbnStateCurrent() == PBN_STATE_COMMENT) {
     PbnCommentNext(InputBuffer, InputIndex);
   } else if (r.bTagFound && r.NrNonSpace == 0) {
-    r.bReady = PBN_TRUE;  // a blank line after a tag ends the game
-    *r.pFilePosOut = static_cast<PbnFilePosDef>(std::ftell(r.pFile));
+    r.bReady = PBN_TRUE;           // a blank line after a tag ends the game
+    *r.pFilePosOut = FilePosRead;  // the start of the line after this one
   }
   if (r.LineError != PBN_ERR_OK) {
     ImportPrintf(InputBuffer);
@@ -478,6 +478,98 @@ void Step(ImportRunDef& r) {
   if (r.c == '\n') EndLine(r);
 }
 
+// --- runs of ordinary characters ---
+//
+// Most characters of a game only go into the stored line: the names and values of tags, the text
+// of comments and escape lines, the blanks between tokens, the letters of calls and cards. A run
+// of them is taken in one loop that does exactly what one step per character does; the first
+// character that needs a rule (or a bad character, a line end, a full line, a new chunk) is left
+// to the steps.
+
+// The characters that a state only stores, appending them to its token if it has one. The loop
+// keeps its counts in locals; the bookkeeping of the steps is brought up to date after it.
+template <typename IsOrdinaryDef>
+void TakeRun(ImportRunDef& r, PbnStateDef State, IsOrdinaryDef IsOrdinary) {
+  const bool bToken = IsTokenState(State);
+  const unsigned long First = InputIndex;
+  unsigned long Index = First;
+  int FileIndex = FileCharIndex;
+  unsigned long NrNonSpace = 0;
+  unsigned long TokenIndex = CheckIndex;
+  bool bOverflow = false;
+  int c = 0;
+  while (FileIndex < FileCharNumber && Index < PBN_LINE_MAX) {
+    c = static_cast<unsigned char>(acFileLine[FileIndex]);
+    // A bad character is an error; a "%" stored first opens an escape line.
+    if (!IsPbnChar(c) || !IsOrdinary(c) || (c == '%' && Index == 0)) break;
+    FileIndex++;
+    InputBuffer[Index++] = static_cast<char>(c);
+    if (c != ' ') NrNonSpace++;
+    if (bToken) {
+      if (TokenIndex < PBN_LINE_MAX) {
+        CheckBuffer[TokenIndex++] = static_cast<char>(c);
+      } else {
+        bOverflow = true;  // as TokenAppend
+      }
+    }
+  }
+  if (Index == First) return;
+  // Each step of a state that is no token state sets ErrorIndex; a token state sets it only at
+  // its first step, when it differs from the state of the step before.
+  if (!bToken) {
+    ErrorIndex = Index - 1;
+  } else if (State != r.CurrPbnState) {
+    ErrorIndex = First;
+  }
+  r.PrevPbnState = Index - First == 1 ? r.CurrPbnState : State;
+  r.CurrPbnState = State;
+  r.c = c;
+  r.bCharFromFile = true;
+  r.NrNonSpace += NrNonSpace;
+  if (bOverflow) bCheckOverflow = true;
+  CheckIndex = TokenIndex;
+  PrevInputIndex = Index - 1;
+  InputIndex = Index;
+  FileCharIndex = FileIndex;
+  if (*r.pFilePosBegin == -1 && r.NrNonSpace != 0) *r.pFilePosBegin = FilePosGet;
+}
+
+void TakeOrdinaryRun(ImportRunDef& r) {
+  const PbnStateDef State = PbnStateCurrent();
+  switch (State) {
+    case PBN_STATE_TAG_NAME:
+      TakeRun(r, State, CharInTagName);
+      break;
+    case PBN_STATE_TAG_VALUE:
+      TakeRun(r, State, [](int c) { return c >= 32 && c != '"' && c != '\\'; });
+      break;
+    case PBN_STATE_AUCTION_CALL:
+    case PBN_STATE_PLAY_CARD:
+      TakeRun(r, State, CharInMove);
+      break;
+    case PBN_STATE_NAG:
+      TakeRun(r, State, CharIsDigit);
+      break;
+    case PBN_STATE_COMMENT:
+      TakeRun(r, State, [](int c) { return c >= 32 && c != '}'; });
+      break;
+    case PBN_STATE_COMMENT_EOL:
+    case PBN_STATE_ESCAPE:
+      TakeRun(r, State, [](int c) { return c >= 32; });
+      break;
+    case PBN_STATE_IDLE:
+    case PBN_STATE_TAG_BEGIN:
+    case PBN_STATE_TAG_EQUAL:
+    case PBN_STATE_TAG_END:
+    case PBN_STATE_AUCTION_IDLE:
+    case PBN_STATE_PLAY_IDLE:
+      TakeRun(r, State, [](int c) { return c == ' '; });
+      break;
+    default:
+      break;
+  }
+}
+
 // A whole-game check whose message the machine logs itself.
 void LoggedCheck(ImportRunDef& r, PbnErrDef CheckError) {
   if (CheckError == PBN_ERR_OK) return;
@@ -497,7 +589,10 @@ void WholeGameChecks(ImportRunDef& r) {
 PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDef* ptGameData,
                         PbnGameTagsDef* ptGameTags, PbnFilePosDef* pFilePosBegin,
                         PbnFilePosDef* pFilePosOut) {
-  if (FilePosIn < 0 || std::fseek(pFile, FilePosIn, SEEK_SET) != 0) return PBN_ERR_FILE;
+  if (FilePosIn < 0) return PBN_ERR_FILE;
+  // Positioning drops the stream's buffer; the index pass starts each game where the last ended.
+  const bool bPositioned = !std::feof(pFile) && std::ftell(pFile) == FilePosIn;
+  if (!bPositioned && std::fseek(pFile, FilePosIn, SEEK_SET) != 0) return PBN_ERR_FILE;
 
   ImportRunDef r{};
   r.pFile = pFile;
@@ -506,7 +601,7 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
   r.pFilePosBegin = pFilePosBegin;
   r.pFilePosOut = pFilePosOut;
   r.TagId = PBN_N_TAG_IDS;
-  PbnReaderReset();
+  PbnReaderReset(FilePosIn);
   AdminInit();
   PbnStateInit();
   ptGameData->tAuction.NrCalls = 0;
@@ -515,8 +610,10 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
   ErrorBufferReset();
   r.CurrPbnState = PbnStateCurrent();
 
-  while (!r.bReady)
+  while (!r.bReady) {
+    TakeOrdinaryRun(r);
     Step(r);
+  }
 
   WholeGameChecks(r);
   if (r.bEndOfFile) {

@@ -11,24 +11,32 @@ char acFileLine[PBN_VALUE_SIZE];
 int FileCharIndex = 0;
 int FileCharNumber = 0;
 PbnFilePosDef FilePosGet = 0;
+PbnFilePosDef FilePosRead = 0;
 char InputBuffer[PBN_VALUE_SIZE];
 unsigned long InputIndex = 0;
 unsigned long PrevInputIndex = 0;
 
-void PbnReaderReset() {
+void PbnReaderReset(PbnFilePosDef FilePos) {
   FileCharIndex = 0;
   FileCharNumber = 0;
   InputIndex = 0;
+  FilePosRead = FilePos;
 }
 
-PbnErrDef PbnGetChar(std::FILE* pFile, int* pChar) {
-  if (FileCharIndex >= FileCharNumber) {
-    FilePosGet = static_cast<PbnFilePosDef>(std::ftell(pFile));
-    if (std::fgets(acFileLine, sizeof acFileLine, pFile) == nullptr) return PBN_ERR_FILE;
-    FileCharIndex = 0;
-    FileCharNumber = static_cast<int>(std::strlen(acFileLine));  // a NUL byte ends the chunk
+PbnErrDef PbnReadChunk(std::FILE* pFile) {
+  // The stream's offset is counted here rather than asked for at every chunk.
+  FilePosGet = FilePosRead;
+  if (std::fgets(acFileLine, sizeof acFileLine, pFile) == nullptr) return PBN_ERR_FILE;
+  FileCharIndex = 0;
+  const size_t Length = std::strlen(acFileLine);  // a NUL byte ends the chunk
+  FileCharNumber = static_cast<int>(Length);
+  // The line read stops after a line feed or with the buffer full. A chunk that ends otherwise
+  // met the end of the file or a NUL byte, and only the stream knows how far it read.
+  if (Length == PBN_LINE_MAX || (Length > 0 && acFileLine[Length - 1] == '\n')) {
+    FilePosRead += static_cast<PbnFilePosDef>(Length);
+  } else {
+    FilePosRead = static_cast<PbnFilePosDef>(std::ftell(pFile));
   }
-  *pChar = static_cast<unsigned char>(acFileLine[FileCharIndex++]);
   return PBN_ERR_OK;
 }
 

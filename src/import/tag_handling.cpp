@@ -11,16 +11,31 @@ namespace {
 // The inheritance record: the latest value read for each tag that was not "#".
 std::array<PbnTagValueDef, PBN_N_TAG_IDS> atPrevTagValue;
 
+// At most 255 characters and the terminator; the rest of the slot is never read.
+void CopyText(char* pcTarget, const char* pcValue) {
+  const size_t Length = strnlen(pcValue, PBN_VALUE_SIZE - 1);
+  std::memcpy(pcTarget, pcValue, Length);
+  pcTarget[Length] = '\0';
+}
+
 void CopyValue(PbnTagValueDef* ptValue, const char* pcValue) {
-  std::strncpy(ptValue->acValue.data(), pcValue, PBN_VALUE_SIZE - 1);
-  ptValue->acValue[PBN_VALUE_SIZE - 1] = '\0';
+  CopyText(ptValue->acValue.data(), pcValue);
 }
 
 }  // namespace
 
 PbnErrDef TagIdGet(const char* acBuffer, PbnTagIdDef* pTagId) {
+  // Every tag of every game is looked up here: the lengths rule out most names at once.
+  static const std::array<size_t, PBN_N_TAG_IDS> aLengths = [] {
+    std::array<size_t, PBN_N_TAG_IDS> aNameLengths{};
+    for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+      aNameLengths[TagId] = std::strlen(aPbnTagNames[TagId]);
+    }
+    return aNameLengths;
+  }();
+  const size_t Length = std::strlen(acBuffer);
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    if (std::strcmp(acBuffer, aPbnTagNames[TagId]) == 0) {
+    if (aLengths[TagId] == Length && std::memcmp(acBuffer, aPbnTagNames[TagId], Length) == 0) {
       *pTagId = static_cast<PbnTagIdDef>(TagId);
       return PBN_ERR_OK;
     }
@@ -44,12 +59,11 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
   bUsePrevTag = PBN_FALSE;
   if (TagId != PBN_TAG_ID_NOTE && std::strcmp(acBuffer, acTagValueIdent) == 0) {
     bUsePrevTag = PBN_TRUE;
-    std::memcpy(acValueBuffer, atPrevTagValue[TagId].acValue.data(), PBN_VALUE_SIZE);
+    CopyText(acValueBuffer, atPrevTagValue[TagId].acValue.data());
   } else {
     // Remembered before the check: a value that fails is still what a later "#" inherits.
     if (TagId != PBN_TAG_ID_NOTE) CopyValue(&atPrevTagValue[TagId], acBuffer);
-    std::strncpy(acValueBuffer, acBuffer, PBN_VALUE_SIZE - 1);
-    acValueBuffer[PBN_VALUE_SIZE - 1] = '\0';
+    CopyText(acValueBuffer, acBuffer);
   }
 
   long Note = 0;

@@ -544,52 +544,6 @@ PbnErrDef CheckWithFrame(char* acBuffer, bool bOwnData, PbnErrDef (*Check)(char*
 
 }  // namespace
 
-PbnErrDef CharSideCheck(int cSide, PbnSideDef* pSide) {
-  switch (cSide) {
-    case 'N':
-    case 'n':
-      *pSide = PBN_NORTH;
-      return PBN_ERR_OK;
-    case 'E':
-    case 'e':
-      *pSide = PBN_EAST;
-      return PBN_ERR_OK;
-    case 'S':
-    case 's':
-      *pSide = PBN_SOUTH;
-      return PBN_ERR_OK;
-    case 'W':
-    case 'w':
-      *pSide = PBN_WEST;
-      return PBN_ERR_OK;
-    default:
-      return PBN_ERR_BAD_SIDE;
-  }
-}
-
-PbnErrDef CharSuitCheck(int cSuit, PbnSuitDef* pSuit) {
-  switch (cSuit) {
-    case 'C':
-    case 'c':
-      *pSuit = PBN_CLUBS;
-      return PBN_ERR_OK;
-    case 'D':
-    case 'd':
-      *pSuit = PBN_DIAMONDS;
-      return PBN_ERR_OK;
-    case 'H':
-    case 'h':
-      *pSuit = PBN_HEARTS;
-      return PBN_ERR_OK;
-    case 'S':
-    case 's':
-      *pSuit = PBN_SPADES;
-      return PBN_ERR_OK;
-    default:
-      return PBN_ERR_BAD_SUIT;
-  }
-}
-
 PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump) {
   const char c = **pacTrump;
   if (c == 'N' || c == 'n') {
@@ -604,28 +558,6 @@ PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump) {
   (*pacTrump)++;
   *pTrump = Suit;
   return PBN_ERR_OK;
-}
-
-PbnErrDef CharRankCheck(int cRank, PbnRankDef* pRank) {
-  static constexpr char acRanks[] = "23456789TJQKA";
-  int c = cRank;
-  if (c == 'x') {
-    *pRank = PBN_RANK_X;
-    return PBN_ERR_OK;
-  }
-  if (c == '?') {
-    *pRank = PBN_RANK_UNKNOWN;
-    return PBN_ERR_OK;
-  }
-  if (c >= 'a' && c <= 'z') c -= 'a' - 'A';
-  for (int Index = 0; Index < 13; Index++) {
-    if (c == acRanks[Index]) {
-      *pRank = static_cast<PbnRankDef>(PBN_RANK_2 << Index);
-      return PBN_ERR_OK;
-    }
-  }
-  *pRank = 0;
-  return PBN_ERR_BAD_RANK;
 }
 
 PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
