@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <cstdlib>
@@ -175,6 +176,25 @@ TEST(QtWindow, ShowcaseStepByStep) {
   EXPECT_TRUE(pbn::tGameAdmin.abHiddenSide[pbn::PBN_SOUTH]);
   tImage = w.RenderClient();
   EXPECT_FALSE(HasInk(tImage, QRect(152, 172, 110, 62)));
+}
+
+TEST(QtWindow, EventLoopPaintsWhatWasAskedFor) {
+  // Through the event loop rather than an explicit render: a step repaints the table, the
+  // reveal of the annotation asks for the pane during a paint, and the pane follows.
+  MainWindow w(false);
+  w.show();
+  w.OpenFile(kShowcase);
+  auto* ptForward = qobject_cast<QAbstractButton*>(w.Control(viewer::ID_EXEC));
+  ptForward->click();
+  for (int Round = 0; Round < 10; ++Round)
+    QCoreApplication::processEvents();
+  const QPoint tOrigin = w.Client()->mapTo(&w, QPoint(0, 0));
+  const QImage tScreen = w.screen()->grabWindow(w.winId()).toImage();
+  if (tScreen.isNull()) GTEST_SKIP() << "this platform cannot grab a window";
+  const QImage tClient = tScreen.copy(QRect(tOrigin, QSize(640, 480)));
+  EXPECT_EQ(tClient.copy(0, 0, 640, 258), w.RenderClient().copy(0, 0, 640, 258));
+  EXPECT_EQ(QColor(tClient.pixel(465, 26)), QColor(Qt::white));  // the "?" of the first call
+  EXPECT_TRUE(HasInk(tClient, QRect(4, 264 + 3 * viewer::TRAdmin.DeltaY, 400, 14)));  // AUCTION
 }
 
 TEST(QtWindow, KeysAndScrollBars) {
