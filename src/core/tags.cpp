@@ -1,5 +1,6 @@
 #include "core/tags.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -151,8 +152,9 @@ PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags) {
   PbnGameTagsDef& tTags = *ptGameTags;
   tTags.NrTags = 0;
   tTags.IxTags = 0;
-  for (PbnTagValueDef& tValue : tTags.atTagValue)
+  for (PbnTagValueDef& tValue : tTags.atTagValue) {
     tValue.acValue[0] = '\0';
+  }
   tTags.NrComments = 0;
   tTags.IxComments = 0;
   tTags.pcComments = nullptr;
@@ -165,13 +167,11 @@ PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags) {
       tNote.tTagValue.acValue[0] = '\0';
     }
   }
-  tTags.tGameComment = PbnRangeDef{};
-  tTags.atTagComment.fill(PbnRangeDef{});
-  tTags.atCallNoteComment.fill(PbnRangeDef{});
-  tTags.atCardNoteComment.fill(PbnRangeDef{});
-  tTags.atCallAnno.fill(PbnMoveAnnoDef{});
-  for (auto& atTrick : tTags.aatCardAnno)
-    atTrick.fill(PbnMoveAnnoDef{});
+  // The comment ranges and the move annotations close the record: one block of some 6 KB.
+  static_assert(offsetof(PbnGameTagsDef, atCardNote) < offsetof(PbnGameTagsDef, tGameComment) &&
+                offsetof(PbnGameTagsDef, tGameComment) < offsetof(PbnGameTagsDef, aatCardAnno));
+  char* pcRanges = reinterpret_cast<char*>(&tTags.tGameComment);
+  std::memset(pcRanges, 0, reinterpret_cast<char*>(&tTags + 1) - pcRanges);
   const PbnErrDef Error = PbnNagInit(ptGameTags);
   if (Error != PBN_ERR_OK) return Error;
   return PbnCommentInit(ptGameTags);

@@ -87,9 +87,37 @@ PbnBoolDef AdminIllegalLead(PbnSideDef* pIllegalSide);
 void MoveClear();
 
 void PbnStateInit();
-void PbnStateInc(PbnStateDef NewState);
-void PbnStateDec();
-void PbnStateChange(PbnStateDef NewState);
+
+// Pushed, popped and replaced at nearly every token: inline.
+inline void PbnStateInc(PbnStateDef NewState) {
+  if (StateIndex + 1 >= PBN_STATE_STACK_SIZE) return;  // the grammar nests at most 4 deep
+  States[++StateIndex] = NewState;
+  switch (NewState) {
+    case PBN_STATE_AUCTION_CALL:
+    case PBN_STATE_PLAY_CARD:
+      PbnCommentSetType(PBN_COMMENT_TYPE_MOVE, 0);
+      break;
+    case PBN_STATE_NOTE:
+      PbnCommentSetType(PBN_COMMENT_TYPE_NOTE_REF, 0);
+      break;
+    case PBN_STATE_NAG:
+      PbnCommentSetType(PBN_COMMENT_TYPE_NAG, 0);
+      break;
+    case PBN_STATE_SUFFIX:
+      PbnCommentSetType(PBN_COMMENT_TYPE_SUFFIX, 0);
+      break;
+    default:
+      break;
+  }
+}
+
+inline void PbnStateDec() {
+  if (StateIndex > 0) StateIndex--;
+}
+
+inline void PbnStateChange(PbnStateDef NewState) {
+  States[StateIndex] = NewState;
+}
 inline PbnStateDef PbnStateCurrent() {
   return States[StateIndex];
 }

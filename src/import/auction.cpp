@@ -153,23 +153,26 @@ PbnErrDef SuffixStore(PbnGameTagsDef* ptGameTags, PbnSuffixDef Suffix) {
 }  // namespace
 
 PbnErrDef AuctionCallCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
-  if (std::strcmp(acBuffer, "-") == 0)
-    return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_PLACEHOLDER));
-  if (PbnStrcmp(acBuffer, "AP") == 0) {
-    const int NrPasses = ptGameData->tAuction.NrCalls == 0 ? 4 : 3;
-    PbnErrDef Error = PBN_ERR_OK;
-    for (int Pass = 0; Pass < NrPasses; Pass++) {
-      Error = AuctionCallStore(ptGameData, MakeCall(PBN_CALL_PASS));
+  // The words of the auction begin with a letter or "-": a call that begins with a digit is a bid.
+  if (!CharIsDigit(acBuffer[0])) {
+    if (TextIs(acBuffer, '-')) return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_PLACEHOLDER));
+    if (PbnStrcmp(acBuffer, "AP") == 0) {
+      const int NrPasses = ptGameData->tAuction.NrCalls == 0 ? 4 : 3;
+      PbnErrDef Error = PBN_ERR_OK;
+      for (int Pass = 0; Pass < NrPasses; Pass++) {
+        Error = AuctionCallStore(ptGameData, MakeCall(PBN_CALL_PASS));
+      }
+      return Error;
     }
-    return Error;
-  }
-  if (PbnStrcmp(acBuffer, acPbnPass) == 0)
-    return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_PASS));
-  if (PbnStrcmp(acBuffer, apcPbnRiskNames[PBN_RISK_DOUBLED]) == 0) {
-    return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_DOUBLE));
-  }
-  if (PbnStrcmp(acBuffer, apcPbnRiskNames[PBN_RISK_REDOUBLED]) == 0) {
-    return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_REDOUBLE));
+    if (PbnStrcmp(acBuffer, acPbnPass) == 0) {
+      return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_PASS));
+    }
+    if (PbnStrcmp(acBuffer, apcPbnRiskNames[PBN_RISK_DOUBLED]) == 0) {
+      return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_DOUBLE));
+    }
+    if (PbnStrcmp(acBuffer, apcPbnRiskNames[PBN_RISK_REDOUBLED]) == 0) {
+      return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_REDOUBLE));
+    }
   }
   PbnCallDef tCall =
       MakeCall((tAdmin.IllegalMove & PBN_ILLEGAL_I) ? PBN_CALL_INSUFFICIENT : PBN_CALL_BID);

@@ -36,26 +36,31 @@ inline PbnErrDef PbnGetChar(std::FILE* pFile, int* pChar) {
 PbnErrDef PbnBackspace(int* pChar);
 
 // Character classes; the character is a byte value 0..255 (or the neutral 1).
-inline PbnBoolDef IsPbnChar(int c) {
+constexpr PbnBoolDef IsPbnChar(int c) {
   return (c >= 0 && c <= 126) || (c >= 160 && c <= 255);
 }
-inline PbnBoolDef CharIsSpace(int c) {
+constexpr PbnBoolDef CharIsSpace(int c) {
   return c <= 32;
 }
-inline PbnBoolDef CharIsDigit(int c) {
+constexpr PbnBoolDef CharIsDigit(int c) {
   return c >= '0' && c <= '9';
 }
-inline PbnBoolDef CharIsDateChar(int c) {
+constexpr PbnBoolDef CharIsDateChar(int c) {
   return CharIsDigit(c) || c == '?';
 }
-inline PbnBoolDef CharIsLetter(int c) {
+constexpr PbnBoolDef CharIsLetter(int c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
-inline PbnBoolDef CharInMove(int c) {
+constexpr PbnBoolDef CharInMove(int c) {
   return CharIsLetter(c) || CharIsDigit(c) || c == '-';
 }
-inline PbnBoolDef CharInTagName(int c) {
+constexpr PbnBoolDef CharInTagName(int c) {
   return CharIsLetter(c) || CharIsDigit(c) || c == '_';
+}
+
+// Whether a text is the one character c and nothing else ("#", "?", "-").
+constexpr bool TextIs(const char* pcText, char c) {
+  return pcText[0] == c && pcText[1] == '\0';
 }
 
 void CharSkipSpace(const char** pacBuffer);
@@ -87,27 +92,23 @@ inline PbnErrDef CharSideCheck(int cSide, PbnSideDef* pSide) {
   }
 }
 
+// The suit of every character, in either case; PBN_SUIT_NO_CARD for none. A table, since the
+// suits of the cards of a play follow no pattern that a branch could learn.
+inline constexpr std::array<PbnSuitDef, 256> aPbnCharSuits = [] {
+  std::array<PbnSuitDef, 256> aSuits;
+  aSuits.fill(PBN_SUIT_NO_CARD);
+  aSuits['C'] = aSuits['c'] = PBN_CLUBS;
+  aSuits['D'] = aSuits['d'] = PBN_DIAMONDS;
+  aSuits['H'] = aSuits['h'] = PBN_HEARTS;
+  aSuits['S'] = aSuits['s'] = PBN_SPADES;
+  return aSuits;
+}();
+
 inline PbnErrDef CharSuitCheck(int cSuit, PbnSuitDef* pSuit) {
-  switch (cSuit) {
-    case 'C':
-    case 'c':
-      *pSuit = PBN_CLUBS;
-      return PBN_ERR_OK;
-    case 'D':
-    case 'd':
-      *pSuit = PBN_DIAMONDS;
-      return PBN_ERR_OK;
-    case 'H':
-    case 'h':
-      *pSuit = PBN_HEARTS;
-      return PBN_ERR_OK;
-    case 'S':
-    case 's':
-      *pSuit = PBN_SPADES;
-      return PBN_ERR_OK;
-    default:
-      return PBN_ERR_BAD_SUIT;
-  }
+  const PbnSuitDef Suit = cSuit >= 0 && cSuit <= 255 ? aPbnCharSuits[cSuit] : PBN_SUIT_NO_CARD;
+  if (Suit == PBN_SUIT_NO_CARD) return PBN_ERR_BAD_SUIT;
+  *pSuit = Suit;
+  return PBN_ERR_OK;
 }
 
 // The rank of every character: ranks in either case, "x" a small card, "?" unknown; 0 for none.

@@ -1,6 +1,7 @@
 // The import state machine: reads one game character by character through a stack of states,
 // cuts it into tokens, hands each to its check, marks and logs every erroneous line and runs the
 // whole-game checks at the end.
+#include <algorithm>
 #include <cstring>
 
 #include "core/defs.h"
@@ -95,6 +96,29 @@ void PushBack(ImportRunDef& r) {
 
 // --- intake (one character into c, stored into the line as it will be logged) ---
 
+// How the intake stores each character: a blank for TAB, vertical tab and blank, nothing for
+// line feed and carriage return, "?" for a character outside the PBN set, else the character.
+struct IntakeDef {
+  char cStored;
+  bool bStored;
+  bool bNonSpace;
+  bool bBad;
+};
+
+constexpr IntakeDef IntakeOf(int c) {
+  if (!IsPbnChar(c)) return {'?', true, false, true};
+  if (c == '\t' || c == '\v' || c == ' ') return {' ', true, false, false};
+  if (c == '\n' || c == '\r') return {'\0', false, false, false};
+  return {static_cast<char>(c), true, true, false};
+}
+
+constexpr auto atIntake = [] {
+  std::array<IntakeDef, 256> atTable{};
+  for (int c = 0; c < 256; c++)
+    atTable[c] = IntakeOf(c);
+  return atTable;
+}();
+
 void TakeChar(ImportRunDef& r) {
   PrevInputIndex = InputIndex;
   r.bCharFromFile = false;
@@ -109,16 +133,11 @@ void TakeChar(ImportRunDef& r) {
     return;
   }
   r.bCharFromFile = true;
-  const int c = r.c;
-  if (!IsPbnChar(c)) {
-    r.CharError = PBN_ERR_BAD_CHAR;
-    InputBuffer[InputIndex++] = '?';
-  } else if (c == '\t' || c == '\v' || c == ' ') {
-    InputBuffer[InputIndex++] = ' ';
-  } else if (c != '\n' && c != '\r') {
-    InputBuffer[InputIndex++] = static_cast<char>(c);
-    r.NrNonSpace++;
-  }
+  const IntakeDef& tIntake = atIntake[r.c];
+  if (tIntake.bBad) r.CharError = PBN_ERR_BAD_CHAR;
+  InputBuffer[InputIndex] = tIntake.cStored;  // overwritten by the next one when not stored
+  InputIndex += tIntake.bStored;
+  r.NrNonSpace += tIntake.bNonSpace;
 }
 
 // --- the rules of the states ---
@@ -236,6 +255,12 @@ void RuleTagEnd(ImportRunDef& r) {
 // Between the moves of the auction or the play section.
 void RuleSectionIdle(ImportRunDef& r, bool bPlay) {
   const int c = r.c;
+  // Most often a call or a card begins; no other rule takes a move character.
+  if (CharInMove(c)) {
+    PbnStateInc(bPlay ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL);
+    TokenStart(c);
+    return;
+  }
   switch (c) {
     case '=':
       PbnStateInc(PBN_STATE_NOTE);
@@ -268,10 +293,7 @@ void RuleSectionIdle(ImportRunDef& r, bool bPlay) {
     default:
       break;
   }
-  if (CharInMove(c)) {
-    PbnStateInc(bPlay ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL);
-    TokenStart(c);
-  } else if (!CharIsSpace(c)) {
+  if (!CharIsSpace(c)) {
     Report(r, PBN_ERR_BAD_CHAR);
     r.bErrorDec = PBN_FALSE;  // the section stays open
   }
@@ -486,87 +508,102 @@ void Step(ImportRunDef& r) {
 // character that needs a rule (or a bad character, a line end, a full line, a new chunk) is left
 // to the steps.
 
-// The characters that a state only stores, appending them to its token if it has one. The loop
-// keeps its counts in locals; the bookkeeping of the steps is brought up to date after it.
-template <typename IsOrdinaryDef>
-void TakeRun(ImportRunDef& r, PbnStateDef State, IsOrdinaryDef IsOrdinary) {
-  const bool bToken = IsTokenState(State);
-  const unsigned long First = InputIndex;
-  unsigned long Index = First;
-  int FileIndex = FileCharIndex;
-  unsigned long NrNonSpace = 0;
-  unsigned long TokenIndex = CheckIndex;
-  bool bOverflow = false;
-  int c = 0;
-  while (FileIndex < FileCharNumber && Index < PBN_LINE_MAX) {
-    c = static_cast<unsigned char>(acFileLine[FileIndex]);
-    // A bad character is an error; a "%" stored first opens an escape line.
-    if (!IsPbnChar(c) || !IsOrdinary(c) || (c == '%' && Index == 0)) break;
-    FileIndex++;
-    InputBuffer[Index++] = static_cast<char>(c);
-    if (c != ' ') NrNonSpace++;
-    if (bToken) {
-      if (TokenIndex < PBN_LINE_MAX) {
-        CheckBuffer[TokenIndex++] = static_cast<char>(c);
-      } else {
-        bOverflow = true;  // as TokenAppend
-      }
-    }
-  }
-  if (Index == First) return;
-  // Each step of a state that is no token state sets ErrorIndex; a token state sets it only at
-  // its first step, when it differs from the state of the step before.
-  if (!bToken) {
-    ErrorIndex = Index - 1;
-  } else if (State != r.CurrPbnState) {
-    ErrorIndex = First;
-  }
-  r.PrevPbnState = Index - First == 1 ? r.CurrPbnState : State;
-  r.CurrPbnState = State;
-  r.c = c;
-  r.bCharFromFile = true;
-  r.NrNonSpace += NrNonSpace;
-  if (bOverflow) bCheckOverflow = true;
-  CheckIndex = TokenIndex;
-  PrevInputIndex = Index - 1;
-  InputIndex = Index;
-  FileCharIndex = FileIndex;
-  if (*r.pFilePosBegin == -1 && r.NrNonSpace != 0) *r.pFilePosBegin = FilePosGet;
-}
-
-void TakeOrdinaryRun(ImportRunDef& r) {
-  const PbnStateDef State = PbnStateCurrent();
+// Whether State only stores c (and appends it to its token, if it has one): the rule of the
+// state does nothing else with it, and the intake stores it as it is or as a blank. A "%" is
+// never ordinary, since stored first on a line it opens an escape line.
+constexpr bool IsOrdinary(PbnStateDef State, int c) {
+  if (!IsPbnChar(c) || c == '%') return false;
   switch (State) {
     case PBN_STATE_TAG_NAME:
-      TakeRun(r, State, CharInTagName);
-      break;
+      return CharInTagName(c);
     case PBN_STATE_TAG_VALUE:
-      TakeRun(r, State, [](int c) { return c >= 32 && c != '"' && c != '\\'; });
-      break;
+      return c >= 32 && c != '"' && c != '\\';
     case PBN_STATE_AUCTION_CALL:
     case PBN_STATE_PLAY_CARD:
-      TakeRun(r, State, CharInMove);
-      break;
+      return CharInMove(c);
     case PBN_STATE_NAG:
-      TakeRun(r, State, CharIsDigit);
-      break;
+      return CharIsDigit(c);
     case PBN_STATE_COMMENT:
-      TakeRun(r, State, [](int c) { return c >= 32 && c != '}'; });
-      break;
+      return c >= 32 && c != '}';
     case PBN_STATE_COMMENT_EOL:
     case PBN_STATE_ESCAPE:
-      TakeRun(r, State, [](int c) { return c >= 32; });
-      break;
+      return c >= 32;
     case PBN_STATE_IDLE:
     case PBN_STATE_TAG_BEGIN:
     case PBN_STATE_TAG_EQUAL:
     case PBN_STATE_TAG_END:
     case PBN_STATE_AUCTION_IDLE:
     case PBN_STATE_PLAY_IDLE:
-      TakeRun(r, State, [](int c) { return c == ' '; });
-      break;
+      return c == ' ';
     default:
-      break;
+      return false;
+  }
+}
+
+// The same as a table, one row per state, so that a run costs one look-up per character.
+constexpr auto aaOrdinary = [] {
+  std::array<std::array<bool, 256>, PBN_N_STATES> aaTable{};
+  for (int State = 0; State < PBN_N_STATES; State++) {
+    for (int c = 0; c < 256; c++)
+      aaTable[State][c] = IsOrdinary(PbnStateDef(State), c);
+  }
+  return aaTable;
+}();
+
+// Takes the run of ordinary characters that starts at the next character, if any: within the
+// chunk, within the 255 characters of the line and, for a token, within its 255 characters (the
+// steps handle what goes beyond). The loop keeps its counts in locals; the bookkeeping of the
+// steps is brought up to date after it.
+template <bool bToken>
+void TakeRun(ImportRunDef& r, PbnStateDef State) {
+  const std::array<bool, 256>& abOrdinary = aaOrdinary[State];
+  const unsigned long First = InputIndex;
+  const unsigned long FirstToken = CheckIndex;
+  long Room = std::min<long>(FileCharNumber - FileCharIndex, PBN_LINE_MAX - First);
+  if (bToken) Room = std::min<long>(Room, PBN_LINE_MAX - FirstToken);
+  const unsigned char* pcFrom = reinterpret_cast<const unsigned char*>(acFileLine) + FileCharIndex;
+  char* pcLine = InputBuffer + First;
+  char* pcToken = CheckBuffer + FirstToken;
+  long NrTaken = 0;
+  unsigned long NrNonSpace = 0;
+  for (; NrTaken < Room && abOrdinary[pcFrom[NrTaken]]; NrTaken++) {
+    const char c = static_cast<char>(pcFrom[NrTaken]);
+    pcLine[NrTaken] = c;
+    if (bToken) pcToken[NrTaken] = c;
+    NrNonSpace += c != ' ';
+  }
+  if (NrTaken == 0) return;
+  // Each step of a state that is no token state sets ErrorIndex; a token state sets it only at
+  // its first step, when it differs from the state of the step before.
+  const unsigned long Index = First + NrTaken;
+  if (!bToken) {
+    ErrorIndex = Index - 1;
+  } else if (State != r.CurrPbnState) {
+    ErrorIndex = First;
+  }
+  r.PrevPbnState = NrTaken == 1 ? r.CurrPbnState : State;
+  r.CurrPbnState = State;
+  r.c = pcFrom[NrTaken - 1];
+  r.bCharFromFile = true;
+  r.NrNonSpace += NrNonSpace;
+  if (bToken) CheckIndex = FirstToken + NrTaken;
+  PrevInputIndex = Index - 1;
+  InputIndex = Index;
+  FileCharIndex += static_cast<int>(NrTaken);
+  if (*r.pFilePosBegin == -1 && r.NrNonSpace != 0) *r.pFilePosBegin = FilePosGet;
+}
+
+void TakeOrdinaryRun(ImportRunDef& r) {
+  const PbnStateDef State = PbnStateCurrent();
+  // Most steps that follow a run meet no run themselves: one look-up tells.
+  if (FileCharIndex >= FileCharNumber ||
+      !aaOrdinary[State][static_cast<unsigned char>(acFileLine[FileCharIndex])]) {
+    return;
+  }
+  if (IsTokenState(State)) {
+    TakeRun<true>(r, State);
+  } else {
+    TakeRun<false>(r, State);
   }
 }
 

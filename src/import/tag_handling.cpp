@@ -12,32 +12,55 @@ namespace {
 std::array<PbnTagValueDef, PBN_N_TAG_IDS> atPrevTagValue;
 
 // At most 255 characters and the terminator; the rest of the slot is never read.
-void CopyText(char* pcTarget, const char* pcValue) {
-  const size_t Length = strnlen(pcValue, PBN_VALUE_SIZE - 1);
+void CopyText(char* pcTarget, const char* pcValue, size_t Length) {
   std::memcpy(pcTarget, pcValue, Length);
   pcTarget[Length] = '\0';
 }
 
+size_t ValueLength(const char* pcValue) {
+  return strnlen(pcValue, PBN_VALUE_SIZE - 1);
+}
+
 void CopyValue(PbnTagValueDef* ptValue, const char* pcValue) {
-  CopyText(ptValue->acValue.data(), pcValue);
+  CopyText(ptValue->acValue.data(), pcValue, ValueLength(pcValue));
+}
+
+// Every tag of every game is looked up by its name: the names are kept in a small open hash
+// table on their length and first and last characters.
+constexpr int kNameSlots = 128;
+
+int NameSlot(size_t Length, const char* pcName) {
+  const unsigned char cFirst = static_cast<unsigned char>(pcName[0]);
+  const unsigned char cLast = static_cast<unsigned char>(pcName[Length - 1]);
+  return static_cast<int>((Length * 7 + cFirst * 3 + cLast) % kNameSlots);
+}
+
+const std::array<Int8, kNameSlots>& NameSlots() {
+  static const std::array<Int8, kNameSlots> aSlots = [] {
+    std::array<Int8, kNameSlots> aTagIds;
+    aTagIds.fill(-1);
+    for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+      int Slot = NameSlot(std::strlen(aPbnTagNames[TagId]), aPbnTagNames[TagId]);
+      while (aTagIds[Slot] >= 0)
+        Slot = (Slot + 1) % kNameSlots;
+      aTagIds[Slot] = static_cast<Int8>(TagId);
+    }
+    return aTagIds;
+  }();
+  return aSlots;
 }
 
 }  // namespace
 
 PbnErrDef TagIdGet(const char* acBuffer, PbnTagIdDef* pTagId) {
-  // Every tag of every game is looked up here: the lengths rule out most names at once.
-  static const std::array<size_t, PBN_N_TAG_IDS> aLengths = [] {
-    std::array<size_t, PBN_N_TAG_IDS> aNameLengths{};
-    for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-      aNameLengths[TagId] = std::strlen(aPbnTagNames[TagId]);
-    }
-    return aNameLengths;
-  }();
+  const std::array<Int8, kNameSlots>& aSlots = NameSlots();
   const size_t Length = std::strlen(acBuffer);
-  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    if (aLengths[TagId] == Length && std::memcmp(acBuffer, aPbnTagNames[TagId], Length) == 0) {
-      *pTagId = static_cast<PbnTagIdDef>(TagId);
-      return PBN_ERR_OK;
+  if (Length > 0) {
+    for (int Slot = NameSlot(Length, acBuffer); aSlots[Slot] >= 0; Slot = (Slot + 1) % kNameSlots) {
+      if (std::strcmp(acBuffer, aPbnTagNames[aSlots[Slot]]) == 0) {
+        *pTagId = static_cast<PbnTagIdDef>(aSlots[Slot]);
+        return PBN_ERR_OK;
+      }
     }
   }
   *pTagId = PBN_N_TAG_IDS;
@@ -57,13 +80,15 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
                         const char* acBuffer) {
   if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
   bUsePrevTag = PBN_FALSE;
-  if (TagId != PBN_TAG_ID_NOTE && std::strcmp(acBuffer, acTagValueIdent) == 0) {
+  if (TagId != PBN_TAG_ID_NOTE && TextIs(acBuffer, acTagValueIdent[0])) {
     bUsePrevTag = PBN_TRUE;
-    CopyText(acValueBuffer, atPrevTagValue[TagId].acValue.data());
+    const char* pcInherited = atPrevTagValue[TagId].acValue.data();
+    CopyText(acValueBuffer, pcInherited, ValueLength(pcInherited));
   } else {
     // Remembered before the check: a value that fails is still what a later "#" inherits.
-    if (TagId != PBN_TAG_ID_NOTE) CopyValue(&atPrevTagValue[TagId], acBuffer);
-    CopyText(acValueBuffer, acBuffer);
+    const size_t Length = ValueLength(acBuffer);
+    if (TagId != PBN_TAG_ID_NOTE) CopyText(atPrevTagValue[TagId].acValue.data(), acBuffer, Length);
+    CopyText(acValueBuffer, acBuffer, Length);
   }
 
   long Note = 0;

@@ -9,10 +9,6 @@ namespace pbn {
 
 namespace {
 
-bool ValueIs(const char* acBuffer, const char* pcText) {
-  return std::strcmp(acBuffer, pcText) == 0;
-}
-
 bool ValueIsOneOf(const char* acBuffer, std::initializer_list<const char*> apcWords) {
   for (const char* pcWord : apcWords) {
     if (PbnStrcmp(acBuffer, pcWord) == 0) return true;
@@ -35,7 +31,8 @@ Frame CommonFrame(char* acBuffer, bool bOwnData, PbnErrDef* pError) {
     *pError = PBN_ERR_BAD_INHERITANCE;
     return Frame::Accept;
   }
-  if (ValueIs(acBuffer, acTagValueUnknown) || (!bOwnData && ValueIs(acBuffer, acTagValueIdent))) {
+  if (TextIs(acBuffer, acTagValueUnknown[0]) ||
+      (!bOwnData && TextIs(acBuffer, acTagValueIdent[0]))) {
     return Frame::Accept;
   }
   if (acBuffer[0] == '\0') {
@@ -132,7 +129,7 @@ PbnErrDef TagValueCheckTime(char* acBuffer) {
 }
 
 PbnErrDef TagValueCheckTimeControl(char* acBuffer) {
-  if (ValueIs(acBuffer, "-")) return PBN_ERR_OK;
+  if (TextIs(acBuffer, '-')) return PBN_ERR_OK;
   const char* pc = acBuffer;
   long Number;
   PbnErrDef Error = TagValueGetNumberPos(&pc, &Number);
@@ -255,7 +252,7 @@ PbnErrDef TagValueCheckScoreRubber(char* acBuffer) {
 PbnErrDef TagValueCheckDealer(char* acBuffer, PbnGameDataDef* ptGameData) {
   if (bUsePrevTag) return PBN_ERR_BAD_INHERITANCE;
   PbnSideDef& Dealer = ptGameData->tSituation.Dealer;
-  if (ValueIs(acBuffer, acTagValueUnknown)) {
+  if (TextIs(acBuffer, acTagValueUnknown[0])) {
     Dealer = PBN_SIDE_UNKNOWN;
     return PBN_ERR_OK;
   }
@@ -313,7 +310,7 @@ PbnErrDef TagValueCheckDeclarer(char* acBuffer, PbnGameDataDef* ptGameData) {
   if (bUsePrevTag) return PBN_ERR_BAD_INHERITANCE;
   PbnContractDef& tContract = ptGameData->tContract;
   PbnErrDef Error = PBN_ERR_OK;
-  if (ValueIs(acBuffer, acTagValueUnknown)) {
+  if (TextIs(acBuffer, acTagValueUnknown[0])) {
     tContract.Declarer = PBN_SIDE_UNKNOWN;
   } else if (acBuffer[0] == '\0') {
     tContract.Declarer = PBN_SIDE_EMPTY;
@@ -395,7 +392,7 @@ PbnErrDef TagValueCheckResult(char* acBuffer, PbnGameDataDef* ptGameData) {
     ptGameData->Result = PBN_RESULT_EMPTY;
     return PBN_ERR_OK;
   }
-  if (ValueIs(acBuffer, acTagValueIdent) || ValueIs(acBuffer, acTagValueUnknown)) {
+  if (TextIs(acBuffer, acTagValueIdent[0]) || TextIs(acBuffer, acTagValueUnknown[0])) {
     return PBN_ERR_OK;
   }
   const PbnSideDef Declarer = ptGameData->tContract.Declarer;
