@@ -114,8 +114,9 @@ constexpr IntakeDef IntakeOf(int c) {
 
 constexpr auto atIntake = [] {
   std::array<IntakeDef, 256> atTable{};
-  for (int c = 0; c < 256; c++)
+  for (int c = 0; c < 256; c++) {
     atTable[c] = IntakeOf(c);
+  }
   return atTable;
 }();
 
@@ -544,8 +545,9 @@ constexpr bool IsOrdinary(PbnStateDef State, int c) {
 constexpr auto aaOrdinary = [] {
   std::array<std::array<bool, 256>, PBN_N_STATES> aaTable{};
   for (int State = 0; State < PBN_N_STATES; State++) {
-    for (int c = 0; c < 256; c++)
+    for (int c = 0; c < 256; c++) {
       aaTable[State][c] = IsOrdinary(PbnStateDef(State), c);
+    }
   }
   return aaTable;
 }();
