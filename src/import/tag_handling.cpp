@@ -11,28 +11,40 @@ namespace {
 // The inheritance record: the latest value read for each tag that was not "#".
 std::array<PbnTagValueDef, PBN_N_TAG_IDS> atPrevTagValue;
 
-// At most 255 characters and the terminator; the rest of the slot is never read.
-void CopyText(char* pcTarget, const char* pcValue, size_t Length) {
-  std::memcpy(pcTarget, pcValue, Length);
+// Values and names are a few characters long: plain loops over them cost less than calls of the
+// library's string functions.
+
+// Copies at most 255 characters and the terminator; the rest of the slot is never read.
+void CopyText(char* pcTarget, const char* pcValue) {
+  size_t Length = 0;
+  for (; Length < PBN_VALUE_SIZE - 1 && pcValue[Length] != '\0'; Length++) {
+    pcTarget[Length] = pcValue[Length];
+  }
   pcTarget[Length] = '\0';
 }
 
-size_t ValueLength(const char* pcValue) {
-  return strnlen(pcValue, PBN_VALUE_SIZE - 1);
-}
-
 void CopyValue(PbnTagValueDef* ptValue, const char* pcValue) {
-  CopyText(ptValue->acValue.data(), pcValue, ValueLength(pcValue));
+  CopyText(ptValue->acValue.data(), pcValue);
 }
 
-// Every tag of every game is looked up by its name: the names are kept in a small open hash
-// table on their length and first and last characters.
-constexpr int kNameSlots = 128;
+bool SameText(const char* pc1, const char* pc2) {
+  while (*pc1 != '\0' && *pc1 == *pc2) {
+    pc1++;
+    pc2++;
+  }
+  return *pc1 == *pc2;
+}
 
-int NameSlot(size_t Length, const char* pcName) {
-  const unsigned char cFirst = static_cast<unsigned char>(pcName[0]);
-  const unsigned char cLast = static_cast<unsigned char>(pcName[Length - 1]);
-  return static_cast<int>((Length * 7 + cFirst * 3 + cLast) % kNameSlots);
+// Every tag of every game is looked up by its name, in a small open hash table of the names
+// (56 in 128 slots: a free slot always ends the search).
+constexpr unsigned kNameSlots = 128;
+
+unsigned NameSlot(const char* pcName) {
+  unsigned Hash = 0;
+  for (const char* pc = pcName; *pc != '\0'; pc++) {
+    Hash = Hash * 31 + static_cast<unsigned char>(*pc);
+  }
+  return Hash % kNameSlots;
 }
 
 const std::array<Int8, kNameSlots>& NameSlots() {
@@ -40,9 +52,10 @@ const std::array<Int8, kNameSlots>& NameSlots() {
     std::array<Int8, kNameSlots> aTagIds;
     aTagIds.fill(-1);
     for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-      int Slot = NameSlot(std::strlen(aPbnTagNames[TagId]), aPbnTagNames[TagId]);
-      while (aTagIds[Slot] >= 0)
+      unsigned Slot = NameSlot(aPbnTagNames[TagId]);
+      while (aTagIds[Slot] >= 0) {
         Slot = (Slot + 1) % kNameSlots;
+      }
       aTagIds[Slot] = static_cast<Int8>(TagId);
     }
     return aTagIds;
@@ -54,13 +67,10 @@ const std::array<Int8, kNameSlots>& NameSlots() {
 
 PbnErrDef TagIdGet(const char* acBuffer, PbnTagIdDef* pTagId) {
   const std::array<Int8, kNameSlots>& aSlots = NameSlots();
-  const size_t Length = std::strlen(acBuffer);
-  if (Length > 0) {
-    for (int Slot = NameSlot(Length, acBuffer); aSlots[Slot] >= 0; Slot = (Slot + 1) % kNameSlots) {
-      if (std::strcmp(acBuffer, aPbnTagNames[aSlots[Slot]]) == 0) {
-        *pTagId = static_cast<PbnTagIdDef>(aSlots[Slot]);
-        return PBN_ERR_OK;
-      }
+  for (unsigned Slot = NameSlot(acBuffer); aSlots[Slot] >= 0; Slot = (Slot + 1) % kNameSlots) {
+    if (SameText(acBuffer, aPbnTagNames[aSlots[Slot]])) {
+      *pTagId = static_cast<PbnTagIdDef>(aSlots[Slot]);
+      return PBN_ERR_OK;
     }
   }
   *pTagId = PBN_N_TAG_IDS;
@@ -82,13 +92,11 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
   bUsePrevTag = PBN_FALSE;
   if (TagId != PBN_TAG_ID_NOTE && TextIs(acBuffer, acTagValueIdent[0])) {
     bUsePrevTag = PBN_TRUE;
-    const char* pcInherited = atPrevTagValue[TagId].acValue.data();
-    CopyText(acValueBuffer, pcInherited, ValueLength(pcInherited));
+    CopyText(acValueBuffer, atPrevTagValue[TagId].acValue.data());
   } else {
     // Remembered before the check: a value that fails is still what a later "#" inherits.
-    const size_t Length = ValueLength(acBuffer);
-    if (TagId != PBN_TAG_ID_NOTE) CopyText(atPrevTagValue[TagId].acValue.data(), acBuffer, Length);
-    CopyText(acValueBuffer, acBuffer, Length);
+    if (TagId != PBN_TAG_ID_NOTE) CopyValue(&atPrevTagValue[TagId], acBuffer);
+    CopyText(acValueBuffer, acBuffer);
   }
 
   long Note = 0;
