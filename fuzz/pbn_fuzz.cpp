@@ -1,21 +1,68 @@
 // Fuzz target: what a user triggers on a file. The index pass with a log, then every indexed
-// game loaded (inheritance, replay, annotation and raw text), its texts read line by line,
-// and the replay stepped forward to the end and back to the start.
+// game loaded (inheritance, replay, annotation and raw text), its texts read line by line and
+// drawn, and the replay stepped forward to the end and back to the start, the table painted at
+// every step.
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "games/pbn_game.h"
 #include "import/import.h"
 #include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
+#include "viewer/p_table.h"
+#include "viewer/platform/canvas.h"
 
 namespace {
 
 using namespace pbn;
+
+// A canvas that draws nothing but reads every text it is given, as a real one would.
+class ReadingCanvas : public viewer::Canvas {
+ public:
+  void FillRect(const viewer::RectDef&, viewer::ColorRefDef) override {}
+  int SetBkMode(int) override { return viewer::OPAQUE; }
+  viewer::ColorRefDef SetTextColor(viewer::ColorRefDef) override { return 0; }
+  unsigned SetTextAlign(unsigned) override { return viewer::TA_NOUPDATECP; }
+  void MoveTo(int x, int y) override { tPosition = {x, y}; }
+  void LineTo(int x, int y) override { tPosition = {x, y}; }
+  viewer::PointDef GetCurrentPosition() override { return tPosition; }
+  void TextOut(int, int, const char* pcText, int Length) override { Read(pcText, Length); }
+  int DrawText(const char* pcText, int Length, viewer::RectDef* ptRect, unsigned Format) override {
+    const int NrChars = Read(pcText, Length);
+    if (Format & viewer::DT_CALCRECT) {
+      ptRect->right = ptRect->left + 8 * NrChars;
+      ptRect->bottom = ptRect->top + 16;
+    }
+    return 16;
+  }
+  void SelectFont(const viewer::LogFontDef&) override {}
+  void SelectStockFont() override {}
+  viewer::TextMetricDef GetTextMetrics() override { return {16, 0, 7}; }
+  void DrawBitmap(const char* pcName, int, int) override {
+    if (pcName != nullptr) Read(pcName, -1);
+  }
+  void SaveDC() override {}
+  void RestoreDC() override {}
+
+  unsigned Sum = 0;
+
+ private:
+  int Read(const char* pcText, int Length) {
+    const int NrChars = Length < 0 ? static_cast<int>(std::strlen(pcText)) : Length;
+    for (int i = 0; i < NrChars; i++)
+      Sum += static_cast<unsigned char>(pcText[i]);
+    return NrChars;
+  }
+  viewer::PointDef tPosition{0, 0};
+};
+
+ReadingCanvas tCanvas;
 
 // The longest walk through one game: 64 calls, 52 cards with a pause per trick, the section
 // changes and the done state, with room to spare.
@@ -26,20 +73,35 @@ unsigned ReadTexts(UInt32 NrRawLines) {
   unsigned Sum = 0;
   for (UInt32 Line = 0; Line < TextAnnoNrLines(); Line++) {
     const unsigned char* pcLine = TextAnnoLine(Line);
-    for (; pcLine != nullptr && *pcLine != '\0'; pcLine++) Sum += *pcLine;
+    if (pcLine == nullptr) break;
+    const int Length = static_cast<int>(std::strlen(reinterpret_cast<const char*>(pcLine)));
+    // Drawn from its start and scrolled sideways, as the text pane would.
+    for (int Offset : {0, 1, 3, 7}) {
+      if (Offset > Length) break;
+      const viewer::RectDef tLine{4, 264, 412, 278};
+      viewer::DrawGameTextAnno(&tCanvas, pcLine + Offset, std::min(Length - Offset, 58), &tLine);
+    }
   }
   for (UInt32 Line = 0; Line < NrRawLines; Line++) {
     const char* pcLine = GameTxtLine(Line);
-    for (; pcLine != nullptr && *pcLine != '\0'; pcLine++) Sum += static_cast<unsigned char>(*pcLine);
+    for (; pcLine != nullptr && *pcLine != '\0'; pcLine++)
+      Sum += static_cast<unsigned char>(*pcLine);
   }
   return Sum;
 }
 
-// What the table painting reports to the annotation model on each paint.
+// A paint of the table, which also reports the position to the annotation model. Painting
+// every step of every game would slow the search tenfold: the first game gets it all.
+bool bPaintEveryStep = false;
+
 void ReportPosition() {
-  PaintAnnoSection(tGameAdmin.Section);
-  if (tGameAdmin.Section == PBN_SECTION_AUCTION) PaintAnnoCall(tGameAdmin.NrCalls);
-  if (tGameAdmin.Section == PBN_SECTION_PLAY) PaintAnnoCard(tGameAdmin.NrCards);
+  if (bPaintEveryStep) {
+    viewer::PaintTable(&tCanvas, PBN_TRUE);
+  } else {
+    PaintAnnoSection(tGameAdmin.Section);
+    if (tGameAdmin.Section == PBN_SECTION_AUCTION) PaintAnnoCall(tGameAdmin.NrCalls);
+    if (tGameAdmin.Section == PBN_SECTION_PLAY) PaintAnnoCard(tGameAdmin.NrCards);
+  }
   UInt32 FirstLine = 0;
   UInt32 MaxNrLines = 0;
   PaintAnnoExec(&FirstLine, &MaxNrLines);
@@ -52,6 +114,7 @@ void StepThrough() {
   }
   PlayHead();
   PlayTail();
+  viewer::PaintTable(&tCanvas, PBN_TRUE);
   for (int Step = 0; Step < 2 * kMaxSteps && tGameAdmin.Section != PBN_SECTION_IDENT; Step++) {
     PlayBack();
     ReportPosition();
@@ -61,7 +124,7 @@ void StepThrough() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Size) {
-  static const bool bInit = GameInit();
+  static const bool bInit = GameInit() && (viewer::PaintBitmapInit(), true);
   static std::FILE* pLog = std::fopen("/dev/null", "w");
   if (!bInit) return 0;
 
@@ -87,6 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Siz
   for (UInt32 Game = 1; Game <= NrGames && Game <= 64; Game++) {
     UInt32 NrLines = 0;
     GameLoad(pFile, Game, &NrLines);
+    bPaintEveryStep = Game == 1;
     Sink = Sink + ReadTexts(NrLines);
     StepThrough();
   }
