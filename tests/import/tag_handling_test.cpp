@@ -74,28 +74,11 @@ TEST(Inheritance, HashTakesTheLatestValueOfEarlierGames) {
   EXPECT_EQ(ImportText("[Date \"#\"]\n").Error, PBN_ERR_OK);
 }
 
-TEST(Bookkeeping, CountersAndStack) {
-  AdminInit();
-  tAdmin.TagPlaySide = PBN_NORTH;
-  AdminCardInc();
-  EXPECT_EQ(tAdmin.NrPlayed, 0);
-  EXPECT_EQ(tAdmin.NrTricks, 0);
-  EXPECT_EQ(tAdmin.PlaySide, PBN_NORTH);
-  for (int i = 0; i < 4; i++)
-    AdminCardInc();
-  EXPECT_EQ(tAdmin.NrTricks, 1);
-  EXPECT_EQ(tAdmin.PlaySide, PBN_NORTH);
-
-  for (int i = 0; i < 64; i++)
-    EXPECT_EQ(AdminCallInc(), PBN_ERR_OK);
-  EXPECT_EQ(AdminCallInc(), PBN_ERR_RESOURCES);
-  EXPECT_EQ(tAdmin.NrCalls, 63);
-
-  tAdmin.IllegalPlay[PBN_NORTH] = PBN_ILLEGAL_L;
-  tAdmin.IllegalPlay[PBN_WEST] = PBN_ILLEGAL_L;
+TEST(Bookkeeping, StackAndCommentTypes) {
+  tAdmin.IllegalPlay = {0, PBN_ILLEGAL_L, PBN_ILLEGAL_L, 0};  // West and North
   PbnSideDef Side = PBN_SIDE_NONE;
   EXPECT_TRUE(AdminIllegalLead(&Side));
-  EXPECT_EQ(Side, PBN_WEST);
+  EXPECT_EQ(Side, PBN_WEST);  // the lower code
 
   PbnGameTagsDef tTags{};
   ASSERT_EQ(GameTagsInit(&tTags), PBN_ERR_OK);
