@@ -1,11 +1,15 @@
-// A Canvas that records what is drawn: fills, texts with where and how they were drawn, lines,
-// bitmaps and fonts. Text is measured with a fixed advance per character (half the font's
-// height), so that positions computed from measurements can be checked exactly.
+// A Canvas that records what is drawn. A character is half the font's height wide, so that
+// positions computed from measurements can be checked exactly.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "viewer/platform/canvas.h"
@@ -15,48 +19,41 @@ namespace viewer_test {
 using viewer::ColorRefDef;
 using viewer::RectDef;
 
-struct FillOp {
-  RectDef tRect;
-  ColorRefDef Color;
-};
+inline bool SameRect(const RectDef& a, const RectDef& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
 
 struct TextOp {
   std::string Text;
-  int x;  // top-left corner of the text as drawn
-  int y;
-  ColorRefDef Color;
-  int FontHeight;
-  std::string Face;
-  int Weight;
-  bool bOpaque;
-  bool bDrawText;  // DrawText (else TextOut)
-  unsigned Format;
-  RectDef tRect;  // DrawText's rectangle
+  int x = 0, y = 0;  // top-left corner of the text as drawn
+  ColorRefDef Color = 0;
+  int FontHeight = 0;
+  bool bOpaque = false, bDrawText = false;  // drawn by DrawText, else by TextOut
+  unsigned Format = 0;
+  RectDef tRect{};  // DrawText's rectangle
 };
 
-struct BitmapOp {
-  std::string Name;
-  int x;
-  int y;
+struct Drawing {  // what was drawn since the last Clear
+  std::vector<std::pair<RectDef, ColorRefDef>> Fills;
+  std::vector<TextOp> Texts;
+  std::map<std::pair<int, int>, std::string> Bitmaps;  // names by top-left corner
+  std::vector<std::array<int, 4>> Lines;               // x0, y0, x1, y1
 };
 
-struct LineOp {
-  int x0;
-  int y0;
-  int x1;
-  int y1;
-};
+inline constexpr ColorRefDef kNoFill = 0xFFFFFFFFu;
 
-class RecordingCanvas final : public viewer::Canvas {
+class RecordingCanvas final : public viewer::Canvas, public Drawing {
  public:
   static int CharWidth(int FontHeight) { return std::max(1, FontHeight / 2); }
 
   void FillRect(const RectDef& tRect, ColorRefDef Color) override {
     Fills.push_back({tRect, Color});
   }
-  int SetBkMode(int Mode) override { return Exchange(tState.BkMode, Mode); }
-  ColorRefDef SetTextColor(ColorRefDef Color) override { return Exchange(tState.Color, Color); }
-  unsigned SetTextAlign(unsigned Align) override { return Exchange(tState.Align, Align); }
+  int SetBkMode(int Mode) override { return std::exchange(tState.BkMode, Mode); }
+  ColorRefDef SetTextColor(ColorRefDef Color) override {
+    return std::exchange(tState.Color, Color);
+  }
+  unsigned SetTextAlign(unsigned Align) override { return std::exchange(tState.Align, Align); }
   void MoveTo(int x, int y) override { tState.ptCurrent = {x, y}; }
   void LineTo(int x, int y) override {
     Lines.push_back({tState.ptCurrent.x, tState.ptCurrent.y, x, y});
@@ -73,13 +70,11 @@ class RecordingCanvas final : public viewer::Canvas {
     Record(Text, x, y, false, 0, RectDef{});
   }
   int DrawText(const char* pcText, int Length, RectDef* ptRect, unsigned Format) override {
-    const std::string Text =
-        Length < 0 ? std::string(pcText) : std::string(pcText, static_cast<std::size_t>(Length));
+    const std::string Text(pcText, Length < 0 ? std::strlen(pcText) : std::size_t(Length));
     const int Height = tState.tFont.lfHeight;
     if (Format & viewer::DT_CALCRECT) {
       ptRect->right = ptRect->left + Width(Text);
       ptRect->bottom = ptRect->top + Height;
-      ++NrMeasures;
       return Height;
     }
     int x = ptRect->left;
@@ -90,104 +85,69 @@ class RecordingCanvas final : public viewer::Canvas {
     Record(Text, x, y, true, Format, *ptRect);
     return Height;
   }
-  void SelectFont(const viewer::LogFontDef& tLogFont) override {
-    tState.tFont = tLogFont;
-    Fonts.push_back(tLogFont);
-  }
+  void SelectFont(const viewer::LogFontDef& tLogFont) override { tState.tFont = tLogFont; }
   void SelectStockFont() override {
-    tState.tFont = viewer::LogFontDef{};
     tState.tFont.lfHeight = 16;
-    std::strcpy(tState.tFont.lfFaceName, "System");
     ++NrStockFonts;
   }
   viewer::TextMetricDef GetTextMetrics() override {
-    return {tState.tFont.lfHeight, ExternalLeading, CharWidth(tState.tFont.lfHeight)};
+    return {tState.tFont.lfHeight, 0, CharWidth(tState.tFont.lfHeight)};
   }
-  void DrawBitmap(const char* pcName, int x, int y) override { Bitmaps.push_back({pcName, x, y}); }
-  void SaveDC() override { atSaved.push_back(tState); }
-  void RestoreDC() override {
-    if (atSaved.empty()) return;
-    tState = atSaved.back();
-    atSaved.pop_back();
-  }
+  void DrawBitmap(const char* pcName, int x, int y) override { Bitmaps[{x, y}] = pcName; }
+  void SaveDC() override {}  // the painters restore what they change themselves
+  void RestoreDC() override {}
 
-  void Clear() {
-    Fills.clear();
-    Texts.clear();
-    Bitmaps.clear();
-    Lines.clear();
-    Fonts.clear();
-    NrMeasures = 0;
-  }
+  void Clear() { static_cast<Drawing&>(*this) = Drawing{}; }  // the state stays
 
-  // The texts drawn, in order; the first text equal to Text, or null.
   std::vector<std::string> TextStrings() const {
     std::vector<std::string> atStrings;
     for (const TextOp& tOp : Texts)
       atStrings.push_back(tOp.Text);
     return atStrings;
   }
-  const TextOp* FindText(const std::string& Text) const {
-    for (const TextOp& tOp : Texts) {
-      if (tOp.Text == Text) return &tOp;
-    }
-    return nullptr;
-  }
   int CountText(const std::string& Text) const {
-    return static_cast<int>(std::count_if(Texts.begin(), Texts.end(),
-                                          [&](const TextOp& tOp) { return tOp.Text == Text; }));
+    return static_cast<int>(std::ranges::count(Texts, Text, &TextOp::Text));
   }
-  const FillOp* FindFill(const RectDef& tRect) const {
-    const FillOp* ptFound = nullptr;
-    for (const FillOp& tOp : Fills) {
-      if (SameRect(tOp.tRect, tRect)) ptFound = &tOp;  // the last fill wins
+  // The first text equal to Text; a failure and an empty record when there is none.
+  const TextOp& Find(const std::string& Text) const {
+    static const TextOp kNone{};
+    for (const TextOp& tOp : Texts) {
+      if (tOp.Text == Text) return tOp;
     }
-    return ptFound;
+    ADD_FAILURE() << "nothing drew \"" << Text << "\"";
+    return kNone;
   }
-  const BitmapOp* FindBitmapAt(int x, int y) const {
-    for (const BitmapOp& tOp : Bitmaps) {
-      if (tOp.x == x && tOp.y == y) return &tOp;
+  // The colour of the last fill of exactly tRect, kNoFill when there is none.
+  ColorRefDef FillOf(const RectDef& tRect) const {
+    ColorRefDef Color = kNoFill;
+    for (const auto& [tFilled, Filled] : Fills) {
+      if (SameRect(tFilled, tRect)) Color = Filled;
     }
-    return nullptr;
+    return Color;
   }
-  static bool SameRect(const RectDef& a, const RectDef& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+  // The name of the bitmap drawn at (x, y), "" when there is none.
+  std::string BitmapAt(int x, int y) const {
+    const auto it = Bitmaps.find({x, y});
+    return it != Bitmaps.end() ? it->second : "";
   }
 
-  struct StateDef {
+  struct {  // what the drawing operations set
     int BkMode = viewer::OPAQUE;
     ColorRefDef Color = 0;
     unsigned Align = viewer::TA_NOUPDATECP;
     viewer::PointDef ptCurrent{0, 0};
     viewer::LogFontDef tFont{};
-  };
-
-  int ExternalLeading = 0;
-  StateDef tState;
-  std::vector<StateDef> atSaved;
-  std::vector<FillOp> Fills;
-  std::vector<TextOp> Texts;
-  std::vector<BitmapOp> Bitmaps;
-  std::vector<LineOp> Lines;
-  std::vector<viewer::LogFontDef> Fonts;
-  int NrMeasures = 0;
+  } tState;
   int NrStockFonts = 0;
 
  private:
-  template <typename T>
-  static T Exchange(T& Field, T Value) {
-    const T Previous = Field;
-    Field = Value;
-    return Previous;
-  }
   int Width(const std::string& Text) const {
     return static_cast<int>(Text.size()) * CharWidth(tState.tFont.lfHeight);
   }
   void Record(const std::string& Text, int x, int y, bool bDrawText, unsigned Format,
               const RectDef& tRect) {
-    Texts.push_back({Text, x, y, tState.Color, tState.tFont.lfHeight, tState.tFont.lfFaceName,
-                     tState.tFont.lfWeight, tState.BkMode == viewer::OPAQUE, bDrawText, Format,
-                     tRect});
+    Texts.push_back({Text, x, y, tState.Color, tState.tFont.lfHeight,
+                     tState.BkMode == viewer::OPAQUE, bDrawText, Format, tRect});
   }
 };
 

@@ -1,0 +1,164 @@
+// The real Qt window off screen, stepped as a user steps it, and the programs as a user starts
+// them: karvelon-cli render and karvelon without a display.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <span>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "replay/pbn_play.h"
+#include "viewer/karvelon.h"
+#include "viewer/platform/qt/qt_host.h"
+
+namespace {
+
+using namespace viewer;
+
+const std::string kShowcase = KARVELON_SOURCE_DIR "/examples/showcase.pbn";
+
+bool HasInk(const QImage& tImage, const QRect& tArea) {
+  for (int y = tArea.top(); y <= tArea.bottom(); ++y) {
+    for (int x = tArea.left(); x <= tArea.right(); ++x) {
+      if (QColor(tImage.pixel(x, y)).lightness() < 80) return true;
+    }
+  }
+  return false;
+}
+
+using Pixel = std::tuple<int, int, QColor>;
+void ExpectPixels(const QImage& tImage, std::span<const Pixel> atPixels) {
+  for (const auto& [x, y, tColor] : atPixels)
+    EXPECT_EQ(QColor(tImage.pixel(x, y)), tColor) << x << ", " << y;
+}
+
+// Runs a command line: its exit status and what it wrote to stderr.
+std::pair<int, std::string> RunCommand(const std::string& Command) {
+  std::FILE* pPipe = popen((Command + " 2>&1 >/dev/null").c_str(), "r");
+  std::string Stderr;
+  char acBuffer[512];
+  while (pPipe != nullptr && std::fgets(acBuffer, sizeof acBuffer, pPipe) != nullptr)
+    Stderr += acBuffer;
+  const int Raw = pPipe != nullptr ? pclose(pPipe) : -1;
+  return {WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1, Stderr};
+}
+
+TEST(QtWindow, ShowcaseSteppedOffScreen) {
+  qt::MainWindow w(false);
+  w.show();
+  w.OpenFile(kShowcase);
+  const auto Label = [&w] { return qobject_cast<QLabel*>(w.Control(ID_GAME_NUMBER))->text(); };
+  EXPECT_EQ(Label(), "1");
+  // Table, North's hand, history panel and header, board box, a step button, no result box yet.
+  const QColor kWhite(Qt::white), kGrey(192, 192, 192), kTable(128, 64, 0), kPanel(0, 0, 192),
+      kCards(0, 255, 0), kWestCell(0, 255, 128), kNorthCell(255, 0, 128);
+  QImage tImage = w.RenderClient();
+  const Pixel atFirst[] = {{5, 250, kTable},   {263, 40, kCards},   {140, 80, kGrey},
+                           {620, 250, kPanel}, {410, 4, kWestCell}, {466, 4, kNorthCell},
+                           {122, 14, kWhite},  {441, 267, kGrey},   {300, 6, kTable}};
+  ExpectPixels(tImage, atFirst);
+  EXPECT_TRUE(HasInk(tImage, QRect(10, 6, 60, 16)) && HasInk(tImage, QRect(4, 264, 200, 14)));
+
+  // Four presses of the forward button: three calls and the "?" of the next one. Through the
+  // event loop the window shows what a render shows (lines revealed while painting included).
+  auto* ptForward = qobject_cast<QAbstractButton*>(w.Control(ID_EXEC));
+  for (int Press = 0; Press < 4; ++Press)
+    ptForward->click();
+  for (int Round = 0; Round < 10; ++Round)
+    QCoreApplication::processEvents();
+  const QImage tScreen = w.screen()->grabWindow(w.winId()).toImage();
+  tImage = w.RenderClient();
+  for (const QRect& tArea : {QRect(0, 0, 640, 258), QRect(0, 258, 412, 150)}) {
+    if (tScreen.isNull()) break;  // a platform that cannot grab a window
+    EXPECT_EQ(tScreen.copy(tArea.translated(w.Client()->mapTo(&w, QPoint()))), tImage.copy(tArea));
+  }
+  const Pixel atAuction[] = {{465, 26, kWhite}, {409, 44, kWhite}, {409, 62, kPanel}};
+  ExpectPixels(tImage, atAuction);
+  EXPECT_TRUE(HasInk(tImage, QRect(407, 42, 54, 16)));
+
+  // Into the play: the contract and result boxes, West's and North's cards on the table.
+  for (int Press = 0; Press < 10; ++Press)
+    ptForward->click();
+  EXPECT_TRUE(qobject_cast<QCheckBox*>(w.Control(ID_PLAY))->isChecked());
+  tImage = w.RenderClient();
+  const Pixel atPlay[] = {
+      {120, 56, kWhite}, {280, 8, kWhite}, {143, 121, kWhite}, {177, 91, kWhite}};
+  ExpectPixels(tImage, atPlay);
+
+  // A key, the game scroll bar and the menu reach the logic; the bar shows where it was put.
+  for (QShortcut* ptShortcut : w.findChildren<QShortcut*>()) {
+    if (ptShortcut->key() == QKeySequence(Qt::Key_PageDown)) emit ptShortcut->activated();
+  }
+  EXPECT_EQ(Label(), "2");
+  auto* ptGames = qobject_cast<QScrollBar*>(w.Control(ID_GAMES));
+  ptGames->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_TRUE(Label() == "5" && ptGames->value() == 5);
+  ptGames->triggerAction(QAbstractSlider::SliderToMinimum);  // no rule for it: the bar stays
+  EXPECT_TRUE(Label() == "5" && ptGames->value() == 5);
+  w.MenuAction(CM_EXIT)->trigger();
+  EXPECT_EQ(pbn::tGameAdmin.ptGameData, nullptr);
+  ptForward->click();  // nothing reaches the logic any more
+}
+
+TEST(RenderCommand, ExitStatuses) {
+  char acDir[] = "/tmp/karvelon_renderXXXXXX";
+  ASSERT_NE(mkdtemp(acDir), nullptr);
+  const std::filesystem::path Dir = acDir;
+  std::filesystem::copy_file(kShowcase, Dir / "s.pbn");
+  std::ofstream(Dir / "none.pbn") << "[Event \"x\"]\n[Dealer \"Q\"]\n";
+  // A success; no such game, no games; a file that does not open, wrong or missing arguments.
+  const std::pair<int, std::vector<const char*>> atCases[] = {
+      {0, {"s.pbn -o x.png --game 2 --steps 14 --raw --hide EWS"}},
+      {1, {"s.pbn -o x.png --game 6", "none.pbn -o x.png"}},
+      {2,
+       {"nothing.pbn -o x.png", "/tmp -o x.png", "s.pbn", "s.pbn -o x.png --game two",
+        "s.pbn -o x.png --steps -1", "s.pbn -o x.png --hide NX", "s.pbn -o x.png --hide",
+        "s.pbn -o x.png --frobnicate", "s.pbn -o /nonexistent/x.png"}}};
+  for (const auto& [Status, apcArguments] : atCases) {
+    for (const char* pcArguments : apcArguments) {
+      std::filesystem::remove(Dir / "x.png");
+      const auto [RunStatus, Stderr] = RunCommand("cd '" + Dir.string() + "' && env -u DISPLAY '" +
+                                                  KARVELON_CLI "' render " + pcArguments);
+      EXPECT_EQ(RunStatus, Status) << pcArguments << "\n" << Stderr;
+      // A failure says why in one line; a success writes the picture, with South hidden.
+      EXPECT_EQ(std::ranges::count(Stderr, '\n'), Status == 0 ? 0 : 1) << pcArguments;
+      const QImage tImage(QString::fromStdString((Dir / "x.png").string()));
+      EXPECT_EQ(tImage.size(), Status == 0 ? QSize(640, 480) : QSize(0, 0)) << pcArguments;
+      EXPECT_TRUE(Status != 0 || (HasInk(tImage, QRect(152, 4, 110, 62)) &&
+                                  !HasInk(tImage, QRect(152, 172, 110, 62))));
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(Dir / "karvelon.log"));  // render writes no log
+  std::filesystem::remove_all(Dir);
+}
+
+TEST(Viewer, RefusesToStartWithoutADisplay) {
+  const auto [Status, Stderr] =
+      RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" KARVELON_VIEWER "'");
+  EXPECT_EQ(Status, 2);
+  EXPECT_EQ(std::ranges::count(Stderr, '\n'), 1);
+  EXPECT_NE(Stderr.find("display"), std::string::npos);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication tApplication(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
