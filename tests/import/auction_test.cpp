@@ -34,7 +34,8 @@ AuctionRun RunAuction(const std::string& Calls, const char* pcAuctionSide = "N",
     if (Line == Calls && i + 2 < LogLines.size()) Run.CallsMessage = LogLines[i + 2];
     if (Line.size() > 2 && Line[1] == ':' &&
         std::string("IWEF").find(Line[0]) != std::string::npos) {
-      Run.Messages += (Run.Messages.empty() ? "" : "|") + Line;
+      if (!Run.Messages.empty()) Run.Messages += '|';
+      Run.Messages += Line;
     }
   }
   return Run;

@@ -36,7 +36,8 @@ std::string Messages(const ImportResult& Result) {
   for (const std::string& Line : Lines(Result.Log)) {
     if (Line.size() > 2 && Line[1] == ':' &&
         std::string("IWEF").find(Line[0]) != std::string::npos) {
-      Text += (Text.empty() ? "" : "|") + Line;
+      if (!Text.empty()) Text += '|';
+      Text += Line;
     }
   }
   return Text;
