@@ -23,8 +23,7 @@ using testing_support::TempFile;
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
-constexpr const char* kDeal =
-    "[Deal \"N:AK.K86.AK95.T865 85.T92.Q8764.K93 QT9742.Q54.3.A72 J63.AJ73.JT2.QJ4\"]\n";
+const std::string kDeal = testing_support::TestDealTag();
 
 // Indexes a text, then loads every game and steps it to the end and back, as a user would.
 struct Walk {

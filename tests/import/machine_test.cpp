@@ -15,8 +15,7 @@ using testing_support::ImportResult;
 using testing_support::ImportText;
 using testing_support::Lines;
 
-constexpr const char* kDeal =
-    "[Deal \"N:AK.K86.AK95.T865 85.T92.Q8764.K93 QT9742.Q54.3.A72 J63.AJ73.JT2.QJ4\"]\n";
+const std::string kDeal = testing_support::TestDealTag();
 
 // The marker line and message logged for a text of one erroneous line.
 std::string Marker(const std::string& Text) {

@@ -15,10 +15,8 @@ using testing_support::ImportResult;
 using testing_support::ImportText;
 using testing_support::Lines;
 
-// North: SAK HK86 DAK95 CT865; East: S85 HT92 DQ8764 CK93;
-// South: SQT9742 HQ54 D3 CA72; West: SJ63 HAJ73 DJT2 CQJ4.
-constexpr const char* kDeal =
-    "N:AK.K86.AK95.T865 85.T92.Q8764.K93 QT9742.Q54.3.A72 J63.AJ73.JT2.QJ4";
+using testing_support::kTestDeal;
+constexpr const char* kDeal = kTestDeal;
 
 // Two cards each: North H2 D3, East SK D4, South S3 D5, West SA D2.
 constexpr const char* kTwoCards = "N:.2.3. K..4. 3..5. A..2.";

@@ -11,6 +11,16 @@
 
 namespace testing_support {
 
+// A full deal for the tests. North: SAK HK86 DAK95 CT865; East: S85 HT92 DQ8764 CK93;
+// South: SQT9742 HQ54 D3 CA72; West: SJ63 HAJ73 DJT2 CQJ4.
+inline constexpr const char* kTestDeal =
+    "N:AK.K86.AK95.T865 85.T92.Q8764.K93 QT9742.Q54.3.A72 J63.AJ73.JT2.QJ4";
+
+// The Deal tag line of kTestDeal.
+inline std::string TestDealTag() {
+  return std::string("[Deal \"") + kTestDeal + "\"]\n";
+}
+
 // A temporary file that holds the given bytes; removed when the object goes.
 class TempFile {
  public:
