@@ -253,6 +253,65 @@ void RuleTagEnd(ImportRunDef& r) {
   }
 }
 
+// A token ended by a character that cannot continue it: read that character again.
+template <typename Check>
+void EndTokenPushBack(ImportRunDef& r, Check check) {
+  PushBack(r);
+  check(TokenEnd());
+  PbnStateDec();
+  r.bErrorDec = PBN_FALSE;
+}
+
+void CheckMove(ImportRunDef& r, bool bPlay, const char* pc) {
+  if (!bPlay) {
+    Report(r, AuctionCallCheck(r.ptGameData, pc));
+    return;
+  }
+  const PbnErrDef Error = CardCheck(r.ptGameData, pc);
+  Report(r, Error);
+  if (Error == PBN_ERR_OK) {
+    ErrorIndex = InputIndex + 1;  // a failing trick check marks nothing
+    Report(r, TrickCheck(r.ptGameData));
+  }
+}
+
+void RuleMove(ImportRunDef& r, bool bPlay) {
+  if (CharInMove(r.c)) {
+    TokenAppend(r.c);
+    return;
+  }
+  EndTokenPushBack(r, [&](const char* pc) { CheckMove(r, bPlay, pc); });
+}
+
+// Calls and cards make up most of a game. A move whose first character was just taken, and
+// whose end lies within the chunk and the line, is read and checked at once: exactly as the
+// steps of its other characters and of the character after it (taken, then read again) would.
+// Returns false, having changed nothing, when the steps must take it.
+bool TakeWholeMove(ImportRunDef& r, bool bPlay) {
+  const unsigned char* pcFrom = reinterpret_cast<const unsigned char*>(acFileLine) + FileCharIndex;
+  // The character after the move must be read within the chunk and the line.
+  const long Room = std::min<long>(FileCharNumber - FileCharIndex, PBN_LINE_MAX - 1 - InputIndex);
+  char* pcLine = InputBuffer + InputIndex;
+  char* pcToken = CheckBuffer + CheckIndex;
+  long Length = 0;
+  for (; Length < Room && CharInMove(pcFrom[Length]); Length++) {
+    pcLine[Length] = pcToken[Length] = static_cast<char>(pcFrom[Length]);
+  }
+  if (Length >= Room || atIntake[pcFrom[Length]].bBad) return false;
+  InputIndex += Length;
+  CheckIndex += Length;
+  FileCharIndex += static_cast<int>(Length);
+  r.NrNonSpace += Length + atIntake[pcFrom[Length]].bNonSpace;
+  PrevInputIndex = InputIndex;
+  r.bCharFromFile = true;
+  r.c = 1;  // the character after the move is read again, as after a push-back
+  r.CurrPbnState = PbnStateCurrent();  // the move's state: an error marks the whole move
+  CheckMove(r, bPlay, TokenEnd());
+  PbnStateDec();
+  r.bErrorDec = PBN_FALSE;
+  return true;
+}
+
 // Between the moves of the auction or the play section.
 void RuleSectionIdle(ImportRunDef& r, bool bPlay) {
   const int c = r.c;
@@ -260,6 +319,7 @@ void RuleSectionIdle(ImportRunDef& r, bool bPlay) {
   if (CharInMove(c)) {
     PbnStateInc(bPlay ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL);
     TokenStart(c);
+    TakeWholeMove(r, bPlay);
     return;
   }
   switch (c) {
@@ -298,38 +358,6 @@ void RuleSectionIdle(ImportRunDef& r, bool bPlay) {
     Report(r, PBN_ERR_BAD_CHAR);
     r.bErrorDec = PBN_FALSE;  // the section stays open
   }
-}
-
-// A token ended by a character that cannot continue it: read that character again.
-template <typename Check>
-void EndTokenPushBack(ImportRunDef& r, Check check) {
-  PushBack(r);
-  check(TokenEnd());
-  PbnStateDec();
-  r.bErrorDec = PBN_FALSE;
-}
-
-void RuleAuctionCall(ImportRunDef& r) {
-  if (CharInMove(r.c)) {
-    TokenAppend(r.c);
-    return;
-  }
-  EndTokenPushBack(r, [&](const char* pc) { Report(r, AuctionCallCheck(r.ptGameData, pc)); });
-}
-
-void RulePlayCard(ImportRunDef& r) {
-  if (CharInMove(r.c)) {
-    TokenAppend(r.c);
-    return;
-  }
-  EndTokenPushBack(r, [&](const char* pc) {
-    const PbnErrDef Error = CardCheck(r.ptGameData, pc);
-    Report(r, Error);
-    if (Error == PBN_ERR_OK) {
-      ErrorIndex = InputIndex + 1;  // a failing trick check marks nothing
-      Report(r, TrickCheck(r.ptGameData));
-    }
-  });
 }
 
 // The one character after "^".
@@ -399,7 +427,7 @@ void ApplyRule(ImportRunDef& r) {
       RuleSectionIdle(r, false);
       break;
     case PBN_STATE_AUCTION_CALL:
-      RuleAuctionCall(r);
+      RuleMove(r, false);
       break;
     case PBN_STATE_AUCTION_ILL:
       RuleIllegal(r, false);
@@ -417,7 +445,7 @@ void ApplyRule(ImportRunDef& r) {
       RuleSectionIdle(r, true);
       break;
     case PBN_STATE_PLAY_CARD:
-      RulePlayCard(r);
+      RuleMove(r, true);
       break;
     case PBN_STATE_PLAY_ILL:
       RuleIllegal(r, true);
