@@ -26,23 +26,18 @@ bool ByOpponent(int NrCalls, int Index) {
 PbnErrDef AuctionCallValid(const PbnGameDataDef* ptGameData, const PbnCallDef* ptCall) {
   const PbnAuctionDef& tAuction = ptGameData->tAuction;
   const int NrCalls = tAuction.NrCalls;
-  int LastBid = -1;
-  int LastDouble = -1;  // last double or redouble after the last bid
+  // The end of the auction tells: the passes that close it, and the last double or redouble
+  // after the last bid. Walking back stops at that bid.
   int NrPasses = 0;
-  for (int Index = 0; Index < NrCalls; Index++) {
-    const PbnCallDef& tCall = tAuction.atCalls[Index];
-    if (CallIsBid(tCall)) {
-      LastBid = Index;
-      LastDouble = -1;
-      NrPasses = 0;
-    } else if (tCall.CallType == PBN_CALL_DOUBLE || tCall.CallType == PBN_CALL_REDOUBLE) {
-      LastDouble = Index;
-      NrPasses = 0;
-    } else if (tCall.CallType == PBN_CALL_PASS) {
-      NrPasses++;
-    } else {
-      NrPasses = 0;
-    }
+  while (NrPasses < NrCalls && tAuction.atCalls[NrCalls - 1 - NrPasses].CallType == PBN_CALL_PASS) {
+    NrPasses++;
+  }
+  int LastBid = NrCalls - 1;
+  int LastDouble = -1;
+  for (; LastBid >= 0 && !CallIsBid(tAuction.atCalls[LastBid]); LastBid--) {
+    const PbnCallTypeDef CallType = tAuction.atCalls[LastBid].CallType;
+    const bool bDouble = CallType == PBN_CALL_DOUBLE || CallType == PBN_CALL_REDOUBLE;
+    if (bDouble && LastDouble < 0) LastDouble = LastBid;
   }
   const bool bOpen = LastBid >= 0 ? NrPasses < 3 : NrPasses < 4;
   bool bLegal = false;
