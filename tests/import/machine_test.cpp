@@ -93,6 +93,14 @@ TEST(ErrorMarkers, MovesAndTrickChecks) {
   const std::string Play = std::string("[Dealer \"S\"]\n") + kDeal +
                            "[Declarer \"S\"]\n[Contract \"3NT\"]\n[Play \"W\"]\n";
   EXPECT_EQ(Marker(Play + "HA H6 HT ^R H4\n"), "              |E: Bad revoke");
+
+  // A call cut by the 255th character of its line is checked as it stands, and the rest of it
+  // is read as the next line.
+  auto Cut = Lines(ImportText(Head + "1C" + std::string(249, ' ') + "1C Pass\n").Log);
+  ASSERT_EQ(Cut.size(), 6u);
+  EXPECT_EQ(Cut[1], std::string(251, ' ') + "^^ ^");
+  EXPECT_EQ(Cut[2], "E: Bad call");
+  EXPECT_EQ(Cut[3] + "|" + Cut[4] + "|" + Cut[5], "ass|^^^|E: Bad character");
 }
 
 TEST(Recovery, AbandonedConstructsAndReadingOn) {
