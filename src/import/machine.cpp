@@ -253,13 +253,19 @@ void RuleTagEnd(ImportRunDef& r) {
   }
 }
 
+// A token ended by the character just taken: checked, and its state left.
+template <typename Check>
+void EndToken(ImportRunDef& r, Check check) {
+  check(TokenEnd());
+  PbnStateDec();
+  r.bErrorDec = PBN_FALSE;
+}
+
 // A token ended by a character that cannot continue it: read that character again.
 template <typename Check>
 void EndTokenPushBack(ImportRunDef& r, Check check) {
   PushBack(r);
-  check(TokenEnd());
-  PbnStateDec();
-  r.bErrorDec = PBN_FALSE;
+  EndToken(r, check);
 }
 
 void CheckMove(ImportRunDef& r, bool bPlay, const char* pc) {
@@ -283,33 +289,23 @@ void RuleMove(ImportRunDef& r, bool bPlay) {
   EndTokenPushBack(r, [&](const char* pc) { CheckMove(r, bPlay, pc); });
 }
 
-// Calls and cards make up most of a game. A move whose first character was just taken, and
-// whose end lies within the chunk and the line, is read and checked at once: exactly as the
-// steps of its other characters and of the character after it (taken, then read again) would.
-// Returns false, having changed nothing, when the steps must take it.
-bool TakeWholeMove(ImportRunDef& r, bool bPlay) {
-  const unsigned char* pcFrom = reinterpret_cast<const unsigned char*>(acFileLine) + FileCharIndex;
-  // The character after the move must be read within the chunk and the line.
-  const long Room = std::min<long>(FileCharNumber - FileCharIndex, PBN_LINE_MAX - 1 - InputIndex);
-  char* pcLine = InputBuffer + InputIndex;
-  char* pcToken = CheckBuffer + CheckIndex;
-  long Length = 0;
-  for (; Length < Room && CharInMove(pcFrom[Length]); Length++) {
-    pcLine[Length] = pcToken[Length] = static_cast<char>(pcFrom[Length]);
-  }
-  if (Length >= Room || atIntake[pcFrom[Length]].bBad) return false;
-  InputIndex += Length;
-  CheckIndex += Length;
-  FileCharIndex += static_cast<int>(Length);
-  r.NrNonSpace += Length + atIntake[pcFrom[Length]].bNonSpace;
+template <bool bToken>
+void TakeRun(ImportRunDef& r, PbnStateDef State);
+
+// Calls and cards make up most of a game. A move whose first character was just taken is read
+// on at once, and when the character after it lies within the chunk and the line, the move is
+// ended and checked too: exactly as the step of that character (taken, then pushed back) would.
+void TakeWholeMove(ImportRunDef& r, bool bPlay) {
+  TakeRun<true>(r, PbnStateCurrent());
+  if (FileCharIndex >= FileCharNumber || InputIndex >= PBN_LINE_MAX) return;
+  const IntakeDef& tNext = atIntake[static_cast<unsigned char>(acFileLine[FileCharIndex])];
+  if (tNext.bBad) return;
+  r.NrNonSpace += tNext.bNonSpace;
   PrevInputIndex = InputIndex;
   r.bCharFromFile = true;
-  r.c = 1;  // the character after the move is read again, as after a push-back
+  r.c = 1;                             // read again, as after a push-back
   r.CurrPbnState = PbnStateCurrent();  // the move's state: an error marks the whole move
-  CheckMove(r, bPlay, TokenEnd());
-  PbnStateDec();
-  r.bErrorDec = PBN_FALSE;
-  return true;
+  EndToken(r, [&](const char* pc) { CheckMove(r, bPlay, pc); });
 }
 
 // Between the moves of the auction or the play section.
