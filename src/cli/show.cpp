@@ -9,7 +9,7 @@
 #include "core/defs.h"
 #include "core/pbn_util.h"
 #include "games/pbn_game.h"
-#include "import/admin.h"
+#include "import/import.h"
 #include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
 
@@ -184,7 +184,7 @@ Json NsTricksValue() {
 Json HiddenValue() {
   Json Hidden = Json::array();
   for (PbnSideDef Side : {PBN_NORTH, PBN_EAST, PBN_SOUTH, PBN_WEST}) {
-    if (tAdmin.abHiddenSide[Side]) Hidden.push_back(SideLetter(Side));
+    if (PbnImportHiddenSides()[Side]) Hidden.push_back(SideLetter(Side));
   }
   return Hidden;
 }

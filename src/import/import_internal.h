@@ -144,7 +144,9 @@ PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTa
 PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcBuffer);
 PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcBuffer);
 
-// Auction and move annotations.
+// Auction and move annotations. MoveAnno: the move an annotation or comment belongs to, the last
+// call or card read, or none yet.
+PbnMoveAnnoDef* MoveAnno(PbnGameTagsDef* ptGameTags);
 PbnErrDef AuctionCallCheck(PbnGameDataDef* ptGameData, const char* acBuffer);
 PbnErrDef CheckCallIllegal(PbnGameDataDef* ptGameData, const char* acBuffer);
 PbnErrDef NoteCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer);

@@ -7,7 +7,6 @@
 
 #include "core/pbn.h"
 #include "core/tags.h"
-#include "import/admin.h"
 
 namespace pbn {
 

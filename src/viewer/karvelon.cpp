@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "games/pbn_game.h"
-#include "import/admin.h"
 #include "import/import.h"
 #include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
@@ -377,7 +376,7 @@ void ShowGame(UInt32 GameIndex) {
   tGameAdmin.Section = PBN_SECTION_IDENT;
   SetChildCheck(ID_AUCTION, 0);
   SetChildCheck(ID_PLAY, 0);
-  tGameAdmin.abHiddenSide = tAdmin.abHiddenSide;
+  tGameAdmin.abHiddenSide = PbnImportHiddenSides();
   SetHiddenSides();
 }
 
