@@ -21,11 +21,13 @@ set(CPACK_PACKAGE_NAME karvelon)
 set(CPACK_PACKAGE_VENDOR "Karvelon developers")
 set(CPACK_PACKAGE_CONTACT "${KARVELON_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer and validator for PBN bridge game files")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Karvelon opens PBN 1.0 (Portable Bridge Notation) files, validates every game to the \
-letter of the standard, writes what it finds wrong to an import log, and shows the clean \
-games one at a time as a bridge table with the auction and the play to step through. \
-karvelon-cli checks files, prints games as JSON and draws the window into PNG pictures.")
+# Lines as the control file shows them (at most 80 columns).
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Karvelon opens PBN 1.0 (Portable Bridge Notation) files, validates every\n"
+  "game to the letter of the standard, writes what it finds wrong to an import\n"
+  "log, and shows the clean games one at a time as a bridge table with the\n"
+  "auction and the play to step through. karvelon-cli checks files, prints\n"
+  "games as JSON and draws the window into PNG pictures.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
