@@ -35,7 +35,9 @@ sort >"$work/expected" <<FILES
 usr/bin/karvelon
 usr/bin/karvelon-cli
 usr/share/applications/karvelon.desktop
+usr/share/icons/hicolor/128x128/apps/karvelon.png
 usr/share/icons/hicolor/32x32/apps/karvelon.png
+usr/share/icons/hicolor/64x64/apps/karvelon.png
 usr/share/man/man1/karvelon-cli.1.gz
 usr/share/man/man1/karvelon.1.gz
 usr/share/metainfo/$appstream_id.metainfo.xml
