@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 EXAMPLE ?= examples/showcase.pbn
 
-.PHONY: all deps build test run bench fuzz test-asan clean
+.PHONY: all deps build test run package screenshot bench fuzz test-asan clean
 
 FUZZ_SECONDS ?= 600
 ASAN_BUILD ?= build-asan
@@ -26,6 +26,14 @@ test: build
 
 run: build
 	@bash scripts/run-viewer.sh $(BUILD) $(EXAMPLE)
+
+# The Debian package $(BUILD)/karvelon_<version>_<arch>.deb.
+package: build
+	cmake --build $(BUILD) --target package
+
+# The software centres' screenshot, as the metainfo describes it.
+screenshot: build
+	$(BUILD)/src/cli/karvelon-cli render examples/showcase.pbn -o resources/screenshot.png --steps 22
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
