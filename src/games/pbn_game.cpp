@@ -26,6 +26,11 @@ void Release(T*& ptRecord) {
   ptRecord = nullptr;
 }
 
+bool TagIsInherited(const PbnGameTagsDef& tGameTags, int TagId) {
+  const char* pcValue = TagValue(tGameTags, TagId);
+  return pcValue[0] == '#' && pcValue[1] == '\0';
+}
+
 }  // namespace
 
 PbnBoolDef GameInit() {
@@ -69,59 +74,111 @@ PbnErrDef GameTagsReset(PbnGameTagsDef* ptGameTags) {
   return GameTagsInit(ptGameTags);
 }
 
-PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin) {
+PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin,
+                          const GameSourcesDef& aSources) {
   DynamicDataDef& tIndex = tFileAdmin.tGameTagDD;
   const UInt32 PrevGameNr = tIndex.CurData;
   if (PrevGameNr + 1 >= tIndex.MaxData && !DynamicDataExtend(&tIndex)) return PBN_ERR_RESOURCES;
   tIndex.CurData++;
   GameTagDataDef* ptElement = DynamicDataAt<GameTagDataDef>(tIndex, PrevGameNr + 1);
-  const GameTagDataDef* ptPrevious = DynamicDataAt<GameTagDataDef>(tIndex, PrevGameNr);
   ptElement->FilePosBegin = FilePosBegin;
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    UInt32 GameNr = 0;
-    const char* pcValue = TagValue(*ptGameTags, TagId);
-    if (pcValue[0] == '#' && pcValue[1] == '\0') {
-      // The nearest earlier game with a value of its own (0 for the first game of a file).
-      GameNr = ptPrevious->aGameNrs[TagId] != 0 ? ptPrevious->aGameNrs[TagId] : PrevGameNr;
-    }
-    ptElement->aGameNrs[TagId] = GameNr;
+    ptElement->aSourcePos[TagId] = TagIsInherited(*ptGameTags, TagId) ? aSources[TagId] : kNoSource;
   }
   return PBN_ERR_OK;
 }
 
-void GamesLoad(std::FILE* pFile, UInt32* pNrGames) {
-  DynamicDataDef& tIndex = tFileAdmin.tGameTagDD;
-  tIndex.CurData = 0;
+namespace {
+
+constexpr long kProgressStep = 256 * 1024;
+
+// A game read, indexed or refused, is the source of every tag it gives no "#": its own value,
+// or none. A refused stretch without any stored tag is no game.
+void UpdateSources(const PbnGameTagsDef& tGameTags, PbnFilePosDef FilePosBegin, bool bIndexed,
+                   GameSourcesDef* paSources) {
+  bool bTag = bIndexed;
+  for (const PbnTagValueDef& tValue : tGameTags.atTagValue)
+    bTag = bTag || tValue.acValue[0] != '\0';
+  if (!bTag) return;
+  tFileAdmin.NrGamesRead++;
+  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+    if (!TagIsInherited(tGameTags, TagId)) (*paSources)[TagId] = FilePosBegin;
+  }
+}
+
+// The pass itself, on records of its own: the game on display stays intact while it runs.
+PbnBoolDef IndexGames(std::FILE* pFile, PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
+                      GamesLoadProgressDef Progress) {
+  long FilePos = std::ftell(pFile);
+  // Positioned once, the stream keeps count of its offset, so that each import can find the
+  // stream already where it starts without a system call.
+  bool bDone = FilePos < 0 || std::fseek(pFile, FilePos, SEEK_SET) != 0;
+  GameSourcesDef aSources;
+  aSources.fill(kNoSource);  // the first game of a file has nothing to inherit
+  long NextReport = FilePos + kProgressStep;
+  while (!bDone) {
+    GameDataInit(ptGameData);
+    if (GameTagsInit(ptGameTags) != PBN_ERR_OK) break;
+    PbnFilePosDef FilePosBegin = -1;
+    PbnFilePosDef FilePosOut = -1;
+    const PbnErrDef Error = PbnImportGame(pFile, static_cast<PbnFilePosDef>(FilePos), ptGameData,
+                                          ptGameTags, &FilePosBegin, &FilePosOut);
+    if (Error == PBN_ERR_OK && FillGameTagData(ptGameTags, FilePosBegin, aSources) != PBN_ERR_OK) {
+      bDone = true;
+    }
+    if (FilePosBegin >= 0) {
+      UpdateSources(*ptGameTags, FilePosBegin, Error == PBN_ERR_OK, &aSources);
+    }
+    // Positioning failed, the file ended, or no progress: the pass is over.
+    if (Error == PBN_ERR_FILE || FilePosOut < 0 || FilePosOut <= FilePos) bDone = true;
+    FilePos = FilePosOut;
+    GameTagsTerm(ptGameTags);
+    if (Progress != nullptr && FilePos >= NextReport && !bDone) {
+      NextReport = FilePos + kProgressStep;
+      if (!Progress(FilePos, tFileAdmin.tGameTagDD.CurData)) return PBN_FALSE;
+    }
+  }
+  return PBN_TRUE;
+}
+
+}  // namespace
+
+PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, GamesLoadProgressDef Progress) {
   // One file's values must never be inherited by the games of another.
   PbnImportTags(nullptr);
-  PbnGameDataDef* ptGameData = tGameAdmin.ptGameData;
-  PbnGameTagsDef* ptGameTags = tGameAdmin.ptGameTags;
-  if (pFile != nullptr && ptGameData != nullptr && ptGameTags != nullptr &&
-      tIndex.ptData != nullptr && !GameFileTooLarge(pFile)) {
-    GameTagsTerm(ptGameTags);  // blocks of the game on display, if any
-    long FilePos = std::ftell(pFile);
-    // Positioned once, the stream keeps count of its offset, so that each import can find the
-    // stream already where it starts without a system call.
-    bool bDone = FilePos < 0 || std::fseek(pFile, FilePos, SEEK_SET) != 0;
-    while (!bDone) {
-      GameDataInit(ptGameData);
-      if (GameTagsInit(ptGameTags) != PBN_ERR_OK) break;
-      PbnFilePosDef FilePosBegin = -1;
-      PbnFilePosDef FilePosOut = -1;
-      const PbnErrDef Error = PbnImportGame(pFile, static_cast<PbnFilePosDef>(FilePos), ptGameData,
-                                            ptGameTags, &FilePosBegin, &FilePosOut);
-      if (Error == PBN_ERR_OK && FillGameTagData(ptGameTags, FilePosBegin) != PBN_ERR_OK) {
-        bDone = true;
-      }
-      // Positioning failed, the file ended, or no progress: the pass is over.
-      if (Error == PBN_ERR_FILE || FilePosOut < 0 || FilePosOut <= FilePos) bDone = true;
-      FilePos = FilePosOut;
-      GameTagsTerm(ptGameTags);
+  // The previous index stays until this pass has completed, so that a cancel keeps it.
+  const DynamicDataDef tPrevious = tFileAdmin.tGameTagDD;
+  const UInt32 PrevNrGamesRead = tFileAdmin.NrGamesRead;
+  tFileAdmin.NrGamesRead = 0;
+  auto* ptGameData = AllocZeroed<PbnGameDataDef>();
+  auto* ptGameTags = AllocZeroed<PbnGameTagsDef>();
+  PbnBoolDef bCompleted = PBN_TRUE;
+  if (tPrevious.ptData != nullptr &&
+      DynamicDataInit(&tFileAdmin.tGameTagDD, tPrevious.IncData, sizeof(GameTagDataDef))) {
+    if (pFile != nullptr && ptGameData != nullptr && ptGameTags != nullptr &&
+        !GameFileTooLarge(pFile)) {
+      bCompleted = IndexGames(pFile, ptGameData, ptGameTags, Progress);
     }
-    GameTagsInit(ptGameTags);  // leave a usable record behind for the game on display
+  } else {
+    tFileAdmin.tGameTagDD = tPrevious;  // nothing to index into: an empty index
+    tFileAdmin.tGameTagDD.CurData = 0;
   }
-  *pNrGames = tIndex.CurData;
-  PlaySetGamesLoaded(tIndex.CurData != 0);
+  if (ptGameTags != nullptr) GameTagsTerm(ptGameTags);
+  Release(ptGameData);
+  Release(ptGameTags);
+  if (!bCompleted) {
+    DynamicDataTerm(&tFileAdmin.tGameTagDD);
+    tFileAdmin.tGameTagDD = tPrevious;
+    tFileAdmin.NrGamesRead = PrevNrGamesRead;
+    return PBN_FALSE;
+  }
+  if (tFileAdmin.tGameTagDD.ptData != tPrevious.ptData) {
+    DynamicDataDef tOld = tPrevious;
+    DynamicDataTerm(&tOld);
+  }
+  *pNrGames = tFileAdmin.tGameTagDD.CurData;
+  PlaySetGamesLoaded(tFileAdmin.tGameTagDD.CurData != 0);
+  return PBN_TRUE;
 }
 
 PbnBoolDef GameFileTooLarge(std::FILE* pFile) {

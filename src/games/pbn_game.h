@@ -11,9 +11,13 @@
 
 namespace pbn {
 
+inline constexpr PbnFilePosDef kNoSource = -1;
+
 struct GameTagDataDef {
   PbnFilePosDef FilePosBegin;
-  std::array<UInt32, PBN_N_TAG_IDS> aGameNrs;  // game whose value a "#" stands for, or 0
+  // Start of the game whose value a "#" stands for: the nearest earlier game of the file,
+  // indexed or refused, whose value of that tag is not "#"; kNoSource for an own value.
+  std::array<PbnFilePosDef, PBN_N_TAG_IDS> aSourcePos;
 };
 
 struct GameTxtDataDef {
@@ -26,16 +30,26 @@ struct FileAdminDef {
   DynamicDataDef tGameTagDD;   // the index; element n is game n, element 0 unused
   DynamicDataDef tGameTxtDD;   // one per raw text line, plus one after the last
   DynamicDataDef tCharTxtDD;   // raw text, each line NUL-terminated
+  UInt32 NrGamesRead;          // games the index pass read, refused ones included
 };
 
 extern FileAdminDef tFileAdmin;
 
 PbnBoolDef GameInit();
 void GameTerm();
-void GamesLoad(std::FILE* pFile, UInt32* pNrGames);
+// Told, every 256 KiB or so of the index pass, the file position reached and the games indexed so
+// far; false cancels the pass.
+using GamesLoadProgressDef = bool (*)(long FilePos, UInt32 NrGames);
+
+// The index pass. PBN_FALSE when Progress cancelled it: the previous index then stays as it was.
+PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, GamesLoadProgressDef Progress = nullptr);
 void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines);
 
-PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin);
+// The source of each tag's "#" at the point the index pass has reached.
+using GameSourcesDef = std::array<PbnFilePosDef, PBN_N_TAG_IDS>;
+
+PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin,
+                          const GameSourcesDef& aSources);
 void GameTxtLoad(std::FILE* pFile, PbnFilePosDef FilePosBegin, PbnFilePosDef FilePosEnd,
                  UInt32* pNrLines);
 void GameDataInit(PbnGameDataDef* ptGameData);
