@@ -2,6 +2,7 @@
 // of an open file that imports without error or warning.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -75,7 +76,7 @@ PbnErrDef GameTagsReset(PbnGameTagsDef* ptGameTags) {
 }
 
 PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin,
-                          const GameSourcesDef& aSources) {
+                          GameSourcesDef* paSources) {
   DynamicDataDef& tIndex = tFileAdmin.tGameTagDD;
   const UInt32 PrevGameNr = tIndex.CurData;
   if (PrevGameNr + 1 >= tIndex.MaxData && !DynamicDataExtend(&tIndex)) return PBN_ERR_RESOURCES;
@@ -83,7 +84,13 @@ PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePo
   GameTagDataDef* ptElement = DynamicDataAt<GameTagDataDef>(tIndex, PrevGameNr + 1);
   ptElement->FilePosBegin = FilePosBegin;
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    ptElement->aSourcePos[TagId] = TagIsInherited(*ptGameTags, TagId) ? aSources[TagId] : kNoSource;
+    PbnFilePosDef& SourcePos = (*paSources)[TagId];
+    if (TagIsInherited(*ptGameTags, TagId)) {
+      ptElement->aSourcePos[TagId] = SourcePos;
+    } else {
+      ptElement->aSourcePos[TagId] = kNoSource;
+      SourcePos = FilePosBegin;  // this game's value, or none, for the "#" of later games
+    }
   }
   return PBN_ERR_OK;
 }
@@ -92,14 +99,15 @@ namespace {
 
 constexpr long kProgressStep = 256 * 1024;
 
-// A game read, indexed or refused, is the source of every tag it gives no "#": its own value,
-// or none. A refused stretch without any stored tag is no game.
-void UpdateSources(const PbnGameTagsDef& tGameTags, PbnFilePosDef FilePosBegin, bool bIndexed,
+// A refused game is the source of every tag it gives no "#" all the same, unless nothing of it
+// was stored.
+void UpdateSources(const PbnGameTagsDef& tGameTags, PbnFilePosDef FilePosBegin,
                    GameSourcesDef* paSources) {
-  bool bTag = bIndexed;
-  for (const PbnTagValueDef& tValue : tGameTags.atTagValue)
-    bTag = bTag || tValue.acValue[0] != '\0';
-  if (!bTag) return;
+  const auto& atValues = tGameTags.atTagValue;
+  if (std::none_of(atValues.begin(), atValues.end(),
+                   [](const PbnTagValueDef& tValue) { return tValue.acValue[0] != '\0'; })) {
+    return;
+  }
   tFileAdmin.NrGamesRead++;
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
     if (!TagIsInherited(tGameTags, TagId)) (*paSources)[TagId] = FilePosBegin;
@@ -123,11 +131,11 @@ PbnBoolDef IndexGames(std::FILE* pFile, PbnGameDataDef* ptGameData, PbnGameTagsD
     PbnFilePosDef FilePosOut = -1;
     const PbnErrDef Error = PbnImportGame(pFile, static_cast<PbnFilePosDef>(FilePos), ptGameData,
                                           ptGameTags, &FilePosBegin, &FilePosOut);
-    if (Error == PBN_ERR_OK && FillGameTagData(ptGameTags, FilePosBegin, aSources) != PBN_ERR_OK) {
-      bDone = true;
-    }
-    if (FilePosBegin >= 0) {
-      UpdateSources(*ptGameTags, FilePosBegin, Error == PBN_ERR_OK, &aSources);
+    if (Error == PBN_ERR_OK) {
+      tFileAdmin.NrGamesRead++;
+      if (FillGameTagData(ptGameTags, FilePosBegin, &aSources) != PBN_ERR_OK) bDone = true;
+    } else if (FilePosBegin >= 0) {
+      UpdateSources(*ptGameTags, FilePosBegin, &aSources);
     }
     // Positioning failed, the file ended, or no progress: the pass is over.
     if (Error == PBN_ERR_FILE || FilePosOut < 0 || FilePosOut <= FilePos) bDone = true;

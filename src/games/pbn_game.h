@@ -48,8 +48,10 @@ void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines);
 // The source of each tag's "#" at the point the index pass has reached.
 using GameSourcesDef = std::array<PbnFilePosDef, PBN_N_TAG_IDS>;
 
+// Appends the element of a game just indexed, its "#" pointing into paSources, and makes the game
+// the source of every tag it gives no "#".
 PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin,
-                          const GameSourcesDef& aSources);
+                          GameSourcesDef* paSources);
 void GameTxtLoad(std::FILE* pFile, PbnFilePosDef FilePosBegin, PbnFilePosDef FilePosEnd,
                  UInt32* pNrLines);
 void GameDataInit(PbnGameDataDef* ptGameData);
