@@ -149,6 +149,9 @@ MainWindow::MainWindow(bool bInteractive) : bInteractive_(bInteractive) {
   BuildMenu();
   ptClient_ = new ClientWidget(this);
   setCentralWidget(ptClient_);
+  // A label of its own: a status message would vanish as soon as a menu shows its tips.
+  ptStatus_ = new QLabel(this);
+  statusBar()->addWidget(ptStatus_, 1);
   statusBar()->setSizeGripEnabled(false);
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   ptTimer_ = new QTimer(this);
@@ -427,7 +430,7 @@ void MainWindow::SetTitle(const char* pcTitle) {
 }
 
 void MainWindow::SetStatusText(const char* pcText) {
-  statusBar()->showMessage(HostText(pcText));
+  ptStatus_->setText(HostText(pcText));
 }
 
 bool MainWindow::IndexProgress(int Permille, std::uint32_t NrGames) {

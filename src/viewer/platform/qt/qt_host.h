@@ -16,6 +16,7 @@
 #include "viewer/platform/host.h"
 
 class QAction;
+class QLabel;
 class QPainter;
 class QProgressDialog;
 class QTimer;
@@ -113,6 +114,7 @@ class MainWindow final : public QMainWindow, public Host {
   QElapsedTimer tIndexClock_;   // runs while an index pass reports progress
   QElapsedTimer tIndexEvents_;  // since the window last painted during the pass
   QProgressDialog* ptProgress_ = nullptr;
+  QLabel* ptStatus_ = nullptr;
 };
 
 }  // namespace viewer::qt
