@@ -81,7 +81,7 @@ bool FullGame(pbn::UInt32 GameNr) {
   const auto* ptElement =
       pbn::DynamicDataAt<pbn::GameTagDataDef>(pbn::tFileAdmin.tGameTagDD, GameNr);
   return pbn::tGameAdmin.NrPlayCards == 52 && pbn::tGameAdmin.ptGameTags->IxComments > 0 &&
-         ptElement->aGameNrs[pbn::PBN_TAG_ID_ANNOTATOR] == 0;
+         ptElement->aSourcePos[pbn::PBN_TAG_ID_ANNOTATOR] == pbn::kNoSource;
 }
 
 pbn::UInt32 FindFullGame(pbn::UInt32 Start, int Step) {
@@ -94,14 +94,14 @@ pbn::UInt32 FindFullGame(pbn::UInt32 Start, int Step) {
 // The last game whose Annotator stands for a value far back in the file.
 pbn::UInt32 FindFarInheritingGame() {
   pbn::UInt32 Best = 0;
-  pbn::UInt32 BestDistance = 0;
+  pbn::PbnFilePosDef BestDistance = 0;
   for (pbn::UInt32 GameNr = 1; GameNr <= NrGames; GameNr++) {
     const auto* ptElement =
         pbn::DynamicDataAt<pbn::GameTagDataDef>(pbn::tFileAdmin.tGameTagDD, GameNr);
-    for (pbn::UInt32 Source : ptElement->aGameNrs) {
-      if (Source != 0 && GameNr - Source >= BestDistance) {
+    for (pbn::PbnFilePosDef SourcePos : ptElement->aSourcePos) {
+      if (SourcePos != pbn::kNoSource && ptElement->FilePosBegin - SourcePos >= BestDistance) {
         Best = GameNr;
-        BestDistance = GameNr - Source;
+        BestDistance = ptElement->FilePosBegin - SourcePos;
       }
     }
   }

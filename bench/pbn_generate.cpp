@@ -7,17 +7,27 @@
 
 #include "pbn_generator.h"
 
+namespace {
+
+constexpr char kUsage[] =
+    "usage: pbn-generate OUT [--megabytes M | --games N] [--seed S] [--errors PERMILLE]\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr,
-                 "usage: pbn-generate OUT [--megabytes M | --games N] [--seed S] "
-                 "[--errors PERMILLE]\n");
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  // A name that begins with "-" is an option mistyped, never a file to write 100 MB into.
+  if (argc < 2 || argv[1][0] == '-' || argc % 2 != 0) {
+    std::fputs(kUsage, stderr);
     return 2;
   }
   pbngen::GeneratorOptionsDef tOptions;
   long long MinBytes = 100ll << 20;
   long NrGames = -1;
-  for (int i = 2; i + 1 < argc; i += 2) {
+  for (int i = 2; i < argc; i += 2) {
     const std::string Option = argv[i];
     const long long Value = std::atoll(argv[i + 1]);
     if (Option == "--megabytes") {

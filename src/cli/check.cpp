@@ -39,7 +39,7 @@ int Check(const Args& args) {
     }
     pLogStream = pLog.get();
   }
-  const unsigned NrGames = IndexGames(pFile.get(), pLogStream);
+  const unsigned NrGames = IndexGames(pFile.get(), pLogStream, true);
   if (pLog && std::fclose(pLog.release()) != 0) {
     std::fprintf(stderr, "karvelon-cli: writing log %s failed\n", LogPath.c_str());
   }

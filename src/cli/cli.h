@@ -27,7 +27,9 @@ int Fail(const std::string& Text);
 // standard error and returns null. Refuses directories and files of 2 GiB or more.
 FilePtr OpenPbnFile(const std::string& Path);
 
-// Creates the index of the games of an open file; the log goes to pLog when given.
-unsigned IndexGames(std::FILE* pFile, std::FILE* pLog);
+// Creates the index of the games of an open file; the log goes to pLog when given. With
+// bProgress a pass of more than a second shows its progress on standard error if that is a
+// terminal.
+unsigned IndexGames(std::FILE* pFile, std::FILE* pLog, bool bProgress = false);
 
 }  // namespace cli

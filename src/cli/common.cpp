@@ -1,6 +1,8 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "cli/cli.h"
@@ -33,13 +35,47 @@ FilePtr OpenPbnFile(const std::string& Path) {
   return pFile;
 }
 
-unsigned IndexGames(std::FILE* pFile, std::FILE* pLog) {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The progress line of a long pass on a terminal: written once the pass has run a second, at
+// most ten times a second, and wiped at the end.
+struct ProgressLineDef {
+  Clock::time_point Next;  // the first after a second
+  long FileSize;
+  bool bShown;
+};
+ProgressLineDef tProgressLine;
+
+bool ShowProgress(long FilePos, pbn::UInt32 NrGames) {
+  const Clock::time_point Now = Clock::now();
+  if (Now < tProgressLine.Next) return true;
+  tProgressLine.Next = Now + std::chrono::milliseconds(100);
+  const long Percent = tProgressLine.FileSize > 0 ? FilePos * 100 / tProgressLine.FileSize : 0;
+  std::fprintf(stderr, "\rkarvelon-cli: %ld%% read, %u games", Percent,
+               static_cast<unsigned>(NrGames));
+  std::fflush(stderr);
+  tProgressLine.bShown = true;
+  return true;
+}
+
+}  // namespace
+
+unsigned IndexGames(std::FILE* pFile, std::FILE* pLog, bool bProgress) {
   static const bool bInit = pbn::GameInit();
   if (!bInit) return 0;
+  struct stat tStat;
+  const bool bTerminal = bProgress && isatty(STDERR_FILENO) && fstat(fileno(pFile), &tStat) == 0;
+  if (bTerminal) {
+    tProgressLine = {Clock::now() + std::chrono::seconds(1), static_cast<long>(tStat.st_size),
+                     false};
+  }
   pbn::PbnImportFile(pLog);
   pbn::UInt32 NrGames = 0;
-  pbn::GamesLoad(pFile, &NrGames);
+  pbn::GamesLoad(pFile, &NrGames, {}, bTerminal ? ShowProgress : nullptr);
   pbn::PbnImportFile(nullptr);
+  if (bTerminal && tProgressLine.bShown) std::fputs("\r\033[K", stderr);
   return NrGames;
 }
 

@@ -55,14 +55,13 @@ bool AppendLine(UInt32 Offset) {
   return true;
 }
 
-// Imports game GameNr of the index into the records of the game on display.
-void ImportIndexedGame(std::FILE* pFile, UInt32 GameNr, PbnFilePosDef* pFilePosBegin,
-                       PbnFilePosDef* pFilePosOut) {
+// Imports the game that starts at FilePosIn into the records of the game on display.
+void ImportGameAt(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnFilePosDef* pFilePosBegin,
+                  PbnFilePosDef* pFilePosOut) {
   GameDataInit(tGameAdmin.ptGameData);
   GameTagsReset(tGameAdmin.ptGameTags);
-  const GameTagDataDef* ptElement = DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameNr);
-  PbnImportGame(pFile, ptElement->FilePosBegin, tGameAdmin.ptGameData, tGameAdmin.ptGameTags,
-                pFilePosBegin, pFilePosOut);
+  PbnImportGame(pFile, FilePosIn, tGameAdmin.ptGameData, tGameAdmin.ptGameTags, pFilePosBegin,
+                pFilePosOut);
 }
 
 void CollectInheritedValues(std::FILE* pFile, const GameTagDataDef& tElement) {
@@ -70,18 +69,16 @@ void CollectInheritedValues(std::FILE* pFile, const GameTagDataDef& tElement) {
   for (PbnTagValueDef& tValue : ptPrevTags->atTagValue)
     tValue.acValue[0] = '\0';
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    const UInt32 GameNr = tElement.aGameNrs[TagId];
-    if (GameNr == 0 || GameNr >= tFileAdmin.tGameTagDD.CurData + 1 ||
-        ptPrevTags->atTagValue[TagId].acValue[0] != '\0') {
-      continue;
-    }
+    const PbnFilePosDef SourcePos = tElement.aSourcePos[TagId];
+    if (SourcePos < 0 || ptPrevTags->atTagValue[TagId].acValue[0] != '\0') continue;
     PbnImportTags(nullptr);
     PbnFilePosDef FilePosBegin;
     PbnFilePosDef FilePosOut;
-    ImportIndexedGame(pFile, GameNr, &FilePosBegin, &FilePosOut);
+    // A refused source game still stores the values it gives.
+    ImportGameAt(pFile, SourcePos, &FilePosBegin, &FilePosOut);
     // One import of the source game serves every tag it supplies.
     for (int Other = TagId; Other < PBN_N_TAG_IDS; Other++) {
-      if (tElement.aGameNrs[Other] == GameNr) {
+      if (tElement.aSourcePos[Other] == SourcePos) {
         ptPrevTags->atTagValue[Other] = tGameAdmin.ptGameTags->atTagValue[Other];
       }
     }
@@ -102,9 +99,9 @@ void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines) {
 
   PbnFilePosDef FilePosBegin = tElement.FilePosBegin;
   PbnFilePosDef FilePosOut = -1;
-  ImportIndexedGame(pFile, GameIndex, &FilePosBegin, &FilePosOut);
+  ImportGameAt(pFile, tElement.FilePosBegin, &FilePosBegin, &FilePosOut);
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    if (tElement.aGameNrs[TagId] != 0) {
+    if (tElement.aSourcePos[TagId] != kNoSource) {
       tGameAdmin.ptGameTags->atTagValue[TagId] = tFileAdmin.ptPrevTags->atTagValue[TagId];
     }
   }

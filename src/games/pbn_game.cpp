@@ -2,6 +2,7 @@
 // of an open file that imports without error or warning.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -24,6 +25,11 @@ template <typename T>
 void Release(T*& ptRecord) {
   std::free(ptRecord);
   ptRecord = nullptr;
+}
+
+bool TagIsInherited(const PbnGameTagsDef& tGameTags, int TagId) {
+  const char* pcValue = TagValue(tGameTags, TagId);
+  return pcValue[0] == '#' && pcValue[1] == '\0';
 }
 
 }  // namespace
@@ -69,60 +75,120 @@ PbnErrDef GameTagsReset(PbnGameTagsDef* ptGameTags) {
   return GameTagsInit(ptGameTags);
 }
 
-PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin) {
+PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin,
+                          GameSourcesDef* paSources) {
   DynamicDataDef& tIndex = tFileAdmin.tGameTagDD;
   const UInt32 PrevGameNr = tIndex.CurData;
   if (PrevGameNr + 1 >= tIndex.MaxData && !DynamicDataExtend(&tIndex)) return PBN_ERR_RESOURCES;
   tIndex.CurData++;
   GameTagDataDef* ptElement = DynamicDataAt<GameTagDataDef>(tIndex, PrevGameNr + 1);
-  const GameTagDataDef* ptPrevious = DynamicDataAt<GameTagDataDef>(tIndex, PrevGameNr);
   ptElement->FilePosBegin = FilePosBegin;
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    UInt32 GameNr = 0;
-    const char* pcValue = TagValue(*ptGameTags, TagId);
-    if (pcValue[0] == '#' && pcValue[1] == '\0') {
-      // The nearest earlier game with a value of its own (0 for the first game of a file).
-      GameNr = ptPrevious->aGameNrs[TagId] != 0 ? ptPrevious->aGameNrs[TagId] : PrevGameNr;
+    PbnFilePosDef& SourcePos = (*paSources)[TagId];
+    if (TagIsInherited(*ptGameTags, TagId)) {
+      ptElement->aSourcePos[TagId] = SourcePos;
+    } else {
+      ptElement->aSourcePos[TagId] = kNoSource;
+      SourcePos = FilePosBegin;  // this game's value, or none, for the "#" of later games
     }
-    ptElement->aGameNrs[TagId] = GameNr;
   }
   return PBN_ERR_OK;
 }
 
-void GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsDef& tOptions) {
+namespace {
+
+constexpr long kProgressStep = 256 * 1024;
+
+// A refused game is the source of every tag it gives no "#" all the same, unless nothing of it
+// was stored.
+void UpdateSources(const PbnGameTagsDef& tGameTags, PbnFilePosDef FilePosBegin,
+                   GameSourcesDef* paSources) {
+  const auto& atValues = tGameTags.atTagValue;
+  if (std::none_of(atValues.begin(), atValues.end(),
+                   [](const PbnTagValueDef& tValue) { return tValue.acValue[0] != '\0'; })) {
+    return;
+  }
+  tFileAdmin.NrGamesRead++;
+  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+    if (!TagIsInherited(tGameTags, TagId)) (*paSources)[TagId] = FilePosBegin;
+  }
+}
+
+// The pass itself, on records of its own: the game on display stays intact while it runs.
+PbnBoolDef IndexGames(std::FILE* pFile, PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
+                      GamesLoadProgressDef Progress) {
+  long FilePos = std::ftell(pFile);
+  // Positioned once, the stream keeps count of its offset, so that each import can find the
+  // stream already where it starts without a system call.
+  bool bDone = FilePos < 0 || std::fseek(pFile, FilePos, SEEK_SET) != 0;
+  GameSourcesDef aSources;
+  aSources.fill(kNoSource);  // the first game of a file has nothing to inherit
+  long NextReport = FilePos + kProgressStep;
+  while (!bDone) {
+    GameDataInit(ptGameData);
+    if (GameTagsInit(ptGameTags) != PBN_ERR_OK) break;
+    PbnFilePosDef FilePosBegin = -1;
+    PbnFilePosDef FilePosOut = -1;
+    const PbnErrDef Error = PbnImportGame(pFile, static_cast<PbnFilePosDef>(FilePos), ptGameData,
+                                          ptGameTags, &FilePosBegin, &FilePosOut);
+    if (Error == PBN_ERR_OK) {
+      tFileAdmin.NrGamesRead++;
+      if (FillGameTagData(ptGameTags, FilePosBegin, &aSources) != PBN_ERR_OK) bDone = true;
+    } else if (FilePosBegin >= 0) {
+      UpdateSources(*ptGameTags, FilePosBegin, &aSources);
+    }
+    // Positioning failed, the file ended, or no progress: the pass is over.
+    if (Error == PBN_ERR_FILE || FilePosOut < 0 || FilePosOut <= FilePos) bDone = true;
+    FilePos = FilePosOut;
+    GameTagsTerm(ptGameTags);
+    if (Progress != nullptr && FilePos >= NextReport && !bDone) {
+      NextReport = FilePos + kProgressStep;
+      if (!Progress(FilePos, tFileAdmin.tGameTagDD.CurData)) return PBN_FALSE;
+    }
+  }
+  return PBN_TRUE;
+}
+
+}  // namespace
+
+PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsDef& tOptions,
+                     GamesLoadProgressDef Progress) {
   PbnImportSetOptions(tOptions);  // kept for the games loaded from this file
-  DynamicDataDef& tIndex = tFileAdmin.tGameTagDD;
-  tIndex.CurData = 0;
   // One file's values must never be inherited by the games of another.
   PbnImportTags(nullptr);
-  PbnGameDataDef* ptGameData = tGameAdmin.ptGameData;
-  PbnGameTagsDef* ptGameTags = tGameAdmin.ptGameTags;
-  if (pFile != nullptr && ptGameData != nullptr && ptGameTags != nullptr &&
-      tIndex.ptData != nullptr && !GameFileTooLarge(pFile)) {
-    GameTagsTerm(ptGameTags);  // blocks of the game on display, if any
-    long FilePos = std::ftell(pFile);
-    // Positioned once, the stream keeps count of its offset, so that each import can find the
-    // stream already where it starts without a system call.
-    bool bDone = FilePos < 0 || std::fseek(pFile, FilePos, SEEK_SET) != 0;
-    while (!bDone) {
-      GameDataInit(ptGameData);
-      if (GameTagsInit(ptGameTags) != PBN_ERR_OK) break;
-      PbnFilePosDef FilePosBegin = -1;
-      PbnFilePosDef FilePosOut = -1;
-      const PbnErrDef Error = PbnImportGame(pFile, static_cast<PbnFilePosDef>(FilePos), ptGameData,
-                                            ptGameTags, &FilePosBegin, &FilePosOut);
-      if (Error == PBN_ERR_OK && FillGameTagData(ptGameTags, FilePosBegin) != PBN_ERR_OK) {
-        bDone = true;
-      }
-      // Positioning failed, the file ended, or no progress: the pass is over.
-      if (Error == PBN_ERR_FILE || FilePosOut < 0 || FilePosOut <= FilePos) bDone = true;
-      FilePos = FilePosOut;
-      GameTagsTerm(ptGameTags);
+  // The previous index stays until this pass has completed, so that a cancel keeps it.
+  const DynamicDataDef tPrevious = tFileAdmin.tGameTagDD;
+  const UInt32 PrevNrGamesRead = tFileAdmin.NrGamesRead;
+  tFileAdmin.NrGamesRead = 0;
+  auto* ptGameData = AllocZeroed<PbnGameDataDef>();
+  auto* ptGameTags = AllocZeroed<PbnGameTagsDef>();
+  PbnBoolDef bCompleted = PBN_TRUE;
+  if (tPrevious.ptData != nullptr &&
+      DynamicDataInit(&tFileAdmin.tGameTagDD, tPrevious.IncData, sizeof(GameTagDataDef))) {
+    if (pFile != nullptr && ptGameData != nullptr && ptGameTags != nullptr &&
+        !GameFileTooLarge(pFile)) {
+      bCompleted = IndexGames(pFile, ptGameData, ptGameTags, Progress);
     }
-    GameTagsInit(ptGameTags);  // leave a usable record behind for the game on display
+  } else {
+    tFileAdmin.tGameTagDD = tPrevious;  // nothing to index into: an empty index
+    tFileAdmin.tGameTagDD.CurData = 0;
   }
-  *pNrGames = tIndex.CurData;
-  PlaySetGamesLoaded(tIndex.CurData != 0);
+  if (ptGameTags != nullptr) GameTagsTerm(ptGameTags);
+  Release(ptGameData);
+  Release(ptGameTags);
+  if (!bCompleted) {
+    DynamicDataTerm(&tFileAdmin.tGameTagDD);
+    tFileAdmin.tGameTagDD = tPrevious;
+    tFileAdmin.NrGamesRead = PrevNrGamesRead;
+    return PBN_FALSE;
+  }
+  if (tFileAdmin.tGameTagDD.ptData != tPrevious.ptData) {
+    DynamicDataDef tOld = tPrevious;
+    DynamicDataTerm(&tOld);
+  }
+  *pNrGames = tFileAdmin.tGameTagDD.CurData;
+  PlaySetGamesLoaded(tFileAdmin.tGameTagDD.CurData != 0);
+  return PBN_TRUE;
 }
 
 PbnBoolDef GameFileTooLarge(std::FILE* pFile) {

@@ -12,9 +12,13 @@
 
 namespace pbn {
 
+inline constexpr PbnFilePosDef kNoSource = -1;
+
 struct GameTagDataDef {
   PbnFilePosDef FilePosBegin;
-  std::array<UInt32, PBN_N_TAG_IDS> aGameNrs;  // game whose value a "#" stands for, or 0
+  // Start of the game whose value a "#" stands for: the nearest earlier game of the file,
+  // indexed or refused, whose value of that tag is not "#"; kNoSource for an own value.
+  std::array<PbnFilePosDef, PBN_N_TAG_IDS> aSourcePos;
 };
 
 struct GameTxtDataDef {
@@ -27,16 +31,30 @@ struct FileAdminDef {
   DynamicDataDef tGameTagDD;   // the index; element n is game n, element 0 unused
   DynamicDataDef tGameTxtDD;   // one per raw text line, plus one after the last
   DynamicDataDef tCharTxtDD;   // raw text, each line NUL-terminated
+  UInt32 NrGamesRead;          // games the index pass read, refused ones included
 };
 
 extern FileAdminDef tFileAdmin;
 
 PbnBoolDef GameInit();
 void GameTerm();
-void GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsDef& tOptions = {});
+// Told, every 256 KiB or so of the index pass, the file position reached and the games indexed so
+// far; false cancels the pass.
+using GamesLoadProgressDef = bool (*)(long FilePos, UInt32 NrGames);
+
+// The index pass. PBN_FALSE when Progress cancelled it: the previous index then stays as it was.
+// The options are kept for the games loaded from this file afterwards.
+PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsDef& tOptions = {},
+                     GamesLoadProgressDef Progress = nullptr);
 void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines);
 
-PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin);
+// The source of each tag's "#" at the point the index pass has reached.
+using GameSourcesDef = std::array<PbnFilePosDef, PBN_N_TAG_IDS>;
+
+// Appends the element of a game just indexed, its "#" pointing into paSources, and makes the game
+// the source of every tag it gives no "#".
+PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin,
+                          GameSourcesDef* paSources);
 void GameTxtLoad(std::FILE* pFile, PbnFilePosDef FilePosBegin, PbnFilePosDef FilePosEnd,
                  UInt32* pNrLines);
 void GameDataInit(PbnGameDataDef* ptGameData);

@@ -125,21 +125,22 @@ PbnErrDef TextComputeLine(const char* pcData, size_t Size, size_t* pNrChars) {
   DynamicDataDef& tLinesDD = tAnnoAdmin.tLinesDD;
   DynamicDataDef& tCharsDD = tAnnoAdmin.tCharsDD;
   if (pNrChars != nullptr) *pNrChars = 0;
-  if (bTextFull || LineCount() >= kMaxLines || tCharsDD.CurData >= kMaxChars) {
+  // A line that does not fit ends the text, whether at the cap or for want of memory.
+  if (bTextFull || LineCount() >= kMaxLines || tCharsDD.CurData >= kMaxChars ||
+      !DynamicDataCheck(&tLinesDD)) {
     bTextFull = PBN_TRUE;
     return PBN_ERR_RESOURCES;
   }
-  if (!DynamicDataCheck(&tLinesDD)) return PBN_ERR_RESOURCES;
 
   std::string acLine;
   const size_t NrChars = TextParseLine(pcData, Size, &acLine);
   const size_t Length = acLine.size() + 1;  // with the terminator
-  if (tCharsDD.CurData + Length > kMaxChars) {
+  bool bRoom = tCharsDD.CurData + Length <= kMaxChars;
+  while (bRoom && tCharsDD.MaxData - tCharsDD.CurData < Length)
+    bRoom = DynamicDataExtend(&tCharsDD);
+  if (!bRoom) {
     bTextFull = PBN_TRUE;
     return PBN_ERR_RESOURCES;
-  }
-  while (tCharsDD.MaxData - tCharsDD.CurData < Length) {
-    if (!DynamicDataExtend(&tCharsDD)) return PBN_ERR_RESOURCES;
   }
 
   const UInt32 Offset = tCharsDD.CurData;

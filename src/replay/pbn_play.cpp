@@ -89,8 +89,7 @@ void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pN
       const PbnBoolDef bLeadReal = PbnCardIsReal(tLead);
       if (bLeadReal) ExTakeCard(Leader, tLead);
 
-      // A lead without a card leaves nothing to follow; only a trump can take such a trick.
-      PbnCardDef tWinning = bLeadReal ? tLead : PbnCardDef{PBN_SUIT_NO_CARD, 0};
+      PbnCardDef tWinning = tLead;
       PbnSideDef Winner = Leader;
       PbnSideDef Side = Leader;
       for (int Place = 1; Place < PBN_N_SIDES; ++Place) {
@@ -98,7 +97,9 @@ void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pN
         const PbnCardDef& tCard = tTrick.atCards[Side];
         atPlayCards[NrEntries++] = PbnPlayCardDef{Side, tCard};
         if (!PbnCardIsReal(tCard)) continue;
-        if (bLeadReal && tCard.Suit != tLead.Suit && !tExAdmin.abUnknownSide[Side] &&
+        ExTakeCard(Side, tCard);
+        if (!bLeadReal) continue;  // as the importer: a trick without a lead is not evaluated
+        if (tCard.Suit != tLead.Suit && !tExAdmin.abUnknownSide[Side] &&
             tExAdmin.tNrDeal.tHands[Side].Ranks[tLead.Suit] > 0) {
           aacIllegals[Trick][Side] = kIllegalRevoke;
         }
@@ -107,11 +108,9 @@ void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pN
           tWinning = tCard;
           Winner = Side;
         }
-        ExTakeCard(Side, tCard);
       }
-      // Entries without a card never win: a trick that no card took counts for nobody and
-      // its leader leads again.
-      if (PbnCardIsReal(tWinning)) {
+      // A trick without a lead card counts for nobody, even ruffed, and its leader leads again.
+      if (bLeadReal) {
         if (Winner % 2 == 0) ++NrWonNS;
         Leader = Winner;
       }

@@ -39,7 +39,9 @@ void InstallControlHost(ControlHost* ptHost) {
   MyTimer = 0;
 }
 
-ControlHost* InstalledControlHost() { return ptControlHost; }
+ControlHost* InstalledControlHost() {
+  return ptControlHost;
+}
 
 int GetChildIndex(int idCtrl) {
   if (idCtrl == 121) return 0;
@@ -67,26 +69,49 @@ void InvalidateRectText() {
   if (ptControlHost != nullptr) ptControlHost->InvalidateRect(tTextRectangle, true);
 }
 
+namespace {
+
+// The Start button shows whether automatic play runs.
+void InvalidateStartButton() {
+  const RectDef& tButton = atChildWindows[GetChildIndex(ID_START)].tRect;
+  ptControlHost->InvalidateRect(
+      {tButton.left, tButton.top, tButton.left + tButton.right, tButton.top + tButton.bottom},
+      false);
+}
+
+}  // namespace
+
 void TimerStart() {
   if (MyTimer != 0 || ptControlHost == nullptr) return;
   MyTimer = ptControlHost->SetTimer(MY_TIMER_ID, MY_TIMER_PERIOD_MS);
-  if (MyTimer == 0) ptControlHost->MessageBox("No timers", "Karvelon", MB_ICONEXCLAMATION);
+  if (MyTimer == 0) {
+    ptControlHost->MessageBox("No timers", "Karvelon", MB_ICONEXCLAMATION);
+  } else {
+    InvalidateStartButton();
+  }
 }
 
 void TimerStop() {
   if (MyTimer == 0) return;
-  if (ptControlHost != nullptr) ptControlHost->KillTimer(MyTimer);
-  MyTimer = 0;
+  const unsigned idTimer = MyTimer;
+  MyTimer = 0;  // before the repaint request: the Start button is drawn released
+  if (ptControlHost == nullptr) return;
+  ptControlHost->KillTimer(idTimer);
+  InvalidateStartButton();
 }
 
-unsigned TimerRunning() { return MyTimer; }
+unsigned TimerRunning() {
+  return MyTimer;
+}
 
 void CtrlBitmapInit() {
-  for (int i = 0; i < 6; ++i) ahBitmapCtrls[i] = apcCtrlBms[i];
+  for (int i = 0; i < 6; ++i)
+    ahBitmapCtrls[i] = apcCtrlBms[i];
 }
 
 void CtrlBitmapTerm() {
-  for (const char*& hBitmap : ahBitmapCtrls) hBitmap = nullptr;
+  for (const char*& hBitmap : ahBitmapCtrls)
+    hBitmap = nullptr;
 }
 
 }  // namespace viewer

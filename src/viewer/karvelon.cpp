@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "games/pbn_game.h"
 #include "import/import.h"
@@ -32,10 +35,15 @@ std::FILE* hFileLogging = nullptr;
 bool bImportLog = true;
 bool bDestroyed = false;
 
+std::FILE* hFilePrevious = nullptr;  // the file on display while its successor is indexed
+long FileSizeIndexed = 0;
+
 OpenFileNameDef ofn;
 // The folder part of a path may be long on this platform; the title is the bare file name.
 char szFileImport[4096];
 char szTitleImport[512];
+
+constexpr char szPartLogName[] = "karvelon.log.part";
 
 constexpr std::int32_t kTextPaneHeight = 144;
 constexpr std::int32_t kTextPaneWidth = 408;
@@ -54,6 +62,46 @@ void PopFileInitialize(Host* hwnd, const char* szFilter) {
   // The default extension is the second filter string without its "*.".
   const char* pcPattern = szFilter + std::strlen(szFilter) + 1;
   ofn.lpstrDefExt = std::strlen(pcPattern) >= 2 ? pcPattern + 2 : pcPattern;
+}
+
+template <std::size_t N>
+void CopyName(const std::string& Name, char (&acBuffer)[N]) {
+  std::snprintf(acBuffer, N, "%s", Name.c_str());
+}
+
+// A typed name that does not exist gets the default extension, unless it has one of its own.
+void AddDefaultExtension(char* lpstrFileName, char* lpstrTitleName) {
+  struct stat tStat;
+  if (stat(lpstrFileName, &tStat) == 0 || ofn.lpstrDefExt == nullptr) return;
+  const char* pcBase = std::strrchr(lpstrFileName, '/');
+  if (std::strchr(pcBase != nullptr ? pcBase : lpstrFileName, '.') != nullptr) return;
+  const std::string Extension = std::string(".") + ofn.lpstrDefExt;
+  if (std::strlen(lpstrFileName) + Extension.size() < ofn.nMaxFile) {
+    std::strcat(lpstrFileName, Extension.c_str());
+  }
+  if (std::strlen(lpstrTitleName) + Extension.size() < ofn.nMaxFileTitle) {
+    std::strcat(lpstrTitleName, Extension.c_str());
+  }
+}
+
+std::string LogFullPath() {
+  std::error_code Error;
+  const std::filesystem::path Path = std::filesystem::absolute(szLogFileName, Error);
+  return Error ? std::string(szLogFileName) : Path.string();
+}
+
+bool IndexProgress(long FilePos, UInt32 NrGames) {
+  const long Permille = FileSizeIndexed > 0 ? FilePos * 1000 / FileSizeIndexed : 0;
+  return hMyWnd->IndexProgress(static_cast<int>(std::clamp(Permille, 0L, 1000L)), NrGames);
+}
+
+// The index pass of the file just opened, with its progress on screen; false when cancelled.
+bool IndexFile(UInt32* pNrGames) {
+  struct stat tStat;
+  FileSizeIndexed = fstat(fileno(hFileImport), &tStat) == 0 ? static_cast<long>(tStat.st_size) : 0;
+  const bool bCompleted = GamesLoad(hFileImport, pNrGames, {}, IndexProgress);
+  hMyWnd->IndexProgressEnd();
+  return bCompleted;
 }
 
 void SetGameLabel(UInt32 GameNumber) {
@@ -180,6 +228,36 @@ void TextScrolled(ScrollBarDataDef* ptScrollBarData) {
   InvalidateRectText();
 }
 
+// The characters that fit in the pane's width, from the advance of the font that draws them:
+// an average width rounded to whole pixels would let the ends of long lines out of reach.
+UInt32 PaneWidthInChars(Canvas* hDC, int AveCharWidth) {
+  const std::string Sample(kTextPaneWidth, 'M');
+  RectDef tRect{0, 0, 0, 0};
+  hDC->DrawText(Sample.c_str(), kTextPaneWidth, &tRect, DT_CALCRECT | DT_SINGLELINE);
+  const int Width = tRect.right - tRect.left;
+  if (Width <= 0) return static_cast<UInt32>(kTextPaneWidth / std::max(1, AveCharWidth));
+  return static_cast<UInt32>(std::int64_t{kTextPaneWidth} * kTextPaneWidth / Width);
+}
+
+// The wheel over the text pane scrolls it by three lines a notch; with Shift sideways.
+void WheelScroll(int Delta, unsigned Keys, PointDef ptClient) {
+  const RectDef& tPane = tTextRectangle;
+  if (!GamesLoaded() || ptClient.x < tPane.left || ptClient.x >= tPane.right ||
+      ptClient.y < tPane.top || ptClient.y >= tPane.bottom) {
+    return;
+  }
+  static int Pending = 0;  // the part of a notch that fine-grained wheels send
+  Pending += Delta;
+  const int Notches = Pending / kWheelDelta;
+  Pending %= kWheelDelta;
+  if (Notches == 0) return;
+  ScrollBarDataDef* ptBar = (Keys & MK_SHIFT) != 0 ? &tPbnHorText : &tPbnVerText;
+  const unsigned Code = Notches > 0 ? SB_LINEUP : SB_LINEDOWN;  // turned away: up
+  for (int Line = 0; Line < 3 * std::abs(Notches); ++Line)
+    ScrollBarProc(ptBar, MakeScrollParam(Code, 0), ptBar->idCtrl);
+  TextScrolled(ptBar);
+}
+
 }  // namespace
 
 void FormatGameNumber(UInt32 GameNumber, char (&acText)[6]) {
@@ -230,6 +308,11 @@ std::intptr_t WndProc(Host* hWnd, std::uint32_t message, std::uintptr_t wParam,
       if (!GamesLoaded()) return 0;
       if (ScrollBarProc(&tPbnVerText, wParam, lParam)) TextScrolled(&tPbnVerText);
       return 0;
+    case WM_MOUSEWHEEL:
+      WheelScroll(static_cast<std::int16_t>(wParam >> 16), static_cast<unsigned>(wParam & 0xFFFFu),
+                  PointDef{static_cast<std::int16_t>(lParam & 0xFFFF),
+                           static_cast<std::int16_t>((lParam >> 16) & 0xFFFF)});
+      return 0;
     default:
       return 0;
   }
@@ -254,11 +337,12 @@ void wmCreate(Host* hWnd) {
     const TextMetricDef tMetrics = hDC->GetTextMetrics();
     TRAdmin.DeltaY = std::max(1, tMetrics.tmHeight + tMetrics.tmExternalLeading);
     TRAdmin.NrDlgLines = static_cast<UInt32>(kTextPaneHeight / TRAdmin.DeltaY);
-    TRAdmin.NrDlgChars = static_cast<UInt32>(kTextPaneWidth / std::max(1, tMetrics.tmAveCharWidth));
+    TRAdmin.NrDlgChars = PaneWidthInChars(hDC, tMetrics.tmAveCharWidth);
     hDC->SelectStockFont();
     hDC->RestoreDC();
     hWnd->EndPaint();
   }
+  hWnd->SetTitle(WindowTitle(szReadingName, nullptr).c_str());
   tPbnGames.idCtrl = ID_GAMES;
   tPbnHorText.idCtrl = ID_HOR_TEXT;
   tPbnVerText.idCtrl = ID_VER_TEXT;
@@ -272,6 +356,7 @@ void wmDestroy() {
   PlaySetGamesLoaded(PBN_FALSE);
   tPbnGames.MaxValue = tPbnGames.CurValue = 0;
   PutFileHandle(&hFileImport);
+  PutFileHandle(&hFilePrevious);
   bDestroyed = true;
   Host* hWnd = hMyWnd;
   if (InstalledControlHost() == hWnd) InstallControlHost(nullptr);
@@ -293,7 +378,14 @@ void wmDrawItem(const DrawItemDef* lpDis) {
   if (lpDis == nullptr || lpDis->hDC == nullptr) return;
   const int Row = GetChildIndex(lpDis->CtlID);
   if (Row < 9 || Row > 14) return;
-  DrawBitmap(lpDis->hDC, ahBitmapCtrls[Row - 9], PointDef{0, 0});
+  // While automatic play runs its Start button stays pressed: shifted, with a shadow on top.
+  const bool bPressed = lpDis->CtlID == ID_START && TimerRunning() != 0;
+  DrawBitmap(lpDis->hDC, ahBitmapCtrls[Row - 9], bPressed ? PointDef{1, 1} : PointDef{0, 0});
+  if (bPressed) {
+    lpDis->hDC->MoveTo(0, 31);
+    lpDis->hDC->LineTo(0, 0);
+    lpDis->hDC->LineTo(32, 0);
+  }
 }
 
 int GetFileHandle(std::FILE** File, const char* lpstrFileName, const char* lpstrOpenType) {
@@ -303,6 +395,7 @@ int GetFileHandle(std::FILE** File, const char* lpstrFileName, const char* lpstr
   struct stat tStat;
   if (fstat(fileno(*File), &tStat) == 0 && S_ISDIR(tStat.st_mode)) {
     PutFileHandle(File);
+    errno = EISDIR;
     return 0;
   }
   return 1;
@@ -314,7 +407,6 @@ void PutFileHandle(std::FILE** File) {
 }
 
 int GetFileOpen(Host* hWnd, char* lpstrFileName, char* lpstrTitleName) {
-  std::FILE* hFileOld = hFileImport;
   PopFileInitialize(hWnd, szFilterPbn);
   ofn.hwndOwner = hWnd;
   ofn.lpstrFile = lpstrFileName;
@@ -327,9 +419,11 @@ int GetFileOpen(Host* hWnd, char* lpstrFileName, char* lpstrTitleName) {
     MessageBoxA("No PBN file", nullptr, MB_ICONEXCLAMATION);
     return 0;
   }
+  AddDefaultExtension(lpstrFileName, lpstrTitleName);
   std::FILE* hFileNew = nullptr;
   if (!GetFileHandle(&hFileNew, lpstrFileName, "rb")) {
-    MessageBoxA(lpstrFileName, "Open error PBN file", MB_ICONEXCLAMATION);
+    const std::string Text = std::string(lpstrFileName) + "\n" + std::strerror(errno);
+    MessageBoxA(Text.c_str(), "Open error PBN file", MB_ICONEXCLAMATION);
     return 0;
   }
   if (GameFileTooLarge(hFileNew)) {
@@ -337,29 +431,67 @@ int GetFileOpen(Host* hWnd, char* lpstrFileName, char* lpstrTitleName) {
     MessageBoxA(kGameFileTooLargeText, "Open error PBN file", MB_ICONEXCLAMATION);
     return 0;
   }
+  // The earlier file stays open until the new one is indexed: a cancelled pass goes back to it.
+  hFilePrevious = hFileImport;
   hFileImport = hFileNew;
-  if (hFileOld != nullptr) std::fclose(hFileOld);
   return 1;
 }
 
 void cmOpen() {
-  if (!GetFileOpen(hMyWnd, szFileImport, szTitleImport)) return;
-  if (bImportLog && GetFileHandle(&hFileLogging, szLogFileName, "w")) {
-    PbnImportFile(hFileLogging);
+  // The names of the file on display, kept in case its successor's index pass is cancelled.
+  const std::string PreviousFile = szFileImport;
+  const std::string PreviousTitle = szTitleImport;
+  if (!GetFileOpen(hMyWnd, szFileImport, szTitleImport)) {
+    CopyName(PreviousFile, szFileImport);
+    CopyName(PreviousTitle, szTitleImport);
+    return;
   }
+  // The log is written beside its final name and takes it once the pass is complete, so that a
+  // cancelled pass leaves the log of the file still on display.
+  const bool bLog = bImportLog && GetFileHandle(&hFileLogging, szPartLogName, "w");
+  if (bLog) PbnImportFile(hFileLogging);
   UInt32 MaxNrGames = 0;
-  GamesLoad(hFileImport, &MaxNrGames);
+  const bool bCompleted = IndexFile(&MaxNrGames);
   PbnImportFile(nullptr);
   PutFileHandle(&hFileLogging);
+  if (bLog && bCompleted) {
+    std::rename(szPartLogName, szLogFileName);
+  } else if (bLog) {
+    std::remove(szPartLogName);
+  }
+  if (!bCompleted) {
+    PutFileHandle(&hFileImport);
+    hFileImport = hFilePrevious;
+    hFilePrevious = nullptr;
+    CopyName(PreviousFile, szFileImport);
+    CopyName(PreviousTitle, szTitleImport);
+    return;
+  }
+  PutFileHandle(&hFilePrevious);
+  hMyWnd->SetTitle(WindowTitle(szReadingName, szTitleImport).c_str());
   ScrollBarReset(&tPbnGames);
   ScrollBarReset(&tPbnHorText);
   ScrollBarReset(&tPbnVerText);
   ScrollBarMax(&tPbnGames, MaxNrGames);
+  const std::string LogPath = bImportLog ? LogFullPath() : std::string();
+  std::string Status;
+  if (bImportLog && tFileAdmin.NrGamesRead > MaxNrGames) {
+    Status = std::to_string(tFileAdmin.NrGamesRead - MaxNrGames) + " of " +
+             std::to_string(tFileAdmin.NrGamesRead) + " games have mistakes: see " + LogPath;
+  }
+  hMyWnd->SetStatusText(Status.c_str());
   if (!GamesLoaded()) {
     ClearGameOnDisplay();
-    MessageBoxA("No PBN games\nInspect karvelon.log", nullptr, MB_ICONEXCLAMATION);
+    const std::string Text = "No PBN games\nInspect " + (bImportLog ? LogPath : szLogFileName);
+    MessageBoxA(Text.c_str(), nullptr, MB_ICONEXCLAMATION);
   }
   ShowGame(1);
+}
+
+std::string WindowTitle(const char* pcReading, const char* pcFileTitle) {
+  std::string Title = std::string("Karvelon (") + pcReading + ")";
+  if (pcFileTitle != nullptr && pcFileTitle[0] != '\0') Title += std::string(" - ") + pcFileTitle;
+  return Title;
 }
 
 void ShowGame(UInt32 GameIndex) {
@@ -427,12 +559,16 @@ int ScrollBarProc(ScrollBarDataDef* ptScrollBarData, std::uintptr_t wParam, std:
       P = P + I <= M ? P + I : M;
       return 1;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: {
-      // A thumb position outside the range (0, or one cut to 16 bits) would name no game.
-      const UInt32 Thumb = static_cast<UInt32>((wParam >> 16) & 0xFFFFu);
-      P = M == 0 ? 0 : std::clamp<UInt32>(Thumb, 1, M);
+    case SB_THUMBTRACK:
+      // A thumb position outside the range (0, or beyond the end) would name no game.
+      P = M == 0 ? 0 : std::clamp<UInt32>(ScrollParamPos(wParam), 1, M);
       return 1;
-    }
+    case SB_TOP:  // "Left edge", "Top" of the bar's context menu
+      P = M == 0 ? 0 : 1;
+      return 1;
+    case SB_BOTTOM:
+      P = M;
+      return 1;
     default:
       return 0;
   }

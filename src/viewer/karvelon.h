@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "core/pbn.h"
 #include "viewer/platform/host.h"
@@ -20,8 +21,23 @@ inline constexpr std::uint32_t WM_COMMAND = 0x0111;
 inline constexpr std::uint32_t WM_TIMER = 0x0113;
 inline constexpr std::uint32_t WM_HSCROLL = 0x0114;
 inline constexpr std::uint32_t WM_VSCROLL = 0x0115;
+// wParam: the wheel's turn in its high 16 bits (signed, 120 a notch, positive away from the
+// user), the keys in its low 16 bits; lParam: the pointer in client coordinates, x low, y high.
+inline constexpr std::uint32_t WM_MOUSEWHEEL = 0x020A;
+inline constexpr unsigned MK_SHIFT = 0x0004;
+inline constexpr int kWheelDelta = 120;
 
-// Scroll codes in the low 16 bits of wParam; the thumb position is in the high 16 bits.
+constexpr std::uintptr_t MakeWheelParam(int Delta, unsigned Keys) {
+  return (Keys & 0xFFFFu) | (static_cast<std::uintptr_t>(static_cast<std::uint16_t>(Delta)) << 16);
+}
+
+constexpr std::intptr_t MakePointParam(int x, int y) {
+  return static_cast<std::intptr_t>(static_cast<std::uint16_t>(x)) |
+         (static_cast<std::intptr_t>(static_cast<std::uint16_t>(y)) << 16);
+}
+
+// Scroll codes in the low 16 bits of wParam; the thumb position above them, whole: Win32 cuts it
+// to 16 bits, which would leave games beyond 65,535 out of the thumb's reach.
 inline constexpr unsigned SB_LINEUP = 0;
 inline constexpr unsigned SB_LINEDOWN = 1;
 inline constexpr unsigned SB_PAGEUP = 2;
@@ -32,8 +48,14 @@ inline constexpr unsigned SB_TOP = 6;
 inline constexpr unsigned SB_BOTTOM = 7;
 inline constexpr unsigned SB_ENDSCROLL = 8;
 
-constexpr std::uintptr_t MakeScrollParam(unsigned Code, unsigned Pos) {
-  return (Code & 0xFFFFu) | (static_cast<std::uintptr_t>(Pos & 0xFFFFu) << 16);
+static_assert(sizeof(std::uintptr_t) >= 6, "the thumb position needs 32 bits above the code");
+
+constexpr std::uintptr_t MakeScrollParam(unsigned Code, std::uint32_t Pos) {
+  return (Code & 0xFFFFu) | (static_cast<std::uintptr_t>(Pos) << 16);
+}
+
+constexpr std::uint32_t ScrollParamPos(std::uintptr_t wParam) {
+  return static_cast<std::uint32_t>(wParam >> 16);
 }
 
 // Menu commands.
@@ -48,7 +70,7 @@ inline constexpr int CM_ANNOTATION = 408;
 inline constexpr int CM_PBNFILE = 409;
 
 inline constexpr const char szWndName[] = "KARVELON";
-inline constexpr const char szWindowTitle[] = "Karvelon (PBN 1.0)";
+inline constexpr const char szReadingName[] = "PBN 1.0";
 // Pairs of description and pattern, ended by an empty string.
 extern const char szFilterPbn[];
 inline constexpr const char szLogFileName[] = "karvelon.log";
@@ -112,6 +134,9 @@ void ShowGameTextFile(Canvas* hDC, pbn::UInt32 NrTxtLines, pbn::UInt32 CurLine,
 // The game number label holds 5 characters: larger numbers are shown in thousands ("123k")
 // or millions ("4294M").
 void FormatGameNumber(pbn::UInt32 GameNumber, char (&acText)[6]);
+
+// "Karvelon (PBN 1.0)", and " - games.pbn" after it while a file is open.
+std::string WindowTitle(const char* pcReading, const char* pcFileTitle);
 
 // Whether menu Open writes "karvelon.log" (the render command opens files without a log).
 void SetImportLogEnabled(bool bEnabled);

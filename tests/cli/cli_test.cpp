@@ -88,6 +88,16 @@ TEST_F(CheckCommand, WrongArgumentsExitTwo) {
   EXPECT_EQ(Version.Out.rfind("karvelon-cli ", 0), 0u);
 }
 
+#ifdef PBN_GENERATE
+TEST_F(CheckCommand, GeneratorWritesOnlyAFileItIsNamed) {
+  const std::string Generate = "cd " + Quote(Dir.string()) + " && " + PBN_GENERATE;
+  EXPECT_EQ(std::system((Generate + " --help >/dev/null").c_str()), 0);
+  for (const char* pcArgs : {" -o x.pbn", " x.pbn --games", " --games 1"})
+    EXPECT_NE(std::system((Generate + pcArgs + " 2>/dev/null").c_str()), 0) << pcArgs;
+  EXPECT_TRUE(std::filesystem::is_empty(Dir));
+}
+#endif
+
 TEST_F(CheckCommand, ALogThatCannotBeCreatedIsReported) {
   auto Run = RunCli("check " + Quote(Example("showcase.pbn")) + " --log /nonexistent/dir/log", Dir);
   EXPECT_EQ(Run.Status, 0);

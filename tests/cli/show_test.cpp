@@ -75,6 +75,30 @@ TEST(ShowCommand, ChronologicalPlayMarksAndAnnotation) {
   EXPECT_EQ(Game["result"]["tricks"], nullptr);
 }
 
+TEST(ShowCommand, ReplayAndInheritanceFollowTheImporter) {
+  // A trick without a lead card counts for nobody, even ruffed; its leader leads again.
+  TempFile Play(
+      "[Deal \"N:A5... T..2. .5..6 32...\"]\n[Declarer \"N\"]\n[Contract \"4H\"]\n"
+      "[Play \"E\"]\n- H5 S2 SA\nST C6 S3 S5\n*\n");
+  auto Game = Show(Play.Path(), 1);
+  ASSERT_EQ(Game["play"].size(), 8u);
+  EXPECT_EQ(Game["play"][4]["side"], "E");
+  for (const json& Entry : Game["play"])
+    EXPECT_EQ(Entry["mark"], "") << Entry;
+  EXPECT_EQ(Game["ns_tricks"], json::array({0, 0}));
+
+  // A "#" shows the nearest earlier game's value, also that of a refused game.
+  TempFile Tags(
+      "[Event \"A\"]\n[Site \"S1\"]\n[Hidden \"N\"]\n\n"
+      "[Event \"B\"]\n[Site \"S2\"]\n[Hidden \"E\"]\n[Result \"99\"]\n\n"
+      "[Event \"#\"]\n[Site \"#\"]\n[Hidden \"#\"]\n");
+  Game = Show(Tags.Path(), 2);
+  EXPECT_EQ(Game["games"], 2);
+  EXPECT_EQ(Game["tags"]["Event"], "B");
+  EXPECT_EQ(Game["tags"]["Site"], "S2");
+  EXPECT_EQ(Game["hidden"], json::array({"E"}));
+}
+
 TEST(ShowCommand, RawTextWithoutCarriageReturns) {
   TempFile File("[Event \"a\"]\r\n[Site \"b\"]\r\n\r\n[Event \"c\"]\r\n");
   auto Game = Show(File.Path(), 1);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -32,16 +33,22 @@ std::string ExpectedFile(const std::string& Name) {
   return ReadFile(std::string(KARVELON_SOURCE_DIR) + "/tests/games/data/" + Name);
 }
 
-// The index as text: the count, then per game its number, its start and every "#" source.
+// The index as text: the count, then per game its number, its start and every "#" source, by
+// its game number when indexed, else by its position ("@1234").
 std::string IndexAsText(UInt32 NrGames) {
+  std::map<PbnFilePosDef, UInt32> aGameNrs;
+  for (UInt32 GameNr = 1; GameNr <= NrGames; GameNr++)
+    aGameNrs[DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameNr)->FilePosBegin] = GameNr;
   std::string Text = std::to_string(NrGames) + " games\n";
   for (UInt32 GameNr = 1; GameNr <= NrGames; GameNr++) {
     const GameTagDataDef& tElement = *DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameNr);
     Text += std::to_string(GameNr) + " " + std::to_string(tElement.FilePosBegin);
     for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-      if (tElement.aGameNrs[TagId] == 0) continue;
-      Text +=
-          std::string(" ") + aPbnTagNames[TagId] + "=" + std::to_string(tElement.aGameNrs[TagId]);
+      const PbnFilePosDef SourcePos = tElement.aSourcePos[TagId];
+      if (SourcePos == kNoSource) continue;
+      const auto it = aGameNrs.find(SourcePos);
+      Text += std::string(" ") + aPbnTagNames[TagId] + "=" +
+              (it != aGameNrs.end() ? std::to_string(it->second) : "@" + std::to_string(SourcePos));
     }
     Text += "\n";
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "games/pbn_game.h"
 #include "import/import.h"
@@ -41,19 +42,31 @@ TEST(IndexPass, GameBeginsAtItsFirstNonBlankLine) {
 }
 
 TEST(IndexPass, InheritanceChainsPointAtTheOwnValue) {
-  auto Result = IndexText(
-      "[Event \"one\"]\n[Site \"#\"]\n\n"
+  const std::string Text =
+      "[Event \"one\"]\n[Site \"#\"]\n[Annotator \"a\"]\n\n"
       "[Event \"#\"]\n[Site \"s\"]\n\n"
       "[Event \"#\"]\n[Site \"#\"]\n\n"
-      "[Event \"#x\"]\n[Site \"#\"]\n");
-  ASSERT_EQ(Result.NrGames, 4u);
-  EXPECT_EQ(Element(1).aGameNrs[PBN_TAG_ID_SITE], 0u);  // first game: nothing earlier
-  EXPECT_EQ(Element(2).aGameNrs[PBN_TAG_ID_EVENT], 1u);
-  EXPECT_EQ(Element(3).aGameNrs[PBN_TAG_ID_EVENT], 1u);  // through game 2 to game 1
-  EXPECT_EQ(Element(3).aGameNrs[PBN_TAG_ID_SITE], 2u);
-  EXPECT_EQ(Element(4).aGameNrs[PBN_TAG_ID_EVENT], 0u);  // "#x" is an own value
-  EXPECT_EQ(Element(4).aGameNrs[PBN_TAG_ID_SITE], 2u);
-  EXPECT_EQ(Element(4).aGameNrs[PBN_TAG_ID_BOARD], 0u);
+      "[Event \"two\"]\n[Site \"#\"]\n[Result \"99\"]\n\n"  // refused, yet a source
+      "[Event \"#\"]\n[Site \"#\"]\n[Annotator \"#\"]\n\n"
+      "[Event \"#x\"]\n[Site \"#\"]\n";
+  auto Result = IndexText(Text);
+  ASSERT_EQ(Result.NrGames, 5u);
+  const PbnFilePosDef Refused = static_cast<PbnFilePosDef>(Text.find("[Event \"two"));
+  // Game, tag, and the start of the game whose value it shows (kNoSource: its own).
+  const std::tuple<UInt32, int, PbnFilePosDef> atCases[] = {
+      {1, PBN_TAG_ID_SITE, kNoSource},  // first game: nothing earlier
+      {2, PBN_TAG_ID_EVENT, 0},
+      {3, PBN_TAG_ID_EVENT, 0},  // through game 2 to game 1
+      {3, PBN_TAG_ID_SITE, Element(2).FilePosBegin},
+      {4, PBN_TAG_ID_EVENT, Refused},
+      {4, PBN_TAG_ID_SITE, Element(2).FilePosBegin},  // the refused game's is "#" too
+      {4, PBN_TAG_ID_ANNOTATOR, Refused},             // the refused game has none
+      {5, PBN_TAG_ID_EVENT, kNoSource},               // "#x" is an own value
+      {5, PBN_TAG_ID_BOARD, kNoSource},
+  };
+  for (const auto& [GameNr, TagId, SourcePos] : atCases)
+    EXPECT_EQ(Element(GameNr).aSourcePos[TagId], SourcePos) << GameNr << " " << TagId;
+  EXPECT_EQ(tFileAdmin.NrGamesRead, 6u);
 }
 
 TEST(IndexPass, ValuesNeverLeakFromOneFileIntoAnother) {

@@ -108,7 +108,7 @@ TEST(PlayReconstruction, LeadersAndTrickWinners) {
       {PBN_WEST, PBN_HEARTS, {"SA", "H2", "H5", "H3"}, "NESW 1, swne 1"},    // the highest one
       {PBN_WEST, PBN_TRUMP_NT, {"S2", "HA", "S3", "DK"}, "NESW 1, swne 1"},  // or of the led suit
       {PBN_WEST, PBN_TRUMP_NT, {"-", "HK", "H4", "D2"}, "nESW 0, nesw 0"},   // no lead, no winner
-      {PBN_WEST, PBN_HEARTS, {"", "D2", "H4", "DA"}, "nESW 1, swne 1"},      // a trump takes it
+      {PBN_WEST, PBN_HEARTS, {"", "D2", "H4", "DA"}, "nESW 0, nesw 0"},      // not even a trump
   };
   for (const auto& [Declarer, Trump, Cards, pcPlay] : atCases) {
     PbnGameDataDef tGame = Game(Declarer, Trump);
@@ -435,6 +435,14 @@ TEST_F(Annotation, TextStopsAtSixtyFiveThousandLinesOrCharacters) {
     EXPECT_EQ(tAnnoAdmin.tCharsDD.CurData, NrChars);
     EXPECT_EQ(TextAnnoLine(NrLines), nullptr);
   }
+  // A store that cannot grow (as without memory) stops at the first line that does not fit too.
+  tTags.IxComments = 0;
+  tTags.tGameComment = PbnRangeDef{};
+  Comment(&tTags.tGameComment, "ab\0"s + std::string(3000, 'a') + "\0b"s);
+  ASSERT_TRUE(TextAnnoInit());
+  tAnnoAdmin.tCharsDD.IncData = UINT32_MAX;
+  EXPECT_EQ(TextAnnoCompute(&tGame, &tTags), PBN_ERR_RESOURCES);
+  EXPECT_EQ(Text(), "ab|");
 }
 
 TEST_F(Annotation, CorruptRecordsAreReadWithinWhatTheyHold) {

@@ -31,6 +31,7 @@ class RecordingWindow final : public Host {
   RecordingWindow() {
     Send(WM_CREATE);
     PaintBitmapInit();  // after creation, as in the program
+    CtrlBitmapInit();
   }
   ~RecordingWindow() override {
     if (!QuitCode) Send(WM_DESTROY);
@@ -84,9 +85,16 @@ class RecordingWindow final : public Host {
   Canvas* BeginPaint() override { return &tCanvas; }
   void EndPaint() override {}
   bool GetOpenFileName(OpenFileNameDef* ptOfn) override {
-    if (Answer) std::snprintf(ptOfn->lpstrFile, ptOfn->nMaxFile, "%s", Answer->c_str());
-    return Answer.has_value();
+    if (!Answer) return false;
+    std::snprintf(ptOfn->lpstrFile, ptOfn->nMaxFile, "%s", Answer->c_str());
+    std::snprintf(ptOfn->lpstrFileTitle, ptOfn->nMaxFileTitle, "%s",
+                  std::filesystem::path(*Answer).filename().c_str());
+    return true;
   }
+  void SetTitle(const char* pcTitle) override { Title = pcTitle; }
+  void SetStatusText(const char* pcText) override { Status = pcText; }
+  bool IndexProgress(int, std::uint32_t) override { return ++NrProgress < CancelAtProgress; }
+  void IndexProgressEnd() override {}
   void DestroyWindow() override { Send(WM_DESTROY); }
   void PostQuitMessage(int ExitCode) override { QuitCode = ExitCode; }
 
@@ -96,6 +104,10 @@ class RecordingWindow final : public Host {
   std::map<int, std::string> Texts;
   std::optional<std::string> Answer;
   std::optional<int> QuitCode;
+  std::string Title;
+  std::string Status;
+  int NrProgress = 0;
+  int CancelAtProgress = 1 << 30;  // the progress report at which the user cancels
 };
 
 const std::string kExamples = KARVELON_SOURCE_DIR "/examples/";
@@ -133,10 +145,14 @@ TEST(MainWindow, CreationAndOpenWithTheLog) {
   EXPECT_TRUE(TRAdmin.DeltaY == 14 && TRAdmin.NrDlgLines == 10 && TRAdmin.NrDlgChars == 58);
   EXPECT_TRUE(w.Label() == "0" && w.Paint().CountText("West") == 1);
   EXPECT_EQ(w.tCanvas.NrStockFonts, 2);  // creation and the paint end with the stock font
+  EXPECT_EQ(w.Title, "Karvelon (PBN 1.0)");
   w.Open(kExamples + "mistakes.pbn");
   EXPECT_GT(LogSize(), 0);
+  EXPECT_EQ(w.Status, "8 of 9 games have mistakes: see " +
+                          std::filesystem::absolute("karvelon.log").string());
   w.Open(kExamples + "showcase.pbn");  // nothing to complain about: the log is emptied
   EXPECT_EQ(LogSize(), 0);
+  EXPECT_TRUE(w.Title == "Karvelon (PBN 1.0) - showcase.pbn" && w.Status.empty());
   EXPECT_TRUE(w.Label() == "1" && w.h.TextRequests() >= 1);
   EXPECT_EQ(w.Bars[ID_GAMES], (std::array{1, 5, 1}));
   for (const char* pcText : {"Board : 1", "N / None", "Dirk"})
@@ -160,10 +176,17 @@ TEST_F(ShowcaseWindow, GameMenuAndGameScrollBar) {
   const std::tuple<unsigned, unsigned, const char*> atActions[] = {
       {SB_LINEDOWN, 0, "2"},   {SB_PAGEDOWN, 0, "5"},   {SB_LINEUP, 0, "4"},
       {SB_PAGEUP, 0, "1"},     {SB_THUMBTRACK, 3, "3"}, {SB_THUMBPOSITION, 4, "4"},
-      {SB_THUMBTRACK, 0, "1"}, {SB_THUMBTRACK, 9, "5"}};
+      {SB_THUMBTRACK, 0, "1"}, {SB_THUMBTRACK, 9, "5"}, {SB_TOP, 0, "1"},
+      {SB_BOTTOM, 0, "5"}};
   for (const auto& [Code, Thumb, pcLabel] : atActions) {
     w.Scroll(ID_GAMES, Code, Thumb);
     EXPECT_EQ(w.Label(), pcLabel) << Code << " " << Thumb;
+  }
+  // The thumb reaches every game of a long file, beyond 16 bits too.
+  ScrollBarDataDef tLong{ID_GAMES, 0, 113255, 1, 8};
+  for (UInt32 Thumb : {65535u, 65536u, 113255u}) {
+    ScrollBarProc(&tLong, MakeScrollParam(SB_THUMBTRACK, Thumb), ID_GAMES);
+    EXPECT_EQ(tLong.CurValue, Thumb);
   }
   // A line action at the end loads the same game afresh; a code without a rule does nothing.
   w.Command(ID_EXEC);
@@ -207,8 +230,19 @@ TEST_F(ShowcaseWindow, StepButtonsSectionAndHideBoxes) {
 }
 
 TEST_F(ShowcaseWindow, TimerAboutAndExit) {
-  for (int idCommand : {ID_START, ID_START, ID_STOP, ID_STOP})  // a second press does nothing
+  // The Start button looks pressed while automatic play runs.
+  const auto StartButton = [this] {
+    RecordingCanvas tButton;
+    DrawItemDef tItem{ID_START, &tButton};
+    w.Send(WM_DRAWITEM, ID_START, reinterpret_cast<std::intptr_t>(&tItem));
+    return tButton.BitmapAt(1, 1) == "bm5" ? "pressed" : tButton.BitmapAt(0, 0);
+  };
+  std::vector<std::string> atButtons;
+  for (int idCommand : {ID_START, ID_START, ID_STOP, ID_STOP}) {  // a second press does nothing
     w.Command(idCommand);
+    atButtons.push_back(StartButton());
+  }
+  EXPECT_EQ(atButtons, (std::vector<std::string>{"pressed", "pressed", "bm5", "bm5"}));
   ASSERT_EQ(w.h.TimerCalls.size(), 2u);
   EXPECT_TRUE(w.h.TimerCalls[0].bSet && w.h.TimerCalls[0].PeriodMs == 500);
   w.h.bRefuseTimers = true;  // a platform out of timers says so
@@ -245,11 +279,13 @@ TEST_F(ShowcaseWindow, OpenThatFailsOrIsCancelledKeepsTheFile) {
   const bool bHuge = ftruncate(Fd, off_t{1} << 31) == 0;
   close(Fd);
   const std::string Error = "Open error PBN file";
+  const std::string NoFile = "/nonexistent/games.pbn\nNo such file or directory";
   const std::tuple<std::string, std::string, std::string> atCases[] = {
       {"", "No PBN file", ""},
-      {"/nonexistent/games.pbn", "/nonexistent/games.pbn", Error},
-      {"/tmp", "/tmp", Error},  // a folder
-      {bHuge ? acHuge : "/tmp", bHuge ? kGameFileTooLargeText : "/tmp", Error}};
+      {"/nonexistent/games.pbn", NoFile, Error},
+      {"/nonexistent/games", NoFile, Error},  // a typed name that does not exist gets ".pbn"
+      {"/tmp", "/tmp\nIs a directory", Error},
+      {bHuge ? acHuge : "/tmp", bHuge ? kGameFileTooLargeText : "/tmp\nIs a directory", Error}};
   for (const auto& [Path, Text, Caption] : atCases) {
     w.Open(Path);
     ASSERT_EQ(w.h.MessageBoxes.size(), 1u) << Path;
@@ -260,10 +296,27 @@ TEST_F(ShowcaseWindow, OpenThatFailsOrIsCancelledKeepsTheFile) {
     w.h.ClearCalls();
   }
   std::remove(acHuge);
+  // An index pass cancelled at its first report of progress (after 256 KiB) keeps the file on
+  // display, its title and its log.
+  std::string Games;
+  while (Games.size() < 300000)
+    Games += "[Board \"" + std::to_string(Games.size()) + "\"]\n[Event \"x\"] junk\n\n";
+  const TempFile tLong(Games);
+  const std::string Log = testing_support::ReadFile("karvelon.log");
+  w.CancelAtProgress = 1;
+  w.Open(tLong.Path());
+  w.CancelAtProgress = 1 << 30;
+  EXPECT_TRUE(w.NrProgress == 1 && w.h.MessageBoxes.empty());
+  EXPECT_EQ(testing_support::ReadFile("karvelon.log"), Log);
+  EXPECT_EQ(w.Title, "Karvelon (PBN 1.0) - showcase.pbn");
   // The earlier file is still open: the game on display stays and the next one loads.
   EXPECT_EQ(w.Label(), "2");
   w.Command(CM_NEXT);
   EXPECT_EQ(w.Paint().CountText("Board : 3"), 1);
+  // A name without extension that exists opens as typed.
+  const TempFile tBare(testing_support::ReadFile(kExamples + "showcase.pbn"), "");
+  w.Open(tBare.Path());
+  EXPECT_TRUE(w.h.MessageBoxes.empty() && w.Label() == "1");
 }
 
 TEST_F(ShowcaseWindow, FileWithoutGames) {
@@ -271,7 +324,8 @@ TEST_F(ShowcaseWindow, FileWithoutGames) {
   w.Command(ID_EXEC);
   const TempFile tNoGames("[Event \"Broken\"]\n[Dealer \"Q\"]\n\n% nothing more\n");
   w.Open(tNoGames.Path());
-  EXPECT_EQ(w.h.MessageBoxes.at(0).Text, "No PBN games\nInspect karvelon.log");
+  EXPECT_EQ(w.h.MessageBoxes.at(0).Text,
+            "No PBN games\nInspect " + std::filesystem::absolute("karvelon.log").string());
   EXPECT_TRUE(w.Label() == "0" && w.Bars[ID_GAMES][1] == 0 && LogSize() > 0);
   // Steps, game commands and scroll bars do nothing, section boxes only toggle, hide boxes work.
   for (int idCtrl : {ID_HEAD, ID_BACK, ID_EXEC, ID_TAIL, CM_FIRST, CM_NEXT, CM_PREVIOUS, CM_LAST,
@@ -338,6 +392,16 @@ TEST_F(ShowcaseWindow, RawTextScrolling) {
   ASSERT_EQ(atPane.size(), 10u);
   EXPECT_EQ(atPane[0]->Text, "");  // "% EXPORT"
   EXPECT_EQ(atPane[1]->Text, std::string(GameTxtLine(2)).substr(11));
+  // The wheel over the pane: three lines a notch, sideways with Shift; elsewhere nothing.
+  const std::tuple<int, unsigned, int, int, std::array<int, 2>> atWheels[] = {
+      {-120, 0, 100, 300, {5, 12}},      {120, 0, 100, 300, {2, 12}},
+      {-60, 0, 100, 300, {2, 12}},       {-60, 0, 100, 300, {5, 12}},
+      {-240, MK_SHIFT, 5, 270, {5, 18}}, {-120, 0, 100, 100, {5, 18}},  // over the table
+  };
+  for (const auto& [Delta, Keys, x, y, aPos] : atWheels) {
+    w.Send(WM_MOUSEWHEEL, MakeWheelParam(Delta, Keys), MakePointParam(x, y));
+    EXPECT_EQ((std::array{w.Bars[ID_VER_TEXT][2], w.Bars[ID_HOR_TEXT][2]}), aPos) << Delta << y;
+  }
 }
 
 TEST(MainWindow, GameNumberLabelAndKeys) {

@@ -46,6 +46,14 @@ class Host : public ControlHost {
   virtual void EndPaint() = 0;
   // Runs the open dialog; false when the user cancels.
   virtual bool GetOpenFileName(OpenFileNameDef* ptOfn) = 0;
+  // The main window's title, and the status text below the window's client area.
+  virtual void SetTitle(const char* pcTitle) = 0;
+  virtual void SetStatusText(const char* pcText) = 0;
+  // While a long index pass runs, now and then: how far it has read (0 to 1000) and the games
+  // found so far. The window shows it once the pass has run for a while and keeps painting; false
+  // when the user cancelled. IndexProgressEnd follows the pass, whatever its end.
+  virtual bool IndexProgress(int Permille, std::uint32_t NrGames) = 0;
+  virtual void IndexProgressEnd() = 0;
   virtual void DestroyWindow() = 0;
   virtual void PostQuitMessage(int ExitCode) = 0;
 };

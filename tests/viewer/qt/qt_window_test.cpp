@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
@@ -23,6 +24,8 @@
 
 #include "replay/pbn_play.h"
 #include "viewer/karvelon.h"
+#include "viewer/p_table.h"
+#include "viewer/platform/qt/qt_canvas.h"
 #include "viewer/platform/qt/qt_host.h"
 
 namespace {
@@ -63,6 +66,7 @@ TEST(QtWindow, ShowcaseSteppedOffScreen) {
   w.OpenFile(kShowcase);
   const auto Label = [&w] { return qobject_cast<QLabel*>(w.Control(ID_GAME_NUMBER))->text(); };
   EXPECT_EQ(Label(), "1");
+  EXPECT_EQ(w.windowTitle(), "Karvelon (PBN 1.0) - showcase.pbn");
   // Table, North's hand, history panel and header, board box, a step button, no result box yet.
   const QColor kWhite(Qt::white), kGrey(192, 192, 192), kTable(128, 64, 0), kPanel(0, 0, 192),
       kCards(0, 255, 0), kWestCell(0, 255, 128), kNorthCell(255, 0, 128);
@@ -107,11 +111,31 @@ TEST(QtWindow, ShowcaseSteppedOffScreen) {
   auto* ptGames = qobject_cast<QScrollBar*>(w.Control(ID_GAMES));
   ptGames->triggerAction(QAbstractSlider::SliderPageStepAdd);
   EXPECT_TRUE(Label() == "5" && ptGames->value() == 5);
-  ptGames->triggerAction(QAbstractSlider::SliderToMinimum);  // no rule for it: the bar stays
-  EXPECT_TRUE(Label() == "5" && ptGames->value() == 5);
+  ptGames->triggerAction(QAbstractSlider::SliderToMinimum);  // "Left edge" of its menu
+  EXPECT_TRUE(Label() == "1" && ptGames->value() == 1);
   w.MenuAction(CM_EXIT)->trigger();
   EXPECT_EQ(pbn::tGameAdmin.ptGameData, nullptr);
   ptForward->click();  // nothing reaches the logic any more
+}
+
+TEST(QtWindow, TextsAsTheUserReadsThem) {
+  qt::MainWindow w(false);
+  // A file name in the file system's encoding, and the reason the system gave.
+  w.OpenFile("/nonexistent/\xc3\xa9t\xc3\xa9.pbn");
+  ASSERT_EQ(w.MessageBoxes().size(), 1u);
+  EXPECT_EQ(QString::fromStdString(w.MessageBoxes()[0].Text),
+            QStringLiteral(u"/nonexistent/\u00e9t\u00e9.pbn\nNo such file or directory"));
+  // The pane is as many characters wide as the font that draws it fits, not one more.
+  QImage tScratch(1, 1, QImage::Format_RGB32);
+  QPainter tPainter(&tScratch);
+  qt::QtCanvas tCanvas(&tPainter);
+  SelectPaintFont(&tCanvas, FONT_TEXT);
+  const std::string Line(TRAdmin.NrDlgChars + 1, 'M');
+  RectDef tRect{0, 0, 0, 0};
+  tCanvas.DrawText(Line.c_str(), static_cast<int>(TRAdmin.NrDlgChars), &tRect, DT_CALCRECT);
+  EXPECT_LE(tRect.right, 408);
+  tCanvas.DrawText(Line.c_str(), -1, &tRect, DT_CALCRECT);
+  EXPECT_GT(tRect.right, 408);
 }
 
 TEST(RenderCommand, ExitStatuses) {

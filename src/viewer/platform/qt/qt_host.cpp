@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -14,9 +15,12 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTimer>
+#include <QWheelEvent>
 #include <cstring>
 
 #include "replay/pbn_anno.h"
@@ -47,6 +51,7 @@ class ClientWidget final : public QWidget {
     QPainter tPainter(this);
     ptWindow_->PaintClient(&tPainter);
   }
+  void wheelEvent(QWheelEvent* ptEvent) override { ptWindow_->Wheel(*ptEvent); }
 
  private:
   MainWindow* ptWindow_;
@@ -105,7 +110,14 @@ void CopyBounded(const std::string& Text, char* pcBuffer, std::uint32_t Size) {
   pcBuffer[Length] = '\0';
 }
 
+constexpr qint64 kProgressDelayMs = 300;  // a pass shorter than this shows no dialog
+constexpr qint64 kProgressEventsMs = 50;  // how often a long pass lets the window paint
+
 }  // namespace
+
+QString HostText(const char* pcText) {
+  return QFile::decodeName(pcText != nullptr ? pcText : "");
+}
 
 QString QtFileFilter(const char* pcFilter) {
   QStringList atFilters;
@@ -133,11 +145,14 @@ QString QtFileFilter(const char* pcFilter) {
 }
 
 MainWindow::MainWindow(bool bInteractive) : bInteractive_(bInteractive) {
-  setWindowTitle(QString::fromLatin1(szWindowTitle));
   setWindowIcon(QIcon(QPixmap::fromImage(BitmapImage("Pbn_Icon"))));
   BuildMenu();
   ptClient_ = new ClientWidget(this);
   setCentralWidget(ptClient_);
+  // A label of its own: a status message would vanish as soon as a menu shows its tips.
+  ptStatus_ = new QLabel(this);
+  statusBar()->addWidget(ptStatus_, 1);
+  statusBar()->setSizeGripEnabled(false);
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   ptTimer_ = new QTimer(this);
   connect(ptTimer_, &QTimer::timeout, this, [this] { Send(WM_TIMER, idTimer_, 0); });
@@ -274,11 +289,11 @@ void MainWindow::KillTimer(unsigned) {
 }
 
 void MainWindow::MessageBox(const char* pcText, const char* pcCaption, unsigned Flags) {
-  atMessageBoxes_.push_back(
-      {pcText != nullptr ? pcText : "", pcCaption != nullptr ? pcCaption : "", Flags});
+  const QString tText = HostText(pcText);
+  const QString tCaption = HostText(pcCaption);
+  atMessageBoxes_.push_back({tText.toStdString(), tCaption.toStdString(), Flags});
   if (!bInteractive_) return;
-  QMessageBox tBox(MessageIcon(Flags), pcCaption != nullptr ? QString::fromLatin1(pcCaption) : "",
-                   QString::fromLatin1(pcText != nullptr ? pcText : ""), QMessageBox::Ok, this);
+  QMessageBox tBox(MessageIcon(Flags), tCaption, tText, QMessageBox::Ok, this);
   tBox.exec();
 }
 
@@ -397,9 +412,7 @@ bool MainWindow::GetOpenFileName(OpenFileNameDef* ptOfn) {
     // OFN_CREATEPROMPT: a name that does not exist may be typed; opening it then fails.
     tDialog.setFileMode((ptOfn->Flags & OFN_CREATEPROMPT) ? QFileDialog::AnyFile
                                                           : QFileDialog::ExistingFile);
-    if (ptOfn->lpstrDefExt != nullptr) {
-      tDialog.setDefaultSuffix(QString::fromLatin1(ptOfn->lpstrDefExt));
-    }
+    // No default suffix here: the window adds it only to a typed name that does not exist.
     if (tDialog.exec() != QDialog::Accepted) return false;
     const QStringList atFiles = tDialog.selectedFiles();
     if (!atFiles.isEmpty()) Path = QFile::encodeName(atFiles.front()).toStdString();
@@ -410,6 +423,59 @@ bool MainWindow::GetOpenFileName(OpenFileNameDef* ptOfn) {
       QFile::encodeName(QFileInfo(QFile::decodeName(Path.c_str())).fileName()).toStdString();
   CopyBounded(Title, ptOfn->lpstrFileTitle, ptOfn->nMaxFileTitle);
   return true;
+}
+
+void MainWindow::SetTitle(const char* pcTitle) {
+  setWindowTitle(HostText(pcTitle));
+}
+
+void MainWindow::SetStatusText(const char* pcText) {
+  ptStatus_->setText(HostText(pcText));
+}
+
+bool MainWindow::IndexProgress(int Permille, std::uint32_t NrGames) {
+  if (!bInteractive_) return true;
+  if (!tIndexClock_.isValid()) {
+    tIndexClock_.start();
+    tIndexEvents_.start();
+  }
+  const bool bCancelled = ptProgress_ != nullptr && ptProgress_->wasCanceled();
+  if (bCancelled || tIndexEvents_.elapsed() < kProgressEventsMs) return !bCancelled;
+  tIndexEvents_.start();
+  if (ptProgress_ == nullptr && tIndexClock_.elapsed() >= kProgressDelayMs) {
+    ptProgress_ = new QProgressDialog(QString(), QStringLiteral("Cancel"), 0, 1000, this);
+    ptProgress_->setWindowTitle(QStringLiteral("Karvelon"));
+    ptProgress_->setWindowModality(Qt::ApplicationModal);  // nothing else may act meanwhile
+    ptProgress_->setMinimumDuration(0);
+    ptProgress_->setAutoReset(false);
+    ptProgress_->setAutoClose(false);
+  }
+  if (ptProgress_ == nullptr) {
+    // Paints (the closed file dialog's picture goes), but no input may reach the window yet.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return true;
+  }
+  ptProgress_->setLabelText(QStringLiteral("Reading the games of the file: %1 games found")
+                                .arg(static_cast<qulonglong>(NrGames)));
+  ptProgress_->setValue(Permille);
+  QCoreApplication::processEvents();  // paints the window and the dialog, reads Cancel
+  return !ptProgress_->wasCanceled();
+}
+
+void MainWindow::IndexProgressEnd() {
+  tIndexClock_.invalidate();
+  delete ptProgress_;
+  ptProgress_ = nullptr;
+}
+
+void MainWindow::Wheel(const QWheelEvent& tEvent) {
+  const QPoint tTurn = tEvent.angleDelta();
+  // A sideways wheel scrolls sideways, as the upright one does with Shift.
+  const bool bSideways = tTurn.y() == 0;
+  const unsigned Keys = (tEvent.modifiers() & Qt::ShiftModifier) || bSideways ? MK_SHIFT : 0u;
+  const QPoint tAt = tEvent.position().toPoint();
+  Send(WM_MOUSEWHEEL, MakeWheelParam(bSideways ? tTurn.x() : tTurn.y(), Keys),
+       MakePointParam(tAt.x(), tAt.y()));
 }
 
 void MainWindow::DestroyWindow() {

@@ -4,6 +4,7 @@
 // buttons). It decides nothing itself.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMainWindow>
 #include <map>
@@ -15,18 +16,24 @@
 #include "viewer/platform/host.h"
 
 class QAction;
+class QLabel;
 class QPainter;
+class QProgressDialog;
 class QTimer;
+class QWheelEvent;
 
 namespace viewer::qt {
 
 class QtCanvas;
 
-struct MessageBoxRecord {
+struct MessageBoxRecord {  // as shown, in UTF-8
   std::string Text;
   std::string Caption;
   unsigned Flags;
 };
+
+// Texts of the window's own (ASCII) with file names in them, as the file system encodes them.
+QString HostText(const char* pcText);
 
 // Qt's filter string for a Win32 filter list: "PBN Files (*.pbn *.PBN);;All Files (*)".
 QString QtFileFilter(const char* pcFilter);
@@ -66,12 +73,17 @@ class MainWindow final : public QMainWindow, public Host {
   Canvas* BeginPaint() override;
   void EndPaint() override;
   bool GetOpenFileName(OpenFileNameDef* ptOfn) override;
+  void SetTitle(const char* pcTitle) override;
+  void SetStatusText(const char* pcText) override;
+  bool IndexProgress(int Permille, std::uint32_t NrGames) override;
+  void IndexProgressEnd() override;
   void DestroyWindow() override;
   void PostQuitMessage(int ExitCode) override;
 
   // Called by the client widget and the owner-drawn buttons.
   void PaintClient(QPainter* ptPainter);
   void DrawItem(int idCtrl, QPainter* ptPainter);
+  void Wheel(const QWheelEvent& tEvent);
 
  protected:
   void closeEvent(QCloseEvent* ptEvent) override;
@@ -99,6 +111,10 @@ class MainWindow final : public QMainWindow, public Host {
   std::unique_ptr<QImage> ptScratchImage_;
   std::unique_ptr<QPainter> ptScratchPainter_;
   std::unique_ptr<QtCanvas> ptScratchCanvas_;
+  QElapsedTimer tIndexClock_;   // runs while an index pass reports progress
+  QElapsedTimer tIndexEvents_;  // since the window last painted during the pass
+  QProgressDialog* ptProgress_ = nullptr;
+  QLabel* ptStatus_ = nullptr;
 };
 
 }  // namespace viewer::qt
