@@ -112,6 +112,28 @@ class RecordingWindow final : public Host {
 
 const std::string kExamples = KARVELON_SOURCE_DIR "/examples/";
 
+// Each test process writes its karvelon.log into a folder of its own: ctest runs tests side by
+// side, and one test's log must not change under another that reads its own.
+class OwnFolder final : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    char acDir[] = "/tmp/karvelon_windowXXXXXX";
+    if (mkdtemp(acDir) == nullptr) return;
+    Dir = acDir;
+    std::filesystem::current_path(Dir);
+  }
+  void TearDown() override {
+    if (Dir.empty()) return;
+    std::filesystem::current_path("/");
+    std::error_code Error;
+    std::filesystem::remove_all(Dir, Error);
+  }
+
+ private:
+  std::string Dir;
+};
+[[maybe_unused]] const auto* const ptOwnFolder = ::testing::AddGlobalTestEnvironment(new OwnFolder);
+
 std::intmax_t LogSize() {
   std::error_code Error;
   const std::uintmax_t Size = std::filesystem::file_size("karvelon.log", Error);
