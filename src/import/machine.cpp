@@ -2,6 +2,7 @@
 // cuts it into tokens, hands each to its check, marks and logs every erroneous line and runs the
 // whole-game checks at the end.
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <iterator>
 
@@ -684,7 +685,8 @@ void WholeGameChecks(ImportRunDef& r) {
 }  // namespace
 
 void PbnStateInc(PbnStateDef NewState) {
-  if (StateIndex + 1 >= PBN_STATE_STACK_SIZE) return;  // the grammar nests at most 4 deep
+  assert(StateIndex + 1 < PBN_STATE_STACK_SIZE);       // the grammar nests at most 4 deep
+  if (StateIndex + 1 >= PBN_STATE_STACK_SIZE) return;  // and never writes beyond the stack
   States[++StateIndex] = NewState;
   const PbnCommentTypeDef Comment = atStateRows[NewState].Comment;
   if (Comment != kNoComment) PbnCommentSetType(Comment, 0);

@@ -435,7 +435,7 @@ void PaintHistCard(Canvas* hDC, const RectDef* ptRectangle, const PbnCardDef* pt
 }
 
 void PaintTableAllCards(Canvas* hDC, const PbnGameTagsDef* ptGameTags) {
-  const int NrPlayCards = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS);
+  const int NrPlayCards = PlayNrEntries();
   const int NrCards = std::clamp<int>(tGameAdmin.NrCards, 0, NrPlayCards);
   int NrHistory = NrCards - NrCards % 4;
   if (tGameAdmin.bTrick && NrHistory == NrCards) NrHistory = std::max(0, NrCards - 4);
