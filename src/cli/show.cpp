@@ -157,7 +157,7 @@ std::string CardText(const PbnCardDef& tCard) {
 
 Json PlayValue(const PbnGameTagsDef& tTags) {
   Json Play = Json::array();
-  const int NrEntries = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS);
+  const int NrEntries = PlayNrEntries();
   for (int Entry = 0; Entry < NrEntries; Entry++) {
     const PbnPlayCardDef& tEntry = tGameAdmin.atPlayCards[Entry];
     const int Trick = Entry / 4;
@@ -175,7 +175,7 @@ Json PlayValue(const PbnGameTagsDef& tTags) {
 
 Json NsTricksValue() {
   Json Tricks = Json::array();
-  const int NrTricks = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS) / 4;
+  const int NrTricks = PlayNrEntries() / 4;
   for (int Trick = 0; Trick < NrTricks; Trick++)
     Tricks.push_back(tGameAdmin.aNrWonNS[Trick]);
   return Tricks;

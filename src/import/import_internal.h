@@ -11,7 +11,7 @@
 
 namespace pbn {
 
-inline constexpr unsigned long PBN_LINE_MAX = 255;  // characters stored per logical line
+inline constexpr unsigned long kMaxLineChars = 255;  // characters stored per logical line
 
 // Reader: the chunk read last and the current logical line as stored for the log.
 extern char acFileLine[PBN_VALUE_SIZE];

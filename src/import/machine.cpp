@@ -2,6 +2,7 @@
 // cuts it into tokens, hands each to its check, marks and logs every erroneous line and runs the
 // whole-game checks at the end.
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <iterator>
 
@@ -48,14 +49,14 @@ PbnStateDef NextStateAfterTag(PbnTagIdDef TagId);
 PbnSectionDef SectionOf(PbnStateDef State);
 
 void ErrorBufferReset() {
-  std::memset(ErrorBuffer, ' ', PBN_LINE_MAX);
-  ErrorBuffer[PBN_LINE_MAX] = '\0';
+  std::memset(ErrorBuffer, ' ', kMaxLineChars);
+  ErrorBuffer[kMaxLineChars] = '\0';
 }
 
 // --- token helpers ---
 
 void TokenAppend(int c) {
-  if (CheckIndex < PBN_LINE_MAX) {
+  if (CheckIndex < kMaxLineChars) {
     CheckBuffer[CheckIndex++] = static_cast<char>(c);
   } else {
     bCheckOverflow = true;  // keep the first 255 characters; the value is refused at its end
@@ -122,7 +123,7 @@ constexpr auto atIntake = [] {
 void TakeChar(ImportRunDef& r) {
   PrevInputIndex = InputIndex;
   r.bCharFromFile = false;
-  if (InputIndex == PBN_LINE_MAX) {
+  if (InputIndex == kMaxLineChars) {
     r.c = '\n';
     r.CharError = PBN_ERR_LINE_TOO_LONG;
     return;
@@ -305,7 +306,7 @@ void TakeRun(ImportRunDef& r, PbnStateDef State);
 // ended and checked too: exactly as the step of that character (taken, then pushed back) would.
 void TakeWholeMove(ImportRunDef& r, bool bPlay) {
   TakeRun<true>(r, PbnStateCurrent());
-  if (FileCharIndex >= FileCharNumber || InputIndex >= PBN_LINE_MAX) return;
+  if (FileCharIndex >= FileCharNumber || InputIndex >= kMaxLineChars) return;
   const IntakeDef& tNext = atIntake[static_cast<unsigned char>(acFileLine[FileCharIndex])];
   if (tNext.bBad) return;
   StepEnter(r, PbnStateCurrent());  // the move's state: an error marks the whole move
@@ -521,9 +522,9 @@ void HandleError(ImportRunDef& r) {
   }
   if (IsTokenState(r.CurrPbnState)) {
     const unsigned long First = ErrorIndex == 0 ? 0 : ErrorIndex - 1;
-    for (unsigned long i = First; i < InputIndex && i < PBN_LINE_MAX; i++)
+    for (unsigned long i = First; i < InputIndex && i < kMaxLineChars; i++)
       ErrorBuffer[i] = '^';
-  } else if (ErrorIndex < PBN_LINE_MAX) {
+  } else if (ErrorIndex < kMaxLineChars) {
     ErrorBuffer[ErrorIndex] = '^';
   }
   if (r.bErrorDec) PbnStateDec();  // abandon the construct the error occurred in
@@ -623,8 +624,8 @@ void TakeRun(ImportRunDef& r, PbnStateDef State) {
   const std::array<bool, 256>& abOrdinary = aaOrdinary[State];
   const unsigned long First = InputIndex;
   const unsigned long FirstToken = CheckIndex;
-  long Room = std::min<long>(FileCharNumber - FileCharIndex, PBN_LINE_MAX - First);
-  if (bToken) Room = std::min<long>(Room, PBN_LINE_MAX - FirstToken);
+  long Room = std::min<long>(FileCharNumber - FileCharIndex, kMaxLineChars - First);
+  if (bToken) Room = std::min<long>(Room, kMaxLineChars - FirstToken);
   const unsigned char* pcFrom = reinterpret_cast<const unsigned char*>(acFileLine) + FileCharIndex;
   char* pcLine = InputBuffer + First;
   char* pcToken = CheckBuffer + FirstToken;
@@ -684,7 +685,8 @@ void WholeGameChecks(ImportRunDef& r) {
 }  // namespace
 
 void PbnStateInc(PbnStateDef NewState) {
-  if (StateIndex + 1 >= PBN_STATE_STACK_SIZE) return;  // the grammar nests at most 4 deep
+  assert(StateIndex + 1 < PBN_STATE_STACK_SIZE);       // the grammar nests at most 4 deep
+  if (StateIndex + 1 >= PBN_STATE_STACK_SIZE) return;  // and never writes beyond the stack
   States[++StateIndex] = NewState;
   const PbnCommentTypeDef Comment = atStateRows[NewState].Comment;
   if (Comment != kNoComment) PbnCommentSetType(Comment, 0);

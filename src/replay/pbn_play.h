@@ -31,6 +31,11 @@ struct PbnGameAdminDef {
 
 extern PbnGameAdminDef tGameAdmin;
 
+// The entries of tGameAdmin.atPlayCards; at most PBN_MAX_PLAY_CARDS, bound where counted.
+inline int PlayNrEntries() {
+  return tGameAdmin.NrPlayCards;
+}
+
 void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pNrPlayCards,
                      PbnPlayCardDef* atPlayCards, std::array<Int8, PBN_N_SIDES>* aacIllegals);
 

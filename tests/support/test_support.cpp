@@ -56,7 +56,7 @@ ImportResult ImportText(const std::string& Text, pbn::PbnFilePosDef FilePosIn,
   pbn::PbnGameTagsDef* ptTags = ptGameTags != nullptr ? ptGameTags : ptOwnTags.get();
   ImportResult Result{};
   pbn::GameDataInit(&Result.tGameData);
-  pbn::GameTagsInit(ptTags);
+  pbn::GameTagsReset(ptTags);
   pbn::PbnImportLog({nullptr, &Result.Log});
   Result.Error = pbn::PbnImportGame(pFile.get(), FilePosIn, &Result.tGameData, ptTags,
                                     &Result.FilePosBegin, &Result.FilePosOut);
