@@ -1,7 +1,8 @@
-// Fuzz target: what a user triggers on a file. The index pass with a log, then every indexed
-// game loaded (inheritance, replay, annotation and raw text), its texts read line by line and
-// drawn, and the replay stepped forward to the end and back to the start, the table painted at
-// every step.
+// Fuzz target: what a user triggers on a file. The index pass with a log, holding every game
+// with its mistakes too, then every indexed game loaded (inheritance, replay, annotation with
+// its mistakes, and raw text), whatever its import left in the records, its texts read line by
+// line and drawn, and the replay stepped forward to the end and back to the start, the table
+// painted at every step.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
 #include "replay/pbn_anno.h"
@@ -141,9 +143,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Siz
   }
   std::rewind(pFile);
 
+  GamesSetWithMistakes(PBN_TRUE);
   PbnImportFile(pLog);
+  PbnImportLineNumbers(PBN_TRUE);
   UInt32 NrGames = 0;
   GamesLoad(pFile, &NrGames);
+  PbnImportLineNumbers(PBN_FALSE);
   PbnImportFile(nullptr);
 
   volatile unsigned Sink = 0;

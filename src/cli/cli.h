@@ -27,6 +27,13 @@ int Fail(const std::string& Text);
 // standard error and returns null. Refuses directories and files of 2 GiB or more.
 FilePtr OpenPbnFile(const std::string& Path);
 
+// The option of check, show and render that indexes every game, each with its mistakes.
+inline constexpr const char* kWithMistakes = "--with-mistakes";
+
+// PBN text is ISO 8859-1: every byte is the code point of the same value.
+std::string Latin1ToUtf8(const char* pcText, std::size_t Length);
+std::string Latin1ToUtf8(const char* pcText);
+
 // Creates the index of the games of an open file; the log goes to pLog when given.
 unsigned IndexGames(std::FILE* pFile, std::FILE* pLog);
 

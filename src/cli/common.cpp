@@ -33,6 +33,25 @@ FilePtr OpenPbnFile(const std::string& Path) {
   return pFile;
 }
 
+std::string Latin1ToUtf8(const char* pcText, std::size_t Length) {
+  std::string Text;
+  Text.reserve(Length);
+  for (std::size_t i = 0; i < Length; i++) {
+    const auto c = static_cast<unsigned char>(pcText[i]);
+    if (c < 0x80) {
+      Text += static_cast<char>(c);
+    } else {
+      Text += static_cast<char>(0xC0 | (c >> 6));
+      Text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return Text;
+}
+
+std::string Latin1ToUtf8(const char* pcText) {
+  return Latin1ToUtf8(pcText, std::strlen(pcText));
+}
+
 unsigned IndexGames(std::FILE* pFile, std::FILE* pLog) {
   static const bool bInit = pbn::GameInit();
   if (!bInit) return 0;

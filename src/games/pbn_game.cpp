@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
 #include "replay/pbn_play.h"
@@ -92,6 +93,7 @@ PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePo
 void GamesLoad(std::FILE* pFile, UInt32* pNrGames) {
   DynamicDataDef& tIndex = tFileAdmin.tGameTagDD;
   tIndex.CurData = 0;
+  MistakesPassBegin();
   // One file's values must never be inherited by the games of another.
   PbnImportTags(nullptr);
   PbnGameDataDef* ptGameData = tGameAdmin.ptGameData;
@@ -110,9 +112,9 @@ void GamesLoad(std::FILE* pFile, UInt32* pNrGames) {
       PbnFilePosDef FilePosOut = -1;
       const PbnErrDef Error = PbnImportGame(pFile, static_cast<PbnFilePosDef>(FilePos), ptGameData,
                                             ptGameTags, &FilePosBegin, &FilePosOut);
-      if (Error == PBN_ERR_OK && FillGameTagData(ptGameTags, FilePosBegin) != PBN_ERR_OK) {
-        bDone = true;
-      }
+      const PbnBoolDef bIndex = MistakesIndexGame(Error);
+      if (bIndex && FillGameTagData(ptGameTags, FilePosBegin) != PBN_ERR_OK) bDone = true;
+      MistakesGameDone(bIndex && !bDone);
       // Positioning failed, the file ended, or no progress: the pass is over.
       if (Error == PBN_ERR_FILE || FilePosOut < 0 || FilePosOut <= FilePos) bDone = true;
       FilePos = FilePosOut;
@@ -120,6 +122,7 @@ void GamesLoad(std::FILE* pFile, UInt32* pNrGames) {
     }
     GameTagsInit(ptGameTags);  // leave a usable record behind for the game on display
   }
+  MistakesPassEnd();
   *pNrGames = tIndex.CurData;
   PlaySetGamesLoaded(tIndex.CurData != 0);
 }

@@ -468,6 +468,15 @@ void ApplyRule(ImportRunDef& r) {
 
 // --- errors and line ends ---
 
+// What the import of the game read last tells beyond its result.
+UInt32 LineBegin = 0;
+PbnBoolDef bLastTagFound = PBN_FALSE;
+
+void GameBegins(ImportRunDef& r) {
+  *r.pFilePosBegin = FilePosGet;
+  LineBegin = FileLineNr;
+}
+
 void HandleError(ImportRunDef& r) {
   if (r.LineError == PBN_ERR_OK) {
     r.LineError = r.CharError;
@@ -493,14 +502,12 @@ void EndLine(ImportRunDef& r) {
     *r.pFilePosOut = FilePosRead;  // the start of the line after this one
   }
   if (r.LineError != PBN_ERR_OK) {
-    ImportPrintf(InputBuffer);
     ErrorBuffer[InputIndex] = '\0';
-    ImportPrintf(ErrorBuffer);
+    ImportPrintLine(InputBuffer, ErrorBuffer, PbnErrors[r.LineError]);
     ErrorBufferReset();
-    ImportPrintf(PbnErrors[r.LineError]);
     r.LineError = PBN_ERR_OK;
   } else if (PbnVerbose > 0) {
-    ImportPrintf(InputBuffer);
+    ImportPrintLine(InputBuffer, nullptr, nullptr);
   }
   r.NrNonSpace = 0;
   InputIndex = 0;
@@ -515,7 +522,7 @@ void Step(ImportRunDef& r) {
   r.CurrPbnState = PbnStateCurrent();
   if (r.CurrPbnState != r.PrevPbnState || !IsTokenState(r.CurrPbnState)) ErrorIndex = InputIndex;
   TakeChar(r);
-  if (*r.pFilePosBegin == -1 && r.NrNonSpace != 0) *r.pFilePosBegin = FilePosGet;
+  if (*r.pFilePosBegin == -1 && r.NrNonSpace != 0) GameBegins(r);
   if (r.c == '%' && InputIndex == 1) {
     PbnStateInc(PBN_STATE_ESCAPE);  // an escape line, in any state
   } else {
@@ -616,7 +623,7 @@ void TakeRun(ImportRunDef& r, PbnStateDef State) {
   PrevInputIndex = Index - 1;
   InputIndex = Index;
   FileCharIndex += static_cast<int>(NrTaken);
-  if (*r.pFilePosBegin == -1 && r.NrNonSpace != 0) *r.pFilePosBegin = FilePosGet;
+  if (*r.pFilePosBegin == -1 && r.NrNonSpace != 0) GameBegins(r);
 }
 
 void TakeOrdinaryRun(ImportRunDef& r) {
@@ -652,6 +659,8 @@ void WholeGameChecks(ImportRunDef& r) {
 PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDef* ptGameData,
                         PbnGameTagsDef* ptGameTags, PbnFilePosDef* pFilePosBegin,
                         PbnFilePosDef* pFilePosOut) {
+  bLastTagFound = PBN_FALSE;
+  LineBegin = 0;
   if (FilePosIn < 0) return PBN_ERR_FILE;
   // Positioning drops the stream's buffer; the index pass starts each game where the last ended.
   const bool bPositioned = !std::feof(pFile) && std::ftell(pFile) == FilePosIn;
@@ -679,11 +688,20 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
   }
 
   WholeGameChecks(r);
+  bLastTagFound = r.bTagFound;
   if (r.bEndOfFile) {
     *pFilePosOut = -1;
     if (r.GameError == PBN_ERR_OK && !r.bTagFound) r.GameError = PBN_ERR_NO_TAG;
   }
   return r.GameError;
+}
+
+UInt32 PbnImportLineBegin() {
+  return LineBegin;
+}
+
+PbnBoolDef PbnImportTagFound() {
+  return bLastTagFound;
 }
 
 }  // namespace pbn

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/admin.h"
 #include "import/import.h"
@@ -59,7 +60,11 @@ void PopFileInitialize(Host* hwnd, const char* szFilter) {
 
 void SetGameLabel(UInt32 GameNumber) {
   char acText[6];
-  FormatGameNumber(GameNumber, acText);
+  if (GameNrMistakes(GameNumber) != 0) {
+    FormatGameNumberMarked(GameNumber, acText);
+  } else {
+    FormatGameNumber(GameNumber, acText);
+  }
   if (hMyWnd != nullptr) hMyWnd->SetWindowText(ID_GAME_NUMBER, acText);
 }
 
@@ -168,6 +173,14 @@ void WmCommand(int idCommand) {
       SetTextScroll();
       InvalidateRectText();
       break;
+    case CM_WITH_MISTAKES:
+      GamesSetWithMistakes(!GamesWithMistakes());
+      if (hMyWnd != nullptr) hMyWnd->CheckMenuItem(CM_WITH_MISTAKES, GamesWithMistakes());
+      if (hFileImport != nullptr) IndexOpenFile();
+      break;
+    case CM_NEXT_MISTAKES:
+      if (const UInt32 Game = GameNextWithMistakes(tPbnGames.CurValue)) ShowGameNumber(Game);
+      break;
     default:
       break;
   }
@@ -191,6 +204,31 @@ void FormatGameNumber(UInt32 GameNumber, char (&acText)[6]) {
   } else {
     std::snprintf(acText, sizeof acText, "%uM", static_cast<unsigned>(GameNumber / 1000000));
   }
+}
+
+void FormatGameNumberMarked(UInt32 GameNumber, char (&acText)[6]) {
+  static constexpr struct {
+    UInt32 Below;
+    UInt32 Unit;
+    const char* pcFormat;
+  } atScales[] = {{10000, 1, "%u!"}, {1000000, 1000, "%uk!"}, {1000000000, 1000000, "%uM!"}};
+  for (const auto& tScale : atScales) {
+    if (GameNumber < tScale.Below) {
+      std::snprintf(acText, sizeof acText, tScale.pcFormat,
+                    static_cast<unsigned>(GameNumber / tScale.Unit));
+      return;
+    }
+  }
+  std::snprintf(acText, sizeof acText, "%uG!", static_cast<unsigned>(GameNumber / 1000000000));
+}
+
+std::string WindowTitleText() {
+  std::string Title = szWindowTitle;
+  if (GamesWithMistakes() && GamesLoaded()) {
+    Title += " - " + std::to_string(GamesNrWithMistakes()) + " of " +
+             std::to_string(tPbnGames.MaxValue) + " games have mistakes";
+  }
+  return Title;
 }
 
 void SetImportLogEnabled(bool bEnabled) {
@@ -264,6 +302,8 @@ void wmCreate(Host* hWnd) {
   tPbnHorText.idCtrl = ID_HOR_TEXT;
   tPbnVerText.idCtrl = ID_VER_TEXT;
   tPbnGames.IncValue = tPbnHorText.IncValue = tPbnVerText.IncValue = 8;
+  hWnd->CheckMenuItem(CM_WITH_MISTAKES, GamesWithMistakes());
+  hWnd->SetTitle(WindowTitleText().c_str());
 }
 
 void wmDestroy() {
@@ -345,6 +385,11 @@ int GetFileOpen(Host* hWnd, char* lpstrFileName, char* lpstrTitleName) {
 
 void cmOpen() {
   if (!GetFileOpen(hMyWnd, szFileImport, szTitleImport)) return;
+  IndexOpenFile();
+}
+
+void IndexOpenFile() {
+  std::rewind(hFileImport);  // indexed again when the choice of games changes
   if (bImportLog && GetFileHandle(&hFileLogging, szLogFileName, "w")) {
     PbnImportFile(hFileLogging);
   }
@@ -356,6 +401,7 @@ void cmOpen() {
   ScrollBarReset(&tPbnHorText);
   ScrollBarReset(&tPbnVerText);
   ScrollBarMax(&tPbnGames, MaxNrGames);
+  if (hMyWnd != nullptr) hMyWnd->SetTitle(WindowTitleText().c_str());
   if (!GamesLoaded()) {
     ClearGameOnDisplay();
     MessageBoxA("No PBN games\nInspect karvelon.log", nullptr, MB_ICONEXCLAMATION);
@@ -520,7 +566,7 @@ void ShowGameTextAnno(Canvas* hDC, UInt32 NrTxtLines, UInt32 CurLine, UInt32 Scr
     if (pcLine == nullptr) break;
     UInt32 Length = static_cast<UInt32>(std::strlen(reinterpret_cast<const char*>(pcLine)));
     // Section headers do not scroll sideways.
-    if (pcLine[0] != ANNO_AUCTION_HEADER && pcLine[0] != ANNO_PLAY_HEADER) {
+    if (AnnoHeaderText(pcLine[0]) == nullptr) {
       const UInt32 Skip = std::min(ScrollOffset, Length);
       pcLine += Skip;
       Length -= Skip;
@@ -562,6 +608,8 @@ int KeyCommand(KeyDef Key) {
       return CM_OPEN;
     case KeyDef::CtrlQ:
       return CM_EXIT;
+    case KeyDef::N:
+      return CM_NEXT_MISTAKES;
   }
   return 0;
 }

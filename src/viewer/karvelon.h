@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "core/pbn.h"
 #include "viewer/platform/host.h"
@@ -46,6 +47,8 @@ inline constexpr int CM_PREVIOUS = 406;
 inline constexpr int CM_LAST = 407;
 inline constexpr int CM_ANNOTATION = 408;
 inline constexpr int CM_PBNFILE = 409;
+inline constexpr int CM_WITH_MISTAKES = 420;  // Options: index every game, with its mistakes
+inline constexpr int CM_NEXT_MISTAKES = 421;  // Game: the next game with mistakes
 
 inline constexpr const char szWndName[] = "KARVELON";
 inline constexpr const char szWindowTitle[] = "Karvelon (PBN 1.0)";
@@ -90,6 +93,8 @@ void wmDestroy();
 void wmPaint();
 void wmDrawItem(const DrawItemDef* lpDis);
 void cmOpen();
+// The index pass over the open file with its log, and the first game shown.
+void IndexOpenFile();
 void ShowGame(pbn::UInt32 GameIndex);
 
 int GetFileOpen(Host* hWnd, char* lpstrFileName, char* lpstrTitleName);
@@ -110,8 +115,12 @@ void ShowGameTextFile(Canvas* hDC, pbn::UInt32 NrTxtLines, pbn::UInt32 CurLine,
                       pbn::UInt32 ScrollOffset);
 
 // The game number label holds 5 characters: larger numbers are shown in thousands ("123k")
-// or millions ("4294M").
+// or millions ("4294M"). A game with mistakes is marked with "!" ("12!", "123k!").
 void FormatGameNumber(pbn::UInt32 GameNumber, char (&acText)[6]);
+void FormatGameNumberMarked(pbn::UInt32 GameNumber, char (&acText)[6]);
+
+// The window title: the reading in force and, with games with mistakes, how many there are.
+std::string WindowTitleText();
 
 // Whether menu Open writes "karvelon.log" (the render command opens files without a log).
 void SetImportLogEnabled(bool bEnabled);
@@ -121,7 +130,7 @@ void SetImportLogEnabled(bool bEnabled);
 bool ShowGameNumber(pbn::UInt32 GameIndex);
 
 // Keys on top of the controls: the command each one stands for, 0 for none.
-enum class KeyDef { Left, Right, Home, End, PageUp, PageDown, Space, CtrlO, CtrlQ };
+enum class KeyDef { Left, Right, Home, End, PageUp, PageDown, Space, CtrlO, CtrlQ, N };
 int KeyCommand(KeyDef Key);
 
 }  // namespace viewer

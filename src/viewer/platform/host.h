@@ -48,6 +48,9 @@ class Host : public ControlHost {
   virtual bool GetOpenFileName(OpenFileNameDef* ptOfn) = 0;
   virtual void DestroyWindow() = 0;
   virtual void PostQuitMessage(int ExitCode) = 0;
+  // The window's title, and the check mark of a menu item.
+  virtual void SetTitle(const char* /*pcTitle*/) {}
+  virtual void CheckMenuItem(int /*idCommand*/, bool /*bChecked*/) {}
 };
 
 }  // namespace viewer

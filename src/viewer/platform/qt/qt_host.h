@@ -68,6 +68,8 @@ class MainWindow final : public QMainWindow, public Host {
   bool GetOpenFileName(OpenFileNameDef* ptOfn) override;
   void DestroyWindow() override;
   void PostQuitMessage(int ExitCode) override;
+  void SetTitle(const char* pcTitle) override;
+  void CheckMenuItem(int idCommand, bool bChecked) override;
 
   // Called by the client widget and the owner-drawn buttons.
   void PaintClient(QPainter* ptPainter);
