@@ -41,9 +41,9 @@ PbnErrDef PbnReadChunk(std::FILE* pFile) {
   FileCharIndex = 0;
   const size_t Length = std::strlen(acFileLine);  // a NUL byte ends the chunk
   FileCharNumber = static_cast<int>(Length);
+  FileLineNr += bChunkEndedLine;
   // The line read stops after a line feed or with the buffer full. A chunk that ends otherwise
   // met the end of the file or a NUL byte, and only the stream knows how far it read.
-  FileLineNr += bChunkEndedLine;
   if (Length == PBN_LINE_MAX || (Length > 0 && acFileLine[Length - 1] == '\n')) {
     FilePosRead += static_cast<PbnFilePosDef>(Length);
     bChunkEndedLine = acFileLine[Length - 1] == '\n';
