@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
 #include "replay/pbn_anno.h"
@@ -143,13 +142,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Siz
   }
   std::rewind(pFile);
 
-  GamesSetWithMistakes(PBN_TRUE);
-  PbnImportFile(pLog);
-  PbnImportLineNumbers(PBN_TRUE);
+  PbnLogSinkDef tSink;
+  tSink.pFile = pLog;
+  tSink.bLineNumbers = PBN_TRUE;
+  PbnImportOptionsDef tOptions;
+  tOptions.bKeepRefused = PBN_TRUE;
+  PbnImportLog(tSink);
   UInt32 NrGames = 0;
-  GamesLoad(pFile, &NrGames);
-  PbnImportLineNumbers(PBN_FALSE);
-  PbnImportFile(nullptr);
+  GamesLoad(pFile, &NrGames, tOptions);
+  PbnImportLog({});
 
   volatile unsigned Sink = 0;
   for (UInt32 Game = 1; Game <= NrGames && Game <= 64; Game++) {

@@ -89,10 +89,12 @@ int Check(const Args& args) {
     }
     pLogStream = pLog.get();
   }
-  pbn::GamesSetWithMistakes(tArgs.bWithMistakes);
-  pbn::PbnImportLineNumbers(tArgs.bLineNumbers);
-  const unsigned NrGames = IndexGames(pFile.get(), pLogStream);
-  pbn::PbnImportLineNumbers(pbn::PBN_FALSE);
+  pbn::PbnLogSinkDef tSink;
+  tSink.pFile = pLogStream;
+  tSink.bLineNumbers = tArgs.bLineNumbers;
+  pbn::PbnImportOptionsDef tOptions;
+  tOptions.bKeepRefused = tArgs.bWithMistakes;
+  const unsigned NrGames = IndexGames(pFile.get(), tSink, tOptions);
   if (pLog && std::fclose(pLog.release()) != 0) {
     std::fprintf(stderr, "karvelon-cli: writing log %s failed\n", tArgs.LogPath.c_str());
   }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "import/import.h"
+
 namespace cli {
 
 inline constexpr int kExitOk = 0;
@@ -34,7 +36,8 @@ inline constexpr const char* kWithMistakes = "--with-mistakes";
 std::string Latin1ToUtf8(const char* pcText, std::size_t Length);
 std::string Latin1ToUtf8(const char* pcText);
 
-// Creates the index of the games of an open file; the log goes to pLog when given.
-unsigned IndexGames(std::FILE* pFile, std::FILE* pLog);
+// Creates the index of the games of an open file with the options; the log goes to the sink.
+unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
+                    const pbn::PbnImportOptionsDef& tOptions);
 
 }  // namespace cli

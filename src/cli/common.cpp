@@ -52,13 +52,14 @@ std::string Latin1ToUtf8(const char* pcText) {
   return Latin1ToUtf8(pcText, std::strlen(pcText));
 }
 
-unsigned IndexGames(std::FILE* pFile, std::FILE* pLog) {
+unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
+                    const pbn::PbnImportOptionsDef& tOptions) {
   static const bool bInit = pbn::GameInit();
   if (!bInit) return 0;
-  pbn::PbnImportFile(pLog);
+  pbn::PbnImportLog(tSink);
   pbn::UInt32 NrGames = 0;
-  pbn::GamesLoad(pFile, &NrGames);
-  pbn::PbnImportFile(nullptr);
+  pbn::GamesLoad(pFile, &NrGames, tOptions);
+  pbn::PbnImportLog({});
   return NrGames;
 }
 

@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "cli/cli.h"
-#include "games/game_mistakes.h"
 #include "viewer/controls.h"
 #include "viewer/karvelon.h"
 #include "viewer/platform/qt/qt_host.h"
@@ -131,7 +130,7 @@ int Render(const Args& args) {
   QApplication tApplication(argc, argv);
 
   viewer::SetImportLogEnabled(false);
-  pbn::GamesSetWithMistakes(tArgs.bWithMistakes);
+  viewer::ViewerImportOptions().bKeepRefused = tArgs.bWithMistakes;
   viewer::qt::MainWindow tWindow(false);
   tWindow.show();
   tWindow.OpenFile(tArgs.File);

@@ -10,7 +10,7 @@
 #include "core/pbn_util.h"
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
-#include "import/admin.h"
+#include "import/import.h"
 #include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
 
@@ -138,7 +138,7 @@ std::string CardText(const PbnCardDef& tCard) {
 
 Json PlayValue(const PbnGameTagsDef& tTags) {
   Json Play = Json::array();
-  const int NrEntries = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS);
+  const int NrEntries = PlayNrEntries();
   for (int Entry = 0; Entry < NrEntries; Entry++) {
     const PbnPlayCardDef& tEntry = tGameAdmin.atPlayCards[Entry];
     const int Trick = Entry / 4;
@@ -156,7 +156,7 @@ Json PlayValue(const PbnGameTagsDef& tTags) {
 
 Json NsTricksValue() {
   Json Tricks = Json::array();
-  const int NrTricks = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS) / 4;
+  const int NrTricks = PlayNrEntries() / 4;
   for (int Trick = 0; Trick < NrTricks; Trick++)
     Tricks.push_back(tGameAdmin.aNrWonNS[Trick]);
   return Tricks;
@@ -165,7 +165,7 @@ Json NsTricksValue() {
 Json HiddenValue() {
   Json Hidden = Json::array();
   for (PbnSideDef Side : {PBN_NORTH, PBN_EAST, PBN_SOUTH, PBN_WEST}) {
-    if (tAdmin.abHiddenSide[Side]) Hidden.push_back(SideLetter(Side));
+    if (PbnImportHiddenSides()[Side]) Hidden.push_back(SideLetter(Side));
   }
   return Hidden;
 }
@@ -256,9 +256,10 @@ bool ParseGameNumber(const std::string& Text, unsigned long* pNumber) {
 
 int Show(const Args& args) {
   std::vector<std::string> Operands;
+  PbnImportOptionsDef tOptions;
   for (const std::string& Arg : args) {
     if (Arg == kWithMistakes) {
-      GamesSetWithMistakes(PBN_TRUE);
+      tOptions.bKeepRefused = PBN_TRUE;
     } else if (Arg.size() > 1 && Arg[0] == '-') {
       return Fail("show: unknown option '" + Arg + "'");
     } else {
@@ -273,7 +274,7 @@ int Show(const Args& args) {
   FilePtr pFile = OpenPbnFile(Operands[0]);
   if (!pFile) return kExitError;
 
-  const unsigned NrGames = IndexGames(pFile.get(), nullptr);
+  const unsigned NrGames = IndexGames(pFile.get(), {}, tOptions);
   if (GameNr < 1 || GameNr > NrGames) {
     Fail("show: game " + Operands[1] + " is out of range: " + Operands[0] + " has " +
          std::to_string(NrGames) + (NrGames == 1 ? " game" : " games"));

@@ -4,67 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "import/admin.h"
-
 namespace pbn {
-
-const char* const aPbnTagNames[PBN_N_TAG_IDS + 1] = {"Annotator",
-                                                     "AnnotatorNA",
-                                                     "Auction",
-                                                     "BidSystemEW",
-                                                     "BidSystemNS",
-                                                     "Board",
-                                                     "Competition",
-                                                     "Contract",
-                                                     "Date",
-                                                     "Dealer",
-                                                     "Deal",
-                                                     "Declarer",
-                                                     "Description",
-                                                     "East",
-                                                     "EastNA",
-                                                     "EastType",
-                                                     "Event",
-                                                     "EventDate",
-                                                     "EventSponsor",
-                                                     "FrenchMP",
-                                                     "Generator",
-                                                     "Hidden",
-                                                     "HomeTeam",
-                                                     "Mode",
-                                                     "North",
-                                                     "NorthNA",
-                                                     "NorthType",
-                                                     "Note",
-                                                     "Play",
-                                                     "Result",
-                                                     "Room",
-                                                     "Round",
-                                                     "Score",
-                                                     "ScoreIMP",
-                                                     "ScorePercentage",
-                                                     "ScoreRubber",
-                                                     "Scoring",
-                                                     "Section",
-                                                     "Site",
-                                                     "South",
-                                                     "SouthNA",
-                                                     "SouthType",
-                                                     "Stage",
-                                                     "Table",
-                                                     "Termination",
-                                                     "Time",
-                                                     "TimeCall",
-                                                     "TimeCard",
-                                                     "TimeControl",
-                                                     "UTCDate",
-                                                     "UTCTime",
-                                                     "VisitTeam",
-                                                     "Vulnerable",
-                                                     "West",
-                                                     "WestNA",
-                                                     "WestType",
-                                                     ""};
 
 PbnCommentAdminDef tCommentAdmin;
 
@@ -72,6 +12,14 @@ namespace {
 
 constexpr Int32 kCommentStep = 1024;
 constexpr Int32 kNagStep = 16;
+constexpr Int32 kExtraTagStep = 8;
+
+void CopyValue(PbnTagValueDef* ptValue, const char* pcText) {
+  size_t Length = 0;
+  for (; Length < PBN_VALUE_SIZE - 1 && pcText[Length] != '\0'; Length++)
+    ptValue->acValue[Length] = pcText[Length];
+  ptValue->acValue[Length] = '\0';
+}
 
 // Stores input characters [collector's InputIndex, End) and, when asked, a line feed, as one
 // NUL-terminated piece at the fill level of the text block.
@@ -97,37 +45,25 @@ PbnErrDef CommentStorePiece(const char* pcInputBuffer, unsigned long End, bool b
   return PBN_ERR_OK;
 }
 
-PbnMoveAnnoDef* CommentMoveTarget() {
-  PbnGameTagsDef* ptGameTags = tCommentAdmin.ptGameTags;
-  if (tAdmin.Section == PBN_SECTION_AUCTION && tAdmin.NrCalls >= 0) {
-    return &ptGameTags->atCallAnno[tAdmin.NrCalls];
-  }
-  if (tAdmin.Section == PBN_SECTION_PLAY && tAdmin.NrTricks >= 0 &&
-      tAdmin.NrTricks < PBN_N_TRICKS) {
-    return &ptGameTags->aatCardAnno[tAdmin.NrTricks][tAdmin.PlaySide];
-  }
-  return nullptr;
-}
-
 // The range that a finished comment belongs to, or none.
-PbnRangeDef* CommentTarget() {
+PbnRangeDef* CommentTarget(const PbnCommentPlaceDef& tPlace) {
   PbnGameTagsDef* ptGameTags = tCommentAdmin.ptGameTags;
   const int Index = tCommentAdmin.Index;
   switch (tCommentAdmin.Type) {
     case PBN_COMMENT_TYPE_IDENT:
-      return tAdmin.Section == PBN_SECTION_IDENT ? &ptGameTags->tGameComment : nullptr;
+      return tPlace.Section == PBN_SECTION_IDENT ? &ptGameTags->tGameComment : nullptr;
     case PBN_COMMENT_TYPE_TAG:
       return Index >= 0 && Index < PBN_N_TAG_IDS ? &ptGameTags->atTagComment[Index] : nullptr;
     case PBN_COMMENT_TYPE_NOTE_TAG:
       if (Index < 0 || Index >= PBN_N_NOTES) return nullptr;
-      if (tAdmin.Section == PBN_SECTION_AUCTION) return &ptGameTags->atCallNoteComment[Index];
-      if (tAdmin.Section == PBN_SECTION_PLAY) return &ptGameTags->atCardNoteComment[Index];
+      if (tPlace.Section == PBN_SECTION_AUCTION) return &ptGameTags->atCallNoteComment[Index];
+      if (tPlace.Section == PBN_SECTION_PLAY) return &ptGameTags->atCardNoteComment[Index];
       return nullptr;
     case PBN_COMMENT_TYPE_MOVE:
     case PBN_COMMENT_TYPE_NOTE_REF:
     case PBN_COMMENT_TYPE_SUFFIX:
     case PBN_COMMENT_TYPE_NAG: {
-      PbnMoveAnnoDef* ptAnno = CommentMoveTarget();
+      PbnMoveAnnoDef* ptAnno = tPlace.ptMoveAnno;
       return ptAnno != nullptr ? &ptAnno->tComment.atTypes[tCommentAdmin.Type] : nullptr;
     }
     default:
@@ -135,9 +71,9 @@ PbnRangeDef* CommentTarget() {
   }
 }
 
-void CommentAttach() {
+void CommentAttach(const PbnCommentPlaceDef& tPlace) {
   if (tCommentAdmin.ptGameTags == nullptr) return;
-  PbnRangeDef* ptTarget = CommentTarget();
+  PbnRangeDef* ptTarget = CommentTarget(tPlace);
   if (ptTarget == nullptr) return;  // the text stays in the block, unreferenced
   if (ptTarget->End == 0) ptTarget->Begin = tCommentAdmin.tRange.Begin;
   ptTarget->End = tCommentAdmin.tRange.End;
@@ -161,6 +97,9 @@ PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags) {
   tTags.NrNags = 0;
   tTags.IxNags = 0;
   tTags.pNags = nullptr;
+  tTags.NrExtraTags = 0;
+  tTags.IxExtraTags = 0;
+  tTags.ptExtraTags = nullptr;  // allocated with the first extra tag
   for (auto* patNotes : {&tTags.atCallNote, &tTags.atCardNote}) {
     for (PbnMoveNoteDef& tNote : *patNotes) {
       tNote.bReference = PBN_FALSE;
@@ -180,6 +119,7 @@ PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags) {
 void GameTagsTerm(PbnGameTagsDef* ptGameTags) {
   PbnCommentTerm(ptGameTags);
   PbnNagTerm(ptGameTags);
+  PbnExtraTagTerm(ptGameTags);
 }
 
 PbnErrDef PbnCommentInit(PbnGameTagsDef* ptGameTags) {
@@ -209,15 +149,17 @@ PbnErrDef PbnCommentNext(char* pcInputBuffer, unsigned long InputIndex) {
   return Error;
 }
 
-PbnErrDef PbnCommentEnd(char* pcInputBuffer, unsigned long InputIndex) {
+PbnErrDef PbnCommentEnd(char* pcInputBuffer, unsigned long InputIndex,
+                        const PbnCommentPlaceDef& tPlace) {
   const PbnErrDef Error = CommentStorePiece(pcInputBuffer, InputIndex, false);
-  CommentAttach();
+  CommentAttach(tPlace);
   return Error;
 }
 
-PbnErrDef PbnCommentEol(char* pcInputBuffer, unsigned long InputIndex) {
+PbnErrDef PbnCommentEol(char* pcInputBuffer, unsigned long InputIndex,
+                        const PbnCommentPlaceDef& tPlace) {
   const PbnErrDef Error = CommentStorePiece(pcInputBuffer, InputIndex, true);
-  CommentAttach();
+  CommentAttach(tPlace);
   return Error;
 }
 
@@ -251,6 +193,28 @@ PbnErrDef PbnNagPut(PbnGameTagsDef* ptGameTags, PbnNagDef Nag, Int32* pIxNag) {
 void PbnNagTerm(PbnGameTagsDef* ptGameTags) {
   std::free(ptGameTags->pNags);
   ptGameTags->pNags = nullptr;
+}
+
+PbnErrDef PbnExtraTagPut(PbnGameTagsDef* ptGameTags, const char* pcName, const char* pcValue) {
+  if (ptGameTags->IxExtraTags == ptGameTags->NrExtraTags) {
+    const Int32 NrNew = ptGameTags->NrExtraTags + kExtraTagStep;
+    auto* ptNew = static_cast<PbnExtraTagDef*>(
+        std::realloc(ptGameTags->ptExtraTags, NrNew * sizeof(PbnExtraTagDef)));
+    if (ptNew == nullptr) return PBN_ERR_RESOURCES;
+    ptGameTags->ptExtraTags = ptNew;
+    ptGameTags->NrExtraTags = NrNew;
+  }
+  PbnExtraTagDef& tExtra = ptGameTags->ptExtraTags[ptGameTags->IxExtraTags++];
+  CopyValue(&tExtra.tName, pcName);
+  CopyValue(&tExtra.tValue, pcValue);
+  return PBN_ERR_OK;
+}
+
+void PbnExtraTagTerm(PbnGameTagsDef* ptGameTags) {
+  std::free(ptGameTags->ptExtraTags);
+  ptGameTags->ptExtraTags = nullptr;
+  ptGameTags->NrExtraTags = 0;
+  ptGameTags->IxExtraTags = 0;
 }
 
 }  // namespace pbn

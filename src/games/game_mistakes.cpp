@@ -1,5 +1,7 @@
 #include "games/game_mistakes.h"
 
+#include <vector>
+
 namespace pbn {
 
 namespace {
@@ -11,7 +13,6 @@ struct GameLogDef {
 };
 
 struct MistakeAdminDef {
-  PbnBoolDef bWithMistakes = PBN_FALSE;
   std::vector<PbnLogEntryDef> atEntries;  // of the games indexed, in file order
   std::vector<GameLogDef> atGames;        // per game of the index; element 0 unused
   UInt32 NrWithMistakes = 0;
@@ -26,14 +27,6 @@ const GameLogDef* GameLog(UInt32 GameIndex) {
 }
 
 }  // namespace
-
-void GamesSetWithMistakes(PbnBoolDef bOn) {
-  tMistakeAdmin.bWithMistakes = bOn;
-}
-
-PbnBoolDef GamesWithMistakes() {
-  return tMistakeAdmin.bWithMistakes;
-}
 
 UInt32 GameNrMistakes(UInt32 GameIndex) {
   const GameLogDef* ptLog = GameLog(GameIndex);
@@ -71,19 +64,23 @@ void MistakesPassBegin() {
   t.atGames.assign(1, GameLogDef{});
   t.NrWithMistakes = 0;
   t.GameFirstEntry = 0;
-  if (t.bWithMistakes) PbnImportEntries(&t.atEntries);
+  if (GamesWithMistakes()) {
+    PbnLogSinkDef tSink = PbnImportLogSink();
+    tSink.ptEntries = &t.atEntries;
+    PbnImportLog(tSink);
+  }
 }
 
 PbnBoolDef MistakesIndexGame(PbnErrDef Error) {
   if (Error == PBN_ERR_OK) return PBN_TRUE;
   // Text between games and after the last one holds no tag: that is no game.
-  return tMistakeAdmin.bWithMistakes && Error != PBN_ERR_FILE && Error != PBN_ERR_NO_TAG &&
+  return GamesWithMistakes() && Error != PBN_ERR_FILE && Error != PBN_ERR_NO_TAG &&
          PbnImportTagFound();
 }
 
 void MistakesGameDone(PbnBoolDef bIndexed) {
   MistakeAdminDef& t = tMistakeAdmin;
-  if (!t.bWithMistakes) return;
+  if (!GamesWithMistakes()) return;
   if (!bIndexed) {
     t.atEntries.resize(t.GameFirstEntry);
     return;
@@ -95,7 +92,9 @@ void MistakesGameDone(PbnBoolDef bIndexed) {
 }
 
 void MistakesPassEnd() {
-  PbnImportEntries(nullptr);
+  PbnLogSinkDef tSink = PbnImportLogSink();
+  tSink.ptEntries = nullptr;
+  PbnImportLog(tSink);
 }
 
 }  // namespace pbn

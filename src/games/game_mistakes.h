@@ -1,17 +1,17 @@
-// Games with mistakes: on request the index holds every game of a file that holds a tag, and
-// each game keeps its own entries of the import log, with the line numbers of the file.
+// Games with mistakes: when the import options keep refused games, the index holds every game
+// of a file that holds a tag, and each game keeps its own entries of the import log, with the
+// line numbers of the file.
 #pragma once
-
-#include <vector>
 
 #include "core/pbn.h"
 #include "import/import.h"
 
 namespace pbn {
 
-// Chosen before the index pass; off by default, and then the index is the clean games only.
-void GamesSetWithMistakes(PbnBoolDef bOn);
-PbnBoolDef GamesWithMistakes();
+// Whether the file was indexed with its refused games (off by default: the clean games only).
+inline PbnBoolDef GamesWithMistakes() {
+  return PbnImportOptions().bKeepRefused;
+}
 
 // Of game GameIndex of the index (1 to the number of games), after an index pass in the mode;
 // without the mode every game is clean.

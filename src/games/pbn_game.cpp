@@ -90,7 +90,8 @@ PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePo
   return PBN_ERR_OK;
 }
 
-void GamesLoad(std::FILE* pFile, UInt32* pNrGames) {
+void GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsDef& tOptions) {
+  PbnImportSetOptions(tOptions);  // kept for the games loaded from this file
   DynamicDataDef& tIndex = tFileAdmin.tGameTagDD;
   tIndex.CurData = 0;
   MistakesPassBegin();

@@ -8,6 +8,7 @@
 #include "core/pbn.h"
 #include "core/pbn_util.h"
 #include "core/tags.h"
+#include "import/import.h"
 
 namespace pbn {
 
@@ -32,7 +33,7 @@ extern FileAdminDef tFileAdmin;
 
 PbnBoolDef GameInit();
 void GameTerm();
-void GamesLoad(std::FILE* pFile, UInt32* pNrGames);
+void GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsDef& tOptions = {});
 void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines);
 
 PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin);

@@ -1,6 +1,7 @@
 // Importing one game of a PBN file, the import log, and the inheritance record.
 #pragma once
 
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,19 +11,25 @@
 
 namespace pbn {
 
+// The text encodings of a PBN file.
+enum PbnEncodingDef : UInt8 { PBN_ENCODING_ISO_8859_1 };
+
+// How a file is imported: set once before its index pass and kept for loading its games.
+struct PbnImportOptionsDef {
+  PbnStandardDef Standard = PBN_STANDARD_1_0;
+  PbnEncodingDef Encoding = PBN_ENCODING_ISO_8859_1;
+  PbnBoolDef bKeepRefused = PBN_FALSE;  // refused games are indexed too
+};
+
+void PbnImportSetOptions(const PbnImportOptionsDef& tOptions);
+const PbnImportOptionsDef& PbnImportOptions();
+
 // Reads one game from FilePosIn. *pFilePosBegin: the start of its first non-blank line, or -1.
 // *pFilePosOut: where the next game starts, or -1 at the end of the file. Neither is written
 // when the result is PBN_ERR_FILE (the file cannot be positioned).
 PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDef* ptGameData,
                         PbnGameTagsDef* ptGameTags, PbnFilePosDef* pFilePosBegin,
                         PbnFilePosDef* pFilePosOut);
-
-// The import log: every erroneous line with its marker line and first message.
-void PbnImportFile(std::FILE* pFile);
-void ImportPrintf(const char* pString);
-void ImportPrintf2(const char* pString, long Value);
-// An input line; with its marker line and message when both are given.
-void ImportPrintLine(const char* pcLine, const char* pcMarks, const char* pcMessage);
 
 // One entry of the log: an erroneous line of the file with its marker line and first message,
 // or a message of the whole-game checks alone (Text and Marks empty).
@@ -32,15 +39,29 @@ struct PbnLogEntryDef {
   std::string Marks;
   std::string Message;
 };
-// While a list is attached, every entry written to the log is also appended to it, with or
-// without a log file.
-void PbnImportEntries(std::vector<PbnLogEntryDef>* ptEntries);
-// Every log line with the number of the file line it concerns in front ("134: ").
-void PbnImportLineNumbers(PbnBoolDef bOn);
+
+// The import log: every erroneous line with its marker line and first message. It goes to a
+// stream (a file or standard output), to memory, to a list of entries, to any of them or nowhere.
+struct PbnLogSinkDef {
+  std::FILE* pFile = nullptr;
+  std::string* pMemory = nullptr;  // lines appended, each with its line feed
+  std::vector<PbnLogEntryDef>* ptEntries = nullptr;
+  PbnBoolDef bLineNumbers = PBN_FALSE;  // each line with its file line's number in front: "134: "
+};
+void PbnImportLog(const PbnLogSinkDef& tSink);
+const PbnLogSinkDef& PbnImportLogSink();
+void PbnImportFile(std::FILE* pFile);  // the stream alone, or nowhere
+void ImportPrintf(const char* pString);
+void ImportPrintf2(const char* pString, long Value);
+// An input line; with its marker line and message when both are given.
+void ImportPrintLine(const char* pcLine, const char* pcMarks, const char* pcMessage);
 // Of the game imported last: the line of the file where it begins, and whether it held a tag.
 UInt32 PbnImportLineBegin();
 PbnBoolDef PbnImportTagFound();
 extern int PbnVerbose;  // > 0: also echo error-free lines (nothing sets it)
+
+// The sides that the Hidden tag of the game imported last hides.
+const std::array<PbnBoolDef, PBN_N_SIDES>& PbnImportHiddenSides();
 
 // Replaces the inheritance record by the tag values of ptGameTags, or empties it (null).
 void PbnImportTags(const PbnGameTagsDef* ptGameTags);

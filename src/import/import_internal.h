@@ -11,7 +11,7 @@
 
 namespace pbn {
 
-inline constexpr unsigned long PBN_LINE_MAX = 255;  // characters stored per logical line
+inline constexpr unsigned long kMaxLineChars = 255;  // characters stored per logical line
 
 // Reader: the chunk read last and the current logical line as stored for the log.
 extern char acFileLine[PBN_VALUE_SIZE];
@@ -145,7 +145,9 @@ PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTa
 PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcBuffer);
 PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcBuffer);
 
-// Auction and move annotations.
+// Auction and move annotations. MoveAnno: the move an annotation or comment belongs to, the last
+// call or card read, or none yet.
+PbnMoveAnnoDef* MoveAnno(PbnGameTagsDef* ptGameTags);
 PbnErrDef AuctionCallCheck(PbnGameDataDef* ptGameData, const char* acBuffer);
 PbnErrDef CheckCallIllegal(PbnGameDataDef* ptGameData, const char* acBuffer);
 PbnErrDef NoteCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer);

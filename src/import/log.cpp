@@ -10,33 +10,37 @@ int PbnVerbose = 0;
 
 namespace {
 
-std::FILE* pOutputFile = nullptr;
-std::vector<PbnLogEntryDef>* ptLogEntries = nullptr;
-PbnBoolDef bLineNumbers = PBN_FALSE;
+PbnLogSinkDef tLogSink;
 
 void WriteLine(const char* pString) {
-  if (pOutputFile == nullptr) return;
-  if (bLineNumbers) std::fprintf(pOutputFile, "%lu: ", static_cast<unsigned long>(FileLineNr));
-  std::fprintf(pOutputFile, "%s\n", pString);
+  const bool bNumbered = tLogSink.bLineNumbers;
+  if (tLogSink.pFile != nullptr) {
+    if (bNumbered) std::fprintf(tLogSink.pFile, "%lu: ", static_cast<unsigned long>(FileLineNr));
+    std::fprintf(tLogSink.pFile, "%s\n", pString);
+  }
+  if (tLogSink.pMemory != nullptr) {
+    if (bNumbered) tLogSink.pMemory->append(std::to_string(FileLineNr)).append(": ");
+    tLogSink.pMemory->append(pString).push_back('\n');
+  }
 }
 
 }  // namespace
 
+void PbnImportLog(const PbnLogSinkDef& tSink) {
+  tLogSink = tSink;
+}
+
+const PbnLogSinkDef& PbnImportLogSink() {
+  return tLogSink;
+}
+
 void PbnImportFile(std::FILE* pFile) {
-  pOutputFile = pFile;
-}
-
-void PbnImportEntries(std::vector<PbnLogEntryDef>* ptEntries) {
-  ptLogEntries = ptEntries;
-}
-
-void PbnImportLineNumbers(PbnBoolDef bOn) {
-  bLineNumbers = bOn;
+  PbnImportLog({pFile, nullptr});
 }
 
 void ImportPrintf(const char* pString) {
   WriteLine(pString);
-  if (ptLogEntries != nullptr) ptLogEntries->push_back({FileLineNr, "", "", pString});
+  if (tLogSink.ptEntries != nullptr) tLogSink.ptEntries->push_back({FileLineNr, "", "", pString});
 }
 
 void ImportPrintLine(const char* pcLine, const char* pcMarks, const char* pcMessage) {
@@ -44,11 +48,15 @@ void ImportPrintLine(const char* pcLine, const char* pcMarks, const char* pcMess
   if (pcMarks == nullptr || pcMessage == nullptr) return;  // an echo of a line without error
   WriteLine(pcMarks);
   WriteLine(pcMessage);
-  if (ptLogEntries != nullptr) ptLogEntries->push_back({FileLineNr, pcLine, pcMarks, pcMessage});
+  if (tLogSink.ptEntries != nullptr) {
+    tLogSink.ptEntries->push_back({FileLineNr, pcLine, pcMarks, pcMessage});
+  }
 }
 
 void ImportPrintf2(const char* pString, long Value) {
-  if (pOutputFile == nullptr && ptLogEntries == nullptr) return;
+  if (tLogSink.pFile == nullptr && tLogSink.pMemory == nullptr && tLogSink.ptEntries == nullptr) {
+    return;
+  }
   char acBuffer[81];
   std::snprintf(acBuffer, sizeof acBuffer, pString, static_cast<int>(Value));
   ImportPrintf(acBuffer);

@@ -44,7 +44,7 @@ PbnErrDef PbnReadChunk(std::FILE* pFile) {
   FileLineNr += bChunkEndedLine;
   // The line read stops after a line feed or with the buffer full. A chunk that ends otherwise
   // met the end of the file or a NUL byte, and only the stream knows how far it read.
-  if (Length == PBN_LINE_MAX || (Length > 0 && acFileLine[Length - 1] == '\n')) {
+  if (Length == kMaxLineChars || (Length > 0 && acFileLine[Length - 1] == '\n')) {
     FilePosRead += static_cast<PbnFilePosDef>(Length);
     bChunkEndedLine = acFileLine[Length - 1] == '\n';
   } else {
@@ -52,7 +52,7 @@ PbnErrDef PbnReadChunk(std::FILE* pFile) {
     FilePosRead = static_cast<PbnFilePosDef>(std::ftell(pFile));
     // Past a NUL byte the line may still have ended: fgets stored all it read.
     const PbnFilePosDef NrRead = FilePosRead - FilePosBefore;
-    bChunkEndedLine = NrRead > 0 && NrRead <= static_cast<PbnFilePosDef>(PBN_LINE_MAX) &&
+    bChunkEndedLine = NrRead > 0 && NrRead <= static_cast<PbnFilePosDef>(kMaxLineChars) &&
                       acFileLine[NrRead - 1] == '\n';
   }
   return PBN_ERR_OK;

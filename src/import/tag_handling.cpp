@@ -11,6 +11,8 @@ namespace {
 // The inheritance record: the latest value read for each tag that was not "#".
 std::array<PbnTagValueDef, PBN_N_TAG_IDS> atPrevTagValue;
 
+PbnImportOptionsDef tImportOptions;
+
 // Values and names are a few characters long: plain loops over them cost less than calls of the
 // library's string functions.
 
@@ -38,6 +40,7 @@ bool SameText(const char* pc1, const char* pc2) {
 // Every tag of every game is looked up by its name, in a small open hash table of the names
 // (56 in 128 slots: a free slot always ends the search).
 constexpr unsigned kNameSlots = 128;
+static_assert(PBN_N_TAG_IDS <= kNameSlots * 3 / 4, "searches stay short");
 
 unsigned NameSlot(const char* pcName) {
   unsigned Hash = 0;
@@ -70,11 +73,21 @@ PbnErrDef TagIdGet(const char* acBuffer, PbnTagIdDef* pTagId) {
   for (unsigned Slot = NameSlot(acBuffer); aSlots[Slot] >= 0; Slot = (Slot + 1) % kNameSlots) {
     if (SameText(acBuffer, aPbnTagNames[aSlots[Slot]])) {
       *pTagId = static_cast<PbnTagIdDef>(aSlots[Slot]);
+      // A tag of a later standard than the one read is as unknown as any other name.
+      if (atPbnTags[*pTagId].Standard > tImportOptions.Standard) break;
       return PBN_ERR_OK;
     }
   }
   *pTagId = PBN_N_TAG_IDS;
   return PBN_ERR_BAD_TAG_NAME;
+}
+
+void PbnImportSetOptions(const PbnImportOptionsDef& tOptions) {
+  tImportOptions = tOptions;
+}
+
+const PbnImportOptionsDef& PbnImportOptions() {
+  return tImportOptions;
 }
 
 PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, PbnTagIdDef* pTagId) {

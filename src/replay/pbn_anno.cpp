@@ -384,7 +384,7 @@ PbnErrDef TextAnnoCompute(const PbnGameDataDef* ptGameData, const PbnGameTagsDef
   for (int Call = 0; Call < NrCalls; ++Call)
     TextCallCompute(ptGameData, ptGameTags, Call);
   TextSectionCompute(ptGameTags, PBN_SECTION_PLAY);
-  const int NrEntries = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS);
+  const int NrEntries = PlayNrEntries();
   for (int Entry = 0; Entry < NrEntries; ++Entry)
     TextCardCompute(ptGameTags, Entry, Entry / 4);
   return bTextFull ? PBN_ERR_RESOURCES : PBN_ERR_OK;

@@ -1,6 +1,7 @@
 #include "replay/pbn_play.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "viewer/controls.h"
 
@@ -118,6 +119,7 @@ void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pN
       aNrWonNS[Trick] = NrWonNS;
     }
   }
+  assert(NrEntries <= PBN_MAX_PLAY_CARDS);  // 13 tricks of 4 entries
   atPlayCards[NrEntries].Side = PBN_SIDE_NONE;
   *pNrPlayCards = static_cast<Int8>(NrEntries);
 }
@@ -134,8 +136,7 @@ void GameReset() {
 void GameDeal() {
   if (tGameAdmin.ptGameData == nullptr) return;
   tGameAdmin.tDeal = tGameAdmin.ptGameData->tDeal;
-  const int NrCards = std::clamp<int>(
-      tGameAdmin.NrCards, 0, std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS));
+  const int NrCards = std::clamp<int>(tGameAdmin.NrCards, 0, PlayNrEntries());
   for (int Entry = 0; Entry < NrCards; ++Entry) {
     const PbnPlayCardDef& tPlayCard = tGameAdmin.atPlayCards[Entry];
     if (!PbnSideIsValid(tPlayCard.Side) || !PbnCardIsReal(tPlayCard.Card)) continue;
@@ -145,7 +146,7 @@ void GameDeal() {
 }
 
 PbnBoolDef PlayIsDone() {
-  return tGameAdmin.NrCards >= tGameAdmin.NrPlayCards && !tGameAdmin.bTrick;
+  return tGameAdmin.NrCards >= PlayNrEntries() && !tGameAdmin.bTrick;
 }
 
 void PlayHead() {

@@ -7,7 +7,6 @@
 
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
-#include "import/admin.h"
 #include "import/import.h"
 #include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
@@ -32,6 +31,7 @@ namespace {
 std::FILE* hFileImport = nullptr;
 std::FILE* hFileLogging = nullptr;
 bool bImportLog = true;
+PbnImportOptionsDef tImportOptions;
 bool bDestroyed = false;
 
 OpenFileNameDef ofn;
@@ -174,8 +174,8 @@ void WmCommand(int idCommand) {
       InvalidateRectText();
       break;
     case CM_WITH_MISTAKES:
-      GamesSetWithMistakes(!GamesWithMistakes());
-      if (hMyWnd != nullptr) hMyWnd->CheckMenuItem(CM_WITH_MISTAKES, GamesWithMistakes());
+      tImportOptions.bKeepRefused = !tImportOptions.bKeepRefused;
+      if (hMyWnd != nullptr) hMyWnd->CheckMenuItem(CM_WITH_MISTAKES, tImportOptions.bKeepRefused);
       if (hFileImport != nullptr) IndexOpenFile();
       break;
     case CM_NEXT_MISTAKES:
@@ -233,6 +233,10 @@ std::string WindowTitleText() {
 
 void SetImportLogEnabled(bool bEnabled) {
   bImportLog = bEnabled;
+}
+
+PbnImportOptionsDef& ViewerImportOptions() {
+  return tImportOptions;
 }
 
 std::intptr_t WndProc(Host* hWnd, std::uint32_t message, std::uintptr_t wParam,
@@ -302,7 +306,7 @@ void wmCreate(Host* hWnd) {
   tPbnHorText.idCtrl = ID_HOR_TEXT;
   tPbnVerText.idCtrl = ID_VER_TEXT;
   tPbnGames.IncValue = tPbnHorText.IncValue = tPbnVerText.IncValue = 8;
-  hWnd->CheckMenuItem(CM_WITH_MISTAKES, GamesWithMistakes());
+  hWnd->CheckMenuItem(CM_WITH_MISTAKES, tImportOptions.bKeepRefused);
   hWnd->SetTitle(WindowTitleText().c_str());
 }
 
@@ -394,7 +398,7 @@ void IndexOpenFile() {
     PbnImportFile(hFileLogging);
   }
   UInt32 MaxNrGames = 0;
-  GamesLoad(hFileImport, &MaxNrGames);
+  GamesLoad(hFileImport, &MaxNrGames, tImportOptions);
   PbnImportFile(nullptr);
   PutFileHandle(&hFileLogging);
   ScrollBarReset(&tPbnGames);
@@ -423,7 +427,7 @@ void ShowGame(UInt32 GameIndex) {
   tGameAdmin.Section = PBN_SECTION_IDENT;
   SetChildCheck(ID_AUCTION, 0);
   SetChildCheck(ID_PLAY, 0);
-  tGameAdmin.abHiddenSide = tAdmin.abHiddenSide;
+  tGameAdmin.abHiddenSide = PbnImportHiddenSides();
   SetHiddenSides();
 }
 

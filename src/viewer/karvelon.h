@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/pbn.h"
+#include "import/import.h"
 #include "viewer/platform/host.h"
 
 namespace viewer {
@@ -124,6 +125,9 @@ std::string WindowTitleText();
 
 // Whether menu Open writes "karvelon.log" (the render command opens files without a log).
 void SetImportLogEnabled(bool bEnabled);
+
+// The import options of the next index pass, as the Options menu chose them.
+pbn::PbnImportOptionsDef& ViewerImportOptions();
 
 // The number of the game on display after the game scroll bar was moved there (as the menu
 // commands do); false when the file has no such game.

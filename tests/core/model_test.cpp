@@ -8,7 +8,6 @@
 #include "core/pbn.h"
 #include "core/pbn_util.h"
 #include "core/tags.h"
-#include "import/admin.h"
 
 namespace pbn {
 namespace {
@@ -98,10 +97,7 @@ TEST(DynamicData, GrowsLinearlyKeepingAndZeroFilling) {
 
 class CommentStore : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(GameTagsInit(&tTags), PBN_ERR_OK);
-    AdminInit();
-  }
+  void SetUp() override { ASSERT_EQ(GameTagsInit(&tTags), PBN_ERR_OK); }
   void TearDown() override { GameTagsTerm(&tTags); }
 
   // A brace comment whose lines are given; returns nothing, attaches as the collector says.
@@ -111,7 +107,7 @@ class CommentStore : public ::testing::Test {
       std::strcpy(acLine, Text.c_str());
       if (Line == 0) PbnCommentBegin(0);
       if (++Line == Lines.size()) {
-        PbnCommentEnd(acLine, Text.size());
+        PbnCommentEnd(acLine, Text.size(), tPlace);
       } else {
         PbnCommentNext(acLine, Text.size());
       }
@@ -123,6 +119,7 @@ class CommentStore : public ::testing::Test {
   }
 
   PbnGameTagsDef tTags{};
+  PbnCommentPlaceDef tPlace{PBN_SECTION_IDENT, nullptr};
   char acLine[PBN_VALUE_SIZE];
 };
 
@@ -139,10 +136,10 @@ TEST_F(CommentStore, PiecesAndRanges) {
 }
 
 TEST_F(CommentStore, MoveCommentsGoToTheirPosition) {
-  tAdmin.Section = PBN_SECTION_AUCTION;
+  tPlace.Section = PBN_SECTION_AUCTION;
   PbnCommentSetType(PBN_COMMENT_TYPE_MOVE, 0);
   BraceComment({"before any call"});  // no current call: unreferenced
-  tAdmin.NrCalls = 2;
+  tPlace.ptMoveAnno = &tTags.atCallAnno[2];
   BraceComment({"a"});
   BraceComment({"b"});
   PbnCommentSetType(PBN_COMMENT_TYPE_NAG, 0);
@@ -173,6 +170,16 @@ TEST_F(CommentStore, NagListGrowsBySixteen) {
   }
   EXPECT_EQ(tTags.NrNags, 32);
   EXPECT_EQ(tTags.pNags[16], 29);
+}
+
+TEST_F(CommentStore, ExtraTagsKeepTheirOrderAndAreCut) {
+  const std::string Long(300, 'v');
+  for (int Tag = 0; Tag < 9; Tag++)  // one beyond the first block
+    ASSERT_EQ(PbnExtraTagPut(&tTags, ("Tag" + std::to_string(Tag)).c_str(), Long.c_str()),
+              PBN_ERR_OK);
+  ASSERT_EQ(tTags.IxExtraTags, 9);
+  EXPECT_STREQ(tTags.ptExtraTags[8].tName.acValue.data(), "Tag8");
+  EXPECT_EQ(std::string(tTags.ptExtraTags[8].tValue.acValue.data()), Long.substr(0, 255));
 }
 
 }  // namespace

@@ -26,13 +26,9 @@ std::string Games() {
   return Text;
 }
 
-class WithMistakes : public ::testing::Test {
- protected:
-  void SetUp() override { GamesSetWithMistakes(PBN_TRUE); }
-  void TearDown() override { GamesSetWithMistakes(PBN_FALSE); }
-};
+constexpr PbnImportOptionsDef kKeepRefused{.bKeepRefused = PBN_TRUE};
 
-TEST_F(WithMistakes, EveryGameWithATagKeepsItsOwnLines) {
+TEST(WithMistakes, EveryGameWithATagKeepsItsOwnLines) {
   const std::string kLong = "[Site \"" + std::string(300, 'x') + "\"]";
   const struct {
     std::string Text;
@@ -50,22 +46,19 @@ TEST_F(WithMistakes, EveryGameWithATagKeepsItsOwnLines) {
        "1 4:W: No note for =1=|5"},
   };
   for (const auto& tCase : atCases) {
-    const auto Result = IndexText(tCase.Text);
+    const auto Result = IndexText(tCase.Text, kKeepRefused);
     EXPECT_EQ(Games(), tCase.Games) << tCase.Text;
-    GamesSetWithMistakes(PBN_FALSE);  // the log is the same in either mode
-    EXPECT_EQ(IndexText(tCase.Text).Log, Result.Log) << tCase.Text;
-    GamesSetWithMistakes(PBN_TRUE);
+    EXPECT_EQ(IndexText(tCase.Text).Log, Result.Log) << tCase.Text;  // the same in either mode
   }
 }
 
-TEST_F(WithMistakes, CountsAndTheNextGameWithMistakes) {
-  IndexText("[Event \"a\"] x\n\n[Event \"b\"]\n\n[Event \"c\"] x\n\n[Event \"d\"]\n");
+TEST(WithMistakes, CountsAndTheNextGameWithMistakes) {
+  IndexText("[Event \"a\"] x\n\n[Event \"b\"]\n\n[Event \"c\"] x\n\n[Event \"d\"]\n", kKeepRefused);
   EXPECT_EQ(GamesNrWithMistakes(), 2u);
   EXPECT_EQ(GameNextWithMistakes(1), 3u);
   EXPECT_EQ(GameNextWithMistakes(3), 1u);  // on from the start past the last
   EXPECT_EQ(GameNextWithMistakes(0), 1u);
 
-  GamesSetWithMistakes(PBN_FALSE);
   IndexText("[Event \"a\"] x\n\n[Event \"b\"]\n");
   EXPECT_EQ(GamesNrWithMistakes(), 0u);
   EXPECT_EQ(GameNextWithMistakes(1), 0u);

@@ -20,7 +20,6 @@
 #include <QTimer>
 #include <cstring>
 
-#include "games/game_mistakes.h"
 #include "replay/pbn_anno.h"
 #include "viewer/karvelon.h"
 #include "viewer/p_table.h"
@@ -144,7 +143,9 @@ MainWindow::MainWindow(bool bInteractive) : bInteractive_(bInteractive) {
   setWindowTitle(QString::fromLatin1(szWindowTitle));
   setWindowIcon(QIcon(QPixmap::fromImage(BitmapImage("Pbn_Icon"))));
   // The choices of the Options menu are kept between runs of the viewer.
-  if (bInteractive_) pbn::GamesSetWithMistakes(Settings().value(kWithMistakesKey, false).toBool());
+  if (bInteractive_) {
+    ViewerImportOptions().bKeepRefused = Settings().value(kWithMistakesKey, false).toBool();
+  }
   BuildMenu();
   ptClient_ = new ClientWidget(this);
   setCentralWidget(ptClient_);
