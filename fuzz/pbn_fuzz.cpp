@@ -1,7 +1,8 @@
-// Fuzz target: what a user triggers on a file. The index pass with a log, then every indexed
-// game loaded (inheritance, replay, annotation and raw text), its texts read line by line and
-// drawn, and the replay stepped forward to the end and back to the start, the table painted at
-// every step.
+// Fuzz target: what a user triggers on a file. The index pass with a log, holding every game
+// with its mistakes too, then every indexed game loaded (inheritance, replay, annotation with
+// its mistakes, and raw text), whatever its import left in the records, its texts read line by
+// line and drawn, and the replay stepped forward to the end and back to the start, the table
+// painted at every step.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -141,10 +142,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Siz
   }
   std::rewind(pFile);
 
-  PbnImportFile(pLog);
+  PbnLogSinkDef tSink;
+  tSink.pFile = pLog;
+  tSink.bLineNumbers = PBN_TRUE;
+  PbnImportOptionsDef tOptions;
+  tOptions.bKeepRefused = PBN_TRUE;
+  PbnImportLog(tSink);
   UInt32 NrGames = 0;
-  GamesLoad(pFile, &NrGames);
-  PbnImportFile(nullptr);
+  GamesLoad(pFile, &NrGames, tOptions);
+  PbnImportLog({});
 
   volatile unsigned Sink = 0;
   for (UInt32 Game = 1; Game <= NrGames && Game <= 64; Game++) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "import/import.h"
+
 namespace cli {
 
 inline constexpr int kExitOk = 0;
@@ -27,9 +29,17 @@ int Fail(const std::string& Text);
 // standard error and returns null. Refuses directories and files of 2 GiB or more.
 FilePtr OpenPbnFile(const std::string& Path);
 
-// Creates the index of the games of an open file; the log goes to pLog when given. With
-// bProgress a pass of more than a second shows its progress on standard error if that is a
+// The option of check, show and render that indexes every game, each with its mistakes.
+inline constexpr const char* kWithMistakes = "--with-mistakes";
+
+// PBN text is ISO 8859-1: every byte is the code point of the same value.
+std::string Latin1ToUtf8(const char* pcText, std::size_t Length);
+std::string Latin1ToUtf8(const char* pcText);
+
+// Creates the index of the games of an open file with the options; the log goes to the sink.
+// With bProgress a pass of more than a second shows its progress on standard error if that is a
 // terminal.
-unsigned IndexGames(std::FILE* pFile, std::FILE* pLog, bool bProgress = false);
+unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
+                    const pbn::PbnImportOptionsDef& tOptions, bool bProgress = false);
 
 }  // namespace cli

@@ -35,6 +35,25 @@ FilePtr OpenPbnFile(const std::string& Path) {
   return pFile;
 }
 
+std::string Latin1ToUtf8(const char* pcText, std::size_t Length) {
+  std::string Text;
+  Text.reserve(Length);
+  for (std::size_t i = 0; i < Length; i++) {
+    const auto c = static_cast<unsigned char>(pcText[i]);
+    if (c < 0x80) {
+      Text += static_cast<char>(c);
+    } else {
+      Text += static_cast<char>(0xC0 | (c >> 6));
+      Text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return Text;
+}
+
+std::string Latin1ToUtf8(const char* pcText) {
+  return Latin1ToUtf8(pcText, std::strlen(pcText));
+}
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -62,7 +81,8 @@ bool ShowProgress(long FilePos, pbn::UInt32 NrGames) {
 
 }  // namespace
 
-unsigned IndexGames(std::FILE* pFile, std::FILE* pLog, bool bProgress) {
+unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
+                    const pbn::PbnImportOptionsDef& tOptions, bool bProgress) {
   static const bool bInit = pbn::GameInit();
   if (!bInit) return 0;
   struct stat tStat;
@@ -71,10 +91,10 @@ unsigned IndexGames(std::FILE* pFile, std::FILE* pLog, bool bProgress) {
     tProgressLine = {Clock::now() + std::chrono::seconds(1), static_cast<long>(tStat.st_size),
                      false};
   }
-  pbn::PbnImportFile(pLog);
+  pbn::PbnImportLog(tSink);
   pbn::UInt32 NrGames = 0;
-  pbn::GamesLoad(pFile, &NrGames, {}, bTerminal ? ShowProgress : nullptr);
-  pbn::PbnImportFile(nullptr);
+  pbn::GamesLoad(pFile, &NrGames, tOptions, bTerminal ? ShowProgress : nullptr);
+  pbn::PbnImportLog({});
   if (bTerminal && tProgressLine.bShown) std::fputs("\r\033[K", stderr);
   return NrGames;
 }

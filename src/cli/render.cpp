@@ -25,6 +25,7 @@ struct RenderArgs {
   long Game = 1;
   long Steps = 0;
   bool bRaw = false;
+  bool bWithMistakes = false;
   std::string Hide;
 };
 
@@ -70,6 +71,8 @@ bool ParseArgs(const Args& args, RenderArgs* ptArgs) {
       }
     } else if (Arg == "--raw") {
       ptArgs->bRaw = true;
+    } else if (Arg == kWithMistakes) {
+      ptArgs->bWithMistakes = true;
     } else if (Arg.size() > 1 && Arg[0] == '-') {
       Fail("render: unknown option '" + Arg + "'");
       return false;
@@ -81,7 +84,9 @@ bool ParseArgs(const Args& args, RenderArgs* ptArgs) {
     }
   }
   if (ptArgs->File.empty() || ptArgs->Out.empty()) {
-    Fail("render: usage: render FILE -o OUT.png [--game N] [--steps K] [--raw] [--hide SIDES]");
+    Fail(
+        "render: usage: render FILE -o OUT.png [--game N] [--steps K] [--raw] [--hide SIDES] "
+        "[--with-mistakes]");
     return false;
   }
   return true;
@@ -125,6 +130,7 @@ int Render(const Args& args) {
   QApplication tApplication(argc, argv);
 
   viewer::SetImportLogEnabled(false);
+  viewer::ViewerImportOptions().bKeepRefused = tArgs.bWithMistakes;
   viewer::qt::MainWindow tWindow(false);
   tWindow.show();
   tWindow.OpenFile(tArgs.File);

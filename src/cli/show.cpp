@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "core/defs.h"
 #include "core/pbn_util.h"
+#include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
 #include "replay/pbn_anno.h"
@@ -19,26 +20,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 using namespace pbn;
-
-// PBN text is ISO 8859-1: every byte is the code point of the same value.
-std::string Latin1ToUtf8(const char* pcText, size_t Length) {
-  std::string Text;
-  Text.reserve(Length);
-  for (size_t i = 0; i < Length; i++) {
-    const auto c = static_cast<unsigned char>(pcText[i]);
-    if (c < 0x80) {
-      Text += static_cast<char>(c);
-    } else {
-      Text += static_cast<char>(0xC0 | (c >> 6));
-      Text += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return Text;
-}
-
-std::string Latin1ToUtf8(const char* pcText) {
-  return Latin1ToUtf8(pcText, std::strlen(pcText));
-}
 
 // Side codes 0..3 are South, West, North, East.
 const char* SideLetter(PbnSideDef Side) {
@@ -200,8 +181,7 @@ Json NotesOf(const std::array<PbnMoveNoteDef, PBN_N_NOTES>& atNotes) {
 
 // An annotation line as the text pane shows it.
 std::string AnnotationText(const unsigned char* pcLine) {
-  if (pcLine[0] == ANNO_AUCTION_HEADER) return "AUCTION";
-  if (pcLine[0] == ANNO_PLAY_HEADER) return "PLAY";
+  if (const char* pcHeader = AnnoHeaderText(pcLine[0])) return pcHeader;
   std::string Text;
   for (const unsigned char* pc = pcLine; *pc != '\0'; pc++) {
     switch (*pc) {
@@ -251,6 +231,19 @@ Json RawValue(UInt32 NrLines) {
   return Lines;
 }
 
+Json MistakesValue(UInt32 GameNr) {
+  Json Mistakes = Json::array();
+  const PbnLogEntryDef* atEntries = GameMistakes(GameNr);
+  for (UInt32 Entry = 0; Entry < GameNrMistakes(GameNr); Entry++) {
+    const PbnLogEntryDef& tEntry = atEntries[Entry];
+    Mistakes.push_back(Json{{"line", tEntry.LineNr},
+                            {"text", Latin1ToUtf8(tEntry.Text.c_str())},
+                            {"marks", tEntry.Marks},
+                            {"message", tEntry.Message}});
+  }
+  return Mistakes;
+}
+
 // A game number is digits only; one too large for any file reads as out of range.
 bool ParseGameNumber(const std::string& Text, unsigned long* pNumber) {
   if (Text.empty() || Text.find_first_not_of("0123456789") != std::string::npos) return false;
@@ -263,11 +256,17 @@ bool ParseGameNumber(const std::string& Text, unsigned long* pNumber) {
 
 int Show(const Args& args) {
   std::vector<std::string> Operands;
+  PbnImportOptionsDef tOptions;
   for (const std::string& Arg : args) {
-    if (Arg.size() > 1 && Arg[0] == '-') return Fail("show: unknown option '" + Arg + "'");
-    Operands.push_back(Arg);
+    if (Arg == kWithMistakes) {
+      tOptions.bKeepRefused = PBN_TRUE;
+    } else if (Arg.size() > 1 && Arg[0] == '-') {
+      return Fail("show: unknown option '" + Arg + "'");
+    } else {
+      Operands.push_back(Arg);
+    }
   }
-  if (Operands.size() != 2) return Fail("show: usage: karvelon-cli show FILE N");
+  if (Operands.size() != 2) return Fail("show: usage: karvelon-cli show FILE N [--with-mistakes]");
   unsigned long GameNr = 0;
   if (!ParseGameNumber(Operands[1], &GameNr)) {
     return Fail("show: '" + Operands[1] + "' is not a game number");
@@ -275,7 +274,7 @@ int Show(const Args& args) {
   FilePtr pFile = OpenPbnFile(Operands[0]);
   if (!pFile) return kExitError;
 
-  const unsigned NrGames = IndexGames(pFile.get(), nullptr);
+  const unsigned NrGames = IndexGames(pFile.get(), {}, tOptions);
   if (GameNr < 1 || GameNr > NrGames) {
     Fail("show: game " + Operands[1] + " is out of range: " + Operands[0] + " has " +
          std::to_string(NrGames) + (NrGames == 1 ? " game" : " games"));
@@ -302,6 +301,7 @@ int Show(const Args& args) {
   Game["notes"] = Json{{"auction", NotesOf(tTags.atCallNote)}, {"play", NotesOf(tTags.atCardNote)}};
   Game["annotation"] = AnnotationValue();
   Game["raw"] = RawValue(NrLines);
+  if (GamesWithMistakes()) Game["mistakes"] = MistakesValue(static_cast<UInt32>(GameNr));
   std::printf("%s\n", Game.dump(2).c_str());
   return kExitOk;
 }

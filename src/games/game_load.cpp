@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 
+#include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
 #include "replay/pbn_anno.h"
@@ -85,6 +86,44 @@ void CollectInheritedValues(std::FILE* pFile, const GameTagDataDef& tElement) {
   }
 }
 
+// The import of a game with mistakes stores a card that its hand does not hold before it refuses
+// it: such a card is left out, so that the replay takes out of the hands only what they hold.
+void DropRefusedCards(PbnGameDataDef* ptGameData) {
+  constexpr PbnRankDef kAllRanks = static_cast<PbnRankDef>((PBN_RANK_A << 1) - PBN_RANK_2);
+  PbnDealDef tLeft = ptGameData->tDeal;
+  PbnHandDef tUnknown{};  // the cards no hand holds, which a hand given as unknown may play
+  for (int Suit = 0; Suit < PBN_N_SUITS; Suit++) {
+    PbnRankDef Given = 0;
+    for (const PbnHandDef& tHand : tLeft.tHands)
+      Given |= tHand.Ranks[Suit];
+    tUnknown.Ranks[Suit] = static_cast<PbnRankDef>(kAllRanks & ~Given);
+  }
+  for (PbnTrickDef& tTrick : ptGameData->tPlay.atTricks) {
+    for (int Side = 0; Side < PBN_N_SIDES; Side++) {
+      PbnCardDef& tCard = tTrick.atCards[Side];
+      if (!PbnCardIsReal(tCard)) continue;
+      const PbnHandDef& tDealt = ptGameData->tDeal.tHands[Side];
+      const bool bUnknown =
+          (tDealt.Ranks[0] | tDealt.Ranks[1] | tDealt.Ranks[2] | tDealt.Ranks[3]) == 0;
+      PbnRankDef& Ranks = (bUnknown ? tUnknown : tLeft.tHands[Side]).Ranks[tCard.Suit];
+      if ((Ranks & tCard.Rank) != 0 && PbnRanksGetNumber(tCard.Rank) == 1) {
+        Ranks = static_cast<PbnRankDef>(Ranks & ~tCard.Rank);
+      } else {
+        tCard = PbnCardDef{};
+      }
+    }
+  }
+}
+
+// Values that a check wrote before it refused them: a refused Deal or Result is absent.
+void ForgetRefusedValues(PbnGameDataDef* ptGameData, const PbnGameTagsDef* ptGameTags) {
+  if (TagValue(*ptGameTags, PBN_TAG_ID_DEAL)[0] == '\0') ptGameData->tDeal = PbnDealDef{};
+  if (TagValue(*ptGameTags, PBN_TAG_ID_RESULT)[0] == '\0') ptGameData->Result = PBN_RESULT_NONE;
+  if (TagValue(*ptGameTags, PBN_TAG_ID_DECLARER)[0] == '\0') {
+    ptGameData->tContract.bIrregularDeclarer = PBN_FALSE;
+  }
+}
+
 }  // namespace
 
 void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines) {
@@ -106,12 +145,20 @@ void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines) {
     }
   }
 
+  if (GameNrMistakes(GameIndex) != 0) {
+    ForgetRefusedValues(tGameAdmin.ptGameData, tGameAdmin.ptGameTags);
+    DropRefusedCards(tGameAdmin.ptGameData);
+  }
+
   tGameAdmin.Section = PBN_SECTION_IDENT;
   GameReset();
   PbnGetPlayCards(tGameAdmin.ptGameData, tGameAdmin.aNrWonNS.data(), &tGameAdmin.NrPlayCards,
                   tGameAdmin.atPlayCards.data(), tGameAdmin.aacIllegals.data());
   GameTxtLoad(pFile, FilePosBegin, FilePosOut, pNrLines);
-  if (TextAnnoInit()) TextAnnoCompute(tGameAdmin.ptGameData, tGameAdmin.ptGameTags);
+  if (TextAnnoInit()) {
+    TextMistakesCompute(GameMistakes(GameIndex), GameNrMistakes(GameIndex));
+    TextAnnoCompute(tGameAdmin.ptGameData, tGameAdmin.ptGameTags);
+  }
 }
 
 void GameTxtLoad(std::FILE* pFile, PbnFilePosDef FilePosBegin, PbnFilePosDef FilePosEnd,

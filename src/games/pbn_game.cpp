@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
 #include "replay/pbn_play.h"
@@ -131,12 +132,14 @@ PbnBoolDef IndexGames(std::FILE* pFile, PbnGameDataDef* ptGameData, PbnGameTagsD
     PbnFilePosDef FilePosOut = -1;
     const PbnErrDef Error = PbnImportGame(pFile, static_cast<PbnFilePosDef>(FilePos), ptGameData,
                                           ptGameTags, &FilePosBegin, &FilePosOut);
-    if (Error == PBN_ERR_OK) {
+    const PbnBoolDef bIndex = MistakesIndexGame(Error);
+    if (bIndex) {
       tFileAdmin.NrGamesRead++;
       if (FillGameTagData(ptGameTags, FilePosBegin, &aSources) != PBN_ERR_OK) bDone = true;
     } else if (FilePosBegin >= 0) {
       UpdateSources(*ptGameTags, FilePosBegin, &aSources);
     }
+    MistakesGameDone(bIndex && !bDone);
     // Positioning failed, the file ended, or no progress: the pass is over.
     if (Error == PBN_ERR_FILE || FilePosOut < 0 || FilePosOut <= FilePos) bDone = true;
     FilePos = FilePosOut;
@@ -153,7 +156,9 @@ PbnBoolDef IndexGames(std::FILE* pFile, PbnGameDataDef* ptGameData, PbnGameTagsD
 
 PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsDef& tOptions,
                      GamesLoadProgressDef Progress) {
+  const PbnImportOptionsDef tPrevOptions = PbnImportOptions();
   PbnImportSetOptions(tOptions);  // kept for the games loaded from this file
+  MistakesPassBegin();
   // One file's values must never be inherited by the games of another.
   PbnImportTags(nullptr);
   // The previous index stays until this pass has completed, so that a cancel keeps it.
@@ -176,10 +181,12 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
   if (ptGameTags != nullptr) GameTagsTerm(ptGameTags);
   Release(ptGameData);
   Release(ptGameTags);
+  MistakesPassEnd(bCompleted);
   if (!bCompleted) {
     DynamicDataTerm(&tFileAdmin.tGameTagDD);
     tFileAdmin.tGameTagDD = tPrevious;
     tFileAdmin.NrGamesRead = PrevNrGamesRead;
+    PbnImportSetOptions(tPrevOptions);  // the games of the file kept are read as before
     return PBN_FALSE;
   }
   if (tFileAdmin.tGameTagDD.ptData != tPrevious.ptData) {

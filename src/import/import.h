@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "core/pbn.h"
 #include "core/tags.h"
@@ -30,16 +31,33 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
                         PbnGameTagsDef* ptGameTags, PbnFilePosDef* pFilePosBegin,
                         PbnFilePosDef* pFilePosOut);
 
+// One entry of the log: an erroneous line of the file with its marker line and first message,
+// or a message of the whole-game checks alone (Text and Marks empty).
+struct PbnLogEntryDef {
+  UInt32 LineNr;  // the line of the file, from 1; a whole-game message: the line that ended it
+  std::string Text;
+  std::string Marks;
+  std::string Message;
+};
+
 // The import log: every erroneous line with its marker line and first message. It goes to a
-// stream (a file or standard output), to memory, to both or nowhere.
+// stream (a file or standard output), to memory, to a list of entries, to any of them or nowhere.
 struct PbnLogSinkDef {
   std::FILE* pFile = nullptr;
   std::string* pMemory = nullptr;  // lines appended, each with its line feed
+  std::vector<PbnLogEntryDef>* ptEntries = nullptr;
+  PbnBoolDef bLineNumbers = PBN_FALSE;  // each line with its file line's number in front: "134: "
 };
 void PbnImportLog(const PbnLogSinkDef& tSink);
+const PbnLogSinkDef& PbnImportLogSink();
 void PbnImportFile(std::FILE* pFile);  // the stream alone, or nowhere
 void ImportPrintf(const char* pString);
 void ImportPrintf2(const char* pString, long Value);
+// An input line; with its marker line and message when both are given.
+void ImportPrintLine(const char* pcLine, const char* pcMarks, const char* pcMessage);
+// Of the game imported last: the line of the file where it begins, and whether it held a tag.
+UInt32 PbnImportLineBegin();
+PbnBoolDef PbnImportTagFound();
 extern int PbnVerbose;  // > 0: also echo error-free lines (nothing sets it)
 
 // The sides that the Hidden tag of the game imported last hides.

@@ -22,6 +22,7 @@ extern PbnFilePosDef FilePosRead;  // the stream's offset after the chunk in acF
 extern char InputBuffer[PBN_VALUE_SIZE];
 extern unsigned long InputIndex;
 extern unsigned long PrevInputIndex;
+extern UInt32 FileLineNr;  // the line of the file that the chunk belongs to, from 1
 
 // Called right after the stream has been positioned at FilePos.
 void PbnReaderReset(PbnFilePosDef FilePos);

@@ -149,9 +149,15 @@ void StepEnter(ImportRunDef& r, PbnStateDef State) {
   if (State != PrevState || !IsTokenState(State)) ErrorIndex = InputIndex;
 }
 
+// What the import of the game read last tells beyond its result.
+UInt32 LineBegin = 0;
+PbnBoolDef bLastTagFound = PBN_FALSE;
+
 // The game begins at the first line with a character other than a blank.
 void NoteGameBegin(ImportRunDef& r) {
-  if (*r.pFilePosBegin == -1 && r.NrNonSpace != 0) *r.pFilePosBegin = FilePosGet;
+  if (*r.pFilePosBegin != -1 || r.NrNonSpace == 0) return;
+  *r.pFilePosBegin = FilePosGet;
+  LineBegin = FileLineNr;
 }
 
 // --- the rules of the states ---
@@ -540,14 +546,12 @@ void EndLine(ImportRunDef& r) {
     *r.pFilePosOut = FilePosRead;  // the start of the line after this one
   }
   if (r.LineError != PBN_ERR_OK) {
-    ImportPrintf(InputBuffer);
     ErrorBuffer[InputIndex] = '\0';
-    ImportPrintf(ErrorBuffer);
+    ImportPrintLine(InputBuffer, ErrorBuffer, PbnErrors[r.LineError]);
     ErrorBufferReset();
-    ImportPrintf(PbnErrors[r.LineError]);
     r.LineError = PBN_ERR_OK;
   } else if (PbnVerbose > 0) {
-    ImportPrintf(InputBuffer);
+    ImportPrintLine(InputBuffer, nullptr, nullptr);
   }
   r.NrNonSpace = 0;
   InputIndex = 0;
@@ -695,6 +699,8 @@ void PbnStateInc(PbnStateDef NewState) {
 PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDef* ptGameData,
                         PbnGameTagsDef* ptGameTags, PbnFilePosDef* pFilePosBegin,
                         PbnFilePosDef* pFilePosOut) {
+  bLastTagFound = PBN_FALSE;
+  LineBegin = 0;
   if (FilePosIn < 0) return PBN_ERR_FILE;
   // Positioning drops the stream's buffer; the index pass starts each game where the last ended.
   const bool bPositioned = !std::feof(pFile) && std::ftell(pFile) == FilePosIn;
@@ -722,11 +728,20 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
   }
 
   WholeGameChecks(r);
+  bLastTagFound = r.bTagFound;
   if (r.bEndOfFile) {
     *pFilePosOut = -1;
     if (r.GameError == PBN_ERR_OK && !r.bTagFound) r.GameError = PBN_ERR_NO_TAG;
   }
   return r.GameError;
+}
+
+UInt32 PbnImportLineBegin() {
+  return LineBegin;
+}
+
+PbnBoolDef PbnImportTagFound() {
+  return bLastTagFound;
 }
 
 }  // namespace pbn

@@ -15,12 +15,23 @@ PbnFilePosDef FilePosRead = 0;
 char InputBuffer[PBN_VALUE_SIZE];
 unsigned long InputIndex = 0;
 unsigned long PrevInputIndex = 0;
+UInt32 FileLineNr = 0;
+
+namespace {
+bool bChunkEndedLine = true;  // the chunk read last ended its line of the file
+}
 
 void PbnReaderReset(PbnFilePosDef FilePos) {
   FileCharIndex = 0;
   FileCharNumber = 0;
   InputIndex = 0;
   FilePosRead = FilePos;
+  // Games follow one another, so the count goes on from game to game; only the start of the
+  // file is a known line.
+  if (FilePos == 0) {
+    FileLineNr = 0;
+    bChunkEndedLine = true;
+  }
 }
 
 PbnErrDef PbnReadChunk(std::FILE* pFile) {
@@ -30,12 +41,19 @@ PbnErrDef PbnReadChunk(std::FILE* pFile) {
   FileCharIndex = 0;
   const size_t Length = std::strlen(acFileLine);  // a NUL byte ends the chunk
   FileCharNumber = static_cast<int>(Length);
+  FileLineNr += bChunkEndedLine;
   // The line read stops after a line feed or with the buffer full. A chunk that ends otherwise
   // met the end of the file or a NUL byte, and only the stream knows how far it read.
   if (Length == kMaxLineChars || (Length > 0 && acFileLine[Length - 1] == '\n')) {
     FilePosRead += static_cast<PbnFilePosDef>(Length);
+    bChunkEndedLine = acFileLine[Length - 1] == '\n';
   } else {
+    const PbnFilePosDef FilePosBefore = FilePosRead;
     FilePosRead = static_cast<PbnFilePosDef>(std::ftell(pFile));
+    // Past a NUL byte the line may still have ended: fgets stored all it read.
+    const PbnFilePosDef NrRead = FilePosRead - FilePosBefore;
+    bChunkEndedLine = NrRead > 0 && NrRead <= static_cast<PbnFilePosDef>(kMaxLineChars) &&
+                      acFileLine[NrRead - 1] == '\n';
   }
   return PBN_ERR_OK;
 }

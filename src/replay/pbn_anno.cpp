@@ -71,6 +71,11 @@ void PushSuit(std::string* pLine, unsigned char Code) {
 // the backslash rules of the current AnnoType. Returns the source characters consumed.
 size_t TextParseLine(const char* pcData, size_t Size, std::string* pLine) {
   size_t Ix = 0;
+  if (tAnnoAdmin.AnnoType == ANNO_TYPE_LOG) {  // the markers stand under the line's characters
+    for (; Ix < Size && pcData[Ix] != '\0' && pcData[Ix] != '\n'; Ix++)
+      pLine->push_back(pcData[Ix]);
+    return Ix;
+  }
   PbnBoolDef bBackslash = PBN_FALSE;
   while (Ix < Size && pcData[Ix] != '\0' && pcData[Ix] != '\n') {
     const char cChar = pcData[Ix++];
@@ -191,7 +196,8 @@ void TextSectionCompute(const PbnGameTagsDef* ptGameTags, PbnSectionDef Section)
   TextSizeDef* ptTextSize = Section == PBN_SECTION_AUCTION ? &tAnnoAdmin.tAuction
                             : Section == PBN_SECTION_PLAY  ? &tAnnoAdmin.tPlay
                                                            : &tAnnoAdmin.tIdent;
-  const UInt32 FirstLine = LineCount();
+  // The mistakes of a game, when laid out first, are read with its identification.
+  const UInt32 FirstLine = Section == PBN_SECTION_IDENT ? 0 : LineCount();
   tAnnoAdmin.AnnoType = ANNO_TYPE_COMMENT;
   switch (Section) {
     case PBN_SECTION_IDENT:
@@ -383,6 +389,22 @@ PbnErrDef TextAnnoCompute(const PbnGameDataDef* ptGameData, const PbnGameTagsDef
   for (int Entry = 0; Entry < NrEntries; ++Entry)
     TextCardCompute(ptGameTags, Entry, Entry / 4);
   return bTextFull ? PBN_ERR_RESOURCES : PBN_ERR_OK;
+}
+
+void TextMistakesCompute(const PbnLogEntryDef* atEntries, UInt32 NrEntries) {
+  if (!tAnnoAdmin.bActive || atEntries == nullptr || NrEntries == 0) return;
+  const char acHeader[] = {static_cast<char>(ANNO_MISTAKES_HEADER), '\0'};
+  TextComputeString(acHeader);
+  tAnnoAdmin.AnnoType = ANNO_TYPE_LOG;
+  for (UInt32 Entry = 0; Entry < NrEntries; ++Entry) {
+    const PbnLogEntryDef& tEntry = atEntries[Entry];
+    const std::string Heading = "line " + std::to_string(tEntry.LineNr) + ": " + tEntry.Message;
+    TextComputeString(Heading.c_str());
+    if (tEntry.Text.empty() && tEntry.Marks.empty()) continue;  // a whole-game message
+    TextComputeString(tEntry.Text.c_str());
+    TextComputeString(tEntry.Marks.c_str());
+  }
+  tAnnoAdmin.AnnoType = ANNO_TYPE_COMMENT;
 }
 
 void TextAnnoTerm() {

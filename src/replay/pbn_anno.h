@@ -8,6 +8,7 @@
 #include "core/pbn.h"
 #include "core/pbn_util.h"
 #include "core/tags.h"
+#include "import/import.h"
 
 namespace pbn {
 
@@ -21,8 +22,30 @@ inline constexpr unsigned char ANNO_SPADES = 134;
 inline constexpr unsigned char ANNO_SUIT_END = 135;
 inline constexpr unsigned char ANNO_NOTE_BEGIN = 136;
 inline constexpr unsigned char ANNO_NOTE_END = 137;
+inline constexpr unsigned char ANNO_MISTAKES_HEADER = 138;  // heads the mistakes of a game
 
-enum AnnoTypeDef : int { ANNO_TYPE_COMMENT, ANNO_TYPE_NOTE, ANNO_TYPE_SUFFIX, ANNO_TYPE_NAG };
+// The heading that a header line stands for, or null for any other line.
+constexpr const char* AnnoHeaderText(unsigned char cFirst) {
+  switch (cFirst) {
+    case ANNO_AUCTION_HEADER:
+      return "AUCTION";
+    case ANNO_PLAY_HEADER:
+      return "PLAY";
+    case ANNO_MISTAKES_HEADER:
+      return "MISTAKES";
+    default:
+      return nullptr;
+  }
+}
+
+// ANNO_TYPE_LOG: lines of the import log, stored as they are.
+enum AnnoTypeDef : int {
+  ANNO_TYPE_COMMENT,
+  ANNO_TYPE_NOTE,
+  ANNO_TYPE_SUFFIX,
+  ANNO_TYPE_NAG,
+  ANNO_TYPE_LOG
+};
 
 struct TextSizeDef {
   UInt16 FirstLine;
@@ -49,6 +72,9 @@ extern const char* const apcNags[13];
 
 PbnBoolDef TextAnnoInit();
 PbnErrDef TextAnnoCompute(const PbnGameDataDef* ptGameData, const PbnGameTagsDef* ptGameTags);
+// Before TextAnnoCompute: the game's mistakes, each as "line 134: E: Bad card" followed by the
+// line and its markers; they open the text, as part of the identification section.
+void TextMistakesCompute(const PbnLogEntryDef* atEntries, UInt32 NrEntries);
 void TextAnnoTerm();
 
 void PaintAnnoSection(PbnSectionDef Section);

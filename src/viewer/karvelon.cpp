@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
 #include "replay/pbn_anno.h"
@@ -33,6 +34,7 @@ namespace {
 std::FILE* hFileImport = nullptr;
 std::FILE* hFileLogging = nullptr;
 bool bImportLog = true;
+PbnImportOptionsDef tImportOptions;
 bool bDestroyed = false;
 
 std::FILE* hFilePrevious = nullptr;  // the file on display while its successor is indexed
@@ -99,14 +101,18 @@ bool IndexProgress(long FilePos, UInt32 NrGames) {
 bool IndexFile(UInt32* pNrGames) {
   struct stat tStat;
   FileSizeIndexed = fstat(fileno(hFileImport), &tStat) == 0 ? static_cast<long>(tStat.st_size) : 0;
-  const bool bCompleted = GamesLoad(hFileImport, pNrGames, {}, IndexProgress);
+  const bool bCompleted = GamesLoad(hFileImport, pNrGames, tImportOptions, IndexProgress);
   hMyWnd->IndexProgressEnd();
   return bCompleted;
 }
 
 void SetGameLabel(UInt32 GameNumber) {
   char acText[6];
-  FormatGameNumber(GameNumber, acText);
+  if (GameNrMistakes(GameNumber) != 0) {
+    FormatGameNumberMarked(GameNumber, acText);
+  } else {
+    FormatGameNumber(GameNumber, acText);
+  }
   if (hMyWnd != nullptr) hMyWnd->SetWindowText(ID_GAME_NUMBER, acText);
 }
 
@@ -215,6 +221,18 @@ void WmCommand(int idCommand) {
       SetTextScroll();
       InvalidateRectText();
       break;
+    case CM_WITH_MISTAKES:
+      tImportOptions.bKeepRefused = !tImportOptions.bKeepRefused;
+      if (hMyWnd != nullptr) hMyWnd->CheckMenuItem(CM_WITH_MISTAKES, tImportOptions.bKeepRefused);
+      // A cancelled pass keeps the file as it was indexed, and so the choice it was indexed with.
+      if (hFileImport != nullptr && !IndexOpenFile()) {
+        tImportOptions.bKeepRefused = !tImportOptions.bKeepRefused;
+        if (hMyWnd != nullptr) hMyWnd->CheckMenuItem(CM_WITH_MISTAKES, tImportOptions.bKeepRefused);
+      }
+      break;
+    case CM_NEXT_MISTAKES:
+      if (const UInt32 Game = GameNextWithMistakes(tPbnGames.CurValue)) ShowGameNumber(Game);
+      break;
     default:
       break;
   }
@@ -270,8 +288,28 @@ void FormatGameNumber(UInt32 GameNumber, char (&acText)[6]) {
   }
 }
 
+void FormatGameNumberMarked(UInt32 GameNumber, char (&acText)[6]) {
+  static constexpr struct {
+    UInt32 Below;
+    UInt32 Unit;
+    const char* pcFormat;
+  } atScales[] = {{10000, 1, "%u!"}, {1000000, 1000, "%uk!"}, {1000000000, 1000000, "%uM!"}};
+  for (const auto& tScale : atScales) {
+    if (GameNumber < tScale.Below) {
+      std::snprintf(acText, sizeof acText, tScale.pcFormat,
+                    static_cast<unsigned>(GameNumber / tScale.Unit));
+      return;
+    }
+  }
+  std::snprintf(acText, sizeof acText, "%uG!", static_cast<unsigned>(GameNumber / 1000000000));
+}
+
 void SetImportLogEnabled(bool bEnabled) {
   bImportLog = bEnabled;
+}
+
+PbnImportOptionsDef& ViewerImportOptions() {
+  return tImportOptions;
 }
 
 std::intptr_t WndProc(Host* hWnd, std::uint32_t message, std::uintptr_t wParam,
@@ -347,6 +385,7 @@ void wmCreate(Host* hWnd) {
   tPbnHorText.idCtrl = ID_HOR_TEXT;
   tPbnVerText.idCtrl = ID_VER_TEXT;
   tPbnGames.IncValue = tPbnHorText.IncValue = tPbnVerText.IncValue = 8;
+  hWnd->CheckMenuItem(CM_WITH_MISTAKES, tImportOptions.bKeepRefused);
 }
 
 void wmDestroy() {
@@ -446,6 +485,27 @@ void cmOpen() {
     CopyName(PreviousTitle, szTitleImport);
     return;
   }
+  if (!IndexOpenFile()) {
+    PutFileHandle(&hFileImport);
+    hFileImport = hFilePrevious;
+    hFilePrevious = nullptr;
+    CopyName(PreviousFile, szFileImport);
+    CopyName(PreviousTitle, szTitleImport);
+  }
+}
+
+// "M of N games have mistakes: see LOG" after an index pass of N games, or "" when all are clean.
+std::string MistakesStatusText(UInt32 NrIndexed) {
+  const UInt32 NrRead = GamesWithMistakes() ? NrIndexed : tFileAdmin.NrGamesRead;
+  const UInt32 NrWithMistakes =
+      GamesWithMistakes() ? GamesNrWithMistakes() : NrRead - std::min(NrRead, NrIndexed);
+  if (!bImportLog || NrWithMistakes == 0) return {};
+  return std::to_string(NrWithMistakes) + " of " + std::to_string(NrRead) +
+         " games have mistakes: see " + LogFullPath();
+}
+
+bool IndexOpenFile() {
+  std::rewind(hFileImport);  // indexed again when the choice of games changes
   // The log is written beside its final name and takes it once the pass is complete, so that a
   // cancelled pass leaves the log of the file still on display.
   const bool bLog = bImportLog && GetFileHandle(&hFileLogging, szPartLogName, "w");
@@ -459,33 +519,22 @@ void cmOpen() {
   } else if (bLog) {
     std::remove(szPartLogName);
   }
-  if (!bCompleted) {
-    PutFileHandle(&hFileImport);
-    hFileImport = hFilePrevious;
-    hFilePrevious = nullptr;
-    CopyName(PreviousFile, szFileImport);
-    CopyName(PreviousTitle, szTitleImport);
-    return;
-  }
+  if (!bCompleted) return false;
   PutFileHandle(&hFilePrevious);
   hMyWnd->SetTitle(WindowTitle(szReadingName, szTitleImport).c_str());
   ScrollBarReset(&tPbnGames);
   ScrollBarReset(&tPbnHorText);
   ScrollBarReset(&tPbnVerText);
   ScrollBarMax(&tPbnGames, MaxNrGames);
-  const std::string LogPath = bImportLog ? LogFullPath() : std::string();
-  std::string Status;
-  if (bImportLog && tFileAdmin.NrGamesRead > MaxNrGames) {
-    Status = std::to_string(tFileAdmin.NrGamesRead - MaxNrGames) + " of " +
-             std::to_string(tFileAdmin.NrGamesRead) + " games have mistakes: see " + LogPath;
-  }
-  hMyWnd->SetStatusText(Status.c_str());
+  hMyWnd->SetStatusText(MistakesStatusText(MaxNrGames).c_str());
   if (!GamesLoaded()) {
     ClearGameOnDisplay();
-    const std::string Text = "No PBN games\nInspect " + (bImportLog ? LogPath : szLogFileName);
+    const std::string Text =
+        "No PBN games\nInspect " + (bImportLog ? LogFullPath() : std::string(szLogFileName));
     MessageBoxA(Text.c_str(), nullptr, MB_ICONEXCLAMATION);
   }
   ShowGame(1);
+  return true;
 }
 
 std::string WindowTitle(const char* pcReading, const char* pcFileTitle) {
@@ -655,7 +704,7 @@ void ShowGameTextAnno(Canvas* hDC, UInt32 NrTxtLines, UInt32 CurLine, UInt32 Scr
     if (pcLine == nullptr) break;
     UInt32 Length = static_cast<UInt32>(std::strlen(reinterpret_cast<const char*>(pcLine)));
     // Section headers do not scroll sideways.
-    if (pcLine[0] != ANNO_AUCTION_HEADER && pcLine[0] != ANNO_PLAY_HEADER) {
+    if (AnnoHeaderText(pcLine[0]) == nullptr) {
       const UInt32 Skip = std::min(ScrollOffset, Length);
       pcLine += Skip;
       Length -= Skip;
@@ -697,6 +746,8 @@ int KeyCommand(KeyDef Key) {
       return CM_OPEN;
     case KeyDef::CtrlQ:
       return CM_EXIT;
+    case KeyDef::N:
+      return CM_NEXT_MISTAKES;
   }
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/pbn.h"
+#include "import/import.h"
 #include "viewer/platform/host.h"
 
 namespace viewer {
@@ -68,6 +69,8 @@ inline constexpr int CM_PREVIOUS = 406;
 inline constexpr int CM_LAST = 407;
 inline constexpr int CM_ANNOTATION = 408;
 inline constexpr int CM_PBNFILE = 409;
+inline constexpr int CM_WITH_MISTAKES = 420;  // Options: index every game, with its mistakes
+inline constexpr int CM_NEXT_MISTAKES = 421;  // Game: the next game with mistakes
 
 inline constexpr const char szWndName[] = "KARVELON";
 inline constexpr const char szReadingName[] = "PBN 1.0";
@@ -112,6 +115,9 @@ void wmDestroy();
 void wmPaint();
 void wmDrawItem(const DrawItemDef* lpDis);
 void cmOpen();
+// The index pass over the open file with its log, and the first game shown; false when the user
+// cancelled it (the index and the game on display are then those of before).
+bool IndexOpenFile();
 void ShowGame(pbn::UInt32 GameIndex);
 
 int GetFileOpen(Host* hWnd, char* lpstrFileName, char* lpstrTitleName);
@@ -132,8 +138,9 @@ void ShowGameTextFile(Canvas* hDC, pbn::UInt32 NrTxtLines, pbn::UInt32 CurLine,
                       pbn::UInt32 ScrollOffset);
 
 // The game number label holds 5 characters: larger numbers are shown in thousands ("123k")
-// or millions ("4294M").
+// or millions ("4294M"). A game with mistakes is marked with "!" ("12!", "123k!").
 void FormatGameNumber(pbn::UInt32 GameNumber, char (&acText)[6]);
+void FormatGameNumberMarked(pbn::UInt32 GameNumber, char (&acText)[6]);
 
 // "Karvelon (PBN 1.0)", and " - games.pbn" after it while a file is open.
 std::string WindowTitle(const char* pcReading, const char* pcFileTitle);
@@ -141,12 +148,15 @@ std::string WindowTitle(const char* pcReading, const char* pcFileTitle);
 // Whether menu Open writes "karvelon.log" (the render command opens files without a log).
 void SetImportLogEnabled(bool bEnabled);
 
+// The import options of the next index pass, as the Options menu chose them.
+pbn::PbnImportOptionsDef& ViewerImportOptions();
+
 // The number of the game on display after the game scroll bar was moved there (as the menu
 // commands do); false when the file has no such game.
 bool ShowGameNumber(pbn::UInt32 GameIndex);
 
 // Keys on top of the controls: the command each one stands for, 0 for none.
-enum class KeyDef { Left, Right, Home, End, PageUp, PageDown, Space, CtrlO, CtrlQ };
+enum class KeyDef { Left, Right, Home, End, PageUp, PageDown, Space, CtrlO, CtrlQ, N };
 int KeyCommand(KeyDef Key);
 
 }  // namespace viewer

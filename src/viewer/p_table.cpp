@@ -538,7 +538,8 @@ void DrawGameTextAnno(Canvas* hDC, const unsigned char* pcText, int Length,
     const unsigned char cByte = pcText[Index];
     switch (cByte) {
       case ANNO_AUCTION_HEADER:
-      case ANNO_PLAY_HEADER: {
+      case ANNO_PLAY_HEADER:
+      case ANNO_MISTAKES_HEADER: {
         if (!bInReference) FlushRun(Index);
         hDC->SetTextAlign(OldAlign);
         const int Middle = (ptRectangle->top + ptRectangle->bottom) / 2;
@@ -546,8 +547,7 @@ void DrawGameTextAnno(Canvas* hDC, const unsigned char* pcText, int Length,
         hDC->LineTo(ptRectangle->left + 160, Middle);
         hDC->MoveTo(ptRectangle->right - 1, Middle);
         hDC->LineTo(ptRectangle->right - 161, Middle);
-        DrawCentred(hDC, cByte == ANNO_AUCTION_HEADER ? "AUCTION" : "PLAY", *ptRectangle,
-                    kColorMagenta);
+        DrawCentred(hDC, AnnoHeaderText(cByte), *ptRectangle, kColorMagenta);
         hDC->SetTextColor(kColorBlack);
         return;
       }

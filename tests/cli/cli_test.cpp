@@ -47,6 +47,23 @@ TEST_F(CheckCommand, ExamplesGiveTheirLogAndCount) {
   EXPECT_EQ(Run.Out, ReadFile(Example("mistakes.expected.log")) + "1 games\n");
 }
 
+TEST_F(CheckCommand, WithMistakesListsEveryGameAndNumbersTheLogLines) {
+  const std::string File = Quote(Example("real-world-mistakes.pbn"));
+  auto Run = RunCli("check " + File + " --with-mistakes --list --line-numbers --log -", Dir);
+  EXPECT_EQ(Run.Status, 0);
+  const std::string Expected = ReadFile(Example("real-world-mistakes.expected.txt"));
+  EXPECT_EQ(Run.Out, Expected);
+  // Without the options: the same log lines, without their numbers, and the clean game only.
+  std::string Log;
+  for (const std::string& Line : testing_support::Lines(Expected)) {
+    if (Line.find('\t') == std::string::npos && Line.find(" games, ") == std::string::npos)
+      Log += Line.substr(Line.find(": ") + 2) + "\n";
+  }
+  Run = RunCli("check " + File + " --log -", Dir);
+  EXPECT_EQ(Run.Out, Log + "1 games\n");
+  EXPECT_EQ(RunCli("check " + File + " --list", Dir).Status, 2);  // a list needs every game
+}
+
 TEST_F(CheckCommand, AFileWithoutGamesExitsOne) {
   TempFile File("[Event \"a\"] junk\n");
   auto Run = RunCli("check " + Quote(File.Path()), Dir);

@@ -20,6 +20,41 @@ json Show(const std::string& Path, int GameNr) {
   return json::parse(Run.Out);
 }
 
+TEST(ShowCommand, WithMistakesEveryGameShowsItsDealAndItsMistakes) {
+  const std::string File = Quote(Example("real-world-mistakes.pbn"));
+  const std::vector<std::string> atMistakes = {
+      "",
+      "29 E: Bad tag value",
+      "45 E: Bad trump|47 E: Bad result",
+      "48 E: Bad character",
+      "61 W: Bad tag name|62 E: Bad character|63 E: Bad character",
+      "70 E: No dealer|71 E: Bad character|72 E: Bad character",
+      "83 E: Bad card",
+      "97 E: Revoke",
+      "111 E: Bad declarer",
+      "123 E: Bad trump",
+      "138 E: Bad result"};
+  for (std::size_t GameNr = 1; GameNr <= atMistakes.size(); GameNr++) {
+    auto Run = RunCli("show " + File + " " + std::to_string(GameNr) + " --with-mistakes");
+    ASSERT_EQ(Run.Status, 0) << Run.Err;
+    const json Game = json::parse(Run.Out);
+    EXPECT_EQ(Game["deal"]["N"], "AK.K86.AK95.T865") << GameNr;
+    std::string Mistakes;
+    for (const json& Mistake : Game["mistakes"]) {
+      Mistakes += (Mistakes.empty() ? "" : "|") + std::to_string(Mistake["line"].get<int>()) + " " +
+                  Mistake["message"].get<std::string>();
+    }
+    EXPECT_EQ(Mistakes, atMistakes[GameNr - 1]) << GameNr;
+    EXPECT_EQ(Game["annotation"][0], GameNr == 1 ? "AUCTION" : "MISTAKES") << GameNr;
+    if (GameNr == 7) {  // West's heart king, which North holds, is left out
+      EXPECT_EQ(Game["play"][0]["card"], "-");
+      EXPECT_EQ(Game["mistakes"][0]["text"], "HK H6 H2 H4");
+      EXPECT_EQ(Game["mistakes"][0]["marks"], "^^         ");
+    }
+  }
+  EXPECT_FALSE(Show(Example("real-world-mistakes.pbn"), 1).contains("mistakes"));
+}
+
 TEST(ShowCommand, FillsDeclarerStrainAndRiskFromTheAuction) {
   TempFile File(
       "[Event \"caf\xe9\"]\n[Dealer \"S\"]\n[Vulnerable \"Love\"]\n"

@@ -65,19 +65,19 @@ ImportResult ImportText(const std::string& Text, pbn::PbnFilePosDef FilePosIn,
   return Result;
 }
 
-IndexResult IndexFile(std::FILE* pFile) {
+IndexResult IndexFile(std::FILE* pFile, const pbn::PbnImportOptionsDef& tOptions) {
   if (pbn::tFileAdmin.tGameTagDD.ptData == nullptr) pbn::GameInit();
   IndexResult Result{};
   pbn::PbnImportLog({nullptr, &Result.Log});
-  pbn::GamesLoad(pFile, &Result.NrGames);
+  pbn::GamesLoad(pFile, &Result.NrGames, tOptions);
   pbn::PbnImportLog({});
   return Result;
 }
 
-IndexResult IndexText(const std::string& Text) {
+IndexResult IndexText(const std::string& Text, const pbn::PbnImportOptionsDef& tOptions) {
   TempFile File(Text);
   FilePtr pFile(std::fopen(File.Path().c_str(), "rb"), std::fclose);
-  return IndexFile(pFile.get());
+  return IndexFile(pFile.get(), tOptions);
 }
 
 std::vector<std::string> Lines(const std::string& Text) {

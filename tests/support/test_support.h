@@ -9,6 +9,7 @@
 
 #include "core/pbn.h"
 #include "core/tags.h"
+#include "import/import.h"
 
 namespace testing_support {
 
@@ -68,9 +69,9 @@ struct IndexResult {
   pbn::UInt32 NrGames;
   std::string Log;
 };
-IndexResult IndexText(const std::string& Text);
+IndexResult IndexText(const std::string& Text, const pbn::PbnImportOptionsDef& tOptions = {});
 // The index pass over an open file, with its log.
-IndexResult IndexFile(std::FILE* pFile);
+IndexResult IndexFile(std::FILE* pFile, const pbn::PbnImportOptionsDef& tOptions = {});
 
 // The log lines of a text, split at line feeds (no trailing empty line).
 std::vector<std::string> Lines(const std::string& Text);

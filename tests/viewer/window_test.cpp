@@ -97,11 +97,13 @@ class RecordingWindow final : public Host {
   void IndexProgressEnd() override {}
   void DestroyWindow() override { Send(WM_DESTROY); }
   void PostQuitMessage(int ExitCode) override { QuitCode = ExitCode; }
+  void CheckMenuItem(int idCommand, bool bChecked) override { MenuChecks[idCommand] = bChecked; }
 
   testing_support::RecordingHost h;
   RecordingCanvas tCanvas;
   std::map<int, std::array<int, 3>> Bars;  // the range from, to, and the position
   std::map<int, std::string> Texts;
+  std::map<int, bool> MenuChecks;
   std::optional<std::string> Answer;
   std::optional<int> QuitCode;
   std::string Title;
@@ -426,6 +428,34 @@ TEST_F(ShowcaseWindow, RawTextScrolling) {
   }
 }
 
+TEST(MainWindow, GamesWithMistakes) {
+  RecordingWindow w;
+  w.Open(kExamples + "real-world-mistakes.pbn");
+  const std::string Log = std::filesystem::absolute("karvelon.log").string();
+  EXPECT_TRUE(tPbnGames.MaxValue == 1 && w.Status == "10 of 11 games have mistakes: see " + Log);
+  w.Command(CM_NEXT_MISTAKES);  // none without the option
+  EXPECT_EQ(w.Label(), "1");
+  // The option indexes the open file again, with every game.
+  w.Command(CM_WITH_MISTAKES);
+  EXPECT_TRUE(tPbnGames.MaxValue == 11 && w.MenuChecks[CM_WITH_MISTAKES]);
+  EXPECT_EQ(w.Status, "10 of 11 games have mistakes: see " + Log);
+  EXPECT_EQ(w.Label(), "1");
+  w.Command(CM_NEXT_MISTAKES);
+  EXPECT_EQ(w.Label(), "2!");
+  std::vector<std::string> atPane;
+  for (const TextOp* ptText : Pane(w.Paint(3)))
+    atPane.push_back(ptText->Text);
+  ASSERT_GE(atPane.size(), 4u);
+  EXPECT_EQ(std::vector(atPane.begin(), atPane.begin() + 4),
+            (std::vector<std::string>{"MISTAKES", "line 29: E: Bad tag value",
+                                      "[Date \"2023-07-28\"]", "      ^^^^^^^^^^^^^"}));
+  w.Command(CM_LAST);
+  w.Command(CM_NEXT_MISTAKES);  // on from the first game past the last
+  EXPECT_EQ(w.Label(), "2!");
+  w.Command(CM_WITH_MISTAKES);
+  EXPECT_TRUE(tPbnGames.MaxValue == 1 && !w.MenuChecks[CM_WITH_MISTAKES]);
+}
+
 TEST(MainWindow, GameNumberLabelAndKeys) {
   std::vector<std::string> atLabels;  // five characters: thousands and millions beyond
   for (UInt32 Number : {99999u, 100000u, 9999999u, 10000000u, 4294967295u}) {
@@ -434,11 +464,19 @@ TEST(MainWindow, GameNumberLabelAndKeys) {
     atLabels.push_back(acText);
   }
   EXPECT_EQ(atLabels, (std::vector<std::string>{"99999", "100k", "9999k", "10M", "4294M"}));
+  atLabels.clear();  // a game with mistakes: four characters and "!"
+  for (UInt32 Number : {12u, 9999u, 10000u, 999999u, 1000000u, 4294967295u}) {
+    char acText[6];
+    FormatGameNumberMarked(Number, acText);
+    atLabels.push_back(acText);
+  }
+  EXPECT_EQ(atLabels, (std::vector<std::string>{"12!", "9999!", "10k!", "999k!", "1M!", "4G!"}));
   RecordingWindow w;
   const std::pair<KeyDef, int> atKeys[] = {
-      {KeyDef::Left, ID_BACK},  {KeyDef::Right, ID_EXEC},      {KeyDef::Home, ID_HEAD},
-      {KeyDef::End, ID_TAIL},   {KeyDef::PageUp, CM_PREVIOUS}, {KeyDef::PageDown, CM_NEXT},
-      {KeyDef::CtrlO, CM_OPEN}, {KeyDef::CtrlQ, CM_EXIT},      {KeyDef::Space, ID_START}};
+      {KeyDef::Left, ID_BACK},      {KeyDef::Right, ID_EXEC},      {KeyDef::Home, ID_HEAD},
+      {KeyDef::End, ID_TAIL},       {KeyDef::PageUp, CM_PREVIOUS}, {KeyDef::PageDown, CM_NEXT},
+      {KeyDef::CtrlO, CM_OPEN},     {KeyDef::CtrlQ, CM_EXIT},      {KeyDef::Space, ID_START},
+      {KeyDef::N, CM_NEXT_MISTAKES}};
   for (const auto& [Key, idCommand] : atKeys)
     EXPECT_EQ(KeyCommand(Key), idCommand);
   w.Command(ID_START);  // Space stops automatic play while it runs

@@ -56,6 +56,8 @@ class Host : public ControlHost {
   virtual void IndexProgressEnd() = 0;
   virtual void DestroyWindow() = 0;
   virtual void PostQuitMessage(int ExitCode) = 0;
+  // The check mark of a menu item.
+  virtual void CheckMenuItem(int /*idCommand*/, bool /*bChecked*/) {}
 };
 
 }  // namespace viewer

@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QProgressDialog>
 #include <QScrollBar>
+#include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
@@ -32,6 +33,12 @@
 namespace viewer::qt {
 
 namespace {
+
+const QString kWithMistakesKey = QStringLiteral("Options/GamesWithMistakes");
+
+QSettings Settings() {
+  return QSettings(QStringLiteral("Karvelon"), QStringLiteral("Karvelon"));
+}
 
 constexpr int kClientWidth = 640;
 constexpr int kClientHeight = 480;
@@ -146,6 +153,10 @@ QString QtFileFilter(const char* pcFilter) {
 
 MainWindow::MainWindow(bool bInteractive) : bInteractive_(bInteractive) {
   setWindowIcon(QIcon(QPixmap::fromImage(BitmapImage("Pbn_Icon"))));
+  // The choices of the Options menu are kept between runs of the viewer.
+  if (bInteractive_) {
+    ViewerImportOptions().bKeepRefused = Settings().value(kWithMistakesKey, false).toBool();
+  }
   BuildMenu();
   ptClient_ = new ClientWidget(this);
   setCentralWidget(ptClient_);
@@ -190,9 +201,20 @@ void MainWindow::BuildMenu() {
   Add(ptGame, "&Next", CM_NEXT);
   Add(ptGame, "&Previous", CM_PREVIOUS);
   Add(ptGame, "&Last", CM_LAST);
+  Add(ptGame, "Next with &Mistakes\tN", CM_NEXT_MISTAKES);
   QMenu* ptOptions = ptMenuBar->addMenu(QStringLiteral("&Options"));
   Add(ptOptions, "&Annotation", CM_ANNOTATION);
   Add(ptOptions, "&PbnFile", CM_PBNFILE);
+  ptOptions->addSeparator();
+  Add(ptOptions, "Games with &mistakes", CM_WITH_MISTAKES)->setCheckable(true);
+}
+
+void MainWindow::CheckMenuItem(int idCommand, bool bChecked) {
+  QAction* ptAction = MenuAction(idCommand);
+  if (ptAction != nullptr) ptAction->setChecked(bChecked);
+  if (bInteractive_ && idCommand == CM_WITH_MISTAKES) {
+    Settings().setValue(kWithMistakesKey, bChecked);
+  }
 }
 
 void MainWindow::BuildShortcuts() {
@@ -203,7 +225,7 @@ void MainWindow::BuildShortcuts() {
       {Qt::Key_Left, KeyDef::Left},     {Qt::Key_Right, KeyDef::Right},
       {Qt::Key_Home, KeyDef::Home},     {Qt::Key_End, KeyDef::End},
       {Qt::Key_PageUp, KeyDef::PageUp}, {Qt::Key_PageDown, KeyDef::PageDown},
-      {Qt::Key_Space, KeyDef::Space},
+      {Qt::Key_Space, KeyDef::Space},   {Qt::Key_N, KeyDef::N},
   };
   for (const auto& tKey : atKeys) {
     auto* ptShortcut = new QShortcut(QKeySequence(tKey.Key), this);

@@ -79,6 +79,7 @@ class MainWindow final : public QMainWindow, public Host {
   void IndexProgressEnd() override;
   void DestroyWindow() override;
   void PostQuitMessage(int ExitCode) override;
+  void CheckMenuItem(int idCommand, bool bChecked) override;
 
   // Called by the client widget and the owner-drawn buttons.
   void PaintClient(QPainter* ptPainter);
