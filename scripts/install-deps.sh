@@ -3,7 +3,7 @@
 # Uses sudo when not run as root. Pass extra package names as arguments.
 set -euo pipefail
 packages=(build-essential cmake g++ pkg-config googletest libgtest-dev libgmock-dev
-  libbenchmark-dev time qt6-base-dev libgl-dev nlohmann-json3-dev fonts-dejavu-core fontconfig
+  libbenchmark-dev time qt6-base-dev libgl-dev nlohmann-json3-dev libdds-dev fonts-dejavu-core fontconfig
   clang libclang-rt-14-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
