@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/pbn.h"
+
 namespace cli {
 
 inline constexpr int kExitOk = 0;
@@ -19,6 +21,7 @@ using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 int Check(const Args& args);
 int Show(const Args& args);
 int Render(const Args& args);
+int DoubleDummy(const Args& args);
 
 // Prints "karvelon-cli: <text>" on standard error; returns kExitError.
 int Fail(const std::string& Text);
@@ -29,5 +32,12 @@ FilePtr OpenPbnFile(const std::string& Path);
 
 // Creates the index of the games of an open file; the log goes to pLog when given.
 unsigned IndexGames(std::FILE* pFile, std::FILE* pLog);
+
+// PBN text (ISO 8859-1) as UTF-8.
+std::string Latin1ToUtf8(const char* pcText, size_t Length);
+std::string Latin1ToUtf8(const char* pcText);
+
+// A hand as PBN writes it ("AKQ.JT9.876.5432"), or "-" when it holds no card.
+std::string HandText(const pbn::PbnHandDef& tHand);
 
 }  // namespace cli

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "core/pbn_util.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
 
@@ -41,6 +42,38 @@ unsigned IndexGames(std::FILE* pFile, std::FILE* pLog) {
   pbn::GamesLoad(pFile, &NrGames);
   pbn::PbnImportFile(nullptr);
   return NrGames;
+}
+
+std::string HandText(const pbn::PbnHandDef& tHand) {
+  if ((tHand.Ranks[0] | tHand.Ranks[1] | tHand.Ranks[2] | tHand.Ranks[3]) == 0) return "-";
+  std::string Text;
+  for (int Suit = pbn::PBN_SPADES; Suit >= pbn::PBN_CLUBS; Suit--) {
+    char acRanks[15];
+    pbn::PbnRanksGetChars(tHand.Ranks[Suit], acRanks);
+    Text += acRanks;
+    if (Suit != pbn::PBN_CLUBS) Text += '.';
+  }
+  return Text;
+}
+
+// PBN text is ISO 8859-1: every byte is the code point of the same value.
+std::string Latin1ToUtf8(const char* pcText, size_t Length) {
+  std::string Text;
+  Text.reserve(Length);
+  for (size_t i = 0; i < Length; i++) {
+    const auto c = static_cast<unsigned char>(pcText[i]);
+    if (c < 0x80) {
+      Text += static_cast<char>(c);
+    } else {
+      Text += static_cast<char>(0xC0 | (c >> 6));
+      Text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return Text;
+}
+
+std::string Latin1ToUtf8(const char* pcText) {
+  return Latin1ToUtf8(pcText, std::strlen(pcText));
 }
 
 }  // namespace cli

@@ -14,9 +14,13 @@ constexpr const char* kUsage =
     "  check FILE [--log PATH]   import and validate every game of FILE, write the import log\n"
     "                            (karvelon.log, PATH, or - for standard output), print \"N "
     "games\"\n"
-    "  show FILE N               print game N of FILE as JSON\n"
+    "  show FILE N [--dd]        print game N of FILE as JSON (--dd: with its double-dummy\n"
+    "                            table and par)\n"
     "  render FILE -o OUT.png [--game N] [--steps K] [--raw] [--hide SIDES]\n"
     "                            draw the viewer's window for game N into a PNG\n"
+    "  dd FILE [--jobs N] [--json]\n"
+    "                            the double-dummy table and par of every game, one line each\n"
+    "                            (N solver threads, default all cores; --json: JSON lines)\n"
     "\n"
     "Options:\n"
     "  -h, --help                show this help\n"
@@ -46,5 +50,6 @@ int main(int argc, char** argv) {
   if (command == "check") return cli::Check(rest);
   if (command == "show") return cli::Show(rest);
   if (command == "render") return cli::Render(rest);
+  if (command == "dd") return cli::DoubleDummy(rest);
   return cli::Fail("unknown command '" + command + "' (try 'karvelon-cli --help')");
 }

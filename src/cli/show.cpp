@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/dd_json.h"
 #include "core/defs.h"
 #include "core/pbn_util.h"
 #include "games/pbn_game.h"
@@ -19,26 +20,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 using namespace pbn;
-
-// PBN text is ISO 8859-1: every byte is the code point of the same value.
-std::string Latin1ToUtf8(const char* pcText, size_t Length) {
-  std::string Text;
-  Text.reserve(Length);
-  for (size_t i = 0; i < Length; i++) {
-    const auto c = static_cast<unsigned char>(pcText[i]);
-    if (c < 0x80) {
-      Text += static_cast<char>(c);
-    } else {
-      Text += static_cast<char>(0xC0 | (c >> 6));
-      Text += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return Text;
-}
-
-std::string Latin1ToUtf8(const char* pcText) {
-  return Latin1ToUtf8(pcText, std::strlen(pcText));
-}
 
 // Side codes 0..3 are South, West, North, East.
 const char* SideLetter(PbnSideDef Side) {
@@ -67,18 +48,6 @@ Json TagsValue(const PbnGameTagsDef& tTags) {
         pcValue[0] == PBN_EMPTY_VALUE_MARKER && pcValue[1] == '\0' ? "" : Latin1ToUtf8(pcValue);
   }
   return Tags;
-}
-
-std::string HandText(const PbnHandDef& tHand) {
-  if ((tHand.Ranks[0] | tHand.Ranks[1] | tHand.Ranks[2] | tHand.Ranks[3]) == 0) return "-";
-  std::string Text;
-  for (int Suit = PBN_SPADES; Suit >= PBN_CLUBS; Suit--) {
-    char acRanks[15];
-    PbnRanksGetChars(tHand.Ranks[Suit], acRanks);
-    Text += acRanks;
-    if (Suit != PBN_CLUBS) Text += '.';
-  }
-  return Text;
 }
 
 Json DealValue(const PbnDealDef& tDeal) {
@@ -263,11 +232,16 @@ bool ParseGameNumber(const std::string& Text, unsigned long* pNumber) {
 
 int Show(const Args& args) {
   std::vector<std::string> Operands;
+  bool bDoubleDummy = false;
   for (const std::string& Arg : args) {
+    if (Arg == "--dd") {
+      bDoubleDummy = true;
+      continue;
+    }
     if (Arg.size() > 1 && Arg[0] == '-') return Fail("show: unknown option '" + Arg + "'");
     Operands.push_back(Arg);
   }
-  if (Operands.size() != 2) return Fail("show: usage: karvelon-cli show FILE N");
+  if (Operands.size() != 2) return Fail("show: usage: karvelon-cli show FILE N [--dd]");
   unsigned long GameNr = 0;
   if (!ParseGameNumber(Operands[1], &GameNr)) {
     return Fail("show: '" + Operands[1] + "' is not a game number");
@@ -302,6 +276,8 @@ int Show(const Args& args) {
   Game["notes"] = Json{{"auction", NotesOf(tTags.atCallNote)}, {"play", NotesOf(tTags.atCardNote)}};
   Game["annotation"] = AnnotationValue();
   Game["raw"] = RawValue(NrLines);
+  if (bDoubleDummy)
+    Game["double_dummy"] = DoubleDummyValue(analysis::AnalyseDeal(DealInput(tData)));
   std::printf("%s\n", Game.dump(2).c_str());
   return kExitOk;
 }
