@@ -10,6 +10,7 @@
 #include "import/import.h"
 #include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
+#include "viewer/dd_panel.h"
 #include "viewer/p_table.h"
 
 namespace viewer {
@@ -168,6 +169,9 @@ void WmCommand(int idCommand) {
       SetTextScroll();
       InvalidateRectText();
       break;
+    case CM_DOUBLE_DUMMY:
+      DdPanelToggle();
+      break;
     default:
       break;
   }
@@ -268,6 +272,7 @@ void wmCreate(Host* hWnd) {
 
 void wmDestroy() {
   TimerStop();
+  DdPanelTerm();  // the worker may be solving: let it finish before the records go
   GameTerm();
   // The records are gone: nothing may be stepped or shown any more.
   PlaySetGamesLoaded(PBN_FALSE);

@@ -46,6 +46,7 @@ inline constexpr int CM_PREVIOUS = 406;
 inline constexpr int CM_LAST = 407;
 inline constexpr int CM_ANNOTATION = 408;
 inline constexpr int CM_PBNFILE = 409;
+inline constexpr int CM_DOUBLE_DUMMY = 430;
 
 inline constexpr const char szWndName[] = "KARVELON";
 inline constexpr const char szWindowTitle[] = "Karvelon (PBN 1.0)";

@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include "replay/pbn_anno.h"
+#include "viewer/dd_panel.h"
 #include "viewer/karvelon.h"
 #include "viewer/p_table.h"
 #include "viewer/platform/qt/qt_bitmaps.h"
@@ -178,6 +179,24 @@ void MainWindow::BuildMenu() {
   QMenu* ptOptions = ptMenuBar->addMenu(QStringLiteral("&Options"));
   Add(ptOptions, "&Annotation", CM_ANNOTATION);
   Add(ptOptions, "&PbnFile", CM_PBNFILE);
+  AddDoubleDummyItem(ptOptions);
+}
+
+// Options "Double dummy" (key D): a check mark that follows the panel, and the worker's answers
+// brought to the window's thread as a repaint.
+void MainWindow::AddDoubleDummyItem(QMenu* ptOptions) {
+  QAction* ptAction = ptOptions->addAction(QStringLiteral("&Double dummy"));
+  ptAction->setCheckable(true);
+  ptAction->setShortcut(QKeySequence(Qt::Key_D));
+  connect(ptAction, &QAction::triggered, this, [this, ptAction] {
+    Command(CM_DOUBLE_DUMMY);
+    ptAction->setChecked(DdPanelShown());
+  });
+  aActions_[CM_DOUBLE_DUMMY] = ptAction;
+  DdPanelSetNotify([this] {
+    QMetaObject::invokeMethod(
+        this, [] { InvalidateRectPaint(); }, Qt::QueuedConnection);
+  });
 }
 
 void MainWindow::BuildShortcuts() {
