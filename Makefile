@@ -67,9 +67,9 @@ bench-dd: deps
 	@[ -f $(DD_FILE) ] || $(BENCH_BUILD)/bench/pbn-generate $(DD_FILE) --games $(DD_GAMES) \
 	  --seed $(BENCH_SEED) --errors 0
 	$(BENCH_BUILD)/bench/dds-rate $(DD_FILE)
-	@start=$$(date +%s.%N); $(BENCH_BUILD)/src/cli/karvelon-cli dd $(DD_FILE) > /dev/null 2>&1; \
-	  end=$$(date +%s.%N); awk -v s=$$start -v e=$$end -v n=$(DD_GAMES) \
-	  'BEGIN { printf "karvelon-cli dd: %d tables in %.2f s, %.1f tables/s\n", n, e - s, n / (e - s) }'
+	@/usr/bin/time -f "%e %U %S" -o $(BENCH_BUILD)/dd.time $(BENCH_BUILD)/src/cli/karvelon-cli dd \
+	  $(DD_FILE) > /dev/null
+	@awk -v n=$(DD_GAMES) '{ printf "karvelon-cli dd: %d tables, %.2f s wall, %.2f s CPU: %.1f tables/s, %.1f tables per CPU s\n", n, $$1, $$2 + $$3, n / $$1, n / ($$2 + $$3) }' $(BENCH_BUILD)/dd.time
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz build-bench
