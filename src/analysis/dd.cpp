@@ -250,7 +250,9 @@ std::vector<DealAnalysisDef> AnalyseDeals(const std::vector<DealInputDef>& atInp
       atResults[i].aaTricks = FromDds(ptResults->results[k]);
       atResults[i].tPar = ParLocked(atResults[i].aaTricks, atInputs[i].Dealer, atInputs[i].Vulner);
     }
-    if (Progress) Progress(First + Count);
+    // Counted in inputs, refused deals included, so the count ends at the total.
+    const bool bLast = First + Count == aPending.size();
+    if (Progress) Progress(bLast ? atInputs.size() : aPending[First + Count - 1] + 1);
   }
   return atResults;
 }
