@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 EXAMPLE ?= examples/showcase.pbn
 
-.PHONY: all deps build test run package screenshot bench fuzz test-asan clean
+.PHONY: all deps build test run package screenshot bench bench-dd fuzz test-asan clean
 
 FUZZ_SECONDS ?= 600
 ASAN_BUILD ?= build-asan
@@ -64,6 +64,20 @@ bench: deps
 	  $(BENCH_BUILD)/bench/pbn-generate $(BENCH_FILE) --megabytes $(BENCH_MB) --seed $(BENCH_SEED); fi
 	$(BENCH_BUILD)/bench/karvelon-bench --file $(BENCH_FILE) --cli $(BENCH_BUILD)/src/cli/karvelon-cli \
 	  --benchmark_color=false
+
+# karvelon-cli dd on DD_GAMES generated deals (1000) against the library's own batch rate
+# (bench/dds_rate.cpp) on the same deals.
+DD_GAMES ?= 1000
+DD_FILE ?= $(BENCH_BUILD)/bench/deals-$(DD_GAMES)-seed$(BENCH_SEED).pbn
+bench-dd: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DKARVELON_GUI=OFF -DKARVELON_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target dds-rate pbn-generate karvelon-cli
+	@[ -f $(DD_FILE) ] || $(BENCH_BUILD)/bench/pbn-generate $(DD_FILE) --games $(DD_GAMES) \
+	  --seed $(BENCH_SEED) --errors 0
+	$(BENCH_BUILD)/bench/dds-rate $(DD_FILE)
+	@/usr/bin/time -f "%e %U %S" -o $(BENCH_BUILD)/dd.time $(BENCH_BUILD)/src/cli/karvelon-cli dd \
+	  $(DD_FILE) > /dev/null
+	@awk -v n=$(DD_GAMES) '{ printf "karvelon-cli dd: %d tables, %.2f s wall, %.2f s CPU: %.1f tables/s, %.1f tables per CPU s\n", n, $$1, $$2 + $$3, n / $$1, n / ($$2 + $$3) }' $(BENCH_BUILD)/dd.time
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz build-bench

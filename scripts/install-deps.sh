@@ -3,8 +3,8 @@
 # Uses sudo when not run as root. Pass extra package names as arguments.
 set -euo pipefail
 packages=(build-essential cmake g++ pkg-config googletest libgtest-dev libgmock-dev
-  libbenchmark-dev time qt6-base-dev libgl-dev nlohmann-json3-dev fonts-dejavu-core fontconfig
-  clang libclang-rt-14-dev
+  libbenchmark-dev time qt6-base-dev libgl-dev nlohmann-json3-dev libdds-dev fonts-dejavu-core
+  fontconfig clang libclang-rt-14-dev
   dpkg-dev file shared-mime-info desktop-file-utils appstream xdg-utils libfile-mimeinfo-perl
   man-db "$@")
 missing=()

@@ -21,6 +21,7 @@ using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 int Check(const Args& args);
 int Show(const Args& args);
 int Render(const Args& args);
+int DoubleDummy(const Args& args);
 
 // Prints "karvelon-cli: <text>" on standard error; returns kExitError.
 int Fail(const std::string& Text);
@@ -41,5 +42,8 @@ std::string Latin1ToUtf8(const char* pcText);
 // terminal.
 unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
                     const pbn::PbnImportOptionsDef& tOptions, bool bProgress = false);
+
+// A hand as PBN writes it ("AKQ.JT9.876.5432"), or "-" when it holds no card.
+std::string HandText(const pbn::PbnHandDef& tHand);
 
 }  // namespace cli

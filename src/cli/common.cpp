@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "core/pbn_util.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
 
@@ -97,6 +98,18 @@ unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
   pbn::PbnImportLog({});
   if (bTerminal && tProgressLine.bShown) std::fputs("\r\033[K", stderr);
   return NrGames;
+}
+
+std::string HandText(const pbn::PbnHandDef& tHand) {
+  if ((tHand.Ranks[0] | tHand.Ranks[1] | tHand.Ranks[2] | tHand.Ranks[3]) == 0) return "-";
+  std::string Text;
+  for (int Suit = pbn::PBN_SPADES; Suit >= pbn::PBN_CLUBS; Suit--) {
+    char acRanks[15];
+    pbn::PbnRanksGetChars(tHand.Ranks[Suit], acRanks);
+    Text += acRanks;
+    if (Suit != pbn::PBN_CLUBS) Text += '.';
+  }
+  return Text;
 }
 
 }  // namespace cli

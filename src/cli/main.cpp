@@ -17,9 +17,14 @@ constexpr const char* kUsage =
     "        [--line-numbers]    each log line with the number of its line in FILE in front\n"
     "        [--list]            with --with-mistakes: one line per game, tab-separated:\n"
     "                            number, first line in FILE, Board, number of mistakes\n"
-    "  show FILE N               print game N of FILE as JSON\n"
-    "  render FILE -o OUT.png [--game N] [--steps K] [--raw] [--hide SIDES]\n"
-    "                            draw the viewer's window for game N into a PNG\n"
+    "  show FILE N [--dd]        print game N of FILE as JSON (--dd: with its double-dummy\n"
+    "                            table and par)\n"
+    "  render FILE -o OUT.png [--game N] [--steps K] [--raw] [--hide SIDES] [--dd]\n"
+    "                            draw the viewer's window for game N into a PNG (--dd: with\n"
+    "                            the double-dummy panel)\n"
+    "  dd FILE [--jobs N] [--json]\n"
+    "                            the double-dummy table and par of every game, one line each\n"
+    "                            (N solver threads, default all cores; --json: JSON lines)\n"
     "\n"
     "  --with-mistakes           (check, show, render) index every game, also those with\n"
     "                            mistakes, each with its own log lines: check prints\n"
@@ -53,5 +58,6 @@ int main(int argc, char** argv) {
   if (command == "check") return cli::Check(rest);
   if (command == "show") return cli::Show(rest);
   if (command == "render") return cli::Render(rest);
+  if (command == "dd") return cli::DoubleDummy(rest);
   return cli::Fail("unknown command '" + command + "' (try 'karvelon-cli --help')");
 }

@@ -10,6 +10,7 @@
 
 #include "cli/cli.h"
 #include "viewer/controls.h"
+#include "viewer/dd_panel.h"
 #include "viewer/karvelon.h"
 #include "viewer/platform/qt/qt_host.h"
 
@@ -26,6 +27,7 @@ struct RenderArgs {
   long Steps = 0;
   bool bRaw = false;
   bool bWithMistakes = false;
+  bool bDoubleDummy = false;
   std::string Hide;
 };
 
@@ -73,6 +75,8 @@ bool ParseArgs(const Args& args, RenderArgs* ptArgs) {
       ptArgs->bRaw = true;
     } else if (Arg == kWithMistakes) {
       ptArgs->bWithMistakes = true;
+    } else if (Arg == "--dd") {
+      ptArgs->bDoubleDummy = true;
     } else if (Arg.size() > 1 && Arg[0] == '-') {
       Fail("render: unknown option '" + Arg + "'");
       return false;
@@ -86,7 +90,7 @@ bool ParseArgs(const Args& args, RenderArgs* ptArgs) {
   if (ptArgs->File.empty() || ptArgs->Out.empty()) {
     Fail(
         "render: usage: render FILE -o OUT.png [--game N] [--steps K] [--raw] [--hide SIDES] "
-        "[--with-mistakes]");
+        "[--with-mistakes] [--dd]");
     return false;
   }
   return true;
@@ -156,6 +160,11 @@ int Render(const Args& args) {
   for (char cSide : tArgs.Hide) {
     auto* ptBox = qobject_cast<QCheckBox*>(tWindow.Control(HideBoxId(cSide)));
     if (ptBox != nullptr && !ptBox->isChecked()) ptBox->click();
+  }
+  if (tArgs.bDoubleDummy) {
+    tWindow.MenuAction(viewer::CM_DOUBLE_DUMMY)->trigger();
+    tWindow.RenderClient();  // the paint asks the worker; draw again once it has answered
+    viewer::DdPanelWaitIdle();
   }
   const QImage tImage = tWindow.RenderClient();
   if (!tImage.save(QString::fromLocal8Bit(tArgs.Out.c_str()), "PNG")) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/dd_json.h"
 #include "core/defs.h"
 #include "core/pbn_util.h"
 #include "games/game_mistakes.h"
@@ -48,18 +49,6 @@ Json TagsValue(const PbnGameTagsDef& tTags) {
         pcValue[0] == PBN_EMPTY_VALUE_MARKER && pcValue[1] == '\0' ? "" : Latin1ToUtf8(pcValue);
   }
   return Tags;
-}
-
-std::string HandText(const PbnHandDef& tHand) {
-  if ((tHand.Ranks[0] | tHand.Ranks[1] | tHand.Ranks[2] | tHand.Ranks[3]) == 0) return "-";
-  std::string Text;
-  for (int Suit = PBN_SPADES; Suit >= PBN_CLUBS; Suit--) {
-    char acRanks[15];
-    PbnRanksGetChars(tHand.Ranks[Suit], acRanks);
-    Text += acRanks;
-    if (Suit != PBN_CLUBS) Text += '.';
-  }
-  return Text;
 }
 
 Json DealValue(const PbnDealDef& tDeal) {
@@ -257,16 +246,21 @@ bool ParseGameNumber(const std::string& Text, unsigned long* pNumber) {
 int Show(const Args& args) {
   std::vector<std::string> Operands;
   PbnImportOptionsDef tOptions;
+  bool bDoubleDummy = false;
   for (const std::string& Arg : args) {
     if (Arg == kWithMistakes) {
       tOptions.bKeepRefused = PBN_TRUE;
+    } else if (Arg == "--dd") {
+      bDoubleDummy = true;
     } else if (Arg.size() > 1 && Arg[0] == '-') {
       return Fail("show: unknown option '" + Arg + "'");
     } else {
       Operands.push_back(Arg);
     }
   }
-  if (Operands.size() != 2) return Fail("show: usage: karvelon-cli show FILE N [--with-mistakes]");
+  if (Operands.size() != 2) {
+    return Fail("show: usage: karvelon-cli show FILE N [--with-mistakes] [--dd]");
+  }
   unsigned long GameNr = 0;
   if (!ParseGameNumber(Operands[1], &GameNr)) {
     return Fail("show: '" + Operands[1] + "' is not a game number");
@@ -302,6 +296,8 @@ int Show(const Args& args) {
   Game["annotation"] = AnnotationValue();
   Game["raw"] = RawValue(NrLines);
   if (GamesWithMistakes()) Game["mistakes"] = MistakesValue(static_cast<UInt32>(GameNr));
+  if (bDoubleDummy)
+    Game["double_dummy"] = DoubleDummyValue(analysis::AnalyseDeal(DealInput(tData)));
   std::printf("%s\n", Game.dump(2).c_str());
   return kExitOk;
 }

@@ -13,6 +13,7 @@
 #include "import/import.h"
 #include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
+#include "viewer/dd_panel.h"
 #include "viewer/p_table.h"
 
 namespace viewer {
@@ -233,6 +234,9 @@ void WmCommand(int idCommand) {
     case CM_NEXT_MISTAKES:
       if (const UInt32 Game = GameNextWithMistakes(tPbnGames.CurValue)) ShowGameNumber(Game);
       break;
+    case CM_DOUBLE_DUMMY:
+      DdPanelToggle();
+      break;
     default:
       break;
   }
@@ -390,6 +394,7 @@ void wmCreate(Host* hWnd) {
 
 void wmDestroy() {
   TimerStop();
+  DdPanelTerm();  // the worker may be solving: let it finish before the records go
   GameTerm();
   // The records are gone: nothing may be stepped or shown any more.
   PlaySetGamesLoaded(PBN_FALSE);

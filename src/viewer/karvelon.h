@@ -71,6 +71,7 @@ inline constexpr int CM_ANNOTATION = 408;
 inline constexpr int CM_PBNFILE = 409;
 inline constexpr int CM_WITH_MISTAKES = 420;  // Options: index every game, with its mistakes
 inline constexpr int CM_NEXT_MISTAKES = 421;  // Game: the next game with mistakes
+inline constexpr int CM_DOUBLE_DUMMY = 430;   // Options: the double-dummy panel
 
 inline constexpr const char szWndName[] = "KARVELON";
 inline constexpr const char szReadingName[] = "PBN 1.0";

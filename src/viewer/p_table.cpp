@@ -8,6 +8,7 @@
 #include "core/pbn_util.h"
 #include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
+#include "viewer/dd_panel.h"
 
 namespace viewer {
 
@@ -515,6 +516,7 @@ void PaintTable(Canvas* hDC, PbnBoolDef bGames) {
       PaintTableTricks(hDC, ptGameData->Result);
       break;
   }
+  if (DdPanelShown()) PaintDdPanel(hDC, bGames);  // over the history
 }
 
 void DrawGameTextAnno(Canvas* hDC, const unsigned char* pcText, int Length,

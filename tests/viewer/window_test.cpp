@@ -14,6 +14,7 @@
 #include "replay/pbn_play.h"
 #include "support/recording_host.h"
 #include "support/test_support.h"
+#include "viewer/dd_panel.h"
 #include "viewer/karvelon.h"
 #include "viewer/p_table.h"
 
@@ -454,6 +455,41 @@ TEST(MainWindow, GamesWithMistakes) {
   EXPECT_EQ(w.Label(), "2!");
   w.Command(CM_WITH_MISTAKES);
   EXPECT_TRUE(tPbnGames.MaxValue == 1 && !w.MenuChecks[CM_WITH_MISTAKES]);
+}
+
+// The texts drawn last in the history panel: the double-dummy panel paints over the history.
+std::vector<std::string> PanelTail(const RecordingCanvas& tCanvas, std::size_t Count) {
+  std::vector<std::string> atTexts;
+  for (const TextOp& tText : tCanvas.Texts) {
+    if (tText.tRect.left >= 402 && tText.y < 258) atTexts.push_back(tText.Text);
+  }
+  atTexts.erase(atTexts.begin(), atTexts.end() - std::min(Count, atTexts.size()));
+  return atTexts;
+}
+
+TEST_F(ShowcaseWindow, DoubleDummyPanel) {
+  w.Command(CM_DOUBLE_DUMMY);
+  EXPECT_EQ(PanelTail(w.Paint(), 1), std::vector<std::string>{"..."});  // the worker is asked
+  DdPanelWaitIdle();
+  std::string Table;
+  for (const std::string& Text : PanelTail(w.Paint(), 27))
+    Table += Text + "|";
+  EXPECT_EQ(Table, "NT|N|7|10|8|6|9|S|7|10|8|6|9|E|3|3|5|6|4|W|3|3|5|6|4| Par NS 420| 4S by NS|");
+  w.Press(ID_PLAY);  // West leads from J63.AJ73.JT2.QJ4: at most three tricks for East-West
+  w.Paint();
+  DdPanelWaitIdle();
+  const auto atCards = PanelTail(w.Paint(), 14);
+  EXPECT_EQ(atCards[0], " West to play: tricks");
+  int Best = 0;
+  for (std::size_t i = 1; i < atCards.size(); ++i)
+    Best = std::max(Best, std::stoi(atCards[i].substr(2)));
+  EXPECT_EQ(Best, 3);
+  w.Press(ID_HIDE_N);  // a quiz: nothing is told
+  EXPECT_EQ(w.Paint().CountText(" Par NS 420"), 0);
+  w.Press(ID_HIDE_N);
+  w.Command(CM_DOUBLE_DUMMY);
+  EXPECT_EQ(w.Paint().CountText(" Par NS 420"), 0);
+  EXPECT_FALSE(DdPanelShown());
 }
 
 TEST(MainWindow, GameNumberLabelAndKeys) {

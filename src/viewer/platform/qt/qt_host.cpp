@@ -25,6 +25,7 @@
 #include <cstring>
 
 #include "replay/pbn_anno.h"
+#include "viewer/dd_panel.h"
 #include "viewer/karvelon.h"
 #include "viewer/p_table.h"
 #include "viewer/platform/qt/qt_bitmaps.h"
@@ -207,6 +208,7 @@ void MainWindow::BuildMenu() {
   Add(ptOptions, "&PbnFile", CM_PBNFILE);
   ptOptions->addSeparator();
   Add(ptOptions, "Games with &mistakes", CM_WITH_MISTAKES)->setCheckable(true);
+  AddDoubleDummyItem(ptOptions);
 }
 
 void MainWindow::CheckMenuItem(int idCommand, bool bChecked) {
@@ -215,6 +217,23 @@ void MainWindow::CheckMenuItem(int idCommand, bool bChecked) {
   if (bInteractive_ && idCommand == CM_WITH_MISTAKES) {
     Settings().setValue(kWithMistakesKey, bChecked);
   }
+}
+
+// Options "Double dummy" (key D): a check mark that follows the panel, and the worker's answers
+// brought to the window's thread as a repaint.
+void MainWindow::AddDoubleDummyItem(QMenu* ptOptions) {
+  QAction* ptAction = ptOptions->addAction(QStringLiteral("&Double dummy"));
+  ptAction->setCheckable(true);
+  ptAction->setShortcut(QKeySequence(Qt::Key_D));
+  connect(ptAction, &QAction::triggered, this, [this, ptAction] {
+    Command(CM_DOUBLE_DUMMY);
+    ptAction->setChecked(DdPanelShown());
+  });
+  aActions_[CM_DOUBLE_DUMMY] = ptAction;
+  DdPanelSetNotify([this] {
+    QMetaObject::invokeMethod(
+        this, [] { InvalidateRectPaint(); }, Qt::QueuedConnection);
+  });
 }
 
 void MainWindow::BuildShortcuts() {

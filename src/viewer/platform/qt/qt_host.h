@@ -17,6 +17,7 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QPainter;
 class QProgressDialog;
 class QTimer;
@@ -92,6 +93,7 @@ class MainWindow final : public QMainWindow, public Host {
  private:
   void Send(std::uint32_t Message, std::uintptr_t wParam, std::intptr_t lParam);
   void BuildMenu();
+  void AddDoubleDummyItem(QMenu* ptOptions);
   void BuildShortcuts();
   void ScrollAction(int idCtrl, int Action);
   void Destroy();

@@ -1,0 +1,179 @@
+// Double-dummy tables, par and card values for deals whose answers can be checked by hand, and
+// the showcase deal against the library fed the deal's PBN text directly.
+#include <dds/dll.h>
+#include <gtest/gtest.h>
+
+#include "analysis/dd.h"
+#include "replay/pbn_play.h"
+#include "support/test_support.h"
+
+namespace {
+
+using namespace pbn;
+using analysis::DdTableDef;
+
+PbnGameDataDef Imported(const std::string& Deal, const std::string& Extra = "") {
+  const auto tResult = testing_support::ImportText("[Dealer \"N\"]\n[Vulnerable \"None\"]\n" +
+                                                   ("[Deal \"" + Deal + "\"]\n") + Extra);
+  EXPECT_EQ(tResult.Error, PBN_ERR_OK) << tResult.Log;
+  return tResult.tGameData;
+}
+
+analysis::DealAnalysisDef Analysed(const PbnGameDataDef& tData, PbnVulnerDef Vulner = 0) {
+  return analysis::AnalyseDeal({tData.tDeal, tData.tSituation.Dealer, Vulner});
+}
+
+// Rows N, E, S, W; columns NT, S, H, D, C, as a reader writes a table.
+void ExpectTable(const DdTableDef& aaTricks, const int (&aaExpected)[4][5]) {
+  constexpr PbnSideDef aSides[4] = {PBN_NORTH, PBN_EAST, PBN_SOUTH, PBN_WEST};
+  constexpr int aTrumps[5] = {PBN_TRUMP_NT, PBN_SPADES, PBN_HEARTS, PBN_DIAMONDS, PBN_CLUBS};
+  for (int Row = 0; Row < 4; ++Row) {
+    for (int Column = 0; Column < 5; ++Column) {
+      EXPECT_EQ(aaTricks[aSides[Row]][aTrumps[Column]], aaExpected[Row][Column])
+          << "declarer "
+          << "NESW"[Row] << ", strain " << Column;
+    }
+  }
+}
+
+// North all spades, East all hearts, South all diamonds, West all clubs: a side with trumps
+// ruffs the lead and takes every trick; in no trump the leader runs its suit.
+TEST(DoubleDummy, OneSuitPerHandPutsEachSideAndStrainInItsPlace) {
+  const auto tAnalysis =
+      Analysed(Imported("N:AKQJT98765432... .AKQJT98765432.. "
+                        "..AKQJT98765432. ...AKQJT98765432"));
+  ASSERT_EQ(tAnalysis.Error, "");
+  ExpectTable(tAnalysis.aaTricks, {{0, 13, 0, 13, 0},    // N
+                                   {0, 0, 13, 0, 13},    // E
+                                   {0, 13, 0, 13, 0},    // S
+                                   {0, 0, 13, 0, 13}});  // W
+}
+
+// North holds the four top cards of spades, hearts and diamonds and the club ace; the others
+// hold three cards of each of those suits. North-South take all thirteen tricks but in clubs.
+constexpr const char* kTopCards =
+    "N:AKQJ.AKQJ.AKQJ.A T98.T98.T98.KQJT 765.765.765.9876 432.432.432.5432";
+
+TEST(DoubleDummy, TopCardsInOneHandAndParFollowsTheVulnerability) {
+  const PbnGameDataDef tData = Imported(kTopCards);
+  const auto tAnalysis = Analysed(tData);
+  ASSERT_EQ(tAnalysis.Error, "");
+  for (int Column = 0; Column < 4; ++Column) {  // NT, S, H, D
+    constexpr int aTrumps[4] = {PBN_TRUMP_NT, PBN_SPADES, PBN_HEARTS, PBN_DIAMONDS};
+    EXPECT_EQ(tAnalysis.aaTricks[PBN_NORTH][aTrumps[Column]], 13);
+    EXPECT_EQ(tAnalysis.aaTricks[PBN_SOUTH][aTrumps[Column]], 13);
+    EXPECT_EQ(tAnalysis.aaTricks[PBN_EAST][aTrumps[Column]], 0);
+    EXPECT_EQ(tAnalysis.aaTricks[PBN_WEST][aTrumps[Column]], 0);
+  }
+  const struct {
+    PbnVulnerDef Vulner;
+    PbnSideDef Dealer;
+    std::string Score;
+  } atCases[] = {{PBN_VULNER_NONE, PBN_NORTH, "NS 1520"},
+                 {PBN_VULNER_NS, PBN_EAST, "NS 2220"},
+                 {PBN_VULNER_EW, PBN_SOUTH, "NS 1520"},
+                 {PBN_VULNER_ALL, PBN_WEST, "NS 2220"},
+                 {PBN_VULNER_NS, PBN_SIDE_UNKNOWN, "NS 2220"}};
+  for (const auto& tCase : atCases) {
+    const auto tPar = analysis::ComputePar(tAnalysis.aaTricks, tCase.Dealer, tCase.Vulner);
+    EXPECT_EQ(tPar.Error, "");
+    EXPECT_EQ(analysis::ParScoreText(tPar.Score), tCase.Score);
+    EXPECT_EQ(tPar.Contracts, std::vector<std::string>{"7NT by NS"});
+  }
+  EXPECT_NE(analysis::ComputePar(tAnalysis.aaTricks, PBN_NORTH, PBN_VULNER_UNKNOWN).Error, "");
+}
+
+// The library reading the PBN text itself numbers hands N, E, S, W and strains S, H, D, C, NT.
+TEST(DoubleDummy, AgreesWithTheLibraryReadingThePbnTextForSingleAndBatchCalls) {
+  const std::string Deal = testing_support::kTestDeal;
+  ddTableDealPBN tPbn{};
+  Deal.copy(tPbn.cards, sizeof tPbn.cards - 1);
+  ddTableResults tDirect{};
+  ASSERT_EQ(CalcDDtablePBN(tPbn, &tDirect), RETURN_NO_FAULT);
+  int aaExpected[4][5];
+  for (int Hand = 0; Hand < 4; ++Hand) {
+    constexpr int aStrains[5] = {4, 0, 1, 2, 3};  // NT, S, H, D, C
+    for (int Column = 0; Column < 5; ++Column) {
+      aaExpected[Hand][Column] = tDirect.resTable[aStrains[Column]][Hand];
+    }
+  }
+  const PbnGameDataDef tData = Imported(Deal);
+  ExpectTable(Analysed(tData).aaTricks, aaExpected);
+  const auto atBatch = analysis::AnalyseDeals(std::vector<analysis::DealInputDef>(
+      40, {tData.tDeal, PBN_NORTH, PBN_VULNER_NONE}));  // more than one batch
+  ASSERT_EQ(atBatch.size(), 40u);
+  ExpectTable(atBatch[39].aaTricks, aaExpected);
+}
+
+TEST(DoubleDummy, RefusesDealsItCannotSolve) {
+  const PbnDealDef tFull = Imported(testing_support::kTestDeal).tDeal;
+  const struct {
+    void (*Change)(PbnDealDef&);
+    const char* Reason;
+  } atCases[] = {
+      {[](PbnDealDef& t) { t.tHands[PBN_EAST].Ranks = {}; }, "East's hand is not given"},
+      {[](PbnDealDef& t) { t.tHands[PBN_WEST].Ranks[0] |= PBN_RANK_X; },
+       "West has cards of unknown rank"},
+      {[](PbnDealDef& t) { t.tHands[PBN_NORTH].Ranks[PBN_SPADES] = PBN_RANK_A; },
+       "the deal has fewer than 52 cards"},
+      {[](PbnDealDef& t) { t.tHands[PBN_SOUTH].Ranks[PBN_HEARTS] |= PBN_RANK_A; },
+       "the deal gives a card twice"},
+  };
+  for (const auto& tCase : atCases) {
+    PbnDealDef tDeal = tFull;
+    tCase.Change(tDeal);
+    const auto tAnalysis = analysis::AnalyseDeal({tDeal, PBN_NORTH, PBN_VULNER_NONE});
+    EXPECT_EQ(tAnalysis.Error, tCase.Reason);
+    EXPECT_EQ(analysis::AnalysePlay(tDeal, {}, nullptr, 0).Error, tCase.Reason);
+  }
+}
+
+// Along the showcase play (4S by South) the best card of the side to play keeps what the
+// table promised at the start, and each position offers exactly the legal cards.
+TEST(DoubleDummy, CardValuesDuringThePlay) {
+  const auto tResult = testing_support::ImportText(
+      testing_support::ReadFile(KARVELON_SOURCE_DIR "/examples/showcase.pbn"));
+  const PbnGameDataDef& tData = tResult.tGameData;
+  std::array<UInt8, PBN_N_TRICKS> aWon{};
+  Int8 NrPlayCards = 0;
+  std::array<PbnPlayCardDef, PBN_MAX_PLAY_CARDS + 1> atCards{};
+  std::array<std::array<Int8, PBN_N_SIDES>, PBN_N_TRICKS> aacIllegals{};
+  PbnGetPlayCards(&tData, aWon.data(), &NrPlayCards, atCards.data(), aacIllegals.data());
+  ASSERT_EQ(NrPlayCards, 52);
+  const int Declared = Analysed(tData).aaTricks[PBN_SOUTH][PBN_SPADES];
+
+  const auto tStart = analysis::AnalysePlay(tData.tDeal, tData.tContract, atCards.data(), 0);
+  ASSERT_EQ(tStart.Error, "");
+  EXPECT_EQ(tStart.ToPlay, PBN_WEST);
+  EXPECT_EQ(tStart.atCards.size(), 13u);
+  int Best = 0;
+  for (const auto& tCard : tStart.atCards)
+    Best = std::max(Best, tCard.Tricks);
+  EXPECT_EQ(Best, 13 - Declared);
+
+  // After the lead of the spade jack North must follow with one of the ace and king.
+  const auto tSecond = analysis::AnalysePlay(tData.tDeal, tData.tContract, atCards.data(), 1);
+  ASSERT_EQ(tSecond.Error, "");
+  EXPECT_EQ(tSecond.ToPlay, PBN_NORTH);
+  ASSERT_EQ(tSecond.atCards.size(), 2u);
+  EXPECT_EQ(tSecond.atCards[0].Card.Rank, PBN_RANK_A);
+  EXPECT_EQ(tSecond.atCards[1].Card.Rank, PBN_RANK_A >> 1);
+  EXPECT_TRUE(
+      analysis::AnalysePlay(tData.tDeal, tData.tContract, atCards.data(), 52).atCards.empty());
+}
+
+TEST(DoubleDummy, ComparisonWithTheFilesTableMarksOnlyDisagreements) {
+  DdTableDef aaSolver{};
+  aaSolver[PBN_NORTH][PBN_TRUMP_NT] = 9;
+  DdTableDef aaFile = aaSolver;
+  aaFile[PBN_EAST][PBN_CLUBS] = 4;
+  const auto aaMarks = analysis::CompareTables(aaSolver, aaFile);
+  int NrMarks = 0;
+  for (const auto& aRow : aaMarks)
+    NrMarks += static_cast<int>(std::count(aRow.begin(), aRow.end(), true));
+  EXPECT_EQ(NrMarks, 1);
+  EXPECT_TRUE(aaMarks[PBN_EAST][PBN_CLUBS]);
+  EXPECT_EQ(analysis::CompareTables(aaSolver, std::nullopt), analysis::DdMarksDef{});
+}
+
+}  // namespace
