@@ -26,6 +26,7 @@ int Check(const Args& args) {
 
   FilePtr pFile = OpenPbnFile(Path);
   if (!pFile) return kExitError;
+  UseReading(pFile.get(), Path, true);
 
   FilePtr pLog(nullptr, std::fclose);
   std::FILE* pLogStream = nullptr;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "import/reading.h"
+
 namespace cli {
 
 inline constexpr int kExitOk = 0;
@@ -26,6 +28,18 @@ int Fail(const std::string& Text);
 // Opens a PBN file for reading in binary mode as the viewer does; on failure says why on
 // standard error and returns null. Refuses directories and files of 2 GiB or more.
 FilePtr OpenPbnFile(const std::string& Path);
+
+// The reading that --pbn chose (PBN 1.0 when not given), for every command.
+extern pbn::ReadingChoiceDef tReadingChoice;
+
+// Takes "--pbn 1.0|2.1|auto" out of the arguments of a command into tReadingChoice; false (with
+// the message said) when its value is wrong or missing.
+bool TakeReadingOption(const std::string& Command, Args* pArgs);
+
+// The reading of a file by tReadingChoice, set for the importer; the stream is left where the
+// index pass starts. With bHint, a file that declares PBN 2.x but is read as 1.0 is said so once
+// on standard error.
+pbn::PbnReadingDef UseReading(std::FILE* pFile, const std::string& Path, bool bHint);
 
 // Creates the index of the games of an open file; the log goes to pLog when given.
 unsigned IndexGames(std::FILE* pFile, std::FILE* pLog);

@@ -9,6 +9,34 @@
 
 namespace cli {
 
+pbn::ReadingChoiceDef tReadingChoice = pbn::ReadingChoiceDef::Pbn10;
+
+bool TakeReadingOption(const std::string& Command, Args* pArgs) {
+  for (std::size_t i = 0; i < pArgs->size(); i++) {
+    if ((*pArgs)[i] != "--pbn") continue;
+    if (i + 1 >= pArgs->size() ||
+        !pbn::PbnParseReadingChoice((*pArgs)[i + 1].c_str(), &tReadingChoice)) {
+      Fail(Command + ": --pbn takes 1.0, 2.1 or auto");
+      return false;
+    }
+    pArgs->erase(pArgs->begin() + static_cast<long>(i), pArgs->begin() + static_cast<long>(i) + 2);
+    i--;
+  }
+  return true;
+}
+
+pbn::PbnReadingDef UseReading(std::FILE* pFile, const std::string& Path, bool bHint) {
+  const pbn::PbnHeadDef tHead = pbn::PbnReadHead(pFile);
+  const pbn::PbnReadingDef tReading = pbn::PbnReadingFor(tReadingChoice, tHead);
+  if (bHint && tReading.Standard == pbn::PBN_STANDARD_10 && pbn::PbnHeadDeclares2(tHead)) {
+    std::fprintf(stderr, "%s declares PBN %s; --pbn 2.1 reads it by that standard\n", Path.c_str(),
+                 tHead.acVersion);
+  }
+  pbn::PbnSetReading(tReading);
+  pbn::PbnSkipBom(pFile, tHead, tReading);
+  return tReading;
+}
+
 int Fail(const std::string& Text) {
   std::fprintf(stderr, "karvelon-cli: %s\n", Text.c_str());
   return kExitError;

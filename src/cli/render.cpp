@@ -125,6 +125,7 @@ int Render(const Args& args) {
   QApplication tApplication(argc, argv);
 
   viewer::SetImportLogEnabled(false);
+  viewer::SetReadingChoice(tReadingChoice);
   viewer::qt::MainWindow tWindow(false);
   tWindow.show();
   tWindow.OpenFile(tArgs.File);

@@ -10,6 +10,7 @@
 #include "core/pbn_util.h"
 #include "games/pbn_game.h"
 #include "import/admin.h"
+#include "import/reading.h"
 #include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
 
@@ -20,8 +21,10 @@ namespace {
 using Json = nlohmann::ordered_json;
 using namespace pbn;
 
-// PBN text is ISO 8859-1: every byte is the code point of the same value.
+// PBN text is ISO 8859-1: every byte is the code point of the same value. A file that the 2.1
+// reading takes as UTF-8 is passed on as it is (what is not UTF-8 in it is replaced on output).
 std::string Latin1ToUtf8(const char* pcText, size_t Length) {
+  if (tPbnReading.Encoding == PBN_ENCODING_UTF8) return std::string(pcText, Length);
   std::string Text;
   Text.reserve(Length);
   for (size_t i = 0; i < Length; i++) {
@@ -202,9 +205,11 @@ Json NotesOf(const std::array<PbnMoveNoteDef, PBN_N_NOTES>& atNotes) {
 std::string AnnotationText(const unsigned char* pcLine) {
   if (pcLine[0] == ANNO_AUCTION_HEADER) return "AUCTION";
   if (pcLine[0] == ANNO_PLAY_HEADER) return "PLAY";
+  if (pcLine[0] == ANNO_TABLE_HEADER)
+    return Latin1ToUtf8(reinterpret_cast<const char*>(pcLine + 1));
   std::string Text;
   for (const unsigned char* pc = pcLine; *pc != '\0'; pc++) {
-    switch (*pc) {
+    switch (AnnoIsMarker(pcLine, static_cast<int>(pc - pcLine)) ? *pc : 0) {
       case ANNO_CLUBS:
         Text += "\u2663";
         break;
@@ -251,6 +256,37 @@ Json RawValue(UInt32 NrLines) {
   return Lines;
 }
 
+Json ColumnValue(const PbnTableColumnDef& tColumn) {
+  static constexpr const char* apcOrders[3] = {"", "-", "+"};
+  static constexpr const char* apcAligns[3] = {"", "L", "R"};
+  return Json{{"name", tColumn.acName.data()},
+              {"order", apcOrders[tColumn.Order % 3]},
+              {"width", tColumn.Width != 0 ? Json(tColumn.Width) : Json(nullptr)},
+              {"align", apcAligns[tColumn.Align % 3]}};
+}
+
+Json TablesValue(const PbnGameTagsDef& tTags) {
+  Json Tables = Json::array();
+  const PbnTableStoreDef& tStore = tTags.tTables;
+  for (UInt32 Table = 0; Table < PbnTableCount(tStore); Table++) {
+    const PbnTableDef& tTable = PbnTableAt(tStore, Table);
+    Json Columns = Json::array();
+    for (int Column = 0; Column < tTable.NrColumns; Column++)
+      Columns.push_back(ColumnValue(tTable.atColumns[Column]));
+    Json Rows = Json::array();
+    const UInt32 NrColumns = static_cast<UInt32>(tTable.NrColumns);
+    for (UInt32 First = 0; First + NrColumns <= tTable.NrElements; First += NrColumns) {
+      Json Row = Json::array();
+      for (UInt32 Column = 0; Column < NrColumns; Column++)
+        Row.push_back(Latin1ToUtf8(PbnTableElement(tStore, tTable, First + Column)));
+      Rows.push_back(Row);
+    }
+    Tables.push_back(
+        Json{{"tag", aPbnTagNames[tTable.TagId]}, {"columns", Columns}, {"rows", Rows}});
+  }
+  return Tables;
+}
+
 // A game number is digits only; one too large for any file reads as out of range.
 bool ParseGameNumber(const std::string& Text, unsigned long* pNumber) {
   if (Text.empty() || Text.find_first_not_of("0123456789") != std::string::npos) return false;
@@ -274,6 +310,7 @@ int Show(const Args& args) {
   }
   FilePtr pFile = OpenPbnFile(Operands[0]);
   if (!pFile) return kExitError;
+  const PbnReadingDef tReading = UseReading(pFile.get(), Operands[0], true);
 
   const unsigned NrGames = IndexGames(pFile.get(), nullptr);
   if (GameNr < 1 || GameNr > NrGames) {
@@ -289,6 +326,7 @@ int Show(const Args& args) {
   Json Game;
   Game["game"] = GameNr;
   Game["games"] = NrGames;
+  if (tReading.Standard == PBN_STANDARD_21) Game["pbn"] = "2.1";
   Game["tags"] = TagsValue(tTags);
   Game["dealer"] = SideValue(tData.tSituation.Dealer);
   Game["vulnerable"] = VulnerableValue(tData.tSituation.Vulner);
@@ -302,7 +340,10 @@ int Show(const Args& args) {
   Game["notes"] = Json{{"auction", NotesOf(tTags.atCallNote)}, {"play", NotesOf(tTags.atCardNote)}};
   Game["annotation"] = AnnotationValue();
   Game["raw"] = RawValue(NrLines);
-  std::printf("%s\n", Game.dump(2).c_str());
+  if (tReading.Standard == PBN_STANDARD_21) {
+    Game["tables"] = TablesValue(tTags);
+  }
+  std::printf("%s\n", Game.dump(2, ' ', false, Json::error_handler_t::replace).c_str());
   return kExitOk;
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "core/pbn.h"
+#include "core/tables.h"
 
 namespace pbn {
 
@@ -157,6 +158,7 @@ struct PbnGameTagsDef {
   std::array<PbnRangeDef, PBN_N_NOTES> atCardNoteComment;
   std::array<PbnMoveAnnoDef, PBN_MAX_CALLS> atCallAnno;
   std::array<std::array<PbnMoveAnnoDef, PBN_N_SIDES>, PBN_N_TRICKS> aatCardAnno;
+  PbnTableStoreDef tTables;  // PBN 2.1 tables; no block until the game has one
 };
 
 // The comment collector: where the comment being read belongs and where its text goes.

@@ -92,6 +92,7 @@ PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePo
 void GamesLoad(std::FILE* pFile, UInt32* pNrGames) {
   DynamicDataDef& tIndex = tFileAdmin.tGameTagDD;
   tIndex.CurData = 0;
+  tFileAdmin.NrRefused = 0;
   // One file's values must never be inherited by the games of another.
   PbnImportTags(nullptr);
   PbnGameDataDef* ptGameData = tGameAdmin.ptGameData;
@@ -112,6 +113,9 @@ void GamesLoad(std::FILE* pFile, UInt32* pNrGames) {
                                             ptGameTags, &FilePosBegin, &FilePosOut);
       if (Error == PBN_ERR_OK && FillGameTagData(ptGameTags, FilePosBegin) != PBN_ERR_OK) {
         bDone = true;
+      }
+      if (Error != PBN_ERR_OK && Error != PBN_ERR_NO_TAG && Error != PBN_ERR_FILE) {
+        tFileAdmin.NrRefused++;
       }
       // Positioning failed, the file ended, or no progress: the pass is over.
       if (Error == PBN_ERR_FILE || FilePosOut < 0 || FilePosOut <= FilePos) bDone = true;

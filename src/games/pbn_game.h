@@ -26,6 +26,7 @@ struct FileAdminDef {
   DynamicDataDef tGameTagDD;   // the index; element n is game n, element 0 unused
   DynamicDataDef tGameTxtDD;   // one per raw text line, plus one after the last
   DynamicDataDef tCharTxtDD;   // raw text, each line NUL-terminated
+  UInt32 NrRefused;            // games of the file that the index pass left out
 };
 
 extern FileAdminDef tFileAdmin;
@@ -33,6 +34,10 @@ extern FileAdminDef tFileAdmin;
 PbnBoolDef GameInit();
 void GameTerm();
 void GamesLoad(std::FILE* pFile, UInt32* pNrGames);
+// The number of games with mistakes that the last index pass left out.
+inline UInt32 GamesRefused() {
+  return tFileAdmin.NrRefused;
+}
 void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines);
 
 PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin);

@@ -22,6 +22,12 @@ inline constexpr unsigned char ANNO_SPADES = 134;
 inline constexpr unsigned char ANNO_SUIT_END = 135;
 inline constexpr unsigned char ANNO_NOTE_BEGIN = 136;
 inline constexpr unsigned char ANNO_NOTE_END = 137;
+// A line made of this code and a tag name heads the block of a table of that tag.
+inline constexpr unsigned char ANNO_TABLE_HEADER = 138;
+
+// Whether the byte at pcText[Index] of a stored line is a marker code: in UTF-8 text the bytes
+// of a character's tail take the same values and are no markers.
+bool AnnoIsMarker(const unsigned char* pcText, int Index);
 
 enum AnnoTypeDef : int { ANNO_TYPE_COMMENT, ANNO_TYPE_NOTE, ANNO_TYPE_SUFFIX, ANNO_TYPE_NAG };
 
@@ -43,6 +49,7 @@ struct AnnoAdminDef {
   TextSizeDef tPlay;
   std::array<TextSizeDef, PBN_MAX_CALLS> atCall;
   std::array<TextSizeDef, 52> atCard;
+  TextSizeDef tTables;  // the blocks of the tables (PBN 2.1), after the play
 };
 
 extern AnnoAdminDef tAnnoAdmin;

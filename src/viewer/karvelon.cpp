@@ -31,6 +31,7 @@ namespace {
 std::FILE* hFileImport = nullptr;
 std::FILE* hFileLogging = nullptr;
 bool bImportLog = true;
+ReadingChoiceDef tReadingChoice = ReadingChoiceDef::Pbn10;
 bool bDestroyed = false;
 
 OpenFileNameDef ofn;
@@ -343,8 +344,19 @@ int GetFileOpen(Host* hWnd, char* lpstrFileName, char* lpstrTitleName) {
   return 1;
 }
 
+// The reading of the file just opened, set for the importer before its index pass.
+PbnHeadDef UseReading(std::FILE* pFile) {
+  const PbnHeadDef tHead = PbnReadHead(pFile);
+  const PbnReadingDef tReading = PbnReadingFor(tReadingChoice, tHead);
+  PbnSetReading(tReading);
+  PbnSkipBom(pFile, tHead, tReading);
+  bCanvasTextUtf8 = tReading.Encoding == PBN_ENCODING_UTF8;
+  return tHead;
+}
+
 void cmOpen() {
   if (!GetFileOpen(hMyWnd, szFileImport, szTitleImport)) return;
+  const PbnHeadDef tHead = UseReading(hFileImport);
   if (bImportLog && GetFileHandle(&hFileLogging, szLogFileName, "w")) {
     PbnImportFile(hFileLogging);
   }
@@ -356,6 +368,9 @@ void cmOpen() {
   ScrollBarReset(&tPbnHorText);
   ScrollBarReset(&tPbnVerText);
   ScrollBarMax(&tPbnGames, MaxNrGames);
+  const std::string Title =
+      WindowTitle(PbnStandardName(tPbnReading.Standard)) + ReadingHint(tHead, GamesRefused());
+  if (hMyWnd != nullptr) hMyWnd->SetWindowText(ID_MAIN_WINDOW, Title.c_str());
   if (!GamesLoaded()) {
     ClearGameOnDisplay();
     MessageBoxA("No PBN games\nInspect karvelon.log", nullptr, MB_ICONEXCLAMATION);
@@ -520,7 +535,8 @@ void ShowGameTextAnno(Canvas* hDC, UInt32 NrTxtLines, UInt32 CurLine, UInt32 Scr
     if (pcLine == nullptr) break;
     UInt32 Length = static_cast<UInt32>(std::strlen(reinterpret_cast<const char*>(pcLine)));
     // Section headers do not scroll sideways.
-    if (pcLine[0] != ANNO_AUCTION_HEADER && pcLine[0] != ANNO_PLAY_HEADER) {
+    if (pcLine[0] != ANNO_AUCTION_HEADER && pcLine[0] != ANNO_PLAY_HEADER &&
+        pcLine[0] != ANNO_TABLE_HEADER) {
       const UInt32 Skip = std::min(ScrollOffset, Length);
       pcLine += Skip;
       Length -= Skip;
@@ -540,6 +556,24 @@ void ShowGameTextFile(Canvas* hDC, UInt32 NrTxtLines, UInt32 CurLine, UInt32 Scr
     RectDef tRect = TextLineRect(i);
     hDC->DrawText(pcLine, -1, &tRect, DT_SINGLELINE | DT_VCENTER);
   }
+}
+
+void SetReadingChoice(ReadingChoiceDef Choice) {
+  tReadingChoice = Choice;
+}
+
+ReadingChoiceDef ReadingChoice() {
+  return tReadingChoice;
+}
+
+std::string WindowTitle(const char* pcReadingName) {
+  return std::string("Karvelon (") + pcReadingName + ")";
+}
+
+std::string ReadingHint(const PbnHeadDef& tHead, UInt32 NrRefused) {
+  if (tPbnReading.Standard != PBN_STANDARD_10 || !PbnHeadDeclares2(tHead)) return "";
+  return std::string(" - declares PBN ") + tHead.acVersion + ": " + std::to_string(NrRefused) +
+         (NrRefused == 1 ? " game" : " games") + " with mistakes";
 }
 
 int KeyCommand(KeyDef Key) {

@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <cstdio>
 
+#include <string>
+
 #include "core/pbn.h"
+#include "import/reading.h"
 #include "viewer/platform/host.h"
 
 namespace viewer {
@@ -119,6 +122,19 @@ void SetImportLogEnabled(bool bEnabled);
 // The number of the game on display after the game scroll bar was moved there (as the menu
 // commands do); false when the file has no such game.
 bool ShowGameNumber(pbn::UInt32 GameIndex);
+
+// The standard the importer reads by, as chosen in the Options menu (PBN 1.0 by default); it
+// applies from the next file opened.
+void SetReadingChoice(pbn::ReadingChoiceDef Choice);
+pbn::ReadingChoiceDef ReadingChoice();
+
+// SetWindowText with this identifier sets the main window's title.
+inline constexpr int ID_MAIN_WINDOW = 0;
+// "Karvelon (PBN 1.0)": the title that names the reading in force.
+std::string WindowTitle(const char* pcReadingName);
+// A file that declares PBN 2.x read as 1.0: said in the title with the number of games that
+// have mistakes (" - declares PBN 2.1: 17 games with mistakes"), or "" for any other file.
+std::string ReadingHint(const pbn::PbnHeadDef& tHead, pbn::UInt32 NrRefused);
 
 // Keys on top of the controls: the command each one stands for, 0 for none.
 enum class KeyDef { Left, Right, Home, End, PageUp, PageDown, Space, CtrlO, CtrlQ };

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -15,6 +16,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSettings>
 #include <QShortcut>
 #include <QTimer>
 #include <cstring>
@@ -178,6 +180,48 @@ void MainWindow::BuildMenu() {
   QMenu* ptOptions = ptMenuBar->addMenu(QStringLiteral("&Options"));
   Add(ptOptions, "&Annotation", CM_ANNOTATION);
   Add(ptOptions, "&PbnFile", CM_PBNFILE);
+  BuildReadingMenu(ptOptions);
+}
+
+// The standard to read by: one of three, kept between runs of the interactive viewer; it applies
+// from the next file opened.
+void MainWindow::BuildReadingMenu(QMenu* ptOptions) {
+  static constexpr struct {
+    const char* pcText;
+    const char* pcSetting;
+    pbn::ReadingChoiceDef Choice;
+  } atChoices[] = {{"PBN &1.0", "1.0", pbn::ReadingChoiceDef::Pbn10},
+                   {"PBN &2.1", "2.1", pbn::ReadingChoiceDef::Pbn21},
+                   {"As the file &declares", "auto", pbn::ReadingChoiceDef::AsDeclared}};
+  if (bInteractive_) {
+    const QString tSetting = QSettings(QStringLiteral("Karvelon"), QStringLiteral("Karvelon"))
+                                 .value(QStringLiteral("reading"), QStringLiteral("1.0"))
+                                 .toString();
+    pbn::ReadingChoiceDef Choice = pbn::ReadingChoiceDef::Pbn10;
+    pbn::PbnParseReadingChoice(tSetting.toLatin1().constData(), &Choice);
+    SetReadingChoice(Choice);
+  }
+  setWindowTitle(QString::fromLatin1(
+      WindowTitle(
+          pbn::PbnStandardName(pbn::PbnReadingFor(ReadingChoice(), pbn::PbnHeadDef{}).Standard))
+          .c_str()));
+  ptOptions->addSeparator();
+  auto* ptGroup = new QActionGroup(this);
+  for (const auto& tChoice : atChoices) {
+    QAction* ptAction = ptOptions->addAction(QString::fromLatin1(tChoice.pcText));
+    ptAction->setCheckable(true);
+    ptAction->setChecked(tChoice.Choice == ReadingChoice());
+    ptGroup->addAction(ptAction);
+    const pbn::ReadingChoiceDef Choice = tChoice.Choice;
+    const QString tSetting = QString::fromLatin1(tChoice.pcSetting);
+    connect(ptAction, &QAction::triggered, this, [this, Choice, tSetting] {
+      SetReadingChoice(Choice);
+      if (bInteractive_) {
+        QSettings(QStringLiteral("Karvelon"), QStringLiteral("Karvelon"))
+            .setValue(QStringLiteral("reading"), tSetting);
+      }
+    });
+  }
 }
 
 void MainWindow::BuildShortcuts() {
@@ -364,6 +408,10 @@ void MainWindow::SetScrollPos(int idCtrl, int Pos, bool) {
 }
 
 void MainWindow::SetWindowText(int idCtrl, const char* pcText) {
+  if (idCtrl == ID_MAIN_WINDOW) {
+    setWindowTitle(QString::fromLatin1(pcText != nullptr ? pcText : ""));
+    return;
+  }
   if (auto* ptLabel = qobject_cast<QLabel*>(Control(idCtrl))) {
     ptLabel->setText(QString::fromLatin1(pcText != nullptr ? pcText : ""));
   }

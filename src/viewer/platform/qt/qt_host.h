@@ -15,6 +15,7 @@
 #include "viewer/platform/host.h"
 
 class QAction;
+class QMenu;
 class QPainter;
 class QTimer;
 
@@ -79,6 +80,7 @@ class MainWindow final : public QMainWindow, public Host {
  private:
   void Send(std::uint32_t Message, std::uintptr_t wParam, std::intptr_t lParam);
   void BuildMenu();
+  void BuildReadingMenu(QMenu* ptOptions);
   void BuildShortcuts();
   void ScrollAction(int idCtrl, int Action);
   void Destroy();
