@@ -1,7 +1,7 @@
-// Fuzz target: what a user triggers on a file. The index pass with a log, then every indexed
-// game loaded (inheritance, replay, annotation and raw text), its texts read line by line and
-// drawn, and the replay stepped forward to the end and back to the start, the table painted at
-// every step.
+// Fuzz target: what a user triggers on a file, read by PBN 1.0 or by PBN 2.1. The index pass with a
+// log, then every indexed game loaded (inheritance, replay, annotation and raw text), its texts
+// read line by line and drawn, and the replay stepped forward to the end and back to the start, the
+// table painted at every step.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -13,6 +13,7 @@
 
 #include "games/pbn_game.h"
 #include "import/import.h"
+#include "import/reading.h"
 #include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
 #include "viewer/p_table.h"
@@ -121,6 +122,22 @@ void StepThrough() {
   }
 }
 
+// The reading by the first byte of the input (which stays part of the file): PBN 1.0, 2.1 in
+// ISO 8859-1, 2.1 in UTF-8, or as the head of the file declares, its byte-order mark skipped.
+void ChooseReading(std::FILE* pFile, std::uint8_t cFirst) {
+  static constexpr PbnReadingDef atReadings[3] = {{PBN_STANDARD_10, PBN_ENCODING_LATIN1},
+                                                  {PBN_STANDARD_21, PBN_ENCODING_LATIN1},
+                                                  {PBN_STANDARD_21, PBN_ENCODING_UTF8}};
+  if (cFirst % 4 < 3) {
+    PbnSetReading(atReadings[cFirst % 4]);
+    return;
+  }
+  const PbnHeadDef tHead = PbnReadHead(pFile);
+  const PbnReadingDef tReading = PbnReadingFor(ReadingChoiceDef::AsDeclared, tHead);
+  PbnSetReading(tReading);
+  PbnSkipBom(pFile, tHead, tReading);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Size) {
@@ -140,6 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Siz
     return 0;
   }
   std::rewind(pFile);
+  ChooseReading(pFile, Size > 0 ? pData[0] : 0);
 
   PbnImportFile(pLog);
   UInt32 NrGames = 0;

@@ -287,6 +287,15 @@ Json TablesValue(const PbnGameTagsDef& tTags) {
   return Tables;
 }
 
+Json ExtraTagsValue(const PbnGameTagsDef& tTags) {
+  Json Tags = Json::array();
+  for (UInt32 Tag = 0; Tag < PbnExtraTagCount(tTags); Tag++) {
+    Tags.push_back(Json{{"name", Latin1ToUtf8(PbnExtraTagName(tTags, Tag))},
+                        {"value", Latin1ToUtf8(PbnExtraTagValue(tTags, Tag))}});
+  }
+  return Tags;
+}
+
 // A game number is digits only; one too large for any file reads as out of range.
 bool ParseGameNumber(const std::string& Text, unsigned long* pNumber) {
   if (Text.empty() || Text.find_first_not_of("0123456789") != std::string::npos) return false;
@@ -342,6 +351,7 @@ int Show(const Args& args) {
   Game["raw"] = RawValue(NrLines);
   if (tReading.Standard == PBN_STANDARD_21) {
     Game["tables"] = TablesValue(tTags);
+    Game["extra_tags"] = ExtraTagsValue(tTags);
   }
   std::printf("%s\n", Game.dump(2, ' ', false, Json::error_handler_t::replace).c_str());
   return kExitOk;

@@ -64,6 +64,21 @@ const char* const aPbnTagNames[PBN_N_TAG_IDS + 1] = {"Annotator",
                                                      "West",
                                                      "WestNA",
                                                      "WestType",
+                                                     "Application",
+                                                     "DealId",
+                                                     "OptimumScore",
+                                                     "PairEW",
+                                                     "PairNS",
+                                                     "ScoreMP",
+                                                     "ScoreRubberHistory",
+                                                     "ActionTable",
+                                                     "AuctionTimeTable",
+                                                     "InstantScoreTable",
+                                                     "OptimumPlayTable",
+                                                     "OptimumResultTable",
+                                                     "PlayTimeTable",
+                                                     "ScoreTable",
+                                                     "TotalScoreTable",
                                                      ""};
 
 PbnCommentAdminDef tCommentAdmin;
@@ -182,6 +197,9 @@ void GameTagsTerm(PbnGameTagsDef* ptGameTags) {
   PbnCommentTerm(ptGameTags);
   PbnNagTerm(ptGameTags);
   PbnTableStoreTerm(&ptGameTags->tTables);
+  DynamicDataTerm(&ptGameTags->tExtraTagsDD);
+  DynamicDataTerm(&ptGameTags->tExtraTextDD);
+  ptGameTags->tExtraTagsDD = ptGameTags->tExtraTextDD = DynamicDataDef{};
 }
 
 PbnErrDef PbnCommentInit(PbnGameTagsDef* ptGameTags) {
@@ -253,6 +271,50 @@ PbnErrDef PbnNagPut(PbnGameTagsDef* ptGameTags, PbnNagDef Nag, Int32* pIxNag) {
 void PbnNagTerm(PbnGameTagsDef* ptGameTags) {
   std::free(ptGameTags->pNags);
   ptGameTags->pNags = nullptr;
+}
+
+namespace {
+
+// Appends a NUL-terminated text to tExtraTextDD and its offset to tExtraTagsDD.
+PbnErrDef ExtraTextAdd(PbnGameTagsDef* ptGameTags, const char* pcText) {
+  DynamicDataDef& tText = ptGameTags->tExtraTextDD;
+  DynamicDataDef& tOffsets = ptGameTags->tExtraTagsDD;
+  if (tText.ptData == nullptr && !DynamicDataInit(&tText, 256, 1)) return PBN_ERR_RESOURCES;
+  if (tOffsets.ptData == nullptr && !DynamicDataInit(&tOffsets, 16, sizeof(UInt32))) {
+    return PBN_ERR_RESOURCES;
+  }
+  const UInt32 Size = static_cast<UInt32>(std::strlen(pcText)) + 1;
+  while (tText.MaxData - tText.CurData < Size) {
+    if (!DynamicDataExtend(&tText)) return PBN_ERR_RESOURCES;
+  }
+  if (!DynamicDataCheck(&tOffsets)) return PBN_ERR_RESOURCES;
+  std::memcpy(DynamicDataAt<char>(tText, tText.CurData), pcText, Size);
+  *DynamicDataAt<UInt32>(tOffsets, tOffsets.CurData++) = tText.CurData;
+  tText.CurData += Size;
+  return PBN_ERR_OK;
+}
+
+const char* ExtraText(const PbnGameTagsDef& tGameTags, UInt32 Index) {
+  return DynamicDataAt<char>(tGameTags.tExtraTextDD,
+                             *DynamicDataAt<UInt32>(tGameTags.tExtraTagsDD, Index));
+}
+
+}  // namespace
+
+PbnErrDef PbnExtraTagAdd(PbnGameTagsDef* ptGameTags, const char* pcName, const char* pcValue) {
+  const UInt32 NrBefore = PbnExtraTagCount(*ptGameTags);
+  PbnErrDef Error = ExtraTextAdd(ptGameTags, pcName);
+  if (Error == PBN_ERR_OK) Error = ExtraTextAdd(ptGameTags, pcValue);
+  if (Error != PBN_ERR_OK) ptGameTags->tExtraTagsDD.CurData = NrBefore * 2;  // whole pairs only
+  return Error;
+}
+
+const char* PbnExtraTagName(const PbnGameTagsDef& tGameTags, UInt32 Index) {
+  return ExtraText(tGameTags, 2 * Index);
+}
+
+const char* PbnExtraTagValue(const PbnGameTagsDef& tGameTags, UInt32 Index) {
+  return ExtraText(tGameTags, 2 * Index + 1);
 }
 
 }  // namespace pbn

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "core/pbn.h"
+#include "core/pbn_util.h"
 #include "core/tables.h"
 
 namespace pbn {
@@ -67,8 +68,29 @@ enum PbnTagIdDef : int {
   PBN_TAG_ID_WEST,
   PBN_TAG_ID_WESTNA,
   PBN_TAG_ID_WESTTYPE,
+  // Tags that only the PBN 2.1 reading knows; the 1.0 reading finds no such name.
+  PBN_TAG_ID_APPLICATION,
+  PBN_TAG_ID_DEALID,
+  PBN_TAG_ID_OPTIMUMSCORE,
+  PBN_TAG_ID_PAIREW,
+  PBN_TAG_ID_PAIRNS,
+  PBN_TAG_ID_SCOREMP,
+  PBN_TAG_ID_SCORERUBBERHISTORY,
+  PBN_TAG_ID_ACTIONTABLE,  // the tables, in this order to the end
+  PBN_TAG_ID_AUCTIONTIMETABLE,
+  PBN_TAG_ID_INSTANTSCORETABLE,
+  PBN_TAG_ID_OPTIMUMPLAYTABLE,
+  PBN_TAG_ID_OPTIMUMRESULTTABLE,
+  PBN_TAG_ID_PLAYTIMETABLE,
+  PBN_TAG_ID_SCORETABLE,
+  PBN_TAG_ID_TOTALSCORETABLE,
   PBN_N_TAG_IDS
 };
+inline constexpr int PBN_N_TAG_IDS_10 = PBN_TAG_ID_WESTTYPE + 1;  // the tags of PBN 1.0
+
+constexpr bool PbnTagIsTable(int TagId) {
+  return TagId >= PBN_TAG_ID_ACTIONTABLE && TagId < PBN_N_TAG_IDS;
+}
 
 // Tag names in PbnTagIdDef order, ended by an empty entry.
 extern const char* const aPbnTagNames[PBN_N_TAG_IDS + 1];
@@ -158,7 +180,9 @@ struct PbnGameTagsDef {
   std::array<PbnRangeDef, PBN_N_NOTES> atCardNoteComment;
   std::array<PbnMoveAnnoDef, PBN_MAX_CALLS> atCallAnno;
   std::array<std::array<PbnMoveAnnoDef, PBN_N_SIDES>, PBN_N_TRICKS> aatCardAnno;
-  PbnTableStoreDef tTables;  // PBN 2.1 tables; no block until the game has one
+  PbnTableStoreDef tTables;     // PBN 2.1 tables; no block until the game has one
+  DynamicDataDef tExtraTagsDD;  // UInt32 offsets in tExtraTextDD of name, value, name, ...
+  DynamicDataDef tExtraTextDD;  // tags that no reading knows (PBN 2.1), kept as text
 };
 
 // The comment collector: where the comment being read belongs and where its text goes.
@@ -192,5 +216,13 @@ void PbnCommentTerm(PbnGameTagsDef* ptGameTags);
 PbnErrDef PbnNagInit(PbnGameTagsDef* ptGameTags);
 PbnErrDef PbnNagPut(PbnGameTagsDef* ptGameTags, PbnNagDef Nag, Int32* pIxNag);
 void PbnNagTerm(PbnGameTagsDef* ptGameTags);
+
+// Tags that the 2.1 reading skips are kept with their name and value, shown and never checked.
+PbnErrDef PbnExtraTagAdd(PbnGameTagsDef* ptGameTags, const char* pcName, const char* pcValue);
+inline UInt32 PbnExtraTagCount(const PbnGameTagsDef& tGameTags) {
+  return tGameTags.tExtraTagsDD.ptData != nullptr ? tGameTags.tExtraTagsDD.CurData / 2 : 0;
+}
+const char* PbnExtraTagName(const PbnGameTagsDef& tGameTags, UInt32 Index);
+const char* PbnExtraTagValue(const PbnGameTagsDef& tGameTags, UInt32 Index);
 
 }  // namespace pbn

@@ -65,12 +65,12 @@ void ImportIndexedGame(std::FILE* pFile, UInt32 GameNr, PbnFilePosDef* pFilePosB
                 pFilePosBegin, pFilePosOut);
 }
 
-void CollectInheritedValues(std::FILE* pFile, const GameTagDataDef& tElement) {
+void CollectInheritedValues(std::FILE* pFile, const std::array<UInt32, PBN_N_TAG_IDS>& aGameNrs) {
   PbnGameTagsDef* ptPrevTags = tFileAdmin.ptPrevTags;
   for (PbnTagValueDef& tValue : ptPrevTags->atTagValue)
     tValue.acValue[0] = '\0';
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    const UInt32 GameNr = tElement.aGameNrs[TagId];
+    const UInt32 GameNr = aGameNrs[TagId];
     if (GameNr == 0 || GameNr >= tFileAdmin.tGameTagDD.CurData + 1 ||
         ptPrevTags->atTagValue[TagId].acValue[0] != '\0') {
       continue;
@@ -81,7 +81,7 @@ void CollectInheritedValues(std::FILE* pFile, const GameTagDataDef& tElement) {
     ImportIndexedGame(pFile, GameNr, &FilePosBegin, &FilePosOut);
     // One import of the source game serves every tag it supplies.
     for (int Other = TagId; Other < PBN_N_TAG_IDS; Other++) {
-      if (tElement.aGameNrs[Other] == GameNr) {
+      if (aGameNrs[Other] == GameNr) {
         ptPrevTags->atTagValue[Other] = tGameAdmin.ptGameTags->atTagValue[Other];
       }
     }
@@ -97,14 +97,15 @@ void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines) {
     return;
   }
   const GameTagDataDef tElement = *DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameIndex);
-  CollectInheritedValues(pFile, tElement);
+  const std::array<UInt32, PBN_N_TAG_IDS> aGameNrs = IndexGameNrs(GameIndex);
+  CollectInheritedValues(pFile, aGameNrs);
   PbnImportTags(tFileAdmin.ptPrevTags);
 
   PbnFilePosDef FilePosBegin = tElement.FilePosBegin;
   PbnFilePosDef FilePosOut = -1;
   ImportIndexedGame(pFile, GameIndex, &FilePosBegin, &FilePosOut);
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    if (tElement.aGameNrs[TagId] != 0) {
+    if (aGameNrs[TagId] != 0) {
       tGameAdmin.ptGameTags->atTagValue[TagId] = tFileAdmin.ptPrevTags->atTagValue[TagId];
     }
   }

@@ -2,11 +2,14 @@
 // of an open file that imports without error or warning.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "games/pbn_game.h"
+#include "import/admin.h"
 #include "import/import.h"
+#include "import/reading.h"
 #include "replay/pbn_play.h"
 
 namespace pbn {
@@ -26,6 +29,20 @@ void Release(T*& ptRecord) {
   ptRecord = nullptr;
 }
 
+// Per tag, the latest indexed game of the file that gave it as "##value" (2.1 reading), or 0.
+std::array<UInt32, PBN_N_TAG_IDS> aStickyGameNrs;
+
+bool Store21(UInt32 GameNr, const std::array<UInt32, PBN_N_TAG_IDS>& aGameNrs) {
+  DynamicDataDef& tIndex21 = tFileAdmin.tGameTag21DD;
+  while (GameNr >= tIndex21.MaxData) {
+    if (!DynamicDataExtend(&tIndex21)) return false;
+  }
+  GameTag21DataDef* ptElement = DynamicDataAt<GameTag21DataDef>(tIndex21, GameNr);
+  std::copy(aGameNrs.begin() + PBN_N_TAG_IDS_10, aGameNrs.end(), ptElement->aGameNrs.begin());
+  tIndex21.CurData = GameNr + 1;
+  return true;
+}
+
 }  // namespace
 
 PbnBoolDef GameInit() {
@@ -34,6 +51,7 @@ PbnBoolDef GameInit() {
   tFileAdmin.ptPrevTags = AllocZeroed<PbnGameTagsDef>();
   if (tFileAdmin.ptPrevTags == nullptr) return PBN_FALSE;
   if (!DynamicDataInit(&tFileAdmin.tGameTagDD, 64, sizeof(GameTagDataDef)) ||
+      !DynamicDataInit(&tFileAdmin.tGameTag21DD, 64, sizeof(GameTag21DataDef)) ||
       !DynamicDataInit(&tFileAdmin.tGameTxtDD, 64, sizeof(GameTxtDataDef)) ||
       !DynamicDataInit(&tFileAdmin.tCharTxtDD, 1024, 1)) {
     return PBN_FALSE;
@@ -49,6 +67,7 @@ void GameTerm() {
   Release(tGameAdmin.ptGameData);
   Release(tGameAdmin.ptGameTags);
   DynamicDataTerm(&tFileAdmin.tGameTagDD);
+  DynamicDataTerm(&tFileAdmin.tGameTag21DD);
   DynamicDataTerm(&tFileAdmin.tGameTxtDD);
   DynamicDataTerm(&tFileAdmin.tCharTxtDD);
 }
@@ -69,22 +88,41 @@ PbnErrDef GameTagsReset(PbnGameTagsDef* ptGameTags) {
   return GameTagsInit(ptGameTags);
 }
 
+std::array<UInt32, PBN_N_TAG_IDS> IndexGameNrs(UInt32 GameNr) {
+  std::array<UInt32, PBN_N_TAG_IDS> aGameNrs{};
+  const GameTagDataDef* ptElement = DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameNr);
+  std::copy(ptElement->aGameNrs.begin(), ptElement->aGameNrs.end(), aGameNrs.begin());
+  const DynamicDataDef& tIndex21 = tFileAdmin.tGameTag21DD;
+  if (GameNr < tIndex21.CurData) {
+    const auto& aGameNrs21 = DynamicDataAt<GameTag21DataDef>(tIndex21, GameNr)->aGameNrs;
+    std::copy(aGameNrs21.begin(), aGameNrs21.end(), aGameNrs.begin() + PBN_N_TAG_IDS_10);
+  }
+  return aGameNrs;
+}
+
 PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin) {
   DynamicDataDef& tIndex = tFileAdmin.tGameTagDD;
   const UInt32 PrevGameNr = tIndex.CurData;
   if (PrevGameNr + 1 >= tIndex.MaxData && !DynamicDataExtend(&tIndex)) return PBN_ERR_RESOURCES;
-  tIndex.CurData++;
-  GameTagDataDef* ptElement = DynamicDataAt<GameTagDataDef>(tIndex, PrevGameNr + 1);
-  const GameTagDataDef* ptPrevious = DynamicDataAt<GameTagDataDef>(tIndex, PrevGameNr);
-  ptElement->FilePosBegin = FilePosBegin;
-  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    UInt32 GameNr = 0;
+  const bool b21 = PbnReading21();
+  const std::array<UInt32, PBN_N_TAG_IDS> aPrevious = IndexGameNrs(PrevGameNr);
+  std::array<UInt32, PBN_N_TAG_IDS> aGameNrs{};
+  for (int TagId = 0; TagId < (b21 ? PBN_N_TAG_IDS : PBN_N_TAG_IDS_10); TagId++) {
     const char* pcValue = TagValue(*ptGameTags, TagId);
     if (pcValue[0] == '#' && pcValue[1] == '\0') {
       // The nearest earlier game with a value of its own (0 for the first game of a file).
-      GameNr = ptPrevious->aGameNrs[TagId] != 0 ? ptPrevious->aGameNrs[TagId] : PrevGameNr;
+      aGameNrs[TagId] = aPrevious[TagId] != 0 ? aPrevious[TagId] : PrevGameNr;
+    } else if (b21 && pcValue[0] == '\0') {
+      aGameNrs[TagId] = aStickyGameNrs[TagId];  // a "##value" of an earlier game, if any
     }
-    ptElement->aGameNrs[TagId] = GameNr;
+  }
+  if (b21 && !Store21(PrevGameNr + 1, aGameNrs)) return PBN_ERR_RESOURCES;
+  tIndex.CurData++;
+  GameTagDataDef* ptElement = DynamicDataAt<GameTagDataDef>(tIndex, PrevGameNr + 1);
+  ptElement->FilePosBegin = FilePosBegin;
+  std::copy(aGameNrs.begin(), aGameNrs.begin() + PBN_N_TAG_IDS_10, ptElement->aGameNrs.begin());
+  for (int TagId = 0; b21 && TagId < PBN_N_TAG_IDS; TagId++) {
+    if (tAdmin.abStickyTag[TagId]) aStickyGameNrs[TagId] = PrevGameNr + 1;
   }
   return PBN_ERR_OK;
 }
@@ -92,7 +130,9 @@ PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePo
 void GamesLoad(std::FILE* pFile, UInt32* pNrGames) {
   DynamicDataDef& tIndex = tFileAdmin.tGameTagDD;
   tIndex.CurData = 0;
+  tFileAdmin.tGameTag21DD.CurData = 0;
   tFileAdmin.NrRefused = 0;
+  aStickyGameNrs.fill(0);
   // One file's values must never be inherited by the games of another.
   PbnImportTags(nullptr);
   PbnGameDataDef* ptGameData = tGameAdmin.ptGameData;

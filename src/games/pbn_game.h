@@ -13,7 +13,13 @@ namespace pbn {
 
 struct GameTagDataDef {
   PbnFilePosDef FilePosBegin;
-  std::array<UInt32, PBN_N_TAG_IDS> aGameNrs;  // game whose value a "#" stands for, or 0
+  std::array<UInt32, PBN_N_TAG_IDS_10> aGameNrs;  // game whose value a "#" stands for, or 0
+};
+
+// The same for the tags that only the 2.1 reading knows, kept apart so that the index of a
+// file read by 1.0 does not grow.
+struct GameTag21DataDef {
+  std::array<UInt32, PBN_N_TAG_IDS - PBN_N_TAG_IDS_10> aGameNrs;
 };
 
 struct GameTxtDataDef {
@@ -22,11 +28,12 @@ struct GameTxtDataDef {
 };
 
 struct FileAdminDef {
-  PbnGameTagsDef* ptPrevTags;  // inherited values collected for the game being loaded
-  DynamicDataDef tGameTagDD;   // the index; element n is game n, element 0 unused
-  DynamicDataDef tGameTxtDD;   // one per raw text line, plus one after the last
-  DynamicDataDef tCharTxtDD;   // raw text, each line NUL-terminated
-  UInt32 NrRefused;            // games of the file that the index pass left out
+  PbnGameTagsDef* ptPrevTags;   // inherited values collected for the game being loaded
+  DynamicDataDef tGameTagDD;    // the index; element n is game n, element 0 unused
+  DynamicDataDef tGameTag21DD;  // GameTag21DataDef of game n, filled by the 2.1 reading only
+  DynamicDataDef tGameTxtDD;    // one per raw text line, plus one after the last
+  DynamicDataDef tCharTxtDD;    // raw text, each line NUL-terminated
+  UInt32 NrRefused;             // games of the file that the index pass left out
 };
 
 extern FileAdminDef tFileAdmin;
@@ -39,6 +46,10 @@ inline UInt32 GamesRefused() {
   return tFileAdmin.NrRefused;
 }
 void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines);
+
+// For every tag, the game whose value game GameNr shows in its place (a "#" of its own, or a
+// "##value" of an earlier game in the 2.1 reading), or 0.
+std::array<UInt32, PBN_N_TAG_IDS> IndexGameNrs(UInt32 GameNr);
 
 PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin);
 void GameTxtLoad(std::FILE* pFile, PbnFilePosDef FilePosBegin, PbnFilePosDef FilePosEnd,

@@ -7,6 +7,7 @@
 #include "core/defs.h"
 #include "import/import.h"
 #include "import/import_internal.h"
+#include "import/reading.h"
 
 namespace pbn {
 
@@ -17,6 +18,8 @@ unsigned long CheckIndex = 0;
 bool bCheckOverflow = false;  // a value continued by backslashes outgrew its buffer
 char ErrorBuffer[PBN_VALUE_SIZE + 1];
 unsigned long ErrorIndex = 0;
+
+struct IntakeDef;
 
 // The variables of one game import.
 struct ImportRunDef {
@@ -40,12 +43,16 @@ struct ImportRunDef {
   PbnBoolDef bNameFound;
   PbnBoolDef bEndOfFile;
   PbnBoolDef bReady;
+  const IntakeDef* atIntake;  // how each byte is stored: by the text encoding of the reading
+  bool bDataSeen;             // the tag's section data has begun (2.1): no comment any more
+  bool bTableData;            // the section data fills the table its tag opened (2.1)
 };
 
 constexpr bool IsTokenState(PbnStateDef State) {
   return State == PBN_STATE_TAG_NAME || State == PBN_STATE_TAG_VALUE ||
          State == PBN_STATE_AUCTION_CALL || State == PBN_STATE_NOTE || State == PBN_STATE_NAG ||
-         State == PBN_STATE_SUFFIX || State == PBN_STATE_PLAY_CARD;
+         State == PBN_STATE_SUFFIX || State == PBN_STATE_PLAY_CARD ||
+         State == PBN_STATE_DATA_TOKEN || State == PBN_STATE_DATA_STRING;
 }
 
 void ErrorBufferReset() {
@@ -105,20 +112,25 @@ struct IntakeDef {
   bool bBad;
 };
 
-constexpr IntakeDef IntakeOf(int c) {
-  if (!IsPbnChar(c)) return {'?', true, false, true};
+constexpr IntakeDef IntakeOf(int c, bool bUtf8) {
+  if (!IsPbnChar(c) && !(bUtf8 && c >= 128)) return {'?', true, false, true};
   if (c == '\t' || c == '\v' || c == ' ') return {' ', true, false, false};
   if (c == '\n' || c == '\r') return {'\0', false, false, false};
   return {static_cast<char>(c), true, true, false};
 }
 
-constexpr auto atIntake = [] {
+template <bool bUtf8>
+constexpr auto IntakeTable() {
   std::array<IntakeDef, 256> atTable{};
   for (int c = 0; c < 256; c++) {
-    atTable[c] = IntakeOf(c);
+    atTable[c] = IntakeOf(c, bUtf8);
   }
   return atTable;
-}();
+}
+
+constexpr auto atIntake = IntakeTable<false>();
+// UTF-8 text (PBN 2.1, declared): every byte of a character above 127 is stored as it is.
+constexpr auto atIntakeUtf8 = IntakeTable<true>();
 
 void TakeChar(ImportRunDef& r) {
   PrevInputIndex = InputIndex;
@@ -134,7 +146,7 @@ void TakeChar(ImportRunDef& r) {
     return;
   }
   r.bCharFromFile = true;
-  const IntakeDef& tIntake = atIntake[r.c];
+  const IntakeDef& tIntake = r.atIntake[r.c];
   if (tIntake.bBad) r.CharError = PBN_ERR_BAD_CHAR;
   InputBuffer[InputIndex] = tIntake.cStored;  // overwritten by the next one when not stored
   InputIndex += tIntake.bStored;
@@ -217,9 +229,11 @@ void RuleTagValue(ImportRunDef& r) {
   const int c = r.c;
   if (c == '"') {
     const char* pcValue = TokenEnd();
+    const UInt32 NrTables = PbnTableCount(r.ptGameTags->tTables);
     // A value continued past 255 characters cannot be stored whole: it is refused.
     Report(r, bCheckOverflow ? PBN_ERR_BAD_TAG_VALUE
                              : TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue));
+    r.bTableData = PbnTableCount(r.ptGameTags->tTables) != NrTables;
     r.NextPbnState = NextStateAfterTag(r.TagId);
     PbnStateChange(PBN_STATE_TAG_END);
   } else if (c == '\\') {
@@ -245,6 +259,9 @@ void RuleTagEnd(ImportRunDef& r) {
     } else if (r.NextPbnState == PBN_STATE_PLAY_IDLE) {
       tAdmin.Section = PBN_SECTION_PLAY;
       PbnStateChange(PBN_STATE_PLAY_IDLE);
+    } else if (PbnReading21()) {
+      PbnStateChange(PBN_STATE_SECTION_DATA);  // any tag may be followed by section data
+      r.bDataSeen = false;
     } else {
       PbnStateDec();
     }
@@ -298,7 +315,7 @@ void TakeRun(ImportRunDef& r, PbnStateDef State);
 void TakeWholeMove(ImportRunDef& r, bool bPlay) {
   TakeRun<true>(r, PbnStateCurrent());
   if (FileCharIndex >= FileCharNumber || InputIndex >= PBN_LINE_MAX) return;
-  const IntakeDef& tNext = atIntake[static_cast<unsigned char>(acFileLine[FileCharIndex])];
+  const IntakeDef& tNext = r.atIntake[static_cast<unsigned char>(acFileLine[FileCharIndex])];
   if (tNext.bBad) return;
   r.NrNonSpace += tNext.bNonSpace;
   PrevInputIndex = InputIndex;
@@ -335,6 +352,16 @@ void RuleSectionIdle(ImportRunDef& r, bool bPlay) {
     case '*':
       PbnStateDec();
       (bPlay ? tAdmin.bIncompletePlay : tAdmin.bIncompleteAuction) = PBN_TRUE;
+      return;
+    case '+':
+      if (!PbnReading21()) break;
+      if (bPlay) {  // the card to be played next: a place without a card
+        PbnStateInc(PBN_STATE_PLAY_CARD);
+        TokenStart('-');
+      } else {  // to be continued: the auction ends incomplete
+        PbnStateDec();
+        tAdmin.bIncompleteAuction = PBN_TRUE;
+      }
       return;
     case ';':
     case '{':
@@ -394,6 +421,58 @@ void RuleSuffix(ImportRunDef& r) {
     return;
   }
   EndTokenPushBack(r, [&](const char* pc) { Report(r, SuffixCheck(r.ptGameTags, pc)); });
+}
+
+// --- section data (PBN 2.1): tokens and strings after a tag, up to the next tag ---
+
+// Printable ASCII except the characters that delimit tags, comments, strings and escapes.
+constexpr bool IsDataChar(int c) {
+  return c > 32 && c < 127 && c != '[' && c != ']' && c != '{' && c != '}' && c != ';' &&
+         c != '"' && c != '%';
+}
+
+void DataElement(ImportRunDef& r, const char* pcElement) {
+  if (r.bTableData) Report(r, PbnTableAddElement(&r.ptGameTags->tTables, pcElement));
+}
+
+void RuleSectionData(ImportRunDef& r) {
+  const int c = r.c;
+  if (c == '[') {
+    PbnStateChange(PBN_STATE_TAG_BEGIN);
+  } else if ((c == ';' || c == '{') && !r.bDataSeen) {
+    CommentOpen(c);  // a comment may follow the tag itself, not its data
+  } else if (c == '"') {
+    PbnStateInc(PBN_STATE_DATA_STRING);
+    TokenStartEmpty();
+    r.bDataSeen = true;
+  } else if (IsDataChar(c)) {
+    PbnStateInc(PBN_STATE_DATA_TOKEN);
+    TokenStart(c);
+    r.bDataSeen = true;
+  } else if (!CharIsSpace(c)) {
+    Report(r, PBN_ERR_BAD_SECTION_DATA);
+    r.bErrorDec = PBN_FALSE;  // the section data go on
+  }
+}
+
+void RuleDataToken(ImportRunDef& r) {
+  if (IsDataChar(r.c)) {
+    TokenAppend(r.c);
+    return;
+  }
+  EndTokenPushBack(r, [&](const char* pc) { DataElement(r, pc); });
+}
+
+void RuleDataString(ImportRunDef& r) {
+  if (r.c == '"') {
+    EndToken(r, [&](const char* pc) { DataElement(r, pc); });  // without its quotes
+  } else if (r.c == '\\') {
+    PbnStateInc(PBN_STATE_BACKSLASH);
+  } else if (r.c < 32) {
+    Report(r, PBN_ERR_BAD_SECTION_DATA);  // a string ends on its line
+  } else {
+    TokenAppend(r.c);
+  }
 }
 
 void ApplyRule(ImportRunDef& r) {
@@ -461,6 +540,15 @@ void ApplyRule(ImportRunDef& r) {
         PbnStateDec();
       }
       break;
+    case PBN_STATE_SECTION_DATA:
+      RuleSectionData(r);
+      break;
+    case PBN_STATE_DATA_TOKEN:
+      RuleDataToken(r);
+      break;
+    case PBN_STATE_DATA_STRING:
+      RuleDataString(r);
+      break;
     case PBN_N_STATES:
       break;
   }
@@ -516,8 +604,9 @@ void Step(ImportRunDef& r) {
   if (r.CurrPbnState != r.PrevPbnState || !IsTokenState(r.CurrPbnState)) ErrorIndex = InputIndex;
   TakeChar(r);
   if (*r.pFilePosBegin == -1 && r.NrNonSpace != 0) *r.pFilePosBegin = FilePosGet;
-  if (r.c == '%' && InputIndex == 1) {
-    PbnStateInc(PBN_STATE_ESCAPE);  // an escape line, in any state
+  if (r.c == '%' && InputIndex == 1 &&
+      !(PbnReading21() && PbnStateCurrent() == PBN_STATE_COMMENT)) {
+    PbnStateInc(PBN_STATE_ESCAPE);  // an escape line, in any state (2.1: not in a comment)
   } else {
     ApplyRule(r);
   }
@@ -548,6 +637,10 @@ constexpr bool IsOrdinary(PbnStateDef State, int c) {
       return CharInMove(c);
     case PBN_STATE_NAG:
       return CharIsDigit(c);
+    case PBN_STATE_DATA_TOKEN:
+      return IsDataChar(c);
+    case PBN_STATE_DATA_STRING:
+      return c >= 32 && c != '"' && c != '\\';
     case PBN_STATE_COMMENT:
       return c >= 32 && c != '}';
     case PBN_STATE_COMMENT_EOL:
@@ -559,6 +652,7 @@ constexpr bool IsOrdinary(PbnStateDef State, int c) {
     case PBN_STATE_TAG_END:
     case PBN_STATE_AUCTION_IDLE:
     case PBN_STATE_PLAY_IDLE:
+    case PBN_STATE_SECTION_DATA:
       return c == ' ';
     default:
       return false;
@@ -645,6 +739,7 @@ void WholeGameChecks(ImportRunDef& r) {
   if (r.GameError == PBN_ERR_OK) r.GameError = CheckError;
   LoggedCheck(r, CheckDeclarer(r.ptGameData));
   LoggedCheck(r, CheckResult(r.ptGameData));
+  if (PbnReading21()) LoggedCheck(r, PbnTablesCheck(r.ptGameTags->tTables));
 }
 
 }  // namespace
@@ -664,6 +759,7 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
   r.pFilePosBegin = pFilePosBegin;
   r.pFilePosOut = pFilePosOut;
   r.TagId = PBN_N_TAG_IDS;
+  r.atIntake = tPbnReading.Encoding == PBN_ENCODING_UTF8 ? atIntakeUtf8.data() : atIntake.data();
   PbnReaderReset(FilePosIn);
   AdminInit();
   PbnStateInit();

@@ -4,6 +4,7 @@
 
 #include "core/defs.h"
 #include "import/import_internal.h"
+#include "import/reading.h"
 
 namespace pbn {
 
@@ -40,6 +41,12 @@ Frame CommonFrame(char* acBuffer, bool bOwnData, PbnErrDef* pError) {
     return Frame::Accept;
   }
   return Frame::Check;
+}
+
+PbnErrDef CheckWithFrame(char* acBuffer, bool bOwnData, PbnErrDef (*Check)(char*)) {
+  PbnErrDef Error;
+  if (CommonFrame(acBuffer, bOwnData, &Error) == Frame::Accept) return Error;
+  return Check(acBuffer);
 }
 
 // A number and nothing after it.
@@ -247,6 +254,135 @@ PbnErrDef TagValueCheckScoreRubber(char* acBuffer) {
   return ScoreFrame(acBuffer, ScoreReadRubber, atScores);
 }
 
+// --- where the PBN 2.1 reading checks otherwise ---
+
+// A deal has been read whose known hands hold fewer than 13 cards each.
+bool EndPosition() {
+  for (int Side = 0; Side < PBN_N_SIDES; Side++) {
+    if (tAdmin.abUnknownSide[Side]) continue;
+    int NrCards = 0;
+    for (UInt8 NrSuit : tAdmin.tNrDeal.tHands[Side].Ranks)
+      NrCards += NrSuit;
+    return NrCards > 0 && NrCards < PBN_N_TRICKS;
+  }
+  return false;
+}
+
+// "S", "H", "D", "C" or "NT" and nothing else.
+bool StrainOnly(const char* acBuffer, PbnTrumpDef* pTrump) {
+  const char* pc = acBuffer;
+  PbnTrumpDef Trump;
+  if (CharTrumpCheck(&pc, &Trump) != PBN_ERR_OK || *pc != '\0') return false;
+  *pTrump = Trump;
+  return true;
+}
+
+PbnScoringDef ScoringOf(const char* pcField) {
+  if (PbnStrcmp(pcField, "Chicago") == 0) return PBN_SCORING_CHICAGO;
+  if (PbnStrcmp(pcField, "Rubber") == 0) return PBN_SCORING_RUBBER;
+  if (ValueIsOneOf(pcField, {"EMP", "IMP_1948", "IMP_1961", "IMP", "BAM"})) return PBN_SCORING_IMP;
+  if (ValueIsOneOf(pcField, {"OldMP", "MP", "MatchPoints"})) return PBN_SCORING_MP;
+  return PBN_SCORING_NONE;
+}
+
+// Fields separated by ";", each beginning with a letter (systems and modifiers are open-ended);
+// the first known field sets the scoring.
+PbnErrDef TagValueCheckScoring21(char* acBuffer) {
+  bool bKnown = false;
+  for (const char* pc = acBuffer;; pc++) {
+    CharSkipSpace(&pc);
+    if (!CharIsLetter(*pc)) return PBN_ERR_BAD_TAG_VALUE;
+    char acField[PBN_VALUE_SIZE];
+    std::size_t Length = 0;
+    for (; *pc != ';' && *pc != '\0'; pc++)
+      acField[Length++] = *pc;
+    while (Length > 0 && CharIsSpace(acField[Length - 1]))
+      Length--;
+    acField[Length] = '\0';
+    const PbnScoringDef Scoring = ScoringOf(acField);
+    if (!bKnown && Scoring != PBN_SCORING_NONE) {
+      tAdmin.Scoring = Scoring;
+      bKnown = true;
+    }
+    if (*pc == '\0') return PBN_ERR_OK;
+  }
+}
+
+// "NS" and a score, "EW" and a score, or both.
+PbnErrDef TagValueCheckOptimumScore(char* acBuffer) {
+  const char* pc = acBuffer;
+  CharSkipSpace(&pc);
+  if (!SideWordAt(pc, "NS") && !SideWordAt(pc, "EW")) return PBN_ERR_BAD_TAG_VALUE;
+  return TagValueCheckScore(acBuffer);
+}
+
+// "NS" history "EW" history, a history being one or more words of scores.
+PbnErrDef TagValueCheckScoreRubberHistory(char* acBuffer) {
+  const char* pc = acBuffer;
+  for (const char* pcSide : {"NS", "EW"}) {
+    CharSkipSpace(&pc);
+    if (!SideWordAt(pc, pcSide)) return PBN_ERR_BAD_TAG_VALUE;
+    pc += 2;
+    int NrWords = 0;
+    for (CharSkipSpace(&pc); *pc != '\0' && !SideWordAt(pc, "EW"); CharSkipSpace(&pc)) {
+      while (*pc != '\0' && !CharIsSpace(*pc))
+        pc++;
+      NrWords++;
+    }
+    if (NrWords == 0) return PBN_ERR_BAD_TAG_VALUE;
+  }
+  return *pc == '\0' ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+}
+
+// A table tag: its value lists the columns; the section data that follows fills it.
+PbnErrDef TagValueCheckTable21(char* acBuffer, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId) {
+  PbnErrDef Error;
+  if (CommonFrame(acBuffer, false, &Error) == Frame::Accept) return Error;
+  PbnTableDef tTable{};
+  tTable.TagId = TagId;
+  Error = PbnTableColumnsParse(acBuffer, &tTable);
+  if (Error != PBN_ERR_OK) return Error;
+  return PbnTableOpen(&ptGameTags->tTables, tTable);
+}
+
+// The checks of the 2.1 reading where they differ from 1.0; false when the 1.0 check holds.
+bool TagValueCheck21(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, PbnErrDef* pError) {
+  char* acBuffer = acValueBuffer;
+  if (PbnTagIsTable(TagId)) {
+    *pError = TagValueCheckTable21(acBuffer, ptGameTags, TagId);
+    return true;
+  }
+  switch (TagId) {
+    case PBN_TAG_ID_APPLICATION:
+    case PBN_TAG_ID_COMPETITION:  // the lists of these are examples only
+    case PBN_TAG_ID_DEALID:
+    case PBN_TAG_ID_EASTTYPE:
+    case PBN_TAG_ID_MODE:
+    case PBN_TAG_ID_NORTHTYPE:
+    case PBN_TAG_ID_PAIREW:
+    case PBN_TAG_ID_PAIRNS:
+    case PBN_TAG_ID_SOUTHTYPE:
+    case PBN_TAG_ID_TABLE:
+    case PBN_TAG_ID_WESTTYPE:
+      *pError = CheckWithFrame(acBuffer, false, TagValueCheckEmpty);
+      return true;
+    case PBN_TAG_ID_OPTIMUMSCORE:
+      *pError = CheckWithFrame(acBuffer, false, TagValueCheckOptimumScore);
+      return true;
+    case PBN_TAG_ID_SCOREMP:
+      *pError = CheckWithFrame(acBuffer, false, TagValueCheckScoreIMP);
+      return true;
+    case PBN_TAG_ID_SCORERUBBERHISTORY:
+      *pError = CheckWithFrame(acBuffer, false, TagValueCheckScoreRubberHistory);
+      return true;
+    case PBN_TAG_ID_SCORING:
+      *pError = CheckWithFrame(acBuffer, false, TagValueCheckScoring21);
+      return true;
+    default:
+      return false;
+  }
+}
+
 // --- checks with an effect on the game ---
 
 PbnErrDef TagValueCheckDealer(char* acBuffer, PbnGameDataDef* ptGameData) {
@@ -291,6 +427,9 @@ PbnErrDef TagValueCheckContract(char* acBuffer, PbnGameDataDef* ptGameData) {
   PbnContractDef tContract = ptGameData->tContract;
   if (PbnStrcmp(acBuffer, acPbnPass) == 0) {
     tContract.Trump = PBN_TRUMP_PASS;
+  } else if (PbnReading21() && EndPosition() && StrainOnly(acBuffer, &tContract.Trump)) {
+    tContract.NrTricks = 0;  // an end position names the strain alone
+    tContract.Risk = PBN_RISK_NONE;
   } else {
     if (acBuffer[0] < '1' || acBuffer[0] > '7') return PBN_ERR_BAD_TAG_VALUE;
     tContract.NrTricks = static_cast<PbnNrTricksDef>(acBuffer[0] - '0');
@@ -373,6 +512,7 @@ PbnErrDef TagValueCheckPlay(char* acBuffer, PbnGameTagsDef* ptGameTags) {
   if (!TagIdExist(ptGameTags, PBN_TAG_ID_CONTRACT)) Error = PBN_ERR_NO_CONTRACT;
   if (!TagIdExist(ptGameTags, PBN_TAG_ID_DEAL)) Error = PBN_ERR_NO_DEAL;
   if (!TagIdExist(ptGameTags, PBN_TAG_ID_DECLARER)) Error = PBN_ERR_NO_DECLARER;
+  if (PbnReading21() && EndPosition()) tAdmin.Leader = tAdmin.TagPlaySide;  // named, not derived
   return Error;
 }
 
@@ -533,12 +673,6 @@ PbnErrDef TagValueCheckDeal(char* acBuffer, PbnGameDataDef* ptGameData) {
   return DealCheck();
 }
 
-PbnErrDef CheckWithFrame(char* acBuffer, bool bOwnData, PbnErrDef (*Check)(char*)) {
-  PbnErrDef Error;
-  if (CommonFrame(acBuffer, bOwnData, &Error) == Frame::Accept) return Error;
-  return Check(acBuffer);
-}
-
 }  // namespace
 
 PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump) {
@@ -560,6 +694,8 @@ PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump) {
 PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
                             PbnTagIdDef TagId, long* pNote) {
   char* acBuffer = acValueBuffer;
+  PbnErrDef Error;
+  if (PbnReading21() && TagValueCheck21(ptGameTags, TagId, &Error)) return Error;
   switch (TagId) {
     case PBN_TAG_ID_ANNOTATOR:
     case PBN_TAG_ID_ANNOTATORNA:
@@ -643,7 +779,7 @@ PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTa
       return CheckWithFrame(acBuffer, false, TagValueCheckTimeControl);
     case PBN_TAG_ID_VULNERABLE:
       return TagValueCheckVulnerable(acBuffer, ptGameData);
-    case PBN_N_TAG_IDS:
+    default:  // the tags of the 2.1 reading, and none
       break;
   }
   return PBN_ERR_BAD_TAG_NAME;

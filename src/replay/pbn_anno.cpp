@@ -444,8 +444,9 @@ bool TextTableOptimumResult(const PbnTableStoreDef& tStore, const PbnTableDef& t
   return true;
 }
 
-// After the play: one block per table under its tag name. The blocks are revealed with the
-// end of the play (or with the play section when it holds no card).
+// After the play: one block per table under its tag name, then the tags that no reading knows as
+// "Name: value". They are revealed with the end of the play (or with the play section when it
+// holds no card).
 void TextTablesCompute(const PbnGameTagsDef* ptGameTags) {
   const UInt32 FirstLine = LineCount();
   tAnnoAdmin.AnnoType = ANNO_TYPE_NOTE;  // elements are tag data: "\\" shows one backslash
@@ -459,6 +460,11 @@ void TextTablesCompute(const PbnGameTagsDef* ptGameTags) {
     if (std::strcmp(pcTag, "OptimumResultTable") != 0 || !TextTableOptimumResult(tStore, tTable)) {
       TextTableGeneric(tStore, tTable);
     }
+  }
+  tAnnoAdmin.AnnoType = ANNO_TYPE_COMMENT;
+  for (UInt32 Tag = 0; Tag < PbnExtraTagCount(*ptGameTags); Tag++) {
+    TextTableLine(std::string(PbnExtraTagName(*ptGameTags, Tag)) + ": " +
+                  PbnExtraTagValue(*ptGameTags, Tag));
   }
   tAnnoAdmin.tTables.FirstLine = static_cast<UInt16>(FirstLine);
   tAnnoAdmin.tTables.NrLines = static_cast<UInt16>(LineCount() - FirstLine);

@@ -1,7 +1,10 @@
 #include "replay/pbn_play.h"
 
 #include <algorithm>
+#include <numeric>
 
+#include "import/admin.h"
+#include "import/reading.h"
 #include "viewer/controls.h"
 
 namespace pbn {
@@ -59,6 +62,21 @@ void Repaint() {
   viewer::InvalidateRectPaint();
 }
 
+// The side after the declarer leads, except in an end position of the 2.1 reading (no hand of
+// 13 cards), where the Play tag names the leader; the import of the game has just read it.
+PbnSideDef OpeningLeader(const PbnGameDataDef* ptGameData) {
+  if (PbnReading21() && PbnSideIsValid(tAdmin.TagPlaySide)) {
+    for (int Side = 0; Side < PBN_N_SIDES; ++Side) {
+      const int NrCards = std::accumulate(tExAdmin.tNrDeal.tHands[Side].Ranks.begin(),
+                                          tExAdmin.tNrDeal.tHands[Side].Ranks.end(), 0);
+      if (NrCards > 0)
+        return NrCards < PBN_N_TRICKS ? tAdmin.TagPlaySide
+                                      : PbnNextSide(ptGameData->tContract.Declarer);
+    }
+  }
+  return PbnNextSide(ptGameData->tContract.Declarer);  // 255 gives South
+}
+
 }  // namespace
 
 void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pNrPlayCards,
@@ -74,7 +92,7 @@ void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pN
   if (ptGameData != nullptr) {
     PbnGetPlayCardsInit(ptGameData);
     const PbnTrumpDef Trump = ptGameData->tContract.Trump;
-    PbnSideDef Leader = PbnNextSide(ptGameData->tContract.Declarer);  // 255 gives South
+    PbnSideDef Leader = OpeningLeader(ptGameData);
     UInt8 NrWonNS = 0;
     for (int Trick = 0; Trick < PBN_N_TRICKS; ++Trick) {
       const PbnTrickDef& tTrick = ptGameData->tPlay.atTricks[Trick];
