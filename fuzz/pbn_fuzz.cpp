@@ -124,18 +124,17 @@ void StepThrough() {
 
 // The reading by the first byte of the input (which stays part of the file): PBN 1.0, 2.1 in
 // ISO 8859-1, 2.1 in UTF-8, or as the head of the file declares, its byte-order mark skipped.
-void ChooseReading(std::FILE* pFile, std::uint8_t cFirst) {
-  static constexpr PbnReadingDef atReadings[3] = {{PBN_STANDARD_10, PBN_ENCODING_LATIN1},
-                                                  {PBN_STANDARD_21, PBN_ENCODING_LATIN1},
-                                                  {PBN_STANDARD_21, PBN_ENCODING_UTF8}};
-  if (cFirst % 4 < 3) {
-    PbnSetReading(atReadings[cFirst % 4]);
-    return;
+PbnImportOptionsDef ChooseReading(std::FILE* pFile, std::uint8_t cFirst) {
+  PbnImportOptionsDef tOptions;
+  if (cFirst % 4 == 3) {
+    const PbnHeadDef tHead = PbnReadHead(pFile);
+    tOptions = PbnReadingFor(ReadingChoiceDef::AsDeclared, tHead);
+    PbnSkipBom(pFile, tHead, tOptions);
+  } else if (cFirst % 4 != 0) {
+    tOptions.Standard = PBN_STANDARD_2_1;
+    if (cFirst % 4 == 2) tOptions.Encoding = PBN_ENCODING_UTF_8;
   }
-  const PbnHeadDef tHead = PbnReadHead(pFile);
-  const PbnReadingDef tReading = PbnReadingFor(ReadingChoiceDef::AsDeclared, tHead);
-  PbnSetReading(tReading);
-  PbnSkipBom(pFile, tHead, tReading);
+  return tOptions;
 }
 
 }  // namespace
@@ -157,11 +156,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Siz
     return 0;
   }
   std::rewind(pFile);
-  ChooseReading(pFile, Size > 0 ? pData[0] : 0);
+  const PbnImportOptionsDef tOptions = ChooseReading(pFile, Size > 0 ? pData[0] : 0);
 
   PbnImportFile(pLog);
   UInt32 NrGames = 0;
-  GamesLoad(pFile, &NrGames);
+  GamesLoad(pFile, &NrGames, tOptions);
   PbnImportFile(nullptr);
 
   volatile unsigned Sink = 0;

@@ -26,7 +26,7 @@ int Check(const Args& args) {
 
   FilePtr pFile = OpenPbnFile(Path);
   if (!pFile) return kExitError;
-  UseReading(pFile.get(), Path, true);
+  const pbn::PbnImportOptionsDef tOptions = UseReading(pFile.get(), Path, true);
 
   FilePtr pLog(nullptr, std::fclose);
   std::FILE* pLogStream = nullptr;
@@ -40,7 +40,7 @@ int Check(const Args& args) {
     }
     pLogStream = pLog.get();
   }
-  const unsigned NrGames = IndexGames(pFile.get(), pLogStream);
+  const unsigned NrGames = IndexGames(pFile.get(), pLogStream, tOptions);
   if (pLog && std::fclose(pLog.release()) != 0) {
     std::fprintf(stderr, "karvelon-cli: writing log %s failed\n", LogPath.c_str());
   }

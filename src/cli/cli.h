@@ -36,12 +36,12 @@ extern pbn::ReadingChoiceDef tReadingChoice;
 // the message said) when its value is wrong or missing.
 bool TakeReadingOption(const std::string& Command, Args* pArgs);
 
-// The reading of a file by tReadingChoice, set for the importer; the stream is left where the
+// The reading of a file by tReadingChoice, for the index pass; the stream is left where the
 // index pass starts. With bHint, a file that declares PBN 2.x but is read as 1.0 is said so once
 // on standard error.
-pbn::PbnReadingDef UseReading(std::FILE* pFile, const std::string& Path, bool bHint);
+pbn::PbnImportOptionsDef UseReading(std::FILE* pFile, const std::string& Path, bool bHint);
 
 // Creates the index of the games of an open file; the log goes to pLog when given.
-unsigned IndexGames(std::FILE* pFile, std::FILE* pLog);
+unsigned IndexGames(std::FILE* pFile, std::FILE* pLog, const pbn::PbnImportOptionsDef& tOptions);
 
 }  // namespace cli

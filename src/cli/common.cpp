@@ -25,14 +25,13 @@ bool TakeReadingOption(const std::string& Command, Args* pArgs) {
   return true;
 }
 
-pbn::PbnReadingDef UseReading(std::FILE* pFile, const std::string& Path, bool bHint) {
+pbn::PbnImportOptionsDef UseReading(std::FILE* pFile, const std::string& Path, bool bHint) {
   const pbn::PbnHeadDef tHead = pbn::PbnReadHead(pFile);
-  const pbn::PbnReadingDef tReading = pbn::PbnReadingFor(tReadingChoice, tHead);
-  if (bHint && tReading.Standard == pbn::PBN_STANDARD_10 && pbn::PbnHeadDeclares2(tHead)) {
+  const pbn::PbnImportOptionsDef tReading = pbn::PbnReadingFor(tReadingChoice, tHead);
+  if (bHint && tReading.Standard == pbn::PBN_STANDARD_1_0 && pbn::PbnHeadDeclares2(tHead)) {
     std::fprintf(stderr, "%s declares PBN %s; --pbn 2.1 reads it by that standard\n", Path.c_str(),
                  tHead.acVersion);
   }
-  pbn::PbnSetReading(tReading);
   pbn::PbnSkipBom(pFile, tHead, tReading);
   return tReading;
 }
@@ -61,12 +60,12 @@ FilePtr OpenPbnFile(const std::string& Path) {
   return pFile;
 }
 
-unsigned IndexGames(std::FILE* pFile, std::FILE* pLog) {
+unsigned IndexGames(std::FILE* pFile, std::FILE* pLog, const pbn::PbnImportOptionsDef& tOptions) {
   static const bool bInit = pbn::GameInit();
   if (!bInit) return 0;
   pbn::PbnImportFile(pLog);
   pbn::UInt32 NrGames = 0;
-  pbn::GamesLoad(pFile, &NrGames);
+  pbn::GamesLoad(pFile, &NrGames, tOptions);
   pbn::PbnImportFile(nullptr);
   return NrGames;
 }

@@ -9,7 +9,7 @@
 #include "core/defs.h"
 #include "core/pbn_util.h"
 #include "games/pbn_game.h"
-#include "import/admin.h"
+#include "import/import.h"
 #include "import/reading.h"
 #include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
@@ -24,7 +24,7 @@ using namespace pbn;
 // PBN text is ISO 8859-1: every byte is the code point of the same value. A file that the 2.1
 // reading takes as UTF-8 is passed on as it is (what is not UTF-8 in it is replaced on output).
 std::string Latin1ToUtf8(const char* pcText, size_t Length) {
-  if (tPbnReading.Encoding == PBN_ENCODING_UTF8) return std::string(pcText, Length);
+  if (PbnImportOptions().Encoding == PBN_ENCODING_UTF_8) return std::string(pcText, Length);
   std::string Text;
   Text.reserve(Length);
   for (size_t i = 0; i < Length; i++) {
@@ -160,7 +160,7 @@ std::string CardText(const PbnCardDef& tCard) {
 
 Json PlayValue(const PbnGameTagsDef& tTags) {
   Json Play = Json::array();
-  const int NrEntries = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS);
+  const int NrEntries = PlayNrEntries();
   for (int Entry = 0; Entry < NrEntries; Entry++) {
     const PbnPlayCardDef& tEntry = tGameAdmin.atPlayCards[Entry];
     const int Trick = Entry / 4;
@@ -178,7 +178,7 @@ Json PlayValue(const PbnGameTagsDef& tTags) {
 
 Json NsTricksValue() {
   Json Tricks = Json::array();
-  const int NrTricks = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS) / 4;
+  const int NrTricks = PlayNrEntries() / 4;
   for (int Trick = 0; Trick < NrTricks; Trick++)
     Tricks.push_back(tGameAdmin.aNrWonNS[Trick]);
   return Tricks;
@@ -187,7 +187,7 @@ Json NsTricksValue() {
 Json HiddenValue() {
   Json Hidden = Json::array();
   for (PbnSideDef Side : {PBN_NORTH, PBN_EAST, PBN_SOUTH, PBN_WEST}) {
-    if (tAdmin.abHiddenSide[Side]) Hidden.push_back(SideLetter(Side));
+    if (PbnImportHiddenSides()[Side]) Hidden.push_back(SideLetter(Side));
   }
   return Hidden;
 }
@@ -290,8 +290,9 @@ Json TablesValue(const PbnGameTagsDef& tTags) {
 Json ExtraTagsValue(const PbnGameTagsDef& tTags) {
   Json Tags = Json::array();
   for (UInt32 Tag = 0; Tag < PbnExtraTagCount(tTags); Tag++) {
-    Tags.push_back(Json{{"name", Latin1ToUtf8(PbnExtraTagName(tTags, Tag))},
-                        {"value", Latin1ToUtf8(PbnExtraTagValue(tTags, Tag))}});
+    const PbnExtraTagDef& tExtra = tTags.ptExtraTags[Tag];
+    Tags.push_back(Json{{"name", Latin1ToUtf8(tExtra.tName.acValue.data())},
+                        {"value", Latin1ToUtf8(tExtra.tValue.acValue.data())}});
   }
   return Tags;
 }
@@ -319,9 +320,9 @@ int Show(const Args& args) {
   }
   FilePtr pFile = OpenPbnFile(Operands[0]);
   if (!pFile) return kExitError;
-  const PbnReadingDef tReading = UseReading(pFile.get(), Operands[0], true);
+  const PbnImportOptionsDef tReading = UseReading(pFile.get(), Operands[0], true);
 
-  const unsigned NrGames = IndexGames(pFile.get(), nullptr);
+  const unsigned NrGames = IndexGames(pFile.get(), nullptr, tReading);
   if (GameNr < 1 || GameNr > NrGames) {
     Fail("show: game " + Operands[1] + " is out of range: " + Operands[0] + " has " +
          std::to_string(NrGames) + (NrGames == 1 ? " game" : " games"));
@@ -335,7 +336,7 @@ int Show(const Args& args) {
   Json Game;
   Game["game"] = GameNr;
   Game["games"] = NrGames;
-  if (tReading.Standard == PBN_STANDARD_21) Game["pbn"] = "2.1";
+  if (tReading.Standard == PBN_STANDARD_2_1) Game["pbn"] = "2.1";
   Game["tags"] = TagsValue(tTags);
   Game["dealer"] = SideValue(tData.tSituation.Dealer);
   Game["vulnerable"] = VulnerableValue(tData.tSituation.Vulner);
@@ -349,7 +350,7 @@ int Show(const Args& args) {
   Game["notes"] = Json{{"auction", NotesOf(tTags.atCallNote)}, {"play", NotesOf(tTags.atCardNote)}};
   Game["annotation"] = AnnotationValue();
   Game["raw"] = RawValue(NrLines);
-  if (tReading.Standard == PBN_STANDARD_21) {
+  if (tReading.Standard == PBN_STANDARD_2_1) {
     Game["tables"] = TablesValue(tTags);
     Game["extra_tags"] = ExtraTagsValue(tTags);
   }

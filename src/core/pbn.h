@@ -145,6 +145,9 @@ inline constexpr PbnIllegalDef PBN_ILLEGAL_L = 2;  // the next card leads out of
 inline constexpr PbnIllegalDef PBN_ILLEGAL_R = 4;  // the next card is a revoke
 inline constexpr PbnIllegalDef PBN_ILLEGAL_S = 8;  // set while "^S" makes its entry
 
+// The part of a game being read or shown: the tags, the auction or the play.
+enum PbnSectionDef : UInt8 { PBN_SECTION_IDENT, PBN_SECTION_AUCTION, PBN_SECTION_PLAY };
+
 inline constexpr int PBN_MAX_CALLS = 64;
 inline constexpr int PBN_N_TRICKS = 13;
 

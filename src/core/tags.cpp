@@ -4,82 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "import/admin.h"
-
 namespace pbn {
-
-const char* const aPbnTagNames[PBN_N_TAG_IDS + 1] = {"Annotator",
-                                                     "AnnotatorNA",
-                                                     "Auction",
-                                                     "BidSystemEW",
-                                                     "BidSystemNS",
-                                                     "Board",
-                                                     "Competition",
-                                                     "Contract",
-                                                     "Date",
-                                                     "Dealer",
-                                                     "Deal",
-                                                     "Declarer",
-                                                     "Description",
-                                                     "East",
-                                                     "EastNA",
-                                                     "EastType",
-                                                     "Event",
-                                                     "EventDate",
-                                                     "EventSponsor",
-                                                     "FrenchMP",
-                                                     "Generator",
-                                                     "Hidden",
-                                                     "HomeTeam",
-                                                     "Mode",
-                                                     "North",
-                                                     "NorthNA",
-                                                     "NorthType",
-                                                     "Note",
-                                                     "Play",
-                                                     "Result",
-                                                     "Room",
-                                                     "Round",
-                                                     "Score",
-                                                     "ScoreIMP",
-                                                     "ScorePercentage",
-                                                     "ScoreRubber",
-                                                     "Scoring",
-                                                     "Section",
-                                                     "Site",
-                                                     "South",
-                                                     "SouthNA",
-                                                     "SouthType",
-                                                     "Stage",
-                                                     "Table",
-                                                     "Termination",
-                                                     "Time",
-                                                     "TimeCall",
-                                                     "TimeCard",
-                                                     "TimeControl",
-                                                     "UTCDate",
-                                                     "UTCTime",
-                                                     "VisitTeam",
-                                                     "Vulnerable",
-                                                     "West",
-                                                     "WestNA",
-                                                     "WestType",
-                                                     "Application",
-                                                     "DealId",
-                                                     "OptimumScore",
-                                                     "PairEW",
-                                                     "PairNS",
-                                                     "ScoreMP",
-                                                     "ScoreRubberHistory",
-                                                     "ActionTable",
-                                                     "AuctionTimeTable",
-                                                     "InstantScoreTable",
-                                                     "OptimumPlayTable",
-                                                     "OptimumResultTable",
-                                                     "PlayTimeTable",
-                                                     "ScoreTable",
-                                                     "TotalScoreTable",
-                                                     ""};
 
 PbnCommentAdminDef tCommentAdmin;
 
@@ -87,6 +12,14 @@ namespace {
 
 constexpr Int32 kCommentStep = 1024;
 constexpr Int32 kNagStep = 16;
+constexpr Int32 kExtraTagStep = 8;
+
+void CopyValue(PbnTagValueDef* ptValue, const char* pcText) {
+  size_t Length = 0;
+  for (; Length < PBN_VALUE_SIZE - 1 && pcText[Length] != '\0'; Length++)
+    ptValue->acValue[Length] = pcText[Length];
+  ptValue->acValue[Length] = '\0';
+}
 
 // Stores input characters [collector's InputIndex, End) and, when asked, a line feed, as one
 // NUL-terminated piece at the fill level of the text block.
@@ -112,37 +45,25 @@ PbnErrDef CommentStorePiece(const char* pcInputBuffer, unsigned long End, bool b
   return PBN_ERR_OK;
 }
 
-PbnMoveAnnoDef* CommentMoveTarget() {
-  PbnGameTagsDef* ptGameTags = tCommentAdmin.ptGameTags;
-  if (tAdmin.Section == PBN_SECTION_AUCTION && tAdmin.NrCalls >= 0) {
-    return &ptGameTags->atCallAnno[tAdmin.NrCalls];
-  }
-  if (tAdmin.Section == PBN_SECTION_PLAY && tAdmin.NrTricks >= 0 &&
-      tAdmin.NrTricks < PBN_N_TRICKS) {
-    return &ptGameTags->aatCardAnno[tAdmin.NrTricks][tAdmin.PlaySide];
-  }
-  return nullptr;
-}
-
 // The range that a finished comment belongs to, or none.
-PbnRangeDef* CommentTarget() {
+PbnRangeDef* CommentTarget(const PbnCommentPlaceDef& tPlace) {
   PbnGameTagsDef* ptGameTags = tCommentAdmin.ptGameTags;
   const int Index = tCommentAdmin.Index;
   switch (tCommentAdmin.Type) {
     case PBN_COMMENT_TYPE_IDENT:
-      return tAdmin.Section == PBN_SECTION_IDENT ? &ptGameTags->tGameComment : nullptr;
+      return tPlace.Section == PBN_SECTION_IDENT ? &ptGameTags->tGameComment : nullptr;
     case PBN_COMMENT_TYPE_TAG:
       return Index >= 0 && Index < PBN_N_TAG_IDS ? &ptGameTags->atTagComment[Index] : nullptr;
     case PBN_COMMENT_TYPE_NOTE_TAG:
       if (Index < 0 || Index >= PBN_N_NOTES) return nullptr;
-      if (tAdmin.Section == PBN_SECTION_AUCTION) return &ptGameTags->atCallNoteComment[Index];
-      if (tAdmin.Section == PBN_SECTION_PLAY) return &ptGameTags->atCardNoteComment[Index];
+      if (tPlace.Section == PBN_SECTION_AUCTION) return &ptGameTags->atCallNoteComment[Index];
+      if (tPlace.Section == PBN_SECTION_PLAY) return &ptGameTags->atCardNoteComment[Index];
       return nullptr;
     case PBN_COMMENT_TYPE_MOVE:
     case PBN_COMMENT_TYPE_NOTE_REF:
     case PBN_COMMENT_TYPE_SUFFIX:
     case PBN_COMMENT_TYPE_NAG: {
-      PbnMoveAnnoDef* ptAnno = CommentMoveTarget();
+      PbnMoveAnnoDef* ptAnno = tPlace.ptMoveAnno;
       return ptAnno != nullptr ? &ptAnno->tComment.atTypes[tCommentAdmin.Type] : nullptr;
     }
     default:
@@ -150,9 +71,9 @@ PbnRangeDef* CommentTarget() {
   }
 }
 
-void CommentAttach() {
+void CommentAttach(const PbnCommentPlaceDef& tPlace) {
   if (tCommentAdmin.ptGameTags == nullptr) return;
-  PbnRangeDef* ptTarget = CommentTarget();
+  PbnRangeDef* ptTarget = CommentTarget(tPlace);
   if (ptTarget == nullptr) return;  // the text stays in the block, unreferenced
   if (ptTarget->End == 0) ptTarget->Begin = tCommentAdmin.tRange.Begin;
   ptTarget->End = tCommentAdmin.tRange.End;
@@ -176,6 +97,9 @@ PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags) {
   tTags.NrNags = 0;
   tTags.IxNags = 0;
   tTags.pNags = nullptr;
+  tTags.NrExtraTags = 0;
+  tTags.IxExtraTags = 0;
+  tTags.ptExtraTags = nullptr;  // allocated with the first extra tag
   for (auto* patNotes : {&tTags.atCallNote, &tTags.atCardNote}) {
     for (PbnMoveNoteDef& tNote : *patNotes) {
       tNote.bReference = PBN_FALSE;
@@ -196,10 +120,8 @@ PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags) {
 void GameTagsTerm(PbnGameTagsDef* ptGameTags) {
   PbnCommentTerm(ptGameTags);
   PbnNagTerm(ptGameTags);
+  PbnExtraTagTerm(ptGameTags);
   PbnTableStoreTerm(&ptGameTags->tTables);
-  DynamicDataTerm(&ptGameTags->tExtraTagsDD);
-  DynamicDataTerm(&ptGameTags->tExtraTextDD);
-  ptGameTags->tExtraTagsDD = ptGameTags->tExtraTextDD = DynamicDataDef{};
 }
 
 PbnErrDef PbnCommentInit(PbnGameTagsDef* ptGameTags) {
@@ -229,15 +151,17 @@ PbnErrDef PbnCommentNext(char* pcInputBuffer, unsigned long InputIndex) {
   return Error;
 }
 
-PbnErrDef PbnCommentEnd(char* pcInputBuffer, unsigned long InputIndex) {
+PbnErrDef PbnCommentEnd(char* pcInputBuffer, unsigned long InputIndex,
+                        const PbnCommentPlaceDef& tPlace) {
   const PbnErrDef Error = CommentStorePiece(pcInputBuffer, InputIndex, false);
-  CommentAttach();
+  CommentAttach(tPlace);
   return Error;
 }
 
-PbnErrDef PbnCommentEol(char* pcInputBuffer, unsigned long InputIndex) {
+PbnErrDef PbnCommentEol(char* pcInputBuffer, unsigned long InputIndex,
+                        const PbnCommentPlaceDef& tPlace) {
   const PbnErrDef Error = CommentStorePiece(pcInputBuffer, InputIndex, true);
-  CommentAttach();
+  CommentAttach(tPlace);
   return Error;
 }
 
@@ -273,48 +197,26 @@ void PbnNagTerm(PbnGameTagsDef* ptGameTags) {
   ptGameTags->pNags = nullptr;
 }
 
-namespace {
-
-// Appends a NUL-terminated text to tExtraTextDD and its offset to tExtraTagsDD.
-PbnErrDef ExtraTextAdd(PbnGameTagsDef* ptGameTags, const char* pcText) {
-  DynamicDataDef& tText = ptGameTags->tExtraTextDD;
-  DynamicDataDef& tOffsets = ptGameTags->tExtraTagsDD;
-  if (tText.ptData == nullptr && !DynamicDataInit(&tText, 256, 1)) return PBN_ERR_RESOURCES;
-  if (tOffsets.ptData == nullptr && !DynamicDataInit(&tOffsets, 16, sizeof(UInt32))) {
-    return PBN_ERR_RESOURCES;
+PbnErrDef PbnExtraTagPut(PbnGameTagsDef* ptGameTags, const char* pcName, const char* pcValue) {
+  if (ptGameTags->IxExtraTags == ptGameTags->NrExtraTags) {
+    const Int32 NrNew = ptGameTags->NrExtraTags + kExtraTagStep;
+    auto* ptNew = static_cast<PbnExtraTagDef*>(
+        std::realloc(ptGameTags->ptExtraTags, NrNew * sizeof(PbnExtraTagDef)));
+    if (ptNew == nullptr) return PBN_ERR_RESOURCES;
+    ptGameTags->ptExtraTags = ptNew;
+    ptGameTags->NrExtraTags = NrNew;
   }
-  const UInt32 Size = static_cast<UInt32>(std::strlen(pcText)) + 1;
-  while (tText.MaxData - tText.CurData < Size) {
-    if (!DynamicDataExtend(&tText)) return PBN_ERR_RESOURCES;
-  }
-  if (!DynamicDataCheck(&tOffsets)) return PBN_ERR_RESOURCES;
-  std::memcpy(DynamicDataAt<char>(tText, tText.CurData), pcText, Size);
-  *DynamicDataAt<UInt32>(tOffsets, tOffsets.CurData++) = tText.CurData;
-  tText.CurData += Size;
+  PbnExtraTagDef& tExtra = ptGameTags->ptExtraTags[ptGameTags->IxExtraTags++];
+  CopyValue(&tExtra.tName, pcName);
+  CopyValue(&tExtra.tValue, pcValue);
   return PBN_ERR_OK;
 }
 
-const char* ExtraText(const PbnGameTagsDef& tGameTags, UInt32 Index) {
-  return DynamicDataAt<char>(tGameTags.tExtraTextDD,
-                             *DynamicDataAt<UInt32>(tGameTags.tExtraTagsDD, Index));
-}
-
-}  // namespace
-
-PbnErrDef PbnExtraTagAdd(PbnGameTagsDef* ptGameTags, const char* pcName, const char* pcValue) {
-  const UInt32 NrBefore = PbnExtraTagCount(*ptGameTags);
-  PbnErrDef Error = ExtraTextAdd(ptGameTags, pcName);
-  if (Error == PBN_ERR_OK) Error = ExtraTextAdd(ptGameTags, pcValue);
-  if (Error != PBN_ERR_OK) ptGameTags->tExtraTagsDD.CurData = NrBefore * 2;  // whole pairs only
-  return Error;
-}
-
-const char* PbnExtraTagName(const PbnGameTagsDef& tGameTags, UInt32 Index) {
-  return ExtraText(tGameTags, 2 * Index);
-}
-
-const char* PbnExtraTagValue(const PbnGameTagsDef& tGameTags, UInt32 Index) {
-  return ExtraText(tGameTags, 2 * Index + 1);
+void PbnExtraTagTerm(PbnGameTagsDef* ptGameTags) {
+  std::free(ptGameTags->ptExtraTags);
+  ptGameTags->ptExtraTags = nullptr;
+  ptGameTags->NrExtraTags = 0;
+  ptGameTags->IxExtraTags = 0;
 }
 
 }  // namespace pbn

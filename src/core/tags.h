@@ -6,7 +6,6 @@
 #include <array>
 
 #include "core/pbn.h"
-#include "core/pbn_util.h"
 #include "core/tables.h"
 
 namespace pbn {
@@ -68,7 +67,7 @@ enum PbnTagIdDef : int {
   PBN_TAG_ID_WEST,
   PBN_TAG_ID_WESTNA,
   PBN_TAG_ID_WESTTYPE,
-  // Tags that only the PBN 2.1 reading knows; the 1.0 reading finds no such name.
+  // The tags that only a later standard knows follow here (see atPbnTags).
   PBN_TAG_ID_APPLICATION,
   PBN_TAG_ID_DEALID,
   PBN_TAG_ID_OPTIMUMSCORE,
@@ -92,8 +91,101 @@ constexpr bool PbnTagIsTable(int TagId) {
   return TagId >= PBN_TAG_ID_ACTIONTABLE && TagId < PBN_N_TAG_IDS;
 }
 
+// The PBN standards, in the order in which each adds to the one before.
+enum PbnStandardDef : UInt8 { PBN_STANDARD_1_0, PBN_STANDARD_2_1 };
+
+struct PbnTagDef {
+  const char* pcName;
+  PbnStandardDef Standard = PBN_STANDARD_1_0;  // the first standard that knows the tag
+  PbnSectionDef Section = PBN_SECTION_IDENT;   // the section that its tag pair opens, if any
+};
+
+// One row per tag, in PbnTagIdDef order. The 56 tags of PBN 1.0 keep their places; a tag that
+// only a later standard knows gets its id before PBN_N_TAG_IDS and its row after them, marked
+// with that standard.
+inline constexpr std::array<PbnTagDef, PBN_N_TAG_IDS> atPbnTags = {{
+    {"Annotator"},
+    {"AnnotatorNA"},
+    {"Auction", PBN_STANDARD_1_0, PBN_SECTION_AUCTION},
+    {"BidSystemEW"},
+    {"BidSystemNS"},
+    {"Board"},
+    {"Competition"},
+    {"Contract"},
+    {"Date"},
+    {"Dealer"},
+    {"Deal"},
+    {"Declarer"},
+    {"Description"},
+    {"East"},
+    {"EastNA"},
+    {"EastType"},
+    {"Event"},
+    {"EventDate"},
+    {"EventSponsor"},
+    {"FrenchMP"},
+    {"Generator"},
+    {"Hidden"},
+    {"HomeTeam"},
+    {"Mode"},
+    {"North"},
+    {"NorthNA"},
+    {"NorthType"},
+    {"Note"},
+    {"Play", PBN_STANDARD_1_0, PBN_SECTION_PLAY},
+    {"Result"},
+    {"Room"},
+    {"Round"},
+    {"Score"},
+    {"ScoreIMP"},
+    {"ScorePercentage"},
+    {"ScoreRubber"},
+    {"Scoring"},
+    {"Section"},
+    {"Site"},
+    {"South"},
+    {"SouthNA"},
+    {"SouthType"},
+    {"Stage"},
+    {"Table"},
+    {"Termination"},
+    {"Time"},
+    {"TimeCall"},
+    {"TimeCard"},
+    {"TimeControl"},
+    {"UTCDate"},
+    {"UTCTime"},
+    {"VisitTeam"},
+    {"Vulnerable"},
+    {"West"},
+    {"WestNA"},
+    {"WestType"},
+    {"Application", PBN_STANDARD_2_1},
+    {"DealId", PBN_STANDARD_2_1},
+    {"OptimumScore", PBN_STANDARD_2_1},
+    {"PairEW", PBN_STANDARD_2_1},
+    {"PairNS", PBN_STANDARD_2_1},
+    {"ScoreMP", PBN_STANDARD_2_1},
+    {"ScoreRubberHistory", PBN_STANDARD_2_1},
+    {"ActionTable", PBN_STANDARD_2_1},
+    {"AuctionTimeTable", PBN_STANDARD_2_1},
+    {"InstantScoreTable", PBN_STANDARD_2_1},
+    {"OptimumPlayTable", PBN_STANDARD_2_1},
+    {"OptimumResultTable", PBN_STANDARD_2_1},
+    {"PlayTimeTable", PBN_STANDARD_2_1},
+    {"ScoreTable", PBN_STANDARD_2_1},
+    {"TotalScoreTable", PBN_STANDARD_2_1},
+}};
+static_assert(PBN_TAG_ID_WESTTYPE == 55, "the ids of the PBN 1.0 tags never change");
+
 // Tag names in PbnTagIdDef order, ended by an empty entry.
-extern const char* const aPbnTagNames[PBN_N_TAG_IDS + 1];
+inline constexpr std::array<const char*, PBN_N_TAG_IDS + 1> aPbnTagNames = [] {
+  std::array<const char*, PBN_N_TAG_IDS + 1> apcNames{};
+  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++)
+    apcNames[TagId] = atPbnTags[TagId].pcName;
+  apcNames[PBN_N_TAG_IDS] = "";
+  return apcNames;
+}();
 
 inline constexpr int PBN_VALUE_SIZE = 256;  // 255 characters and the terminator
 inline constexpr int PBN_N_NOTES = 32;
@@ -141,6 +233,12 @@ struct PbnTagValueDef {
   std::array<char, PBN_VALUE_SIZE> acValue;  // empty: the tag is absent
 };
 
+// A tag pair that the standard read does not know, kept as it was read.
+struct PbnExtraTagDef {
+  PbnTagValueDef tName;
+  PbnTagValueDef tValue;
+};
+
 struct PbnMoveNoteDef {
   PbnBoolDef bReference;
   PbnTagValueDef tTagValue;  // the note text after the colon; empty when not given
@@ -172,6 +270,9 @@ struct PbnGameTagsDef {
   Int32 NrNags;
   Int32 IxNags;
   PbnNagDef* pNags;
+  Int32 NrExtraTags;  // places allocated
+  Int32 IxExtraTags;  // places used, in the order read
+  PbnExtraTagDef* ptExtraTags;
   std::array<PbnMoveNoteDef, PBN_N_NOTES> atCallNote;
   std::array<PbnMoveNoteDef, PBN_N_NOTES> atCardNote;
   PbnRangeDef tGameComment;
@@ -180,9 +281,7 @@ struct PbnGameTagsDef {
   std::array<PbnRangeDef, PBN_N_NOTES> atCardNoteComment;
   std::array<PbnMoveAnnoDef, PBN_MAX_CALLS> atCallAnno;
   std::array<std::array<PbnMoveAnnoDef, PBN_N_SIDES>, PBN_N_TRICKS> aatCardAnno;
-  PbnTableStoreDef tTables;     // PBN 2.1 tables; no block until the game has one
-  DynamicDataDef tExtraTagsDD;  // UInt32 offsets in tExtraTextDD of name, value, name, ...
-  DynamicDataDef tExtraTextDD;  // tags that no reading knows (PBN 2.1), kept as text
+  PbnTableStoreDef tTables;  // PBN 2.1 tables; no block until the game has one
 };
 
 // The comment collector: where the comment being read belongs and where its text goes.
@@ -209,20 +308,28 @@ PbnErrDef PbnCommentInit(PbnGameTagsDef* ptGameTags);
 void PbnCommentSetType(PbnCommentTypeDef CommentType, int Index);
 void PbnCommentBegin(unsigned long InputIndex);
 PbnErrDef PbnCommentNext(char* pcInputBuffer, unsigned long InputIndex);
-PbnErrDef PbnCommentEnd(char* pcInputBuffer, unsigned long InputIndex);
-PbnErrDef PbnCommentEol(char* pcInputBuffer, unsigned long InputIndex);
+// Where a comment that ends now belongs: the section being read and the annotations of the move
+// read last in it (none before the first).
+struct PbnCommentPlaceDef {
+  PbnSectionDef Section;
+  PbnMoveAnnoDef* ptMoveAnno;
+};
+
+PbnErrDef PbnCommentEnd(char* pcInputBuffer, unsigned long InputIndex,
+                        const PbnCommentPlaceDef& tPlace);
+PbnErrDef PbnCommentEol(char* pcInputBuffer, unsigned long InputIndex,
+                        const PbnCommentPlaceDef& tPlace);
 void PbnCommentTerm(PbnGameTagsDef* ptGameTags);
 
 PbnErrDef PbnNagInit(PbnGameTagsDef* ptGameTags);
 PbnErrDef PbnNagPut(PbnGameTagsDef* ptGameTags, PbnNagDef Nag, Int32* pIxNag);
 void PbnNagTerm(PbnGameTagsDef* ptGameTags);
 
-// Tags that the 2.1 reading skips are kept with their name and value, shown and never checked.
-PbnErrDef PbnExtraTagAdd(PbnGameTagsDef* ptGameTags, const char* pcName, const char* pcValue);
+// Adds a tag pair to the game's extra tags; name and value are cut at 255 characters.
+PbnErrDef PbnExtraTagPut(PbnGameTagsDef* ptGameTags, const char* pcName, const char* pcValue);
+void PbnExtraTagTerm(PbnGameTagsDef* ptGameTags);
 inline UInt32 PbnExtraTagCount(const PbnGameTagsDef& tGameTags) {
-  return tGameTags.tExtraTagsDD.ptData != nullptr ? tGameTags.tExtraTagsDD.CurData / 2 : 0;
+  return tGameTags.ptExtraTags != nullptr ? static_cast<UInt32>(tGameTags.IxExtraTags) : 0;
 }
-const char* PbnExtraTagName(const PbnGameTagsDef& tGameTags, UInt32 Index);
-const char* PbnExtraTagValue(const PbnGameTagsDef& tGameTags, UInt32 Index);
 
 }  // namespace pbn

@@ -127,7 +127,8 @@ PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePo
   return PBN_ERR_OK;
 }
 
-void GamesLoad(std::FILE* pFile, UInt32* pNrGames) {
+void GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsDef& tOptions) {
+  PbnImportSetOptions(tOptions);  // kept for the games loaded from this file
   DynamicDataDef& tIndex = tFileAdmin.tGameTagDD;
   tIndex.CurData = 0;
   tFileAdmin.tGameTag21DD.CurData = 0;

@@ -8,6 +8,7 @@
 #include "core/pbn.h"
 #include "core/pbn_util.h"
 #include "core/tags.h"
+#include "import/import.h"
 
 namespace pbn {
 
@@ -40,7 +41,7 @@ extern FileAdminDef tFileAdmin;
 
 PbnBoolDef GameInit();
 void GameTerm();
-void GamesLoad(std::FILE* pFile, UInt32* pNrGames);
+void GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsDef& tOptions = {});
 // The number of games with mistakes that the last index pass left out.
 inline UInt32 GamesRefused() {
   return tFileAdmin.NrRefused;

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "import/admin.h"
+#include "import/import.h"
 
 namespace pbn {
 
@@ -54,6 +55,14 @@ PbnBoolDef AdminIllegalLead(PbnSideDef* pIllegalSide) {
 
 void MoveClear() {
   tAdmin.IllegalMove = 0;
+}
+
+const std::array<PbnBoolDef, PBN_N_SIDES>& PbnImportHiddenSides() {
+  return tAdmin.abHiddenSide;
+}
+
+PbnSideDef PbnImportPlaySide() {
+  return tAdmin.TagPlaySide;
 }
 
 void PbnStateInit() {

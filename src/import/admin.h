@@ -10,21 +10,22 @@
 
 namespace pbn {
 
+// The states of the import machine; one row each in the machine's atStateRows, in this order.
 enum PbnStateDef : UInt8 {
   PBN_STATE_IDLE,
   PBN_STATE_TAG_BEGIN,
-  PBN_STATE_TAG_NAME,  // token
+  PBN_STATE_TAG_NAME,
   PBN_STATE_TAG_EQUAL,
-  PBN_STATE_TAG_VALUE,  // token
+  PBN_STATE_TAG_VALUE,
   PBN_STATE_TAG_END,
   PBN_STATE_AUCTION_IDLE,
-  PBN_STATE_AUCTION_CALL,  // token
+  PBN_STATE_AUCTION_CALL,
   PBN_STATE_AUCTION_ILL,
-  PBN_STATE_NOTE,    // token
-  PBN_STATE_NAG,     // token
-  PBN_STATE_SUFFIX,  // token
+  PBN_STATE_NOTE,
+  PBN_STATE_NAG,
+  PBN_STATE_SUFFIX,
   PBN_STATE_PLAY_IDLE,
-  PBN_STATE_PLAY_CARD,  // token
+  PBN_STATE_PLAY_CARD,
   PBN_STATE_PLAY_ILL,
   PBN_STATE_ESCAPE,
   PBN_STATE_COMMENT,
@@ -36,8 +37,6 @@ enum PbnStateDef : UInt8 {
   PBN_STATE_DATA_STRING,  // token
   PBN_N_STATES
 };
-
-enum PbnSectionDef : UInt8 { PBN_SECTION_IDENT, PBN_SECTION_AUCTION, PBN_SECTION_PLAY };
 
 enum PbnScoringDef : Int32 {
   PBN_SCORING_NONE,
@@ -93,29 +92,10 @@ void MoveClear();
 
 void PbnStateInit();
 
-// Pushed, popped and replaced at nearly every token: inline.
-inline void PbnStateInc(PbnStateDef NewState) {
-  if (StateIndex + 1 >= PBN_STATE_STACK_SIZE) return;  // the grammar nests at most 4 deep
-  States[++StateIndex] = NewState;
-  switch (NewState) {
-    case PBN_STATE_AUCTION_CALL:
-    case PBN_STATE_PLAY_CARD:
-      PbnCommentSetType(PBN_COMMENT_TYPE_MOVE, 0);
-      break;
-    case PBN_STATE_NOTE:
-      PbnCommentSetType(PBN_COMMENT_TYPE_NOTE_REF, 0);
-      break;
-    case PBN_STATE_NAG:
-      PbnCommentSetType(PBN_COMMENT_TYPE_NAG, 0);
-      break;
-    case PBN_STATE_SUFFIX:
-      PbnCommentSetType(PBN_COMMENT_TYPE_SUFFIX, 0);
-      break;
-    default:
-      break;
-  }
-}
+// Pushing a state sets the comment type that its row gives (import machine).
+void PbnStateInc(PbnStateDef NewState);
 
+// Popped and replaced at nearly every token: inline.
 inline void PbnStateDec() {
   if (StateIndex > 0) StateIndex--;
 }

@@ -94,34 +94,19 @@ PbnCallDef MakeCall(PbnCallTypeDef CallType) {
   return tCall;
 }
 
-// The move an annotation belongs to: the last call or card read, or none yet.
-PbnMoveAnnoDef* MoveAnno(PbnGameTagsDef* ptGameTags,
-                         std::array<PbnMoveNoteDef, PBN_N_NOTES>** pptNotes) {
-  if (tAdmin.Section == PBN_SECTION_AUCTION && tAdmin.NrCalls >= 0) {
-    *pptNotes = &ptGameTags->atCallNote;
-    return &ptGameTags->atCallAnno[tAdmin.NrCalls];
-  }
-  if (tAdmin.Section == PBN_SECTION_PLAY && tAdmin.NrTricks >= 0 &&
-      tAdmin.NrTricks < PBN_N_TRICKS) {
-    *pptNotes = &ptGameTags->atCardNote;
-    return &ptGameTags->aatCardAnno[tAdmin.NrTricks][tAdmin.PlaySide];
-  }
-  return nullptr;
-}
-
 PbnErrDef NoteStore(PbnGameTagsDef* ptGameTags, long Note) {
-  std::array<PbnMoveNoteDef, PBN_N_NOTES>* ptNotes;
-  PbnMoveAnnoDef* ptAnno = MoveAnno(ptGameTags, &ptNotes);
+  PbnMoveAnnoDef* ptAnno = MoveAnno(ptGameTags);
   if (ptAnno == nullptr) return PBN_ERR_BAD_NOTE;
-  (*ptNotes)[Note - 1].bReference = PBN_TRUE;
+  auto& atNotes =
+      tAdmin.Section == PBN_SECTION_AUCTION ? ptGameTags->atCallNote : ptGameTags->atCardNote;
+  atNotes[Note - 1].bReference = PBN_TRUE;
   if (ptAnno->Note != 0) return PBN_ERR_DOUBLE_NOTE;
   ptAnno->Note = static_cast<UInt8>(Note);
   return PBN_ERR_OK;
 }
 
 PbnErrDef NagStore(PbnGameTagsDef* ptGameTags, long Nag) {
-  std::array<PbnMoveNoteDef, PBN_N_NOTES>* ptNotes;
-  PbnMoveAnnoDef* ptAnno = MoveAnno(ptGameTags, &ptNotes);
+  PbnMoveAnnoDef* ptAnno = MoveAnno(ptGameTags);
   if (ptAnno == nullptr) return PBN_ERR_BAD_NAG;
   for (Int32 Index = ptAnno->tNag.Begin; Index < ptAnno->tNag.End; Index++) {
     const long Stored = ptGameTags->pNags[Index];
@@ -136,8 +121,7 @@ PbnErrDef NagStore(PbnGameTagsDef* ptGameTags, long Nag) {
 }
 
 PbnErrDef SuffixStore(PbnGameTagsDef* ptGameTags, PbnSuffixDef Suffix) {
-  std::array<PbnMoveNoteDef, PBN_N_NOTES>* ptNotes;
-  PbnMoveAnnoDef* ptAnno = MoveAnno(ptGameTags, &ptNotes);
+  PbnMoveAnnoDef* ptAnno = MoveAnno(ptGameTags);
   if (ptAnno == nullptr) return PBN_ERR_BAD_SUFFIX;
   if (ptAnno->Suffix != PBN_SUFFIX_NONE) return PBN_ERR_DOUBLE_SUFFIX;
   ptAnno->Suffix = Suffix;
@@ -146,6 +130,17 @@ PbnErrDef SuffixStore(PbnGameTagsDef* ptGameTags, PbnSuffixDef Suffix) {
 }
 
 }  // namespace
+
+PbnMoveAnnoDef* MoveAnno(PbnGameTagsDef* ptGameTags) {
+  if (tAdmin.Section == PBN_SECTION_AUCTION && tAdmin.NrCalls >= 0) {
+    return &ptGameTags->atCallAnno[tAdmin.NrCalls];
+  }
+  if (tAdmin.Section == PBN_SECTION_PLAY && tAdmin.NrTricks >= 0 &&
+      tAdmin.NrTricks < PBN_N_TRICKS) {
+    return &ptGameTags->aatCardAnno[tAdmin.NrTricks][tAdmin.PlaySide];
+  }
+  return nullptr;
+}
 
 PbnErrDef AuctionCallCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
   // The words of the auction begin with a letter or "-": a call that begins with a digit is a bid.

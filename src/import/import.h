@@ -1,12 +1,30 @@
 // Importing one game of a PBN file, the import log, and the inheritance record.
 #pragma once
 
+#include <array>
 #include <cstdio>
+#include <string>
 
 #include "core/pbn.h"
 #include "core/tags.h"
 
 namespace pbn {
+
+// The text encodings of a PBN file.
+enum PbnEncodingDef : UInt8 {
+  PBN_ENCODING_ISO_8859_1,
+  PBN_ENCODING_UTF_8,  // PBN 2.1 only, and only when the file declares it
+};
+
+// How a file is imported: set once before its index pass and kept for loading its games.
+struct PbnImportOptionsDef {
+  PbnStandardDef Standard = PBN_STANDARD_1_0;
+  PbnEncodingDef Encoding = PBN_ENCODING_ISO_8859_1;
+  PbnBoolDef bKeepRefused = PBN_FALSE;  // refused games are indexed too
+};
+
+void PbnImportSetOptions(const PbnImportOptionsDef& tOptions);
+const PbnImportOptionsDef& PbnImportOptions();
 
 // Reads one game from FilePosIn. *pFilePosBegin: the start of its first non-blank line, or -1.
 // *pFilePosOut: where the next game starts, or -1 at the end of the file. Neither is written
@@ -15,11 +33,22 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
                         PbnGameTagsDef* ptGameTags, PbnFilePosDef* pFilePosBegin,
                         PbnFilePosDef* pFilePosOut);
 
-// The import log: every erroneous line with its marker line and first message.
-void PbnImportFile(std::FILE* pFile);
+// The import log: every erroneous line with its marker line and first message. It goes to a
+// stream (a file or standard output), to memory, to both or nowhere.
+struct PbnLogSinkDef {
+  std::FILE* pFile = nullptr;
+  std::string* pMemory = nullptr;  // lines appended, each with its line feed
+};
+void PbnImportLog(const PbnLogSinkDef& tSink);
+void PbnImportFile(std::FILE* pFile);  // the stream alone, or nowhere
 void ImportPrintf(const char* pString);
 void ImportPrintf2(const char* pString, long Value);
 extern int PbnVerbose;  // > 0: also echo error-free lines (nothing sets it)
+
+// The sides that the Hidden tag of the game imported last hides.
+const std::array<PbnBoolDef, PBN_N_SIDES>& PbnImportHiddenSides();
+// The side that the Play tag of the game imported last names.
+PbnSideDef PbnImportPlaySide();
 
 // Replaces the inheritance record by the tag values of ptGameTags, or empties it (null).
 void PbnImportTags(const PbnGameTagsDef* ptGameTags);

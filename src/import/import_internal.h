@@ -11,7 +11,7 @@
 
 namespace pbn {
 
-inline constexpr unsigned long PBN_LINE_MAX = 255;  // characters stored per logical line
+inline constexpr unsigned long kMaxLineChars = 255;  // characters stored per logical line
 
 // Reader: the chunk read last and the current logical line as stored for the log.
 extern char acFileLine[PBN_VALUE_SIZE];
@@ -141,10 +141,14 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
 // The check of one tag's value in acValueBuffer; *pNote receives a Note tag's number.
 PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
                             PbnTagIdDef TagId, long* pNote);
+// The game's own data (Auction, Contract, Deal, ...): never inherited.
+bool TagValueIsOwnData(PbnTagIdDef TagId);
 PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcBuffer);
 PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcBuffer);
 
-// Auction and move annotations.
+// Auction and move annotations. MoveAnno: the move an annotation or comment belongs to, the last
+// call or card read, or none yet.
+PbnMoveAnnoDef* MoveAnno(PbnGameTagsDef* ptGameTags);
 PbnErrDef AuctionCallCheck(PbnGameDataDef* ptGameData, const char* acBuffer);
 PbnErrDef CheckCallIllegal(PbnGameDataDef* ptGameData, const char* acBuffer);
 PbnErrDef NoteCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer);

@@ -8,19 +8,24 @@ namespace pbn {
 int PbnVerbose = 0;
 
 namespace {
-std::FILE* pOutputFile = nullptr;
+PbnLogSinkDef tLogSink;
+}
+
+void PbnImportLog(const PbnLogSinkDef& tSink) {
+  tLogSink = tSink;
 }
 
 void PbnImportFile(std::FILE* pFile) {
-  pOutputFile = pFile;
+  PbnImportLog({pFile, nullptr});
 }
 
 void ImportPrintf(const char* pString) {
-  if (pOutputFile != nullptr) std::fprintf(pOutputFile, "%s\n", pString);
+  if (tLogSink.pFile != nullptr) std::fprintf(tLogSink.pFile, "%s\n", pString);
+  if (tLogSink.pMemory != nullptr) tLogSink.pMemory->append(pString).push_back('\n');
 }
 
 void ImportPrintf2(const char* pString, long Value) {
-  if (pOutputFile == nullptr) return;
+  if (tLogSink.pFile == nullptr && tLogSink.pMemory == nullptr) return;
   char acBuffer[81];
   std::snprintf(acBuffer, sizeof acBuffer, pString, static_cast<int>(Value));
   ImportPrintf(acBuffer);

@@ -2,7 +2,9 @@
 // cuts it into tokens, hands each to its check, marks and logs every erroneous line and runs the
 // whole-game checks at the end.
 #include <algorithm>
+#include <cassert>
 #include <cstring>
+#include <iterator>
 
 #include "core/defs.h"
 #include "import/import.h"
@@ -28,9 +30,8 @@ struct ImportRunDef {
   PbnGameTagsDef* ptGameTags;
   PbnFilePosDef* pFilePosBegin;
   PbnFilePosDef* pFilePosOut;
-  PbnStateDef CurrPbnState;
-  PbnStateDef PrevPbnState;
-  PbnStateDef NextPbnState;
+  PbnStateDef CurrPbnState;  // the state of the current step
+  PbnStateDef NextPbnState;  // the state that the end of the current tag enters
   PbnTagIdDef TagId;
   int c;
   bool bCharFromFile;  // the step's character came from the file (not made up)
@@ -44,26 +45,25 @@ struct ImportRunDef {
   PbnBoolDef bEndOfFile;
   PbnBoolDef bReady;
   const IntakeDef* atIntake;  // how each byte is stored: by the text encoding of the reading
+  bool b21;                   // the PBN 2.1 reading
   bool bDataSeen;             // the tag's section data has begun (2.1): no comment any more
   bool bTableData;            // the section data fills the table its tag opened (2.1)
 };
 
-constexpr bool IsTokenState(PbnStateDef State) {
-  return State == PBN_STATE_TAG_NAME || State == PBN_STATE_TAG_VALUE ||
-         State == PBN_STATE_AUCTION_CALL || State == PBN_STATE_NOTE || State == PBN_STATE_NAG ||
-         State == PBN_STATE_SUFFIX || State == PBN_STATE_PLAY_CARD ||
-         State == PBN_STATE_DATA_TOKEN || State == PBN_STATE_DATA_STRING;
-}
+// What follows from the rows of the states (below).
+bool IsTokenState(PbnStateDef State);
+PbnStateDef NextStateAfterTag(PbnTagIdDef TagId);
+PbnSectionDef SectionOf(PbnStateDef State);
 
 void ErrorBufferReset() {
-  std::memset(ErrorBuffer, ' ', PBN_LINE_MAX);
-  ErrorBuffer[PBN_LINE_MAX] = '\0';
+  std::memset(ErrorBuffer, ' ', kMaxLineChars);
+  ErrorBuffer[kMaxLineChars] = '\0';
 }
 
 // --- token helpers ---
 
 void TokenAppend(int c) {
-  if (CheckIndex < PBN_LINE_MAX) {
+  if (CheckIndex < kMaxLineChars) {
     CheckBuffer[CheckIndex++] = static_cast<char>(c);
   } else {
     bCheckOverflow = true;  // keep the first 255 characters; the value is refused at its end
@@ -135,7 +135,7 @@ constexpr auto atIntakeUtf8 = IntakeTable<true>();
 void TakeChar(ImportRunDef& r) {
   PrevInputIndex = InputIndex;
   r.bCharFromFile = false;
-  if (InputIndex == PBN_LINE_MAX) {
+  if (InputIndex == kMaxLineChars) {
     r.c = '\n';
     r.CharError = PBN_ERR_LINE_TOO_LONG;
     return;
@@ -153,6 +153,19 @@ void TakeChar(ImportRunDef& r) {
   r.NrNonSpace += tIntake.bNonSpace;
 }
 
+// Before a step takes its character: the state of the step, and where an error of the step
+// marks. A token state marks from the step it began at, any other state its own character.
+void StepEnter(ImportRunDef& r, PbnStateDef State) {
+  const PbnStateDef PrevState = r.CurrPbnState;
+  r.CurrPbnState = State;
+  if (State != PrevState || !IsTokenState(State)) ErrorIndex = InputIndex;
+}
+
+// The game begins at the first line with a character other than a blank.
+void NoteGameBegin(ImportRunDef& r) {
+  if (*r.pFilePosBegin == -1 && r.NrNonSpace != 0) *r.pFilePosBegin = FilePosGet;
+}
+
 // --- the rules of the states ---
 
 void CompleteTagName(ImportRunDef& r) {
@@ -160,6 +173,10 @@ void CompleteTagName(ImportRunDef& r) {
   Report(r, TagNameCheck(r.ptGameTags, TokenEnd(), &r.TagId));
   CheckIndex = 0;
   bCheckOverflow = false;
+}
+
+PbnCommentPlaceDef CommentPlace(ImportRunDef& r) {
+  return {tAdmin.Section, MoveAnno(r.ptGameTags)};
 }
 
 void CommentOpen(int c) {
@@ -219,12 +236,6 @@ void RuleTagEqual(ImportRunDef& r) {
   }
 }
 
-PbnStateDef NextStateAfterTag(PbnTagIdDef TagId) {
-  if (TagId == PBN_TAG_ID_AUCTION) return PBN_STATE_AUCTION_IDLE;
-  if (TagId == PBN_TAG_ID_PLAY) return PBN_STATE_PLAY_IDLE;
-  return PBN_STATE_IDLE;
-}
-
 void RuleTagValue(ImportRunDef& r) {
   const int c = r.c;
   if (c == '"') {
@@ -253,17 +264,14 @@ void RuleBackslash(ImportRunDef& r) {
 
 void RuleTagEnd(ImportRunDef& r) {
   if (r.c == ']') {
-    if (r.NextPbnState == PBN_STATE_AUCTION_IDLE) {
-      tAdmin.Section = PBN_SECTION_AUCTION;
-      PbnStateChange(PBN_STATE_AUCTION_IDLE);
-    } else if (r.NextPbnState == PBN_STATE_PLAY_IDLE) {
-      tAdmin.Section = PBN_SECTION_PLAY;
-      PbnStateChange(PBN_STATE_PLAY_IDLE);
-    } else if (PbnReading21()) {
+    if (r.NextPbnState == PBN_STATE_IDLE && r.b21) {
       PbnStateChange(PBN_STATE_SECTION_DATA);  // any tag may be followed by section data
       r.bDataSeen = false;
+    } else if (r.NextPbnState == PBN_STATE_IDLE) {
+      PbnStateDec();  // back to the tags
     } else {
-      PbnStateDec();
+      tAdmin.Section = SectionOf(r.NextPbnState);  // the section's state takes the tag's place
+      PbnStateChange(r.NextPbnState);
     }
   } else if (!CharIsSpace(r.c)) {
     Report(r, PBN_ERR_BAD_CHAR);
@@ -298,7 +306,8 @@ void CheckMove(ImportRunDef& r, bool bPlay, const char* pc) {
   }
 }
 
-void RuleMove(ImportRunDef& r, bool bPlay) {
+template <bool bPlay>
+void RuleMove(ImportRunDef& r) {
   if (CharInMove(r.c)) {
     TokenAppend(r.c);
     return;
@@ -314,19 +323,20 @@ void TakeRun(ImportRunDef& r, PbnStateDef State);
 // ended and checked too: exactly as the step of that character (taken, then pushed back) would.
 void TakeWholeMove(ImportRunDef& r, bool bPlay) {
   TakeRun<true>(r, PbnStateCurrent());
-  if (FileCharIndex >= FileCharNumber || InputIndex >= PBN_LINE_MAX) return;
+  if (FileCharIndex >= FileCharNumber || InputIndex >= kMaxLineChars) return;
   const IntakeDef& tNext = r.atIntake[static_cast<unsigned char>(acFileLine[FileCharIndex])];
   if (tNext.bBad) return;
-  r.NrNonSpace += tNext.bNonSpace;
+  StepEnter(r, PbnStateCurrent());  // the move's state: an error marks the whole move
   PrevInputIndex = InputIndex;
+  r.NrNonSpace += tNext.bNonSpace;
   r.bCharFromFile = true;
-  r.c = 1;                             // read again, as after a push-back
-  r.CurrPbnState = PbnStateCurrent();  // the move's state: an error marks the whole move
+  r.c = 1;  // read again, as after a push-back
   EndToken(r, [&](const char* pc) { CheckMove(r, bPlay, pc); });
 }
 
 // Between the moves of the auction or the play section.
-void RuleSectionIdle(ImportRunDef& r, bool bPlay) {
+template <bool bPlay>
+void RuleSectionIdle(ImportRunDef& r) {
   const int c = r.c;
   // Most often a call or a card begins; no other rule takes a move character.
   if (CharInMove(c)) {
@@ -354,7 +364,7 @@ void RuleSectionIdle(ImportRunDef& r, bool bPlay) {
       (bPlay ? tAdmin.bIncompletePlay : tAdmin.bIncompleteAuction) = PBN_TRUE;
       return;
     case '+':
-      if (!PbnReading21()) break;
+      if (!r.b21) break;
       if (bPlay) {  // the card to be played next: a place without a card
         PbnStateInc(PBN_STATE_PLAY_CARD);
         TokenStart('-');
@@ -384,7 +394,8 @@ void RuleSectionIdle(ImportRunDef& r, bool bPlay) {
 }
 
 // The one character after "^".
-void RuleIllegal(ImportRunDef& r, bool bPlay) {
+template <bool bPlay>
+void RuleIllegal(ImportRunDef& r) {
   TokenAppend(r.c);
   const char* pc = TokenEnd();
   Report(r, bPlay ? CheckCardIllegal(pc) : CheckCallIllegal(r.ptGameData, pc));
@@ -421,6 +432,24 @@ void RuleSuffix(ImportRunDef& r) {
     return;
   }
   EndTokenPushBack(r, [&](const char* pc) { Report(r, SuffixCheck(r.ptGameTags, pc)); });
+}
+
+void RuleEscape(ImportRunDef& r) {
+  if (r.c == '\n' || r.c == '\r') PbnStateDec();
+}
+
+void RuleComment(ImportRunDef& r) {
+  if (r.c == '}') {
+    PbnCommentEnd(InputBuffer, InputIndex - 1, CommentPlace(r));  // the position of the "}"
+    PbnStateDec();
+  }
+}
+
+void RuleCommentEol(ImportRunDef& r) {
+  if (r.c == '\n' || r.c == '\r') {
+    PbnCommentEol(InputBuffer, InputIndex, CommentPlace(r));
+    PbnStateDec();
+  }
 }
 
 // --- section data (PBN 2.1): tokens and strings after a tag, up to the next tag ---
@@ -475,83 +504,96 @@ void RuleDataString(ImportRunDef& r) {
   }
 }
 
-void ApplyRule(ImportRunDef& r) {
-  switch (PbnStateCurrent()) {
-    case PBN_STATE_IDLE:
-      RuleIdle(r);
-      break;
-    case PBN_STATE_TAG_BEGIN:
-      RuleTagBegin(r);
-      break;
-    case PBN_STATE_TAG_NAME:
-      RuleTagName(r);
-      break;
-    case PBN_STATE_TAG_EQUAL:
-      RuleTagEqual(r);
-      break;
-    case PBN_STATE_TAG_VALUE:
-      RuleTagValue(r);
-      break;
-    case PBN_STATE_BACKSLASH:
-      RuleBackslash(r);
-      break;
-    case PBN_STATE_TAG_END:
-      RuleTagEnd(r);
-      break;
-    case PBN_STATE_AUCTION_IDLE:
-      RuleSectionIdle(r, false);
-      break;
-    case PBN_STATE_AUCTION_CALL:
-      RuleMove(r, false);
-      break;
-    case PBN_STATE_AUCTION_ILL:
-      RuleIllegal(r, false);
-      break;
-    case PBN_STATE_NOTE:
-      RuleNote(r);
-      break;
-    case PBN_STATE_NAG:
-      RuleNag(r);
-      break;
-    case PBN_STATE_SUFFIX:
-      RuleSuffix(r);
-      break;
-    case PBN_STATE_PLAY_IDLE:
-      RuleSectionIdle(r, true);
-      break;
-    case PBN_STATE_PLAY_CARD:
-      RuleMove(r, true);
-      break;
-    case PBN_STATE_PLAY_ILL:
-      RuleIllegal(r, true);
-      break;
-    case PBN_STATE_ESCAPE:
-      if (r.c == '\n' || r.c == '\r') PbnStateDec();
-      break;
-    case PBN_STATE_COMMENT:
-      if (r.c == '}') {
-        PbnCommentEnd(InputBuffer, InputIndex - 1);  // the position of the "}"
-        PbnStateDec();
-      }
-      break;
-    case PBN_STATE_COMMENT_EOL:
-      if (r.c == '\n' || r.c == '\r') {
-        PbnCommentEol(InputBuffer, InputIndex);
-        PbnStateDec();
-      }
-      break;
-    case PBN_STATE_SECTION_DATA:
-      RuleSectionData(r);
-      break;
-    case PBN_STATE_DATA_TOKEN:
-      RuleDataToken(r);
-      break;
-    case PBN_STATE_DATA_STRING:
-      RuleDataString(r);
-      break;
-    case PBN_N_STATES:
-      break;
+// --- the rows of the states ---
+
+// The characters that a state's rule only stores, and appends to its token if it has one.
+enum OrdinaryDef : UInt8 {
+  kNothing,
+  kBlank,        // the blank
+  kTagName,      // letters, digits and "_"
+  kTagValue,     // printable, but for '"' and the backslash
+  kMove,         // letters, digits and "-"
+  kDigit,        // digits
+  kCommentText,  // printable, but for "}"
+  kLineText,     // printable
+  kDataToken,    // printable ASCII, but for the delimiters of tags, comments and strings
+};
+
+constexpr PbnCommentTypeDef kNoComment = PBN_N_COMMENT_TYPES;
+
+// What the importer knows of a state; everything else follows from these rows.
+struct StateRowDef {
+  PbnStateDef State;
+  void (*Rule)(ImportRunDef& r);  // what a character does in the state
+  bool bToken;                    // an error marks the whole token, not only its character
+  OrdinaryDef Ordinary;
+  PbnCommentTypeDef Comment;  // where a comment after it belongs, set as it is pushed
+  PbnSectionDef Section;      // the section that the state reads, in place of the tag opening it
+};
+
+constexpr bool kToken = true;
+constexpr PbnSectionDef kNoSection = PBN_SECTION_IDENT;  // IDLE reads the tags; a tag pops to it
+
+// In the order of PbnStateDef.
+// clang-format off
+constexpr StateRowDef atStateRows[] = {
+  // state                 rule                    token   ordinary       comment after it           section
+  {PBN_STATE_IDLE,         RuleIdle,               false,  kBlank,       kNoComment,                kNoSection},
+  {PBN_STATE_TAG_BEGIN,    RuleTagBegin,           false,  kBlank,       kNoComment,                kNoSection},
+  {PBN_STATE_TAG_NAME,     RuleTagName,            kToken, kTagName,     kNoComment,                kNoSection},
+  {PBN_STATE_TAG_EQUAL,    RuleTagEqual,           false,  kBlank,       kNoComment,                kNoSection},
+  {PBN_STATE_TAG_VALUE,    RuleTagValue,           kToken, kTagValue,    kNoComment,                kNoSection},
+  {PBN_STATE_TAG_END,      RuleTagEnd,             false,  kBlank,       kNoComment,                kNoSection},
+  {PBN_STATE_AUCTION_IDLE, RuleSectionIdle<false>, false,  kBlank,       kNoComment,                PBN_SECTION_AUCTION},
+  {PBN_STATE_AUCTION_CALL, RuleMove<false>,        kToken, kMove,        PBN_COMMENT_TYPE_MOVE,     kNoSection},
+  {PBN_STATE_AUCTION_ILL,  RuleIllegal<false>,     false,  kNothing,     kNoComment,                kNoSection},
+  {PBN_STATE_NOTE,         RuleNote,               kToken, kNothing,     PBN_COMMENT_TYPE_NOTE_REF, kNoSection},
+  {PBN_STATE_NAG,          RuleNag,                kToken, kDigit,       PBN_COMMENT_TYPE_NAG,      kNoSection},
+  {PBN_STATE_SUFFIX,       RuleSuffix,             kToken, kNothing,     PBN_COMMENT_TYPE_SUFFIX,   kNoSection},
+  {PBN_STATE_PLAY_IDLE,    RuleSectionIdle<true>,  false,  kBlank,       kNoComment,                PBN_SECTION_PLAY},
+  {PBN_STATE_PLAY_CARD,    RuleMove<true>,         kToken, kMove,        PBN_COMMENT_TYPE_MOVE,     kNoSection},
+  {PBN_STATE_PLAY_ILL,     RuleIllegal<true>,      false,  kNothing,     kNoComment,                kNoSection},
+  {PBN_STATE_ESCAPE,       RuleEscape,             false,  kLineText,    kNoComment,                kNoSection},
+  {PBN_STATE_COMMENT,      RuleComment,            false,  kCommentText, kNoComment,                kNoSection},
+  {PBN_STATE_COMMENT_EOL,  RuleCommentEol,         false,  kLineText,    kNoComment,                kNoSection},
+  {PBN_STATE_BACKSLASH,    RuleBackslash,          false,  kNothing,     kNoComment,                kNoSection},
+  {PBN_STATE_SECTION_DATA, RuleSectionData,        false,  kBlank,       kNoComment,                kNoSection},
+  {PBN_STATE_DATA_TOKEN,   RuleDataToken,          kToken, kDataToken,   kNoComment,                kNoSection},
+  {PBN_STATE_DATA_STRING,  RuleDataString,         kToken, kTagValue,    kNoComment,                kNoSection},
+};
+// clang-format on
+static_assert(std::size(atStateRows) == PBN_N_STATES);
+static_assert([] {
+  for (int State = 0; State < PBN_N_STATES; State++) {
+    if (atStateRows[State].State != State) return false;
   }
+  return true;
+}());
+
+bool IsTokenState(PbnStateDef State) {
+  return atStateRows[State].bToken;
+}
+
+PbnSectionDef SectionOf(PbnStateDef State) {
+  return atStateRows[State].Section;
+}
+
+// The state that reads what follows each tag: the state of the section that the tag opens, or
+// IDLE, which reads the tags. One more entry for an unknown tag.
+constexpr auto aTagStates = [] {
+  std::array<PbnStateDef, PBN_N_TAG_IDS + 1> aStates{};
+  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+    for (const StateRowDef& tRow : atStateRows) {
+      if (tRow.Section != kNoSection && tRow.Section == atPbnTags[TagId].Section) {
+        aStates[TagId] = tRow.State;
+      }
+    }
+  }
+  return aStates;
+}();
+
+PbnStateDef NextStateAfterTag(PbnTagIdDef TagId) {
+  return aTagStates[TagId >= 0 && TagId < PBN_N_TAG_IDS ? TagId : PBN_N_TAG_IDS];
 }
 
 // --- errors and line ends ---
@@ -563,9 +605,9 @@ void HandleError(ImportRunDef& r) {
   }
   if (IsTokenState(r.CurrPbnState)) {
     const unsigned long First = ErrorIndex == 0 ? 0 : ErrorIndex - 1;
-    for (unsigned long i = First; i < InputIndex && i < PBN_LINE_MAX; i++)
+    for (unsigned long i = First; i < InputIndex && i < kMaxLineChars; i++)
       ErrorBuffer[i] = '^';
-  } else if (ErrorIndex < PBN_LINE_MAX) {
+  } else if (ErrorIndex < kMaxLineChars) {
     ErrorBuffer[ErrorIndex] = '^';
   }
   if (r.bErrorDec) PbnStateDec();  // abandon the construct the error occurred in
@@ -599,16 +641,13 @@ void EndLine(ImportRunDef& r) {
 void Step(ImportRunDef& r) {
   r.CharError = PBN_ERR_OK;
   r.bErrorDec = PBN_TRUE;
-  r.PrevPbnState = r.CurrPbnState;
-  r.CurrPbnState = PbnStateCurrent();
-  if (r.CurrPbnState != r.PrevPbnState || !IsTokenState(r.CurrPbnState)) ErrorIndex = InputIndex;
+  StepEnter(r, PbnStateCurrent());
   TakeChar(r);
-  if (*r.pFilePosBegin == -1 && r.NrNonSpace != 0) *r.pFilePosBegin = FilePosGet;
-  if (r.c == '%' && InputIndex == 1 &&
-      !(PbnReading21() && PbnStateCurrent() == PBN_STATE_COMMENT)) {
+  NoteGameBegin(r);
+  if (r.c == '%' && InputIndex == 1 && !(r.b21 && PbnStateCurrent() == PBN_STATE_COMMENT)) {
     PbnStateInc(PBN_STATE_ESCAPE);  // an escape line, in any state (2.1: not in a comment)
   } else {
-    ApplyRule(r);
+    atStateRows[PbnStateCurrent()].Rule(r);
   }
   if (r.CharError != PBN_ERR_OK) HandleError(r);
   if (r.c == '\n') EndLine(r);
@@ -622,41 +661,32 @@ void Step(ImportRunDef& r) {
 // character that needs a rule (or a bad character, a line end, a full line, a new chunk) is left
 // to the steps.
 
-// Whether State only stores c (and appends it to its token, if it has one): the rule of the
-// state does nothing else with it, and the intake stores it as it is or as a blank. A "%" is
-// never ordinary, since stored first on a line it opens an escape line.
-constexpr bool IsOrdinary(PbnStateDef State, int c) {
+// Whether c is ordinary in the class: the intake stores it as it is or as a blank, and the rule
+// of the state only stores it. A "%" is never ordinary, since stored first on a line it opens an
+// escape line.
+constexpr bool IsOrdinary(OrdinaryDef Ordinary, int c) {
   if (!IsPbnChar(c) || c == '%') return false;
-  switch (State) {
-    case PBN_STATE_TAG_NAME:
-      return CharInTagName(c);
-    case PBN_STATE_TAG_VALUE:
-      return c >= 32 && c != '"' && c != '\\';
-    case PBN_STATE_AUCTION_CALL:
-    case PBN_STATE_PLAY_CARD:
-      return CharInMove(c);
-    case PBN_STATE_NAG:
-      return CharIsDigit(c);
-    case PBN_STATE_DATA_TOKEN:
-      return IsDataChar(c);
-    case PBN_STATE_DATA_STRING:
-      return c >= 32 && c != '"' && c != '\\';
-    case PBN_STATE_COMMENT:
-      return c >= 32 && c != '}';
-    case PBN_STATE_COMMENT_EOL:
-    case PBN_STATE_ESCAPE:
-      return c >= 32;
-    case PBN_STATE_IDLE:
-    case PBN_STATE_TAG_BEGIN:
-    case PBN_STATE_TAG_EQUAL:
-    case PBN_STATE_TAG_END:
-    case PBN_STATE_AUCTION_IDLE:
-    case PBN_STATE_PLAY_IDLE:
-    case PBN_STATE_SECTION_DATA:
-      return c == ' ';
-    default:
+  switch (Ordinary) {
+    case kNothing:
       return false;
+    case kBlank:
+      return c == ' ';
+    case kTagName:
+      return CharInTagName(c);
+    case kTagValue:
+      return c >= 32 && c != '"' && c != '\\';
+    case kMove:
+      return CharInMove(c);
+    case kDigit:
+      return CharIsDigit(c);
+    case kCommentText:
+      return c >= 32 && c != '}';
+    case kLineText:
+      return c >= 32;
+    case kDataToken:
+      return IsDataChar(c);
   }
+  return false;
 }
 
 // The same as a table, one row per state, so that a run costs one look-up per character.
@@ -664,7 +694,7 @@ constexpr auto aaOrdinary = [] {
   std::array<std::array<bool, 256>, PBN_N_STATES> aaTable{};
   for (int State = 0; State < PBN_N_STATES; State++) {
     for (int c = 0; c < 256; c++) {
-      aaTable[State][c] = IsOrdinary(PbnStateDef(State), c);
+      aaTable[State][c] = IsOrdinary(atStateRows[State].Ordinary, c);
     }
   }
   return aaTable;
@@ -679,8 +709,8 @@ void TakeRun(ImportRunDef& r, PbnStateDef State) {
   const std::array<bool, 256>& abOrdinary = aaOrdinary[State];
   const unsigned long First = InputIndex;
   const unsigned long FirstToken = CheckIndex;
-  long Room = std::min<long>(FileCharNumber - FileCharIndex, PBN_LINE_MAX - First);
-  if (bToken) Room = std::min<long>(Room, PBN_LINE_MAX - FirstToken);
+  long Room = std::min<long>(FileCharNumber - FileCharIndex, kMaxLineChars - First);
+  if (bToken) Room = std::min<long>(Room, kMaxLineChars - FirstToken);
   const unsigned char* pcFrom = reinterpret_cast<const unsigned char*>(acFileLine) + FileCharIndex;
   char* pcLine = InputBuffer + First;
   char* pcToken = CheckBuffer + FirstToken;
@@ -693,24 +723,20 @@ void TakeRun(ImportRunDef& r, PbnStateDef State) {
     NrNonSpace += c != ' ';
   }
   if (NrTaken == 0) return;
-  // Each step of a state that is no token state sets ErrorIndex; a token state sets it only at
-  // its first step, when it differs from the state of the step before.
-  const unsigned long Index = First + NrTaken;
-  if (!bToken) {
-    ErrorIndex = Index - 1;
-  } else if (State != r.CurrPbnState) {
-    ErrorIndex = First;
-  }
-  r.PrevPbnState = NrTaken == 1 ? r.CurrPbnState : State;
-  r.CurrPbnState = State;
+  // What the steps would have set: the steps between the first and the last set nothing that
+  // the last does not set again.
+  const unsigned long Last = First + NrTaken - 1;
+  StepEnter(r, State);
+  InputIndex = Last;
+  StepEnter(r, State);
+  PrevInputIndex = Last;
+  InputIndex = Last + 1;
   r.c = pcFrom[NrTaken - 1];
   r.bCharFromFile = true;
   r.NrNonSpace += NrNonSpace;
   if (bToken) CheckIndex = FirstToken + NrTaken;
-  PrevInputIndex = Index - 1;
-  InputIndex = Index;
   FileCharIndex += static_cast<int>(NrTaken);
-  if (*r.pFilePosBegin == -1 && r.NrNonSpace != 0) *r.pFilePosBegin = FilePosGet;
+  NoteGameBegin(r);
 }
 
 void TakeOrdinaryRun(ImportRunDef& r) {
@@ -739,10 +765,18 @@ void WholeGameChecks(ImportRunDef& r) {
   if (r.GameError == PBN_ERR_OK) r.GameError = CheckError;
   LoggedCheck(r, CheckDeclarer(r.ptGameData));
   LoggedCheck(r, CheckResult(r.ptGameData));
-  if (PbnReading21()) LoggedCheck(r, PbnTablesCheck(r.ptGameTags->tTables));
+  if (r.b21) LoggedCheck(r, PbnTablesCheck(r.ptGameTags->tTables));
 }
 
 }  // namespace
+
+void PbnStateInc(PbnStateDef NewState) {
+  assert(StateIndex + 1 < PBN_STATE_STACK_SIZE);       // the grammar nests at most 4 deep
+  if (StateIndex + 1 >= PBN_STATE_STACK_SIZE) return;  // and never writes beyond the stack
+  States[++StateIndex] = NewState;
+  const PbnCommentTypeDef Comment = atStateRows[NewState].Comment;
+  if (Comment != kNoComment) PbnCommentSetType(Comment, 0);
+}
 
 PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDef* ptGameData,
                         PbnGameTagsDef* ptGameTags, PbnFilePosDef* pFilePosBegin,
@@ -759,7 +793,9 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
   r.pFilePosBegin = pFilePosBegin;
   r.pFilePosOut = pFilePosOut;
   r.TagId = PBN_N_TAG_IDS;
-  r.atIntake = tPbnReading.Encoding == PBN_ENCODING_UTF8 ? atIntakeUtf8.data() : atIntake.data();
+  r.b21 = PbnReading21();
+  r.atIntake =
+      PbnImportOptions().Encoding == PBN_ENCODING_UTF_8 ? atIntakeUtf8.data() : atIntake.data();
   PbnReaderReset(FilePosIn);
   AdminInit();
   PbnStateInit();

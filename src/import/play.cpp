@@ -1,5 +1,6 @@
 // Cards of the play checked against the hands, tricks evaluated (leader, revokes, winner,
 // tricks won), and the whole-game checks of notes, declarer and result.
+#include <array>
 #include <cstring>
 
 #include "core/defs.h"
@@ -63,6 +64,112 @@ PbnErrDef EvaluateTrick(PbnGameDataDef* ptGameData, PbnSideDef Leader) {
   if (!bUnrecorded) tAdmin.NrWon[Winner]++;
   tAdmin.Leader = Winner;
   return Error;
+}
+
+// What a walk over the stored calls finds for the declarer check.
+struct AuctionWalkDef {
+  static constexpr int kNever = 1000;  // a side that never bid a strain: later than any call
+  std::array<std::array<int, PBN_N_TRUMPS>, PBN_N_SIDES> aaFirstBid;  // call number, from 1
+  PbnSideDef LastBidder = PBN_SIDE_NONE;
+  PbnTrumpDef LastStrain = PBN_TRUMP_NOT_GIVEN;
+  PbnRiskDef Risk = PBN_RISK_NONE;  // of the last bid
+  int NrPasses = 0;                 // passes at the end
+  bool bBid = false;
+};
+
+AuctionWalkDef WalkAuction(const PbnGameDataDef& tGameData) {
+  AuctionWalkDef tWalk;
+  for (auto& aFirst : tWalk.aaFirstBid)
+    aFirst.fill(AuctionWalkDef::kNever);
+  const PbnAuctionDef& tAuction = tGameData.tAuction;
+  for (int Index = 0; Index < tAuction.NrCalls; Index++) {
+    const PbnCallDef& tCall = tAuction.atCalls[Index];
+    const int Side = (tGameData.tSituation.Dealer + Index) % 4;
+    switch (tCall.CallType) {
+      case PBN_CALL_BID:
+      case PBN_CALL_INSUFFICIENT:
+        if (tCall.Trump < PBN_N_TRUMPS &&
+            tWalk.aaFirstBid[Side][tCall.Trump] == AuctionWalkDef::kNever) {
+          tWalk.aaFirstBid[Side][tCall.Trump] = Index + 1;
+        }
+        tWalk.LastBidder = static_cast<PbnSideDef>(Side);
+        tWalk.LastStrain = tCall.Trump;
+        tWalk.Risk = PBN_RISK_NONE;
+        tWalk.NrPasses = 0;
+        tWalk.bBid = true;
+        break;
+      case PBN_CALL_DOUBLE:
+        tWalk.Risk = PBN_RISK_DOUBLED;
+        tWalk.NrPasses = 0;
+        break;
+      case PBN_CALL_REDOUBLE:
+        tWalk.Risk = PBN_RISK_REDOUBLED;
+        tWalk.NrPasses = 0;
+        break;
+      case PBN_CALL_PASS:
+        tWalk.NrPasses++;
+        break;
+      default:
+        tWalk.NrPasses = 0;
+        break;
+    }
+  }
+  return tWalk;
+}
+
+// The side that plays the contract for a Declarer tag; "^" names the partner of that side.
+PbnSideDef PlayingSide(const PbnContractDef& tContract, PbnSideDef Side) {
+  return tContract.bIrregularDeclarer ? PbnPartnerSide(Side) : Side;
+}
+
+// Four passes: no declarer and no strain, filled in when the tags give none.
+PbnErrDef JudgePassedOut(PbnContractDef& tContract) {
+  if (tContract.Declarer == PBN_SIDE_NOT_GIVEN) {
+    tContract.Declarer = PBN_SIDE_EMPTY;
+  } else if (tContract.Declarer != PBN_SIDE_EMPTY) {
+    return PBN_ERR_BAD_DECLARER;
+  }
+  if (tContract.Trump == PBN_TRUMP_NOT_GIVEN) {
+    tContract.Trump = PBN_TRUMP_PASS;
+    tContract.Risk = PBN_RISK_NONE;
+  } else if (tContract.Trump != PBN_TRUMP_PASS) {
+    return PBN_ERR_BAD_TRUMP;
+  }
+  return PBN_ERR_OK;
+}
+
+// Three passes after a bid: the first of the last bidder's pair to bid the strain declares.
+PbnErrDef JudgeFinished(PbnContractDef& tContract, const AuctionWalkDef& tWalk) {
+  if (tContract.Trump == PBN_TRUMP_PASS) return PBN_ERR_BAD_TRUMP;
+  const PbnSideDef Bidder = tWalk.LastBidder;
+  const PbnSideDef Partner = PbnPartnerSide(Bidder);
+  const auto& aaFirst = tWalk.aaFirstBid;
+  const PbnSideDef AuctionDeclarer =
+      aaFirst[Partner][tWalk.LastStrain] < aaFirst[Bidder][tWalk.LastStrain] ? Partner : Bidder;
+  const PbnSideDef Declarer = tContract.Declarer;
+  if (Declarer == PBN_SIDE_NOT_GIVEN) {
+    tContract.Declarer = AuctionDeclarer;
+  } else if (PbnSideIsValid(Declarer) && PlayingSide(tContract, Declarer) != AuctionDeclarer) {
+    return PBN_ERR_BAD_DECLARER;
+  }
+  if (tContract.Trump == PBN_TRUMP_NOT_GIVEN) {
+    tContract.Trump = tWalk.LastStrain;
+    tContract.Risk = tWalk.Risk;
+    return PBN_ERR_OK;
+  }
+  if (tContract.Trump != tWalk.LastStrain) return PBN_ERR_BAD_TRUMP;
+  return tContract.Risk != tWalk.Risk ? PBN_ERR_BAD_RISK : PBN_ERR_OK;
+}
+
+// An auction not finished: a declarer given must still be the first of the pair in the strain.
+PbnErrDef JudgeUnfinished(const PbnContractDef& tContract, const AuctionWalkDef& tWalk) {
+  const PbnTrumpDef Trump = tContract.Trump;
+  if (Trump == PBN_TRUMP_PASS && tWalk.bBid) return PBN_ERR_BAD_TRUMP;
+  if (!PbnTrumpIsValid(Trump) || !PbnSideIsValid(tContract.Declarer)) return PBN_ERR_OK;
+  const PbnSideDef Side = PlayingSide(tContract, tContract.Declarer);
+  const auto& aaFirst = tWalk.aaFirstBid;
+  return aaFirst[PbnPartnerSide(Side)][Trump] < aaFirst[Side][Trump] ? PBN_ERR_BAD_DECLARER
+                                                                     : PBN_ERR_OK;
 }
 
 }  // namespace
@@ -156,101 +263,13 @@ PbnErrDef CheckNotes(const PbnGameTagsDef* ptGameTags) {
 }
 
 PbnErrDef CheckDeclarer(PbnGameDataDef* ptGameData) {
-  const PbnAuctionDef& tAuction = ptGameData->tAuction;
+  const AuctionWalkDef tWalk = WalkAuction(*ptGameData);
   PbnContractDef& tContract = ptGameData->tContract;
-  constexpr int kNever = 1000;  // a side that never bid a strain counts as later than any call
-  int aaFirstBid[PBN_N_SIDES][PBN_N_TRUMPS];
-  for (auto& aFirst : aaFirstBid) {
-    for (int& First : aFirst)
-      First = kNever;
+  if (tWalk.NrPasses == 4) return JudgePassedOut(tContract);
+  if (ptGameData->tAuction.NrCalls >= 4 && tWalk.bBid && tWalk.NrPasses == 3) {
+    return JudgeFinished(tContract, tWalk);
   }
-  PbnSideDef LastBidder = PBN_SIDE_NONE;
-  PbnTrumpDef LastStrain = PBN_TRUMP_NOT_GIVEN;
-  PbnRiskDef Risk = PBN_RISK_NONE;
-  int NrPasses = 0;
-  bool bBid = false;
-  for (int Index = 0; Index < tAuction.NrCalls; Index++) {
-    const PbnCallDef& tCall = tAuction.atCalls[Index];
-    const int Side = (ptGameData->tSituation.Dealer + Index) % 4;
-    switch (tCall.CallType) {
-      case PBN_CALL_BID:
-      case PBN_CALL_INSUFFICIENT:
-        if (tCall.Trump < PBN_N_TRUMPS && aaFirstBid[Side][tCall.Trump] == kNever) {
-          aaFirstBid[Side][tCall.Trump] = Index + 1;
-        }
-        LastBidder = static_cast<PbnSideDef>(Side);
-        LastStrain = tCall.Trump;
-        Risk = PBN_RISK_NONE;
-        NrPasses = 0;
-        bBid = true;
-        break;
-      case PBN_CALL_DOUBLE:
-        Risk = PBN_RISK_DOUBLED;
-        NrPasses = 0;
-        break;
-      case PBN_CALL_REDOUBLE:
-        Risk = PBN_RISK_REDOUBLED;
-        NrPasses = 0;
-        break;
-      case PBN_CALL_PASS:
-        NrPasses++;
-        break;
-      default:
-        NrPasses = 0;
-        break;
-    }
-  }
-
-  const PbnSideDef Declarer = tContract.Declarer;
-  const PbnTrumpDef Trump = tContract.Trump;
-  auto PlayingSide = [&](PbnSideDef Side) {
-    return tContract.bIrregularDeclarer ? PbnPartnerSide(Side) : Side;
-  };
-  PbnErrDef Error = PBN_ERR_OK;
-
-  if (NrPasses == 4) {  // passed out
-    if (Declarer == PBN_SIDE_NOT_GIVEN) {
-      tContract.Declarer = PBN_SIDE_EMPTY;
-    } else if (Declarer != PBN_SIDE_EMPTY) {
-      Error = PBN_ERR_BAD_DECLARER;
-    }
-    if (Error == PBN_ERR_OK) {
-      if (Trump == PBN_TRUMP_NOT_GIVEN) {
-        tContract.Trump = PBN_TRUMP_PASS;
-        tContract.Risk = PBN_RISK_NONE;
-      } else if (Trump != PBN_TRUMP_PASS) {
-        Error = PBN_ERR_BAD_TRUMP;
-      }
-    }
-  } else if (tAuction.NrCalls >= 4 && bBid && NrPasses == 3) {  // finished after a bid
-    if (Trump == PBN_TRUMP_PASS) return PBN_ERR_BAD_TRUMP;
-    const PbnSideDef Partner = PbnPartnerSide(LastBidder);
-    const PbnSideDef AuctionDeclarer =
-        aaFirstBid[Partner][LastStrain] < aaFirstBid[LastBidder][LastStrain] ? Partner : LastBidder;
-    if (Declarer == PBN_SIDE_NOT_GIVEN) {
-      tContract.Declarer = AuctionDeclarer;
-    } else if (PbnSideIsValid(Declarer) && PlayingSide(Declarer) != AuctionDeclarer) {
-      Error = PBN_ERR_BAD_DECLARER;
-    }
-    if (Error == PBN_ERR_OK) {
-      if (Trump == PBN_TRUMP_NOT_GIVEN) {
-        tContract.Trump = LastStrain;
-        tContract.Risk = Risk;
-      } else if (Trump != LastStrain) {
-        Error = PBN_ERR_BAD_TRUMP;
-      } else if (tContract.Risk != Risk) {
-        Error = PBN_ERR_BAD_RISK;
-      }
-    }
-  } else if (Trump == PBN_TRUMP_PASS && bBid) {  // not finished
-    Error = PBN_ERR_BAD_TRUMP;
-  } else if (PbnTrumpIsValid(Trump) && PbnSideIsValid(Declarer)) {
-    const PbnSideDef Side = PlayingSide(Declarer);
-    if (aaFirstBid[PbnPartnerSide(Side)][Trump] < aaFirstBid[Side][Trump]) {
-      Error = PBN_ERR_BAD_DECLARER;
-    }
-  }
-  return Error;
+  return JudgeUnfinished(tContract, tWalk);
 }
 
 PbnErrDef CheckResult(const PbnGameDataDef* ptGameData) {

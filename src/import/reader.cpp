@@ -32,7 +32,7 @@ PbnErrDef PbnReadChunk(std::FILE* pFile) {
   FileCharNumber = static_cast<int>(Length);
   // The line read stops after a line feed or with the buffer full. A chunk that ends otherwise
   // met the end of the file or a NUL byte, and only the stream knows how far it read.
-  if (Length == PBN_LINE_MAX || (Length > 0 && acFileLine[Length - 1] == '\n')) {
+  if (Length == kMaxLineChars || (Length > 0 && acFileLine[Length - 1] == '\n')) {
     FilePosRead += static_cast<PbnFilePosDef>(Length);
   } else {
     FilePosRead = static_cast<PbnFilePosDef>(std::ftell(pFile));

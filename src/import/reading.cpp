@@ -5,8 +5,6 @@
 
 namespace pbn {
 
-PbnReadingDef tPbnReading{PBN_STANDARD_10, PBN_ENCODING_LATIN1};
-
 namespace {
 
 constexpr int kHeadMaxLines = 1000;  // a head is a few lines; a file of comments is no head
@@ -87,15 +85,18 @@ PbnHeadDef PbnReadHead(std::FILE* pFile) {
   return tHead;
 }
 
-PbnReadingDef PbnReadingFor(ReadingChoiceDef Choice, const PbnHeadDef& tHead) {
-  const bool b21 = Choice == ReadingChoiceDef::Pbn21 ||
-                   (Choice == ReadingChoiceDef::AsDeclared && PbnHeadDeclares2(tHead));
-  if (!b21) return {PBN_STANDARD_10, PBN_ENCODING_LATIN1};
-  return {PBN_STANDARD_21, tHead.bUtf8 || tHead.bBom ? PBN_ENCODING_UTF8 : PBN_ENCODING_LATIN1};
+PbnImportOptionsDef PbnReadingFor(ReadingChoiceDef Choice, const PbnHeadDef& tHead) {
+  PbnImportOptionsDef tOptions;
+  if (Choice == ReadingChoiceDef::Pbn21 ||
+      (Choice == ReadingChoiceDef::AsDeclared && PbnHeadDeclares2(tHead))) {
+    tOptions.Standard = PBN_STANDARD_2_1;
+    if (tHead.bUtf8 || tHead.bBom) tOptions.Encoding = PBN_ENCODING_UTF_8;
+  }
+  return tOptions;
 }
 
 const char* PbnStandardName(PbnStandardDef Standard) {
-  return Standard == PBN_STANDARD_21 ? "PBN 2.1" : "PBN 1.0";
+  return Standard == PBN_STANDARD_2_1 ? "PBN 2.1" : "PBN 1.0";
 }
 
 bool PbnParseReadingChoice(const char* pcText, ReadingChoiceDef* pChoice) {
@@ -111,8 +112,8 @@ bool PbnParseReadingChoice(const char* pcText, ReadingChoiceDef* pChoice) {
   return true;
 }
 
-void PbnSkipBom(std::FILE* pFile, const PbnHeadDef& tHead, const PbnReadingDef& tReading) {
-  if (tHead.bBom && tReading.Encoding == PBN_ENCODING_UTF8) std::fseek(pFile, 3, SEEK_SET);
+void PbnSkipBom(std::FILE* pFile, const PbnHeadDef& tHead, const PbnImportOptionsDef& tOptions) {
+  if (tHead.bBom && tOptions.Encoding == PBN_ENCODING_UTF_8) std::fseek(pFile, 3, SEEK_SET);
 }
 
 }  // namespace pbn

@@ -6,11 +6,9 @@
 #include <cstdio>
 
 #include "core/pbn.h"
+#include "import/import.h"
 
 namespace pbn {
-
-enum PbnStandardDef : UInt8 { PBN_STANDARD_10, PBN_STANDARD_21 };
-enum PbnEncodingDef : UInt8 { PBN_ENCODING_LATIN1, PBN_ENCODING_UTF8 };
 
 // What the user asked for: a standard, or the one the file declares.
 enum class ReadingChoiceDef { Pbn10, Pbn21, AsDeclared };
@@ -29,20 +27,12 @@ inline bool PbnHeadDeclares2(const PbnHeadDef& tHead) {
   return tHead.acVersion[0] == '2';
 }
 
-struct PbnReadingDef {
-  PbnStandardDef Standard;
-  PbnEncodingDef Encoding;  // UTF-8 only in 2.1 and only when the head declares it
-};
+// The options of a file read by Choice: the standard, and UTF-8 only in 2.1 and only when the
+// head declares it (or the file starts with a byte-order mark).
+PbnImportOptionsDef PbnReadingFor(ReadingChoiceDef Choice, const PbnHeadDef& tHead);
 
-PbnReadingDef PbnReadingFor(ReadingChoiceDef Choice, const PbnHeadDef& tHead);
-
-// The reading of the importer: set before the index pass of a file, kept for loading its games.
-extern PbnReadingDef tPbnReading;
-inline void PbnSetReading(const PbnReadingDef& tReading) {
-  tPbnReading = tReading;
-}
 inline bool PbnReading21() {
-  return tPbnReading.Standard == PBN_STANDARD_21;
+  return PbnImportOptions().Standard == PBN_STANDARD_2_1;
 }
 
 // "PBN 1.0" or "PBN 2.1".
@@ -52,6 +42,6 @@ const char* PbnStandardName(PbnStandardDef Standard);
 bool PbnParseReadingChoice(const char* pcText, ReadingChoiceDef* pChoice);
 
 // Positions the stream where the index pass starts: after a byte-order mark in a UTF-8 reading.
-void PbnSkipBom(std::FILE* pFile, const PbnHeadDef& tHead, const PbnReadingDef& tReading);
+void PbnSkipBom(std::FILE* pFile, const PbnHeadDef& tHead, const PbnImportOptionsDef& tOptions);
 
 }  // namespace pbn

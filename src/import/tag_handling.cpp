@@ -12,6 +12,8 @@ namespace {
 // The inheritance record: the latest value read for each tag that was not "#".
 std::array<PbnTagValueDef, PBN_N_TAG_IDS> atPrevTagValue;
 
+PbnImportOptionsDef tImportOptions;
+
 // The 2.1 reading reads the value of a repeated tag (an identical repeat is ignored) and of an
 // unknown tag (kept as an extra tag under this name).
 bool bRepeatedTag = false;
@@ -44,6 +46,7 @@ bool SameText(const char* pc1, const char* pc2) {
 // Every tag of every game is looked up by its name, in a small open hash table of the names
 // (56 in 128 slots: a free slot always ends the search).
 constexpr unsigned kNameSlots = 128;
+static_assert(PBN_N_TAG_IDS <= kNameSlots * 3 / 4, "searches stay short");
 
 unsigned NameSlot(const char* pcName) {
   unsigned Hash = 0;
@@ -73,15 +76,24 @@ const std::array<Int8, kNameSlots>& NameSlots() {
 
 PbnErrDef TagIdGet(const char* acBuffer, PbnTagIdDef* pTagId) {
   const std::array<Int8, kNameSlots>& aSlots = NameSlots();
-  const int NrTagIds = PbnReading21() ? PBN_N_TAG_IDS : PBN_N_TAG_IDS_10;
   for (unsigned Slot = NameSlot(acBuffer); aSlots[Slot] >= 0; Slot = (Slot + 1) % kNameSlots) {
-    if (aSlots[Slot] < NrTagIds && SameText(acBuffer, aPbnTagNames[aSlots[Slot]])) {
+    if (SameText(acBuffer, aPbnTagNames[aSlots[Slot]])) {
       *pTagId = static_cast<PbnTagIdDef>(aSlots[Slot]);
+      // A tag of a later standard than the one read is as unknown as any other name.
+      if (atPbnTags[*pTagId].Standard > tImportOptions.Standard) break;
       return PBN_ERR_OK;
     }
   }
   *pTagId = PBN_N_TAG_IDS;
   return PBN_ERR_BAD_TAG_NAME;
+}
+
+void PbnImportSetOptions(const PbnImportOptionsDef& tOptions) {
+  tImportOptions = tOptions;
+}
+
+const PbnImportOptionsDef& PbnImportOptions() {
+  return tImportOptions;
 }
 
 PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, PbnTagIdDef* pTagId) {
@@ -113,33 +125,16 @@ PbnErrDef RepeatedTagCheck(const PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
   return bSame ? PBN_ERR_OK : PBN_ERR_TAG_EXISTS;
 }
 
-// The tags whose value belongs to one game only: "#" and "##" are refused for them.
-bool TagOwnData(PbnTagIdDef TagId) {
-  switch (TagId) {
-    case PBN_TAG_ID_AUCTION:
-    case PBN_TAG_ID_CONTRACT:
-    case PBN_TAG_ID_DEAL:
-    case PBN_TAG_ID_DEALER:
-    case PBN_TAG_ID_DECLARER:
-    case PBN_TAG_ID_NOTE:
-    case PBN_TAG_ID_PLAY:
-    case PBN_TAG_ID_VULNERABLE:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
                         const char* acBuffer) {
   if (PbnReading21()) {
-    if (TagId == PBN_N_TAG_IDS) return PbnExtraTagAdd(ptGameTags, acExtraTagName, acBuffer);
+    if (TagId == PBN_N_TAG_IDS) return PbnExtraTagPut(ptGameTags, acExtraTagName, acBuffer);
     if (bRepeatedTag) return RepeatedTagCheck(ptGameTags, TagId, acBuffer);
     // "##value": the value, for this game and every later one that lacks the tag.
     if (acBuffer[0] == '#' && acBuffer[1] == '#') {
-      if (TagOwnData(TagId)) return PBN_ERR_BAD_INHERITANCE;
+      if (TagValueIsOwnData(TagId)) return PBN_ERR_BAD_INHERITANCE;
       acBuffer += 2;
       tAdmin.abStickyTag[TagId] = PBN_TRUE;
     }

@@ -1,6 +1,7 @@
 // The check of every tag value: accepts or refuses it, and for the tags that carry play data
 // turns it into the codes of the game record or the importer's bookkeeping.
 #include <cstring>
+#include <iterator>
 
 #include "core/defs.h"
 #include "import/import_internal.h"
@@ -43,14 +44,8 @@ Frame CommonFrame(char* acBuffer, bool bOwnData, PbnErrDef* pError) {
   return Frame::Check;
 }
 
-PbnErrDef CheckWithFrame(char* acBuffer, bool bOwnData, PbnErrDef (*Check)(char*)) {
-  PbnErrDef Error;
-  if (CommonFrame(acBuffer, bOwnData, &Error) == Frame::Accept) return Error;
-  return Check(acBuffer);
-}
-
 // A number and nothing after it.
-PbnErrDef CheckNumberOnly(const char* acBuffer) {
+PbnErrDef TagValueCheckNumber(char* acBuffer) {
   const char* pc = acBuffer;
   long Number;
   const PbnErrDef Error = TagValueGetNumberPos(&pc, &Number);
@@ -335,52 +330,13 @@ PbnErrDef TagValueCheckScoreRubberHistory(char* acBuffer) {
 }
 
 // A table tag: its value lists the columns; the section data that follows fills it.
-PbnErrDef TagValueCheckTable21(char* acBuffer, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId) {
-  PbnErrDef Error;
-  if (CommonFrame(acBuffer, false, &Error) == Frame::Accept) return Error;
+template <PbnTagIdDef TagId>
+PbnErrDef TagValueCheckTable(char* acBuffer, PbnGameDataDef*, PbnGameTagsDef* ptGameTags) {
   PbnTableDef tTable{};
   tTable.TagId = TagId;
-  Error = PbnTableColumnsParse(acBuffer, &tTable);
+  const PbnErrDef Error = PbnTableColumnsParse(acBuffer, &tTable);
   if (Error != PBN_ERR_OK) return Error;
   return PbnTableOpen(&ptGameTags->tTables, tTable);
-}
-
-// The checks of the 2.1 reading where they differ from 1.0; false when the 1.0 check holds.
-bool TagValueCheck21(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, PbnErrDef* pError) {
-  char* acBuffer = acValueBuffer;
-  if (PbnTagIsTable(TagId)) {
-    *pError = TagValueCheckTable21(acBuffer, ptGameTags, TagId);
-    return true;
-  }
-  switch (TagId) {
-    case PBN_TAG_ID_APPLICATION:
-    case PBN_TAG_ID_COMPETITION:  // the lists of these are examples only
-    case PBN_TAG_ID_DEALID:
-    case PBN_TAG_ID_EASTTYPE:
-    case PBN_TAG_ID_MODE:
-    case PBN_TAG_ID_NORTHTYPE:
-    case PBN_TAG_ID_PAIREW:
-    case PBN_TAG_ID_PAIRNS:
-    case PBN_TAG_ID_SOUTHTYPE:
-    case PBN_TAG_ID_TABLE:
-    case PBN_TAG_ID_WESTTYPE:
-      *pError = CheckWithFrame(acBuffer, false, TagValueCheckEmpty);
-      return true;
-    case PBN_TAG_ID_OPTIMUMSCORE:
-      *pError = CheckWithFrame(acBuffer, false, TagValueCheckOptimumScore);
-      return true;
-    case PBN_TAG_ID_SCOREMP:
-      *pError = CheckWithFrame(acBuffer, false, TagValueCheckScoreIMP);
-      return true;
-    case PBN_TAG_ID_SCORERUBBERHISTORY:
-      *pError = CheckWithFrame(acBuffer, false, TagValueCheckScoreRubberHistory);
-      return true;
-    case PBN_TAG_ID_SCORING:
-      *pError = CheckWithFrame(acBuffer, false, TagValueCheckScoring21);
-      return true;
-    default:
-      return false;
-  }
 }
 
 // --- checks with an effect on the game ---
@@ -421,9 +377,7 @@ PbnErrDef TagValueCheckVulnerable(char* acBuffer, PbnGameDataDef* ptGameData) {
   return PBN_ERR_BAD_TAG_VALUE;
 }
 
-PbnErrDef TagValueCheckContract(char* acBuffer, PbnGameDataDef* ptGameData) {
-  PbnErrDef Error;
-  if (CommonFrame(acBuffer, true, &Error) == Frame::Accept) return Error;
+PbnErrDef TagValueCheckContract(char* acBuffer, PbnGameDataDef* ptGameData, PbnGameTagsDef*) {
   PbnContractDef tContract = ptGameData->tContract;
   if (PbnStrcmp(acBuffer, acPbnPass) == 0) {
     tContract.Trump = PBN_TRUMP_PASS;
@@ -495,19 +449,15 @@ PbnErrDef TagValueCheckScoring(char* acBuffer) {
   return PBN_ERR_OK;
 }
 
-PbnErrDef TagValueCheckAuction(char* acBuffer, PbnGameTagsDef* ptGameTags) {
-  PbnErrDef Error;
-  if (CommonFrame(acBuffer, true, &Error) == Frame::Accept) return Error;
-  Error = TagValueCheckSide(acBuffer, &tAdmin.AuctionSide);
+PbnErrDef TagValueCheckAuction(char* acBuffer, PbnGameDataDef*, PbnGameTagsDef* ptGameTags) {
+  const PbnErrDef Error = TagValueCheckSide(acBuffer, &tAdmin.AuctionSide);
   tAdmin.TagAuctionSide = tAdmin.AuctionSide;
   if (Error == PBN_ERR_OK && !TagIdExist(ptGameTags, PBN_TAG_ID_DEALER)) return PBN_ERR_NO_DEALER;
   return Error;
 }
 
-PbnErrDef TagValueCheckPlay(char* acBuffer, PbnGameTagsDef* ptGameTags) {
-  PbnErrDef Error;
-  if (CommonFrame(acBuffer, true, &Error) == Frame::Accept) return Error;
-  Error = TagValueCheckSide(acBuffer, &tAdmin.TagPlaySide);
+PbnErrDef TagValueCheckPlay(char* acBuffer, PbnGameDataDef*, PbnGameTagsDef* ptGameTags) {
+  PbnErrDef Error = TagValueCheckSide(acBuffer, &tAdmin.TagPlaySide);
   if (Error != PBN_ERR_OK) return Error;
   if (!TagIdExist(ptGameTags, PBN_TAG_ID_CONTRACT)) Error = PBN_ERR_NO_CONTRACT;
   if (!TagIdExist(ptGameTags, PBN_TAG_ID_DEAL)) Error = PBN_ERR_NO_DEAL;
@@ -618,9 +568,7 @@ PbnErrDef DealCheck() {
   return PBN_ERR_OK;
 }
 
-PbnErrDef TagValueCheckDeal(char* acBuffer, PbnGameDataDef* ptGameData) {
-  PbnErrDef Error;
-  if (CommonFrame(acBuffer, true, &Error) == Frame::Accept) return Error;
+PbnErrDef TagValueCheckDeal(char* acBuffer, PbnGameDataDef* ptGameData, PbnGameTagsDef*) {
   PbnSideDef Side;
   if (CharSideCheck(acBuffer[0], &Side) != PBN_ERR_OK) return PBN_ERR_BAD_SIDE;
   const char* pc = acBuffer + 1;
@@ -673,6 +621,121 @@ PbnErrDef TagValueCheckDeal(char* acBuffer, PbnGameDataDef* ptGameData) {
   return DealCheck();
 }
 
+using TagCheckDef = PbnErrDef (*)(char* acBuffer, PbnGameDataDef* ptGameData,
+                                  PbnGameTagsDef* ptGameTags);
+
+// A check of the value alone.
+template <PbnErrDef (*Check)(char*)>
+PbnErrDef Plain(char* acBuffer, PbnGameDataDef*, PbnGameTagsDef*) {
+  return Check(acBuffer);
+}
+
+struct TagCheckRowDef {
+  PbnTagIdDef TagId;
+  bool bOwnData;      // the game's own data: never inherited (see CommonFrame)
+  TagCheckDef Check;  // within the common frame; none: a check of its own, in TagValueCheckById
+};
+
+constexpr bool kOwnData = true;
+
+// In the order of PbnTagIdDef.
+// clang-format off
+constexpr TagCheckRowDef atTagChecks[] = {
+  {PBN_TAG_ID_ANNOTATOR,    false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_ANNOTATORNA,  false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_AUCTION,      kOwnData, TagValueCheckAuction},
+  {PBN_TAG_ID_BIDSYSTEMEW,  false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_BIDSYSTEMNS,  false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_BOARD,        false,    Plain<TagValueCheckNumber>},
+  {PBN_TAG_ID_COMPETITION,  false,    Plain<TagValueCheckCompetition>},
+  {PBN_TAG_ID_CONTRACT,     kOwnData, TagValueCheckContract},
+  {PBN_TAG_ID_DATE,         false,    Plain<TagValueCheckDate>},
+  {PBN_TAG_ID_DEALER,       kOwnData, nullptr},
+  {PBN_TAG_ID_DEAL,         kOwnData, TagValueCheckDeal},
+  {PBN_TAG_ID_DECLARER,     kOwnData, nullptr},
+  {PBN_TAG_ID_DESCRIPTION,  false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_EAST,         false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_EASTNA,       false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_EASTTYPE,     false,    Plain<TagValueCheckSideType>},
+  {PBN_TAG_ID_EVENT,        false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_EVENTDATE,    false,    Plain<TagValueCheckDate>},
+  {PBN_TAG_ID_EVENTSPONSOR, false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_FRENCHMP,     false,    Plain<TagValueCheckFrenchMP>},
+  {PBN_TAG_ID_GENERATOR,    false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_HIDDEN,       false,    Plain<TagValueCheckHidden>},
+  {PBN_TAG_ID_HOMETEAM,     false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_MODE,         false,    Plain<TagValueCheckMode>},
+  {PBN_TAG_ID_NORTH,        false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_NORTHNA,      false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_NORTHTYPE,    false,    Plain<TagValueCheckSideType>},
+  {PBN_TAG_ID_NOTE,         kOwnData, nullptr},
+  {PBN_TAG_ID_PLAY,         kOwnData, TagValueCheckPlay},
+  {PBN_TAG_ID_RESULT,       false,    nullptr},
+  {PBN_TAG_ID_ROOM,         false,    Plain<TagValueCheckRoom>},
+  {PBN_TAG_ID_ROUND,        false,    Plain<TagValueCheckRound>},
+  {PBN_TAG_ID_SCORE,        false,    Plain<TagValueCheckScore>},
+  {PBN_TAG_ID_SCOREIMP,     false,    Plain<TagValueCheckScoreIMP>},
+  {PBN_TAG_ID_SCOREPERC,    false,    Plain<TagValueCheckScorePerc>},
+  {PBN_TAG_ID_SCORERUBBER,  false,    Plain<TagValueCheckScoreRubber>},
+  {PBN_TAG_ID_SCORING,      false,    Plain<TagValueCheckScoring>},
+  {PBN_TAG_ID_SECTION,      false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_SITE,         false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_SOUTH,        false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_SOUTHNA,      false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_SOUTHTYPE,    false,    Plain<TagValueCheckSideType>},
+  {PBN_TAG_ID_STAGE,        false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_TABLE,        false,    Plain<TagValueCheckNumber>},
+  {PBN_TAG_ID_TERMINATION,  false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_TIME,         false,    Plain<TagValueCheckTime>},
+  {PBN_TAG_ID_TIMECALL,     false,    Plain<TagValueCheckNumber>},
+  {PBN_TAG_ID_TIMECARD,     false,    Plain<TagValueCheckNumber>},
+  {PBN_TAG_ID_TIMECONTROL,  false,    Plain<TagValueCheckTimeControl>},
+  {PBN_TAG_ID_UTCDATE,      false,    Plain<TagValueCheckDate>},
+  {PBN_TAG_ID_UTCTIME,      false,    Plain<TagValueCheckTime>},
+  {PBN_TAG_ID_VISITTEAM,    false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_VULNERABLE,   kOwnData, nullptr},
+  {PBN_TAG_ID_WEST,         false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_WESTNA,       false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_WESTTYPE,     false,    Plain<TagValueCheckSideType>},
+  {PBN_TAG_ID_APPLICATION,  false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_DEALID,       false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_OPTIMUMSCORE, false,    Plain<TagValueCheckOptimumScore>},
+  {PBN_TAG_ID_PAIREW,       false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_PAIRNS,       false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_SCOREMP,      false,    Plain<TagValueCheckScoreIMP>},
+  {PBN_TAG_ID_SCORERUBBERHISTORY, false, Plain<TagValueCheckScoreRubberHistory>},
+  {PBN_TAG_ID_ACTIONTABLE,  false,    TagValueCheckTable<PBN_TAG_ID_ACTIONTABLE>},
+  {PBN_TAG_ID_AUCTIONTIMETABLE, false, TagValueCheckTable<PBN_TAG_ID_AUCTIONTIMETABLE>},
+  {PBN_TAG_ID_INSTANTSCORETABLE, false, TagValueCheckTable<PBN_TAG_ID_INSTANTSCORETABLE>},
+  {PBN_TAG_ID_OPTIMUMPLAYTABLE, false, TagValueCheckTable<PBN_TAG_ID_OPTIMUMPLAYTABLE>},
+  {PBN_TAG_ID_OPTIMUMRESULTTABLE, false, TagValueCheckTable<PBN_TAG_ID_OPTIMUMRESULTTABLE>},
+  {PBN_TAG_ID_PLAYTIMETABLE, false,   TagValueCheckTable<PBN_TAG_ID_PLAYTIMETABLE>},
+  {PBN_TAG_ID_SCORETABLE,   false,    TagValueCheckTable<PBN_TAG_ID_SCORETABLE>},
+  {PBN_TAG_ID_TOTALSCORETABLE, false, TagValueCheckTable<PBN_TAG_ID_TOTALSCORETABLE>},
+};
+// clang-format on
+
+// Where the 2.1 reading checks a tag of PBN 1.0 otherwise: these lists hold examples only.
+// clang-format off
+constexpr TagCheckRowDef atTagChecks21[] = {
+  {PBN_TAG_ID_COMPETITION,  false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_EASTTYPE,     false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_MODE,         false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_NORTHTYPE,    false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_SCORING,      false,    Plain<TagValueCheckScoring21>},
+  {PBN_TAG_ID_SOUTHTYPE,    false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_TABLE,        false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_WESTTYPE,     false,    Plain<TagValueCheckEmpty>},
+};
+// clang-format on
+static_assert(std::size(atTagChecks) == PBN_N_TAG_IDS);
+static_assert([] {
+  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+    if (atTagChecks[TagId].TagId != TagId) return false;
+  }
+  return true;
+}());
+
 }  // namespace
 
 PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump) {
@@ -691,98 +754,41 @@ PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump) {
   return PBN_ERR_OK;
 }
 
+bool TagValueIsOwnData(PbnTagIdDef TagId) {
+  return TagId >= 0 && TagId < PBN_N_TAG_IDS && atTagChecks[TagId].bOwnData;
+}
+
 PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
                             PbnTagIdDef TagId, long* pNote) {
+  if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
   char* acBuffer = acValueBuffer;
-  PbnErrDef Error;
-  if (PbnReading21() && TagValueCheck21(ptGameTags, TagId, &Error)) return Error;
+  const TagCheckRowDef* ptRow = &atTagChecks[TagId];
+  if (PbnReading21()) {
+    for (const TagCheckRowDef& tRow21 : atTagChecks21) {
+      if (tRow21.TagId == TagId) ptRow = &tRow21;
+    }
+  }
+  const TagCheckRowDef& tRow = *ptRow;
+  if (tRow.Check != nullptr) {
+    PbnErrDef Error;
+    if (CommonFrame(acBuffer, tRow.bOwnData, &Error) == Frame::Accept) return Error;
+    return tRow.Check(acBuffer, ptGameData, ptGameTags);
+  }
+  // The tags whose unknown, empty and inherited values have effects of their own.
   switch (TagId) {
-    case PBN_TAG_ID_ANNOTATOR:
-    case PBN_TAG_ID_ANNOTATORNA:
-    case PBN_TAG_ID_BIDSYSTEMEW:
-    case PBN_TAG_ID_BIDSYSTEMNS:
-    case PBN_TAG_ID_DESCRIPTION:
-    case PBN_TAG_ID_EAST:
-    case PBN_TAG_ID_EASTNA:
-    case PBN_TAG_ID_EVENT:
-    case PBN_TAG_ID_EVENTSPONSOR:
-    case PBN_TAG_ID_GENERATOR:
-    case PBN_TAG_ID_HOMETEAM:
-    case PBN_TAG_ID_NORTH:
-    case PBN_TAG_ID_NORTHNA:
-    case PBN_TAG_ID_SECTION:
-    case PBN_TAG_ID_SITE:
-    case PBN_TAG_ID_SOUTH:
-    case PBN_TAG_ID_SOUTHNA:
-    case PBN_TAG_ID_STAGE:
-    case PBN_TAG_ID_TERMINATION:
-    case PBN_TAG_ID_VISITTEAM:
-    case PBN_TAG_ID_WEST:
-    case PBN_TAG_ID_WESTNA:
-      return CheckWithFrame(acBuffer, false, TagValueCheckEmpty);
-    case PBN_TAG_ID_EASTTYPE:
-    case PBN_TAG_ID_NORTHTYPE:
-    case PBN_TAG_ID_SOUTHTYPE:
-    case PBN_TAG_ID_WESTTYPE:
-      return CheckWithFrame(acBuffer, false, TagValueCheckSideType);
-    case PBN_TAG_ID_AUCTION:
-      return TagValueCheckAuction(acBuffer, ptGameTags);
-    case PBN_TAG_ID_BOARD:
-    case PBN_TAG_ID_TABLE:
-    case PBN_TAG_ID_TIMECALL:
-    case PBN_TAG_ID_TIMECARD:
-      return CheckWithFrame(acBuffer, false, [](char* pc) { return CheckNumberOnly(pc); });
-    case PBN_TAG_ID_COMPETITION:
-      return CheckWithFrame(acBuffer, false, TagValueCheckCompetition);
-    case PBN_TAG_ID_CONTRACT:
-      return TagValueCheckContract(acBuffer, ptGameData);
-    case PBN_TAG_ID_DATE:
-    case PBN_TAG_ID_EVENTDATE:
-    case PBN_TAG_ID_UTCDATE:
-      return CheckWithFrame(acBuffer, false, TagValueCheckDate);
     case PBN_TAG_ID_DEALER:
       return TagValueCheckDealer(acBuffer, ptGameData);
-    case PBN_TAG_ID_DEAL:
-      return TagValueCheckDeal(acBuffer, ptGameData);
     case PBN_TAG_ID_DECLARER:
       return TagValueCheckDeclarer(acBuffer, ptGameData);
-    case PBN_TAG_ID_FRENCHMP:
-      return CheckWithFrame(acBuffer, false, TagValueCheckFrenchMP);
-    case PBN_TAG_ID_HIDDEN:
-      return CheckWithFrame(acBuffer, false, TagValueCheckHidden);
-    case PBN_TAG_ID_MODE:
-      return CheckWithFrame(acBuffer, false, TagValueCheckMode);
     case PBN_TAG_ID_NOTE:
       return TagValueCheckNote(acBuffer, pNote);
-    case PBN_TAG_ID_PLAY:
-      return TagValueCheckPlay(acBuffer, ptGameTags);
     case PBN_TAG_ID_RESULT:
       return TagValueCheckResult(acBuffer, ptGameData);
-    case PBN_TAG_ID_ROOM:
-      return CheckWithFrame(acBuffer, false, TagValueCheckRoom);
-    case PBN_TAG_ID_ROUND:
-      return CheckWithFrame(acBuffer, false, TagValueCheckRound);
-    case PBN_TAG_ID_SCORE:
-      return CheckWithFrame(acBuffer, false, TagValueCheckScore);
-    case PBN_TAG_ID_SCOREIMP:
-      return CheckWithFrame(acBuffer, false, TagValueCheckScoreIMP);
-    case PBN_TAG_ID_SCOREPERC:
-      return CheckWithFrame(acBuffer, false, TagValueCheckScorePerc);
-    case PBN_TAG_ID_SCORERUBBER:
-      return CheckWithFrame(acBuffer, false, TagValueCheckScoreRubber);
-    case PBN_TAG_ID_SCORING:
-      return CheckWithFrame(acBuffer, false, TagValueCheckScoring);
-    case PBN_TAG_ID_TIME:
-    case PBN_TAG_ID_UTCTIME:
-      return CheckWithFrame(acBuffer, false, TagValueCheckTime);
-    case PBN_TAG_ID_TIMECONTROL:
-      return CheckWithFrame(acBuffer, false, TagValueCheckTimeControl);
     case PBN_TAG_ID_VULNERABLE:
       return TagValueCheckVulnerable(acBuffer, ptGameData);
-    default:  // the tags of the 2.1 reading, and none
-      break;
+    default:
+      return PBN_ERR_BAD_TAG_NAME;
   }
-  return PBN_ERR_BAD_TAG_NAME;
 }
 
 }  // namespace pbn

@@ -463,8 +463,8 @@ void TextTablesCompute(const PbnGameTagsDef* ptGameTags) {
   }
   tAnnoAdmin.AnnoType = ANNO_TYPE_COMMENT;
   for (UInt32 Tag = 0; Tag < PbnExtraTagCount(*ptGameTags); Tag++) {
-    TextTableLine(std::string(PbnExtraTagName(*ptGameTags, Tag)) + ": " +
-                  PbnExtraTagValue(*ptGameTags, Tag));
+    const PbnExtraTagDef& tExtra = ptGameTags->ptExtraTags[Tag];
+    TextTableLine(std::string(tExtra.tName.acValue.data()) + ": " + tExtra.tValue.acValue.data());
   }
   tAnnoAdmin.tTables.FirstLine = static_cast<UInt16>(FirstLine);
   tAnnoAdmin.tTables.NrLines = static_cast<UInt16>(LineCount() - FirstLine);
@@ -478,7 +478,7 @@ void TextTablesCompute(const PbnGameTagsDef* ptGameTags) {
 
 bool AnnoIsMarker(const unsigned char* pcText, int Index) {
   if (pcText[Index] < ANNO_AUCTION_HEADER || pcText[Index] > ANNO_TABLE_HEADER) return false;
-  if (tPbnReading.Encoding != PBN_ENCODING_UTF8) return true;
+  if (PbnImportOptions().Encoding != PBN_ENCODING_UTF_8) return true;
   // A marker stands where a character begins: after at most three tail bytes comes their lead.
   int Tail = 0;
   for (int i = Index - 1; i >= 0 && Tail < 3 && (pcText[i] & 0xC0) == 0x80; i--)
@@ -512,7 +512,7 @@ PbnErrDef TextAnnoCompute(const PbnGameDataDef* ptGameData, const PbnGameTagsDef
   for (int Call = 0; Call < NrCalls; ++Call)
     TextCallCompute(ptGameData, ptGameTags, Call);
   TextSectionCompute(ptGameTags, PBN_SECTION_PLAY);
-  const int NrEntries = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS);
+  const int NrEntries = PlayNrEntries();
   for (int Entry = 0; Entry < NrEntries; ++Entry)
     TextCardCompute(ptGameTags, Entry, Entry / 4);
   TextTablesCompute(ptGameTags);

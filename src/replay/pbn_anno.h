@@ -8,7 +8,6 @@
 #include "core/pbn.h"
 #include "core/pbn_util.h"
 #include "core/tags.h"
-#include "import/admin.h"
 
 namespace pbn {
 

@@ -1,10 +1,10 @@
 #include "replay/pbn_play.h"
 
 #include <algorithm>
+#include <cassert>
 #include <numeric>
 
-#include "import/admin.h"
-#include "import/reading.h"
+#include "import/import.h"
 #include "viewer/controls.h"
 
 namespace pbn {
@@ -65,13 +65,14 @@ void Repaint() {
 // The side after the declarer leads, except in an end position of the 2.1 reading (no hand of
 // 13 cards), where the Play tag names the leader; the import of the game has just read it.
 PbnSideDef OpeningLeader(const PbnGameDataDef* ptGameData) {
-  if (PbnReading21() && PbnSideIsValid(tAdmin.TagPlaySide)) {
+  const PbnSideDef PlaySide = PbnImportPlaySide();
+  if (PbnImportOptions().Standard == PBN_STANDARD_2_1 && PbnSideIsValid(PlaySide)) {
     for (int Side = 0; Side < PBN_N_SIDES; ++Side) {
       const int NrCards = std::accumulate(tExAdmin.tNrDeal.tHands[Side].Ranks.begin(),
                                           tExAdmin.tNrDeal.tHands[Side].Ranks.end(), 0);
-      if (NrCards > 0)
-        return NrCards < PBN_N_TRICKS ? tAdmin.TagPlaySide
-                                      : PbnNextSide(ptGameData->tContract.Declarer);
+      if (NrCards > 0) {
+        return NrCards < PBN_N_TRICKS ? PlaySide : PbnNextSide(ptGameData->tContract.Declarer);
+      }
     }
   }
   return PbnNextSide(ptGameData->tContract.Declarer);  // 255 gives South
@@ -136,6 +137,7 @@ void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pN
       aNrWonNS[Trick] = NrWonNS;
     }
   }
+  assert(NrEntries <= PBN_MAX_PLAY_CARDS);  // 13 tricks of 4 entries
   atPlayCards[NrEntries].Side = PBN_SIDE_NONE;
   *pNrPlayCards = static_cast<Int8>(NrEntries);
 }
@@ -152,8 +154,7 @@ void GameReset() {
 void GameDeal() {
   if (tGameAdmin.ptGameData == nullptr) return;
   tGameAdmin.tDeal = tGameAdmin.ptGameData->tDeal;
-  const int NrCards = std::clamp<int>(
-      tGameAdmin.NrCards, 0, std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS));
+  const int NrCards = std::clamp<int>(tGameAdmin.NrCards, 0, PlayNrEntries());
   for (int Entry = 0; Entry < NrCards; ++Entry) {
     const PbnPlayCardDef& tPlayCard = tGameAdmin.atPlayCards[Entry];
     if (!PbnSideIsValid(tPlayCard.Side) || !PbnCardIsReal(tPlayCard.Card)) continue;
@@ -163,7 +164,7 @@ void GameDeal() {
 }
 
 PbnBoolDef PlayIsDone() {
-  return tGameAdmin.NrCards >= tGameAdmin.NrPlayCards && !tGameAdmin.bTrick;
+  return tGameAdmin.NrCards >= PlayNrEntries() && !tGameAdmin.bTrick;
 }
 
 void PlayHead() {

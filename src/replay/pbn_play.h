@@ -7,7 +7,6 @@
 
 #include "core/pbn.h"
 #include "core/tags.h"
-#include "import/admin.h"
 
 namespace pbn {
 
@@ -31,6 +30,11 @@ struct PbnGameAdminDef {
 };
 
 extern PbnGameAdminDef tGameAdmin;
+
+// The entries of tGameAdmin.atPlayCards; at most PBN_MAX_PLAY_CARDS, bound where counted.
+inline int PlayNrEntries() {
+  return tGameAdmin.NrPlayCards;
+}
 
 void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pNrPlayCards,
                      PbnPlayCardDef* atPlayCards, std::array<Int8, PBN_N_SIDES>* aacIllegals);

@@ -39,7 +39,9 @@ void InstallControlHost(ControlHost* ptHost) {
   MyTimer = 0;
 }
 
-ControlHost* InstalledControlHost() { return ptControlHost; }
+ControlHost* InstalledControlHost() {
+  return ptControlHost;
+}
 
 int GetChildIndex(int idCtrl) {
   if (idCtrl == 121) return 0;
@@ -79,14 +81,18 @@ void TimerStop() {
   MyTimer = 0;
 }
 
-unsigned TimerRunning() { return MyTimer; }
+unsigned TimerRunning() {
+  return MyTimer;
+}
 
 void CtrlBitmapInit() {
-  for (int i = 0; i < 6; ++i) ahBitmapCtrls[i] = apcCtrlBms[i];
+  for (int i = 0; i < 6; ++i)
+    ahBitmapCtrls[i] = apcCtrlBms[i];
 }
 
 void CtrlBitmapTerm() {
-  for (const char*& hBitmap : ahBitmapCtrls) hBitmap = nullptr;
+  for (const char*& hBitmap : ahBitmapCtrls)
+    hBitmap = nullptr;
 }
 
 }  // namespace viewer

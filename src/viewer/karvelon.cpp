@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "games/pbn_game.h"
-#include "import/admin.h"
 #include "import/import.h"
 #include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
@@ -344,32 +343,32 @@ int GetFileOpen(Host* hWnd, char* lpstrFileName, char* lpstrTitleName) {
   return 1;
 }
 
-// The reading of the file just opened, set for the importer before its index pass.
-PbnHeadDef UseReading(std::FILE* pFile) {
-  const PbnHeadDef tHead = PbnReadHead(pFile);
-  const PbnReadingDef tReading = PbnReadingFor(tReadingChoice, tHead);
-  PbnSetReading(tReading);
-  PbnSkipBom(pFile, tHead, tReading);
-  bCanvasTextUtf8 = tReading.Encoding == PBN_ENCODING_UTF8;
-  return tHead;
+// The reading of the file just opened, for its index pass; the head tells what it declares.
+PbnImportOptionsDef UseReading(std::FILE* pFile, PbnHeadDef* ptHead) {
+  *ptHead = PbnReadHead(pFile);
+  const PbnImportOptionsDef tReading = PbnReadingFor(tReadingChoice, *ptHead);
+  PbnSkipBom(pFile, *ptHead, tReading);
+  bCanvasTextUtf8 = tReading.Encoding == PBN_ENCODING_UTF_8;
+  return tReading;
 }
 
 void cmOpen() {
   if (!GetFileOpen(hMyWnd, szFileImport, szTitleImport)) return;
-  const PbnHeadDef tHead = UseReading(hFileImport);
+  PbnHeadDef tHead;
+  const PbnImportOptionsDef tReading = UseReading(hFileImport, &tHead);
   if (bImportLog && GetFileHandle(&hFileLogging, szLogFileName, "w")) {
     PbnImportFile(hFileLogging);
   }
   UInt32 MaxNrGames = 0;
-  GamesLoad(hFileImport, &MaxNrGames);
+  GamesLoad(hFileImport, &MaxNrGames, tReading);
   PbnImportFile(nullptr);
   PutFileHandle(&hFileLogging);
   ScrollBarReset(&tPbnGames);
   ScrollBarReset(&tPbnHorText);
   ScrollBarReset(&tPbnVerText);
   ScrollBarMax(&tPbnGames, MaxNrGames);
-  const std::string Title =
-      WindowTitle(PbnStandardName(tPbnReading.Standard)) + ReadingHint(tHead, GamesRefused());
+  const std::string Title = WindowTitle(PbnStandardName(PbnImportOptions().Standard)) +
+                            ReadingHint(tHead, GamesRefused());
   if (hMyWnd != nullptr) hMyWnd->SetWindowText(ID_MAIN_WINDOW, Title.c_str());
   if (!GamesLoaded()) {
     ClearGameOnDisplay();
@@ -392,7 +391,7 @@ void ShowGame(UInt32 GameIndex) {
   tGameAdmin.Section = PBN_SECTION_IDENT;
   SetChildCheck(ID_AUCTION, 0);
   SetChildCheck(ID_PLAY, 0);
-  tGameAdmin.abHiddenSide = tAdmin.abHiddenSide;
+  tGameAdmin.abHiddenSide = PbnImportHiddenSides();
   SetHiddenSides();
 }
 
@@ -571,7 +570,7 @@ std::string WindowTitle(const char* pcReadingName) {
 }
 
 std::string ReadingHint(const PbnHeadDef& tHead, UInt32 NrRefused) {
-  if (tPbnReading.Standard != PBN_STANDARD_10 || !PbnHeadDeclares2(tHead)) return "";
+  if (PbnImportOptions().Standard != PBN_STANDARD_1_0 || !PbnHeadDeclares2(tHead)) return "";
   return std::string(" - declares PBN ") + tHead.acVersion + ": " + std::to_string(NrRefused) +
          (NrRefused == 1 ? " game" : " games") + " with mistakes";
 }

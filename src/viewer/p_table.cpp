@@ -71,10 +71,6 @@ void PaintTableRect(Canvas* hDC, const RectDef& tRect) {
   hDC->LineTo(tRect.left, tRect.top);
 }
 
-PointDef MyGetCurrentPosition(Canvas* hDC) {
-  return hDC->GetCurrentPosition();
-}
-
 void PaintBitmapSuit(Canvas* hDC, int Suit, PointDef ptPoint) {
   if (Suit < 0 || Suit >= static_cast<int>(hBitmapSuits.size())) return;
   DrawBitmap(hDC, hBitmapSuits[Suit], ptPoint);
@@ -289,7 +285,7 @@ void PaintTableContract(Canvas* hDC, const PbnContractDef* ptContract) {
       TextOutString(hDC, 0, 0, "NT");
       hDC->SetTextColor(kColorBlack);
     } else {
-      const PointDef ptPoint = MyGetCurrentPosition(hDC);
+      const PointDef ptPoint = hDC->GetCurrentPosition();
       PaintBitmapSuit(hDC, Trump, ptPoint);
       hDC->MoveTo(ptPoint.x + 18, ptPoint.y);
     }
@@ -372,7 +368,7 @@ void PaintHistCall(Canvas* hDC, const RectDef* ptRectangle, const PbnCallDef* pt
         TextOutString(hDC, 0, 0, "NT");
         hDC->SetTextColor(kColorBlack);
       } else if (bSuit) {
-        PaintBitmapSuit(hDC, ptCall->Trump, MyGetCurrentPosition(hDC));
+        PaintBitmapSuit(hDC, ptCall->Trump, hDC->GetCurrentPosition());
       }
       hDC->SetTextAlign(OldAlign);
       break;
@@ -447,7 +443,7 @@ void PaintHistCard(Canvas* hDC, const RectDef* ptRectangle, const PbnCardDef* pt
     std::snprintf(acText, sizeof acText, "^%c ", cMark);
     TextOutString(hDC, 0, 0, acText);
   }
-  const PointDef ptBitmap = MyGetCurrentPosition(hDC);
+  const PointDef ptBitmap = hDC->GetCurrentPosition();
   if (ptCard->Suit < PBN_N_SUITS) PaintBitmapSuit(hDC, ptCard->Suit, ptBitmap);
   hDC->SetTextAlign(OldAlign);
   hDC->SetTextColor(kColorBlack);
@@ -455,7 +451,7 @@ void PaintHistCard(Canvas* hDC, const RectDef* ptRectangle, const PbnCardDef* pt
 }
 
 void PaintTableAllCards(Canvas* hDC, const PbnGameTagsDef* ptGameTags) {
-  const int NrPlayCards = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS);
+  const int NrPlayCards = PlayNrEntries();
   const int NrCards = std::clamp<int>(tGameAdmin.NrCards, 0, NrPlayCards);
   int NrHistory = NrCards - NrCards % 4;
   if (tGameAdmin.bTrick && NrHistory == NrCards) NrHistory = std::max(0, NrCards - 4);
@@ -585,7 +581,7 @@ void DrawGameTextAnno(Canvas* hDC, const unsigned char* pcText, int Length,
         if (bInReference) break;
         FlushRun(Index);
         static constexpr int aSuits[4] = {PBN_HEARTS, PBN_DIAMONDS, PBN_CLUBS, PBN_SPADES};
-        const PointDef ptPoint = MyGetCurrentPosition(hDC);
+        const PointDef ptPoint = hDC->GetCurrentPosition();
         PaintBitmapSuit(hDC, 4 + aSuits[cByte - ANNO_HEARTS], ptPoint);
         hDC->MoveTo(ptPoint.x + kBitmapWidth, ptPoint.y);
         RunBegin = Index + 1;

@@ -63,14 +63,5 @@ TEST(IndexPass, ValuesNeverLeakFromOneFileIntoAnother) {
   EXPECT_EQ(Result.Log, "");
 }
 
-TEST(IndexPass, GrowsBeyondItsFirstBlock) {
-  std::string Text;
-  for (int i = 0; i < 200; i++)
-    Text += "[Board \"" + std::to_string(i + 1) + "\"]\n\n";
-  auto Result = IndexText(Text);
-  EXPECT_EQ(Result.NrGames, 200u);
-  EXPECT_EQ(Element(200).FilePosBegin, static_cast<PbnFilePosDef>(Text.rfind("[Board")));
-}
-
 }  // namespace
 }  // namespace pbn

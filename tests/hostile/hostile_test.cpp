@@ -95,23 +95,6 @@ TEST(HostileFiles, LongInheritanceChains) {
   EXPECT_STREQ(TagValue(*tGameAdmin.ptGameTags, PBN_TAG_ID_SITE), "s");
 }
 
-TEST(HostileFiles, OversizedAuctionsAndPlays) {
-  std::string Calls;
-  for (int i = 0; i < 1000; i++)
-    Calls += (i % 10 == 9) ? "Pass\n" : "Pass ";
-  auto Result = WalkText(std::string("[Dealer \"N\"]\n[Auction \"N\"]\n") + Calls);
-  EXPECT_EQ(Result.NrGames, 0u);
-  EXPECT_NE(Result.Log.find("F: No resources"), std::string::npos);
-
-  std::string Play;
-  for (int i = 0; i < 40; i++)
-    Play += "- - - - =1= $13 {c}\n";
-  Result = WalkText(std::string("[Dealer \"S\"]\n") + kDeal +
-                    "[Declarer \"S\"]\n[Contract \"3NT\"]\n[Play \"W\"]\n" + Play);
-  EXPECT_EQ(Result.NrGames, 0u);
-  EXPECT_NE(Result.Log.find("E: Bad card"), std::string::npos);
-}
-
 TEST(HostileFiles, AnnotationBeyondSixtyFiveThousandLines) {
   std::string Comment = "{";
   for (int i = 0; i < 70000; i++)

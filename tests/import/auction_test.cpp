@@ -12,6 +12,7 @@ namespace {
 
 using testing_support::ImportText;
 using testing_support::Lines;
+using testing_support::MakeTags;
 
 struct AuctionRun {
   PbnErrDef Error;
@@ -172,15 +173,13 @@ TEST(MoveAnnotations, NotesNagsAndSuffixes) {
       {"! 1C", "E: Bad suffix"},
   };
   const std::string Notes = "[Note \"1:one\"]\n[Note \"2:two\"]\n";
+  auto ptTags = MakeTags();
   for (const Case& tCase : aCases) {
-    auto ptTags = std::make_unique<PbnGameTagsDef>();
     auto Run = RunAuction(tCase.pcCalls, "N", "N", ptTags.get(), Notes);
     EXPECT_EQ(Run.CallsMessage, tCase.pcMessages) << tCase.pcCalls;
-    GameTagsTerm(ptTags.get());
   }
 
   // What the record holds: both notes referred to, the suffix kept as its NAG.
-  auto ptTags = std::make_unique<PbnGameTagsDef>();
   auto Run = RunAuction("1C =1= =2= !? $14", "N", "N", ptTags.get(), Notes);
   EXPECT_TRUE(ptTags->atCallNote[0].bReference);
   EXPECT_TRUE(ptTags->atCallNote[1].bReference);
@@ -190,13 +189,11 @@ TEST(MoveAnnotations, NotesNagsAndSuffixes) {
   ASSERT_EQ(tAnno.tNag.End - tAnno.tNag.Begin, 2);
   EXPECT_EQ(ptTags->pNags[tAnno.tNag.Begin], PBN_NAG_AUCTION_SPECULATIVE);
   EXPECT_EQ(ptTags->pNags[tAnno.tNag.Begin + 1], 14);
-  GameTagsTerm(ptTags.get());
 
   // A refused call still takes its number: the annotation after it lands there.
   Run = RunAuction("1C 1C $20 Pass $21", "N", "N", ptTags.get());
   EXPECT_EQ(ptTags->pNags[ptTags->atCallAnno[1].tNag.Begin], 20);
   EXPECT_EQ(ptTags->pNags[ptTags->atCallAnno[2].tNag.Begin], 21);
-  GameTagsTerm(ptTags.get());
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ namespace {
 using testing_support::ImportResult;
 using testing_support::ImportText;
 using testing_support::Lines;
+using testing_support::MakeTags;
 
 const std::string kDeal = testing_support::TestDealTag();
 
@@ -134,7 +135,7 @@ TEST(Recovery, AbandonedConstructsAndReadingOn) {
 }
 
 TEST(Tokens, SuffixesNotesNagsAndBackslashes) {
-  auto ptTags = std::make_unique<PbnGameTagsDef>();
+  auto ptTags = MakeTags();
   const std::string Head = std::string("[Dealer \"N\"]\n") + kDeal + "[Auction \"N\"]\n";
   auto Result = ImportText(Head + "1C!!! Pass=1=$13 Pass\n[Note \"1:n\"]\n", 0, ptTags.get());
   EXPECT_EQ(Result.Error, PBN_ERR_DOUBLE_SUFFIX);  // "!!" then "!"
@@ -142,18 +143,15 @@ TEST(Tokens, SuffixesNotesNagsAndBackslashes) {
   EXPECT_EQ(ptTags->atCallAnno[1].Note, 1);
   EXPECT_EQ(ptTags->pNags[ptTags->atCallAnno[1].tNag.Begin], 13);
   EXPECT_EQ(Result.tGameData.tAuction.NrCalls, 3);
-  GameTagsTerm(ptTags.get());
 
   // A backslash keeps only a following quote or backslash, and both characters otherwise.
   Result = ImportText("[Event \"a\\\"b\\\\c\\d\"]\n", 0, ptTags.get());
   EXPECT_EQ(Result.Error, PBN_ERR_OK);
   EXPECT_STREQ(TagValue(*ptTags, PBN_TAG_ID_EVENT), "a\"b\\c\\d");
-  GameTagsTerm(ptTags.get());
 
   // The end of the file in the middle of a call: the call is checked.
   Result = ImportText(Head + "1C Pass 1C", 0, ptTags.get());
   EXPECT_EQ(Result.Log, "1C Pass 1C\n        ^^\nE: Bad call\n");
-  GameTagsTerm(ptTags.get());
 }
 
 TEST(Tokens, ValueContinuedPastItsBufferIsRefused) {
@@ -163,18 +161,16 @@ TEST(Tokens, ValueContinuedPastItsBufferIsRefused) {
   for (int i = 0; i < 40; i++)
     Text += "abcdefghij\\\n";
   Text += "end\"]\n[Site \"s\"]\n";
-  auto ptTags = std::make_unique<PbnGameTagsDef>();
+  auto ptTags = MakeTags();
   auto Result = ImportText(Text, 0, ptTags.get());
   EXPECT_EQ(Result.Error, PBN_ERR_BAD_TAG_VALUE);
   EXPECT_STREQ(TagValue(*ptTags, PBN_TAG_ID_EVENT), "");
   EXPECT_STREQ(TagValue(*ptTags, PBN_TAG_ID_SITE), "s");
-  GameTagsTerm(ptTags.get());
 
   // A shorter continued value keeps its backslash and line feed.
   Result = ImportText("[Event \"ab\\\ncd\"]\n", 0, ptTags.get());
   EXPECT_EQ(Result.Error, PBN_ERR_OK);
   EXPECT_STREQ(TagValue(*ptTags, PBN_TAG_ID_EVENT), "ab\\\ncd");
-  GameTagsTerm(ptTags.get());
 }
 
 }  // namespace

@@ -13,16 +13,18 @@ namespace {
 
 class TagValues : public ::testing::Test {
  protected:
-  void SetUp() override {
-    GameDataInit(&tData);
-    GameTagsTerm(&tTags);  // SetUp may run again within a test
-    ASSERT_EQ(GameTagsInit(&tTags), PBN_ERR_OK);
-    AdminInit();
-    PbnStateInit();
-    PbnImportTags(nullptr);
-  }
+  void SetUp() override { ResetImporter(); }
   void TearDown() override {
     GameTagsTerm(&tTags);
+    PbnImportTags(nullptr);
+  }
+
+  // A fresh game record and importer, as at the start of a game's import.
+  void ResetImporter() {
+    GameDataInit(&tData);
+    ASSERT_EQ(GameTagsReset(&tTags), PBN_ERR_OK);
+    AdminInit();
+    PbnStateInit();
     PbnImportTags(nullptr);
   }
 
@@ -99,11 +101,10 @@ TEST_F(TagValues, SyntaxOfValuesWithoutEffect) {
       {PBN_TAG_ID_NOTE, "", PBN_ERR_BAD_NUMBER},
   };
   for (const ValueCase& tCase : aCases) {
-    SetUp();
+    ResetImporter();
     tAdmin.Section = PBN_SECTION_AUCTION;  // where Note tags may stand
     EXPECT_EQ(Check(tCase.TagId, tCase.pcValue), tCase.Error)
         << aPbnTagNames[tCase.TagId] << " \"" << tCase.pcValue << "\"";
-    TearDown();
   }
 }
 
@@ -134,7 +135,7 @@ TEST_F(TagValues, DealerVulnerableContractDeclarer) {
   EXPECT_EQ(tData.tContract.NrTricks, 3);
   EXPECT_EQ(tData.tContract.Trump, PBN_TRUMP_NT);
   EXPECT_EQ(tData.tContract.Risk, PBN_RISK_REDOUBLED);
-  SetUp();
+  ResetImporter();
   EXPECT_EQ(Check(PBN_TAG_ID_CONTRACT, "8C"), PBN_ERR_BAD_TAG_VALUE);
   EXPECT_EQ(Check(PBN_TAG_ID_CONTRACT, "3Z"), PBN_ERR_BAD_TRUMP);
   EXPECT_EQ(Check(PBN_TAG_ID_CONTRACT, "3N"), PBN_ERR_BAD_TRUMP);
@@ -144,42 +145,39 @@ TEST_F(TagValues, DealerVulnerableContractDeclarer) {
   EXPECT_EQ(tData.tContract.Trump, PBN_TRUMP_PASS);
   EXPECT_EQ(tData.tContract.Risk, PBN_RISK_UNKNOWN);  // level and risk keep their values
 
-  SetUp();
+  ResetImporter();
   EXPECT_EQ(Check(PBN_TAG_ID_DECLARER, "^N"), PBN_ERR_OK);
   EXPECT_EQ(tData.tContract.Declarer, PBN_NORTH);
   EXPECT_TRUE(tData.tContract.bIrregularDeclarer);
   EXPECT_EQ(tAdmin.Leader, PBN_EAST);
-  SetUp();
+  ResetImporter();
   EXPECT_EQ(Check(PBN_TAG_ID_DECLARER, "NE"), PBN_ERR_BAD_TAG_VALUE);
   EXPECT_EQ(tData.tContract.Declarer, PBN_NORTH);  // written before the length check
   EXPECT_EQ(tAdmin.Leader, PBN_EAST);
 }
 
 TEST_F(TagValues, ResultForms) {
-  EXPECT_EQ(Check(PBN_TAG_ID_RESULT, "10"), PBN_ERR_NO_DECLARER);
-  EXPECT_EQ(tData.Result, 10);  // recorded all the same
-
-  SetUp();
-  tData.tContract.Declarer = PBN_WEST;
-  EXPECT_EQ(Check(PBN_TAG_ID_RESULT, "NS 9"), PBN_ERR_OK);
-  EXPECT_EQ(tData.Result, 4);  // East-West made 13 - 9
-  SetUp();
-  tData.tContract.Declarer = PBN_WEST;
-  EXPECT_EQ(Check(PBN_TAG_ID_RESULT, "NS 9 EW 5"), PBN_ERR_BAD_NUMBER);
-  SetUp();
-  tData.tContract.Declarer = PBN_SOUTH;
-  EXPECT_EQ(Check(PBN_TAG_ID_RESULT, "^ EW 4 NS 9 "), PBN_ERR_OK);
-  EXPECT_EQ(tData.Result, 9 + PBN_RESULT_IRREGULAR);
-  SetUp();
-  tData.tContract.Declarer = PBN_SOUTH;
-  EXPECT_EQ(Check(PBN_TAG_ID_RESULT, "^14"), PBN_ERR_BAD_NUMBER);
-  EXPECT_EQ(tData.Result & PBN_RESULT_IRREGULAR, PBN_RESULT_IRREGULAR);  // set on failure too
-  SetUp();
-  tData.tContract.Declarer = PBN_SOUTH;
-  EXPECT_EQ(Check(PBN_TAG_ID_RESULT, "9 tricks"), PBN_ERR_BAD_TAG_VALUE);
-  SetUp();
-  EXPECT_EQ(Check(PBN_TAG_ID_RESULT, "?"), PBN_ERR_OK);
-  EXPECT_EQ(tData.Result, PBN_RESULT_NONE);
+  struct ResultCase {
+    PbnSideDef Declarer;
+    const char* pcValue;
+    PbnErrDef Error;
+    int Result;  // -1: not looked at
+  };
+  const ResultCase aCases[] = {
+      {PBN_SIDE_NOT_GIVEN, "10", PBN_ERR_NO_DECLARER, 10},  // recorded all the same
+      {PBN_WEST, "NS 9", PBN_ERR_OK, 4},                    // East-West made 13 - 9
+      {PBN_WEST, "NS 9 EW 5", PBN_ERR_BAD_NUMBER, -1},
+      {PBN_SOUTH, "^ EW 4 NS 9 ", PBN_ERR_OK, 9 + PBN_RESULT_IRREGULAR},
+      {PBN_SOUTH, "^14", PBN_ERR_BAD_NUMBER, 14 + PBN_RESULT_IRREGULAR},  // marked on failure too
+      {PBN_SOUTH, "9 tricks", PBN_ERR_BAD_TAG_VALUE, -1},
+      {PBN_SIDE_NOT_GIVEN, "?", PBN_ERR_OK, PBN_RESULT_NONE},
+  };
+  for (const ResultCase& tCase : aCases) {
+    ResetImporter();
+    tData.tContract.Declarer = tCase.Declarer;
+    EXPECT_EQ(Check(PBN_TAG_ID_RESULT, tCase.pcValue), tCase.Error) << tCase.pcValue;
+    EXPECT_TRUE(tCase.Result < 0 || tData.Result == tCase.Result) << tCase.pcValue;
+  }
 }
 
 TEST_F(TagValues, Deals) {
@@ -205,16 +203,15 @@ TEST_F(TagValues, Deals) {
       {PBN_TAG_ID_DEAL, "#", PBN_ERR_BAD_INHERITANCE},
   };
   for (const ValueCase& tCase : aCases) {
-    SetUp();
+    ResetImporter();
     bool bInherit = std::string(tCase.pcValue) == "#";
     EXPECT_EQ(Check(tCase.TagId, tCase.pcValue), tCase.Error) << tCase.pcValue;
     if (bInherit) {
       EXPECT_STREQ(TagValue(tTags, PBN_TAG_ID_DEAL), "");
     }
-    TearDown();
   }
   // A deal of 13, 13, 13 and 12 cards is written into the game although it is refused.
-  SetUp();
+  ResetImporter();
   EXPECT_EQ(Check(PBN_TAG_ID_DEAL,
                   "N:AK.K86.AK95.T86 85.T92.Q8764.K93 QT9742.Q54.3.A72 J63.AJ73.JT2.QJ4"),
             PBN_ERR_BAD_DEAL);
@@ -227,16 +224,16 @@ TEST_F(TagValues, HiddenAuctionPlayAndNote) {
   EXPECT_TRUE(tAdmin.abHiddenSide[PBN_EAST]);
   EXPECT_FALSE(tAdmin.abHiddenSide[PBN_SOUTH]);
 
-  SetUp();
+  ResetImporter();
   Check(PBN_TAG_ID_DECLARER, "S");
   EXPECT_EQ(Check(PBN_TAG_ID_PLAY, "W"), PBN_ERR_NO_DEAL);  // Contract and Deal missing
   EXPECT_EQ(tAdmin.TagPlaySide, PBN_WEST);
 
-  SetUp();
+  ResetImporter();
   EXPECT_EQ(Check(PBN_TAG_ID_PLAY, "#"), PBN_ERR_BAD_INHERITANCE);
   EXPECT_EQ(Check(PBN_TAG_ID_AUCTION, "NS"), PBN_ERR_BAD_TAG_VALUE);
 
-  SetUp();
+  ResetImporter();
   tAdmin.Section = PBN_SECTION_PLAY;
   EXPECT_EQ(Check(PBN_TAG_ID_NOTE, "3 :a:b"), PBN_ERR_OK);
   EXPECT_STREQ(tTags.atCardNote[2].tTagValue.acValue.data(), "a:b");

@@ -451,7 +451,7 @@ TEST_F(Annotation, CorruptRecordsAreReadWithinWhatTheyHold) {
   atAnnos[3].Note = 33;                                         // beyond the notes
   atAnnos[5].Note = 4;  // a note text that fills its whole buffer
   tTags.atCallNote[3].tTagValue.acValue.fill('n');
-  tGameAdmin.NrPlayCards = 100;  // more entries than the play holds, of no side
+  tGameAdmin.NrPlayCards = PBN_MAX_PLAY_CARDS;  // entries of no side
   for (PbnPlayCardDef& tEntry : tGameAdmin.atPlayCards)
     tEntry.Side = 9;
   ASSERT_TRUE(TextAnnoInit());  // with the play as written

@@ -17,16 +17,6 @@ namespace {
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
-std::string ReadStream(std::FILE* pFile) {
-  std::string Text;
-  std::rewind(pFile);
-  char acBuffer[4096];
-  size_t NrRead;
-  while ((NrRead = std::fread(acBuffer, 1, sizeof acBuffer, pFile)) > 0)
-    Text.append(acBuffer, NrRead);
-  return Text;
-}
-
 }  // namespace
 
 TempFile::TempFile(const std::string& Contents, const std::string& Suffix) {
@@ -62,31 +52,25 @@ ImportResult ImportText(const std::string& Text, pbn::PbnFilePosDef FilePosIn,
                         pbn::PbnGameTagsDef* ptGameTags) {
   TempFile File(Text);
   FilePtr pFile(std::fopen(File.Path().c_str(), "rb"), std::fclose);
-  FilePtr pLog(std::tmpfile(), std::fclose);
   auto ptOwnTags = std::make_unique<pbn::PbnGameTagsDef>();
   pbn::PbnGameTagsDef* ptTags = ptGameTags != nullptr ? ptGameTags : ptOwnTags.get();
   ImportResult Result{};
   pbn::GameDataInit(&Result.tGameData);
-  pbn::GameTagsInit(ptTags);
-  pbn::PbnImportFile(pLog.get());
+  pbn::GameTagsReset(ptTags);
+  pbn::PbnImportLog({nullptr, &Result.Log});
   Result.Error = pbn::PbnImportGame(pFile.get(), FilePosIn, &Result.tGameData, ptTags,
                                     &Result.FilePosBegin, &Result.FilePosOut);
-  pbn::PbnImportFile(nullptr);
-  std::fflush(pLog.get());
-  Result.Log = ReadStream(pLog.get());
+  pbn::PbnImportLog({});
   if (ptGameTags == nullptr) pbn::GameTagsTerm(ptTags);
   return Result;
 }
 
 IndexResult IndexFile(std::FILE* pFile) {
-  FilePtr pLog(std::tmpfile(), std::fclose);
   if (pbn::tFileAdmin.tGameTagDD.ptData == nullptr) pbn::GameInit();
   IndexResult Result{};
-  pbn::PbnImportFile(pLog.get());
+  pbn::PbnImportLog({nullptr, &Result.Log});
   pbn::GamesLoad(pFile, &Result.NrGames);
-  pbn::PbnImportFile(nullptr);
-  std::fflush(pLog.get());
-  Result.Log = ReadStream(pLog.get());
+  pbn::PbnImportLog({});
   return Result;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,8 +46,20 @@ struct ImportResult {
   pbn::PbnGameDataDef tGameData;
 };
 
+// A tags record whose blocks are freed however the test ends; ImportText fills it.
+struct GameTagsRelease {
+  void operator()(pbn::PbnGameTagsDef* ptGameTags) const {
+    pbn::GameTagsTerm(ptGameTags);
+    delete ptGameTags;
+  }
+};
+using TagsPtr = std::unique_ptr<pbn::PbnGameTagsDef, GameTagsRelease>;
+inline TagsPtr MakeTags() {
+  return TagsPtr(new pbn::PbnGameTagsDef{});
+}
+
 // Imports the game that starts at FilePosIn of Text; the tags record is left in ptGameTags
-// (initialised here; the caller releases it with GameTagsTerm) when given.
+// when given (a record of MakeTags, emptied first).
 ImportResult ImportText(const std::string& Text, pbn::PbnFilePosDef FilePosIn = 0,
                         pbn::PbnGameTagsDef* ptGameTags = nullptr);
 
