@@ -143,6 +143,23 @@ TEST(MainWindow, CreationAndOpenWithTheLog) {
     EXPECT_EQ(w.Paint().CountText(pcText), 1) << pcText;
 }
 
+// The reading is the one chosen, the title names it, and a 2.1 game's tables follow its play.
+TEST(MainWindow, TheReadingInForceAndTheTablesOfItsGames) {
+  RecordingWindow w;
+  w.Open(kExamples + "pbn21.pbn");  // PBN 1.0 unless chosen otherwise
+  EXPECT_EQ(w.Texts[ID_MAIN_WINDOW],
+            "Karvelon (PBN 1.0) - declares PBN 2.1: 4 games with mistakes");
+  SetReadingChoice(pbn::ReadingChoiceDef::AsDeclared);
+  w.Open(kExamples + "pbn21.pbn");
+  SetReadingChoice(pbn::ReadingChoiceDef::Pbn10);
+  EXPECT_TRUE(w.Texts[ID_MAIN_WINDOW] == "Karvelon (PBN 2.1)" && tPbnGames.MaxValue == 4u);
+  w.Command(CM_LAST);
+  w.Press(ID_PLAY);  // no card: the play section reveals the tables
+  const RecordingCanvas& tCanvas = w.Paint(4);
+  EXPECT_EQ(tCanvas.Find("TotalScoreTable").Color, kColorMagenta);
+  EXPECT_EQ(tCanvas.CountText("   2      5 Ann - Sam                  54.0"), 1);
+}
+
 TEST_F(ShowcaseWindow, GameMenuAndGameScrollBar) {
   w.Command(CM_PREVIOUS);  // on game 1: nothing
   EXPECT_TRUE(w.h.Invalidations.empty());
