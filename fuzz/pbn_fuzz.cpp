@@ -1,8 +1,8 @@
-// Fuzz target: what a user triggers on a file. The index pass with a log, holding every game
-// with its mistakes too, then every indexed game loaded (inheritance, replay, annotation with
-// its mistakes, and raw text), whatever its import left in the records, its texts read line by
-// line and drawn, and the replay stepped forward to the end and back to the start, the table
-// painted at every step.
+// Fuzz target: what a user triggers on a file, read by PBN 1.0 or by PBN 2.1, with or without
+// the games with mistakes. The index pass with a log, then every indexed game loaded (inheritance,
+// replay, annotation with its mistakes, and raw text), whatever its import left in the records,
+// its texts read line by line and drawn, and the replay stepped forward to the end and back to the
+// start, the table painted at every step.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -14,6 +14,7 @@
 
 #include "games/pbn_game.h"
 #include "import/import.h"
+#include "import/reading.h"
 #include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
 #include "viewer/p_table.h"
@@ -122,6 +123,21 @@ void StepThrough() {
   }
 }
 
+// The reading by the first byte of the input (which stays part of the file): PBN 1.0, 2.1 in
+// ISO 8859-1, 2.1 in UTF-8, or as the head of the file declares, its byte-order mark skipped.
+PbnImportOptionsDef ChooseReading(std::FILE* pFile, std::uint8_t cFirst) {
+  PbnImportOptionsDef tOptions;
+  if (cFirst % 4 == 3) {
+    const PbnHeadDef tHead = PbnReadHead(pFile);
+    tOptions = PbnReadingFor(ReadingChoiceDef::AsDeclared, tHead);
+    PbnSkipBom(pFile, tHead, tOptions);
+  } else if (cFirst % 4 != 0) {
+    tOptions.Standard = PBN_STANDARD_2_1;
+    if (cFirst % 4 == 2) tOptions.Encoding = PBN_ENCODING_UTF_8;
+  }
+  return tOptions;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Size) {
@@ -141,12 +157,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Siz
     return 0;
   }
   std::rewind(pFile);
+  PbnImportOptionsDef tOptions = ChooseReading(pFile, Size > 0 ? pData[0] : 0);
+  // Bit 2 of the same byte leaves the refused games out, as without the option.
+  tOptions.bKeepRefused = Size == 0 || (pData[0] & 4) == 0;
 
   PbnLogSinkDef tSink;
   tSink.pFile = pLog;
   tSink.bLineNumbers = PBN_TRUE;
-  PbnImportOptionsDef tOptions;
-  tOptions.bKeepRefused = PBN_TRUE;
   PbnImportLog(tSink);
   UInt32 NrGames = 0;
   GamesLoad(pFile, &NrGames, tOptions);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/pbn.h"
+#include "core/tags.h"
 
 namespace analysis {
 
@@ -73,5 +74,11 @@ PlayAnalysisDef AnalysePlay(const pbn::PbnDealDef& tDeal, const pbn::PbnContract
 // nothing is marked when the file gives none.
 using DdMarksDef = std::array<std::array<bool, pbn::PBN_N_TRUMPS>, pbn::PBN_N_SIDES>;
 DdMarksDef CompareTables(const DdTableDef& aaSolver, const std::optional<DdTableDef>& File);
+
+// The tricks of a game's OptimumResultTable (PBN 2.1: columns Declarer, Denomination, Result),
+// with the solver's number in every cell the file leaves out; nothing when the game has no such
+// table.
+std::optional<DdTableDef> FileOptimumTable(const pbn::PbnGameTagsDef& tTags,
+                                           const DdTableDef& aaSolver);
 
 }  // namespace analysis

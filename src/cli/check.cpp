@@ -76,6 +76,7 @@ int Check(const Args& args) {
 
   FilePtr pFile = OpenPbnFile(tArgs.Path);
   if (!pFile) return kExitError;
+  pbn::PbnImportOptionsDef tOptions = UseReading(pFile.get(), tArgs.Path, true);
 
   FilePtr pLog(nullptr, std::fclose);
   std::FILE* pLogStream = nullptr;
@@ -92,7 +93,6 @@ int Check(const Args& args) {
   pbn::PbnLogSinkDef tSink;
   tSink.pFile = pLogStream;
   tSink.bLineNumbers = tArgs.bLineNumbers;
-  pbn::PbnImportOptionsDef tOptions;
   tOptions.bKeepRefused = tArgs.bWithMistakes;
   const unsigned NrGames = IndexGames(pFile.get(), tSink, tOptions, true);
   if (pLog && std::fclose(pLog.release()) != 0) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "import/import.h"
+#include "import/reading.h"
 
 namespace cli {
 
@@ -30,10 +31,23 @@ int Fail(const std::string& Text);
 // standard error and returns null. Refuses directories and files of 2 GiB or more.
 FilePtr OpenPbnFile(const std::string& Path);
 
+// The reading that --pbn chose (PBN 1.0 when not given), for every command.
+extern pbn::ReadingChoiceDef tReadingChoice;
+
+// Takes "--pbn 1.0|2.1|auto" out of the arguments of a command into tReadingChoice; false (with
+// the message said) when its value is wrong or missing.
+bool TakeReadingOption(const std::string& Command, Args* pArgs);
+
+// The reading of a file by tReadingChoice, for the index pass; the stream is left where the
+// index pass starts. With bHint, a file that declares PBN 2.x but is read as 1.0 is said so once
+// on standard error.
+pbn::PbnImportOptionsDef UseReading(std::FILE* pFile, const std::string& Path, bool bHint);
+
 // The option of check, show and render that indexes every game, each with its mistakes.
 inline constexpr const char* kWithMistakes = "--with-mistakes";
 
-// PBN text is ISO 8859-1: every byte is the code point of the same value.
+// PBN text is ISO 8859-1: every byte is the code point of the same value; a file read as UTF-8
+// stays as it is.
 std::string Latin1ToUtf8(const char* pcText, std::size_t Length);
 std::string Latin1ToUtf8(const char* pcText);
 

@@ -12,6 +12,33 @@
 
 namespace cli {
 
+pbn::ReadingChoiceDef tReadingChoice = pbn::ReadingChoiceDef::Pbn10;
+
+bool TakeReadingOption(const std::string& Command, Args* pArgs) {
+  for (std::size_t i = 0; i < pArgs->size(); i++) {
+    if ((*pArgs)[i] != "--pbn") continue;
+    if (i + 1 >= pArgs->size() ||
+        !pbn::PbnParseReadingChoice((*pArgs)[i + 1].c_str(), &tReadingChoice)) {
+      Fail(Command + ": --pbn takes 1.0, 2.1 or auto");
+      return false;
+    }
+    pArgs->erase(pArgs->begin() + static_cast<long>(i), pArgs->begin() + static_cast<long>(i) + 2);
+    i--;
+  }
+  return true;
+}
+
+pbn::PbnImportOptionsDef UseReading(std::FILE* pFile, const std::string& Path, bool bHint) {
+  const pbn::PbnHeadDef tHead = pbn::PbnReadHead(pFile);
+  const pbn::PbnImportOptionsDef tReading = pbn::PbnReadingFor(tReadingChoice, tHead);
+  if (bHint && tReading.Standard == pbn::PBN_STANDARD_1_0 && pbn::PbnHeadDeclares2(tHead)) {
+    std::fprintf(stderr, "%s declares PBN %s; --pbn 2.1 reads it by that standard\n", Path.c_str(),
+                 tHead.acVersion);
+  }
+  pbn::PbnSkipBom(pFile, tHead, tReading);
+  return tReading;
+}
+
 int Fail(const std::string& Text) {
   std::fprintf(stderr, "karvelon-cli: %s\n", Text.c_str());
   return kExitError;
@@ -37,6 +64,11 @@ FilePtr OpenPbnFile(const std::string& Path) {
 }
 
 std::string Latin1ToUtf8(const char* pcText, std::size_t Length) {
+  // A file that the 2.1 reading takes as UTF-8 is passed on as it is (what is not UTF-8 in it is
+  // replaced on output).
+  if (pbn::PbnImportOptions().Encoding == pbn::PBN_ENCODING_UTF_8) {
+    return std::string(pcText, Length);
+  }
   std::string Text;
   Text.reserve(Length);
   for (std::size_t i = 0; i < Length; i++) {

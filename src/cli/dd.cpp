@@ -120,7 +120,7 @@ int DoubleDummy(const Args& args) {
     return Fail("dd: no FILE given (usage: karvelon-cli dd FILE [--jobs N] [--json])");
   FilePtr pFile = OpenPbnFile(Path);
   if (!pFile) return kExitError;
-  const unsigned NrGames = IndexGames(pFile.get(), {}, {});
+  const unsigned NrGames = IndexGames(pFile.get(), {}, UseReading(pFile.get(), Path, false));
 
   std::vector<GameRowDef> atRows;
   std::vector<analysis::DealInputDef> atInputs;

@@ -31,6 +31,8 @@ constexpr const char* kUsage =
     "                            \"N games, M with mistakes\", show adds \"mistakes\"\n"
     "\n"
     "Options:\n"
+    "  --pbn 1.0|2.1|auto        the standard to read by (check, show, render, dd): PBN 1.0 (the\n"
+    "                            default), PBN 2.1, or 2.1 when the file declares \"% PBN 2.x\"\n"
     "  -h, --help                show this help\n"
     "  -V, --version             show the version\n"
     "\n"
@@ -54,7 +56,8 @@ int main(int argc, char** argv) {
     std::printf("karvelon-cli %s\n", KARVELON_VERSION);
     return cli::kExitOk;
   }
-  const cli::Args rest(args.begin() + 1, args.end());
+  cli::Args rest(args.begin() + 1, args.end());
+  if (!cli::TakeReadingOption(command, &rest)) return cli::kExitError;
   if (command == "check") return cli::Check(rest);
   if (command == "show") return cli::Show(rest);
   if (command == "render") return cli::Render(rest);

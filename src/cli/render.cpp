@@ -135,6 +135,7 @@ int Render(const Args& args) {
 
   viewer::SetImportLogEnabled(false);
   viewer::ViewerImportOptions().bKeepRefused = tArgs.bWithMistakes;
+  viewer::SetReadingChoice(tReadingChoice);
   viewer::qt::MainWindow tWindow(false);
   tWindow.show();
   tWindow.OpenFile(tArgs.File);

@@ -12,6 +12,7 @@
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
+#include "import/reading.h"
 #include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
 
@@ -171,9 +172,11 @@ Json NotesOf(const std::array<PbnMoveNoteDef, PBN_N_NOTES>& atNotes) {
 // An annotation line as the text pane shows it.
 std::string AnnotationText(const unsigned char* pcLine) {
   if (const char* pcHeader = AnnoHeaderText(pcLine[0])) return pcHeader;
+  if (pcLine[0] == ANNO_TABLE_HEADER)
+    return Latin1ToUtf8(reinterpret_cast<const char*>(pcLine + 1));
   std::string Text;
   for (const unsigned char* pc = pcLine; *pc != '\0'; pc++) {
-    switch (*pc) {
+    switch (AnnoIsMarker(pcLine, static_cast<int>(pc - pcLine)) ? *pc : 0) {
       case ANNO_CLUBS:
         Text += "\u2663";
         break;
@@ -233,6 +236,47 @@ Json MistakesValue(UInt32 GameNr) {
   return Mistakes;
 }
 
+Json ColumnValue(const PbnTableColumnDef& tColumn) {
+  static constexpr const char* apcOrders[3] = {"", "-", "+"};
+  static constexpr const char* apcAligns[3] = {"", "L", "R"};
+  return Json{{"name", tColumn.acName.data()},
+              {"order", apcOrders[tColumn.Order % 3]},
+              {"width", tColumn.Width != 0 ? Json(tColumn.Width) : Json(nullptr)},
+              {"align", apcAligns[tColumn.Align % 3]}};
+}
+
+Json TablesValue(const PbnGameTagsDef& tTags) {
+  Json Tables = Json::array();
+  const PbnTableStoreDef& tStore = tTags.tTables;
+  for (UInt32 Table = 0; Table < PbnTableCount(tStore); Table++) {
+    const PbnTableDef& tTable = PbnTableAt(tStore, Table);
+    Json Columns = Json::array();
+    for (int Column = 0; Column < tTable.NrColumns; Column++)
+      Columns.push_back(ColumnValue(tTable.atColumns[Column]));
+    Json Rows = Json::array();
+    const UInt32 NrColumns = static_cast<UInt32>(tTable.NrColumns);
+    for (UInt32 First = 0; First + NrColumns <= tTable.NrElements; First += NrColumns) {
+      Json Row = Json::array();
+      for (UInt32 Column = 0; Column < NrColumns; Column++)
+        Row.push_back(Latin1ToUtf8(PbnTableElement(tStore, tTable, First + Column)));
+      Rows.push_back(Row);
+    }
+    Tables.push_back(
+        Json{{"tag", aPbnTagNames[tTable.TagId]}, {"columns", Columns}, {"rows", Rows}});
+  }
+  return Tables;
+}
+
+Json ExtraTagsValue(const PbnGameTagsDef& tTags) {
+  Json Tags = Json::array();
+  for (UInt32 Tag = 0; Tag < PbnExtraTagCount(tTags); Tag++) {
+    const PbnExtraTagDef& tExtra = tTags.ptExtraTags[Tag];
+    Tags.push_back(Json{{"name", Latin1ToUtf8(tExtra.tName.acValue.data())},
+                        {"value", Latin1ToUtf8(tExtra.tValue.acValue.data())}});
+  }
+  return Tags;
+}
+
 // A game number is digits only; one too large for any file reads as out of range.
 bool ParseGameNumber(const std::string& Text, unsigned long* pNumber) {
   if (Text.empty() || Text.find_first_not_of("0123456789") != std::string::npos) return false;
@@ -267,8 +311,10 @@ int Show(const Args& args) {
   }
   FilePtr pFile = OpenPbnFile(Operands[0]);
   if (!pFile) return kExitError;
+  PbnImportOptionsDef tReading = UseReading(pFile.get(), Operands[0], true);
 
-  const unsigned NrGames = IndexGames(pFile.get(), {}, tOptions);
+  tReading.bKeepRefused = tOptions.bKeepRefused;
+  const unsigned NrGames = IndexGames(pFile.get(), {}, tReading);
   if (GameNr < 1 || GameNr > NrGames) {
     Fail("show: game " + Operands[1] + " is out of range: " + Operands[0] + " has " +
          std::to_string(NrGames) + (NrGames == 1 ? " game" : " games"));
@@ -282,6 +328,7 @@ int Show(const Args& args) {
   Json Game;
   Game["game"] = GameNr;
   Game["games"] = NrGames;
+  if (tReading.Standard == PBN_STANDARD_2_1) Game["pbn"] = "2.1";
   Game["tags"] = TagsValue(tTags);
   Game["dealer"] = SideValue(tData.tSituation.Dealer);
   Game["vulnerable"] = VulnerableValue(tData.tSituation.Vulner);
@@ -298,7 +345,11 @@ int Show(const Args& args) {
   if (GamesWithMistakes()) Game["mistakes"] = MistakesValue(static_cast<UInt32>(GameNr));
   if (bDoubleDummy)
     Game["double_dummy"] = DoubleDummyValue(analysis::AnalyseDeal(DealInput(tData)));
-  std::printf("%s\n", Game.dump(2).c_str());
+  if (tReading.Standard == PBN_STANDARD_2_1) {
+    Game["tables"] = TablesValue(tTags);
+    Game["extra_tags"] = ExtraTagsValue(tTags);
+  }
+  std::printf("%s\n", Game.dump(2, ' ', false, Json::error_handler_t::replace).c_str());
   return kExitOk;
 }
 

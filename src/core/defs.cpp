@@ -24,7 +24,7 @@ const char* const PbnErrors[PBN_N_ERRORS] = {
     "E: No dealer",        "E: No declarer",        "W: No note for =%d=", "E: No scoring",
     "I: No tag",           "E: No tag value",       "F: No resources",     "E: Revoke",
     "E: Sufficient",       "W: Tag exists already", "E: Unknown lead",     "W: Unknown tag value",
-    "W: Unused note [%d]",
+    "W: Unused note [%d]", "E: Bad section data",   "E: Bad table",
 };
 
 }  // namespace pbn

@@ -65,6 +65,9 @@ enum PbnErrDef : int {
   PBN_ERR_UNKNOWN_LEAD,
   PBN_ERR_UNKNOWN_TAG_VALUE,
   PBN_ERR_UNUSED_NOTE,
+  // Codes of the PBN 2.1 reading, after the codes of 1.0 so that none of those changes.
+  PBN_ERR_BAD_SECTION_DATA,
+  PBN_ERR_BAD_TABLE,
   PBN_N_ERRORS
 };
 

@@ -106,7 +106,8 @@ PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags) {
       tNote.tTagValue.acValue[0] = '\0';
     }
   }
-  // The comment ranges and the move annotations close the record: one block of some 6 KB.
+  // The comment ranges, the move annotations and the empty tables store close the record: one
+  // block of some 6 KB.
   static_assert(offsetof(PbnGameTagsDef, atCardNote) < offsetof(PbnGameTagsDef, tGameComment) &&
                 offsetof(PbnGameTagsDef, tGameComment) < offsetof(PbnGameTagsDef, aatCardAnno));
   char* pcRanges = reinterpret_cast<char*>(&tTags.tGameComment);
@@ -120,6 +121,7 @@ void GameTagsTerm(PbnGameTagsDef* ptGameTags) {
   PbnCommentTerm(ptGameTags);
   PbnNagTerm(ptGameTags);
   PbnExtraTagTerm(ptGameTags);
+  PbnTableStoreTerm(&ptGameTags->tTables);
 }
 
 PbnErrDef PbnCommentInit(PbnGameTagsDef* ptGameTags) {

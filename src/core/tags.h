@@ -6,6 +6,7 @@
 #include <array>
 
 #include "core/pbn.h"
+#include "core/tables.h"
 
 namespace pbn {
 
@@ -67,11 +68,31 @@ enum PbnTagIdDef : int {
   PBN_TAG_ID_WESTNA,
   PBN_TAG_ID_WESTTYPE,
   // The tags that only a later standard knows follow here (see atPbnTags).
+  PBN_TAG_ID_APPLICATION,
+  PBN_TAG_ID_DEALID,
+  PBN_TAG_ID_OPTIMUMSCORE,
+  PBN_TAG_ID_PAIREW,
+  PBN_TAG_ID_PAIRNS,
+  PBN_TAG_ID_SCOREMP,
+  PBN_TAG_ID_SCORERUBBERHISTORY,
+  PBN_TAG_ID_ACTIONTABLE,  // the tables, in this order to the end
+  PBN_TAG_ID_AUCTIONTIMETABLE,
+  PBN_TAG_ID_INSTANTSCORETABLE,
+  PBN_TAG_ID_OPTIMUMPLAYTABLE,
+  PBN_TAG_ID_OPTIMUMRESULTTABLE,
+  PBN_TAG_ID_PLAYTIMETABLE,
+  PBN_TAG_ID_SCORETABLE,
+  PBN_TAG_ID_TOTALSCORETABLE,
   PBN_N_TAG_IDS
 };
+inline constexpr int PBN_N_TAG_IDS_10 = PBN_TAG_ID_WESTTYPE + 1;  // the tags of PBN 1.0
+
+constexpr bool PbnTagIsTable(int TagId) {
+  return TagId >= PBN_TAG_ID_ACTIONTABLE && TagId < PBN_N_TAG_IDS;
+}
 
 // The PBN standards, in the order in which each adds to the one before.
-enum PbnStandardDef : UInt8 { PBN_STANDARD_1_0 };
+enum PbnStandardDef : UInt8 { PBN_STANDARD_1_0, PBN_STANDARD_2_1 };
 
 struct PbnTagDef {
   const char* pcName;
@@ -139,6 +160,21 @@ inline constexpr std::array<PbnTagDef, PBN_N_TAG_IDS> atPbnTags = {{
     {"West"},
     {"WestNA"},
     {"WestType"},
+    {"Application", PBN_STANDARD_2_1},
+    {"DealId", PBN_STANDARD_2_1},
+    {"OptimumScore", PBN_STANDARD_2_1},
+    {"PairEW", PBN_STANDARD_2_1},
+    {"PairNS", PBN_STANDARD_2_1},
+    {"ScoreMP", PBN_STANDARD_2_1},
+    {"ScoreRubberHistory", PBN_STANDARD_2_1},
+    {"ActionTable", PBN_STANDARD_2_1},
+    {"AuctionTimeTable", PBN_STANDARD_2_1},
+    {"InstantScoreTable", PBN_STANDARD_2_1},
+    {"OptimumPlayTable", PBN_STANDARD_2_1},
+    {"OptimumResultTable", PBN_STANDARD_2_1},
+    {"PlayTimeTable", PBN_STANDARD_2_1},
+    {"ScoreTable", PBN_STANDARD_2_1},
+    {"TotalScoreTable", PBN_STANDARD_2_1},
 }};
 static_assert(PBN_TAG_ID_WESTTYPE == 55, "the ids of the PBN 1.0 tags never change");
 
@@ -245,6 +281,7 @@ struct PbnGameTagsDef {
   std::array<PbnRangeDef, PBN_N_NOTES> atCardNoteComment;
   std::array<PbnMoveAnnoDef, PBN_MAX_CALLS> atCallAnno;
   std::array<std::array<PbnMoveAnnoDef, PBN_N_SIDES>, PBN_N_TRICKS> aatCardAnno;
+  PbnTableStoreDef tTables;  // PBN 2.1 tables; no block until the game has one
 };
 
 // The comment collector: where the comment being read belongs and where its text goes.
@@ -291,5 +328,8 @@ void PbnNagTerm(PbnGameTagsDef* ptGameTags);
 // Adds a tag pair to the game's extra tags; name and value are cut at 255 characters.
 PbnErrDef PbnExtraTagPut(PbnGameTagsDef* ptGameTags, const char* pcName, const char* pcValue);
 void PbnExtraTagTerm(PbnGameTagsDef* ptGameTags);
+inline UInt32 PbnExtraTagCount(const PbnGameTagsDef& tGameTags) {
+  return tGameTags.ptExtraTags != nullptr ? static_cast<UInt32>(tGameTags.IxExtraTags) : 0;
+}
 
 }  // namespace pbn

@@ -65,12 +65,12 @@ void ImportGameAt(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnFilePosDef* pFil
                 pFilePosOut);
 }
 
-void CollectInheritedValues(std::FILE* pFile, const GameTagDataDef& tElement) {
+void CollectInheritedValues(std::FILE* pFile, const GameSourcesDef& aSourcePos) {
   PbnGameTagsDef* ptPrevTags = tFileAdmin.ptPrevTags;
   for (PbnTagValueDef& tValue : ptPrevTags->atTagValue)
     tValue.acValue[0] = '\0';
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    const PbnFilePosDef SourcePos = tElement.aSourcePos[TagId];
+    const PbnFilePosDef SourcePos = aSourcePos[TagId];
     if (SourcePos < 0 || ptPrevTags->atTagValue[TagId].acValue[0] != '\0') continue;
     PbnImportTags(nullptr);
     PbnFilePosDef FilePosBegin;
@@ -79,7 +79,7 @@ void CollectInheritedValues(std::FILE* pFile, const GameTagDataDef& tElement) {
     ImportGameAt(pFile, SourcePos, &FilePosBegin, &FilePosOut);
     // One import of the source game serves every tag it supplies.
     for (int Other = TagId; Other < PBN_N_TAG_IDS; Other++) {
-      if (tElement.aSourcePos[Other] == SourcePos) {
+      if (aSourcePos[Other] == SourcePos) {
         ptPrevTags->atTagValue[Other] = tGameAdmin.ptGameTags->atTagValue[Other];
       }
     }
@@ -133,14 +133,15 @@ void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines) {
     return;
   }
   const GameTagDataDef tElement = *DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameIndex);
-  CollectInheritedValues(pFile, tElement);
+  const GameSourcesDef aSourcePos = IndexSources(GameIndex);
+  CollectInheritedValues(pFile, aSourcePos);
   PbnImportTags(tFileAdmin.ptPrevTags);
 
   PbnFilePosDef FilePosBegin = tElement.FilePosBegin;
   PbnFilePosDef FilePosOut = -1;
   ImportGameAt(pFile, tElement.FilePosBegin, &FilePosBegin, &FilePosOut);
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    if (tElement.aSourcePos[TagId] != kNoSource) {
+    if (aSourcePos[TagId] != kNoSource) {
       tGameAdmin.ptGameTags->atTagValue[TagId] = tFileAdmin.ptPrevTags->atTagValue[TagId];
     }
   }

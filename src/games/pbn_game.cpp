@@ -8,7 +8,9 @@
 
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
+#include "import/admin.h"
 #include "import/import.h"
+#include "import/reading.h"
 #include "replay/pbn_play.h"
 
 namespace pbn {
@@ -33,6 +35,41 @@ bool TagIsInherited(const PbnGameTagsDef& tGameTags, int TagId) {
   return pcValue[0] == '#' && pcValue[1] == '\0';
 }
 
+// Per tag, the latest game of the file that gave it as "##value" (2.1 reading), or kNoSource.
+GameSourcesDef aStickySources;
+
+bool Store21(UInt32 GameNr, const GameSourcesDef& aSourcePos) {
+  DynamicDataDef& tIndex21 = tFileAdmin.tGameTag21DD;
+  while (GameNr >= tIndex21.MaxData) {
+    if (!DynamicDataExtend(&tIndex21)) return false;
+  }
+  GameTag21DataDef* ptElement = DynamicDataAt<GameTag21DataDef>(tIndex21, GameNr);
+  std::copy(aSourcePos.begin() + PBN_N_TAG_IDS_10, aSourcePos.end(), ptElement->aSourcePos.begin());
+  tIndex21.CurData = GameNr + 1;
+  return true;
+}
+
+// Where each tag of a game just read takes its value from (paSourcePos, when given), and the game
+// as the source of the values it gives for the "#" of later games (paSources). A "##value" stands
+// for every later game of the file that lacks the tag.
+void TakeSources(const PbnGameTagsDef& tGameTags, PbnFilePosDef FilePosBegin,
+                 GameSourcesDef* paSources, GameSourcesDef* paSourcePos) {
+  const bool b21 = PbnReading21();
+  for (int TagId = 0; TagId < (b21 ? PBN_N_TAG_IDS : PBN_N_TAG_IDS_10); TagId++) {
+    PbnFilePosDef& Source = (*paSources)[TagId];
+    PbnFilePosDef Own = kNoSource;
+    if (TagIsInherited(tGameTags, TagId)) {
+      Own = Source;
+    } else if (b21 && TagValue(tGameTags, TagId)[0] == '\0' && aStickySources[TagId] != kNoSource) {
+      Own = Source = aStickySources[TagId];
+    } else {
+      Source = FilePosBegin;  // this game's value, or none, for the "#" of later games
+    }
+    if (b21 && tAdmin.abStickyTag[TagId]) aStickySources[TagId] = FilePosBegin;
+    if (paSourcePos != nullptr) (*paSourcePos)[TagId] = Own;
+  }
+}
+
 }  // namespace
 
 PbnBoolDef GameInit() {
@@ -41,6 +78,7 @@ PbnBoolDef GameInit() {
   tFileAdmin.ptPrevTags = AllocZeroed<PbnGameTagsDef>();
   if (tFileAdmin.ptPrevTags == nullptr) return PBN_FALSE;
   if (!DynamicDataInit(&tFileAdmin.tGameTagDD, 64, sizeof(GameTagDataDef)) ||
+      !DynamicDataInit(&tFileAdmin.tGameTag21DD, 64, sizeof(GameTag21DataDef)) ||
       !DynamicDataInit(&tFileAdmin.tGameTxtDD, 64, sizeof(GameTxtDataDef)) ||
       !DynamicDataInit(&tFileAdmin.tCharTxtDD, 1024, 1)) {
     return PBN_FALSE;
@@ -56,6 +94,7 @@ void GameTerm() {
   Release(tGameAdmin.ptGameData);
   Release(tGameAdmin.ptGameTags);
   DynamicDataTerm(&tFileAdmin.tGameTagDD);
+  DynamicDataTerm(&tFileAdmin.tGameTag21DD);
   DynamicDataTerm(&tFileAdmin.tGameTxtDD);
   DynamicDataTerm(&tFileAdmin.tCharTxtDD);
 }
@@ -76,23 +115,31 @@ PbnErrDef GameTagsReset(PbnGameTagsDef* ptGameTags) {
   return GameTagsInit(ptGameTags);
 }
 
+GameSourcesDef IndexSources(UInt32 GameNr) {
+  GameSourcesDef aSourcePos;
+  aSourcePos.fill(kNoSource);
+  const GameTagDataDef* ptElement = DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameNr);
+  std::copy(ptElement->aSourcePos.begin(), ptElement->aSourcePos.end(), aSourcePos.begin());
+  const DynamicDataDef& tIndex21 = tFileAdmin.tGameTag21DD;
+  if (GameNr < tIndex21.CurData) {
+    const auto& aSourcePos21 = DynamicDataAt<GameTag21DataDef>(tIndex21, GameNr)->aSourcePos;
+    std::copy(aSourcePos21.begin(), aSourcePos21.end(), aSourcePos.begin() + PBN_N_TAG_IDS_10);
+  }
+  return aSourcePos;
+}
+
 PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin,
                           GameSourcesDef* paSources) {
   DynamicDataDef& tIndex = tFileAdmin.tGameTagDD;
-  const UInt32 PrevGameNr = tIndex.CurData;
-  if (PrevGameNr + 1 >= tIndex.MaxData && !DynamicDataExtend(&tIndex)) return PBN_ERR_RESOURCES;
+  const UInt32 GameNr = tIndex.CurData + 1;
+  if (GameNr >= tIndex.MaxData && !DynamicDataExtend(&tIndex)) return PBN_ERR_RESOURCES;
+  GameSourcesDef aSourcePos;
+  TakeSources(*ptGameTags, FilePosBegin, paSources, &aSourcePos);
+  if (PbnReading21() && !Store21(GameNr, aSourcePos)) return PBN_ERR_RESOURCES;
   tIndex.CurData++;
-  GameTagDataDef* ptElement = DynamicDataAt<GameTagDataDef>(tIndex, PrevGameNr + 1);
+  GameTagDataDef* ptElement = DynamicDataAt<GameTagDataDef>(tIndex, GameNr);
   ptElement->FilePosBegin = FilePosBegin;
-  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    PbnFilePosDef& SourcePos = (*paSources)[TagId];
-    if (TagIsInherited(*ptGameTags, TagId)) {
-      ptElement->aSourcePos[TagId] = SourcePos;
-    } else {
-      ptElement->aSourcePos[TagId] = kNoSource;
-      SourcePos = FilePosBegin;  // this game's value, or none, for the "#" of later games
-    }
-  }
+  std::copy_n(aSourcePos.begin(), PBN_N_TAG_IDS_10, ptElement->aSourcePos.begin());
   return PBN_ERR_OK;
 }
 
@@ -110,9 +157,20 @@ void UpdateSources(const PbnGameTagsDef& tGameTags, PbnFilePosDef FilePosBegin,
     return;
   }
   tFileAdmin.NrGamesRead++;
-  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    if (!TagIsInherited(tGameTags, TagId)) (*paSources)[TagId] = FilePosBegin;
-  }
+  TakeSources(tGameTags, FilePosBegin, paSources, nullptr);
+}
+
+// An index block of the pass starts empty and apart from the one of the file before, which stays
+// until the pass has completed; then the block kept (the new one, or the one of before) is the
+// index and the other is freed.
+bool BeginIndexBlock(DynamicDataDef* ptBlock, const DynamicDataDef& tPrevious, UInt32 ElementSize) {
+  return tPrevious.ptData != nullptr && DynamicDataInit(ptBlock, tPrevious.IncData, ElementSize);
+}
+
+void EndIndexBlock(DynamicDataDef* ptBlock, const DynamicDataDef& tPrevious, bool bKeepNew) {
+  DynamicDataDef tOther = bKeepNew ? tPrevious : *ptBlock;
+  if (!bKeepNew) *ptBlock = tPrevious;
+  if (tOther.ptData != ptBlock->ptData) DynamicDataTerm(&tOther);
 }
 
 // The pass itself, on records of its own: the game on display stays intact while it runs.
@@ -161,37 +219,37 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
   MistakesPassBegin();
   // One file's values must never be inherited by the games of another.
   PbnImportTags(nullptr);
+  aStickySources.fill(kNoSource);
   // The previous index stays until this pass has completed, so that a cancel keeps it.
   const DynamicDataDef tPrevious = tFileAdmin.tGameTagDD;
+  const DynamicDataDef tPrevious21 = tFileAdmin.tGameTag21DD;
   const UInt32 PrevNrGamesRead = tFileAdmin.NrGamesRead;
   tFileAdmin.NrGamesRead = 0;
   auto* ptGameData = AllocZeroed<PbnGameDataDef>();
   auto* ptGameTags = AllocZeroed<PbnGameTagsDef>();
   PbnBoolDef bCompleted = PBN_TRUE;
-  if (tPrevious.ptData != nullptr &&
-      DynamicDataInit(&tFileAdmin.tGameTagDD, tPrevious.IncData, sizeof(GameTagDataDef))) {
-    if (pFile != nullptr && ptGameData != nullptr && ptGameTags != nullptr &&
-        !GameFileTooLarge(pFile)) {
-      bCompleted = IndexGames(pFile, ptGameData, ptGameTags, Progress);
-    }
-  } else {
-    tFileAdmin.tGameTagDD = tPrevious;  // nothing to index into: an empty index
-    tFileAdmin.tGameTagDD.CurData = 0;
+  const bool bBlocks =
+      BeginIndexBlock(&tFileAdmin.tGameTagDD, tPrevious, sizeof(GameTagDataDef)) &&
+      BeginIndexBlock(&tFileAdmin.tGameTag21DD, tPrevious21, sizeof(GameTag21DataDef));
+  if (!bBlocks) {
+    // Nothing to index into: the blocks of before serve as an empty index.
+    EndIndexBlock(&tFileAdmin.tGameTagDD, tPrevious, false);
+    EndIndexBlock(&tFileAdmin.tGameTag21DD, tPrevious21, false);
+    tFileAdmin.tGameTagDD.CurData = tFileAdmin.tGameTag21DD.CurData = 0;
+  } else if (pFile != nullptr && ptGameData != nullptr && ptGameTags != nullptr &&
+             !GameFileTooLarge(pFile)) {
+    bCompleted = IndexGames(pFile, ptGameData, ptGameTags, Progress);
   }
   if (ptGameTags != nullptr) GameTagsTerm(ptGameTags);
   Release(ptGameData);
   Release(ptGameTags);
   MistakesPassEnd(bCompleted);
+  EndIndexBlock(&tFileAdmin.tGameTagDD, tPrevious, bCompleted);
+  EndIndexBlock(&tFileAdmin.tGameTag21DD, tPrevious21, bCompleted);
   if (!bCompleted) {
-    DynamicDataTerm(&tFileAdmin.tGameTagDD);
-    tFileAdmin.tGameTagDD = tPrevious;
     tFileAdmin.NrGamesRead = PrevNrGamesRead;
     PbnImportSetOptions(tPrevOptions);  // the games of the file kept are read as before
     return PBN_FALSE;
-  }
-  if (tFileAdmin.tGameTagDD.ptData != tPrevious.ptData) {
-    DynamicDataDef tOld = tPrevious;
-    DynamicDataTerm(&tOld);
   }
   *pNrGames = tFileAdmin.tGameTagDD.CurData;
   PlaySetGamesLoaded(tFileAdmin.tGameTagDD.CurData != 0);

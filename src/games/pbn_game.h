@@ -18,7 +18,13 @@ struct GameTagDataDef {
   PbnFilePosDef FilePosBegin;
   // Start of the game whose value a "#" stands for: the nearest earlier game of the file,
   // indexed or refused, whose value of that tag is not "#"; kNoSource for an own value.
-  std::array<PbnFilePosDef, PBN_N_TAG_IDS> aSourcePos;
+  std::array<PbnFilePosDef, PBN_N_TAG_IDS_10> aSourcePos;
+};
+
+// The same for the tags that only the 2.1 reading knows, kept apart so that the index of a file
+// read by 1.0 does not grow.
+struct GameTag21DataDef {
+  std::array<PbnFilePosDef, PBN_N_TAG_IDS - PBN_N_TAG_IDS_10> aSourcePos;
 };
 
 struct GameTxtDataDef {
@@ -27,11 +33,12 @@ struct GameTxtDataDef {
 };
 
 struct FileAdminDef {
-  PbnGameTagsDef* ptPrevTags;  // inherited values collected for the game being loaded
-  DynamicDataDef tGameTagDD;   // the index; element n is game n, element 0 unused
-  DynamicDataDef tGameTxtDD;   // one per raw text line, plus one after the last
-  DynamicDataDef tCharTxtDD;   // raw text, each line NUL-terminated
-  UInt32 NrGamesRead;          // games the index pass read, refused ones included
+  PbnGameTagsDef* ptPrevTags;   // inherited values collected for the game being loaded
+  DynamicDataDef tGameTagDD;    // the index; element n is game n, element 0 unused
+  DynamicDataDef tGameTag21DD;  // GameTag21DataDef of game n, filled by the 2.1 reading only
+  DynamicDataDef tGameTxtDD;    // one per raw text line, plus one after the last
+  DynamicDataDef tCharTxtDD;    // raw text, each line NUL-terminated
+  UInt32 NrGamesRead;           // games the index pass read, refused ones included
 };
 
 extern FileAdminDef tFileAdmin;
@@ -48,13 +55,23 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
                      GamesLoadProgressDef Progress = nullptr);
 void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines);
 
-// The source of each tag's "#" at the point the index pass has reached.
+// For every tag, the start of a game whose value stands in its place: the source of a "#" (of a
+// game, or at the point the index pass has reached), or kNoSource.
 using GameSourcesDef = std::array<PbnFilePosDef, PBN_N_TAG_IDS>;
+
+// Of game GameNr of the index: the game whose value it shows in place of a "#" of its own, or of a
+// "##value" of an earlier game in the 2.1 reading.
+GameSourcesDef IndexSources(UInt32 GameNr);
 
 // Appends the element of a game just indexed, its "#" pointing into paSources, and makes the game
 // the source of every tag it gives no "#".
 PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin,
                           GameSourcesDef* paSources);
+
+// The number of games of the file that the last index pass read but left out.
+inline UInt32 GamesRefused() {
+  return tFileAdmin.NrGamesRead - tFileAdmin.tGameTagDD.CurData;
+}
 void GameTxtLoad(std::FILE* pFile, PbnFilePosDef FilePosBegin, PbnFilePosDef FilePosEnd,
                  UInt32* pNrLines);
 void GameDataInit(PbnGameDataDef* ptGameData);

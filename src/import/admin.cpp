@@ -61,6 +61,10 @@ const std::array<PbnBoolDef, PBN_N_SIDES>& PbnImportHiddenSides() {
   return tAdmin.abHiddenSide;
 }
 
+PbnSideDef PbnImportPlaySide() {
+  return tAdmin.TagPlaySide;
+}
+
 void PbnStateInit() {
   StateIndex = 0;
   States[0] = PBN_STATE_IDLE;

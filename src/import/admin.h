@@ -31,6 +31,10 @@ enum PbnStateDef : UInt8 {
   PBN_STATE_COMMENT,
   PBN_STATE_COMMENT_EOL,
   PBN_STATE_BACKSLASH,
+  // The PBN 2.1 reading: the section data after a tag, its tokens and its strings.
+  PBN_STATE_SECTION_DATA,
+  PBN_STATE_DATA_TOKEN,   // token
+  PBN_STATE_DATA_STRING,  // token
   PBN_N_STATES
 };
 
@@ -65,6 +69,7 @@ struct PbnTagAdminDef {
   PbnIllegalDef IllegalMove;
   std::array<PbnIllegalDef, PBN_N_SIDES> IllegalPlay;
   PbnIllegalDef IllegalTrick;
+  std::array<PbnBoolDef, PBN_N_TAG_IDS> abStickyTag;  // given as "##value" (PBN 2.1)
 };
 
 inline constexpr int PBN_STATE_STACK_SIZE = 8;

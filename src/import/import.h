@@ -12,7 +12,10 @@
 namespace pbn {
 
 // The text encodings of a PBN file.
-enum PbnEncodingDef : UInt8 { PBN_ENCODING_ISO_8859_1 };
+enum PbnEncodingDef : UInt8 {
+  PBN_ENCODING_ISO_8859_1,
+  PBN_ENCODING_UTF_8,  // PBN 2.1 only, and only when the file declares it
+};
 
 // How a file is imported: set once before its index pass and kept for loading its games.
 struct PbnImportOptionsDef {
@@ -62,6 +65,8 @@ extern int PbnVerbose;  // > 0: also echo error-free lines (nothing sets it)
 
 // The sides that the Hidden tag of the game imported last hides.
 const std::array<PbnBoolDef, PBN_N_SIDES>& PbnImportHiddenSides();
+// The side that the Play tag of the game imported last names.
+PbnSideDef PbnImportPlaySide();
 
 // Replaces the inheritance record by the tag values of ptGameTags, or empties it (null).
 void PbnImportTags(const PbnGameTagsDef* ptGameTags);

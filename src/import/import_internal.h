@@ -142,6 +142,8 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
 // The check of one tag's value in acValueBuffer; *pNote receives a Note tag's number.
 PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
                             PbnTagIdDef TagId, long* pNote);
+// The game's own data (Auction, Contract, Deal, ...): never inherited.
+bool TagValueIsOwnData(PbnTagIdDef TagId);
 PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcBuffer);
 PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcBuffer);
 

@@ -9,6 +9,7 @@
 #include "core/defs.h"
 #include "import/import.h"
 #include "import/import_internal.h"
+#include "import/reading.h"
 
 namespace pbn {
 
@@ -19,6 +20,8 @@ unsigned long CheckIndex = 0;
 bool bCheckOverflow = false;  // a value continued by backslashes outgrew its buffer
 char ErrorBuffer[PBN_VALUE_SIZE + 1];
 unsigned long ErrorIndex = 0;
+
+struct IntakeDef;
 
 // The variables of one game import.
 struct ImportRunDef {
@@ -41,6 +44,10 @@ struct ImportRunDef {
   PbnBoolDef bNameFound;
   PbnBoolDef bEndOfFile;
   PbnBoolDef bReady;
+  const IntakeDef* atIntake;  // how each byte is stored: by the text encoding of the reading
+  bool b21;                   // the PBN 2.1 reading
+  bool bDataSeen;             // the tag's section data has begun (2.1): no comment any more
+  bool bTableData;            // the section data fills the table its tag opened (2.1)
 };
 
 // What follows from the rows of the states (below).
@@ -105,20 +112,25 @@ struct IntakeDef {
   bool bBad;
 };
 
-constexpr IntakeDef IntakeOf(int c) {
-  if (!IsPbnChar(c)) return {'?', true, false, true};
+constexpr IntakeDef IntakeOf(int c, bool bUtf8) {
+  if (!IsPbnChar(c) && !(bUtf8 && c >= 128)) return {'?', true, false, true};
   if (c == '\t' || c == '\v' || c == ' ') return {' ', true, false, false};
   if (c == '\n' || c == '\r') return {'\0', false, false, false};
   return {static_cast<char>(c), true, true, false};
 }
 
-constexpr auto atIntake = [] {
+template <bool bUtf8>
+constexpr auto IntakeTable() {
   std::array<IntakeDef, 256> atTable{};
   for (int c = 0; c < 256; c++) {
-    atTable[c] = IntakeOf(c);
+    atTable[c] = IntakeOf(c, bUtf8);
   }
   return atTable;
-}();
+}
+
+constexpr auto atIntake = IntakeTable<false>();
+// UTF-8 text (PBN 2.1, declared): every byte of a character above 127 is stored as it is.
+constexpr auto atIntakeUtf8 = IntakeTable<true>();
 
 void TakeChar(ImportRunDef& r) {
   PrevInputIndex = InputIndex;
@@ -134,7 +146,7 @@ void TakeChar(ImportRunDef& r) {
     return;
   }
   r.bCharFromFile = true;
-  const IntakeDef& tIntake = atIntake[r.c];
+  const IntakeDef& tIntake = r.atIntake[r.c];
   if (tIntake.bBad) r.CharError = PBN_ERR_BAD_CHAR;
   InputBuffer[InputIndex] = tIntake.cStored;  // overwritten by the next one when not stored
   InputIndex += tIntake.bStored;
@@ -234,9 +246,11 @@ void RuleTagValue(ImportRunDef& r) {
   const int c = r.c;
   if (c == '"') {
     const char* pcValue = TokenEnd();
+    const UInt32 NrTables = PbnTableCount(r.ptGameTags->tTables);
     // A value continued past 255 characters cannot be stored whole: it is refused.
     Report(r, bCheckOverflow ? PBN_ERR_BAD_TAG_VALUE
                              : TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue));
+    r.bTableData = PbnTableCount(r.ptGameTags->tTables) != NrTables;
     r.NextPbnState = NextStateAfterTag(r.TagId);
     PbnStateChange(PBN_STATE_TAG_END);
   } else if (c == '\\') {
@@ -256,7 +270,10 @@ void RuleBackslash(ImportRunDef& r) {
 
 void RuleTagEnd(ImportRunDef& r) {
   if (r.c == ']') {
-    if (r.NextPbnState == PBN_STATE_IDLE) {
+    if (r.NextPbnState == PBN_STATE_IDLE && r.b21) {
+      PbnStateChange(PBN_STATE_SECTION_DATA);  // any tag may be followed by section data
+      r.bDataSeen = false;
+    } else if (r.NextPbnState == PBN_STATE_IDLE) {
       PbnStateDec();  // back to the tags
     } else {
       tAdmin.Section = SectionOf(r.NextPbnState);  // the section's state takes the tag's place
@@ -313,7 +330,7 @@ void TakeRun(ImportRunDef& r, PbnStateDef State);
 void TakeWholeMove(ImportRunDef& r, bool bPlay) {
   TakeRun<true>(r, PbnStateCurrent());
   if (FileCharIndex >= FileCharNumber || InputIndex >= kMaxLineChars) return;
-  const IntakeDef& tNext = atIntake[static_cast<unsigned char>(acFileLine[FileCharIndex])];
+  const IntakeDef& tNext = r.atIntake[static_cast<unsigned char>(acFileLine[FileCharIndex])];
   if (tNext.bBad) return;
   StepEnter(r, PbnStateCurrent());  // the move's state: an error marks the whole move
   PrevInputIndex = InputIndex;
@@ -351,6 +368,16 @@ void RuleSectionIdle(ImportRunDef& r) {
     case '*':
       PbnStateDec();
       (bPlay ? tAdmin.bIncompletePlay : tAdmin.bIncompleteAuction) = PBN_TRUE;
+      return;
+    case '+':
+      if (!r.b21) break;
+      if (bPlay) {  // the card to be played next: a place without a card
+        PbnStateInc(PBN_STATE_PLAY_CARD);
+        TokenStart('-');
+      } else {  // to be continued: the auction ends incomplete
+        PbnStateDec();
+        tAdmin.bIncompleteAuction = PBN_TRUE;
+      }
       return;
     case ';':
     case '{':
@@ -431,6 +458,58 @@ void RuleCommentEol(ImportRunDef& r) {
   }
 }
 
+// --- section data (PBN 2.1): tokens and strings after a tag, up to the next tag ---
+
+// Printable ASCII except the characters that delimit tags, comments, strings and escapes.
+constexpr bool IsDataChar(int c) {
+  return c > 32 && c < 127 && c != '[' && c != ']' && c != '{' && c != '}' && c != ';' &&
+         c != '"' && c != '%';
+}
+
+void DataElement(ImportRunDef& r, const char* pcElement) {
+  if (r.bTableData) Report(r, PbnTableAddElement(&r.ptGameTags->tTables, pcElement));
+}
+
+void RuleSectionData(ImportRunDef& r) {
+  const int c = r.c;
+  if (c == '[') {
+    PbnStateChange(PBN_STATE_TAG_BEGIN);
+  } else if ((c == ';' || c == '{') && !r.bDataSeen) {
+    CommentOpen(c);  // a comment may follow the tag itself, not its data
+  } else if (c == '"') {
+    PbnStateInc(PBN_STATE_DATA_STRING);
+    TokenStartEmpty();
+    r.bDataSeen = true;
+  } else if (IsDataChar(c)) {
+    PbnStateInc(PBN_STATE_DATA_TOKEN);
+    TokenStart(c);
+    r.bDataSeen = true;
+  } else if (!CharIsSpace(c)) {
+    Report(r, PBN_ERR_BAD_SECTION_DATA);
+    r.bErrorDec = PBN_FALSE;  // the section data go on
+  }
+}
+
+void RuleDataToken(ImportRunDef& r) {
+  if (IsDataChar(r.c)) {
+    TokenAppend(r.c);
+    return;
+  }
+  EndTokenPushBack(r, [&](const char* pc) { DataElement(r, pc); });
+}
+
+void RuleDataString(ImportRunDef& r) {
+  if (r.c == '"') {
+    EndToken(r, [&](const char* pc) { DataElement(r, pc); });  // without its quotes
+  } else if (r.c == '\\') {
+    PbnStateInc(PBN_STATE_BACKSLASH);
+  } else if (r.c < 32) {
+    Report(r, PBN_ERR_BAD_SECTION_DATA);  // a string ends on its line
+  } else {
+    TokenAppend(r.c);
+  }
+}
+
 // --- the rows of the states ---
 
 // The characters that a state's rule only stores, and appends to its token if it has one.
@@ -443,6 +522,7 @@ enum OrdinaryDef : UInt8 {
   kDigit,        // digits
   kCommentText,  // printable, but for "}"
   kLineText,     // printable
+  kDataToken,    // printable ASCII, but for the delimiters of tags, comments and strings
 };
 
 constexpr PbnCommentTypeDef kNoComment = PBN_N_COMMENT_TYPES;
@@ -483,6 +563,9 @@ constexpr StateRowDef atStateRows[] = {
   {PBN_STATE_COMMENT,      RuleComment,            false,  kCommentText, kNoComment,                kNoSection},
   {PBN_STATE_COMMENT_EOL,  RuleCommentEol,         false,  kLineText,    kNoComment,                kNoSection},
   {PBN_STATE_BACKSLASH,    RuleBackslash,          false,  kNothing,     kNoComment,                kNoSection},
+  {PBN_STATE_SECTION_DATA, RuleSectionData,        false,  kBlank,       kNoComment,                kNoSection},
+  {PBN_STATE_DATA_TOKEN,   RuleDataToken,          kToken, kDataToken,   kNoComment,                kNoSection},
+  {PBN_STATE_DATA_STRING,  RuleDataString,         kToken, kTagValue,    kNoComment,                kNoSection},
 };
 // clang-format on
 static_assert(std::size(atStateRows) == PBN_N_STATES);
@@ -565,8 +648,8 @@ void Step(ImportRunDef& r) {
   StepEnter(r, PbnStateCurrent());
   TakeChar(r);
   NoteGameBegin(r);
-  if (r.c == '%' && InputIndex == 1) {
-    PbnStateInc(PBN_STATE_ESCAPE);  // an escape line, in any state
+  if (r.c == '%' && InputIndex == 1 && !(r.b21 && PbnStateCurrent() == PBN_STATE_COMMENT)) {
+    PbnStateInc(PBN_STATE_ESCAPE);  // an escape line, in any state (2.1: not in a comment)
   } else {
     atStateRows[PbnStateCurrent()].Rule(r);
   }
@@ -604,6 +687,8 @@ constexpr bool IsOrdinary(OrdinaryDef Ordinary, int c) {
       return c >= 32 && c != '}';
     case kLineText:
       return c >= 32;
+    case kDataToken:
+      return IsDataChar(c);
   }
   return false;
 }
@@ -684,6 +769,7 @@ void WholeGameChecks(ImportRunDef& r) {
   if (r.GameError == PBN_ERR_OK) r.GameError = CheckError;
   LoggedCheck(r, CheckDeclarer(r.ptGameData));
   LoggedCheck(r, CheckResult(r.ptGameData));
+  if (r.b21) LoggedCheck(r, PbnTablesCheck(r.ptGameTags->tTables));
 }
 
 }  // namespace
@@ -713,6 +799,9 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
   r.pFilePosBegin = pFilePosBegin;
   r.pFilePosOut = pFilePosOut;
   r.TagId = PBN_N_TAG_IDS;
+  r.b21 = PbnReading21();
+  r.atIntake =
+      PbnImportOptions().Encoding == PBN_ENCODING_UTF_8 ? atIntakeUtf8.data() : atIntake.data();
   PbnReaderReset(FilePosIn);
   AdminInit();
   PbnStateInit();

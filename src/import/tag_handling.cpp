@@ -3,6 +3,7 @@
 
 #include "import/import.h"
 #include "import/import_internal.h"
+#include "import/reading.h"
 
 namespace pbn {
 
@@ -12,6 +13,11 @@ namespace {
 std::array<PbnTagValueDef, PBN_N_TAG_IDS> atPrevTagValue;
 
 PbnImportOptionsDef tImportOptions;
+
+// The 2.1 reading reads the value of a repeated tag (an identical repeat is ignored) and of an
+// unknown tag (kept as an extra tag under this name).
+bool bRepeatedTag = false;
+char acExtraTagName[PBN_VALUE_SIZE];
 
 // Values and names are a few characters long: plain loops over them cost less than calls of the
 // library's string functions.
@@ -91,16 +97,48 @@ const PbnImportOptionsDef& PbnImportOptions() {
 }
 
 PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, PbnTagIdDef* pTagId) {
-  if (TagIdGet(acBuffer, pTagId) != PBN_ERR_OK) return PBN_ERR_BAD_TAG_NAME;
+  bRepeatedTag = false;
+  if (TagIdGet(acBuffer, pTagId) != PBN_ERR_OK) {
+    if (!PbnReading21()) return PBN_ERR_BAD_TAG_NAME;
+    CopyText(acExtraTagName, acBuffer);
+    PbnCommentSetType(PBN_COMMENT_TYPE_TAG, -1);  // its comments belong to no known tag
+    return PBN_ERR_OK;
+  }
   if (*pTagId == PBN_TAG_ID_NOTE) {
     return tAdmin.Section == PBN_SECTION_IDENT ? PBN_ERR_BAD_SECTION : PBN_ERR_OK;
   }
   PbnCommentSetType(PBN_COMMENT_TYPE_TAG, *pTagId);
-  return TagIdExist(ptGameTags, *pTagId) ? PBN_ERR_TAG_EXISTS : PBN_ERR_OK;
+  if (!TagIdExist(ptGameTags, *pTagId)) return PBN_ERR_OK;
+  bRepeatedTag = PbnReading21();
+  return bRepeatedTag ? PBN_ERR_OK : PBN_ERR_TAG_EXISTS;
 }
+
+namespace {
+
+// A repeat of a tag with the same value is ignored; with another value it is an error, since
+// conflicting data are never dropped silently.
+PbnErrDef RepeatedTagCheck(const PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
+                           const char* acBuffer) {
+  const char* pcStored = TagValue(*ptGameTags, TagId);
+  const bool bSame = SameText(pcStored, acBuffer) ||
+                     (TextIs(pcStored, PBN_EMPTY_VALUE_MARKER) && acBuffer[0] == '\0');
+  return bSame ? PBN_ERR_OK : PBN_ERR_TAG_EXISTS;
+}
+
+}  // namespace
 
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
                         const char* acBuffer) {
+  if (PbnReading21()) {
+    if (TagId == PBN_N_TAG_IDS) return PbnExtraTagPut(ptGameTags, acExtraTagName, acBuffer);
+    if (bRepeatedTag) return RepeatedTagCheck(ptGameTags, TagId, acBuffer);
+    // "##value": the value, for this game and every later one that lacks the tag.
+    if (acBuffer[0] == '#' && acBuffer[1] == '#') {
+      if (TagValueIsOwnData(TagId)) return PBN_ERR_BAD_INHERITANCE;
+      acBuffer += 2;
+      tAdmin.abStickyTag[TagId] = PBN_TRUE;
+    }
+  }
   if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
   bUsePrevTag = PBN_FALSE;
   if (TagId != PBN_TAG_ID_NOTE && TextIs(acBuffer, acTagValueIdent[0])) {

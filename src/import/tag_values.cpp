@@ -5,6 +5,7 @@
 
 #include "core/defs.h"
 #include "import/import_internal.h"
+#include "import/reading.h"
 
 namespace pbn {
 
@@ -248,6 +249,96 @@ PbnErrDef TagValueCheckScoreRubber(char* acBuffer) {
   return ScoreFrame(acBuffer, ScoreReadRubber, atScores);
 }
 
+// --- where the PBN 2.1 reading checks otherwise ---
+
+// A deal has been read whose known hands hold fewer than 13 cards each.
+bool EndPosition() {
+  for (int Side = 0; Side < PBN_N_SIDES; Side++) {
+    if (tAdmin.abUnknownSide[Side]) continue;
+    int NrCards = 0;
+    for (UInt8 NrSuit : tAdmin.tNrDeal.tHands[Side].Ranks)
+      NrCards += NrSuit;
+    return NrCards > 0 && NrCards < PBN_N_TRICKS;
+  }
+  return false;
+}
+
+// "S", "H", "D", "C" or "NT" and nothing else.
+bool StrainOnly(const char* acBuffer, PbnTrumpDef* pTrump) {
+  const char* pc = acBuffer;
+  PbnTrumpDef Trump;
+  if (CharTrumpCheck(&pc, &Trump) != PBN_ERR_OK || *pc != '\0') return false;
+  *pTrump = Trump;
+  return true;
+}
+
+PbnScoringDef ScoringOf(const char* pcField) {
+  if (PbnStrcmp(pcField, "Chicago") == 0) return PBN_SCORING_CHICAGO;
+  if (PbnStrcmp(pcField, "Rubber") == 0) return PBN_SCORING_RUBBER;
+  if (ValueIsOneOf(pcField, {"EMP", "IMP_1948", "IMP_1961", "IMP", "BAM"})) return PBN_SCORING_IMP;
+  if (ValueIsOneOf(pcField, {"OldMP", "MP", "MatchPoints"})) return PBN_SCORING_MP;
+  return PBN_SCORING_NONE;
+}
+
+// Fields separated by ";", each beginning with a letter (systems and modifiers are open-ended);
+// the first known field sets the scoring.
+PbnErrDef TagValueCheckScoring21(char* acBuffer) {
+  bool bKnown = false;
+  for (const char* pc = acBuffer;; pc++) {
+    CharSkipSpace(&pc);
+    if (!CharIsLetter(*pc)) return PBN_ERR_BAD_TAG_VALUE;
+    char acField[PBN_VALUE_SIZE];
+    std::size_t Length = 0;
+    for (; *pc != ';' && *pc != '\0'; pc++)
+      acField[Length++] = *pc;
+    while (Length > 0 && CharIsSpace(acField[Length - 1]))
+      Length--;
+    acField[Length] = '\0';
+    const PbnScoringDef Scoring = ScoringOf(acField);
+    if (!bKnown && Scoring != PBN_SCORING_NONE) {
+      tAdmin.Scoring = Scoring;
+      bKnown = true;
+    }
+    if (*pc == '\0') return PBN_ERR_OK;
+  }
+}
+
+// "NS" and a score, "EW" and a score, or both.
+PbnErrDef TagValueCheckOptimumScore(char* acBuffer) {
+  const char* pc = acBuffer;
+  CharSkipSpace(&pc);
+  if (!SideWordAt(pc, "NS") && !SideWordAt(pc, "EW")) return PBN_ERR_BAD_TAG_VALUE;
+  return TagValueCheckScore(acBuffer);
+}
+
+// "NS" history "EW" history, a history being one or more words of scores.
+PbnErrDef TagValueCheckScoreRubberHistory(char* acBuffer) {
+  const char* pc = acBuffer;
+  for (const char* pcSide : {"NS", "EW"}) {
+    CharSkipSpace(&pc);
+    if (!SideWordAt(pc, pcSide)) return PBN_ERR_BAD_TAG_VALUE;
+    pc += 2;
+    int NrWords = 0;
+    for (CharSkipSpace(&pc); *pc != '\0' && !SideWordAt(pc, "EW"); CharSkipSpace(&pc)) {
+      while (*pc != '\0' && !CharIsSpace(*pc))
+        pc++;
+      NrWords++;
+    }
+    if (NrWords == 0) return PBN_ERR_BAD_TAG_VALUE;
+  }
+  return *pc == '\0' ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+}
+
+// A table tag: its value lists the columns; the section data that follows fills it.
+template <PbnTagIdDef TagId>
+PbnErrDef TagValueCheckTable(char* acBuffer, PbnGameDataDef*, PbnGameTagsDef* ptGameTags) {
+  PbnTableDef tTable{};
+  tTable.TagId = TagId;
+  const PbnErrDef Error = PbnTableColumnsParse(acBuffer, &tTable);
+  if (Error != PBN_ERR_OK) return Error;
+  return PbnTableOpen(&ptGameTags->tTables, tTable);
+}
+
 // --- checks with an effect on the game ---
 
 PbnErrDef TagValueCheckDealer(char* acBuffer, PbnGameDataDef* ptGameData) {
@@ -290,6 +381,9 @@ PbnErrDef TagValueCheckContract(char* acBuffer, PbnGameDataDef* ptGameData, PbnG
   PbnContractDef tContract = ptGameData->tContract;
   if (PbnStrcmp(acBuffer, acPbnPass) == 0) {
     tContract.Trump = PBN_TRUMP_PASS;
+  } else if (PbnReading21() && EndPosition() && StrainOnly(acBuffer, &tContract.Trump)) {
+    tContract.NrTricks = 0;  // an end position names the strain alone
+    tContract.Risk = PBN_RISK_NONE;
   } else {
     if (acBuffer[0] < '1' || acBuffer[0] > '7') return PBN_ERR_BAD_TAG_VALUE;
     tContract.NrTricks = static_cast<PbnNrTricksDef>(acBuffer[0] - '0');
@@ -368,6 +462,7 @@ PbnErrDef TagValueCheckPlay(char* acBuffer, PbnGameDataDef*, PbnGameTagsDef* ptG
   if (!TagIdExist(ptGameTags, PBN_TAG_ID_CONTRACT)) Error = PBN_ERR_NO_CONTRACT;
   if (!TagIdExist(ptGameTags, PBN_TAG_ID_DEAL)) Error = PBN_ERR_NO_DEAL;
   if (!TagIdExist(ptGameTags, PBN_TAG_ID_DECLARER)) Error = PBN_ERR_NO_DECLARER;
+  if (PbnReading21() && EndPosition()) tAdmin.Leader = tAdmin.TagPlaySide;  // named, not derived
   return Error;
 }
 
@@ -602,6 +697,35 @@ constexpr TagCheckRowDef atTagChecks[] = {
   {PBN_TAG_ID_WEST,         false,    Plain<TagValueCheckEmpty>},
   {PBN_TAG_ID_WESTNA,       false,    Plain<TagValueCheckEmpty>},
   {PBN_TAG_ID_WESTTYPE,     false,    Plain<TagValueCheckSideType>},
+  {PBN_TAG_ID_APPLICATION,  false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_DEALID,       false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_OPTIMUMSCORE, false,    Plain<TagValueCheckOptimumScore>},
+  {PBN_TAG_ID_PAIREW,       false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_PAIRNS,       false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_SCOREMP,      false,    Plain<TagValueCheckScoreIMP>},
+  {PBN_TAG_ID_SCORERUBBERHISTORY, false, Plain<TagValueCheckScoreRubberHistory>},
+  {PBN_TAG_ID_ACTIONTABLE,  false,    TagValueCheckTable<PBN_TAG_ID_ACTIONTABLE>},
+  {PBN_TAG_ID_AUCTIONTIMETABLE, false, TagValueCheckTable<PBN_TAG_ID_AUCTIONTIMETABLE>},
+  {PBN_TAG_ID_INSTANTSCORETABLE, false, TagValueCheckTable<PBN_TAG_ID_INSTANTSCORETABLE>},
+  {PBN_TAG_ID_OPTIMUMPLAYTABLE, false, TagValueCheckTable<PBN_TAG_ID_OPTIMUMPLAYTABLE>},
+  {PBN_TAG_ID_OPTIMUMRESULTTABLE, false, TagValueCheckTable<PBN_TAG_ID_OPTIMUMRESULTTABLE>},
+  {PBN_TAG_ID_PLAYTIMETABLE, false,   TagValueCheckTable<PBN_TAG_ID_PLAYTIMETABLE>},
+  {PBN_TAG_ID_SCORETABLE,   false,    TagValueCheckTable<PBN_TAG_ID_SCORETABLE>},
+  {PBN_TAG_ID_TOTALSCORETABLE, false, TagValueCheckTable<PBN_TAG_ID_TOTALSCORETABLE>},
+};
+// clang-format on
+
+// Where the 2.1 reading checks a tag of PBN 1.0 otherwise: these lists hold examples only.
+// clang-format off
+constexpr TagCheckRowDef atTagChecks21[] = {
+  {PBN_TAG_ID_COMPETITION,  false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_EASTTYPE,     false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_MODE,         false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_NORTHTYPE,    false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_SCORING,      false,    Plain<TagValueCheckScoring21>},
+  {PBN_TAG_ID_SOUTHTYPE,    false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_TABLE,        false,    Plain<TagValueCheckEmpty>},
+  {PBN_TAG_ID_WESTTYPE,     false,    Plain<TagValueCheckEmpty>},
 };
 // clang-format on
 static_assert(std::size(atTagChecks) == PBN_N_TAG_IDS);
@@ -630,11 +754,21 @@ PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump) {
   return PBN_ERR_OK;
 }
 
+bool TagValueIsOwnData(PbnTagIdDef TagId) {
+  return TagId >= 0 && TagId < PBN_N_TAG_IDS && atTagChecks[TagId].bOwnData;
+}
+
 PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
                             PbnTagIdDef TagId, long* pNote) {
   if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
   char* acBuffer = acValueBuffer;
-  const TagCheckRowDef& tRow = atTagChecks[TagId];
+  const TagCheckRowDef* ptRow = &atTagChecks[TagId];
+  if (PbnReading21()) {
+    for (const TagCheckRowDef& tRow21 : atTagChecks21) {
+      if (tRow21.TagId == TagId) ptRow = &tRow21;
+    }
+  }
+  const TagCheckRowDef& tRow = *ptRow;
   if (tRow.Check != nullptr) {
     PbnErrDef Error;
     if (CommonFrame(acBuffer, tRow.bOwnData, &Error) == Frame::Accept) return Error;

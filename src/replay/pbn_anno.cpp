@@ -1,11 +1,14 @@
 #include "replay/pbn_anno.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "core/defs.h"
+#include "import/reading.h"
 #include "replay/pbn_play.h"
 
 namespace pbn {
@@ -360,7 +363,138 @@ void TextCardCompute(const PbnGameTagsDef* ptGameTags, int Entry, int Trick) {
                   ptGameTags->atCardNote, ptGameTags->atCardNoteComment);
 }
 
+// --- the tables of a PBN 2.1 game ---
+
+// Pads a cell to Width by its column's alignment (numbers read best on the right).
+void AppendCell(std::string* pLine, const char* pcText, size_t Width, PbnTableAlignDef Align) {
+  const size_t Length = std::strlen(pcText);
+  const size_t Pad = Width > Length ? Width - Length : 0;
+  if (Align == PBN_TABLE_ALIGN_RIGHT) pLine->append(Pad, ' ');
+  pLine->append(pcText);
+  if (Align != PBN_TABLE_ALIGN_RIGHT) pLine->append(Pad, ' ');
+}
+
+void TextTableLine(const std::string& Line) {
+  TextComputeLine(Line.data(), Line.size(), nullptr);
+}
+
+// Every table: its columns side by side, each as wide as its widest text or its given width.
+void TextTableGeneric(const PbnTableStoreDef& tStore, const PbnTableDef& tTable) {
+  const UInt32 NrColumns = static_cast<UInt32>(tTable.NrColumns);
+  std::array<size_t, PBN_TABLE_MAX_COLUMNS> aWidths{};
+  for (UInt32 Column = 0; Column < NrColumns; Column++) {
+    const PbnTableColumnDef& tColumn = tTable.atColumns[Column];
+    aWidths[Column] = std::max<size_t>(tColumn.Width, std::strlen(tColumn.acName.data()));
+  }
+  for (UInt32 Index = 0; Index < tTable.NrElements; Index++) {
+    size_t& Width = aWidths[Index % NrColumns];
+    Width = std::max(Width, std::strlen(PbnTableElement(tStore, tTable, Index)));
+  }
+  std::string Line;
+  for (UInt32 Column = 0; Column < NrColumns; Column++) {
+    if (Column != 0) Line += ' ';
+    const PbnTableColumnDef& tColumn = tTable.atColumns[Column];
+    AppendCell(&Line, tColumn.acName.data(), aWidths[Column], tColumn.Align);
+  }
+  TextTableLine(Line);
+  for (UInt32 First = 0; First + NrColumns <= tTable.NrElements; First += NrColumns) {
+    Line.clear();
+    for (UInt32 Column = 0; Column < NrColumns; Column++) {
+      if (Column != 0) Line += ' ';
+      AppendCell(&Line, PbnTableElement(tStore, tTable, First + Column), aWidths[Column],
+                 tTable.atColumns[Column].Align);
+    }
+    TextTableLine(Line);
+  }
+}
+
+int ColumnNamed(const PbnTableDef& tTable, const char* pcName) {
+  for (int Column = 0; Column < tTable.NrColumns; Column++) {
+    if (std::strcmp(tTable.atColumns[Column].acName.data(), pcName) == 0) return Column;
+  }
+  return -1;
+}
+
+// OptimumResultTable as a grid, strains across and declarers down, so that the double-dummy
+// tricks read at a glance. False when the table has not the columns of one.
+bool TextTableOptimumResult(const PbnTableStoreDef& tStore, const PbnTableDef& tTable) {
+  const int DeclarerColumn = ColumnNamed(tTable, "Declarer");
+  const int StrainColumn = ColumnNamed(tTable, "Denomination");
+  const int ResultColumn = ColumnNamed(tTable, "Result");
+  if (DeclarerColumn < 0 || StrainColumn < 0 || ResultColumn < 0) return false;
+  static constexpr const char* apcStrains[5] = {"NT", "S", "H", "D", "C"};
+  static constexpr const char* apcDeclarers[4] = {"N", "S", "E", "W"};
+  std::array<std::array<std::string, 5>, 4> aaCells;
+  const UInt32 NrColumns = static_cast<UInt32>(tTable.NrColumns);
+  for (UInt32 First = 0; First + NrColumns <= tTable.NrElements; First += NrColumns) {
+    const char* pcDeclarer = PbnTableElement(tStore, tTable, First + DeclarerColumn);
+    const char* pcStrain = PbnTableElement(tStore, tTable, First + StrainColumn);
+    for (int Row = 0; Row < 4; Row++) {
+      if (strcasecmp(pcDeclarer, apcDeclarers[Row]) != 0) continue;
+      for (int Strain = 0; Strain < 5; Strain++) {
+        if (strcasecmp(pcStrain, apcStrains[Strain]) != 0) continue;
+        aaCells[Row][Strain] = PbnTableElement(tStore, tTable, First + ResultColumn);
+      }
+    }
+  }
+  std::string Line = "  ";
+  for (const char* pcStrain : apcStrains)
+    AppendCell(&Line, pcStrain, 4, PBN_TABLE_ALIGN_RIGHT);
+  TextTableLine(Line);
+  for (int Row = 0; Row < 4; Row++) {
+    Line = std::string(" ") + apcDeclarers[Row];
+    for (const std::string& Cell : aaCells[Row]) {
+      AppendCell(&Line, Cell.empty() ? "-" : Cell.c_str(), 4, PBN_TABLE_ALIGN_RIGHT);
+    }
+    TextTableLine(Line);
+  }
+  return true;
+}
+
+// After the play: one block per table under its tag name, then the tags that no reading knows as
+// "Name: value". They are revealed with the end of the play (or with the play section when it
+// holds no card).
+void TextTablesCompute(const PbnGameTagsDef* ptGameTags) {
+  const UInt32 FirstLine = LineCount();
+  tAnnoAdmin.AnnoType = ANNO_TYPE_NOTE;  // elements are tag data: "\\" shows one backslash
+  const PbnTableStoreDef& tStore = ptGameTags->tTables;
+  for (UInt32 Table = 0; Table < PbnTableCount(tStore); Table++) {
+    const PbnTableDef& tTable = PbnTableAt(tStore, Table);
+    if (tTable.NrColumns <= 0) continue;
+    const char* pcTag =
+        tTable.TagId >= 0 && tTable.TagId < PBN_N_TAG_IDS ? aPbnTagNames[tTable.TagId] : "";
+    TextTableLine(std::string(1, static_cast<char>(ANNO_TABLE_HEADER)) + pcTag);
+    if (std::strcmp(pcTag, "OptimumResultTable") != 0 || !TextTableOptimumResult(tStore, tTable)) {
+      TextTableGeneric(tStore, tTable);
+    }
+  }
+  tAnnoAdmin.AnnoType = ANNO_TYPE_COMMENT;
+  for (UInt32 Tag = 0; Tag < PbnExtraTagCount(*ptGameTags); Tag++) {
+    const PbnExtraTagDef& tExtra = ptGameTags->ptExtraTags[Tag];
+    TextTableLine(std::string(tExtra.tName.acValue.data()) + ": " + tExtra.tValue.acValue.data());
+  }
+  tAnnoAdmin.tTables.FirstLine = static_cast<UInt16>(FirstLine);
+  tAnnoAdmin.tTables.NrLines = static_cast<UInt16>(LineCount() - FirstLine);
+  if (tAnnoAdmin.tTables.NrLines == 0) return;
+  const int NrEntries = std::clamp<int>(tGameAdmin.NrPlayCards, 0, PBN_MAX_PLAY_CARDS);
+  TextSizeDef& tReveal = NrEntries > 0 ? tAnnoAdmin.atCard[NrEntries - 1] : tAnnoAdmin.tPlay;
+  tReveal.NrLines = static_cast<UInt16>(LineCount() - tReveal.FirstLine);
+}
+
 }  // namespace
+
+bool AnnoIsMarker(const unsigned char* pcText, int Index) {
+  if (pcText[Index] < ANNO_AUCTION_HEADER || pcText[Index] > ANNO_TABLE_HEADER) return false;
+  if (PbnImportOptions().Encoding != PBN_ENCODING_UTF_8) return true;
+  // A marker stands where a character begins: after at most three tail bytes comes their lead.
+  int Tail = 0;
+  for (int i = Index - 1; i >= 0 && Tail < 3 && (pcText[i] & 0xC0) == 0x80; i--)
+    Tail++;
+  const int Lead = Index - Tail - 1;
+  if (Lead < 0 || pcText[Lead] < 0xC0) return true;
+  const int NrTails = pcText[Lead] >= 0xF0 ? 3 : pcText[Lead] >= 0xE0 ? 2 : 1;
+  return Tail >= NrTails;
+}
 
 PbnBoolDef TextAnnoInit() {
   if (tAnnoAdmin.bActive) TextAnnoTerm();
@@ -388,6 +522,7 @@ PbnErrDef TextAnnoCompute(const PbnGameDataDef* ptGameData, const PbnGameTagsDef
   const int NrEntries = PlayNrEntries();
   for (int Entry = 0; Entry < NrEntries; ++Entry)
     TextCardCompute(ptGameTags, Entry, Entry / 4);
+  TextTablesCompute(ptGameTags);
   return bTextFull ? PBN_ERR_RESOURCES : PBN_ERR_OK;
 }
 

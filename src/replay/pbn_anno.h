@@ -23,6 +23,12 @@ inline constexpr unsigned char ANNO_SUIT_END = 135;
 inline constexpr unsigned char ANNO_NOTE_BEGIN = 136;
 inline constexpr unsigned char ANNO_NOTE_END = 137;
 inline constexpr unsigned char ANNO_MISTAKES_HEADER = 138;  // heads the mistakes of a game
+// A line made of this code and a tag name heads the block of a table of that tag.
+inline constexpr unsigned char ANNO_TABLE_HEADER = 139;
+
+// Whether the byte at pcText[Index] of a stored line is a marker code: in UTF-8 text the bytes
+// of a character's tail take the same values and are no markers.
+bool AnnoIsMarker(const unsigned char* pcText, int Index);
 
 // The heading that a header line stands for, or null for any other line.
 constexpr const char* AnnoHeaderText(unsigned char cFirst) {
@@ -65,6 +71,7 @@ struct AnnoAdminDef {
   TextSizeDef tPlay;
   std::array<TextSizeDef, PBN_MAX_CALLS> atCall;
   std::array<TextSizeDef, 52> atCard;
+  TextSizeDef tTables;  // the blocks of the tables (PBN 2.1), after the play
 };
 
 extern AnnoAdminDef tAnnoAdmin;

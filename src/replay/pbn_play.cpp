@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cassert>
+#include <numeric>
 
+#include "import/import.h"
 #include "viewer/controls.h"
 
 namespace pbn {
@@ -60,6 +62,22 @@ void Repaint() {
   viewer::InvalidateRectPaint();
 }
 
+// The side after the declarer leads, except in an end position of the 2.1 reading (no hand of
+// 13 cards), where the Play tag names the leader; the import of the game has just read it.
+PbnSideDef OpeningLeader(const PbnGameDataDef* ptGameData) {
+  const PbnSideDef PlaySide = PbnImportPlaySide();
+  if (PbnImportOptions().Standard == PBN_STANDARD_2_1 && PbnSideIsValid(PlaySide)) {
+    for (int Side = 0; Side < PBN_N_SIDES; ++Side) {
+      const int NrCards = std::accumulate(tExAdmin.tNrDeal.tHands[Side].Ranks.begin(),
+                                          tExAdmin.tNrDeal.tHands[Side].Ranks.end(), 0);
+      if (NrCards > 0) {
+        return NrCards < PBN_N_TRICKS ? PlaySide : PbnNextSide(ptGameData->tContract.Declarer);
+      }
+    }
+  }
+  return PbnNextSide(ptGameData->tContract.Declarer);  // 255 gives South
+}
+
 }  // namespace
 
 void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pNrPlayCards,
@@ -75,7 +93,7 @@ void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pN
   if (ptGameData != nullptr) {
     PbnGetPlayCardsInit(ptGameData);
     const PbnTrumpDef Trump = ptGameData->tContract.Trump;
-    PbnSideDef Leader = PbnNextSide(ptGameData->tContract.Declarer);  // 255 gives South
+    PbnSideDef Leader = OpeningLeader(ptGameData);
     UInt8 NrWonNS = 0;
     for (int Trick = 0; Trick < PBN_N_TRICKS; ++Trick) {
       const PbnTrickDef& tTrick = ptGameData->tPlay.atTricks[Trick];

@@ -190,16 +190,16 @@ void PanelLine(Canvas* hDC, int y, const std::string& Text) {
   DrawIn(hDC, " " + Text, tLine, kColorBlack, DT_LEFT);
 }
 
-// The game's own table of tricks (PBN 2.1 OptimumResultTable). The PBN 1.0 reading keeps none;
-// the 2.1 reading hands its numbers over here.
-std::optional<analysis::DdTableDef> FileTable() {
-  return std::nullopt;
+// The game's own table of tricks (PBN 2.1 OptimumResultTable); the PBN 1.0 reading keeps none.
+std::optional<analysis::DdTableDef> FileTable(const analysis::DdTableDef& aaSolver) {
+  if (tGameAdmin.ptGameTags == nullptr) return std::nullopt;
+  return analysis::FileOptimumTable(*tGameAdmin.ptGameTags, aaSolver);
 }
 
 // Strains across (NT, S, H, D, C), declarers down (N, S, E, W). With a table in the file its
 // numbers are shown, in magenta where the solver disagrees.
 void PaintTricks(Canvas* hDC, const analysis::DealAnalysisDef& tAnalysis) {
-  const std::optional<analysis::DdTableDef> File = FileTable();
+  const std::optional<analysis::DdTableDef> File = FileTable(tAnalysis.aaTricks);
   const analysis::DdMarksDef aaMarks = analysis::CompareTables(tAnalysis.aaTricks, File);
   const analysis::DdTableDef& aaShown = File ? *File : tAnalysis.aaTricks;
   for (int Column = 0; Column < 5; ++Column) {

@@ -36,6 +36,7 @@ std::FILE* hFileImport = nullptr;
 std::FILE* hFileLogging = nullptr;
 bool bImportLog = true;
 PbnImportOptionsDef tImportOptions;
+ReadingChoiceDef tReadingChoice = ReadingChoiceDef::Pbn10;
 bool bDestroyed = false;
 
 std::FILE* hFilePrevious = nullptr;  // the file on display while its successor is indexed
@@ -99,10 +100,10 @@ bool IndexProgress(long FilePos, UInt32 NrGames) {
 }
 
 // The index pass of the file just opened, with its progress on screen; false when cancelled.
-bool IndexFile(UInt32* pNrGames) {
+bool IndexFile(UInt32* pNrGames, const PbnImportOptionsDef& tReading) {
   struct stat tStat;
   FileSizeIndexed = fstat(fileno(hFileImport), &tStat) == 0 ? static_cast<long>(tStat.st_size) : 0;
-  const bool bCompleted = GamesLoad(hFileImport, pNrGames, tImportOptions, IndexProgress);
+  const bool bCompleted = GamesLoad(hFileImport, pNrGames, tReading, IndexProgress);
   hMyWnd->IndexProgressEnd();
   return bCompleted;
 }
@@ -384,7 +385,7 @@ void wmCreate(Host* hWnd) {
     hDC->RestoreDC();
     hWnd->EndPaint();
   }
-  hWnd->SetTitle(WindowTitle(szReadingName, nullptr).c_str());
+  hWnd->SetTitle(WindowTitle(ReadingNameInForce(), nullptr).c_str());
   tPbnGames.idCtrl = ID_GAMES;
   tPbnHorText.idCtrl = ID_HOR_TEXT;
   tPbnVerText.idCtrl = ID_VER_TEXT;
@@ -481,6 +482,15 @@ int GetFileOpen(Host* hWnd, char* lpstrFileName, char* lpstrTitleName) {
   return 1;
 }
 
+// The reading of the file just opened, for its index pass; the head tells what it declares.
+PbnImportOptionsDef UseReading(std::FILE* pFile, PbnHeadDef* ptHead) {
+  *ptHead = PbnReadHead(pFile);
+  const PbnImportOptionsDef tReading = PbnReadingFor(tReadingChoice, *ptHead);
+  PbnSkipBom(pFile, *ptHead, tReading);
+  bCanvasTextUtf8 = tReading.Encoding == PBN_ENCODING_UTF_8;
+  return tReading;
+}
+
 void cmOpen() {
   // The names of the file on display, kept in case its successor's index pass is cancelled.
   const std::string PreviousFile = szFileImport;
@@ -509,6 +519,14 @@ std::string MistakesStatusText(UInt32 NrIndexed) {
          " games have mistakes: see " + LogFullPath();
 }
 
+// The status line after an index pass: the games with mistakes, and the standard a file declares
+// when it is read by another.
+std::string OpenFileStatusText(UInt32 NrIndexed, const PbnHeadDef& tHead) {
+  const std::string Mistakes = MistakesStatusText(NrIndexed);
+  const std::string Hint = ReadingHint(tHead);
+  return Mistakes + (!Mistakes.empty() && !Hint.empty() ? "; " : "") + Hint;
+}
+
 bool IndexOpenFile() {
   std::rewind(hFileImport);  // indexed again when the choice of games changes
   // The log is written beside its final name and takes it once the pass is complete, so that a
@@ -516,7 +534,10 @@ bool IndexOpenFile() {
   const bool bLog = bImportLog && GetFileHandle(&hFileLogging, szPartLogName, "w");
   if (bLog) PbnImportFile(hFileLogging);
   UInt32 MaxNrGames = 0;
-  const bool bCompleted = IndexFile(&MaxNrGames);
+  PbnHeadDef tHead;
+  PbnImportOptionsDef tReading = UseReading(hFileImport, &tHead);
+  tReading.bKeepRefused = tImportOptions.bKeepRefused;
+  const bool bCompleted = IndexFile(&MaxNrGames, tReading);
   PbnImportFile(nullptr);
   PutFileHandle(&hFileLogging);
   if (bLog && bCompleted) {
@@ -526,12 +547,13 @@ bool IndexOpenFile() {
   }
   if (!bCompleted) return false;
   PutFileHandle(&hFilePrevious);
-  hMyWnd->SetTitle(WindowTitle(szReadingName, szTitleImport).c_str());
+  hMyWnd->SetTitle(
+      WindowTitle(PbnStandardName(PbnImportOptions().Standard), szTitleImport).c_str());
   ScrollBarReset(&tPbnGames);
   ScrollBarReset(&tPbnHorText);
   ScrollBarReset(&tPbnVerText);
   ScrollBarMax(&tPbnGames, MaxNrGames);
-  hMyWnd->SetStatusText(MistakesStatusText(MaxNrGames).c_str());
+  hMyWnd->SetStatusText(OpenFileStatusText(MaxNrGames, tHead).c_str());
   if (!GamesLoaded()) {
     ClearGameOnDisplay();
     const std::string Text =
@@ -540,6 +562,12 @@ bool IndexOpenFile() {
   }
   ShowGame(1);
   return true;
+}
+
+const char* ReadingNameInForce() {
+  return hFileImport != nullptr
+             ? PbnStandardName(PbnImportOptions().Standard)
+             : PbnStandardName(PbnReadingFor(tReadingChoice, PbnHeadDef{}).Standard);
 }
 
 std::string WindowTitle(const char* pcReading, const char* pcFileTitle) {
@@ -709,7 +737,7 @@ void ShowGameTextAnno(Canvas* hDC, UInt32 NrTxtLines, UInt32 CurLine, UInt32 Scr
     if (pcLine == nullptr) break;
     UInt32 Length = static_cast<UInt32>(std::strlen(reinterpret_cast<const char*>(pcLine)));
     // Section headers do not scroll sideways.
-    if (AnnoHeaderText(pcLine[0]) == nullptr) {
+    if (AnnoHeaderText(pcLine[0]) == nullptr && pcLine[0] != ANNO_TABLE_HEADER) {
       const UInt32 Skip = std::min(ScrollOffset, Length);
       pcLine += Skip;
       Length -= Skip;
@@ -729,6 +757,20 @@ void ShowGameTextFile(Canvas* hDC, UInt32 NrTxtLines, UInt32 CurLine, UInt32 Scr
     RectDef tRect = TextLineRect(i);
     hDC->DrawText(pcLine, -1, &tRect, DT_SINGLELINE | DT_VCENTER);
   }
+}
+
+void SetReadingChoice(ReadingChoiceDef Choice) {
+  tReadingChoice = Choice;
+}
+
+ReadingChoiceDef ReadingChoice() {
+  return tReadingChoice;
+}
+
+std::string ReadingHint(const PbnHeadDef& tHead) {
+  if (PbnImportOptions().Standard != PBN_STANDARD_1_0 || !PbnHeadDeclares2(tHead)) return "";
+  return std::string("the file declares PBN ") + tHead.acVersion +
+         "; Options, PBN 2.1 reads it by that standard";
 }
 
 int KeyCommand(KeyDef Key) {

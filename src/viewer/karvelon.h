@@ -7,8 +7,11 @@
 #include <cstdio>
 #include <string>
 
+#include <string>
+
 #include "core/pbn.h"
 #include "import/import.h"
+#include "import/reading.h"
 #include "viewer/platform/host.h"
 
 namespace viewer {
@@ -74,7 +77,6 @@ inline constexpr int CM_NEXT_MISTAKES = 421;  // Game: the next game with mistak
 inline constexpr int CM_DOUBLE_DUMMY = 430;   // Options: the double-dummy panel
 
 inline constexpr const char szWndName[] = "KARVELON";
-inline constexpr const char szReadingName[] = "PBN 1.0";
 // Pairs of description and pattern, ended by an empty string.
 extern const char szFilterPbn[];
 inline constexpr const char szLogFileName[] = "karvelon.log";
@@ -155,6 +157,17 @@ pbn::PbnImportOptionsDef& ViewerImportOptions();
 // The number of the game on display after the game scroll bar was moved there (as the menu
 // commands do); false when the file has no such game.
 bool ShowGameNumber(pbn::UInt32 GameIndex);
+
+// The standard the importer reads by, as chosen in the Options menu (PBN 1.0 by default); it
+// applies from the next file opened.
+void SetReadingChoice(pbn::ReadingChoiceDef Choice);
+pbn::ReadingChoiceDef ReadingChoice();
+
+// The name of the reading in force ("PBN 1.0"): the open file's, or before any file the choice's.
+const char* ReadingNameInForce();
+// A file that declares PBN 2.x read as 1.0: said in the status line after the games with
+// mistakes, or "" for any other file.
+std::string ReadingHint(const pbn::PbnHeadDef& tHead);
 
 // Keys on top of the controls: the command each one stands for, 0 for none.
 enum class KeyDef { Left, Right, Home, End, PageUp, PageDown, Space, CtrlO, CtrlQ, N };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/defs.h"
 #include "core/pbn_util.h"
@@ -102,6 +103,21 @@ void DrawCentred(Canvas* hDC, const char* pcText, const RectDef& tRect, ColorRef
   RectDef tDraw = tRect;
   hDC->SetTextColor(Color);
   hDC->DrawText(pcText, -1, &tDraw, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+}
+
+// The heading of a table block: its tag name in magenta between two lines, as AUCTION and PLAY.
+void DrawTableHeading(Canvas* hDC, const char* pcName, int Length, const RectDef& tRect) {
+  const std::string Name(pcName, static_cast<std::size_t>(std::max(Length, 0)));
+  RectDef tMeasure = tRect;
+  hDC->DrawText(Name.c_str(), -1, &tMeasure, DT_SINGLELINE | DT_CALCRECT);
+  const int Half = (tMeasure.right - tMeasure.left) / 2 + 8;
+  const int Centre = (tRect.left + tRect.right) / 2;
+  const int Middle = (tRect.top + tRect.bottom) / 2;
+  hDC->MoveTo(tRect.left, Middle);
+  hDC->LineTo(std::max(tRect.left, Centre - Half), Middle);
+  hDC->MoveTo(tRect.right - 1, Middle);
+  hDC->LineTo(std::min(tRect.right - 1, Centre + Half), Middle);
+  DrawCentred(hDC, Name.c_str(), tRect, kColorMagenta);
 }
 
 void DrawLeftCentred(Canvas* hDC, const char* pcText, const RectDef& tRect) {
@@ -538,7 +554,7 @@ void DrawGameTextAnno(Canvas* hDC, const unsigned char* pcText, int Length,
 
   for (int Index = 0; Index < Length; ++Index) {
     const unsigned char cByte = pcText[Index];
-    switch (cByte) {
+    switch (AnnoIsMarker(pcText, Index) ? cByte : 0) {
       case ANNO_AUCTION_HEADER:
       case ANNO_PLAY_HEADER:
       case ANNO_MISTAKES_HEADER: {
@@ -550,6 +566,13 @@ void DrawGameTextAnno(Canvas* hDC, const unsigned char* pcText, int Length,
         hDC->MoveTo(ptRectangle->right - 1, Middle);
         hDC->LineTo(ptRectangle->right - 161, Middle);
         DrawCentred(hDC, AnnoHeaderText(cByte), *ptRectangle, kColorMagenta);
+        hDC->SetTextColor(kColorBlack);
+        return;
+      }
+      case ANNO_TABLE_HEADER: {
+        if (!bInReference) FlushRun(Index);
+        hDC->SetTextAlign(OldAlign);
+        DrawTableHeading(hDC, pcChars + Index + 1, Length - Index - 1, *ptRectangle);
         hDC->SetTextColor(kColorBlack);
         return;
       }

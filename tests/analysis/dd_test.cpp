@@ -174,6 +174,22 @@ TEST(DoubleDummy, ComparisonWithTheFilesTableMarksOnlyDisagreements) {
   EXPECT_EQ(NrMarks, 1);
   EXPECT_TRUE(aaMarks[PBN_EAST][PBN_CLUBS]);
   EXPECT_EQ(analysis::CompareTables(aaSolver, std::nullopt), analysis::DdMarksDef{});
+  // A file's OptimumResultTable as the 2.1 reading stores it: its cells by declarer and strain,
+  // whatever the order of its columns; the cells it leaves out (or gives as "?") are the solver's.
+  PbnImportOptionsDef t21;
+  t21.Standard = PBN_STANDARD_2_1;
+  PbnImportSetOptions(t21);
+  const auto ptTags = testing_support::MakeTags();
+  const auto tResult = testing_support::ImportText(
+      "[Event \"\"]\n[OptimumResultTable \"Result\\2R;Declarer;Denomination\\2R\"]\n"
+      "9 N NT\n4 e  c\n? W  S\n",
+      0, ptTags.get());
+  PbnImportSetOptions({});
+  ASSERT_EQ(tResult.Error, PBN_ERR_OK) << tResult.Log;
+  DdTableDef aaExpected = aaSolver;
+  aaExpected[PBN_EAST][PBN_CLUBS] = 4;
+  EXPECT_EQ(analysis::FileOptimumTable(*ptTags, aaSolver), aaExpected);
+  EXPECT_EQ(analysis::FileOptimumTable(*testing_support::MakeTags(), aaSolver), std::nullopt);
 }
 
 }  // namespace

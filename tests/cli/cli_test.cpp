@@ -64,6 +64,21 @@ TEST_F(CheckCommand, WithMistakesListsEveryGameAndNumbersTheLogLines) {
   EXPECT_EQ(RunCli("check " + File + " --list", Dir).Status, 2);  // a list needs every game
 }
 
+TEST_F(CheckCommand, ThePbn21ReadingIsChosenNeverGuessed) {
+  const std::string Example21 = Quote(Example("pbn21.pbn"));
+  for (const std::string Option : {"--pbn 2.1", "--pbn auto"}) {
+    auto Run = RunCli("check " + Example21 + " --log - " + Option, Dir);
+    EXPECT_EQ(Run.Out, "4 games\n") << Option;  // an empty log
+    EXPECT_EQ(Run.Err, "") << Option;
+  }
+  auto Run = RunCli("check pbn21.pbn --log /dev/null", Example(""));
+  EXPECT_EQ(Run.Out, "0 games\n");
+  EXPECT_EQ(Run.Err, "pbn21.pbn declares PBN 2.1; --pbn 2.1 reads it by that standard\n");
+  Run = RunCli("check --pbn 2.1 " + Quote(Example("pbn21-mistakes.pbn")) + " --log -", Dir);
+  EXPECT_EQ(Run.Out, ReadFile(Example("pbn21-mistakes.expected.log")) + "1 games\n");
+  EXPECT_EQ(RunCli("check " + Example21 + " --pbn 2.0", Dir).Status, 2);
+}
+
 TEST_F(CheckCommand, AFileWithoutGamesExitsOne) {
   TempFile File("[Event \"a\"] junk\n");
   auto Run = RunCli("check " + Quote(File.Path()), Dir);

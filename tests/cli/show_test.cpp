@@ -1,6 +1,7 @@
 // karvelon-cli show: the values a loaded game implies, as JSON.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -76,6 +77,36 @@ TEST(ShowCommand, FillsDeclarerStrainAndRiskFromTheAuction) {
   EXPECT_EQ(Game["auction"][3]["side"], "E");
   EXPECT_EQ(Game["auction"][3]["call"], "X");
   EXPECT_EQ(Game["play"].size(), 0u);
+}
+
+// The 2.1 reading adds its fields; the tables come without quotes, escapes resolved.
+TEST(ShowCommand, Pbn21TablesExtraTagsAndEndPositions) {
+  auto Run = RunCli("show " + Quote(Example("pbn21.pbn")) + " 1 --pbn 2.1");
+  auto Game = json::parse(Run.Out);
+  EXPECT_EQ(Game["pbn"], "2.1");
+  EXPECT_EQ(Game["tags"]["West"], "\u0141ucja");  // declared UTF-8 passes as it is
+  const json Tables = Game["tables"];
+  ASSERT_EQ(Tables.size(), 2u);
+  EXPECT_EQ(Tables[0]["tag"], "OptimumResultTable");
+  EXPECT_EQ(Tables[0]["columns"][1],
+            json({{"name", "Denomination"}, {"order", ""}, {"width", 2}, {"align", "R"}}));
+  EXPECT_EQ(Tables[0]["rows"].size(), 20u);
+  EXPECT_EQ(Tables[1]["columns"][9]["order"], "+");
+  EXPECT_EQ(Tables[1]["rows"][1][3], "Ann \"Sam\"");
+  EXPECT_EQ(Tables[1]["rows"][2][4], "?");
+  const json Annotation = Game["annotation"];
+  EXPECT_NE(std::find(Annotation.begin(), Annotation.end(), " S   9  10   7   7   8"),
+            Annotation.end());  // the double-dummy grid, declarers down
+
+  Run = RunCli("show " + Quote(Example("pbn21.pbn")) + " 2 --pbn 2.1");
+  Game = json::parse(Run.Out);
+  EXPECT_EQ(Game["tags"]["Event"], "Karvelon Club Pairs");  // "##" of game 1
+  EXPECT_EQ(Game["extra_tags"][1], json({{"name", "ParContract"}, {"value", "4S N"}}));
+  Run = RunCli("show " + Quote(Example("pbn21.pbn")) + " 3 --pbn 2.1");
+  Game = json::parse(Run.Out);
+  EXPECT_EQ(Game["contract"]["strain"], "NT");  // an end position: the strain alone
+  EXPECT_EQ(Game["play"][0]["side"], "W");      // led by the side the Play tag names
+  EXPECT_EQ(Game["ns_tricks"], json({1, 2}));
 }
 
 TEST(ShowCommand, ChronologicalPlayMarksAndAnnotation) {

@@ -39,7 +39,7 @@ std::string IndexAsText(UInt32 NrGames) {
   for (UInt32 GameNr = 1; GameNr <= NrGames; GameNr++) {
     const GameTagDataDef& tElement = *DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameNr);
     Text += std::to_string(GameNr) + " " + std::to_string(tElement.FilePosBegin);
-    for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+    for (int TagId = 0; TagId < PBN_N_TAG_IDS_10; TagId++) {
       const PbnFilePosDef SourcePos = tElement.aSourcePos[TagId];
       if (SourcePos == kNoSource) continue;
       const auto it = aGameNrs.find(SourcePos);

@@ -103,7 +103,7 @@ TEST(TagNames, EveryTagIsKnownAndStored) {
                                              {PBN_TAG_ID_VULNERABLE, "None"},
                                              {PBN_TAG_ID_WESTTYPE, "human"}};
   std::string Text;
-  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+  for (int TagId = 0; TagId < PBN_N_TAG_IDS_10; TagId++) {
     if (TagId == PBN_TAG_ID_AUCTION || TagId == PBN_TAG_ID_NOTE || TagId == PBN_TAG_ID_PLAY)
       continue;
     const auto Value = Values.find(TagId);
@@ -115,7 +115,7 @@ TEST(TagNames, EveryTagIsKnownAndStored) {
   auto Result = ImportText(Text, 0, ptTags.get());
   EXPECT_EQ(Result.Log, "");
   EXPECT_EQ(Result.Error, PBN_ERR_OK);
-  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+  for (int TagId = 0; TagId < PBN_N_TAG_IDS_10; TagId++) {
     const bool bStored = TagId == PBN_TAG_ID_NOTE || TagValue(*ptTags, TagId)[0] != '\0';
     EXPECT_TRUE(bStored) << aPbnTagNames[TagId];  // a Note's text goes to the notes
   }

@@ -184,6 +184,27 @@ TEST(MainWindow, CreationAndOpenWithTheLog) {
     EXPECT_EQ(w.Paint().CountText(pcText), 1) << pcText;
 }
 
+// The reading is the one chosen, the title names it, and a 2.1 game's tables follow its play.
+TEST(MainWindow, TheReadingInForceAndTheTablesOfItsGames) {
+  RecordingWindow w;
+  w.Open(kExamples + "pbn21.pbn");  // PBN 1.0 unless chosen otherwise
+  EXPECT_EQ(w.Title, "Karvelon (PBN 1.0) - pbn21.pbn");
+  EXPECT_EQ(w.Status,
+            "4 of 4 games have mistakes: see " +
+                std::filesystem::absolute("karvelon.log").string() +
+                "; the file declares PBN 2.1; Options, PBN 2.1 reads it by that standard");
+  SetReadingChoice(pbn::ReadingChoiceDef::AsDeclared);
+  w.Open(kExamples + "pbn21.pbn");
+  SetReadingChoice(pbn::ReadingChoiceDef::Pbn10);
+  EXPECT_TRUE(w.Title == "Karvelon (PBN 2.1) - pbn21.pbn" && w.Status.empty() &&
+              tPbnGames.MaxValue == 4u);
+  w.Command(CM_LAST);
+  w.Press(ID_PLAY);  // no card: the play section reveals the tables
+  const RecordingCanvas& tCanvas = w.Paint(4);
+  EXPECT_EQ(tCanvas.Find("TotalScoreTable").Color, kColorMagenta);
+  EXPECT_EQ(tCanvas.CountText("   2      5 Ann - Sam                  54.0"), 1);
+}
+
 TEST_F(ShowcaseWindow, GameMenuAndGameScrollBar) {
   w.Command(CM_PREVIOUS);  // on game 1: nothing
   EXPECT_TRUE(w.h.Invalidations.empty());

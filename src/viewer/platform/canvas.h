@@ -30,6 +30,9 @@ constexpr unsigned BlueOf(ColorRefDef Color) {
   return (Color >> 16) & 0xFFu;
 }
 
+// Text handed to a canvas is ISO 8859-1, or UTF-8 while a file read as UTF-8 is open.
+inline bool bCanvasTextUtf8 = false;
+
 // Background modes.
 inline constexpr int TRANSPARENT = 1;
 inline constexpr int OPAQUE = 2;

@@ -19,7 +19,7 @@ QColor ToQColor(ColorRefDef Color) {
 QString Latin1(const char* pcText, int Length) {
   if (pcText == nullptr) return QString();
   if (Length < 0) Length = static_cast<int>(std::strlen(pcText));
-  return QString::fromLatin1(pcText, Length);
+  return bCanvasTextUtf8 ? QString::fromUtf8(pcText, Length) : QString::fromLatin1(pcText, Length);
 }
 
 QFont StockFont() {

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -209,6 +210,7 @@ void MainWindow::BuildMenu() {
   ptOptions->addSeparator();
   Add(ptOptions, "Games with &mistakes", CM_WITH_MISTAKES)->setCheckable(true);
   AddDoubleDummyItem(ptOptions);
+  BuildReadingMenu(ptOptions);
 }
 
 void MainWindow::CheckMenuItem(int idCommand, bool bChecked) {
@@ -234,6 +236,42 @@ void MainWindow::AddDoubleDummyItem(QMenu* ptOptions) {
     QMetaObject::invokeMethod(
         this, [] { InvalidateRectPaint(); }, Qt::QueuedConnection);
   });
+}
+
+// The standard to read by: one of three, kept between runs of the interactive viewer; it applies
+// from the next file opened.
+void MainWindow::BuildReadingMenu(QMenu* ptOptions) {
+  static constexpr struct {
+    const char* pcText;
+    const char* pcSetting;
+    pbn::ReadingChoiceDef Choice;
+  } atChoices[] = {{"PBN &1.0", "1.0", pbn::ReadingChoiceDef::Pbn10},
+                   {"PBN &2.1", "2.1", pbn::ReadingChoiceDef::Pbn21},
+                   {"As the file &declares", "auto", pbn::ReadingChoiceDef::AsDeclared}};
+  if (bInteractive_) {
+    const QString tSetting =
+        Settings().value(QStringLiteral("Options/Reading"), QStringLiteral("1.0")).toString();
+    pbn::ReadingChoiceDef Choice = pbn::ReadingChoiceDef::Pbn10;
+    pbn::PbnParseReadingChoice(tSetting.toLatin1().constData(), &Choice);
+    SetReadingChoice(Choice);
+  }
+  SetTitle(WindowTitle(ReadingNameInForce(), nullptr).c_str());
+  ptOptions->addSeparator();
+  auto* ptGroup = new QActionGroup(this);
+  for (const auto& tChoice : atChoices) {
+    QAction* ptAction = ptOptions->addAction(QString::fromLatin1(tChoice.pcText));
+    ptAction->setCheckable(true);
+    ptAction->setChecked(tChoice.Choice == ReadingChoice());
+    ptGroup->addAction(ptAction);
+    const pbn::ReadingChoiceDef Choice = tChoice.Choice;
+    const QString tSetting = QString::fromLatin1(tChoice.pcSetting);
+    connect(ptAction, &QAction::triggered, this, [this, Choice, tSetting] {
+      SetReadingChoice(Choice);
+      if (bInteractive_) {
+        Settings().setValue(QStringLiteral("Options/Reading"), tSetting);
+      }
+    });
+  }
 }
 
 void MainWindow::BuildShortcuts() {

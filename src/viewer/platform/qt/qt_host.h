@@ -94,6 +94,7 @@ class MainWindow final : public QMainWindow, public Host {
   void Send(std::uint32_t Message, std::uintptr_t wParam, std::intptr_t lParam);
   void BuildMenu();
   void AddDoubleDummyItem(QMenu* ptOptions);
+  void BuildReadingMenu(QMenu* ptOptions);
   void BuildShortcuts();
   void ScrollAction(int idCtrl, int Action);
   void Destroy();
