@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "recording_canvas.h"
 #include "replay/pbn_play.h"
@@ -464,6 +465,15 @@ TEST(MainWindow, GamesWithMistakes) {
   EXPECT_EQ(w.Label(), "1");
   w.Command(CM_NEXT_MISTAKES);
   EXPECT_EQ(w.Label(), "2!");
+  // A pass cancelled at its first report keeps the games with mistakes of the file on display.
+  std::string Games;
+  while (Games.size() < 300000)
+    Games += "[Board \"1\"]\n[Event x]\n\n";
+  const TempFile tLong(Games);
+  w.CancelAtProgress = w.NrProgress + 1;
+  w.Open(tLong.Path());
+  w.CancelAtProgress = 1 << 30;
+  EXPECT_TRUE(tPbnGames.MaxValue == 11 && GamesNrWithMistakes() == 10 && w.Label() == "2!");
   std::vector<std::string> atPane;
   for (const TextOp* ptText : Pane(w.Paint(3)))
     atPane.push_back(ptText->Text);
