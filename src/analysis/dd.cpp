@@ -1,7 +1,6 @@
 #include "analysis/dd.h"
 
 #include <dds/dll.h>
-#include <strings.h>
 
 #include <algorithm>
 #include <bit>
@@ -344,44 +343,6 @@ DdMarksDef CompareTables(const DdTableDef& aaSolver, const std::optional<DdTable
 
 namespace {
 
-int ColumnIndex(const pbn::PbnTableDef& tTable, const char* pcName) {
-  for (int Column = 0; Column < tTable.NrColumns; Column++) {
-    if (strcasecmp(tTable.atColumns[Column].acName.data(), pcName) == 0) return Column;
-  }
-  return -1;
-}
-
-std::optional<pbn::PbnSideDef> SideOfLetter(const char* pcText) {
-  if (pcText[0] == '\0' || pcText[1] != '\0') return std::nullopt;
-  switch (pcText[0] | 0x20) {
-    case 'n':
-      return pbn::PBN_NORTH;
-    case 'e':
-      return pbn::PBN_EAST;
-    case 's':
-      return pbn::PBN_SOUTH;
-    case 'w':
-      return pbn::PBN_WEST;
-    default:
-      return std::nullopt;
-  }
-}
-
-std::optional<pbn::PbnTrumpDef> TrumpOfText(const char* pcText) {
-  static constexpr struct {
-    const char* pcName;
-    pbn::PbnTrumpDef Trump;
-  } atTrumps[] = {{"NT", pbn::PBN_TRUMP_NT},
-                  {"S", pbn::PBN_SPADES},
-                  {"H", pbn::PBN_HEARTS},
-                  {"D", pbn::PBN_DIAMONDS},
-                  {"C", pbn::PBN_CLUBS}};
-  for (const auto& tTrump : atTrumps) {
-    if (strcasecmp(pcText, tTrump.pcName) == 0) return tTrump.Trump;
-  }
-  return std::nullopt;
-}
-
 std::optional<int> TricksOfText(const char* pcText) {
   int Tricks = 0;
   for (const char* pc = pcText; *pc != '\0'; pc++) {
@@ -399,19 +360,13 @@ std::optional<DdTableDef> FileOptimumTable(const pbn::PbnGameTagsDef& tTags,
   const pbn::PbnTableStoreDef& tStore = tTags.tTables;
   for (pbn::UInt32 Table = 0; Table < pbn::PbnTableCount(tStore); Table++) {
     const pbn::PbnTableDef& tTable = pbn::PbnTableAt(tStore, Table);
-    if (tTable.TagId != pbn::PBN_TAG_ID_OPTIMUMRESULTTABLE || tTable.NrColumns <= 0) continue;
-    const int DeclarerColumn = ColumnIndex(tTable, "Declarer");
-    const int StrainColumn = ColumnIndex(tTable, "Denomination");
-    const int ResultColumn = ColumnIndex(tTable, "Result");
-    if (DeclarerColumn < 0 || StrainColumn < 0 || ResultColumn < 0) return std::nullopt;
+    if (tTable.TagId != pbn::PBN_TAG_ID_OPTIMUMRESULTTABLE) continue;
     DdTableDef aaFile = aaSolver;  // a cell the file leaves out is no disagreement
-    const auto NrColumns = static_cast<pbn::UInt32>(tTable.NrColumns);
-    for (pbn::UInt32 First = 0; First + NrColumns <= tTable.NrElements; First += NrColumns) {
-      const auto Side = SideOfLetter(pbn::PbnTableElement(tStore, tTable, First + DeclarerColumn));
-      const auto Trump = TrumpOfText(pbn::PbnTableElement(tStore, tTable, First + StrainColumn));
-      const auto Tricks = TricksOfText(pbn::PbnTableElement(tStore, tTable, First + ResultColumn));
-      if (Side && Trump && Tricks) aaFile[*Side][*Trump] = *Tricks;
-    }
+    const auto Cell = [&aaFile](pbn::PbnSideDef Side, pbn::PbnTrumpDef Trump,
+                                const char* pcResult) {
+      if (const auto Tricks = TricksOfText(pcResult)) aaFile[Side][Trump] = *Tricks;
+    };
+    if (!pbn::PbnOptimumResultCells(tStore, tTable, Cell)) return std::nullopt;
     return aaFile;
   }
   return std::nullopt;

@@ -1,5 +1,7 @@
-// Rank characters and the growable array of fixed-size elements.
+// Side, suit and rank characters, and the growable array of fixed-size elements.
 #pragma once
+
+#include <array>
 
 #include "core/pbn.h"
 
@@ -7,6 +9,49 @@ namespace pbn {
 
 // Writes the ranks of a set, ace first; acRanks must hold 15 characters.
 void PbnRanksGetChars(PbnRankDef Ranks, char* acRanks);
+
+// The side of a character "NESW", in either case.
+inline PbnErrDef CharSideCheck(int cSide, PbnSideDef* pSide) {
+  switch (cSide) {
+    case 'N':
+    case 'n':
+      *pSide = PBN_NORTH;
+      return PBN_ERR_OK;
+    case 'E':
+    case 'e':
+      *pSide = PBN_EAST;
+      return PBN_ERR_OK;
+    case 'S':
+    case 's':
+      *pSide = PBN_SOUTH;
+      return PBN_ERR_OK;
+    case 'W':
+    case 'w':
+      *pSide = PBN_WEST;
+      return PBN_ERR_OK;
+    default:
+      return PBN_ERR_BAD_SIDE;
+  }
+}
+
+// The suit of every character, in either case; PBN_SUIT_NO_CARD for none. A table, since the
+// suits of the cards of a play follow no pattern that a branch could learn.
+inline constexpr std::array<PbnSuitDef, 256> aPbnCharSuits = [] {
+  std::array<PbnSuitDef, 256> aSuits;
+  aSuits.fill(PBN_SUIT_NO_CARD);
+  aSuits['C'] = aSuits['c'] = PBN_CLUBS;
+  aSuits['D'] = aSuits['d'] = PBN_DIAMONDS;
+  aSuits['H'] = aSuits['h'] = PBN_HEARTS;
+  aSuits['S'] = aSuits['s'] = PBN_SPADES;
+  return aSuits;
+}();
+
+inline PbnErrDef CharSuitCheck(int cSuit, PbnSuitDef* pSuit) {
+  const PbnSuitDef Suit = cSuit >= 0 && cSuit <= 255 ? aPbnCharSuits[cSuit] : PBN_SUIT_NO_CARD;
+  if (Suit == PBN_SUIT_NO_CARD) return PBN_ERR_BAD_SUIT;
+  *pSuit = Suit;
+  return PBN_ERR_OK;
+}
 
 // A growable, zero-filled array. The caller writes the elements and advances CurData.
 struct DynamicDataDef {

@@ -1,5 +1,7 @@
 #include "core/tables.h"
 
+#include <strings.h>
+
 #include <cstring>
 
 namespace pbn {
@@ -117,6 +119,32 @@ void PbnTableStoreTerm(PbnTableStoreDef* ptStore) {
   DynamicDataTerm(&ptStore->tElementsDD);
   DynamicDataTerm(&ptStore->tTextDD);
   *ptStore = PbnTableStoreDef{};
+}
+
+int PbnTableColumn(const PbnTableDef& tTable, const char* pcName) {
+  for (int Column = 0; Column < tTable.NrColumns; Column++) {
+    if (std::strcmp(tTable.atColumns[Column].acName.data(), pcName) == 0) return Column;
+  }
+  return -1;
+}
+
+bool PbnOptimumResultRow(const char* pcDeclarer, const char* pcStrain, PbnSideDef* pSide,
+                         PbnTrumpDef* pTrump) {
+  if (pcDeclarer[0] == '\0' || pcDeclarer[1] != '\0' ||
+      CharSideCheck(pcDeclarer[0], pSide) != PBN_ERR_OK) {
+    return false;
+  }
+  if (strcasecmp(pcStrain, "NT") == 0) {
+    *pTrump = PBN_TRUMP_NT;
+    return true;
+  }
+  PbnSuitDef Suit;
+  if (pcStrain[0] == '\0' || pcStrain[1] != '\0' ||
+      CharSuitCheck(pcStrain[0], &Suit) != PBN_ERR_OK) {
+    return false;
+  }
+  *pTrump = Suit;
+  return true;
 }
 
 }  // namespace pbn

@@ -70,4 +70,30 @@ inline const PbnTableDef& PbnTableAt(const PbnTableStoreDef& tStore, UInt32 Tabl
 const char* PbnTableElement(const PbnTableStoreDef& tStore, const PbnTableDef& tTable,
                             UInt32 Index);
 
+// The column of a table with that name, or -1.
+int PbnTableColumn(const PbnTableDef& tTable, const char* pcName);
+// The side and strain of an OptimumResultTable row ("N", "NT", either case); false for others.
+bool PbnOptimumResultRow(const char* pcDeclarer, const char* pcStrain, PbnSideDef* pSide,
+                         PbnTrumpDef* pTrump);
+
+// Cell(side, strain, result text) for each row of an OptimumResultTable (columns Declarer,
+// Denomination, Result) whose declarer and strain are known; false when a column is missing.
+template <typename CellFn>
+bool PbnOptimumResultCells(const PbnTableStoreDef& tStore, const PbnTableDef& tTable, CellFn Cell) {
+  const int DeclarerColumn = PbnTableColumn(tTable, "Declarer");
+  const int StrainColumn = PbnTableColumn(tTable, "Denomination");
+  const int ResultColumn = PbnTableColumn(tTable, "Result");
+  if (DeclarerColumn < 0 || StrainColumn < 0 || ResultColumn < 0) return false;
+  const auto NrColumns = static_cast<UInt32>(tTable.NrColumns);
+  for (UInt32 First = 0; First + NrColumns <= tTable.NrElements; First += NrColumns) {
+    PbnSideDef Side;
+    PbnTrumpDef Trump;
+    if (PbnOptimumResultRow(PbnTableElement(tStore, tTable, First + DeclarerColumn),
+                            PbnTableElement(tStore, tTable, First + StrainColumn), &Side, &Trump)) {
+      Cell(Side, Trump, PbnTableElement(tStore, tTable, First + ResultColumn));
+    }
+  }
+  return true;
+}
+
 }  // namespace pbn

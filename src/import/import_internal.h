@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/pbn.h"
+#include "core/pbn_util.h"
 #include "core/tags.h"
 #include "import/admin.h"
 
@@ -69,48 +70,7 @@ int PbnStrcmp(const char* pc1, const char* pc2);
 PbnErrDef TagValueGetNumber(const char** pacBuffer, long* pNumber);
 PbnErrDef TagValueGetNumberPos(const char** pacBuffer, long* pNumber);
 
-// Character parsers of tag values, calls and cards.
-inline PbnErrDef CharSideCheck(int cSide, PbnSideDef* pSide) {
-  switch (cSide) {
-    case 'N':
-    case 'n':
-      *pSide = PBN_NORTH;
-      return PBN_ERR_OK;
-    case 'E':
-    case 'e':
-      *pSide = PBN_EAST;
-      return PBN_ERR_OK;
-    case 'S':
-    case 's':
-      *pSide = PBN_SOUTH;
-      return PBN_ERR_OK;
-    case 'W':
-    case 'w':
-      *pSide = PBN_WEST;
-      return PBN_ERR_OK;
-    default:
-      return PBN_ERR_BAD_SIDE;
-  }
-}
-
-// The suit of every character, in either case; PBN_SUIT_NO_CARD for none. A table, since the
-// suits of the cards of a play follow no pattern that a branch could learn.
-inline constexpr std::array<PbnSuitDef, 256> aPbnCharSuits = [] {
-  std::array<PbnSuitDef, 256> aSuits;
-  aSuits.fill(PBN_SUIT_NO_CARD);
-  aSuits['C'] = aSuits['c'] = PBN_CLUBS;
-  aSuits['D'] = aSuits['d'] = PBN_DIAMONDS;
-  aSuits['H'] = aSuits['h'] = PBN_HEARTS;
-  aSuits['S'] = aSuits['s'] = PBN_SPADES;
-  return aSuits;
-}();
-
-inline PbnErrDef CharSuitCheck(int cSuit, PbnSuitDef* pSuit) {
-  const PbnSuitDef Suit = cSuit >= 0 && cSuit <= 255 ? aPbnCharSuits[cSuit] : PBN_SUIT_NO_CARD;
-  if (Suit == PBN_SUIT_NO_CARD) return PBN_ERR_BAD_SUIT;
-  *pSuit = Suit;
-  return PBN_ERR_OK;
-}
+// Character parsers of tag values, calls and cards (sides and suits: core/pbn_util.h).
 
 // The rank of every character: ranks in either case, "x" a small card, "?" unknown; 0 for none.
 inline constexpr std::array<PbnRankDef, 256> aPbnCharRanks = [] {

@@ -1,7 +1,5 @@
 #include "replay/pbn_anno.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -408,35 +406,17 @@ void TextTableGeneric(const PbnTableStoreDef& tStore, const PbnTableDef& tTable)
   }
 }
 
-int ColumnNamed(const PbnTableDef& tTable, const char* pcName) {
-  for (int Column = 0; Column < tTable.NrColumns; Column++) {
-    if (std::strcmp(tTable.atColumns[Column].acName.data(), pcName) == 0) return Column;
-  }
-  return -1;
-}
-
 // OptimumResultTable as a grid, strains across and declarers down, so that the double-dummy
 // tricks read at a glance. False when the table has not the columns of one.
 bool TextTableOptimumResult(const PbnTableStoreDef& tStore, const PbnTableDef& tTable) {
-  const int DeclarerColumn = ColumnNamed(tTable, "Declarer");
-  const int StrainColumn = ColumnNamed(tTable, "Denomination");
-  const int ResultColumn = ColumnNamed(tTable, "Result");
-  if (DeclarerColumn < 0 || StrainColumn < 0 || ResultColumn < 0) return false;
   static constexpr const char* apcStrains[5] = {"NT", "S", "H", "D", "C"};
   static constexpr const char* apcDeclarers[4] = {"N", "S", "E", "W"};
+  static constexpr int aRowOfSide[PBN_N_SIDES] = {1, 3, 0, 2};  // South, West, North, East
   std::array<std::array<std::string, 5>, 4> aaCells;
-  const UInt32 NrColumns = static_cast<UInt32>(tTable.NrColumns);
-  for (UInt32 First = 0; First + NrColumns <= tTable.NrElements; First += NrColumns) {
-    const char* pcDeclarer = PbnTableElement(tStore, tTable, First + DeclarerColumn);
-    const char* pcStrain = PbnTableElement(tStore, tTable, First + StrainColumn);
-    for (int Row = 0; Row < 4; Row++) {
-      if (strcasecmp(pcDeclarer, apcDeclarers[Row]) != 0) continue;
-      for (int Strain = 0; Strain < 5; Strain++) {
-        if (strcasecmp(pcStrain, apcStrains[Strain]) != 0) continue;
-        aaCells[Row][Strain] = PbnTableElement(tStore, tTable, First + ResultColumn);
-      }
-    }
-  }
+  const auto Cell = [&aaCells](PbnSideDef Side, PbnTrumpDef Trump, const char* pcResult) {
+    aaCells[aRowOfSide[Side]][PBN_TRUMP_NT - Trump] = pcResult;  // NT first, clubs last
+  };
+  if (!PbnOptimumResultCells(tStore, tTable, Cell)) return false;
   std::string Line = "  ";
   for (const char* pcStrain : apcStrains)
     AppendCell(&Line, pcStrain, 4, PBN_TABLE_ALIGN_RIGHT);
