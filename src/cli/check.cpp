@@ -60,10 +60,9 @@ void PrintGameList(std::FILE* pFile, unsigned NrGames) {
   for (pbn::UInt32 Game = 1; Game <= NrGames; Game++) {
     pbn::UInt32 NrLines = 0;
     pbn::GameLoad(pFile, Game, &NrLines);  // the Board may be inherited
-    const char* pcBoard = pbn::TagValue(*pbn::tGameAdmin.ptGameTags, pbn::PBN_TAG_ID_BOARD);
-    if (pcBoard[0] == pbn::PBN_EMPTY_VALUE_MARKER && pcBoard[1] == '\0') pcBoard = "";
+    const std::string Board = TagText(*pbn::tGameAdmin.ptGameTags, pbn::PBN_TAG_ID_BOARD);
     std::printf("%u\t%u\t%s\t%u\n", static_cast<unsigned>(Game),
-                static_cast<unsigned>(pbn::GameFirstLine(Game)), Latin1ToUtf8(pcBoard).c_str(),
+                static_cast<unsigned>(pbn::GameFirstLine(Game)), Board.c_str(),
                 static_cast<unsigned>(pbn::GameNrMistakes(Game)));
   }
 }

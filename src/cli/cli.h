@@ -57,6 +57,9 @@ std::string Latin1ToUtf8(const char* pcText);
 unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
                     const pbn::PbnImportOptionsDef& tOptions, bool bProgress = false);
 
+// A tag value as UTF-8, the mark of a tag present with an empty value as "".
+std::string TagText(const pbn::PbnGameTagsDef& tTags, int TagId);
+
 // A hand as PBN writes it ("AKQ.JT9.876.5432"), or "-" when it holds no card.
 std::string HandText(const pbn::PbnHandDef& tHand);
 

@@ -132,6 +132,12 @@ unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
   return NrGames;
 }
 
+std::string TagText(const pbn::PbnGameTagsDef& tTags, int TagId) {
+  const char* pcValue = pbn::TagValue(tTags, TagId);
+  if (pcValue[0] == pbn::PBN_EMPTY_VALUE_MARKER && pcValue[1] == '\0') return "";
+  return Latin1ToUtf8(pcValue);
+}
+
 std::string HandText(const pbn::PbnHandDef& tHand) {
   if ((tHand.Ranks[0] | tHand.Ranks[1] | tHand.Ranks[2] | tHand.Ranks[3]) == 0) return "-";
   std::string Text;

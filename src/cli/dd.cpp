@@ -37,12 +37,6 @@ std::string DealText(const PbnDealDef& tDeal) {
   return Text;
 }
 
-std::string BoardText(const PbnGameTagsDef& tTags) {
-  const char* pcValue = TagValue(tTags, PBN_TAG_ID_BOARD);
-  if (pcValue[0] == PBN_EMPTY_VALUE_MARKER && pcValue[1] == '\0') return "";
-  return Latin1ToUtf8(pcValue);
-}
-
 Json ParValue(const analysis::ParDef& tPar) {
   if (!tPar.Error.empty()) return Json{{"error", tPar.Error}};
   return Json{{"score", analysis::ParScoreText(tPar.Score)}, {"contracts", tPar.Contracts}};
@@ -128,7 +122,7 @@ int DoubleDummy(const Args& args) {
     UInt32 NrLines = 0;
     GameLoad(pFile.get(), GameNr, &NrLines);
     const PbnGameDataDef& tData = *tGameAdmin.ptGameData;
-    atRows.push_back({BoardText(*tGameAdmin.ptGameTags), DealText(tData.tDeal)});
+    atRows.push_back({TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_BOARD), DealText(tData.tDeal)});
     atInputs.push_back(DealInput(tData));
   }
   analysis::SetSolverThreads(Jobs);

@@ -44,10 +44,7 @@ Json VulnerableValue(PbnVulnerDef Vulner) {
 Json TagsValue(const PbnGameTagsDef& tTags) {
   Json Tags = Json::object();
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    const char* pcValue = TagValue(tTags, TagId);
-    if (pcValue[0] == '\0') continue;
-    Tags[aPbnTagNames[TagId]] =
-        pcValue[0] == PBN_EMPTY_VALUE_MARKER && pcValue[1] == '\0' ? "" : Latin1ToUtf8(pcValue);
+    if (TagValue(tTags, TagId)[0] != '\0') Tags[aPbnTagNames[TagId]] = TagText(tTags, TagId);
   }
   return Tags;
 }
