@@ -238,9 +238,6 @@ TEST_F(TablePainting, WholeTableShowsTheBoxesOfItsSection) {
   std::snprintf(tGameTags.atTagValue[PBN_TAG_ID_SOUTH].acValue.data(), PBN_VALUE_SIZE, "\x01");
   PaintTable(&c, PBN_TRUE);
   EXPECT_EQ(c.CountText("\x01") + c.CountText("Result : "), 0);  // an empty value shows nothing
-  tGameAdmin.Section = PBN_SECTION_PLAY;
-  PaintTable(&c, PBN_TRUE);
-  EXPECT_EQ(c.CountText("Result : "), 1);
 }
 
 TEST_F(TablePainting, AnnotationLine) {
