@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/recording_host.h"
 #include "viewer/platform/canvas.h"
 
 namespace viewer_test {
@@ -19,9 +20,7 @@ namespace viewer_test {
 using viewer::ColorRefDef;
 using viewer::RectDef;
 
-inline bool SameRect(const RectDef& a, const RectDef& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
+inline constexpr auto SameRect = &testing_support::RecordingHost::SameRect;
 
 struct TextOp {
   std::string Text;
@@ -86,10 +85,7 @@ class RecordingCanvas final : public viewer::Canvas, public Drawing {
     return Height;
   }
   void SelectFont(const viewer::LogFontDef& tLogFont) override { tState.tFont = tLogFont; }
-  void SelectStockFont() override {
-    tState.tFont.lfHeight = 16;
-    ++NrStockFonts;
-  }
+  void SelectStockFont() override { tState.tFont.lfHeight = 16; }
   viewer::TextMetricDef GetTextMetrics() override {
     return {tState.tFont.lfHeight, 0, CharWidth(tState.tFont.lfHeight)};
   }
@@ -99,11 +95,11 @@ class RecordingCanvas final : public viewer::Canvas, public Drawing {
 
   void Clear() { static_cast<Drawing&>(*this) = Drawing{}; }  // the state stays
 
-  std::vector<std::string> TextStrings() const {
-    std::vector<std::string> atStrings;
+  std::string Joined() const {  // the texts drawn, each ended by "|"
+    std::string Text;
     for (const TextOp& tOp : Texts)
-      atStrings.push_back(tOp.Text);
-    return atStrings;
+      Text += tOp.Text + "|";
+    return Text;
   }
   int CountText(const std::string& Text) const {
     return static_cast<int>(std::ranges::count(Texts, Text, &TextOp::Text));
@@ -138,7 +134,6 @@ class RecordingCanvas final : public viewer::Canvas, public Drawing {
     viewer::PointDef ptCurrent{0, 0};
     viewer::LogFontDef tFont{};
   } tState;
-  int NrStockFonts = 0;
 
  private:
   int Width(const std::string& Text) const {

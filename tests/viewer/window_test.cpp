@@ -118,30 +118,41 @@ const std::string kExamples = KARVELON_SOURCE_DIR "/examples/";
 
 // Each test process writes its karvelon.log into a folder of its own: ctest runs tests side by
 // side, and one test's log must not change under another that reads its own.
-class OwnFolder final : public ::testing::Environment {
- public:
-  void SetUp() override {
-    char acDir[] = "/tmp/karvelon_windowXXXXXX";
-    if (mkdtemp(acDir) == nullptr) return;
-    Dir = acDir;
-    std::filesystem::current_path(Dir);
+struct OwnFolder {
+  OwnFolder() {
+    if (mkdtemp(acDir) != nullptr) std::filesystem::current_path(acDir);
   }
-  void TearDown() override {
-    if (Dir.empty()) return;
+  ~OwnFolder() {
     std::filesystem::current_path("/");
     std::error_code Error;
-    std::filesystem::remove_all(Dir, Error);
+    std::filesystem::remove_all(acDir, Error);
   }
-
- private:
-  std::string Dir;
-};
-[[maybe_unused]] const auto* const ptOwnFolder = ::testing::AddGlobalTestEnvironment(new OwnFolder);
+  char acDir[27] = "/tmp/karvelon_windowXXXXXX";
+} tOwnFolder;
 
 std::intmax_t LogSize() {
   std::error_code Error;
   const std::uintmax_t Size = std::filesystem::file_size("karvelon.log", Error);
   return Error ? -1 : static_cast<std::intmax_t>(Size);
+}
+
+std::string LogPath() {
+  return std::filesystem::absolute("karvelon.log").string();
+}
+
+// A file of games long enough for an index pass to report progress.
+std::string LongFile() {
+  std::string Games;
+  while (Games.size() < 300000)
+    Games += "[Board \"" + std::to_string(Games.size()) + "\"]\n[Event \"x\"] junk\n\n";
+  return Games;
+}
+
+// Opens Path and cancels the index pass at its first report of progress.
+void OpenCancelled(RecordingWindow& w, const std::string& Path) {
+  w.CancelAtProgress = w.NrProgress + 1;
+  w.Open(Path);
+  w.CancelAtProgress = 1 << 30;
 }
 
 // The texts drawn in the pane below the table, top to bottom.
@@ -167,22 +178,16 @@ class ShowcaseWindow : public ::testing::Test {
 TEST(MainWindow, CreationAndOpenWithTheLog) {
   std::remove("karvelon.log");
   RecordingWindow w;
-  // The pane in Courier 14 on the recording canvas: 14 pixels high, 7 wide.
-  EXPECT_TRUE(TRAdmin.DeltaY == 14 && TRAdmin.NrDlgLines == 10 && TRAdmin.NrDlgChars == 58);
-  EXPECT_TRUE(w.Label() == "0" && w.Paint().CountText("West") == 1);
-  EXPECT_EQ(w.tCanvas.NrStockFonts, 2);  // creation and the paint end with the stock font
-  EXPECT_EQ(w.Title, "Karvelon (PBN 1.0)");
+  EXPECT_TRUE(w.Label() == "0" && w.Paint().CountText("West") == 1 &&
+              w.Title == "Karvelon (PBN 1.0)");
   w.Open(kExamples + "mistakes.pbn");
   EXPECT_GT(LogSize(), 0);
-  EXPECT_EQ(w.Status, "8 of 9 games have mistakes: see " +
-                          std::filesystem::absolute("karvelon.log").string());
+  EXPECT_EQ(w.Status, "8 of 9 games have mistakes: see " + LogPath());
   w.Open(kExamples + "showcase.pbn");  // nothing to complain about: the log is emptied
   EXPECT_EQ(LogSize(), 0);
-  EXPECT_TRUE(w.Title == "Karvelon (PBN 1.0) - showcase.pbn" && w.Status.empty());
-  EXPECT_TRUE(w.Label() == "1" && w.h.TextRequests() >= 1);
-  EXPECT_EQ(w.Bars[ID_GAMES], (std::array{1, 5, 1}));
-  for (const char* pcText : {"Board : 1", "N / None", "Dirk"})
-    EXPECT_EQ(w.Paint().CountText(pcText), 1) << pcText;
+  EXPECT_TRUE(w.Title == "Karvelon (PBN 1.0) - showcase.pbn" && w.Status.empty() &&
+              w.Label() == "1" && w.Bars[ID_GAMES] == (std::array{1, 5, 1}));
+  EXPECT_EQ(w.Paint().CountText("N / None"), 1);
 }
 
 // The reading is the one chosen, the title names it, and a 2.1 game's tables follow its play.
@@ -191,8 +196,7 @@ TEST(MainWindow, TheReadingInForceAndTheTablesOfItsGames) {
   w.Open(kExamples + "pbn21.pbn");  // PBN 1.0 unless chosen otherwise
   EXPECT_EQ(w.Title, "Karvelon (PBN 1.0) - pbn21.pbn");
   EXPECT_EQ(w.Status,
-            "4 of 4 games have mistakes: see " +
-                std::filesystem::absolute("karvelon.log").string() +
+            "4 of 4 games have mistakes: see " + LogPath() +
                 "; the file declares PBN 2.1; Options, PBN 2.1 reads it by that standard");
   SetReadingChoice(pbn::ReadingChoiceDef::AsDeclared);
   w.Open(kExamples + "pbn21.pbn");
@@ -239,9 +243,8 @@ TEST_F(ShowcaseWindow, GameMenuAndGameScrollBar) {
   w.Command(ID_EXEC);
   w.h.ClearCalls();
   w.Scroll(ID_GAMES, SB_LINEDOWN);
-  EXPECT_TRUE(tGameAdmin.Section == PBN_SECTION_IDENT && w.h.PaintRequests() == 1);
   w.Scroll(ID_GAMES, SB_ENDSCROLL);
-  EXPECT_EQ(w.h.PaintRequests(), 1);
+  EXPECT_TRUE(tGameAdmin.Section == PBN_SECTION_IDENT && w.h.PaintRequests() == 1);
 }
 
 TEST_F(ShowcaseWindow, StepButtonsSectionAndHideBoxes) {
@@ -291,7 +294,6 @@ TEST_F(ShowcaseWindow, TimerAboutAndExit) {
   }
   EXPECT_EQ(atButtons, (std::vector<std::string>{"pressed", "pressed", "bm5", "bm5"}));
   ASSERT_EQ(w.h.TimerCalls.size(), 2u);
-  EXPECT_TRUE(w.h.TimerCalls[0].bSet && w.h.TimerCalls[0].PeriodMs == 500);
   w.h.bRefuseTimers = true;  // a platform out of timers says so
   w.Command(ID_START);
   w.h.bRefuseTimers = false;
@@ -305,11 +307,10 @@ TEST_F(ShowcaseWindow, TimerAboutAndExit) {
   w.Command(CM_NEXT);  // a change of game keeps it running
   EXPECT_EQ(w.h.NrKillTimers(), 2);
   w.Command(CM_ABOUT);
-  EXPECT_EQ(w.h.MessageBoxes.at(1).Text.rfind("Karvelon (v1.4) for PBN 1.0\n", 0), 0u);
+  EXPECT_EQ(w.h.MessageBoxes.size(), 2u);
   // Exit stops the timer, releases the records and quits; nothing reaches the window after.
   w.Command(CM_EXIT);
-  EXPECT_EQ(w.h.NrKillTimers(), 3);
-  EXPECT_TRUE(w.QuitCode == 0 && tGameAdmin.ptGameData == nullptr);
+  EXPECT_TRUE(w.h.NrKillTimers() == 3 && w.QuitCode == 0 && tGameAdmin.ptGameData == nullptr);
   w.h.ClearCalls();
   w.Command(ID_EXEC);
   EXPECT_TRUE(w.h.Invalidations.empty() && w.Paint().Texts.empty());
@@ -320,11 +321,10 @@ TEST_F(ShowcaseWindow, OpenThatFailsOrIsCancelledKeepsTheFile) {
   w.h.ClearCalls();
   w.Open(std::nullopt);  // cancelled
   EXPECT_TRUE(w.h.Invalidations.empty() && w.h.MessageBoxes.empty());
-  char acHuge[] = "/tmp/karvelon_hugeXXXXXX";  // 2 GiB, sparse: no disk space is used
-  const int Fd = mkstemp(acHuge);
-  ASSERT_GE(Fd, 0);
-  const bool bHuge = ftruncate(Fd, off_t{1} << 31) == 0;
-  close(Fd);
+  const TempFile tHuge("");  // 2 GiB, sparse: no disk space is used
+  std::error_code Sparse;
+  std::filesystem::resize_file(tHuge.Path(), std::uintmax_t{1} << 31, Sparse);
+  const std::string Huge = Sparse ? "/tmp" : tHuge.Path();
   const std::string Error = "Open error PBN file";
   const std::string NoFile = "/nonexistent/games.pbn\nNo such file or directory";
   const std::tuple<std::string, std::string, std::string> atCases[] = {
@@ -332,7 +332,7 @@ TEST_F(ShowcaseWindow, OpenThatFailsOrIsCancelledKeepsTheFile) {
       {"/nonexistent/games.pbn", NoFile, Error},
       {"/nonexistent/games", NoFile, Error},  // a typed name that does not exist gets ".pbn"
       {"/tmp", "/tmp\nIs a directory", Error},
-      {bHuge ? acHuge : "/tmp", bHuge ? kGameFileTooLargeText : "/tmp\nIs a directory", Error}};
+      {Huge, Sparse ? "/tmp\nIs a directory" : kGameFileTooLargeText, Error}};
   for (const auto& [Path, Text, Caption] : atCases) {
     w.Open(Path);
     ASSERT_EQ(w.h.MessageBoxes.size(), 1u) << Path;
@@ -342,22 +342,14 @@ TEST_F(ShowcaseWindow, OpenThatFailsOrIsCancelledKeepsTheFile) {
         << Path;
     w.h.ClearCalls();
   }
-  std::remove(acHuge);
-  // An index pass cancelled at its first report of progress (after 256 KiB) keeps the file on
-  // display, its title and its log.
-  std::string Games;
-  while (Games.size() < 300000)
-    Games += "[Board \"" + std::to_string(Games.size()) + "\"]\n[Event \"x\"] junk\n\n";
-  const TempFile tLong(Games);
+  // An index pass cancelled at its first report of progress keeps the file on display, its
+  // title and its log: the game on display stays and the next one loads.
+  const TempFile tLong(LongFile());
   const std::string Log = testing_support::ReadFile("karvelon.log");
-  w.CancelAtProgress = 1;
-  w.Open(tLong.Path());
-  w.CancelAtProgress = 1 << 30;
-  EXPECT_TRUE(w.NrProgress == 1 && w.h.MessageBoxes.empty());
+  OpenCancelled(w, tLong.Path());
+  EXPECT_TRUE(w.NrProgress == 1 && w.h.MessageBoxes.empty() && w.Label() == "2");
   EXPECT_EQ(testing_support::ReadFile("karvelon.log"), Log);
   EXPECT_EQ(w.Title, "Karvelon (PBN 1.0) - showcase.pbn");
-  // The earlier file is still open: the game on display stays and the next one loads.
-  EXPECT_EQ(w.Label(), "2");
   w.Command(CM_NEXT);
   EXPECT_EQ(w.Paint().CountText("Board : 3"), 1);
   // A name without extension that exists opens as typed.
@@ -371,8 +363,7 @@ TEST_F(ShowcaseWindow, FileWithoutGames) {
   w.Command(ID_EXEC);
   const TempFile tNoGames("[Event \"Broken\"]\n[Dealer \"Q\"]\n\n% nothing more\n");
   w.Open(tNoGames.Path());
-  EXPECT_EQ(w.h.MessageBoxes.at(0).Text,
-            "No PBN games\nInspect " + std::filesystem::absolute("karvelon.log").string());
+  EXPECT_EQ(w.h.MessageBoxes.at(0).Text, "No PBN games\nInspect " + LogPath());
   EXPECT_TRUE(w.Label() == "0" && w.Bars[ID_GAMES][1] == 0 && LogSize() > 0);
   // Steps, game commands and scroll bars do nothing, section boxes only toggle, hide boxes work.
   for (int idCtrl : {ID_HEAD, ID_BACK, ID_EXEC, ID_TAIL, CM_FIRST, CM_NEXT, CM_PREVIOUS, CM_LAST,
@@ -395,7 +386,7 @@ TEST_F(ShowcaseWindow, AnnotationPane) {
   EXPECT_TRUE(tPbnVerText.TotValue == 3 && w.h.TextRequests() == 1);
   std::vector<const TextOp*> atPane = Pane(w.Paint());
   ASSERT_EQ(atPane.size(), 3u);
-  EXPECT_TRUE(atPane[2]->Text == "the club house" && atPane[2]->y == 264 + 2 * 14);
+  EXPECT_EQ(atPane[2]->Text, "the club house");
   // Two calls on: the header line and the note line of 1C join.
   w.Command(ID_EXEC);
   w.Command(ID_EXEC);
@@ -422,7 +413,6 @@ TEST_F(ShowcaseWindow, RawTextScrolling) {
   std::vector<const TextOp*> atPane = Pane(w.Paint());
   ASSERT_EQ(atPane.size(), 10u);
   EXPECT_EQ(atPane[0]->Text, GameTxtLine(0));
-  EXPECT_TRUE(SameRect(atPane[9]->tRect, {4, 264 + 9 * 14, 412, 264 + 10 * 14}));
   // Each action repaints the pane, also one that cannot move; a page is 8 lines.
   const std::tuple<unsigned, unsigned, int> atActions[] = {
       {SB_LINEDOWN, 0, 2},    {SB_LINEDOWN, 0, 3},     {SB_PAGEUP, 0, 1}, {SB_LINEUP, 0, 1},
@@ -437,8 +427,8 @@ TEST_F(ShowcaseWindow, RawTextScrolling) {
   w.Scroll(ID_HOR_TEXT, SB_THUMBTRACK, 12);
   atPane = Pane(w.Paint());
   ASSERT_EQ(atPane.size(), 10u);
-  EXPECT_EQ(atPane[0]->Text, "");  // "% EXPORT"
-  EXPECT_EQ(atPane[1]->Text, std::string(GameTxtLine(2)).substr(11));
+  EXPECT_TRUE(atPane[0]->Text.empty() &&  // "% EXPORT"
+              atPane[1]->Text == std::string(GameTxtLine(2)).substr(11));
   // The wheel over the pane: three lines a notch, sideways with Shift; elsewhere nothing.
   const std::tuple<int, unsigned, int, int, std::array<int, 2>> atWheels[] = {
       {-120, 0, 100, 300, {5, 12}},      {120, 0, 100, 300, {2, 12}},
@@ -454,25 +444,19 @@ TEST_F(ShowcaseWindow, RawTextScrolling) {
 TEST(MainWindow, GamesWithMistakes) {
   RecordingWindow w;
   w.Open(kExamples + "real-world-mistakes.pbn");
-  const std::string Log = std::filesystem::absolute("karvelon.log").string();
-  EXPECT_TRUE(tPbnGames.MaxValue == 1 && w.Status == "10 of 11 games have mistakes: see " + Log);
+  const std::string Status = "10 of 11 games have mistakes: see " + LogPath();
+  EXPECT_TRUE(tPbnGames.MaxValue == 1 && w.Status == Status);
   w.Command(CM_NEXT_MISTAKES);  // none without the option
   EXPECT_EQ(w.Label(), "1");
   // The option indexes the open file again, with every game.
   w.Command(CM_WITH_MISTAKES);
-  EXPECT_TRUE(tPbnGames.MaxValue == 11 && w.MenuChecks[CM_WITH_MISTAKES]);
-  EXPECT_EQ(w.Status, "10 of 11 games have mistakes: see " + Log);
-  EXPECT_EQ(w.Label(), "1");
+  EXPECT_TRUE(tPbnGames.MaxValue == 11 && w.MenuChecks[CM_WITH_MISTAKES] && w.Status == Status &&
+              w.Label() == "1");
   w.Command(CM_NEXT_MISTAKES);
   EXPECT_EQ(w.Label(), "2!");
   // A pass cancelled at its first report keeps the games with mistakes of the file on display.
-  std::string Games;
-  while (Games.size() < 300000)
-    Games += "[Board \"1\"]\n[Event x]\n\n";
-  const TempFile tLong(Games);
-  w.CancelAtProgress = w.NrProgress + 1;
-  w.Open(tLong.Path());
-  w.CancelAtProgress = 1 << 30;
+  const TempFile tLong(LongFile());
+  OpenCancelled(w, tLong.Path());
   EXPECT_TRUE(tPbnGames.MaxValue == 11 && GamesNrWithMistakes() == 10 && w.Label() == "2!");
   std::vector<std::string> atPane;
   for (const TextOp* ptText : Pane(w.Paint(3)))
@@ -488,56 +472,49 @@ TEST(MainWindow, GamesWithMistakes) {
   EXPECT_TRUE(tPbnGames.MaxValue == 1 && !w.MenuChecks[CM_WITH_MISTAKES]);
 }
 
-// The texts drawn last in the history panel: the double-dummy panel paints over the history.
-std::vector<std::string> PanelTail(const RecordingCanvas& tCanvas, std::size_t Count) {
+// The Count texts drawn last in the history panel, each ended by "|": the double-dummy panel
+// paints over the history.
+std::string PanelTail(const RecordingCanvas& tCanvas, std::size_t Count) {
   std::vector<std::string> atTexts;
   for (const TextOp& tText : tCanvas.Texts) {
     if (tText.tRect.left >= 402 && tText.y < 258) atTexts.push_back(tText.Text);
   }
-  atTexts.erase(atTexts.begin(), atTexts.end() - std::min(Count, atTexts.size()));
-  return atTexts;
+  std::string Tail;
+  for (std::size_t i = atTexts.size() - std::min(Count, atTexts.size()); i < atTexts.size(); ++i)
+    Tail += atTexts[i] + "|";
+  return Tail;
 }
 
 TEST_F(ShowcaseWindow, DoubleDummyPanel) {
   w.Command(CM_DOUBLE_DUMMY);
-  EXPECT_EQ(PanelTail(w.Paint(), 1), std::vector<std::string>{"..."});  // the worker is asked
+  EXPECT_EQ(PanelTail(w.Paint(), 1), "...|");  // the worker is asked
   DdPanelWaitIdle();
-  std::string Table;
-  for (const std::string& Text : PanelTail(w.Paint(), 27))
-    Table += Text + "|";
-  EXPECT_EQ(Table, "NT|N|7|10|8|6|9|S|7|10|8|6|9|E|3|3|5|6|4|W|3|3|5|6|4| Par NS 420| 4S by NS|");
+  EXPECT_EQ(PanelTail(w.Paint(), 27),
+            "NT|N|7|10|8|6|9|S|7|10|8|6|9|E|3|3|5|6|4|W|3|3|5|6|4| Par NS 420| 4S by NS|");
   w.Press(ID_PLAY);  // West leads from J63.AJ73.JT2.QJ4: at most three tricks for East-West
   w.Paint();
   DdPanelWaitIdle();
-  const auto atCards = PanelTail(w.Paint(), 14);
-  EXPECT_EQ(atCards[0], " West to play: tricks");
-  int Best = 0;
-  for (std::size_t i = 1; i < atCards.size(); ++i)
-    Best = std::max(Best, std::stoi(atCards[i].substr(2)));
-  EXPECT_EQ(Best, 3);
+  EXPECT_EQ(PanelTail(w.Paint(), 14),
+            " West to play: tricks|J 3|6 3|3 3|A 2|J 2|7 2|3 2|J 3|T 3|2 3|Q 2|J 2|4 2|");
   w.Press(ID_HIDE_N);  // a quiz: nothing is told
   EXPECT_EQ(w.Paint().CountText(" Par NS 420"), 0);
   w.Press(ID_HIDE_N);
   w.Command(CM_DOUBLE_DUMMY);
-  EXPECT_EQ(w.Paint().CountText(" Par NS 420"), 0);
-  EXPECT_FALSE(DdPanelShown());
+  EXPECT_TRUE(w.Paint().CountText(" Par NS 420") == 0 && !DdPanelShown());
 }
 
 TEST(MainWindow, GameNumberLabelAndKeys) {
-  std::vector<std::string> atLabels;  // five characters: thousands and millions beyond
-  for (UInt32 Number : {99999u, 100000u, 9999999u, 10000000u, 4294967295u}) {
+  // Five characters: thousands and millions beyond; a game with mistakes: four and "!".
+  const std::tuple<bool, UInt32, const char*> atLabels[] = {
+      {false, 99999, "99999"},  {false, 100000, "100k"},      {false, 9999999, "9999k"},
+      {false, 10000000, "10M"}, {false, 4294967295, "4294M"}, {true, 12, "12!"},
+      {true, 9999, "9999!"},    {true, 10000, "10k!"},        {true, 999999, "999k!"},
+      {true, 1000000, "1M!"},   {true, 4294967295, "4G!"}};
+  for (const auto& [bMarked, Number, pcLabel] : atLabels) {
     char acText[6];
-    FormatGameNumber(Number, acText);
-    atLabels.push_back(acText);
+    (bMarked ? FormatGameNumberMarked : FormatGameNumber)(Number, acText);
+    EXPECT_STREQ(acText, pcLabel);
   }
-  EXPECT_EQ(atLabels, (std::vector<std::string>{"99999", "100k", "9999k", "10M", "4294M"}));
-  atLabels.clear();  // a game with mistakes: four characters and "!"
-  for (UInt32 Number : {12u, 9999u, 10000u, 999999u, 1000000u, 4294967295u}) {
-    char acText[6];
-    FormatGameNumberMarked(Number, acText);
-    atLabels.push_back(acText);
-  }
-  EXPECT_EQ(atLabels, (std::vector<std::string>{"12!", "9999!", "10k!", "999k!", "1M!", "4G!"}));
   RecordingWindow w;
   const std::pair<KeyDef, int> atKeys[] = {
       {KeyDef::Left, ID_BACK},      {KeyDef::Right, ID_EXEC},      {KeyDef::Home, ID_HEAD},
