@@ -12,7 +12,6 @@
 namespace pbn {
 namespace {
 
-using testing_support::IndexResult;
 using testing_support::IndexText;
 
 const GameTagDataDef& Element(UInt32 GameNr) {
@@ -30,13 +29,8 @@ TEST(IndexPass, GamesWithErrorsAreLeftOut) {
   Result = IndexText("[Event \"a\"]\n[Scoring \"MP\"]\n\n{a comment}\n\n");
   EXPECT_EQ(Result.NrGames, 0u);
 
-  Result = IndexText("");
-  EXPECT_EQ(Result.NrGames, 0u);
-  EXPECT_EQ(Result.Log, "");
-}
-
-TEST(IndexPass, GameBeginsAtItsFirstNonBlankLine) {
-  auto Result = IndexText("\n\n{comment}\n[Event \"a\"]\n");
+  // A game begins at its first non-blank line.
+  Result = IndexText("\n\n{comment}\n[Event \"a\"]\n");
   ASSERT_EQ(Result.NrGames, 1u);
   EXPECT_EQ(Element(1).FilePosBegin, 2);
 }
