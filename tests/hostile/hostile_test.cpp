@@ -10,7 +10,6 @@
 
 #include "games/pbn_game.h"
 #include "import/import.h"
-#include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
 #include "support/test_support.h"
 
@@ -93,34 +92,6 @@ TEST(HostileFiles, LongInheritanceChains) {
   GameLoad(pFile.get(), NrGames, &NrLines);
   EXPECT_STREQ(TagValue(*tGameAdmin.ptGameTags, PBN_TAG_ID_EVENT), "root");
   EXPECT_STREQ(TagValue(*tGameAdmin.ptGameTags, PBN_TAG_ID_SITE), "s");
-}
-
-TEST(HostileFiles, AnnotationBeyondSixtyFiveThousandLines) {
-  std::string Comment = "{";
-  for (int i = 0; i < 70000; i++)
-    Comment += "line " + std::to_string(i) + "\n";
-  auto Result = WalkText("[Event \"a\"]\n" + Comment + "}\n[Site \"b\"]\n");
-  ASSERT_EQ(Result.NrGames, 1u);
-  EXPECT_EQ(Result.NrRawLines, 70003u);
-  ASSERT_TRUE(tAnnoAdmin.bActive);
-  EXPECT_LE(TextAnnoNrLines(), 65535u);
-  EXPECT_GT(TextAnnoNrLines(), 1000u);
-  EXPECT_EQ(TextAnnoLine(TextAnnoNrLines()), nullptr);
-  for (UInt32 Line = 0; Line < TextAnnoNrLines(); Line++)
-    ASSERT_NE(TextAnnoLine(Line), nullptr);
-}
-
-TEST(HostileFiles, NumbersOutOfRange) {
-  const std::string Head = std::string("[Dealer \"N\"]\n") + kDeal + "[Auction \"N\"]\n";
-  for (const char* pcNote : {"0", "33", "4294967296", "4294967297"}) {
-    auto Result = WalkText(Head + "1C =" + pcNote + "= AP\n[Note \"1:a\"]\n");
-    EXPECT_EQ(Result.NrGames, 0u) << pcNote;
-    EXPECT_EQ(Lines(Result.Log)[2], "E: Bad note") << pcNote;
-  }
-  auto Result = WalkText(Head + "1C $4294967309 AP\n");
-  EXPECT_EQ(Lines(Result.Log)[2], "E: Bad number");
-  Result = WalkText("[Board \"4294967297\"]\n[Table \"99999999999999999999\"]\n");
-  EXPECT_EQ(Lines(Result.Log)[2], "E: Bad number");
 }
 
 TEST(HostileFiles, AFileThatShrinksBeforeAGameIsShown) {

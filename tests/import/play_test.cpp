@@ -41,17 +41,7 @@ std::string Messages(const ImportResult& Result) {
   return Text;
 }
 
-TEST(Cards, PlacesFollowThePlayTag) {
-  auto Result = ImportText(Game("3NT", "S", "N", "SA S5 S2 S3"));
-  EXPECT_EQ(Messages(Result), "");
-  const PbnTrickDef& tTrick = Result.tGameData.tPlay.atTricks[0];
-  EXPECT_EQ(tTrick.atCards[PBN_NORTH].Rank, 0x2000);  // first place: North
-  EXPECT_EQ(tTrick.atCards[PBN_EAST].Rank, 0x0010);
-  EXPECT_EQ(tTrick.atCards[PBN_SOUTH].Rank, 0x0002);
-  EXPECT_EQ(tTrick.atCards[PBN_WEST].Rank, 0x0004);
-}
-
-TEST(Cards, RefusedCards) {
+TEST(Cards, RefusedCardsRevokesAndMarks) {
   struct Case {
     const char* pcLine;
     const char* pcMessages;
@@ -63,33 +53,29 @@ TEST(Cards, RefusedCards) {
       {"SJ SAK SA S8", "E: Bad card"},
       {"ZA", "E: Bad suit"},
       {"SJ - S8 S2", ""},  // "-" holds no card: trick not credited, no error
+      // West leads a spade; North holds spades.
+      {"SJ HK S5 S2", "E: Revoke"},
+      {"SJ ^R HK S5 S2", ""},
+      {"SJ ^R SA S5 S2", "E: Bad revoke"},
+      {"^R SJ SA S5 S2", "E: Bad revoke"},
+      {"^R ^R SJ", "E: Double illegal"},
+      {"^L ^R SJ", "E: Bad illegal"},
+      {"^X SJ", "E: Bad illegal"},
+      {"^L SJ SA S5 S2", "E: Bad lead"},  // West is on lead: the mark is wrong
   };
   for (const Case& tCase : aCases) {
     auto Result = ImportText(Game("3NT", "S", "W", tCase.pcLine));
     EXPECT_EQ(Messages(Result), tCase.pcMessages) << tCase.pcLine;
   }
-  // A card refused because its hand cannot play it is stored all the same.
+  // A card refused because its hand cannot play it is stored all the same, in its hand's place.
   auto Result = ImportText(Game("3NT", "S", "W", "SJ SQ SA S8"));
   EXPECT_EQ(Result.tGameData.tPlay.atTricks[0].atCards[PBN_NORTH].Rank, 0x0800);
-}
-
-TEST(Tricks, RevokesAndMarks) {
-  // West leads a spade; North holds spades.
-  EXPECT_EQ(Messages(ImportText(Game("3NT", "S", "W", "SJ HK S5 S2"))), "E: Revoke");
-  EXPECT_EQ(Messages(ImportText(Game("3NT", "S", "W", "SJ ^R HK S5 S2"))), "");
-  EXPECT_EQ(Messages(ImportText(Game("3NT", "S", "W", "SJ ^R SA S5 S2"))), "E: Bad revoke");
-  EXPECT_EQ(Messages(ImportText(Game("3NT", "S", "W", "^R SJ SA S5 S2"))), "E: Bad revoke");
   // A hand without the led suit may discard, but not as a marked revoke.
   EXPECT_EQ(Messages(ImportText(Game("1NT", "S", "W", "SA ^R H2 SK S3", "", kTwoCards))),
             "E: Bad revoke");
-  EXPECT_EQ(Messages(ImportText(Game("3NT", "S", "W", "^R ^R SJ"))), "E: Double illegal");
-  EXPECT_EQ(Messages(ImportText(Game("3NT", "S", "W", "^L ^R SJ"))), "E: Bad illegal");
-  EXPECT_EQ(Messages(ImportText(Game("3NT", "S", "W", "^X SJ"))), "E: Bad illegal");
 }
 
 TEST(Tricks, LeadsOutOfTurn) {
-  // West is on lead after South's declaring; a mark on West's own lead is wrong.
-  EXPECT_EQ(Messages(ImportText(Game("3NT", "S", "W", "^L SJ SA S5 S2"))), "E: Bad lead");
   // East leads out of turn: East's spade leads the trick and is recorded.
   auto Result = ImportText(Game("3NT", "S", "W", "SJ SA ^L S5 S2"));
   EXPECT_EQ(Messages(Result), "");
@@ -112,9 +98,6 @@ TEST(Tricks, WinnersAndTricksWon) {
   auto Missing = ImportText(Game("1NT", "S", "W", "SA - SK S3\n^L D2 D3 D4 D5", "", kTwoCards));
   EXPECT_EQ(Messages(Missing), "E: Bad lead");  // West won and leads anyway
   EXPECT_EQ(tAdmin.NrWon[PBN_WEST] + tAdmin.NrWon[PBN_NORTH] + tAdmin.NrWon[PBN_EAST], 0);
-  auto Claim = ImportText(Game("1NT", "S", "W", "- - - -\n*", "", kTwoCards));
-  EXPECT_EQ(Claim.Error, PBN_ERR_OK);
-  EXPECT_EQ(Claim.tGameData.tPlay.atTricks[0].atCards[PBN_EAST].Suit, PBN_SUIT_NO_CARD);
 }
 
 TEST(Tricks, PlayBeyondThirteenTricksEndsSoundly) {
@@ -133,7 +116,6 @@ TEST(FinalChecks, DeclarerFromTheAuction) {
   };
   const std::string Spades = "1S Pass 4S Pass Pass Pass";
   EXPECT_EQ(Run("[Declarer \"N\"]\n", Spades).Error, PBN_ERR_BAD_DECLARER);
-  EXPECT_EQ(Run("[Declarer \"N\"]\n", Spades).Log, "E: Bad declarer\n");
   EXPECT_EQ(Run("[Declarer \"^N\"]\n", Spades).Error, PBN_ERR_OK);
   auto Filled = Run("", Spades);
   EXPECT_EQ(Filled.Error, PBN_ERR_OK);
@@ -168,7 +150,6 @@ TEST(FinalChecks, ResultAgainstThePlay) {
   };
   EXPECT_EQ(Run("12").Error, PBN_ERR_OK);
   EXPECT_EQ(Run("13").Error, PBN_ERR_BAD_RESULT);
-  EXPECT_EQ(Run("13").Log, "E: Bad result\n");
   EXPECT_EQ(Run("^13").Error, PBN_ERR_OK);
   EXPECT_EQ(Run("^12").Error, PBN_ERR_BAD_RESULT);
   EXPECT_EQ(Run("EW 1").Error, PBN_ERR_OK);

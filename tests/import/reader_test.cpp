@@ -39,16 +39,6 @@ TEST(StoredLines, LongLinesAreCutAfter255Characters) {
   EXPECT_EQ(LogLines[2], "E: Line too long");
   EXPECT_EQ(Result.Error, PBN_ERR_LINE_TOO_LONG);
   EXPECT_EQ(Result.FilePosOut, static_cast<PbnFilePosDef>(12 + 256));
-
-  // 300 characters: 255 in one logical line, 45 in the next.
-  const std::string Line300 = "{" + std::string(298, 'c') + "}";
-  Result = ImportText("[Event \"a\"]\n" + Line300 + "\n");
-  LogLines = Lines(Result.Log);
-  ASSERT_EQ(LogLines.size(), 6u);
-  EXPECT_EQ(LogLines[0].size(), 255u);
-  EXPECT_EQ(LogLines[2], "E: Line too long");
-  EXPECT_EQ(LogLines[3], std::string(44, 'c') + "}");  // read in IDLE: bad characters
-  EXPECT_EQ(LogLines[5], "E: Bad character");
 }
 
 TEST(StoredLines, EndOfFileAndNulBytes) {
@@ -94,12 +84,6 @@ TEST(NumberReader, SignsDigitsAndStops) {
     EXPECT_EQ(Value, tCase.Value) << tCase.pcText;
     EXPECT_EQ(pc - tCase.pcText, tCase.Stop) << tCase.pcText;
   }
-  const char* pc = "-3";
-  long Value;
-  EXPECT_EQ(TagValueGetNumberPos(&pc, &Value), PBN_ERR_BAD_NUMBER);
-  pc = "-0";
-  EXPECT_EQ(TagValueGetNumberPos(&pc, &Value), PBN_ERR_OK);
-  EXPECT_EQ(Value, 0);
 }
 
 TEST(TextHelpers, NonBreakingSpaceIsAPbnCharacter) {
