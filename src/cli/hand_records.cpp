@@ -63,8 +63,8 @@ bool ParseBoards(const std::string& Text, std::vector<BoardRangeDef>* patRanges)
     BoardRangeDef tRange;
     if (!ParseCount(Item.substr(0, Dash), &tRange.First)) return false;
     tRange.Last = tRange.First;
-    if (Dash != Item.npos && (!ParseCount(Item.substr(Dash + 1), &tRange.Last) ||
-                              tRange.Last < tRange.First)) {
+    if (Dash != Item.npos &&
+        (!ParseCount(Item.substr(Dash + 1), &tRange.Last) || tRange.Last < tRange.First)) {
       return false;
     }
     patRanges->push_back(tRange);
@@ -87,8 +87,7 @@ bool ParseOption(const std::string& Arg, const std::string& Value, HandRecordsAr
     ptArgs->Paper = Value == "a4" ? QPageSize::A4 : QPageSize::Letter;
   } else if (Arg == "--boards") {
     if (!ParseBoards(Value, &ptArgs->atBoards))
-      return Refuse("--boards takes numbers and ranges like 1-18,20, not '" + Value +
-                  "'");
+      return Refuse("--boards takes numbers and ranges like 1-18,20, not '" + Value + "'");
   } else if (Arg == "--title") {
     ptArgs->Title = Value;
   } else {  // --jobs

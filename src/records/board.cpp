@@ -87,7 +87,8 @@ QString ContractOf(const PbnContractDef& tContract) {
   if (!PbnTrumpIsValid(tContract.Trump)) return {};
   QString Text = QString::number(tContract.NrTricks) + StrainText(tContract.Trump) +
                  QString::fromLatin1(apcPbnRiskNames[tContract.Risk & 3]);
-  if (PbnSideIsValid(tContract.Declarer)) Text += QStringLiteral(" by ") + SideLetter(tContract.Declarer);
+  if (PbnSideIsValid(tContract.Declarer))
+    Text += QStringLiteral(" by ") + SideLetter(tContract.Declarer);
   return Text;
 }
 
@@ -99,7 +100,8 @@ QString ResultOf(PbnResultDef Result) {
 QString CardText(const PbnCardDef& tCard) {
   if (!PbnCardIsReal(tCard)) return QStringLiteral("-");
   const QChar cRank = QLatin1Char(acPbnRankNames[PbnRankGetIndex(tCard.Rank)]);
-  return SuitSymbol(tCard.Suit) + (cRank == QLatin1Char('T') ? QStringLiteral("10") : QString(cRank));
+  return SuitSymbol(tCard.Suit) +
+         (cRank == QLatin1Char('T') ? QStringLiteral("10") : QString(cRank));
 }
 
 // The chronological play entries of tGameAdmin, four to a trick.
@@ -209,7 +211,8 @@ int PutAnalysis(const analysis::DealAnalysisDef& tAnalysis, const PbnGameTagsDef
   }
   // A cell the file leaves out takes -1 here, so that only a full table of the file counts.
   analysis::DdTableDef aaUnknown;
-  for (auto& aRow : aaUnknown) aRow.fill(-1);
+  for (auto& aRow : aaUnknown)
+    aRow.fill(-1);
   const std::optional<analysis::DdTableDef> File = analysis::FileOptimumTable(tTags, aaUnknown);
   if (!File) return 0;
   for (const auto& aRow : *File) {
@@ -219,7 +222,8 @@ int PutAnalysis(const analysis::DealAnalysisDef& tAnalysis, const PbnGameTagsDef
   }
   int NrDisagree = 0;
   for (const auto& aRow : analysis::CompareTables(tAnalysis.aaTricks, File)) {
-    for (bool bMarked : aRow) NrDisagree += bMarked;
+    for (bool bMarked : aRow)
+      NrDisagree += bMarked;
   }
   return NrDisagree;
 }

@@ -14,9 +14,9 @@
 namespace records {
 
 struct HandDef {
-  bool bGiven = false;                 // false: the deal leaves this hand out
-  std::array<QString, 4> aSuits;       // ranks of spades, hearts, diamonds, clubs ("AK10")
-  int Points = 0;                      // high-card points: A 4, K 3, Q 2, J 1
+  bool bGiven = false;            // false: the deal leaves this hand out
+  std::array<QString, 4> aSuits;  // ranks of spades, hearts, diamonds, clubs ("AK10")
+  int Points = 0;                 // high-card points: A 4, K 3, Q 2, J 1
 };
 
 // A trick of the play: its leader and the cards in the order played ("♠A"; "-" for none).

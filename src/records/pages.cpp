@@ -121,9 +121,11 @@ void DrawHand(PenDef* ptPen, const HandDef& tHand, qreal x, qreal Top, qreal Wid
   const QStringList Lines = HandLines(tHand);
   const qreal Size = ptPen->Size();
   qreal Widest = 0;
-  for (const QString& Text : Lines) Widest = std::max(Widest, ptPen->Width(Text));
+  for (const QString& Text : Lines)
+    Widest = std::max(Widest, ptPen->Width(Text));
   if (Widest > Width) ptPen->Use(Size * Width / Widest);
-  for (int k = 0; k < 4; ++k) ptPen->Draw(x, Top + k * Line, Line, Lines[k]);
+  for (int k = 0; k < 4; ++k)
+    ptPen->Draw(x, Top + k * Line, Line, Lines[k]);
   ptPen->Use(Size);
 }
 
@@ -148,9 +150,8 @@ void DrawPoints(PenDef* ptPen, const BoardDef& tBoard, const QRectF& tBox) {
 // Declarers down (N, S, E, W), strains across (NT, spades, hearts, diamonds, clubs): the tricks.
 void DrawTricks(PenDef* ptPen, const analysis::DdTableDef& aaTricks, const QRectF& tBox) {
   static constexpr pbn::PbnSideDef aSides[4] = {PBN_NORTH, PBN_SOUTH, PBN_EAST, PBN_WEST};
-  static constexpr pbn::PbnTrumpDef aTrumps[5] = {pbn::PBN_TRUMP_NT, pbn::PBN_SPADES,
-                                                  pbn::PBN_HEARTS, pbn::PBN_DIAMONDS,
-                                                  pbn::PBN_CLUBS};
+  static constexpr pbn::PbnTrumpDef aTrumps[5] = {
+      pbn::PBN_TRUMP_NT, pbn::PBN_SPADES, pbn::PBN_HEARTS, pbn::PBN_DIAMONDS, pbn::PBN_CLUBS};
   const qreal Column = tBox.width() / 6;
   const qreal Row = tBox.height() / 5;
   QPainter* ptPainter = ptPen->Painter();
@@ -208,7 +209,8 @@ void DrawDeal(PenDef* ptPen, const BoardDef& tBoard, bool bDoubleDummy, const QR
            HandWidth, Line);
   DrawHand(ptPen, tBoard.atHands[PBN_SOUTH], Left + Third, Top + 9 * Line, HandWidth, Line);
   const qreal Side = std::min(3.6 * Line, Third * 0.8);
-  DrawPoints(ptPen, tBoard, {Left + 1.5 * Third - Side / 2, Top + 6.5 * Line - Side / 2, Side, Side});
+  DrawPoints(ptPen, tBoard,
+             {Left + 1.5 * Third - Side / 2, Top + 6.5 * Line - Side / 2, Side, Side});
 
   if (!bDoubleDummy) return;
   if (tBoard.Tricks) {
@@ -313,9 +315,10 @@ void DrawDetailedBoard(PenDef* ptPen, const BoardDef& tBoard, bool bDoubleDummy,
   DrawDeal(ptPen, tBoard, bDoubleDummy, tDeal);
   const qreal Size = std::min(Line * 0.74, DealWidth / 3 / 6.4);
   ptPen->Use(Size);
-  DrawBidding(ptPen, tBoard, {tDeal.right() + Line, tBox.top(), tBox.right() - tDeal.right() - Line,
-                              tDeal.height()},
-              Line);
+  DrawBidding(
+      ptPen, tBoard,
+      {tDeal.right() + Line, tBox.top(), tBox.right() - tDeal.right() - Line, tDeal.height()},
+      Line);
   const qreal Top = tDeal.bottom() + Line;
   const qreal Small = Line * 0.9;
   ptPen->Use(Size * 0.9);
@@ -423,7 +426,8 @@ bool DrawPages(QPainter* ptPainter, QPagedPaintDevice* ptDevice, const DocumentD
     const size_t Begin = static_cast<size_t>(PageNr - 1) * tDocument.PerPage;
     const size_t End = std::min(Begin + tDocument.PerPage, tDocument.NrBoards);
     std::vector<BoardDef> atBoards;
-    for (size_t i = Begin; i < End; ++i) atBoards.push_back(tDocument.Board(i));
+    for (size_t i = Begin; i < End; ++i)
+      atBoards.push_back(tDocument.Board(i));
     DrawPage(&tPen, tDocument, atBoards, tPage, PageNr, NrPages);
   }
   ptPainter->restore();
