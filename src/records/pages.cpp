@@ -152,20 +152,22 @@ void DrawTricks(PenDef* ptPen, const analysis::DdTableDef& aaTricks, const QRect
   static constexpr pbn::PbnSideDef aSides[4] = {PBN_NORTH, PBN_SOUTH, PBN_EAST, PBN_WEST};
   static constexpr pbn::PbnTrumpDef aTrumps[5] = {
       pbn::PBN_TRUMP_NT, pbn::PBN_SPADES, pbn::PBN_HEARTS, pbn::PBN_DIAMONDS, pbn::PBN_CLUBS};
-  const qreal Column = tBox.width() / 6;
+  const qreal Column = tBox.width() / 5.7;  // the declarers' column is 0.7 of it
   const qreal Row = tBox.height() / 5;
+  ptPen->Use(std::min(ptPen->Size(), Column * 0.5));
   QPainter* ptPainter = ptPen->Painter();
   ptPainter->fillRect(QRectF(tBox.left(), tBox.top(), tBox.width(), Row), kShade);
   for (int c = 0; c < 5; ++c) {
     const QString Head =
         aTrumps[c] == pbn::PBN_TRUMP_NT ? QStringLiteral("NT") : SuitSymbol(aTrumps[c]);
-    ptPen->DrawCentred({tBox.left() + (c + 1) * Column, tBox.top(), Column, Row}, Head);
+    ptPen->DrawCentred({tBox.left() + (c + 0.7) * Column, tBox.top(), Column, Row}, Head);
   }
   for (int r = 0; r < 4; ++r) {
     const qreal Top = tBox.top() + (r + 1) * Row;
-    ptPen->DrawCentred({tBox.left(), Top, Column, Row}, QString(QLatin1Char("SWNE"[aSides[r]])));
+    ptPen->DrawCentred({tBox.left(), Top, 0.7 * Column, Row},
+                       QString(QLatin1Char("SWNE"[aSides[r]])));
     for (int c = 0; c < 5; ++c) {
-      ptPen->DrawCentred({tBox.left() + (c + 1) * Column, Top, Column, Row},
+      ptPen->DrawCentred({tBox.left() + (c + 0.7) * Column, Top, Column, Row},
                          QString::number(aaTricks[aSides[r]][aTrumps[c]]));
     }
   }
@@ -173,14 +175,22 @@ void DrawTricks(PenDef* ptPen, const analysis::DdTableDef& aaTricks, const QRect
   ptPainter->drawRect(tBox);
 }
 
-void DrawPar(PenDef* ptPen, const BoardDef& tBoard, qreal x, qreal Top, qreal Line) {
+// Par and up to three of its contracts, shrunk to fit Width.
+void DrawPar(PenDef* ptPen, const BoardDef& tBoard, qreal x, qreal Top, qreal Width, qreal Line) {
   if (!tBoard.ParProblem.isEmpty()) {
     ptPen->Draw(x, Top, Line, QStringLiteral("Par not known"), kGrey);
     return;
   }
-  ptPen->Draw(x, Top, Line, QStringLiteral("Par ") + tBoard.ParScore);
-  for (int k = 0; k < tBoard.ParContracts.size() && k < 3; ++k)
-    ptPen->Draw(x, Top + (k + 1) * Line, Line, tBoard.ParContracts[k]);
+  const QStringList Lines =
+      QStringList{QStringLiteral("Par ") + tBoard.ParScore} + tBoard.ParContracts.mid(0, 3);
+  const qreal Size = ptPen->Size();
+  qreal Widest = 0;
+  for (const QString& Text : Lines)
+    Widest = std::max(Widest, ptPen->Width(Text));
+  if (Widest > Width) ptPen->Use(Size * Width / Widest);
+  for (int k = 0; k < Lines.size(); ++k)
+    ptPen->Draw(x, Top + k * Line, Line, Lines[k]);
+  ptPen->Use(Size);
 }
 
 // The deal in compass layout in Box, 14 lines high: the board, dealer and vulnerability top left,
@@ -218,7 +228,7 @@ void DrawDeal(PenDef* ptPen, const BoardDef& tBoard, bool bDoubleDummy, const QR
     const qreal TableWidth = std::min(Third - Line * 0.3, 9 * Line);
     DrawTricks(ptPen, *tBoard.Tricks, {Left, Top + 9 * Line, TableWidth, 5 * Line});
     ptPen->Use(Size);
-    DrawPar(ptPen, tBoard, Left + 2 * Third + Line * 0.3, Top + 9 * Line, Line);
+    DrawPar(ptPen, tBoard, Left + 2 * Third + Line * 0.3, Top + 9 * Line, Third - Line * 0.3, Line);
   } else {
     ptPen->Use(Size * 0.85);
     const QString Text = QStringLiteral("No double dummy: ") + tBoard.DdProblem;
