@@ -20,7 +20,7 @@ namespace {
 using namespace pbn;
 
 constexpr const char* kUsage =
-    "hand-records: usage: hand-records FILE -o OUT.pdf [--per-page 1|2|4|6|12] [--paper a4|letter] "
+    "usage: hand-records FILE -o OUT.pdf [--per-page 1|2|4|6|12] [--paper a4|letter] "
     "[--boards LIST] [--title TEXT] [--no-dd] [--jobs N] [--with-mistakes]";
 
 struct BoardRangeDef {
@@ -117,7 +117,7 @@ bool ParseArgs(const Args& args, HandRecordsArgs* ptArgs) {
       return Refuse("more than one FILE given");
     }
   }
-  if (ptArgs->File.empty() || ptArgs->Out.empty()) return Refuse(kUsage + 14);
+  if (ptArgs->File.empty() || ptArgs->Out.empty()) return Refuse(kUsage);
   return true;
 }
 
@@ -151,8 +151,7 @@ void AddFileBoards(std::FILE* pFile, const std::string& Path, unsigned NrGames,
     GameLoad(pFile, GameNr, &NrLines);
     if (!BoardSelected(atRanges, TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_BOARD))) continue;
     ptList->atEntries.push_back({ptList->aFiles.size() - 1, GameNr});
-    const PbnGameDataDef& tData = *tGameAdmin.ptGameData;
-    ptList->atDeals.push_back({tData.tDeal, tData.tSituation.Dealer, tData.tSituation.Vulner});
+    ptList->atDeals.push_back(records::LoadedDeal());
   }
 }
 

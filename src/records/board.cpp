@@ -195,6 +195,11 @@ BoardDef LoadedBoard(bool bDetails) {
   return tBoard;
 }
 
+analysis::DealInputDef LoadedDeal() {
+  const PbnGameDataDef& tData = *tGameAdmin.ptGameData;
+  return {tData.tDeal, tData.tSituation.Dealer, tData.tSituation.Vulner};
+}
+
 int PutAnalysis(const analysis::DealAnalysisDef& tAnalysis, const PbnGameTagsDef& tTags,
                 BoardDef* ptBoard) {
   if (!tAnalysis.Error.empty()) {

@@ -51,6 +51,9 @@ struct BoardDef {
 // The game on display as a board; bDetails adds the auction, play and commentary.
 BoardDef LoadedBoard(bool bDetails);
 
+// The deal of the game on display with its dealer and vulnerability, for the solver.
+analysis::DealInputDef LoadedDeal();
+
 // Puts the solver's answer on a board loaded from a game with these tags: the solver's tricks and
 // par, or the reason it gave none. Returns the cells of the game's own full OptimumResultTable that
 // disagree with the solver (0 without such a table).

@@ -28,14 +28,8 @@ namespace viewer::qt {
 
 namespace {
 
-struct ChoicesDef {
-  int PerPage = 4;
-  bool bDoubleDummy = true;
-  QPageSize::PageSizeId Paper = records::DefaultPaper();
-};
-
 // Boards per page, double dummy on or off, paper: the one small dialog of both items.
-bool AskChoices(QWidget* ptParent, const QString& Title, ChoicesDef* ptChoices) {
+bool AskChoices(QWidget* ptParent, const QString& Title, PrintChoicesDef* ptChoices) {
   QDialog tDialog(ptParent);
   tDialog.setWindowTitle(Title);
   auto* ptPerPage = new QComboBox(&tDialog);
@@ -69,8 +63,7 @@ std::vector<analysis::DealInputDef> DealsOfFile(std::FILE* pFile, pbn::UInt32 Nr
   for (pbn::UInt32 GameNr = 1; GameNr <= NrGames; ++GameNr) {
     pbn::UInt32 NrLines = 0;
     pbn::GameLoad(pFile, GameNr, &NrLines);
-    const pbn::PbnGameDataDef& tData = *pbn::tGameAdmin.ptGameData;
-    atDeals.push_back({tData.tDeal, tData.tSituation.Dealer, tData.tSituation.Vulner});
+    atDeals.push_back(records::LoadedDeal());
   }
   return atDeals;
 }
@@ -108,17 +101,30 @@ class PrintJobDef {
  public:
   explicit PrintJobDef(QWidget* ptWindow) : ptWindow_(ptWindow) {}
 
-  // Asks the choices, solves the deals; false when the user stepped back or there is no game.
+  // Asks the choices and builds the document; false when the user stepped back or there is no
+  // game.
   bool Prepare(const QString& Title) {
-    pFile_ = OpenGameFile();
-    NrGames_ = tPbnGames.MaxValue;
-    if (pFile_ == nullptr || NrGames_ == 0) {
-      QMessageBox::information(ptWindow_, Title, QStringLiteral("No games to print."));
+    QString Error;
+    if (!HasGames(&Error)) {
+      QMessageBox::information(ptWindow_, Title, Error);
       return false;
     }
-    if (!AskChoices(ptWindow_, Title, &tChoices_)) return false;
+    return AskChoices(ptWindow_, Title, &tChoices_) && Build(tChoices_, &Error);
+  }
+
+  bool HasGames(QString* pError) {
+    pFile_ = OpenGameFile();
+    NrGames_ = tPbnGames.MaxValue;
+    if (pFile_ != nullptr && NrGames_ > 0) return true;
+    *pError = QStringLiteral("No games to print.");
+    return false;
+  }
+
+  // Solves the deals when asked and makes the document; false when the solver was cancelled.
+  bool Build(const PrintChoicesDef& tChoices, QString* pError) {
+    tChoices_ = tChoices;
     if (tChoices_.bDoubleDummy && !Solve(ptWindow_, DealsOfFile(pFile_, NrGames_), &atDd_)) {
-      ShowGameNumber(tPbnGames.CurValue);
+      *pError = QStringLiteral("Cancelled.");
       return false;
     }
     tDocument_.FileName = QFileInfo(QString::fromLocal8Bit(OpenFilePath())).fileName();
@@ -147,7 +153,7 @@ class PrintJobDef {
   QWidget* ptWindow_;
   std::FILE* pFile_ = nullptr;
   pbn::UInt32 NrGames_ = 0;
-  ChoicesDef tChoices_;
+  PrintChoicesDef tChoices_;
   std::vector<analysis::DealAnalysisDef> atDd_;
   records::DocumentDef tDocument_;
 };
@@ -174,22 +180,33 @@ void Print(QWidget* ptWindow) {
   tPainter.end();
 }
 
+// The choices and the file are asked before the solver's long run.
 void ExportPdf(QWidget* ptWindow) {
+  const QString Title = QStringLiteral("Export PDF");
   PrintJobDef tJob(ptWindow);
-  if (!tJob.Prepare(QStringLiteral("Export PDF"))) return;
-  const QString Suggested = QFileInfo(QString::fromLocal8Bit(OpenFilePath())).completeBaseName();
-  const QString Path = QFileDialog::getSaveFileName(ptWindow, QStringLiteral("Export PDF"),
-                                                    Suggested + QStringLiteral(".pdf"),
-                                                    QStringLiteral("PDF files (*.pdf)"));
-  if (Path.isEmpty()) return;
+  PrintChoicesDef tChoices;
   QString Error;
-  if (!records::WritePdf(Path, tJob.Document(), tJob.Paper(), &Error)) {
-    QMessageBox::warning(ptWindow, QStringLiteral("Export PDF"),
-                         QStringLiteral("Cannot write %1: %2").arg(Path, Error));
+  if (!tJob.HasGames(&Error)) {
+    QMessageBox::information(ptWindow, Title, Error);
+    return;
   }
+  if (!AskChoices(ptWindow, Title, &tChoices)) return;
+  const QString Suggested = QFileInfo(QString::fromLocal8Bit(OpenFilePath())).completeBaseName();
+  const QString Path = QFileDialog::getSaveFileName(ptWindow, Title, Suggested + ".pdf",
+                                                    QStringLiteral("PDF files (*.pdf)"));
+  if (Path.isEmpty() || !tJob.Build(tChoices, &Error)) return;
+  if (!records::WritePdf(Path, tJob.Document(), tJob.Paper(), &Error))
+    QMessageBox::warning(ptWindow, Title, QStringLiteral("Cannot write %1: %2").arg(Path, Error));
 }
 
 }  // namespace
+
+bool ExportHandRecords(QWidget* ptWindow, const PrintChoicesDef& tChoices, const QString& Path,
+                       QString* pError) {
+  PrintJobDef tJob(ptWindow);
+  return tJob.HasGames(pError) && tJob.Build(tChoices, pError) &&
+         records::WritePdf(Path, tJob.Document(), tJob.Paper(), pError);
+}
 
 void AddPrintItems(QWidget* ptWindow, QMenu* ptProject) {
   QAction* ptPrint = ptProject->addAction(QStringLiteral("&Print..."));
