@@ -223,6 +223,9 @@ void QuietMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
 int HandRecords(const Args& args) {
   HandRecordsArgs tArgs;
   if (!ParseArgs(args, &tArgs)) return kExitError;
+  std::error_code tError;
+  if (std::filesystem::equivalent(tArgs.File, tArgs.Out, tError))  // a slip that would lose FILE
+    return Fail("hand-records: " + tArgs.Out + " is FILE itself");
   FilePtr pFile(nullptr, std::fclose);
   const long NrGames = IndexFile(tArgs.File, tArgs.bWithMistakes, true, &pFile);
   if (NrGames < 0) return kExitError;

@@ -153,13 +153,19 @@ QString AnnotationLine(const unsigned char* pcLine) {
   return Text + PbnString(pcChars + RunBegin, Index - RunBegin);
 }
 
+// The annotation lines; a section header (AUCTION, PLAY) with no comment under it is left out.
 QStringList Commentary() {
   QStringList Lines;
+  bool bHeaderLast = false;
   for (UInt32 Line = 0; Line < TextAnnoNrLines(); ++Line) {
     const unsigned char* pcLine = TextAnnoLine(Line);
     if (pcLine == nullptr) break;
+    const bool bHeader = AnnoHeaderText(pcLine[0]) != nullptr;
+    if (bHeader && bHeaderLast) Lines.removeLast();
     Lines << AnnotationLine(pcLine);
+    bHeaderLast = bHeader;
   }
+  if (bHeaderLast) Lines.removeLast();
   return Lines;
 }
 

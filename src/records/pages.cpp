@@ -320,7 +320,7 @@ void DrawCommentary(PenDef* ptPen, const QStringList& Lines, const QRectF& tBox,
 void DrawDetailedBoard(PenDef* ptPen, const BoardDef& tBoard, bool bDoubleDummy,
                        const QRectF& tBox) {
   const qreal DealWidth = tBox.width() * 0.6;
-  const qreal Line = std::min({DealWidth / 3 / 6.4 / 0.74, tBox.height() / 30, 15.0});
+  const qreal Line = std::min({DealWidth / 3 / 6.4 / 0.74, tBox.height() / 30, 18.0});
   const QRectF tDeal(tBox.left(), tBox.top(), DealWidth, 14 * Line);
   DrawDeal(ptPen, tBoard, bDoubleDummy, tDeal);
   const qreal Size = std::min(Line * 0.74, DealWidth / 3 / 6.4);

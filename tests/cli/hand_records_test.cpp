@@ -131,6 +131,7 @@ TEST_F(HandRecordsCommand, FaultsGiveTheirStatus) {
       {Quote(Example("showcase.pbn")) + " -o out.pdf --paper a5", 2, "--paper takes"},
       {Quote(Example("showcase.pbn")), 2, "usage"},
       {"missing.pbn -o out.pdf", 2, "cannot open missing.pbn"},
+      {Quote(NoGames.Path()) + " -o " + Quote(NoGames.Path()), 2, "is FILE itself"},
   };
   for (const auto& tCase : atCases) {
     const auto Run = RunCli("hand-records " + tCase.Args, Dir.string());
