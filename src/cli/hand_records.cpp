@@ -176,12 +176,13 @@ std::vector<analysis::DealAnalysisDef> Solve(const std::vector<analysis::DealInp
   return atResults;
 }
 
-// Loads the boards in order, indexing a file again when the boards move on to it.
+// Loads the boards in order, indexing a file again when the boards move on to it, and counts the
+// cells where a game's own table of tricks disagrees with the solver.
 class BoardLoaderDef {
  public:
   BoardLoaderDef(const BoardListDef& tList, const std::vector<analysis::DealAnalysisDef>& atDd,
-                 const HandRecordsArgs& tArgs)
-      : tList_(tList), atDd_(atDd), tArgs_(tArgs) {}
+                 const HandRecordsArgs& tArgs, FilePtr pFirstFile)
+      : tList_(tList), atDd_(atDd), tArgs_(tArgs), pFile_(std::move(pFirstFile)) {}
 
   records::BoardDef operator()(size_t i) {
     const BoardListDef::EntryDef& tEntry = tList_.atEntries[i];
@@ -194,22 +195,38 @@ class BoardLoaderDef {
     records::BoardDef tBoard = records::LoadedBoard(records::PerPageWithDetails(tArgs_.PerPage));
     if (tArgs_.bDoubleDummy) {
       const int NrCells = records::PutAnalysis(atDd_[i], *tGameAdmin.ptGameTags, &tBoard);
-      NrCellsDisagree += NrCells;
-      NrBoardsDisagree += NrCells > 0;
+      NrCellsDisagree_ += NrCells;
+      NrBoardsDisagree_ += NrCells > 0;
     }
     return tBoard;
   }
 
-  FilePtr pFile_{nullptr, std::fclose};
-  size_t File_ = 0;
-  int NrCellsDisagree = 0;
-  int NrBoardsDisagree = 0;
+  // Said once the pages are written.
+  void ReportDisagreements() const {
+    if (NrBoardsDisagree_ == 0) return;
+    std::fprintf(stderr,
+                 "hand-records: the OptimumResultTable of %d boards disagrees with the solver in "
+                 "%d cells; the solver's tricks are printed\n",
+                 NrBoardsDisagree_, NrCellsDisagree_);
+  }
 
  private:
   const BoardListDef& tList_;
   const std::vector<analysis::DealAnalysisDef>& atDd_;
   const HandRecordsArgs& tArgs_;
+  FilePtr pFile_;
+  size_t File_ = 0;
+  int NrCellsDisagree_ = 0;
+  int NrBoardsDisagree_ = 0;
 };
+
+// --title, or the Event of the first board (of the open first file).
+QString TitleOf(const HandRecordsArgs& tArgs, std::FILE* pFile, const BoardListDef& tList) {
+  if (tArgs.Title) return QString::fromLocal8Bit(tArgs.Title->c_str());
+  UInt32 NrLines = 0;
+  GameLoad(pFile, tList.atEntries.front().GameNr, &NrLines);
+  return QString::fromStdString(TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_EVENT));
+}
 
 QString FileNameOf(const std::string& Path) {
   return QString::fromStdString(std::filesystem::path(Path).filename().string());
@@ -255,27 +272,19 @@ int HandRecords(const Args& args) {
   if (!records::CanWrite(Out, &Error))  // before the solver's long run
     return Fail("hand-records: cannot write " + tArgs.Out + ": " + Error.toStdString());
 
-  std::vector<analysis::DealAnalysisDef> atDd;
-  if (tArgs.bDoubleDummy) atDd = Solve(tList.atDeals, tArgs.Jobs);
-  BoardLoaderDef tLoader(tList, atDd, tArgs);
-  tLoader.pFile_ = std::move(pFile);
-
   records::DocumentDef tDocument;
+  tDocument.Title = TitleOf(tArgs, pFile.get(), tList);
   tDocument.FileName = FileNameOf(tArgs.File);
   tDocument.PerPage = tArgs.PerPage;
   tDocument.bDoubleDummy = tArgs.bDoubleDummy;
   tDocument.NrBoards = tList.atEntries.size();
-  tDocument.Title = tArgs.Title ? QString::fromLocal8Bit(tArgs.Title->c_str()) : tLoader(0).Event;
-  tLoader.NrCellsDisagree = tLoader.NrBoardsDisagree = 0;  // board 0 counts when printed
+  std::vector<analysis::DealAnalysisDef> atDd;
+  if (tArgs.bDoubleDummy) atDd = Solve(tList.atDeals, tArgs.Jobs);
+  BoardLoaderDef tLoader(tList, atDd, tArgs, std::move(pFile));
   tDocument.Board = std::ref(tLoader);
   if (!records::WritePdf(Out, tDocument, tArgs.Paper, &Error))
     return Fail("hand-records: cannot write " + tArgs.Out + ": " + Error.toStdString());
-  if (tLoader.NrBoardsDisagree > 0) {
-    std::fprintf(stderr,
-                 "hand-records: the OptimumResultTable of %d boards disagrees with the solver in "
-                 "%d cells; the solver's tricks are printed\n",
-                 tLoader.NrBoardsDisagree, tLoader.NrCellsDisagree);
-  }
+  tLoader.ReportDisagreements();
   return kExitOk;
 }
 
