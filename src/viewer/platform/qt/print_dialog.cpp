@@ -68,8 +68,9 @@ std::vector<analysis::DealInputDef> DealsOfFile(std::FILE* pFile, pbn::UInt32 Nr
   return atDeals;
 }
 
-// The solver off the window's thread, 32 deals a call (the library's batch), with a progress
-// dialog whose Cancel is heard between calls; false when cancelled.
+// The solver off the window's thread, with a progress dialog whose Cancel is heard between
+// calls; a call takes two deals a core (the library spreads a batch's tables over its threads), so
+// progress moves and Cancel answers within seconds.
 bool Solve(QWidget* ptParent, const std::vector<analysis::DealInputDef>& atDeals,
            std::vector<analysis::DealAnalysisDef>* patResults) {
   QProgressDialog tProgress(QStringLiteral("Double dummy..."), QStringLiteral("Cancel"), 0,
@@ -78,10 +79,11 @@ bool Solve(QWidget* ptParent, const std::vector<analysis::DealInputDef>& atDeals
   tProgress.setMinimumDuration(300);
   std::atomic<bool> bCancel = false;
   std::atomic<size_t> NrDone = 0;
+  const size_t Batch = std::clamp<size_t>(2 * QThread::idealThreadCount(), 4, 32);
   QThread* ptWorker = QThread::create([&] {
-    for (size_t First = 0; First < atDeals.size() && !bCancel; First += 32) {
+    for (size_t First = 0; First < atDeals.size() && !bCancel; First += Batch) {
       const std::vector<analysis::DealInputDef> atBatch(
-          atDeals.begin() + First, atDeals.begin() + std::min(First + 32, atDeals.size()));
+          atDeals.begin() + First, atDeals.begin() + std::min(First + Batch, atDeals.size()));
       for (analysis::DealAnalysisDef& tResult : analysis::AnalyseDeals(atBatch))
         patResults->push_back(std::move(tResult));
       NrDone = patResults->size();
@@ -191,9 +193,10 @@ void ExportPdf(QWidget* ptWindow) {
     return;
   }
   if (!AskChoices(ptWindow, Title, &tChoices)) return;
-  const QString Suggested = QFileInfo(QString::fromLocal8Bit(OpenFilePath())).completeBaseName();
-  const QString Path = QFileDialog::getSaveFileName(ptWindow, Title, Suggested + ".pdf",
-                                                    QStringLiteral("PDF files (*.pdf)"));
+  const QFileInfo tPbn(QString::fromLocal8Bit(OpenFilePath()));
+  const QString Suggested = tPbn.absolutePath() + "/" + tPbn.completeBaseName() + ".pdf";
+  const QString Path =
+      QFileDialog::getSaveFileName(ptWindow, Title, Suggested, QStringLiteral("PDF files (*.pdf)"));
   if (Path.isEmpty() || !tJob.Build(tChoices, &Error)) return;
   if (!records::WritePdf(Path, tJob.Document(), tJob.Paper(), &Error))
     QMessageBox::warning(ptWindow, Title, QStringLiteral("Cannot write %1: %2").arg(Path, Error));
