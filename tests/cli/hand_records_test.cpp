@@ -114,6 +114,24 @@ TEST_F(HandRecordsCommand, DoubleDummyTableAndParOfOneDeal) {
   }
 }
 
+TEST_F(HandRecordsCommand, BoardsSelectWhatIsPrinted) {
+  struct {
+    const char* pcBoards;
+    const char* pcPrinted;  // the boards of showcase, 1 to 5, printed ('x') or not ('.')
+  } const atCases[] = {{"2-3,9", ".xx.."}, {"5", "....x"}, {"1-1,4-5", "x..xx"}};
+  for (const auto& tCase : atCases) {
+    const auto Run = RunCli("hand-records " + Quote(Example("showcase.pbn")) + " -o out.pdf " +
+                                "--no-dd --boards " + tCase.pcBoards,
+                            Dir.string());
+    EXPECT_EQ(Run.Status, 0) << Run.Err;
+    const std::string Text = Poppler("pdftotext -raw", (Dir / "out.pdf").string());
+    for (int Board = 1; Board <= 5; ++Board) {
+      const bool bPrinted = Text.find("Board " + std::to_string(Board) + "\n") != Text.npos;
+      EXPECT_EQ(bPrinted, tCase.pcPrinted[Board - 1] == 'x') << tCase.pcBoards << " " << Board;
+    }
+  }
+}
+
 TEST_F(HandRecordsCommand, FaultsGiveTheirStatus) {
   const TempFile NoGames("% no games here\n");
   struct {
