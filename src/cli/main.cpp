@@ -26,12 +26,12 @@ constexpr const char* kUsage =
     "                            the double-dummy table and par of every game, one line each\n"
     "                            (N solver threads, default all cores; --json: JSON lines)\n"
     "\n"
-    "  --with-mistakes           (check, show, render) index every game, also those with\n"
+    "  --with-mistakes           (check, show, render, hand-records) index every game, also those with\n"
     "                            mistakes, each with its own log lines: check prints\n"
     "                            \"N games, M with mistakes\", show adds \"mistakes\"\n"
     "\n"
     "Options:\n"
-    "  --pbn 1.0|2.1|auto        the standard to read by (check, show, render, dd): PBN 1.0 (the\n"
+    "  --pbn 1.0|2.1|auto        the standard to read by (check, show, render, dd, hand-records): PBN 1.0 (the\n"
     "                            default), PBN 2.1, or 2.1 when the file declares \"% PBN 2.x\"\n"
     "  -h, --help                show this help\n"
     "  -V, --version             show the version\n"
@@ -62,5 +62,6 @@ int main(int argc, char** argv) {
   if (command == "show") return cli::Show(rest);
   if (command == "render") return cli::Render(rest);
   if (command == "dd") return cli::DoubleDummy(rest);
+  if (command == "hand-records") return cli::HandRecords(rest);
   return cli::Fail("unknown command '" + command + "' (try 'karvelon-cli --help')");
 }

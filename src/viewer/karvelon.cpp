@@ -594,6 +594,14 @@ void ShowGame(UInt32 GameIndex) {
   SetHiddenSides();
 }
 
+std::FILE* OpenGameFile() {
+  return GamesLoaded() ? hFileImport : nullptr;
+}
+
+const char* OpenFilePath() {
+  return GamesLoaded() ? szFileImport : "";
+}
+
 bool ShowGameNumber(UInt32 GameIndex) {
   if (GameIndex < 1 || GameIndex > tPbnGames.MaxValue) return false;
   tPbnGames.CurValue = GameIndex;

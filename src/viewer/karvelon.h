@@ -158,6 +158,10 @@ pbn::PbnImportOptionsDef& ViewerImportOptions();
 // commands do); false when the file has no such game.
 bool ShowGameNumber(pbn::UInt32 GameIndex);
 
+// The open file and its path, for printing its games (null and "" before any file).
+std::FILE* OpenGameFile();
+const char* OpenFilePath();
+
 // The standard the importer reads by, as chosen in the Options menu (PBN 1.0 by default); it
 // applies from the next file opened.
 void SetReadingChoice(pbn::ReadingChoiceDef Choice);

@@ -1,4 +1,5 @@
 #include "viewer/platform/qt/qt_host.h"
+#include "viewer/platform/qt/print_dialog.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -194,6 +195,7 @@ void MainWindow::BuildMenu() {
   };
   QMenu* ptProject = ptMenuBar->addMenu(QStringLiteral("&Project"));
   Add(ptProject, "&Open", CM_OPEN)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  AddPrintItems(this, ptProject);
   ptProject->addSeparator();
   Add(ptProject, "&About", CM_ABOUT);
   ptProject->addSeparator();

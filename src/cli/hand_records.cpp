@@ -1,0 +1,291 @@
+// karvelon-cli hand-records FILE -o OUT.pdf: a sheet per board as a director hands them out, with
+// the deal, the points, the double-dummy table and par, written as a PDF.
+#include <unistd.h>
+
+#include <QGuiApplication>
+#include <cstdlib>
+#include <filesystem>
+
+#include "analysis/dd.h"
+#include "cli/cli.h"
+#include "games/pbn_game.h"
+#include "records/board.h"
+#include "records/pdf.h"
+#include "replay/pbn_play.h"
+
+namespace cli {
+
+namespace {
+
+using namespace pbn;
+
+constexpr const char* kUsage =
+    "usage: hand-records FILE -o OUT.pdf [--per-page 1|2|4|6|12] [--paper a4|letter] "
+    "[--boards LIST] [--title TEXT] [--no-dd] [--jobs N] [--with-mistakes]";
+
+struct BoardRangeDef {
+  long First;
+  long Last;
+};
+
+struct HandRecordsArgs {
+  std::string File;
+  std::string Out;
+  int PerPage = 4;
+  QPageSize::PageSizeId Paper = records::DefaultPaper();
+  std::vector<BoardRangeDef> atBoards;  // empty: every board
+  std::optional<std::string> Title;
+  bool bDoubleDummy = true;
+  int Jobs = 0;
+  bool bWithMistakes = false;
+};
+
+bool Refuse(const std::string& Text) {
+  Fail("hand-records: " + Text);
+  return false;
+}
+
+// A number of at most 9 digits.
+bool ParseCount(const std::string& Text, long* pValue) {
+  if (Text.empty() || Text.size() > 9 || Text.find_first_not_of("0123456789") != Text.npos)
+    return false;
+  *pValue = std::atol(Text.c_str());
+  return true;
+}
+
+// "1-18,20": board numbers and ranges of them.
+bool ParseBoards(const std::string& Text, std::vector<BoardRangeDef>* patRanges) {
+  size_t Begin = 0;
+  while (Begin <= Text.size()) {
+    const size_t End = std::min(Text.find(',', Begin), Text.size());
+    const std::string Item = Text.substr(Begin, End - Begin);
+    const size_t Dash = Item.find('-');
+    BoardRangeDef tRange;
+    if (!ParseCount(Item.substr(0, Dash), &tRange.First)) return false;
+    tRange.Last = tRange.First;
+    if (Dash != Item.npos &&
+        (!ParseCount(Item.substr(Dash + 1), &tRange.Last) || tRange.Last < tRange.First)) {
+      return false;
+    }
+    patRanges->push_back(tRange);
+    Begin = End + 1;
+  }
+  return true;
+}
+
+bool ParseOption(const std::string& Arg, const std::string& Value, HandRecordsArgs* ptArgs) {
+  long Number = 0;
+  if (Arg == "-o") {
+    ptArgs->Out = Value;
+  } else if (Arg == "--per-page") {
+    if (!ParseCount(Value, &Number) || !records::PerPageOffered(static_cast<int>(Number)))
+      return Refuse("--per-page takes 1, 2, 4, 6 or 12, not '" + Value + "'");
+    ptArgs->PerPage = static_cast<int>(Number);
+  } else if (Arg == "--paper") {
+    if (Value != "a4" && Value != "letter")
+      return Refuse("--paper takes a4 or letter, not '" + Value + "'");
+    ptArgs->Paper = Value == "a4" ? QPageSize::A4 : QPageSize::Letter;
+  } else if (Arg == "--boards") {
+    if (!ParseBoards(Value, &ptArgs->atBoards))
+      return Refuse("--boards takes numbers and ranges like 1-18,20, not '" + Value + "'");
+  } else if (Arg == "--title") {
+    ptArgs->Title = Value;
+  } else {  // --jobs
+    if (!ParseCount(Value, &Number) || Number < 1 || Number > 9999)
+      return Refuse("--jobs needs a number of threads from 1");
+    ptArgs->Jobs = static_cast<int>(Number);
+  }
+  return true;
+}
+
+bool ParseArgs(const Args& args, HandRecordsArgs* ptArgs) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& Arg = args[i];
+    if (Arg == "-o" || Arg == "--per-page" || Arg == "--paper" || Arg == "--boards" ||
+        Arg == "--title" || Arg == "--jobs") {
+      if (i + 1 >= args.size()) return Refuse(Arg + " needs a value");
+      if (!ParseOption(Arg, args[++i], ptArgs)) return false;
+    } else if (Arg == "--no-dd") {
+      ptArgs->bDoubleDummy = false;
+    } else if (Arg == kWithMistakes) {
+      ptArgs->bWithMistakes = true;
+    } else if (Arg.size() > 1 && Arg[0] == '-') {
+      return Refuse("unknown option '" + Arg + "'");
+    } else if (ptArgs->File.empty()) {
+      ptArgs->File = Arg;
+    } else {
+      return Refuse("more than one FILE given");
+    }
+  }
+  if (ptArgs->File.empty() || ptArgs->Out.empty()) return Refuse(kUsage);
+  return true;
+}
+
+bool BoardSelected(const std::vector<BoardRangeDef>& atRanges, const std::string& Board) {
+  if (atRanges.empty()) return true;
+  long Number = 0;
+  if (!ParseCount(Board, &Number)) return false;
+  for (const BoardRangeDef& tRange : atRanges) {
+    if (Number >= tRange.First && Number <= tRange.Last) return true;
+  }
+  return false;
+}
+
+// The boards to print, file by file, and the deals to solve for them.
+struct BoardListDef {
+  struct EntryDef {
+    size_t File;
+    UInt32 GameNr;
+  };
+  std::vector<std::string> aFiles;
+  std::vector<EntryDef> atEntries;
+  std::vector<analysis::DealInputDef> atDeals;
+};
+
+// Adds the indexed games of the open file whose boards the ranges select.
+void AddFileBoards(std::FILE* pFile, const std::string& Path, unsigned NrGames,
+                   const std::vector<BoardRangeDef>& atRanges, BoardListDef* ptList) {
+  ptList->aFiles.push_back(Path);
+  for (UInt32 GameNr = 1; GameNr <= NrGames; ++GameNr) {
+    UInt32 NrLines = 0;
+    GameLoad(pFile, GameNr, &NrLines);
+    if (!BoardSelected(atRanges, TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_BOARD))) continue;
+    ptList->atEntries.push_back({ptList->aFiles.size() - 1, GameNr});
+    ptList->atDeals.push_back(records::LoadedDeal());
+  }
+}
+
+// Indexes a file with the reading chosen; the number of games, or -1 when it does not open.
+long IndexFile(const std::string& Path, bool bWithMistakes, bool bHint, FilePtr* ppFile) {
+  *ppFile = OpenPbnFile(Path);
+  if (!*ppFile) return -1;
+  PbnImportOptionsDef tReading = UseReading(ppFile->get(), Path, bHint);
+  tReading.bKeepRefused = bWithMistakes;
+  return IndexGames(ppFile->get(), {}, tReading, bHint);
+}
+
+std::vector<analysis::DealAnalysisDef> Solve(const std::vector<analysis::DealInputDef>& atDeals,
+                                             int Jobs) {
+  analysis::SetSolverThreads(Jobs);
+  const bool bProgress = isatty(STDERR_FILENO) != 0;
+  const auto Progress = [&](size_t NrDone) {
+    if (bProgress) std::fprintf(stderr, "\rhand-records: %zu/%zu deals", NrDone, atDeals.size());
+  };
+  std::vector<analysis::DealAnalysisDef> atResults = analysis::AnalyseDeals(atDeals, Progress);
+  if (bProgress && !atDeals.empty()) std::fputc('\n', stderr);
+  return atResults;
+}
+
+// Loads the boards in order, indexing a file again when the boards move on to it, and counts the
+// cells where a game's own table of tricks disagrees with the solver.
+class BoardLoaderDef {
+ public:
+  BoardLoaderDef(const BoardListDef& tList, const std::vector<analysis::DealAnalysisDef>& atDd,
+                 const HandRecordsArgs& tArgs, FilePtr pFirstFile)
+      : tList_(tList), atDd_(atDd), tArgs_(tArgs), pFile_(std::move(pFirstFile)) {}
+
+  records::BoardDef operator()(size_t i) {
+    const BoardListDef::EntryDef& tEntry = tList_.atEntries[i];
+    if (tEntry.File != File_) {
+      IndexFile(tList_.aFiles[tEntry.File], tArgs_.bWithMistakes, false, &pFile_);
+      File_ = tEntry.File;
+    }
+    UInt32 NrLines = 0;
+    GameLoad(pFile_.get(), tEntry.GameNr, &NrLines);
+    records::BoardDef tBoard = records::LoadedBoard(records::PerPageWithDetails(tArgs_.PerPage));
+    if (tArgs_.bDoubleDummy) {
+      const int NrCells = records::PutAnalysis(atDd_[i], *tGameAdmin.ptGameTags, &tBoard);
+      NrCellsDisagree_ += NrCells;
+      NrBoardsDisagree_ += NrCells > 0;
+    }
+    return tBoard;
+  }
+
+  // Said once the pages are written.
+  void ReportDisagreements() const {
+    if (NrBoardsDisagree_ == 0) return;
+    std::fprintf(stderr,
+                 "hand-records: the OptimumResultTable of %d boards disagrees with the solver in "
+                 "%d cells; the solver's tricks are printed\n",
+                 NrBoardsDisagree_, NrCellsDisagree_);
+  }
+
+ private:
+  const BoardListDef& tList_;
+  const std::vector<analysis::DealAnalysisDef>& atDd_;
+  const HandRecordsArgs& tArgs_;
+  FilePtr pFile_;
+  size_t File_ = 0;
+  int NrCellsDisagree_ = 0;
+  int NrBoardsDisagree_ = 0;
+};
+
+// --title, or the Event of the first board (of the open first file).
+QString TitleOf(const HandRecordsArgs& tArgs, std::FILE* pFile, const BoardListDef& tList) {
+  if (tArgs.Title) return QString::fromLocal8Bit(tArgs.Title->c_str());
+  UInt32 NrLines = 0;
+  GameLoad(pFile, tList.atEntries.front().GameNr, &NrLines);
+  return QString::fromStdString(TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_EVENT));
+}
+
+QString FileNameOf(const std::string& Path) {
+  return QString::fromStdString(std::filesystem::path(Path).filename().string());
+}
+
+// Offscreen: a director's machine without a display writes the same PDF.
+void QuietMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+}  // namespace
+
+int HandRecords(const Args& args) {
+  HandRecordsArgs tArgs;
+  if (!ParseArgs(args, &tArgs)) return kExitError;
+  std::error_code tError;
+  if (std::filesystem::equivalent(tArgs.File, tArgs.Out, tError))  // a slip that would lose FILE
+    return Fail("hand-records: " + tArgs.Out + " is FILE itself");
+  FilePtr pFile(nullptr, std::fclose);
+  const long NrGames = IndexFile(tArgs.File, tArgs.bWithMistakes, true, &pFile);
+  if (NrGames < 0) return kExitError;
+  if (GamesRefused() > 0 && !tArgs.bWithMistakes) {
+    std::fprintf(stderr, "hand-records: %s: %u games with mistakes left out\n", tArgs.File.c_str(),
+                 static_cast<unsigned>(GamesRefused()));
+  }
+  if (NrGames == 0) {
+    Fail("hand-records: " + tArgs.File + ": no PBN games");
+    return kExitNone;
+  }
+  BoardListDef tList;
+  AddFileBoards(pFile.get(), tArgs.File, static_cast<unsigned>(NrGames), tArgs.atBoards, &tList);
+  if (tList.atEntries.empty()) {
+    Fail("hand-records: " + tArgs.File + ": no board in the --boards given");
+    return kExitNone;
+  }
+
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  qInstallMessageHandler(QuietMessages);
+  static int argc = 1;
+  static char acName[] = "karvelon-cli";
+  static char* argv[] = {acName, nullptr};
+  QGuiApplication tApplication(argc, argv);
+  const QString Out = QString::fromLocal8Bit(tArgs.Out.c_str());
+  QString Error;
+  if (!records::CanWrite(Out, &Error))  // before the solver's long run
+    return Fail("hand-records: cannot write " + tArgs.Out + ": " + Error.toStdString());
+
+  records::DocumentDef tDocument;
+  tDocument.Title = TitleOf(tArgs, pFile.get(), tList);
+  tDocument.FileName = FileNameOf(tArgs.File);
+  tDocument.PerPage = tArgs.PerPage;
+  tDocument.bDoubleDummy = tArgs.bDoubleDummy;
+  tDocument.NrBoards = tList.atEntries.size();
+  std::vector<analysis::DealAnalysisDef> atDd;
+  if (tArgs.bDoubleDummy) atDd = Solve(tList.atDeals, tArgs.Jobs);
+  BoardLoaderDef tLoader(tList, atDd, tArgs, std::move(pFile));
+  tDocument.Board = std::ref(tLoader);
+  if (!records::WritePdf(Out, tDocument, tArgs.Paper, &Error))
+    return Fail("hand-records: cannot write " + tArgs.Out + ": " + Error.toStdString());
+  tLoader.ReportDisagreements();
+  return kExitOk;
+}
+
+}  // namespace cli

@@ -1,0 +1,67 @@
+// One board of the hand records as it is printed: what the file says of it and, when analysed,
+// the double-dummy tricks and par. Built from the game on display (tGameAdmin) after GameLoad.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+
+#include "analysis/dd.h"
+#include "core/pbn.h"
+#include "core/tags.h"
+
+namespace records {
+
+struct HandDef {
+  bool bGiven = false;            // false: the deal leaves this hand out
+  std::array<QString, 4> aSuits;  // ranks of spades, hearts, diamonds, clubs ("AK10")
+  int Points = 0;                 // high-card points: A 4, K 3, Q 2, J 1
+};
+
+// A trick of the play: its leader and the cards in the order played ("♠A"; "-" for none).
+struct TrickDef {
+  QString Leader;
+  std::array<QString, 4> aCards;
+};
+
+struct BoardDef {
+  QString Board;   // the Board tag
+  QString Dealer;  // "N", "E", "S", "W", or "" when not known
+  QString Vulner;  // "None", "NS", "EW", "All", or ""
+  QString Event;
+  QString Date;
+  std::array<HandDef, pbn::PBN_N_SIDES> atHands;  // by side code
+
+  // Double dummy: a table with its par, or the reason there is none (empty when not asked).
+  std::optional<analysis::DdTableDef> Tricks;
+  QString DdProblem;
+  QString ParScore;          // "NS 620", "0"; empty when par cannot be known
+  QStringList ParContracts;  // "4S by NS"
+  QString ParProblem;        // why par cannot be known (no vulnerability, ...)
+
+  // With one or two boards a page: the auction, contract, result, play and commentary.
+  QStringList Auction;  // calls in order ("1♠", "Pass", "X"), the dealer's first
+  QString Contract;     // "4♠X by N", "Passed out"
+  QString Result;       // "10 tricks"
+  std::vector<TrickDef> atTricks;
+  QStringList Commentary;  // the annotation text, a line each
+};
+
+// The game on display as a board; bDetails adds the auction, play and commentary.
+BoardDef LoadedBoard(bool bDetails);
+
+// The deal of the game on display with its dealer and vulnerability, for the solver.
+analysis::DealInputDef LoadedDeal();
+
+// Puts the solver's answer on a board loaded from a game with these tags: the solver's tricks and
+// par, or the reason it gave none. Returns the cells of the game's own full OptimumResultTable that
+// disagree with the solver (0 without such a table).
+int PutAnalysis(const analysis::DealAnalysisDef& tAnalysis, const pbn::PbnGameTagsDef& tTags,
+                BoardDef* ptBoard);
+
+// The suit symbol of a suit code and whether it prints red.
+QString SuitSymbol(int Suit);
+bool SuitIsRed(int Suit);
+
+}  // namespace records

@@ -1,0 +1,62 @@
+// Project > Print... and Export PDF... of the real window off screen: both items in the menu, and
+// the open file's hand records written with the dialog's choices, the game on display kept.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenuBar>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "replay/pbn_play.h"
+#include "viewer/karvelon.h"
+#include "viewer/platform/qt/print_dialog.h"
+#include "viewer/platform/qt/qt_host.h"
+
+namespace {
+
+const std::string kShowcase = KARVELON_SOURCE_DIR "/examples/showcase.pbn";
+
+int PdfPages(const std::string& Path) {
+  const std::string Out = Path + ".info";
+  std::system(("pdfinfo '" + Path + "' >'" + Out + "' 2>/dev/null").c_str());
+  std::ifstream tInfo(Out);
+  std::string Line;
+  while (std::getline(tInfo, Line)) {
+    if (Line.rfind("Pages:", 0) == 0) return std::stoi(Line.substr(6));
+  }
+  return -1;
+}
+
+TEST(PrintItems, ExportTheOpenFileAsItIsRead) {
+  viewer::SetImportLogEnabled(false);
+  viewer::qt::MainWindow tWindow(false);
+  QStringList Items;
+  for (QAction* ptAction : tWindow.menuBar()->actions().first()->menu()->actions())
+    Items << ptAction->text();
+  EXPECT_TRUE(Items.contains("&Print...") && Items.contains("Export P&DF..."))
+      << Items.join(",").toStdString();
+  const std::string Pdf =
+      (std::filesystem::temp_directory_path() / ("karvelon-print-" + std::to_string(getpid())))
+          .string() +
+      ".pdf";
+  QString Error;
+  EXPECT_FALSE(viewer::qt::ExportHandRecords(&tWindow, {}, QString::fromStdString(Pdf), &Error));
+  EXPECT_EQ(Error.toStdString(), "No games to print.");
+
+  tWindow.OpenFile(kShowcase);
+  viewer::ShowGameNumber(3);
+  for (int PerPage : {1, 12}) {
+    ASSERT_TRUE(viewer::qt::ExportHandRecords(&tWindow, {PerPage, false, QPageSize::Letter},
+                                              QString::fromStdString(Pdf), &Error))
+        << Error.toStdString();
+    EXPECT_EQ(PdfPages(Pdf), PerPage == 1 ? 5 : 1);
+  }
+  // Game 3 on display again, its board loaded.
+  EXPECT_EQ(viewer::tPbnGames.CurValue, 3u);
+  EXPECT_STREQ(pbn::TagValue(*pbn::tGameAdmin.ptGameTags, pbn::PBN_TAG_ID_BOARD), "3");
+  std::filesystem::remove(Pdf);
+  std::filesystem::remove(Pdf + ".info");
+}
+
+}  // namespace
