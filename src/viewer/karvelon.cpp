@@ -527,6 +527,12 @@ std::string OpenFileStatusText(UInt32 NrIndexed, const PbnHeadDef& tHead) {
   return Mistakes + (!Mistakes.empty() && !Hint.empty() ? "; " : "") + Hint;
 }
 
+// Why the file just indexed shows no game: it holds none, or its log says why each was refused.
+std::string NoGamesText() {
+  if (tFileAdmin.NrGamesRead == 0) return std::string("No PBN games\n") + szTitleImport + " holds no game";
+  return "No PBN games\nInspect " + (bImportLog ? LogFullPath() : std::string(szLogFileName));
+}
+
 bool IndexOpenFile() {
   std::rewind(hFileImport);  // indexed again when the choice of games changes
   // The log is written beside its final name and takes it once the pass is complete, so that a
@@ -555,13 +561,19 @@ bool IndexOpenFile() {
   ScrollBarMax(&tPbnGames, MaxNrGames);
   hMyWnd->SetStatusText(OpenFileStatusText(MaxNrGames, tHead).c_str());
   if (!GamesLoaded()) {
+    // The empty window (label "0", no board, no text) is what stands behind the message.
     ClearGameOnDisplay();
-    const std::string Text =
-        "No PBN games\nInspect " + (bImportLog ? LogFullPath() : std::string(szLogFileName));
-    MessageBoxA(Text.c_str(), nullptr, MB_ICONEXCLAMATION);
+    SetGameLabel(0);
+    ShowGame(1);
+    MessageBoxA(NoGamesText().c_str(), nullptr, MB_ICONEXCLAMATION);
+    return true;
   }
   ShowGame(1);
   return true;
+}
+
+const char* OpenFilePath() {
+  return hFileImport != nullptr ? szFileImport : "";
 }
 
 const char* ReadingNameInForce() {
