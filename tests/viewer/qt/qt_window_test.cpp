@@ -2,10 +2,12 @@
 // them: karvelon-cli render and karvelon without a display.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPainter>
@@ -151,7 +153,8 @@ TEST(RenderCommand, ExitStatuses) {
       {2,
        {"nothing.pbn -o x.png", "/tmp -o x.png", "s.pbn", "s.pbn -o x.png --game two",
         "s.pbn -o x.png --steps -1", "s.pbn -o x.png --hide NX", "s.pbn -o x.png --hide",
-        "s.pbn -o x.png --frobnicate", "s.pbn -o /nonexistent/x.png"}}};
+        "s.pbn -o x.png --frobnicate", "s.pbn -o /nonexistent/x.png", "s.pbn -o x.png --scale 0",
+        "s.pbn -o x.png --scale two", "s.pbn -o x.png --scale 9"}}};
   for (const auto& [Status, apcArguments] : atCases) {
     for (const char* pcArguments : apcArguments) {
       std::filesystem::remove(Dir / "x.png");
@@ -167,6 +170,80 @@ TEST(RenderCommand, ExitStatuses) {
     }
   }
   EXPECT_FALSE(std::filesystem::exists(Dir / "karvelon.log"));  // render writes no log
+  std::filesystem::remove_all(Dir);
+}
+
+// --scale 2: twice the size, and wherever the design has a solid colour the picture has it at
+// twice the position (edges, text and shapes are drawn anew, so only solid areas compare).
+TEST(RenderCommand, ScaleTwoIsTheDesignAtTwiceTheSize) {
+  const std::string Base = "/tmp/karvelon_scale_" + std::to_string(getpid());
+  for (const char* pcScale : {"1", "2"}) {
+    const auto [Status, Stderr] = RunCommand(std::string(KARVELON_CLI) + " render '" + kShowcase +
+                                             "' --steps 14 --dd --scale " + pcScale + " -o " +
+                                             Base + pcScale + ".png");
+    ASSERT_EQ(Status, 0) << Stderr;
+  }
+  const QImage tOne(QString::fromStdString(Base + "1.png"));
+  const QImage tTwo(QString::fromStdString(Base + "2.png"));
+  std::remove((Base + "1.png").c_str());
+  std::remove((Base + "2.png").c_str());
+  ASSERT_EQ(tOne.size(), QSize(640, 480));
+  ASSERT_EQ(tTwo.size(), QSize(1280, 960));
+  const auto Solid = [&tOne](int x, int y) {
+    for (int dy = -2; dy <= 2; ++dy) {
+      for (int dx = -2; dx <= 2; ++dx) {
+        if (tOne.pixel(x + dx, y + dy) != tOne.pixel(x, y)) return false;
+      }
+    }
+    return true;
+  };
+  int NrSampled = 0;
+  for (int y = 2; y < 478; y += 7) {
+    for (int x = 2; x < 638; x += 7) {
+      if (!Solid(x, y)) continue;
+      ++NrSampled;
+      EXPECT_EQ(QColor(tTwo.pixel(2 * x, 2 * y)), QColor(tOne.pixel(x, y))) << x << ", " << y;
+    }
+  }
+  EXPECT_GT(NrSampled, 2000);
+}
+
+// The window grown: controls at twice their place, the pointer mapped back; what does not fit
+// is shortened and whole in its tooltip; the file opened is the first recent one; Ctrl+C copies.
+TEST(QtWindow, ScaledShortenedRecentAndCopied) {
+  char acDir[] = "/tmp/karvelon_windowXXXXXX";
+  ASSERT_NE(mkdtemp(acDir), nullptr);
+  const std::filesystem::path Dir = acDir;
+  const std::string Long = "Anna Maria Theresia von Habsburg-Lothringen";
+  std::string Text;
+  std::ifstream tShowcase(kShowcase);
+  std::getline(tShowcase, Text, '\0');
+  Text.replace(Text.find("[West \"Anna\"]"), 13, "[West \"" + Long + "\"]");
+  std::ofstream(Dir / "long.pbn") << Text;
+  std::ofstream(Dir / "empty.pbn") << "% nothing but a comment\n";
+
+  qt::MainWindow w(false);
+  w.show();
+  w.OpenFile((Dir / "long.pbn").string());
+  w.RenderClient(2.0);
+  EXPECT_EQ(w.Control(ID_EXEC)->geometry(), QRect(2 * 532, 2 * 262, 64, 64));
+  EXPECT_EQ(w.ElidedTextAt(QPoint(60, 162)), QString::fromStdString(Long));  // West's name
+  EXPECT_EQ(w.ElidedTextAt(QPoint(200, 246)), QString());                      // South's fits
+  EXPECT_EQ(w.RecentFiles().value(0), QString::fromStdString((Dir / "long.pbn").string()));
+
+  w.Command(CM_NEXT);
+  w.CopyGame();
+  const QString tCopied = QGuiApplication::clipboard()->text();
+  EXPECT_TRUE(tCopied.startsWith(QStringLiteral("Board 2   Dealer "))) << tCopied.toStdString();
+  EXPECT_TRUE(tCopied.contains(QStringLiteral("\n[Board \"2\"]\n")));
+
+  // A file without a game: an empty window, and the message says so.
+  w.OpenFile((Dir / "empty.pbn").string());
+  EXPECT_EQ(qobject_cast<QLabel*>(w.Control(ID_GAME_NUMBER))->text(), "0");
+  ASSERT_FALSE(w.MessageBoxes().empty());
+  EXPECT_EQ(w.MessageBoxes().back().Text, "No PBN games\nempty.pbn holds no game");
+  w.OpenFile((Dir / "missing.pbn").string());  // not opened: not recent
+  EXPECT_EQ(w.RecentFiles().size(), 2);
   std::filesystem::remove_all(Dir);
 }
 
