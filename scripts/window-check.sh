@@ -25,9 +25,12 @@ sleep 2
 export DISPLAY=$display
 win=$(xdotool search --sync --onlyvisible --pid "$viewer" --name Karvelon | head -1)
 shot() { sleep 1; import -window root "$out/$1.png"; echo "$out/$1.png: $(xdotool getwindowgeometry "$win" | tr '\n' ' ')"; }
+xdotool windowactivate --sync "$win" key Right Right Right Right Right Right Right Right Right Right Right Right Right Right
 shot 1-start
 xdotool windowsize "$win" 1000 700
 shot 2-resized-1000x700
+xdotool windowsize "$win" 700 900
+shot 2b-tall-700x900
 xdotool windowsize "$win" 1200 560
 shot 3-wide-1200x560
 wmctrl -i -r "$win" -b add,maximized_vert,maximized_horz

@@ -572,6 +572,25 @@ bool IndexOpenFile() {
   return true;
 }
 
+void SetTextPaneExtraHeight(std::int32_t Extra) {
+  if (TRAdmin.DeltaY <= 0) return;  // before the window measured its font
+  Extra = std::max(0, Extra);
+  tTextRectangle.bottom = kTextPaneTop + kTextPaneHeight + Extra;
+  const auto NrLines = static_cast<UInt32>((kTextPaneHeight + Extra) / TRAdmin.DeltaY);
+  if (NrLines == TRAdmin.NrDlgLines) return;
+  TRAdmin.NrDlgLines = NrLines;
+  // The lines below the last one in view come into it; the first line in view stays where it
+  // can.
+  ScrollBarDataDef& tBar = tPbnVerText;
+  if (GamesLoaded() && tBar.MaxValue != 0 && hMyWnd != nullptr) {
+    tBar.MaxValue = tBar.TotValue > NrLines ? tBar.TotValue - NrLines + 1 : 1;
+    tBar.CurValue = std::clamp<UInt32>(tBar.CurValue, 1, tBar.MaxValue);
+    hMyWnd->SetScrollRange(tBar.idCtrl, 1, static_cast<int>(tBar.MaxValue), true);
+    hMyWnd->SetScrollPos(tBar.idCtrl, static_cast<int>(tBar.CurValue), true);
+  }
+  InvalidateRectText();
+}
+
 const char* OpenFilePath() {
   return hFileImport != nullptr ? szFileImport : "";
 }

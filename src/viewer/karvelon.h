@@ -163,6 +163,10 @@ bool ShowGameNumber(pbn::UInt32 GameIndex);
 void SetReadingChoice(pbn::ReadingChoiceDef Choice);
 pbn::ReadingChoiceDef ReadingChoice();
 
+// A tall window gives the text pane Extra pixels more height below the design's: more lines,
+// the text scrolled where it was as far as it can stay.
+void SetTextPaneExtraHeight(std::int32_t Extra);
+
 // The path of the open file, "" while none is open.
 const char* OpenFilePath();
 

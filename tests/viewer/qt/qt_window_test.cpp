@@ -209,7 +209,8 @@ TEST(RenderCommand, ScaleTwoIsTheDesignAtTwiceTheSize) {
 }
 
 // The window grown: controls at twice their place, the pointer mapped back; what does not fit
-// is shortened and whole in its tooltip; the file opened is the first recent one; Ctrl+C copies.
+// is shortened and whole in its tooltip; the file opened is the first recent one; a tall window
+// shows more lines; Ctrl+C copies.
 TEST(QtWindow, ScaledShortenedRecentAndCopied) {
   char acDir[] = "/tmp/karvelon_windowXXXXXX";
   ASSERT_NE(mkdtemp(acDir), nullptr);
@@ -230,6 +231,18 @@ TEST(QtWindow, ScaledShortenedRecentAndCopied) {
   EXPECT_EQ(w.ElidedTextAt(QPoint(60, 162)), QString::fromStdString(Long));  // West's name
   EXPECT_EQ(w.ElidedTextAt(QPoint(200, 246)), QString());                      // South's fits
   EXPECT_EQ(w.RecentFiles().value(0), QString::fromStdString((Dir / "long.pbn").string()));
+
+  // Taller by 160 pixels of the design: the text pane has those lines more, and shows them.
+  auto* ptForward = qobject_cast<QAbstractButton*>(w.Control(ID_EXEC));
+  for (int Press = 0; Press < 30; ++Press)
+    ptForward->click();
+  const pbn::UInt32 NrLines = TRAdmin.NrDlgLines;
+  w.SetScale(1.0, 160);
+  EXPECT_EQ(TRAdmin.NrDlgLines, static_cast<pbn::UInt32>((144 + 160) / TRAdmin.DeltaY));
+  EXPECT_GT(TRAdmin.NrDlgLines, NrLines);
+  EXPECT_EQ(w.Control(ID_VER_TEXT)->geometry(), QRect(418, 262, 14, 170 + 160));
+  w.Client()->grab();  // a paint reveals the lines reached, the next one draws them
+  EXPECT_TRUE(HasInk(w.Client()->grab().toImage(), QRect(4, 410, 400, 150)));
 
   w.Command(CM_NEXT);
   w.CopyGame();

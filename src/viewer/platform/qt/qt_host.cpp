@@ -151,6 +151,13 @@ class StepButton final : public QAbstractButton {
   int idCtrl_;
 };
 
+// The text pane's scroll bars follow its bottom when a tall window makes it taller.
+QRect MovedForTextPane(int idCtrl, QRect tDesign, int ExtraHeight) {
+  if (idCtrl == ID_HOR_TEXT) tDesign.translate(0, ExtraHeight);
+  if (idCtrl == ID_VER_TEXT) tDesign.setHeight(tDesign.height() + ExtraHeight);
+  return tDesign;
+}
+
 // The text of the game on display for the clipboard: a diagram of the deal, then its PBN text.
 QString GameCopyText() {
   const pbn::PbnGameDataDef* ptData = pbn::tGameAdmin.ptGameData;
@@ -553,20 +560,24 @@ void MainWindow::UpdateRecentMenu() {
 }
 
 // The design fitted into the room the stage has: the largest scale, never below the design.
+// The design fitted into the room the stage has: the largest scale, never below the design;
+// what room is left below goes to the text pane.
 void MainWindow::FitToStage() {
-  const double Fit = std::min(static_cast<double>(ptStage_->width()) / kClientWidth,
-                              static_cast<double>(ptStage_->height()) / kClientHeight);
-  SetScale(std::max(1.0, Fit));
+  const double Fit = std::max(1.0, std::min(static_cast<double>(ptStage_->width()) / kClientWidth,
+                                            static_cast<double>(ptStage_->height()) / kClientHeight));
+  SetScale(Fit, static_cast<int>(ptStage_->height() / Fit) - kClientHeight);
 }
 
-void MainWindow::SetScale(double Scale) {
+void MainWindow::SetScale(double Scale, int ExtraHeight) {
   Scale_ = Scale > 0 ? Scale : 1.0;
+  ExtraHeight_ = std::max(0, ExtraHeight);
   LayoutClient();
 }
 
 void MainWindow::LayoutClient() {
   if (ptClient_ == nullptr) return;
-  const QSize tSize(Scaled(kClientWidth, Scale_), Scaled(kClientHeight, Scale_));
+  SetTextPaneExtraHeight(ExtraHeight_);
+  const QSize tSize(Scaled(kClientWidth, Scale_), Scaled(kClientHeight + ExtraHeight_, Scale_));
   ptClient_->setGeometry(QRect(QPoint(std::max(0, (ptStage_->width() - tSize.width()) / 2),
                                       std::max(0, (ptStage_->height() - tSize.height()) / 2)),
                                tSize));
@@ -579,7 +590,8 @@ void MainWindow::LayoutClient() {
       tFont.setPixelSize(Scaled(tFont.pixelSize(), Scale_));
     }
     tPlaced.ptWidget->setFont(tFont);
-    tPlaced.ptWidget->setGeometry(ScaledRect(tPlaced.tDesign, Scale_));
+    tPlaced.ptWidget->setGeometry(
+        ScaledRect(MovedForTextPane(tPlaced.idCtrl, tPlaced.tDesign, ExtraHeight_), Scale_));
   }
   atElided_.clear();
   ptClient_->update();
@@ -788,7 +800,7 @@ void MainWindow::CreateControl(const ChildWindowDef& tChild) {
   }
   ptControl->setGeometry(ScaledRect(tGeometry, Scale_));
   ptControl->setStyle(ptControlStyle_);
-  atPlaced_.push_back({ptControl, tGeometry, ptControl->font()});
+  atPlaced_.push_back({ptControl, idCtrl, tGeometry, ptControl->font()});
   ptControl->setFocusPolicy(Qt::NoFocus);  // the keys belong to the window's shortcuts
   ptControl->show();
   if (tChild.pcClass == ControlClass::Static && tChild.dwStyle == SS_BLACKFRAME) {

@@ -7,7 +7,7 @@
 //   - the client area (the design, its controls included) is drawn at the largest scale at which
 //     it fits the room left of the side panels, never below the design's own size, centred;
 //   - a wide window leaves room at its right for side panels (the game list), docked there;
-//   - a tall window keeps the design's proportions: the room below stays empty.
+//   - a tall window gives the room below the design to the text pane: more lines of text.
 // Zooming (Ctrl+Plus, Ctrl+Minus, Ctrl+0) resizes the window to the design at the next scale.
 // Painting and the controls keep the design's client pixels: the canvas and the control
 // geometry apply the scale, and the pointer is mapped back.
@@ -82,8 +82,9 @@ class MainWindow final : public QMainWindow, public Host {
   QImage RenderClient(double Scale = 1.0, double PixelRatio = 1.0);
   // The scale the client area is drawn at (1: the design's own size).
   double Scale() const { return Scale_; }
-  // Lays the client area and its controls out at Scale; the window's size is left as it is.
-  void SetScale(double Scale);
+  // Lays the client area and its controls out at Scale, the text pane ExtraHeight pixels of the
+  // design taller; the window's size is left as it is.
+  void SetScale(double Scale, int ExtraHeight = 0);
   // Zoom in (+1), out (-1) or back to the design's size (0): the window takes the size of the
   // design at the next step of kZoomSteps, as far as the screen has room.
   void Zoom(int Direction);
@@ -159,6 +160,7 @@ class MainWindow final : public QMainWindow, public Host {
 
   bool bInteractive_;
   double Scale_ = 1.0;
+  int ExtraHeight_ = 0;  // design pixels below the design, given to the text pane
   QWidget* ptStage_ = nullptr;  // the room for the client area, which it centres
   QMenu* ptGameMenu_ = nullptr;
   QMenu* ptViewMenu_ = nullptr;
@@ -167,6 +169,7 @@ class MainWindow final : public QMainWindow, public Host {
   ScaledControlStyle* ptControlStyle_ = nullptr;
   struct PlacedControlDef {
     QWidget* ptWidget;
+    int idCtrl;
     QRect tDesign;  // its place in the design's client pixels
     QFont tFont;    // its font at the design's size
   };
