@@ -27,6 +27,7 @@
 #include <QPainter>
 #include <QProgressDialog>
 #include <QProxyStyle>
+#include <QStyleOptionSlider>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
@@ -225,17 +226,43 @@ class ScaledControlStyle final : public QProxyStyle {
   int pixelMetric(PixelMetric Metric, const QStyleOption* ptOption,
                   const QWidget* ptWidget) const override {
     const int Value = QProxyStyle::pixelMetric(Metric, ptOption, ptWidget);
+    if (bDesignMetrics_) return Value;
     switch (Metric) {
       case PM_IndicatorWidth:
       case PM_IndicatorHeight:
       case PM_CheckBoxLabelSpacing:
       case PM_ScrollBarExtent:
       case PM_ScrollBarSliderMin:
+      case PM_ScrollView_ScrollBarOverlap:
         return Scaled(Value, Scale);
       default:
         return Value;
     }
   }
+
+  // A scroll bar is drawn as at the design's size under a scaled painter: its arrows grow with
+  // it. Its parts keep their proportions, so the places the style hits stay those it draws.
+  void drawComplexControl(ComplexControl Control, const QStyleOptionComplex* ptOption,
+                          QPainter* ptPainter, const QWidget* ptWidget) const override {
+    const auto* ptBar = qstyleoption_cast<const QStyleOptionSlider*>(ptOption);
+    if (Control != CC_ScrollBar || Scale == 1.0 || ptBar == nullptr) {
+      return QProxyStyle::drawComplexControl(Control, ptOption, ptPainter, ptWidget);
+    }
+    QStyleOptionSlider tDesign = *ptBar;
+    tDesign.rect = QRect(0, 0, qRound(ptBar->rect.width() / Scale),
+                         qRound(ptBar->rect.height() / Scale));
+    bDesignMetrics_ = true;  // the design's own metrics while it draws
+    ptPainter->save();
+    ptPainter->translate(ptBar->rect.topLeft());
+    ptPainter->scale(static_cast<double>(ptBar->rect.width()) / tDesign.rect.width(),
+                     static_cast<double>(ptBar->rect.height()) / tDesign.rect.height());
+    QProxyStyle::drawComplexControl(Control, &tDesign, ptPainter, ptWidget);
+    ptPainter->restore();
+    bDesignMetrics_ = false;
+  }
+
+ private:
+  mutable bool bDesignMetrics_ = false;
 };
 
 // The status line: one line, shortened with "..." when the window is too narrow for it, the
