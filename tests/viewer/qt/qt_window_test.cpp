@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStatusBar>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -249,6 +250,15 @@ TEST(QtWindow, ScaledShortenedRecentAndCopied) {
   const QString tCopied = QGuiApplication::clipboard()->text();
   EXPECT_TRUE(tCopied.startsWith(QStringLiteral("Board 2   Dealer "))) << tCopied.toStdString();
   EXPECT_TRUE(tCopied.contains(QStringLiteral("\n[Board \"2\"]\n")));
+
+  // The status line: one line that ends in "..." when the window is too narrow, whole in its
+  // tooltip.
+  const std::string Status = "8 of 9 games have mistakes: see " + std::string(300, 'x') + ".log";
+  w.SetStatusText(Status.c_str());
+  const auto* ptStatus = w.statusBar()->findChild<QLabel*>();
+  ASSERT_NE(ptStatus, nullptr);
+  EXPECT_TRUE(ptStatus->text().startsWith("8 of 9") && ptStatus->text().endsWith("..."));
+  EXPECT_EQ(ptStatus->toolTip(), QString::fromStdString(Status));
 
   // A file without a game: an empty window, and the message says so.
   w.OpenFile((Dir / "empty.pbn").string());
