@@ -8,6 +8,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPainter>
@@ -211,7 +214,7 @@ TEST(RenderCommand, ScaleTwoIsTheDesignAtTwiceTheSize) {
 
 // The window grown: controls at twice their place, the pointer mapped back; what does not fit
 // is shortened and whole in its tooltip; the file opened is the first recent one; a tall window
-// shows more lines; Ctrl+C copies.
+// shows more lines; Ctrl+C copies; a dropped file opens.
 TEST(QtWindow, ScaledShortenedRecentAndCopied) {
   char acDir[] = "/tmp/karvelon_windowXXXXXX";
   ASSERT_NE(mkdtemp(acDir), nullptr);
@@ -267,6 +270,19 @@ TEST(QtWindow, ScaledShortenedRecentAndCopied) {
   EXPECT_EQ(w.MessageBoxes().back().Text, "No PBN games\nempty.pbn holds no game");
   w.OpenFile((Dir / "missing.pbn").string());  // not opened: not recent
   EXPECT_EQ(w.RecentFiles().size(), 2);
+
+  // A file dropped on the window opens once the drop is over.
+  QMimeData tData;
+  tData.setUrls({QUrl::fromLocalFile(QString::fromStdString(kShowcase))});
+  QDragEnterEvent tEnter(QPoint(100, 100), Qt::CopyAction, &tData, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&w, &tEnter);
+  EXPECT_TRUE(tEnter.isAccepted());
+  QDropEvent tDrop(QPointF(100, 100), Qt::CopyAction, &tData, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&w, &tDrop);
+  for (int Round = 0; Round < 4; ++Round)
+    QCoreApplication::processEvents();
+  EXPECT_EQ(w.windowTitle(), "Karvelon (PBN 1.0) - showcase.pbn");
+  EXPECT_EQ(w.RecentFiles().size(), 3);
   std::filesystem::remove_all(Dir);
 }
 
