@@ -27,7 +27,10 @@ void BM_ResizePaint(benchmark::State& tState) {
   tState.SetLabel(std::to_string(static_cast<int>(640 * Scale * PixelRatio)) + " x " +
                   std::to_string(static_cast<int>(480 * Scale * PixelRatio)));
 }
-BENCHMARK(BM_ResizePaint)->Args({100, 1})->Args({300, 1})->Args({300, 2})
+BENCHMARK(BM_ResizePaint)
+    ->Args({100, 1})
+    ->Args({300, 1})
+    ->Args({300, 2})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -60,8 +60,7 @@ bool ParseArgs(const Args& args, RenderArgs* ptArgs) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& Arg = args[i];
     const bool bHasValue = i + 1 < args.size();
-    if (Arg == "-o" || Arg == "--game" || Arg == "--steps" || Arg == "--hide" ||
-        Arg == "--scale") {
+    if (Arg == "-o" || Arg == "--game" || Arg == "--steps" || Arg == "--hide" || Arg == "--scale") {
       if (!bHasValue) {
         Fail("render: " + Arg + " needs a value");
         return false;
@@ -184,7 +183,8 @@ int Render(const Args& args) {
   }
   if (tArgs.bDoubleDummy) {
     tWindow.MenuAction(viewer::CM_DOUBLE_DUMMY)->trigger();
-    tWindow.RenderClient(tArgs.Scale);  // the paint asks the worker; draw again once it has answered
+    // The paint asks the worker; draw again once it has answered.
+    tWindow.RenderClient(tArgs.Scale);
     viewer::DdPanelWaitIdle();
   }
   const QImage tImage = tWindow.RenderClient(tArgs.Scale);

@@ -39,9 +39,7 @@ std::string TrimmedRight(std::string Text) {
 
 std::string Heading(const char* pcBoard, const PbnSituationDef& tSituation) {
   std::string Text;
-  const auto Add = [&Text](const std::string& Part) {
-    Text += (Text.empty() ? "" : "   ") + Part;
-  };
+  const auto Add = [&Text](const std::string& Part) { Text += (Text.empty() ? "" : "   ") + Part; };
   if (pcBoard != nullptr && pcBoard[0] != '\0') Add(std::string("Board ") + pcBoard);
   if (tSituation.Dealer < PBN_N_SIDES) {
     Add(std::string("Dealer ") + apcPbnSideNames[tSituation.Dealer]);

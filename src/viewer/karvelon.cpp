@@ -529,7 +529,9 @@ std::string OpenFileStatusText(UInt32 NrIndexed, const PbnHeadDef& tHead) {
 
 // Why the file just indexed shows no game: it holds none, or its log says why each was refused.
 std::string NoGamesText() {
-  if (tFileAdmin.NrGamesRead == 0) return std::string("No PBN games\n") + szTitleImport + " holds no game";
+  if (tFileAdmin.NrGamesRead == 0) {
+    return std::string("No PBN games\n") + szTitleImport + " holds no game";
+  }
   return "No PBN games\nInspect " + (bImportLog ? LogFullPath() : std::string(szLogFileName));
 }
 

@@ -465,10 +465,9 @@ TEST(DealDiagram, CompassLayoutWithHeading) {
     }
     return Text;
   };
-  const PbnGameDataDef tGame =
-      Game(PBN_NORTH, PBN_SPADES,
-           {Cards("SQT9742 HQ54 D3 CA72"), Cards("SJ63 HAJ73 DJT2 CQJ4"),
-            Cards("SAK HK86 DAK95 CT865"), Cards("S85 HT92 DQ8764 CK93")});
+  const PbnGameDataDef tGame = Game(PBN_NORTH, PBN_SPADES,
+                                    {Cards("SQT9742 HQ54 D3 CA72"), Cards("SJ63 HAJ73 DJT2 CQJ4"),
+                                     Cards("SAK HK86 DAK95 CT865"), Cards("S85 HT92 DQ8764 CK93")});
   EXPECT_EQ(PbnDealDiagram("7", {PBN_NORTH, PBN_VULNER_EW}, tGame.tDeal),
             "Board 7   Dealer North   Vulnerable EW\n"
             "                    S AK\n"
@@ -484,8 +483,8 @@ TEST(DealDiagram, CompassLayoutWithHeading) {
             "                    D 3\n"
             "                    C A72\n");
   const PbnGameDataDef tVoids = Game(PBN_NORTH, PBN_SPADES, {Cards("SAKQJT98765432")});
-  const std::string Text = PbnDealDiagram("", {PBN_SIDE_NOT_GIVEN, PBN_VULNER_NOT_GIVEN},
-                                          tVoids.tDeal);
+  const std::string Text =
+      PbnDealDiagram("", {PBN_SIDE_NOT_GIVEN, PBN_VULNER_NOT_GIVEN}, tVoids.tDeal);
   EXPECT_EQ(Text.substr(0, Text.find('\n')), "                    S -");
   EXPECT_NE(Text.find("S AKQJT98765432\n                    H -\n"), std::string::npos);
 }

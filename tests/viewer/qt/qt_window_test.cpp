@@ -7,17 +7,17 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
-#include <QCheckBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -182,9 +182,9 @@ TEST(RenderCommand, ExitStatuses) {
 TEST(RenderCommand, ScaleTwoIsTheDesignAtTwiceTheSize) {
   const std::string Base = "/tmp/karvelon_scale_" + std::to_string(getpid());
   for (const char* pcScale : {"1", "2"}) {
-    const auto [Status, Stderr] = RunCommand(std::string(KARVELON_CLI) + " render '" + kShowcase +
-                                             "' --steps 14 --dd --scale " + pcScale + " -o " +
-                                             Base + pcScale + ".png");
+    const auto [Status, Stderr] =
+        RunCommand(std::string(KARVELON_CLI) + " render '" + kShowcase +
+                   "' --steps 14 --dd --scale " + pcScale + " -o " + Base + pcScale + ".png");
     ASSERT_EQ(Status, 0) << Stderr;
   }
   const QImage tOne(QString::fromStdString(Base + "1.png"));
@@ -233,7 +233,7 @@ TEST(QtWindow, ScaledShortenedRecentAndCopied) {
   w.RenderClient(2.0);
   EXPECT_EQ(w.Control(ID_EXEC)->geometry(), QRect(2 * 532, 2 * 262, 64, 64));
   EXPECT_EQ(w.ElidedTextAt(QPoint(60, 162)), QString::fromStdString(Long));  // West's name
-  EXPECT_EQ(w.ElidedTextAt(QPoint(200, 246)), QString());                      // South's fits
+  EXPECT_EQ(w.ElidedTextAt(QPoint(200, 246)), QString());                    // South's fits
   EXPECT_EQ(w.RecentFiles().value(0), QString::fromStdString((Dir / "long.pbn").string()));
 
   // Taller by 160 pixels of the design: the text pane has those lines more, and shows them.

@@ -248,16 +248,14 @@ TextMetricDef QtCanvas::GetTextMetrics() {
 void QtCanvas::DrawBitmap(const char* pcName, int x, int y) {
   const QImage& tImage = BitmapImage(pcName);
   if (tImage.isNull()) return;
-  const qreal PixelRatio = ptPainter_->device() != nullptr
-                               ? ptPainter_->device()->devicePixelRatioF()
-                               : 1.0;
+  const qreal PixelRatio =
+      ptPainter_->device() != nullptr ? ptPainter_->device()->devicePixelRatioF() : 1.0;
   if (!Scaled() && PixelRatio == 1.0) {
     ptPainter_->drawImage(QPoint(x, y), tImage);
     return;
   }
   // Larger than the pixel art: drawn from the shapes it shows.
-  DrawBitmapShape(ptPainter_, pcName,
-                  DeviceRect(x, y, x + tImage.width(), y + tImage.height()));
+  DrawBitmapShape(ptPainter_, pcName, DeviceRect(x, y, x + tImage.width(), y + tImage.height()));
 }
 
 void QtCanvas::SaveDC() {

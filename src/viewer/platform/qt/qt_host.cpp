@@ -7,11 +7,11 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
@@ -27,13 +27,13 @@
 #include <QPainter>
 #include <QProgressDialog>
 #include <QProxyStyle>
-#include <QStyleOptionSlider>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
-#include <QStatusBar>
 #include <QSpacerItem>
+#include <QStatusBar>
+#include <QStyleOptionSlider>
 #include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -166,8 +166,8 @@ QString GameCopyText() {
   const pbn::PbnGameTagsDef* ptTags = pbn::tGameAdmin.ptGameTags;
   const char* pcBoard = ptTags != nullptr ? pbn::TagValue(*ptTags, pbn::PBN_TAG_ID_BOARD) : "";
   if (pcBoard[0] == pbn::PBN_EMPTY_VALUE_MARKER) pcBoard = "";
-  QString tText = CanvasText(
-      pbn::PbnDealDiagram(pcBoard, ptData->tSituation, ptData->tDeal).c_str());
+  QString tText =
+      CanvasText(pbn::PbnDealDiagram(pcBoard, ptData->tSituation, ptData->tDeal).c_str());
   tText += QLatin1Char('\n');
   for (pbn::UInt32 Line = 0; Line < TRAdmin.NrGameLines; ++Line) {
     const char* pcLine = pbn::GameTxtLine(Line);
@@ -249,8 +249,8 @@ class ScaledControlStyle final : public QProxyStyle {
       return QProxyStyle::drawComplexControl(Control, ptOption, ptPainter, ptWidget);
     }
     QStyleOptionSlider tDesign = *ptBar;
-    tDesign.rect = QRect(0, 0, qRound(ptBar->rect.width() / Scale),
-                         qRound(ptBar->rect.height() / Scale));
+    tDesign.rect =
+        QRect(0, 0, qRound(ptBar->rect.width() / Scale), qRound(ptBar->rect.height() / Scale));
     bDesignMetrics_ = true;  // the design's own metrics while it draws
     ptPainter->save();
     ptPainter->translate(ptBar->rect.topLeft());
@@ -430,8 +430,8 @@ void MainWindow::BuildViewMenu() {
 void MainWindow::BuildTextMenu(QMenu* ptOptions) {
   auto* ptGroup = new QActionGroup(this);
   for (const int idCommand : {CM_ANNOTATION, CM_PBNFILE}) {
-    QAction* ptAction = AddCommand(ptOptions, idCommand == CM_ANNOTATION ? "&Annotation" : "&PbnFile",
-                                   idCommand);
+    QAction* ptAction =
+        AddCommand(ptOptions, idCommand == CM_ANNOTATION ? "&Annotation" : "&PbnFile", idCommand);
     ptAction->setCheckable(true);
     ptAction->setChecked((idCommand == CM_ANNOTATION) == (bShowAnno != 0));
     ptGroup->addAction(ptAction);
@@ -590,8 +590,9 @@ void MainWindow::UpdateRecentMenu() {
 // The design fitted into the room the stage has: the largest scale, never below the design;
 // what room is left below goes to the text pane.
 void MainWindow::FitToStage() {
-  const double Fit = std::max(1.0, std::min(static_cast<double>(ptStage_->width()) / kClientWidth,
-                                            static_cast<double>(ptStage_->height()) / kClientHeight));
+  const double Fit =
+      std::max(1.0, std::min(static_cast<double>(ptStage_->width()) / kClientWidth,
+                             static_cast<double>(ptStage_->height()) / kClientHeight));
   SetScale(Fit, static_cast<int>(ptStage_->height() / Fit) - kClientHeight);
 }
 
@@ -893,8 +894,8 @@ bool MainWindow::GetOpenFileName(OpenFileNameDef* ptOfn) {
   } else {
     // The dialog starts in the open file's folder, else in that of the latest file opened.
     const QString tLatest = OpenFilePath()[0] != '\0' ? QFile::decodeName(OpenFilePath())
-                            : !atRecent_.isEmpty()     ? atRecent_.front()
-                                                       : QString();
+                            : !atRecent_.isEmpty()    ? atRecent_.front()
+                                                      : QString();
     const QString tFolder = tLatest.isEmpty() ? QString() : QFileInfo(tLatest).absolutePath();
     QFileDialog tDialog(this, QString(), tFolder, QtFileFilter(ptOfn->lpstrFilter));
     tDialog.setAcceptMode(QFileDialog::AcceptOpen);

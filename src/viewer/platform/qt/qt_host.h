@@ -160,7 +160,7 @@ class MainWindow final : public QMainWindow, public Host {
 
   bool bInteractive_;
   double Scale_ = 1.0;
-  int ExtraHeight_ = 0;  // design pixels below the design, given to the text pane
+  int ExtraHeight_ = 0;         // design pixels below the design, given to the text pane
   QWidget* ptStage_ = nullptr;  // the room for the client area, which it centres
   QMenu* ptGameMenu_ = nullptr;
   QMenu* ptViewMenu_ = nullptr;

@@ -19,8 +19,8 @@ struct SuitShapeDef {
 };
 
 constexpr SuitShapeDef atSuitShapes[] = {
-    {"clubs", u'\u2663'},   {"diamds", u'\u2666'},   {"hearts", u'\u2665'},
-    {"spades", u'\u2660'},  {"clubs12", u'\u2663'},  {"diamds12", u'\u2666'},
+    {"clubs", u'\u2663'},    {"diamds", u'\u2666'},   {"hearts", u'\u2665'},
+    {"spades", u'\u2660'},   {"clubs12", u'\u2663'},  {"diamds12", u'\u2666'},
     {"hearts12", u'\u2665'}, {"spades12", u'\u2660'},
 };
 
@@ -127,10 +127,16 @@ void DrawBitmapShape(QPainter* ptPainter, const char* pcName, const QRect& tTarg
   const QImage& tImage = BitmapImage(pcName);
   if (tImage.isNull() || tTarget.isEmpty()) return;
   for (const SuitShapeDef& tSuit : atSuitShapes) {
-    if (std::strcmp(tSuit.pcName, pcName) == 0) return DrawSuit(ptPainter, tImage, tSuit.Glyph, tTarget);
+    if (std::strcmp(tSuit.pcName, pcName) == 0) {
+      DrawSuit(ptPainter, tImage, tSuit.Glyph, tTarget);
+      return;
+    }
   }
   for (const StepSignDef& tSign : atStepSigns) {
-    if (std::strcmp(tSign.pcName, pcName) == 0) return DrawStepButton(ptPainter, tSign, tTarget);
+    if (std::strcmp(tSign.pcName, pcName) == 0) {
+      DrawStepButton(ptPainter, tSign, tTarget);
+      return;
+    }
   }
   // Anything else (the icon) has no shapes of its own: smoothly scaled.
   ptPainter->save();
