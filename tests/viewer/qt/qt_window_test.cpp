@@ -144,6 +144,48 @@ TEST(QtWindow, TextsAsTheUserReadsThem) {
   EXPECT_GT(tRect.right, 408);
 }
 
+// The canvas at a scale: edges of the design scaled (neighbours stay neighbours), a line as the
+// band of scaled pixels it covers without its end point, measurements in pixels of the design,
+// and a text that does not fit shortened and noted for its tooltip.
+TEST(QtCanvas, DrawsTheDesignAtAScale) {
+  QImage tImage(100, 60, QImage::Format_RGB32);
+  tImage.fill(Qt::white);
+  QPainter tPainter(&tImage);
+  qt::QtCanvas tCanvas(&tPainter, 2.5);
+  std::vector<qt::ElidedTextDef> atElided;
+  tCanvas.SetElidedTexts(&atElided);
+  tCanvas.FillRect({1, 1, 3, 2}, Rgb(255, 0, 0));  // 2.5 .. 7.5 rounds to 3 .. 8 (x), 3 .. 5
+  tCanvas.FillRect({3, 1, 4, 2}, Rgb(0, 0, 255));  // from 8: no gap, no overlap
+  tCanvas.MoveTo(10, 10);
+  tCanvas.LineTo(14, 10);  // x 25 .. 35, the end point's 35 .. 37 left out; y 25 .. 28
+  const QColor kRed(255, 0, 0), kBlue(0, 0, 255), kWhite(Qt::white), kBlack(Qt::black);
+  const Pixel atPixels[] = {{2, 3, kWhite},   {3, 3, kRed},     {7, 4, kRed},    {8, 4, kBlue},
+                            {9, 4, kBlue},    {10, 4, kWhite},  {3, 5, kWhite},  {25, 25, kBlack},
+                            {34, 27, kBlack}, {35, 26, kWhite}, {30, 28, kWhite}};
+  tPainter.end();
+  ExpectPixels(tImage, atPixels);
+
+  QPainter tMeasure(&tImage);
+  qt::QtCanvas tScaled(&tMeasure, 2.5);
+  qt::QtCanvas tDesign(&tMeasure);
+  tScaled.SetElidedTexts(&atElided);
+  for (Canvas* ptCanvas : {static_cast<Canvas*>(&tScaled), static_cast<Canvas*>(&tDesign)})
+    SelectPaintFont(ptCanvas, FONT_TABLE);
+  const auto Width = [](Canvas& tCanvas, const char* pcText) {
+    RectDef tRect{0, 0, 0, 0};
+    tCanvas.DrawText(pcText, -1, &tRect, DT_CALCRECT | DT_SINGLELINE);
+    return tRect.right;
+  };
+  EXPECT_NEAR(Width(tScaled, "Anna Maria"), Width(tDesign, "Anna Maria"), 3);
+  EXPECT_EQ(tScaled.GetTextMetrics().tmHeight, tDesign.GetTextMetrics().tmHeight);
+  RectDef tName{0, 0, 30, 16};
+  tScaled.DrawText("Anna Maria", -1, &tName, DT_SINGLELINE | DT_CENTER | DT_END_ELLIPSIS);
+  RectDef tShort{0, 20, 30, 36};
+  tScaled.DrawText("A", -1, &tShort, DT_SINGLELINE | DT_CENTER | DT_END_ELLIPSIS);
+  ASSERT_EQ(atElided.size(), 1u);
+  EXPECT_TRUE(atElided[0].tArea == QRect(0, 0, 30, 16) && atElided[0].tText == "Anna Maria");
+}
+
 TEST(RenderCommand, ExitStatuses) {
   char acDir[] = "/tmp/karvelon_renderXXXXXX";
   ASSERT_NE(mkdtemp(acDir), nullptr);
