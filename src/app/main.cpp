@@ -1,7 +1,6 @@
 // karvelon [FILE]: the PBN viewer's window. With FILE the file is opened at start as menu Open
 // would open it.
 #include <QApplication>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,8 +63,6 @@ int main(int argc, char** argv) {
 
   viewer::qt::MainWindow tWindow(true);
   tWindow.show();
-  if (!Path.empty()) {
-    QTimer::singleShot(0, &tWindow, [&tWindow, Path] { tWindow.OpenFile(Path); });
-  }
+  if (!Path.empty()) tWindow.OpenFileWhenShown(Path);
   return QApplication::exec();
 }

@@ -29,7 +29,21 @@ struct RenderArgs {
   bool bWithMistakes = false;
   bool bDoubleDummy = false;
   std::string Hide;
+  double Scale = 1.0;
 };
+
+constexpr double kMaxScale = 8.0;
+
+// A scale from 0.25 to 8: a plain decimal number.
+bool ParseScale(const std::string& Text, double* pScale) {
+  if (Text.empty() || Text.find_first_not_of("0123456789.") != std::string::npos) return false;
+  errno = 0;
+  char* pcEnd = nullptr;
+  const double Value = std::strtod(Text.c_str(), &pcEnd);
+  if (errno != 0 || *pcEnd != '\0' || !(Value >= 0.25 && Value <= kMaxScale)) return false;
+  *pScale = Value;
+  return true;
+}
 
 bool ParseNumber(const std::string& Text, long Max, long* pValue) {
   if (Text.empty() || Text[0] == '-' || Text[0] == '+') return false;
@@ -46,7 +60,7 @@ bool ParseArgs(const Args& args, RenderArgs* ptArgs) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& Arg = args[i];
     const bool bHasValue = i + 1 < args.size();
-    if (Arg == "-o" || Arg == "--game" || Arg == "--steps" || Arg == "--hide") {
+    if (Arg == "-o" || Arg == "--game" || Arg == "--steps" || Arg == "--hide" || Arg == "--scale") {
       if (!bHasValue) {
         Fail("render: " + Arg + " needs a value");
         return false;
@@ -62,6 +76,11 @@ bool ParseArgs(const Args& args, RenderArgs* ptArgs) {
       } else if (Arg == "--steps") {
         if (!ParseNumber(Value, kMaxSteps, &ptArgs->Steps)) {
           Fail("render: --steps needs a number from 0 to 1000000, not '" + Value + "'");
+          return false;
+        }
+      } else if (Arg == "--scale") {
+        if (!ParseScale(Value, &ptArgs->Scale)) {
+          Fail("render: --scale needs a number from 0.25 to 8, not '" + Value + "'");
           return false;
         }
       } else {
@@ -90,7 +109,7 @@ bool ParseArgs(const Args& args, RenderArgs* ptArgs) {
   if (ptArgs->File.empty() || ptArgs->Out.empty()) {
     Fail(
         "render: usage: render FILE -o OUT.png [--game N] [--steps K] [--raw] [--hide SIDES] "
-        "[--with-mistakes] [--dd]");
+        "[--with-mistakes] [--dd] [--scale F]");
     return false;
   }
   return true;
@@ -164,10 +183,11 @@ int Render(const Args& args) {
   }
   if (tArgs.bDoubleDummy) {
     tWindow.MenuAction(viewer::CM_DOUBLE_DUMMY)->trigger();
-    tWindow.RenderClient();  // the paint asks the worker; draw again once it has answered
+    // The paint asks the worker; draw again once it has answered.
+    tWindow.RenderClient(tArgs.Scale);
     viewer::DdPanelWaitIdle();
   }
-  const QImage tImage = tWindow.RenderClient();
+  const QImage tImage = tWindow.RenderClient(tArgs.Scale);
   if (!tImage.save(QString::fromLocal8Bit(tArgs.Out.c_str()), "PNG")) {
     return Fail("render: cannot write " + tArgs.Out);
   }

@@ -58,7 +58,8 @@ inline constexpr int ID_HIDE_S = 144;
 inline constexpr int ID_GAME_NUMBER = 200;
 
 inline constexpr RectDef tPaintRectangle{0, 0, 640, 258};
-inline constexpr RectDef tTextRectangle{0, 264, 412, 408};
+// The text pane; a tall window makes it taller (SetTextPaneExtraHeight).
+inline RectDef tTextRectangle{0, 264, 412, 408};
 inline constexpr unsigned MY_TIMER_ID = 1;
 inline constexpr unsigned MY_TIMER_PERIOD_MS = 500;
 

@@ -187,7 +187,7 @@ void DrawIn(Canvas* hDC, const std::string& Text, const RectDef& tRect, ColorRef
 void PanelLine(Canvas* hDC, int y, const std::string& Text) {
   const RectDef tLine = Cell(406, y, 224, 16);
   hDC->FillRect(tLine, hbWhite);
-  DrawIn(hDC, " " + Text, tLine, kColorBlack, DT_LEFT);
+  DrawIn(hDC, " " + Text, tLine, kColorBlack, DT_LEFT | DT_END_ELLIPSIS);
 }
 
 // The game's own table of tricks (PBN 2.1 OptimumResultTable); the PBN 1.0 reading keeps none.
@@ -261,7 +261,17 @@ bool AnyHandHidden() {
                      [](PbnBoolDef bHidden) { return bHidden; });
 }
 
+bool NoCardDealt(const PbnDealDef& tDeal) {
+  return std::all_of(tDeal.tHands.begin(), tDeal.tHands.end(), [](const PbnHandDef& tHand) {
+    return std::all_of(tHand.Ranks.begin(), tHand.Ranks.end(),
+                       [](PbnRankDef Ranks) { return Ranks == 0; });
+  });
+}
+
 void PaintDdContents(Canvas* hDC, const PbnGameDataDef& tData) {
+  // Why the panel stays empty; a hidden hand keeps its secret.
+  if (AnyHandHidden()) return PanelLine(hDC, 24, "Hands are hidden");
+  if (NoCardDealt(tData.tDeal)) return PanelLine(hDC, 24, "No deal");
   const auto tTable = Worker().Table(TableJob(tData));
   if (!tTable) {
     DrawIn(hDC, "...", Cell(406, 2, 224, 92), hbWhite);
@@ -294,7 +304,7 @@ void DdPanelToggle() {
 void PaintDdPanel(Canvas* hDC, bool bGames) {
   hDC->FillRect(kPanel, hbHistYellow);
   const PbnGameDataDef* ptGameData = tGameAdmin.ptGameData;
-  if (!bGames || ptGameData == nullptr || AnyHandHidden()) return;  // no quiz is spoiled
+  if (!bGames || ptGameData == nullptr) return;
   hDC->SaveDC();
   hDC->SetBkMode(TRANSPARENT);
   PaintDdContents(hDC, *ptGameData);

@@ -527,6 +527,14 @@ std::string OpenFileStatusText(UInt32 NrIndexed, const PbnHeadDef& tHead) {
   return Mistakes + (!Mistakes.empty() && !Hint.empty() ? "; " : "") + Hint;
 }
 
+// Why the file just indexed shows no game: it holds none, or its log says why each was refused.
+std::string NoGamesText() {
+  if (tFileAdmin.NrGamesRead == 0) {
+    return std::string("No PBN games\n") + szTitleImport + " holds no game";
+  }
+  return "No PBN games\nInspect " + (bImportLog ? LogFullPath() : std::string(szLogFileName));
+}
+
 bool IndexOpenFile() {
   std::rewind(hFileImport);  // indexed again when the choice of games changes
   // The log is written beside its final name and takes it once the pass is complete, so that a
@@ -555,13 +563,38 @@ bool IndexOpenFile() {
   ScrollBarMax(&tPbnGames, MaxNrGames);
   hMyWnd->SetStatusText(OpenFileStatusText(MaxNrGames, tHead).c_str());
   if (!GamesLoaded()) {
+    // The empty window (label "0", no board, no text) is what stands behind the message.
     ClearGameOnDisplay();
-    const std::string Text =
-        "No PBN games\nInspect " + (bImportLog ? LogFullPath() : std::string(szLogFileName));
-    MessageBoxA(Text.c_str(), nullptr, MB_ICONEXCLAMATION);
+    SetGameLabel(0);
+    ShowGame(1);
+    MessageBoxA(NoGamesText().c_str(), nullptr, MB_ICONEXCLAMATION);
+    return true;
   }
   ShowGame(1);
   return true;
+}
+
+void SetTextPaneExtraHeight(std::int32_t Extra) {
+  if (TRAdmin.DeltaY <= 0) return;  // before the window measured its font
+  Extra = std::max(0, Extra);
+  tTextRectangle.bottom = kTextPaneTop + kTextPaneHeight + Extra;
+  const auto NrLines = static_cast<UInt32>((kTextPaneHeight + Extra) / TRAdmin.DeltaY);
+  if (NrLines == TRAdmin.NrDlgLines) return;
+  TRAdmin.NrDlgLines = NrLines;
+  // The lines below the last one in view come into it; the first line in view stays where it
+  // can.
+  ScrollBarDataDef& tBar = tPbnVerText;
+  if (GamesLoaded() && tBar.MaxValue != 0 && hMyWnd != nullptr) {
+    tBar.MaxValue = tBar.TotValue > NrLines ? tBar.TotValue - NrLines + 1 : 1;
+    tBar.CurValue = std::clamp<UInt32>(tBar.CurValue, 1, tBar.MaxValue);
+    hMyWnd->SetScrollRange(tBar.idCtrl, 1, static_cast<int>(tBar.MaxValue), true);
+    hMyWnd->SetScrollPos(tBar.idCtrl, static_cast<int>(tBar.CurValue), true);
+  }
+  InvalidateRectText();
+}
+
+const char* OpenFilePath() {
+  return hFileImport != nullptr ? szFileImport : "";
 }
 
 const char* ReadingNameInForce() {
@@ -596,10 +629,6 @@ void ShowGame(UInt32 GameIndex) {
 
 std::FILE* OpenGameFile() {
   return GamesLoaded() ? hFileImport : nullptr;
-}
-
-const char* OpenFilePath() {
-  return GamesLoaded() ? szFileImport : "";
 }
 
 bool ShowGameNumber(UInt32 GameIndex) {

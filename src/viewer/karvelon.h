@@ -158,14 +158,20 @@ pbn::PbnImportOptionsDef& ViewerImportOptions();
 // commands do); false when the file has no such game.
 bool ShowGameNumber(pbn::UInt32 GameIndex);
 
-// The open file and its path, for printing its games (null and "" before any file).
+// The open file, for printing its games (null before any file).
 std::FILE* OpenGameFile();
-const char* OpenFilePath();
 
 // The standard the importer reads by, as chosen in the Options menu (PBN 1.0 by default); it
 // applies from the next file opened.
 void SetReadingChoice(pbn::ReadingChoiceDef Choice);
 pbn::ReadingChoiceDef ReadingChoice();
+
+// A tall window gives the text pane Extra pixels more height below the design's: more lines,
+// the text scrolled where it was as far as it can stay.
+void SetTextPaneExtraHeight(std::int32_t Extra);
+
+// The path of the open file, "" while none is open.
+const char* OpenFilePath();
 
 // The name of the reading in force ("PBN 1.0"): the open file's, or before any file the choice's.
 const char* ReadingNameInForce();

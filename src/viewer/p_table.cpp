@@ -99,10 +99,11 @@ int MeasureWidth(Canvas* hDC, const char* pcText, const RectDef& tCell) {
   return tCalc.right - tCalc.left;
 }
 
-void DrawCentred(Canvas* hDC, const char* pcText, const RectDef& tRect, ColorRefDef Color) {
+void DrawCentred(Canvas* hDC, const char* pcText, const RectDef& tRect, ColorRefDef Color,
+                 unsigned Extra = 0) {
   RectDef tDraw = tRect;
   hDC->SetTextColor(Color);
-  hDC->DrawText(pcText, -1, &tDraw, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+  hDC->DrawText(pcText, -1, &tDraw, DT_SINGLELINE | DT_VCENTER | DT_CENTER | Extra);
 }
 
 // The heading of a table block: its tag name in magenta between two lines, as AUCTION and PLAY.
@@ -228,7 +229,8 @@ void PaintTableHand(Canvas* hDC, PointDef ptCorner, const PbnHandDef* ptHand, co
   hDC->FillRect(PointWH2Rect({x, y + kHandCardsHeight}, kHandWidth, 16), hbHandLtGrey);
   hDC->SetBkMode(OPAQUE);
   DrawCentred(hDC, pcName != nullptr ? pcName : "",
-              PointWH2Rect({x, y + kHandCardsHeight}, kHandWidth, 16), kColorBlack);
+              PointWH2Rect({x, y + kHandCardsHeight}, kHandWidth, 16), kColorBlack,
+              DT_END_ELLIPSIS);
   hDC->SetTextColor(kColorBlack);
   PaintTableRect(hDC, PointWH2Rect(ptCorner, kHandWidth, kHandHeight));
 }

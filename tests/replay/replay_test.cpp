@@ -14,6 +14,7 @@
 
 #include "core/tags.h"
 #include "replay/pbn_anno.h"
+#include "replay/pbn_diagram.h"
 #include "replay/pbn_play.h"
 #include "support/recording_host.h"
 
@@ -449,6 +450,43 @@ TEST_F(Annotation, TheLastCardOfAFullPlayIsRevealed) {
   ASSERT_TRUE(TextAnnoInit());  // with the play as written
   TextAnnoCompute(&tGame, &tTags);
   EXPECT_EQ((PaintAnnoCard(52), Revealed()), "new 2..2");
+}
+
+// The deal for the clipboard: compass layout, a void as "-", the heading without what is not
+// given.
+TEST(DealDiagram, CompassLayoutWithHeading) {
+  // "SQT9 H5" as the cards "SQ ST S9 H5".
+  const auto Cards = [](const std::string& Hand) {
+    std::istringstream Suits(Hand);
+    std::string Text;
+    for (std::string Suit; Suits >> Suit;) {
+      for (std::size_t i = 1; i < Suit.size(); ++i)
+        Text += std::string{Suit[0], Suit[i], ' '};
+    }
+    return Text;
+  };
+  const PbnGameDataDef tGame = Game(PBN_NORTH, PBN_SPADES,
+                                    {Cards("SQT9742 HQ54 D3 CA72"), Cards("SJ63 HAJ73 DJT2 CQJ4"),
+                                     Cards("SAK HK86 DAK95 CT865"), Cards("S85 HT92 DQ8764 CK93")});
+  EXPECT_EQ(PbnDealDiagram("7", {PBN_NORTH, PBN_VULNER_EW}, tGame.tDeal),
+            "Board 7   Dealer North   Vulnerable EW\n"
+            "                    S AK\n"
+            "                    H K86\n"
+            "                    D AK95\n"
+            "                    C T865\n"
+            "S J63                                   S 85\n"
+            "H AJ73                                  H T92\n"
+            "D JT2                                   D Q8764\n"
+            "C QJ4                                   C K93\n"
+            "                    S QT9742\n"
+            "                    H Q54\n"
+            "                    D 3\n"
+            "                    C A72\n");
+  const PbnGameDataDef tVoids = Game(PBN_NORTH, PBN_SPADES, {Cards("SAKQJT98765432")});
+  const std::string Text =
+      PbnDealDiagram("", {PBN_SIDE_NOT_GIVEN, PBN_VULNER_NOT_GIVEN}, tVoids.tDeal);
+  EXPECT_EQ(Text.substr(0, Text.find('\n')), "                    S -");
+  EXPECT_NE(Text.find("S AKQJT98765432\n                    H -\n"), std::string::npos);
 }
 
 }  // namespace

@@ -92,7 +92,8 @@ TEST_F(TablePainting, HandsWrapLongSuitsAndHideRanks) {
   ExpectAt("4", 152 + 6 * 12, 204);
   ExpectAt("2", 152 + 8 * 12, 204);
   EXPECT_TRUE(c.Texts[10].Text == "A" && c.Texts[10].y == 221 && !c.Texts[10].bOpaque);
-  ExpectIn("Dirk", Rect(134, 238, 132, 16));  // opaque, then the separator and the outline
+  // Opaque and shortened with "..." where it does not fit, then the separator and the outline.
+  ExpectIn("Dirk", Rect(134, 238, 132, 16), kCentred | DT_END_ELLIPSIS);
   EXPECT_TRUE(c.Texts[23].bOpaque && c.Lines.size() == 5 && c.Lines[0][1] == 237);
   // A hidden hand shows its suit bitmaps, the name and the outline, no ranks.
   c.Clear();

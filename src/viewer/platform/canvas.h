@@ -48,6 +48,9 @@ inline constexpr unsigned DT_RIGHT = 0x002;
 inline constexpr unsigned DT_VCENTER = 0x004;
 inline constexpr unsigned DT_SINGLELINE = 0x020;
 inline constexpr unsigned DT_CALCRECT = 0x400;  // measure only: sets right and bottom
+// A single line too wide for its rectangle ends in "..."; the window shows the whole text as a
+// tooltip over it.
+inline constexpr unsigned DT_END_ELLIPSIS = 0x8000;
 
 // The logical font record the painter fills for each selection.
 struct LogFontDef {

@@ -2,16 +2,22 @@
 // them: karvelon-cli render and karvelon without a display.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStatusBar>
+#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -138,6 +144,48 @@ TEST(QtWindow, TextsAsTheUserReadsThem) {
   EXPECT_GT(tRect.right, 408);
 }
 
+// The canvas at a scale: edges of the design scaled (neighbours stay neighbours), a line as the
+// band of scaled pixels it covers without its end point, measurements in pixels of the design,
+// and a text that does not fit shortened and noted for its tooltip.
+TEST(QtCanvas, DrawsTheDesignAtAScale) {
+  QImage tImage(100, 60, QImage::Format_RGB32);
+  tImage.fill(Qt::white);
+  QPainter tPainter(&tImage);
+  qt::QtCanvas tCanvas(&tPainter, 2.5);
+  std::vector<qt::ElidedTextDef> atElided;
+  tCanvas.SetElidedTexts(&atElided);
+  tCanvas.FillRect({1, 1, 3, 2}, Rgb(255, 0, 0));  // 2.5 .. 7.5 rounds to 3 .. 8 (x), 3 .. 5
+  tCanvas.FillRect({3, 1, 4, 2}, Rgb(0, 0, 255));  // from 8: no gap, no overlap
+  tCanvas.MoveTo(10, 10);
+  tCanvas.LineTo(14, 10);  // x 25 .. 35, the end point's 35 .. 37 left out; y 25 .. 28
+  const QColor kRed(255, 0, 0), kBlue(0, 0, 255), kWhite(Qt::white), kBlack(Qt::black);
+  const Pixel atPixels[] = {{2, 3, kWhite},   {3, 3, kRed},     {7, 4, kRed},    {8, 4, kBlue},
+                            {9, 4, kBlue},    {10, 4, kWhite},  {3, 5, kWhite},  {25, 25, kBlack},
+                            {34, 27, kBlack}, {35, 26, kWhite}, {30, 28, kWhite}};
+  tPainter.end();
+  ExpectPixels(tImage, atPixels);
+
+  QPainter tMeasure(&tImage);
+  qt::QtCanvas tScaled(&tMeasure, 2.5);
+  qt::QtCanvas tDesign(&tMeasure);
+  tScaled.SetElidedTexts(&atElided);
+  for (Canvas* ptCanvas : {static_cast<Canvas*>(&tScaled), static_cast<Canvas*>(&tDesign)})
+    SelectPaintFont(ptCanvas, FONT_TABLE);
+  const auto Width = [](Canvas& tCanvas, const char* pcText) {
+    RectDef tRect{0, 0, 0, 0};
+    tCanvas.DrawText(pcText, -1, &tRect, DT_CALCRECT | DT_SINGLELINE);
+    return tRect.right;
+  };
+  EXPECT_NEAR(Width(tScaled, "Anna Maria"), Width(tDesign, "Anna Maria"), 3);
+  EXPECT_EQ(tScaled.GetTextMetrics().tmHeight, tDesign.GetTextMetrics().tmHeight);
+  RectDef tName{0, 0, 30, 16};
+  tScaled.DrawText("Anna Maria", -1, &tName, DT_SINGLELINE | DT_CENTER | DT_END_ELLIPSIS);
+  RectDef tShort{0, 20, 30, 36};
+  tScaled.DrawText("A", -1, &tShort, DT_SINGLELINE | DT_CENTER | DT_END_ELLIPSIS);
+  ASSERT_EQ(atElided.size(), 1u);
+  EXPECT_TRUE(atElided[0].tArea == QRect(0, 0, 30, 16) && atElided[0].tText == "Anna Maria");
+}
+
 TEST(RenderCommand, ExitStatuses) {
   char acDir[] = "/tmp/karvelon_renderXXXXXX";
   ASSERT_NE(mkdtemp(acDir), nullptr);
@@ -151,7 +199,8 @@ TEST(RenderCommand, ExitStatuses) {
       {2,
        {"nothing.pbn -o x.png", "/tmp -o x.png", "s.pbn", "s.pbn -o x.png --game two",
         "s.pbn -o x.png --steps -1", "s.pbn -o x.png --hide NX", "s.pbn -o x.png --hide",
-        "s.pbn -o x.png --frobnicate", "s.pbn -o /nonexistent/x.png"}}};
+        "s.pbn -o x.png --frobnicate", "s.pbn -o /nonexistent/x.png", "s.pbn -o x.png --scale 0",
+        "s.pbn -o x.png --scale two", "s.pbn -o x.png --scale 9"}}};
   for (const auto& [Status, apcArguments] : atCases) {
     for (const char* pcArguments : apcArguments) {
       std::filesystem::remove(Dir / "x.png");
@@ -168,6 +217,137 @@ TEST(RenderCommand, ExitStatuses) {
   }
   EXPECT_FALSE(std::filesystem::exists(Dir / "karvelon.log"));  // render writes no log
   std::filesystem::remove_all(Dir);
+}
+
+// --scale 2: twice the size, and wherever the design has a solid colour the picture has it at
+// twice the position (edges, text and shapes are drawn anew, so only solid areas compare).
+TEST(RenderCommand, ScaleTwoIsTheDesignAtTwiceTheSize) {
+  const std::string Base = "/tmp/karvelon_scale_" + std::to_string(getpid());
+  for (const char* pcScale : {"1", "2"}) {
+    const auto [Status, Stderr] =
+        RunCommand(std::string(KARVELON_CLI) + " render '" + kShowcase +
+                   "' --steps 14 --dd --scale " + pcScale + " -o " + Base + pcScale + ".png");
+    ASSERT_EQ(Status, 0) << Stderr;
+  }
+  const QImage tOne(QString::fromStdString(Base + "1.png"));
+  const QImage tTwo(QString::fromStdString(Base + "2.png"));
+  std::remove((Base + "1.png").c_str());
+  std::remove((Base + "2.png").c_str());
+  ASSERT_EQ(tOne.size(), QSize(640, 480));
+  ASSERT_EQ(tTwo.size(), QSize(1280, 960));
+  const auto Solid = [&tOne](int x, int y) {
+    for (int dy = -2; dy <= 2; ++dy) {
+      for (int dx = -2; dx <= 2; ++dx) {
+        if (tOne.pixel(x + dx, y + dy) != tOne.pixel(x, y)) return false;
+      }
+    }
+    return true;
+  };
+  int NrSampled = 0;
+  for (int y = 2; y < 478; y += 7) {
+    for (int x = 2; x < 638; x += 7) {
+      if (!Solid(x, y)) continue;
+      ++NrSampled;
+      EXPECT_EQ(QColor(tTwo.pixel(2 * x, 2 * y)), QColor(tOne.pixel(x, y))) << x << ", " << y;
+    }
+  }
+  EXPECT_GT(NrSampled, 2000);
+}
+
+// The window grown: controls at twice their place, the pointer mapped back; what does not fit
+// is shortened and whole in its tooltip; the file opened is the first recent one; a tall window
+// shows more lines; Ctrl+C copies; a dropped file opens.
+TEST(QtWindow, ScaledShortenedRecentAndCopied) {
+  char acDir[] = "/tmp/karvelon_windowXXXXXX";
+  ASSERT_NE(mkdtemp(acDir), nullptr);
+  const std::filesystem::path Dir = acDir;
+  const std::string Long = "Anna Maria Theresia von Habsburg-Lothringen";
+  std::string Text;
+  std::ifstream tShowcase(kShowcase);
+  std::getline(tShowcase, Text, '\0');
+  Text.replace(Text.find("[West \"Anna\"]"), 13, "[West \"" + Long + "\"]");
+  std::ofstream(Dir / "long.pbn") << Text;
+  std::ofstream(Dir / "empty.pbn") << "% nothing but a comment\n";
+
+  qt::MainWindow w(false);
+  w.show();
+  w.OpenFile((Dir / "long.pbn").string());
+  w.RenderClient(2.0);
+  EXPECT_EQ(w.Control(ID_EXEC)->geometry(), QRect(2 * 532, 2 * 262, 64, 64));
+  EXPECT_EQ(w.ElidedTextAt(QPoint(60, 162)), QString::fromStdString(Long));  // West's name
+  EXPECT_EQ(w.ElidedTextAt(QPoint(200, 246)), QString());                    // South's fits
+  EXPECT_EQ(w.RecentFiles().value(0), QString::fromStdString((Dir / "long.pbn").string()));
+
+  // Taller by 160 pixels of the design: the text pane has those lines more, and shows them.
+  auto* ptForward = qobject_cast<QAbstractButton*>(w.Control(ID_EXEC));
+  for (int Press = 0; Press < 30; ++Press)
+    ptForward->click();
+  const pbn::UInt32 NrLines = TRAdmin.NrDlgLines;
+  w.SetScale(1.0, 160);
+  EXPECT_EQ(TRAdmin.NrDlgLines, static_cast<pbn::UInt32>((144 + 160) / TRAdmin.DeltaY));
+  EXPECT_GT(TRAdmin.NrDlgLines, NrLines);
+  EXPECT_EQ(w.Control(ID_VER_TEXT)->geometry(), QRect(418, 262, 14, 170 + 160));
+  w.Client()->grab();  // a paint reveals the lines reached, the next one draws them
+  EXPECT_TRUE(HasInk(w.Client()->grab().toImage(), QRect(4, 410, 400, 150)));
+
+  w.Command(CM_NEXT);
+  w.CopyGame();
+  const QString tCopied = QGuiApplication::clipboard()->text();
+  EXPECT_TRUE(tCopied.startsWith(QStringLiteral("Board 2   Dealer "))) << tCopied.toStdString();
+  EXPECT_TRUE(tCopied.contains(QStringLiteral("\n[Board \"2\"]\n")));
+
+  // The status line: one line that ends in "..." when the window is too narrow, whole in its
+  // tooltip.
+  const std::string Status = "8 of 9 games have mistakes: see " + std::string(300, 'x') + ".log";
+  w.SetStatusText(Status.c_str());
+  const auto* ptStatus = w.statusBar()->findChild<QLabel*>();
+  ASSERT_NE(ptStatus, nullptr);
+  EXPECT_TRUE(ptStatus->text().startsWith("8 of 9") && ptStatus->text().endsWith("..."));
+  EXPECT_EQ(ptStatus->toolTip(), QString::fromStdString(Status));
+
+  // A file without a game: an empty window, and the message says so.
+  w.OpenFile((Dir / "empty.pbn").string());
+  EXPECT_EQ(qobject_cast<QLabel*>(w.Control(ID_GAME_NUMBER))->text(), "0");
+  ASSERT_FALSE(w.MessageBoxes().empty());
+  EXPECT_EQ(w.MessageBoxes().back().Text, "No PBN games\nempty.pbn holds no game");
+  w.OpenFile((Dir / "missing.pbn").string());  // not opened: not recent
+  EXPECT_EQ(w.RecentFiles().size(), 2);
+
+  // A file dropped on the window opens once the drop is over.
+  QMimeData tData;
+  tData.setUrls({QUrl::fromLocalFile(QString::fromStdString(kShowcase))});
+  QDragEnterEvent tEnter(QPoint(100, 100), Qt::CopyAction, &tData, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&w, &tEnter);
+  EXPECT_TRUE(tEnter.isAccepted());
+  QDropEvent tDrop(QPointF(100, 100), Qt::CopyAction, &tData, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&w, &tDrop);
+  for (int Round = 0; Round < 4; ++Round)
+    QCoreApplication::processEvents();
+  EXPECT_EQ(w.windowTitle(), "Karvelon (PBN 1.0) - showcase.pbn");
+  EXPECT_EQ(w.RecentFiles().size(), 3);
+  std::filesystem::remove_all(Dir);
+}
+
+// A wide window: the design as large as the height allows, a side panel in the room at its
+// right; Ctrl+0 gives the window the design's own size.
+TEST(QtWindow, WideWindowHoldsASidePanel) {
+  qt::MainWindow w(false);
+  w.show();
+  auto* ptPanel = new QLabel(QStringLiteral("games"));
+  ptPanel->setMinimumWidth(300);
+  w.AddSidePanel(ptPanel, QStringLiteral("Game list"));
+  w.resize(1400, 760);
+  for (int Round = 0; Round < 4; ++Round)
+    QCoreApplication::processEvents();
+  const QRect tClient(w.Client()->mapTo(&w, QPoint()), w.Client()->size());
+  const QRect tPanel(ptPanel->mapTo(&w, QPoint()), ptPanel->size());
+  EXPECT_GT(w.Scale(), 1.0);
+  EXPECT_EQ(w.Client()->width(), qRound(640 * w.Scale()));
+  EXPECT_TRUE(ptPanel->isVisible() && tPanel.left() >= tClient.right()) << tPanel.left();
+  w.Zoom(0);  // the offscreen screen is too small to zoom in: scripts/window-check.sh does that
+  for (int Round = 0; Round < 4; ++Round)
+    QCoreApplication::processEvents();
+  EXPECT_TRUE(w.Scale() == 1.0 && w.Client()->size() == QSize(640, 480));
 }
 
 TEST(Viewer, RefusesToStartWithoutADisplay) {
