@@ -174,6 +174,23 @@ MainWindow::MainWindow(bool bInteractive) : bInteractive_(bInteractive) {
   PaintBitmapInit();
   CtrlBitmapInit();
   BuildShortcuts();
+  if (bInteractive_) RestoreChoices();
+}
+
+// Annotation or PbnFile, and Double dummy, as the last run left them.
+void MainWindow::RestoreChoices() {
+  QSettings tSettings = Settings();
+  if (!tSettings.value(QStringLiteral("Options/Annotation"), true).toBool()) Command(CM_PBNFILE);
+  if (tSettings.value(QStringLiteral("Options/DoubleDummy"), false).toBool()) {
+    Command(CM_DOUBLE_DUMMY);
+    MenuAction(CM_DOUBLE_DUMMY)->setChecked(DdPanelShown());
+  }
+}
+
+void MainWindow::KeepChoices() {
+  QSettings tSettings = Settings();
+  tSettings.setValue(QStringLiteral("Options/Annotation"), static_cast<bool>(bShowAnno));
+  tSettings.setValue(QStringLiteral("Options/DoubleDummy"), DdPanelShown());
 }
 
 MainWindow::~MainWindow() {
@@ -204,6 +221,10 @@ void MainWindow::BuildMenu() {
   Add(ptGame, "&Previous", CM_PREVIOUS);
   Add(ptGame, "&Last", CM_LAST);
   Add(ptGame, "Next with &Mistakes\tN", CM_NEXT_MISTAKES);
+  Add(ptGame, "&Go to game...", CM_GO_TO)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+  QMenu* ptView = ptMenuBar->addMenu(QStringLiteral("&View"));
+  Add(ptView, "Game &list", CM_GAME_LIST)->setShortcut(QKeySequence(Qt::Key_L));
+  Add(ptView, "Same &board", CM_SAME_BOARD)->setShortcut(QKeySequence(Qt::Key_T));
   QMenu* ptOptions = ptMenuBar->addMenu(QStringLiteral("&Options"));
   Add(ptOptions, "&Annotation", CM_ANNOTATION);
   Add(ptOptions, "&PbnFile", CM_PBNFILE);
@@ -261,13 +282,16 @@ void MainWindow::BuildReadingMenu(QMenu* ptOptions) {
   for (const auto& tChoice : atChoices) {
     QAction* ptAction = ptOptions->addAction(QString::fromLatin1(tChoice.pcText));
     ptAction->setCheckable(true);
+    ptAction->setData(static_cast<int>(tChoice.Choice));
     ptAction->setChecked(tChoice.Choice == ReadingChoice());
     ptGroup->addAction(ptAction);
     const pbn::ReadingChoiceDef Choice = tChoice.Choice;
     const QString tSetting = QString::fromLatin1(tChoice.pcSetting);
-    connect(ptAction, &QAction::triggered, this, [this, Choice, tSetting] {
-      SetReadingChoice(Choice);
-      if (bInteractive_) {
+    connect(ptAction, &QAction::triggered, this, [this, Choice, tSetting, ptGroup] {
+      if (!ChooseReading(Choice)) {  // cancelled: the mark goes back to the reading in force
+        for (QAction* ptOther : ptGroup->actions())
+          ptOther->setChecked(ptOther->data().toInt() == static_cast<int>(ReadingChoice()));
+      } else if (bInteractive_) {
         Settings().setValue(QStringLiteral("Options/Reading"), tSetting);
       }
     });
@@ -305,6 +329,8 @@ QAction* MainWindow::MenuAction(int idCommand) const {
 
 void MainWindow::Command(int idCommand) {
   Send(WM_COMMAND, static_cast<unsigned>(idCommand), 0);
+  const bool bChoice = idCommand == CM_ANNOTATION || idCommand == CM_PBNFILE || idCommand == CM_DOUBLE_DUMMY;
+  if (bInteractive_ && bChoice) KeepChoices();
 }
 
 void MainWindow::OpenFile(const std::string& Path) {

@@ -16,6 +16,7 @@
 #include "viewer/platform/host.h"
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QMenu;
 class QPainter;
@@ -26,6 +27,7 @@ class QWheelEvent;
 namespace viewer::qt {
 
 class QtCanvas;
+class GameListPanel;
 
 struct MessageBoxRecord {  // as shown, in UTF-8
   std::string Text;
@@ -81,6 +83,12 @@ class MainWindow final : public QMainWindow, public Host {
   void DestroyWindow() override;
   void PostQuitMessage(int ExitCode) override;
   void CheckMenuItem(int idCommand, bool bChecked) override;
+  // The list of games and Go to game (game_list_panel.cpp).
+  bool AskGameNumber(std::uint32_t Current, std::uint32_t Max, std::uint32_t* pGame) override;
+  void ShowGameList(bool bSameBoard) override;
+  void GamesIndexed() override;
+  void GameShown(std::uint32_t GameNr) override;
+  GameListPanel* GameList(bool bSameBoard) const;  // null until first shown
 
   // Called by the client widget and the owner-drawn buttons.
   void PaintClient(QPainter* ptPainter);
@@ -98,6 +106,8 @@ class MainWindow final : public QMainWindow, public Host {
   void BuildShortcuts();
   void ScrollAction(int idCtrl, int Action);
   void Destroy();
+  void RestoreChoices();
+  void KeepChoices();
 
   bool bInteractive_;
   bool bDestroyed_ = false;
@@ -119,6 +129,8 @@ class MainWindow final : public QMainWindow, public Host {
   QElapsedTimer tIndexEvents_;  // since the window last painted during the pass
   QProgressDialog* ptProgress_ = nullptr;
   QLabel* ptStatus_ = nullptr;
+  QDockWidget* ptGameListDock_ = nullptr;
+  QDockWidget* ptSameBoardDock_ = nullptr;
 };
 
 }  // namespace viewer::qt
