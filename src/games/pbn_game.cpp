@@ -266,6 +266,15 @@ PbnBoolDef GameFileTooLarge(std::FILE* pFile) {
   return tStat.st_size > INT32_MAX;
 }
 
+PbnBoolDef GameFileIsText(std::FILE* pFile) {
+  const long FilePos = std::ftell(pFile);
+  if (FilePos < 0 || std::fseek(pFile, 0, SEEK_SET) != 0) return PBN_TRUE;
+  static char acHead[64 * 1024];
+  const std::size_t NrRead = std::fread(acHead, 1, sizeof acHead, pFile);
+  std::fseek(pFile, FilePos, SEEK_SET);
+  return std::memchr(acHead, '\0', NrRead) == nullptr;
+}
+
 const char* GameTxtLine(UInt32 Line) {
   const DynamicDataDef& tLines = tFileAdmin.tGameTxtDD;
   if (tLines.ptData == nullptr || Line + 1 >= tLines.CurData) return nullptr;

@@ -523,6 +523,11 @@ std::string OpenFileStatusText(UInt32 NrIndexed, const PbnHeadDef& tHead) {
 }
 
 bool IndexOpenFile(PbnFilePosDef KeepAt) {
+  if (tImportOptions.bKeepRefused && !GameFileIsText(hFileImport)) {
+    const std::string Text = std::string(szFileImport) + "\n" + kGameFileNotTextText;
+    MessageBoxA(Text.c_str(), "Open error PBN file", MB_ICONEXCLAMATION);
+    return false;  // as a cancelled pass: the file and game of before stay
+  }
   std::rewind(hFileImport);  // indexed again when the choice of games changes
   // The log is written beside its final name and takes it once the pass is complete, so that a
   // cancelled pass leaves the log of the file still on display.
