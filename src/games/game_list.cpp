@@ -55,7 +55,9 @@ class TextPoolDef {
 };
 
 struct GameListTableDef {
-  std::vector<GameListRowDef> atRows;  // element n - 1 is game n
+  // Element n - 1 is game n. Blocks of a few hundred bytes: growing never copies the rows, so
+  // the list's peak stays its size.
+  std::deque<GameListRowDef> atRows;
   TextPoolDef tTexts;
   bool bHasPar = false;
 };
@@ -224,8 +226,8 @@ std::vector<std::string_view> Words(std::string_view Text) {
   return atWords;
 }
 
-// A number to order a column by; texts order by their own comparison instead.
-long long SortKey(UInt32 GameNr, GameListColumnDef Column) {
+// A number to order a column by.
+long long SortNumber(UInt32 GameNr, GameListColumnDef Column) {
   const GameListRowDef& tRow = GameListRow(GameNr);
   constexpr long long kNone = -1000000;  // an unknown value orders first
   switch (Column) {
@@ -260,6 +262,36 @@ bool BoardLess(const std::string& First, const std::string& Second) {
   return First < Second;
 }
 
+// The place of each text in the order of boards or of names: texts are few, games many.
+std::vector<UInt32> TextRanks(bool bBoards) {
+  std::vector<UInt32> aIds(tList.tTexts.Size());
+  for (UInt32 id = 0; id < aIds.size(); id++)
+    aIds[id] = id;
+  std::sort(aIds.begin(), aIds.end(), [bBoards](UInt32 First, UInt32 Second) {
+    const std::string& FirstText = GameListString(First);
+    const std::string& SecondText = GameListString(Second);
+    return bBoards ? BoardLess(FirstText, SecondText) : FirstText < SecondText;
+  });
+  std::vector<UInt32> aRanks(aIds.size());
+  for (UInt32 Rank = 0; Rank < aIds.size(); Rank++)
+    aRanks[aIds[Rank]] = Rank;
+  return aRanks;
+}
+
+using SortKeyDef = std::array<long long, 4>;
+
+// Players order by North, South, East and West, as the column reads.
+SortKeyDef MakeSortKey(UInt32 GameNr, GameListColumnDef Column, const std::vector<UInt32>& aRanks) {
+  const GameListRowDef& tRow = GameListRow(GameNr);
+  if (Column == GameListColumnDef::Board) return {aRanks[tRow.idBoard], 0, 0, 0};
+  if (Column == GameListColumnDef::Players) {
+    const auto& aid = tRow.aidPlayers;
+    return {aRanks[aid[PBN_NORTH]], aRanks[aid[PBN_SOUTH]], aRanks[aid[PBN_EAST]],
+            aRanks[aid[PBN_WEST]]};
+  }
+  return {SortNumber(GameNr, Column), 0, 0, 0};
+}
+
 }  // namespace
 
 void GameListPassBegin() {
@@ -277,10 +309,7 @@ void GameListAddGame(const PbnGameDataDef& tGameData, const PbnGameTagsDef& tGam
 }
 
 void GameListPassEnd(PbnBoolDef bCompleted) {
-  if (bCompleted) {
-    tListBuilt.atRows.shrink_to_fit();
-    tList = std::move(tListBuilt);
-  }
+  if (bCompleted) tList = std::move(tListBuilt);
   tListBuilt = GameListTableDef{};
 }
 
@@ -353,24 +382,25 @@ std::vector<UInt32> GameListSelect(std::string_view Filter) {
 }
 
 void GameListSort(std::vector<UInt32>* paGames, GameListColumnDef Column, PbnBoolDef bDescending) {
-  const auto Less = [Column](UInt32 First, UInt32 Second) {
-    switch (Column) {
-      case GameListColumnDef::Board:
-        return BoardLess(GameListString(GameListRow(First).idBoard),
-                         GameListString(GameListRow(Second).idBoard));
-      case GameListColumnDef::Players:
-        return PlayersText(GameListRow(First)) < PlayersText(GameListRow(Second));
-      default:
-        return SortKey(First, Column) < SortKey(Second, Column);
-    }
-  };
-  // Equal rows stay in file order either way.
+  // Each game's key once, then plain comparisons: a sort of 100,000 rows takes milliseconds.
+  const std::vector<UInt32> aRanks =
+      Column == GameListColumnDef::Board || Column == GameListColumnDef::Players
+          ? TextRanks(Column == GameListColumnDef::Board)
+          : std::vector<UInt32>();
+  std::vector<std::pair<SortKeyDef, UInt32>> atKeyed;
+  atKeyed.reserve(paGames->size());
+  for (UInt32 GameNr : *paGames)
+    atKeyed.emplace_back(MakeSortKey(GameNr, Column, aRanks), GameNr);
+  // Equal rows keep the order they had, file order to begin with, either way.
   if (bDescending) {
-    std::stable_sort(paGames->begin(), paGames->end(),
-                     [&Less](UInt32 First, UInt32 Second) { return Less(Second, First); });
+    std::stable_sort(atKeyed.begin(), atKeyed.end(),
+                     [](const auto& First, const auto& Second) { return Second.first < First.first; });
   } else {
-    std::stable_sort(paGames->begin(), paGames->end(), Less);
+    std::stable_sort(atKeyed.begin(), atKeyed.end(),
+                     [](const auto& First, const auto& Second) { return First.first < Second.first; });
   }
+  for (std::size_t i = 0; i < atKeyed.size(); i++)
+    (*paGames)[i] = atKeyed[i].second;
 }
 
 std::vector<UInt32> GameListSameBoard(UInt32 GameNr) {
@@ -412,7 +442,9 @@ UInt32 GameAtFilePos(PbnFilePosDef FilePos) {
 }
 
 std::size_t GameListMemory() {
-  return tList.atRows.capacity() * sizeof(GameListRowDef) + tList.tTexts.Memory();
+  constexpr std::size_t kBlock = 512;  // the deque's block in libstdc++, and its map pointer
+  const std::size_t NrBlocks = tList.atRows.size() / (kBlock / sizeof(GameListRowDef)) + 1;
+  return NrBlocks * (kBlock + sizeof(void*)) + tList.tTexts.Memory();
 }
 
 }  // namespace pbn
