@@ -100,6 +100,10 @@ class RecordingWindow final : public Host {
   void DestroyWindow() override { Send(WM_DESTROY); }
   void PostQuitMessage(int ExitCode) override { QuitCode = ExitCode; }
   void CheckMenuItem(int idCommand, bool bChecked) override { MenuChecks[idCommand] = bChecked; }
+  bool AskGameNumber(std::uint32_t, std::uint32_t, std::uint32_t* pGame) override {
+    if (GoTo) *pGame = *GoTo;
+    return GoTo.has_value();
+  }
 
   testing_support::RecordingHost h;
   RecordingCanvas tCanvas;
@@ -107,6 +111,7 @@ class RecordingWindow final : public Host {
   std::map<int, std::string> Texts;
   std::map<int, bool> MenuChecks;
   std::optional<std::string> Answer;
+  std::optional<std::uint32_t> GoTo;  // the answer to Go to game; nullopt: cancelled
   std::optional<int> QuitCode;
   std::string Title;
   std::string Status;
@@ -501,6 +506,37 @@ TEST_F(ShowcaseWindow, DoubleDummyPanel) {
   w.Press(ID_HIDE_N);
   w.Command(CM_DOUBLE_DUMMY);
   EXPECT_TRUE(w.Paint().CountText(" Par NS 420") == 0 && !DdPanelShown());
+}
+
+// Go to game, and the choices that read the open file again on the game on display.
+TEST(MainWindow, GoToGameAndChoicesThatKeepTheGame) {
+  RecordingWindow w;
+  w.Open(kExamples + "real-world-mistakes.pbn");
+  w.Command(CM_WITH_MISTAKES);
+  w.GoTo = 7;
+  w.Command(CM_GO_TO);
+  EXPECT_EQ(w.Label(), "7!");
+  EXPECT_EQ(w.Status, "Game 7 of 11, 10 with mistakes: see " + LogPath());
+  w.GoTo.reset();
+  w.Command(CM_GO_TO);  // cancelled
+  EXPECT_EQ(w.Label(), "7!");
+  // A NUL byte near the start: no text, refused while every game with a tag would count.
+  const TempFile tBinary(std::string("\x7f" "ELF\0\0[Event \"a\"]\n", 18));
+  w.Open(tBinary.Path());
+  EXPECT_EQ(w.h.MessageBoxes.back().Text, tBinary.Path() + "\nnot a PBN text file");
+  EXPECT_TRUE(tPbnGames.MaxValue == 11 && w.Label() == "7!");  // the file of before stays
+  w.Command(CM_WITH_MISTAKES);  // off: the nearest clean game, the only one
+  EXPECT_TRUE(tPbnGames.MaxValue == 1 && w.Label() == "1");
+
+  w.Open(kExamples + "pbn21.pbn");  // no game by PBN 1.0
+  EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::Pbn21));  // read again at once
+  EXPECT_TRUE(tPbnGames.MaxValue == 4 && w.Title == "Karvelon (PBN 2.1) - pbn21.pbn");
+  w.GoTo = 3;
+  w.Command(CM_GO_TO);
+  EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::AsDeclared));
+  EXPECT_EQ(w.Label(), "3");  // the same game, by its place in the file
+  EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::Pbn10));
+  EXPECT_EQ(tPbnGames.MaxValue, 0u);
 }
 
 TEST(MainWindow, GameNumberLabelAndKeys) {

@@ -68,9 +68,20 @@ void GameListModel::sort(int Column, Qt::SortOrder Order) {
   if (Column < 0 || Column >= pbn::kGameListNrColumns) return;
   SortColumn_ = static_cast<GameListColumnDef>(Column);
   bDescending_ = Order == Qt::DescendingOrder;
-  emit layoutAboutToBeChanged();
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  // The selected and the current row stay on their games.
+  const QModelIndexList atBefore = persistentIndexList();
+  std::vector<pbn::UInt32> aKept;
+  for (const QModelIndex& tIndex : atBefore)
+    aKept.push_back(GameAt(tIndex.row()));
   pbn::GameListSort(&aGames_, SortColumn_, bDescending_);
-  emit layoutChanged();
+  QModelIndexList atAfter;
+  for (qsizetype i = 0; i < atBefore.size(); i++) {
+    const int Row = RowOf(aKept[static_cast<std::size_t>(i)]);
+    atAfter << (Row >= 0 ? index(Row, atBefore[i].column()) : QModelIndex());
+  }
+  changePersistentIndexList(atBefore, atAfter);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void GameListModel::Select(const QString& Filter) {
@@ -130,6 +141,7 @@ GameListPanel::GameListPanel(bool bSameBoard, QWidget* ptParent)
     ptView_->setColumnWidth(Column, aWidths[Column]);
   ptView_->setSortingEnabled(true);
   ptView_->sortByColumn(0, Qt::AscendingOrder);
+  ptView_->setMinimumWidth(320);
   ptLayout->addWidget(ptView_);
   connect(ptView_, &QAbstractItemView::activated, this,
           [this](const QModelIndex& tIndex) { ShowRow(tIndex.row()); });
@@ -157,11 +169,13 @@ void GameListPanel::Filter() {
 
 void GameListPanel::ShowCount() {
   const int NrRows = ptModel_->rowCount();
-  QString tText = bSameBoard_ ? QStringLiteral("Board %1: %2 tables")
-                                    .arg(ListText(pbn::GameListText(
-                                        GameOnDisplay_, GameListColumnDef::Board)))
-                                    .arg(NrRows)
-                              : QStringLiteral("%1 of %2 games").arg(NrRows).arg(pbn::GameListSize());
+  const QString tBoard = ListText(pbn::GameListText(GameOnDisplay_, GameListColumnDef::Board));
+  const QString tText =
+      bSameBoard_ ? QStringLiteral("Board %1: %2 %3")
+                        .arg(tBoard)
+                        .arg(NrRows)
+                        .arg(NrRows == 1 ? QStringLiteral("table") : QStringLiteral("tables"))
+                  : QStringLiteral("%1 of %2 games").arg(NrRows).arg(pbn::GameListSize());
   ptCount_->setText(tText);
 }
 
