@@ -13,6 +13,7 @@
 #include "core/score.h"
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
+#include "import/admin.h"
 #include "import/import.h"
 
 namespace pbn {
@@ -60,6 +61,7 @@ struct GameListTableDef {
   std::deque<GameListRowDef> atRows;
   TextPoolDef tTexts;
   bool bHasPar = false;
+  std::array<UInt32, PBN_N_TAG_IDS> aidSticky{};  // the latest "##value" of each tag (PBN 2.1)
 };
 
 GameListTableDef tList;
@@ -91,23 +93,32 @@ std::string_view ExtraTagText(const PbnGameTagsDef& tGameTags, const char* pcNam
   return {};
 }
 
+// The text a tag stands for in a game: its own, the inherited one for "#", or, where the game
+// lacks the tag, the latest "##value" of the file.
+UInt32 TagTextId(const PbnGameTagsDef& tGameTags, int TagId, GameListTableDef* ptTable) {
+  const UInt32 id = ptTable->tTexts.Intern(TagText(tGameTags, TagId));
+  if (tAdmin.abStickyTag[TagId]) ptTable->aidSticky[TagId] = id;
+  return TagValue(tGameTags, TagId)[0] == '\0' ? ptTable->aidSticky[TagId] : id;
+}
+
 // Only what the import accepted: a value it refused is left out.
 GameListRowDef MakeRow(const PbnGameDataDef& tGameData, const PbnGameTagsDef& tGameTags,
-                       TextPoolDef* ptTexts) {
+                       GameListTableDef* ptTable) {
   GameListRowDef tRow{};
-  tRow.idBoard = ptTexts->Intern(TagText(tGameTags, PBN_TAG_ID_BOARD));
-  tRow.idEvent = ptTexts->Intern(TagText(tGameTags, PBN_TAG_ID_EVENT));
+  tRow.idBoard = TagTextId(tGameTags, PBN_TAG_ID_BOARD, ptTable);
+  tRow.idEvent = TagTextId(tGameTags, PBN_TAG_ID_EVENT, ptTable);
   static constexpr int aPlayerTags[PBN_N_SIDES] = {PBN_TAG_ID_SOUTH, PBN_TAG_ID_WEST,
                                                    PBN_TAG_ID_NORTH, PBN_TAG_ID_EAST};
   for (int Side = 0; Side < PBN_N_SIDES; Side++)
-    tRow.aidPlayers[Side] = ptTexts->Intern(TagText(tGameTags, aPlayerTags[Side]));
-  tRow.idParContract = ptTexts->Intern(ExtraTagText(tGameTags, "ParContract"));
+    tRow.aidPlayers[Side] = TagTextId(tGameTags, aPlayerTags[Side], ptTable);
+  tRow.idParContract = ptTable->tTexts.Intern(ExtraTagText(tGameTags, "ParContract"));
   PbnGameDataDef tAccepted = tGameData;
   ForgetRefusedValues(&tAccepted, tGameTags);
   tRow.tContract = tAccepted.tContract;
   tRow.Result = tAccepted.Result;
   tRow.Vulner = tAccepted.tSituation.Vulner;
-  tRow.ParNS = ParFromOptimumScore(TagText(tGameTags, PBN_TAG_ID_OPTIMUMSCORE));
+  const UInt32 idOptimum = TagTextId(tGameTags, PBN_TAG_ID_OPTIMUMSCORE, ptTable);
+  tRow.ParNS = ParFromOptimumScore(ptTable->tTexts.At(idOptimum));
   return tRow;
 }
 
@@ -300,7 +311,7 @@ void GameListPassBegin() {
 
 void GameListAddGame(const PbnGameDataDef& tGameData, const PbnGameTagsDef& tGameTags) {
   try {
-    tListBuilt.atRows.push_back(MakeRow(tGameData, tGameTags, &tListBuilt.tTexts));
+    tListBuilt.atRows.push_back(MakeRow(tGameData, tGameTags, &tListBuilt));
     tListBuilt.bHasPar = tListBuilt.bHasPar || tListBuilt.atRows.back().ParNS != kGameListNoPar ||
                          tListBuilt.atRows.back().idParContract != 0;
   } catch (const std::bad_alloc&) {

@@ -106,10 +106,11 @@ TEST(GameList, GameFoundAgainByItsPlaceInTheFile) {
   EXPECT_EQ(GameAtFilePos(aPos[1]), 0u);
 }
 
-// A refused value is left out of the list and of the game on display alike.
+// A refused value is left out of the list and of the game on display alike; the 2.1 reading's
+// par and "##value".
 TEST(GameList, MistakesParAndRefusedValues) {
   const std::string Text =
-      Game("[Board \"5\"]\n[Dealer \"North\"]\n[Vulnerable \"All\"]\n[Declarer \"South\"]\n"
+      Game("[Event \"##Cup\"]\n[Board \"5\"]\n[Dealer \"North\"]\n[Vulnerable \"All\"]\n[Declarer \"South\"]\n"
            "[Contract \"2H\"]\n[Result \"8\"]\n") +
       Game("[Board \"6\"]\n[Dealer \"S\"]\n[Vulnerable \"EW\"]\n[Declarer \"S\"]\n"
            "[Contract \"4H\"]\n[Result \"11\"]\n[OptimumScore \"EW 100\"]\n[ParContract \"4SX W\"]\n");
@@ -122,6 +123,7 @@ TEST(GameList, MistakesParAndRefusedValues) {
   EXPECT_EQ(GameListSelect("!"), std::vector<UInt32>{1});
   EXPECT_EQ(Row(2), "2|6|4H S|11|NS 450|||EW 100 4SX W");
   EXPECT_TRUE(GameListHasPar());
+  EXPECT_EQ(GameListString(GameListRow(2).idEvent), "Cup");  // "##": for every later game
   UInt32 NrLines = 0;
   GameLoad(pFile.get(), 1, &NrLines);
   EXPECT_EQ(tGameAdmin.ptGameData->tSituation.Dealer, PBN_SIDE_NOT_GIVEN);

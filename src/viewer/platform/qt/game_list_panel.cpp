@@ -3,6 +3,7 @@
 #include <QDockWidget>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
@@ -121,6 +122,7 @@ GameListPanel::GameListPanel(bool bSameBoard, QWidget* ptParent)
     ptLayout->addWidget(ptFilter_);
     connect(ptFilter_, &QLineEdit::textChanged, this, [this] { Filter(); });
     connect(ptFilter_, &QLineEdit::returnPressed, this, [this] { ShowRow(0); });
+    ptFilter_->installEventFilter(this);  // Down goes on into the list
   }
   ptCount_ = new QLabel(this);
   ptLayout->addWidget(ptCount_);
@@ -146,6 +148,15 @@ GameListPanel::GameListPanel(bool bSameBoard, QWidget* ptParent)
   connect(ptView_, &QAbstractItemView::activated, this,
           [this](const QModelIndex& tIndex) { ShowRow(tIndex.row()); });
   Refill();
+}
+
+bool GameListPanel::eventFilter(QObject* ptObject, QEvent* ptEvent) {
+  const bool bDown = ptEvent->type() == QEvent::KeyPress &&
+                     static_cast<QKeyEvent*>(ptEvent)->key() == Qt::Key_Down;
+  if (ptObject != ptFilter_ || !bDown || ptModel_->rowCount() == 0) return false;
+  ptView_->setFocus();
+  if (!ptView_->currentIndex().isValid()) ptView_->setCurrentIndex(ptModel_->index(0, 0));
+  return true;
 }
 
 void GameListPanel::Refill() {

@@ -51,6 +51,9 @@ class GameListPanel final : public QWidget {
   QLineEdit* FilterBox() const { return ptFilter_; }
   QTableView* View() const { return ptView_; }
 
+ protected:
+  bool eventFilter(QObject* ptObject, QEvent* ptEvent) override;
+
  private:
   void Filter();
   void ShowRow(int Row);
