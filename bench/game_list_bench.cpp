@@ -1,6 +1,7 @@
-// game-list-bench PBN [PNG]: the viewer's list of games on a big file, in the real Qt window off screen.
-// Prints how long the list takes to appear (the panel made and painted), each filter as typed
-// (the rows chosen and the view painted again), two sorts, and the bytes the list adds a game.
+// game-list-bench PBN [PNG]: the viewer's list of games on a big file, in the real Qt window off
+// screen. Prints how long the list takes to appear (the panel made and painted), each filter as
+// typed (the rows chosen and the view painted again), two sorts, and the bytes the list adds a
+// game.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -56,8 +57,9 @@ int main(int argc, char** argv) {
     tClock.start();
     ptList->FilterBox()->setText(QString::fromLatin1(pcFilter));
     PaintView(ptList->View());
-    std::printf("  filter %-10s %9.1f ms  %7d rows\n", (std::string("\"") + pcFilter + "\"").c_str(),
-                Milliseconds(tClock), ptList->Model()->rowCount());
+    std::printf("  filter %-10s %9.1f ms  %7d rows\n",
+                (std::string("\"") + pcFilter + "\"").c_str(), Milliseconds(tClock),
+                ptList->Model()->rowCount());
   }
   for (const auto& [Column, pcName] : {std::pair{pbn::GameListColumnDef::Score, "score"},
                                        std::pair{pbn::GameListColumnDef::Players, "players"}}) {

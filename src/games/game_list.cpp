@@ -44,7 +44,8 @@ class TextPoolDef {
   std::size_t Memory() const {
     std::size_t Bytes = aIds_.bucket_count() * sizeof(void*);
     for (const std::string& Text : atTexts_) {
-      Bytes += sizeof(std::string) + sizeof(std::pair<std::string_view, UInt32>) + 2 * sizeof(void*);
+      Bytes +=
+          sizeof(std::string) + sizeof(std::pair<std::string_view, UInt32>) + 2 * sizeof(void*);
       if (Text.capacity() > 15) Bytes += Text.capacity() + 1;  // beyond the short-text buffer
     }
     return Bytes;
@@ -127,7 +128,8 @@ std::string ContractText(const PbnContractDef& tContract) {
   if (!PbnTrumpIsValid(tContract.Trump)) return "";
   std::string Text = std::to_string(tContract.NrTricks) + apcPbnTrumpNames[tContract.Trump];
   if (tContract.Risk != PBN_RISK_UNKNOWN) Text += apcPbnRiskNames[tContract.Risk];
-  if (PbnSideIsValid(tContract.Declarer)) Text += std::string(" ") + apcPbnSideNames[tContract.Declarer][0];
+  if (PbnSideIsValid(tContract.Declarer))
+    Text += std::string(" ") + apcPbnSideNames[tContract.Declarer][0];
   return Text;
 }
 
@@ -263,8 +265,9 @@ long long SortNumber(UInt32 GameNr, GameListColumnDef Column) {
 // Boards are numbers as a rule: "9" before "10"; other texts after them, alphabetically.
 bool BoardLess(const std::string& First, const std::string& Second) {
   const auto Number = [](const std::string& Text) {
-    const bool bNumber = !Text.empty() && Text.size() < 10 &&
-                         std::all_of(Text.begin(), Text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool bNumber =
+        !Text.empty() && Text.size() < 10 &&
+        std::all_of(Text.begin(), Text.end(), [](char c) { return c >= '0' && c <= '9'; });
     return bNumber ? std::stol(Text) : -1L;
   };
   const long FirstNr = Number(First);
@@ -404,11 +407,13 @@ void GameListSort(std::vector<UInt32>* paGames, GameListColumnDef Column, PbnBoo
     atKeyed.emplace_back(MakeSortKey(GameNr, Column, aRanks), GameNr);
   // Equal rows keep the order they had, file order to begin with, either way.
   if (bDescending) {
-    std::stable_sort(atKeyed.begin(), atKeyed.end(),
-                     [](const auto& First, const auto& Second) { return Second.first < First.first; });
+    std::stable_sort(atKeyed.begin(), atKeyed.end(), [](const auto& First, const auto& Second) {
+      return Second.first < First.first;
+    });
   } else {
-    std::stable_sort(atKeyed.begin(), atKeyed.end(),
-                     [](const auto& First, const auto& Second) { return First.first < Second.first; });
+    std::stable_sort(atKeyed.begin(), atKeyed.end(), [](const auto& First, const auto& Second) {
+      return First.first < Second.first;
+    });
   }
   for (std::size_t i = 0; i < atKeyed.size(); i++)
     (*paGames)[i] = atKeyed[i].second;

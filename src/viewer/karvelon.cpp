@@ -569,7 +569,8 @@ bool IndexOpenFile(PbnFilePosDef KeepAt) {
 }
 
 std::string GameStatusText(UInt32 GameNumber) {
-  std::string Text = "Game " + std::to_string(GameNumber) + " of " + std::to_string(tPbnGames.MaxValue);
+  std::string Text =
+      "Game " + std::to_string(GameNumber) + " of " + std::to_string(tPbnGames.MaxValue);
   const UInt32 NrWithMistakes = GamesWithMistakes() ? GamesNrWithMistakes() : 0;
   if (NrWithMistakes != 0) {
     Text += ", " + std::to_string(NrWithMistakes) + " with mistakes";

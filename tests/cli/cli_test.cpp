@@ -95,7 +95,10 @@ TEST_F(CheckCommand, FilesThatDoNotOpenExitTwo) {
     EXPECT_EQ(std::count(Run.Err.begin(), Run.Err.end(), '\n'), 1) << Run.Err;
   }
   // A NUL byte in its first 64 KiB: no text, refused where every game with a tag would count.
-  const TempFile Binary(std::string("\x7f" "ELF\0\0[Event \"a\"]\n", 18));
+  const TempFile Binary(
+      std::string("\x7f"
+                  "ELF\0\0[Event \"a\"]\n",
+                  18));
   const std::pair<std::string, int> atBinary[] = {
       {"check %s --with-mistakes", 2}, {"show %s 1 --with-mistakes", 2}, {"check %s", 1}};
   for (const auto& [Command, Status] : atBinary) {

@@ -27,16 +27,20 @@ std::string Game(const std::string& Tags) {
 
 // Two tables of board 1 and one of board 2 in the club's event, board 1 of another event.
 const std::string kClub =
-    Game("[Event \"Club\"]\n[Board \"1\"]\n[North \"Ann\"]\n[South \"Bob\"]\n[East \"Cy\"]\n"
-         "[West \"Di\"]\n[Dealer \"N\"]\n[Vulnerable \"None\"]\n[Declarer \"S\"]\n"
-         "[Contract \"4S\"]\n[Result \"10\"]\n") +
-    Game("[Event \"#\"]\n[Board \"1\"]\n[North \"Eve\"]\n[South \"Fay\"]\n[East \"Gus\"]\n"
-         "[West \"Hal\"]\n[Dealer \"N\"]\n[Vulnerable \"None\"]\n[Declarer \"W\"]\n"
-         "[Contract \"3NTX\"]\n[Result \"7\"]\n") +
-    Game("[Event \"#\"]\n[Board \"2\"]\n[North \"#\"]\n[South \"Fay\"]\n[Dealer \"E\"]\n"
-         "[Vulnerable \"NS\"]\n[Declarer \"N\"]\n[Contract \"6NT\"]\n[Result \"12\"]\n") +
-    Game("[Event \"Other\"]\n[Board \"1\"]\n[North \"Ann\"]\n[Dealer \"N\"]\n"
-         "[Vulnerable \"None\"]\n[Contract \"Pass\"]\n");
+    Game(
+        "[Event \"Club\"]\n[Board \"1\"]\n[North \"Ann\"]\n[South \"Bob\"]\n[East \"Cy\"]\n"
+        "[West \"Di\"]\n[Dealer \"N\"]\n[Vulnerable \"None\"]\n[Declarer \"S\"]\n"
+        "[Contract \"4S\"]\n[Result \"10\"]\n") +
+    Game(
+        "[Event \"#\"]\n[Board \"1\"]\n[North \"Eve\"]\n[South \"Fay\"]\n[East \"Gus\"]\n"
+        "[West \"Hal\"]\n[Dealer \"N\"]\n[Vulnerable \"None\"]\n[Declarer \"W\"]\n"
+        "[Contract \"3NTX\"]\n[Result \"7\"]\n") +
+    Game(
+        "[Event \"#\"]\n[Board \"2\"]\n[North \"#\"]\n[South \"Fay\"]\n[Dealer \"E\"]\n"
+        "[Vulnerable \"NS\"]\n[Declarer \"N\"]\n[Contract \"6NT\"]\n[Result \"12\"]\n") +
+    Game(
+        "[Event \"Other\"]\n[Board \"1\"]\n[North \"Ann\"]\n[Dealer \"N\"]\n"
+        "[Vulnerable \"None\"]\n[Contract \"Pass\"]\n");
 
 std::string Row(UInt32 GameNr) {
   std::string Text;
@@ -67,9 +71,9 @@ TEST(GameList, FilterSortAndTraveller) {
     const char* pcFilter;
     std::vector<UInt32> aGames;
   } atFilters[] = {
-      {"", {1, 2, 3, 4}},    {"1", {1, 2, 4}},     {"4s", {1}},     {"3NT", {2}},
-      {"3ntxx", {}},         {"6N", {3}},          {"fay", {2, 3}}, {" ann  1 ", {1, 4}},
-      {"ANN 4S", {1}},       {"nobody", {}},       {"7", {}},       {"!", {}},
+      {"", {1, 2, 3, 4}}, {"1", {1, 2, 4}}, {"4s", {1}},     {"3NT", {2}},
+      {"3ntxx", {}},      {"6N", {3}},      {"fay", {2, 3}}, {" ann  1 ", {1, 4}},
+      {"ANN 4S", {1}},    {"nobody", {}},   {"7", {}},       {"!", {}},
   };
   for (const auto& tCase : atFilters)
     EXPECT_EQ(GameListSelect(tCase.pcFilter), tCase.aGames) << tCase.pcFilter;
@@ -110,13 +114,17 @@ TEST(GameList, GameFoundAgainByItsPlaceInTheFile) {
 // par and "##value".
 TEST(GameList, MistakesParAndRefusedValues) {
   const std::string Text =
-      Game("[Event \"##Cup\"]\n[Board \"5\"]\n[Dealer \"North\"]\n[Vulnerable \"All\"]\n[Declarer \"South\"]\n"
-           "[Contract \"2H\"]\n[Result \"8\"]\n") +
-      Game("[Board \"6\"]\n[Dealer \"S\"]\n[Vulnerable \"EW\"]\n[Declarer \"S\"]\n"
-           "[Contract \"4H\"]\n[Result \"11\"]\n[OptimumScore \"EW 100\"]\n[ParContract \"4SX W\"]\n");
+      Game(
+          "[Event \"##Cup\"]\n[Board \"5\"]\n[Dealer \"North\"]\n[Vulnerable \"All\"]\n[Declarer "
+          "\"South\"]\n"
+          "[Contract \"2H\"]\n[Result \"8\"]\n") +
+      Game(
+          "[Board \"6\"]\n[Dealer \"S\"]\n[Vulnerable \"EW\"]\n[Declarer \"S\"]\n"
+          "[Contract \"4H\"]\n[Result \"11\"]\n[OptimumScore \"EW 100\"]\n[ParContract \"4SX "
+          "W\"]\n");
   const TempFile tFile(Text);
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> pFile(std::fopen(tFile.Path().c_str(), "rb"),
-                                                         std::fclose);
+                                                        std::fclose);
   IndexFile(pFile.get(), {.Standard = PBN_STANDARD_2_1, .bKeepRefused = PBN_TRUE});
   ASSERT_EQ(GameListSize(), 2u);
   EXPECT_EQ(Row(1), "1!|5|2H|8|||2|");  // no declarer, so no score

@@ -521,14 +521,17 @@ TEST(MainWindow, GoToGameAndChoicesThatKeepTheGame) {
   w.Command(CM_GO_TO);  // cancelled
   EXPECT_EQ(w.Label(), "7!");
   // A NUL byte near the start: no text, refused while every game with a tag would count.
-  const TempFile tBinary(std::string("\x7f" "ELF\0\0[Event \"a\"]\n", 18));
+  const TempFile tBinary(
+      std::string("\x7f"
+                  "ELF\0\0[Event \"a\"]\n",
+                  18));
   w.Open(tBinary.Path());
   EXPECT_EQ(w.h.MessageBoxes.back().Text, tBinary.Path() + "\nnot a PBN text file");
   EXPECT_TRUE(tPbnGames.MaxValue == 11 && w.Label() == "7!");  // the file of before stays
   w.Command(CM_WITH_MISTAKES);  // off: the nearest clean game, the only one
   EXPECT_TRUE(tPbnGames.MaxValue == 1 && w.Label() == "1");
 
-  w.Open(kExamples + "pbn21.pbn");  // no game by PBN 1.0
+  w.Open(kExamples + "pbn21.pbn");                           // no game by PBN 1.0
   EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::Pbn21));  // read again at once
   EXPECT_TRUE(tPbnGames.MaxValue == 4 && w.Title == "Karvelon (PBN 2.1) - pbn21.pbn");
   w.GoTo = 3;

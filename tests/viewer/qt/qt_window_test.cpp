@@ -9,11 +9,11 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTableView>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QTableView>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -151,8 +151,8 @@ TEST(QtWindow, GameListThroughItsModel) {
   qt::GameListPanel* ptList = w.GameList(false);
   ASSERT_NE(ptList, nullptr);
   qt::GameListModel& tModel = *ptList->Model();
-  const std::pair<const char*, int> atFilters[] = {{"", 5}, {"4S", 2}, {"bert", 2},
-                                                   {"7sxx", 1}, {"3", 1}, {"4s 2", 1}};
+  const std::pair<const char*, int> atFilters[] = {{"", 5},     {"4S", 2}, {"bert", 2},
+                                                   {"7sxx", 1}, {"3", 1},  {"4s 2", 1}};
   for (const auto& [pcFilter, NrRows] : atFilters) {
     ptList->FilterBox()->setText(QString::fromLatin1(pcFilter));
     EXPECT_EQ(tModel.rowCount(), NrRows) << pcFilter;

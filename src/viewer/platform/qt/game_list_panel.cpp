@@ -219,8 +219,8 @@ void GameListPanel::ShowRow(int Row) {
 void MainWindow::ShowGameList(bool bSameBoard) {
   QDockWidget*& ptDock = bSameBoard ? ptSameBoardDock_ : ptGameListDock_;
   if (ptDock == nullptr) {
-    ptDock = new QDockWidget(bSameBoard ? QStringLiteral("Same board") : QStringLiteral("Games"),
-                             this);
+    ptDock =
+        new QDockWidget(bSameBoard ? QStringLiteral("Same board") : QStringLiteral("Games"), this);
     ptDock->setObjectName(bSameBoard ? QStringLiteral("SameBoard") : QStringLiteral("GameList"));
     auto* ptPanel = new GameListPanel(bSameBoard, ptDock);
     ptPanel->Follow(tPbnGames.CurValue);

@@ -45,8 +45,8 @@ class GameListPanel final : public QWidget {
  public:
   GameListPanel(bool bSameBoard, QWidget* ptParent);
 
-  void Refill();                         // a new index
-  void Follow(std::uint32_t GameNr);     // the game on display
+  void Refill();                      // a new index
+  void Follow(std::uint32_t GameNr);  // the game on display
   GameListModel* Model() const { return ptModel_; }
   QLineEdit* FilterBox() const { return ptFilter_; }
   QTableView* View() const { return ptView_; }

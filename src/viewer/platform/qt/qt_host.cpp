@@ -329,7 +329,8 @@ QAction* MainWindow::MenuAction(int idCommand) const {
 
 void MainWindow::Command(int idCommand) {
   Send(WM_COMMAND, static_cast<unsigned>(idCommand), 0);
-  const bool bChoice = idCommand == CM_ANNOTATION || idCommand == CM_PBNFILE || idCommand == CM_DOUBLE_DUMMY;
+  const bool bChoice =
+      idCommand == CM_ANNOTATION || idCommand == CM_PBNFILE || idCommand == CM_DOUBLE_DUMMY;
   if (bInteractive_ && bChoice) KeepChoices();
 }
 
