@@ -73,7 +73,7 @@ int Check(const Args& args) {
   CheckArgs tArgs;
   if (!ParseArgs(args, &tArgs)) return kExitError;
 
-  FilePtr pFile = OpenPbnFile(tArgs.Path);
+  FilePtr pFile = OpenPbnFile(tArgs.Path, tArgs.bWithMistakes);
   if (!pFile) return kExitError;
   pbn::PbnImportOptionsDef tOptions = UseReading(pFile.get(), tArgs.Path, true);
 

@@ -30,7 +30,7 @@ int Fail(const std::string& Text);
 
 // Opens a PBN file for reading in binary mode as the viewer does; on failure says why on
 // standard error and returns null. Refuses directories and files of 2 GiB or more.
-FilePtr OpenPbnFile(const std::string& Path);
+FilePtr OpenPbnFile(const std::string& Path, bool bWithMistakes = false);
 
 // The reading that --pbn chose (PBN 1.0 when not given), for every command.
 extern pbn::ReadingChoiceDef tReadingChoice;

@@ -44,7 +44,7 @@ int Fail(const std::string& Text) {
   return kExitError;
 }
 
-FilePtr OpenPbnFile(const std::string& Path) {
+FilePtr OpenPbnFile(const std::string& Path, bool bWithMistakes) {
   FilePtr pFile(nullptr, std::fclose);
   struct stat tStat;
   if (stat(Path.c_str(), &tStat) == 0 && S_ISDIR(tStat.st_mode)) {
@@ -58,6 +58,9 @@ FilePtr OpenPbnFile(const std::string& Path) {
   }
   if (pbn::GameFileTooLarge(pFile.get())) {
     Fail(Path + ": " + pbn::kGameFileTooLargeText);
+    pFile.reset();
+  } else if (bWithMistakes && !pbn::GameFileIsText(pFile.get())) {
+    Fail(Path + ": " + pbn::kGameFileNotTextText);
     pFile.reset();
   }
   return pFile;

@@ -306,7 +306,7 @@ int Show(const Args& args) {
   if (!ParseGameNumber(Operands[1], &GameNr)) {
     return Fail("show: '" + Operands[1] + "' is not a game number");
   }
-  FilePtr pFile = OpenPbnFile(Operands[0]);
+  FilePtr pFile = OpenPbnFile(Operands[0], tOptions.bKeepRefused);
   if (!pFile) return kExitError;
   PbnImportOptionsDef tReading = UseReading(pFile.get(), Operands[0], true);
 

@@ -115,16 +115,26 @@ void DropRefusedCards(PbnGameDataDef* ptGameData) {
   }
 }
 
-// Values that a check wrote before it refused them: a refused Deal or Result is absent.
-void ForgetRefusedValues(PbnGameDataDef* ptGameData, const PbnGameTagsDef* ptGameTags) {
-  if (TagValue(*ptGameTags, PBN_TAG_ID_DEAL)[0] == '\0') ptGameData->tDeal = PbnDealDef{};
-  if (TagValue(*ptGameTags, PBN_TAG_ID_RESULT)[0] == '\0') ptGameData->Result = PBN_RESULT_NONE;
-  if (TagValue(*ptGameTags, PBN_TAG_ID_DECLARER)[0] == '\0') {
-    ptGameData->tContract.bIrregularDeclarer = PBN_FALSE;
+}  // namespace
+
+void ForgetRefusedValues(PbnGameDataDef* ptGameData, const PbnGameTagsDef& tGameTags) {
+  const auto Absent = [&tGameTags](int TagId) { return TagValue(tGameTags, TagId)[0] == '\0'; };
+  PbnContractDef& tContract = ptGameData->tContract;
+  if (Absent(PBN_TAG_ID_DEAL)) ptGameData->tDeal = PbnDealDef{};
+  if (Absent(PBN_TAG_ID_RESULT)) ptGameData->Result = PBN_RESULT_NONE;
+  if (Absent(PBN_TAG_ID_DECLARER)) tContract.bIrregularDeclarer = PBN_FALSE;
+  // A value the auction filled in for a missing tag stays: only a refused one goes.
+  if (PbnImportRefusedTag(PBN_TAG_ID_DEALER)) ptGameData->tSituation.Dealer = PBN_SIDE_NOT_GIVEN;
+  if (PbnImportRefusedTag(PBN_TAG_ID_VULNERABLE)) {
+    ptGameData->tSituation.Vulner = PBN_VULNER_NOT_GIVEN;
+  }
+  if (PbnImportRefusedTag(PBN_TAG_ID_DECLARER)) tContract.Declarer = PBN_SIDE_NOT_GIVEN;
+  if (PbnImportRefusedTag(PBN_TAG_ID_CONTRACT)) {
+    tContract.NrTricks = 0;
+    tContract.Trump = PBN_TRUMP_NOT_GIVEN;
+    tContract.Risk = PBN_RISK_UNKNOWN;
   }
 }
-
-}  // namespace
 
 void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines) {
   if (pFile == nullptr || tGameAdmin.ptGameData == nullptr || tGameAdmin.ptGameTags == nullptr ||
@@ -147,7 +157,7 @@ void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines) {
   }
 
   if (GameNrMistakes(GameIndex) != 0) {
-    ForgetRefusedValues(tGameAdmin.ptGameData, tGameAdmin.ptGameTags);
+    ForgetRefusedValues(tGameAdmin.ptGameData, *tGameAdmin.ptGameTags);
     DropRefusedCards(tGameAdmin.ptGameData);
   }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/pbn.h"
+#include "core/tags.h"
 #include "import/import.h"
 
 namespace pbn {
@@ -21,6 +22,10 @@ UInt32 GameFirstLine(UInt32 GameIndex);                // 0 without the mode
 UInt32 GamesNrWithMistakes();
 // The first game with mistakes after GameIndex, from the start again past the last; 0 if none.
 UInt32 GameNextWithMistakes(UInt32 GameIndex);
+
+// Of the game imported last (into ptGameData, with its tags tGameTags): the values its checks
+// wrote before they refused them are left out, as if their tags were absent.
+void ForgetRefusedValues(PbnGameDataDef* ptGameData, const PbnGameTagsDef& tGameTags);
 
 // The index pass: whether a game with this result goes into the index, and the bookkeeping of
 // each game's entries. A pass that did not complete leaves the entries of the file before.

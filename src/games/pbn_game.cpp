@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "games/game_list.h"
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/admin.h"
@@ -194,6 +195,7 @@ PbnBoolDef IndexGames(std::FILE* pFile, PbnGameDataDef* ptGameData, PbnGameTagsD
     if (bIndex) {
       tFileAdmin.NrGamesRead++;
       if (FillGameTagData(ptGameTags, FilePosBegin, &aSources) != PBN_ERR_OK) bDone = true;
+      if (!bDone) GameListAddGame(*ptGameData, *ptGameTags);
     } else if (FilePosBegin >= 0) {
       UpdateSources(*ptGameTags, FilePosBegin, &aSources);
     }
@@ -217,6 +219,7 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
   const PbnImportOptionsDef tPrevOptions = PbnImportOptions();
   PbnImportSetOptions(tOptions);  // kept for the games loaded from this file
   MistakesPassBegin();
+  GameListPassBegin();
   // One file's values must never be inherited by the games of another.
   PbnImportTags(nullptr);
   aStickySources.fill(kNoSource);
@@ -244,6 +247,7 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
   Release(ptGameData);
   Release(ptGameTags);
   MistakesPassEnd(bCompleted);
+  GameListPassEnd(bCompleted);
   EndIndexBlock(&tFileAdmin.tGameTagDD, tPrevious, bCompleted);
   EndIndexBlock(&tFileAdmin.tGameTag21DD, tPrevious21, bCompleted);
   if (!bCompleted) {
@@ -260,6 +264,15 @@ PbnBoolDef GameFileTooLarge(std::FILE* pFile) {
   struct stat tStat;
   if (fstat(fileno(pFile), &tStat) != 0) return PBN_FALSE;
   return tStat.st_size > INT32_MAX;
+}
+
+PbnBoolDef GameFileIsText(std::FILE* pFile) {
+  const long FilePos = std::ftell(pFile);
+  if (FilePos < 0 || std::fseek(pFile, 0, SEEK_SET) != 0) return PBN_TRUE;
+  static char acHead[64 * 1024];
+  const std::size_t NrRead = std::fread(acHead, 1, sizeof acHead, pFile);
+  std::fseek(pFile, FilePos, SEEK_SET);
+  return std::memchr(acHead, '\0', NrRead) == nullptr;
 }
 
 const char* GameTxtLine(UInt32 Line) {

@@ -82,6 +82,12 @@ PbnBoolDef GameFileTooLarge(std::FILE* pFile);
 inline constexpr const char* kGameFileTooLargeText =
     "File too large: Karvelon reads PBN files smaller than 2 GiB";
 
+// Whether the first 64 KiB of a file hold no NUL byte, as text does. Games with mistakes index
+// whatever holds a tag, so a program or an image must be refused before; the strict readings
+// find no game in it anyway. The file's position is kept.
+PbnBoolDef GameFileIsText(std::FILE* pFile);
+inline constexpr const char* kGameFileNotTextText = "not a PBN text file";
+
 // Raw text line i of the game on display (NUL-terminated), or null beyond the stored lines.
 const char* GameTxtLine(UInt32 Line);
 

@@ -70,6 +70,7 @@ struct PbnTagAdminDef {
   std::array<PbnIllegalDef, PBN_N_SIDES> IllegalPlay;
   PbnIllegalDef IllegalTrick;
   std::array<PbnBoolDef, PBN_N_TAG_IDS> abStickyTag;  // given as "##value" (PBN 2.1)
+  std::array<PbnBoolDef, PBN_N_TAG_IDS> abRefusedTag;  // of this game: its value refused
 };
 
 inline constexpr int PBN_STATE_STACK_SIZE = 8;

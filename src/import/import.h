@@ -70,5 +70,10 @@ PbnSideDef PbnImportPlaySide();
 
 // Replaces the inheritance record by the tag values of ptGameTags, or empties it (null).
 void PbnImportTags(const PbnGameTagsDef* ptGameTags);
+// Whether the game imported last gave tag TagId a value that its check refused.
+PbnBoolDef PbnImportRefusedTag(int TagId);
+// What a "#" of tag TagId stands for at this point of the file: the latest value read that was
+// not "#".
+const char* PbnImportInheritedValue(int TagId);
 
 }  // namespace pbn

@@ -152,7 +152,10 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
 
   long Note = 0;
   const PbnErrDef Error = TagValueCheckById(ptGameData, ptGameTags, TagId, &Note);
-  if (Error != PBN_ERR_OK) return Error;
+  if (Error != PBN_ERR_OK) {
+    tAdmin.abRefusedTag[TagId] = PBN_TRUE;  // whatever the check wrote is not to be used
+    return Error;
+  }
 
   if (TagId == PBN_TAG_ID_NOTE) return GameNoteCopy(ptGameTags, Note, acBuffer);
   const char* pcStore = acValueBuffer[0] == PBN_EMPTY_VALUE_MARKER ? acTagValueEmpty : acBuffer;
@@ -188,6 +191,14 @@ void PbnImportTags(const PbnGameTagsDef* ptGameTags) {
     for (PbnTagValueDef& tValue : atPrevTagValue)
       tValue.acValue[0] = '\0';
   }
+}
+
+PbnBoolDef PbnImportRefusedTag(int TagId) {
+  return tAdmin.abRefusedTag[TagId];
+}
+
+const char* PbnImportInheritedValue(int TagId) {
+  return atPrevTagValue[TagId].acValue.data();
 }
 
 }  // namespace pbn

@@ -18,7 +18,7 @@ const std::array<ChildWindowDef, N_CHILD_WINDOWS> atChildWindows = {{
     {ControlClass::Button, 111, "", {532, 262, 32, 32}, BS_OWNERDRAW},
     {ControlClass::Button, 112, "", {564, 262, 32, 32}, BS_OWNERDRAW},
     {ControlClass::Button, 113, "", {596, 262, 32, 32}, BS_OWNERDRAW},
-    {ControlClass::Static, 200, "0", {570, 337, 40, 16}, SS_LEFT},
+    {ControlClass::Static, 200, "0", {570, 337, 52, 16}, SS_LEFT},  // "999999!" fits
     {ControlClass::Static, -1, "Game Index", {470, 337, 100, 16}, SS_LEFT},
     {ControlClass::Static, -1, "Hidden Hands", {480, 388, 120, 16}, SS_LEFT},
     {ControlClass::Static, -1, "", {440, 300, 184, 30}, SS_BLACKFRAME},

@@ -11,7 +11,9 @@
 
 #include "analysis/dd.h"
 #include "core/defs.h"
+#include "games/game_list.h"
 #include "replay/pbn_play.h"
+#include "viewer/karvelon.h"
 #include "viewer/p_table.h"
 
 namespace viewer {
@@ -232,6 +234,7 @@ void PaintTricks(Canvas* hDC, const analysis::DealAnalysisDef& tAnalysis) {
     return;
   }
   PanelLine(hDC, 100, "Par " + analysis::ParScoreText(tPar.Score));
+  pbn::GameListSetPar(tPbnGames.CurValue, tPar.Score);  // the game list shows it from now on
   std::string Contracts;
   for (const std::string& Contract : tPar.Contracts) {
     Contracts += (Contracts.empty() ? "" : ", ") + Contract;

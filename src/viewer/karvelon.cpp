@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "games/game_list.h"
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
@@ -41,6 +42,7 @@ bool bDestroyed = false;
 
 std::FILE* hFilePrevious = nullptr;  // the file on display while its successor is indexed
 long FileSizeIndexed = 0;
+std::string IndexStatus;  // what the last index pass found, for the status line
 
 OpenFileNameDef ofn;
 // The folder part of a path may be long on this platform; the title is the bare file name.
@@ -109,13 +111,20 @@ bool IndexFile(UInt32* pNrGames, const PbnImportOptionsDef& tReading) {
 }
 
 void SetGameLabel(UInt32 GameNumber) {
-  char acText[6];
-  if (GameNrMistakes(GameNumber) != 0) {
-    FormatGameNumberMarked(GameNumber, acText);
-  } else {
-    FormatGameNumber(GameNumber, acText);
+  const std::string Text = GameNumberText(GameNumber, GameNrMistakes(GameNumber) != 0);
+  if (hMyWnd != nullptr) hMyWnd->SetWindowText(ID_GAME_NUMBER, Text.c_str());
+}
+
+// The file is read again with other choices: the game on display stays, by its place in the file.
+PbnFilePosDef GameOnDisplayPos() {
+  return GamesLoaded() ? GameFilePos(tPbnGames.CurValue) : kNoSource;
+}
+
+void GoToGame() {
+  std::uint32_t Game = 0;
+  if (GamesLoaded() && hMyWnd->AskGameNumber(tPbnGames.CurValue, tPbnGames.MaxValue, &Game)) {
+    ShowGameNumber(Game);
   }
-  if (hMyWnd != nullptr) hMyWnd->SetWindowText(ID_GAME_NUMBER, acText);
 }
 
 // After a file without acceptable games the records of the game on display hold whatever the
@@ -227,7 +236,7 @@ void WmCommand(int idCommand) {
       tImportOptions.bKeepRefused = !tImportOptions.bKeepRefused;
       if (hMyWnd != nullptr) hMyWnd->CheckMenuItem(CM_WITH_MISTAKES, tImportOptions.bKeepRefused);
       // A cancelled pass keeps the file as it was indexed, and so the choice it was indexed with.
-      if (hFileImport != nullptr && !IndexOpenFile()) {
+      if (hFileImport != nullptr && !IndexOpenFile(GameOnDisplayPos())) {
         tImportOptions.bKeepRefused = !tImportOptions.bKeepRefused;
         if (hMyWnd != nullptr) hMyWnd->CheckMenuItem(CM_WITH_MISTAKES, tImportOptions.bKeepRefused);
       }
@@ -237,6 +246,13 @@ void WmCommand(int idCommand) {
       break;
     case CM_DOUBLE_DUMMY:
       DdPanelToggle();
+      break;
+    case CM_GO_TO:
+      GoToGame();
+      break;
+    case CM_GAME_LIST:
+    case CM_SAME_BOARD:
+      if (hMyWnd != nullptr) hMyWnd->ShowGameList(idCommand == CM_SAME_BOARD);
       break;
     default:
       break;
@@ -283,30 +299,8 @@ void WheelScroll(int Delta, unsigned Keys, PointDef ptClient) {
 
 }  // namespace
 
-void FormatGameNumber(UInt32 GameNumber, char (&acText)[6]) {
-  if (GameNumber < 100000) {
-    std::snprintf(acText, sizeof acText, "%u", static_cast<unsigned>(GameNumber));
-  } else if (GameNumber < 10000000) {
-    std::snprintf(acText, sizeof acText, "%uk", static_cast<unsigned>(GameNumber / 1000));
-  } else {
-    std::snprintf(acText, sizeof acText, "%uM", static_cast<unsigned>(GameNumber / 1000000));
-  }
-}
-
-void FormatGameNumberMarked(UInt32 GameNumber, char (&acText)[6]) {
-  static constexpr struct {
-    UInt32 Below;
-    UInt32 Unit;
-    const char* pcFormat;
-  } atScales[] = {{10000, 1, "%u!"}, {1000000, 1000, "%uk!"}, {1000000000, 1000000, "%uM!"}};
-  for (const auto& tScale : atScales) {
-    if (GameNumber < tScale.Below) {
-      std::snprintf(acText, sizeof acText, tScale.pcFormat,
-                    static_cast<unsigned>(GameNumber / tScale.Unit));
-      return;
-    }
-  }
-  std::snprintf(acText, sizeof acText, "%uG!", static_cast<unsigned>(GameNumber / 1000000000));
+std::string GameNumberText(UInt32 GameNumber, bool bMistakes) {
+  return std::to_string(GameNumber) + (bMistakes ? "!" : "");
 }
 
 void SetImportLogEnabled(bool bEnabled) {
@@ -509,11 +503,12 @@ void cmOpen() {
   }
 }
 
-// "M of N games have mistakes: see LOG" after an index pass of N games, or "" when all are clean.
+// "M of N games have mistakes: see LOG" after an index pass of N games that left M out, or "".
+// With every game indexed, GameStatusText tells the games with mistakes instead.
 std::string MistakesStatusText(UInt32 NrIndexed) {
-  const UInt32 NrRead = GamesWithMistakes() ? NrIndexed : tFileAdmin.NrGamesRead;
-  const UInt32 NrWithMistakes =
-      GamesWithMistakes() ? GamesNrWithMistakes() : NrRead - std::min(NrRead, NrIndexed);
+  if (GamesWithMistakes()) return {};
+  const UInt32 NrRead = tFileAdmin.NrGamesRead;
+  const UInt32 NrWithMistakes = NrRead - std::min(NrRead, NrIndexed);
   if (!bImportLog || NrWithMistakes == 0) return {};
   return std::to_string(NrWithMistakes) + " of " + std::to_string(NrRead) +
          " games have mistakes: see " + LogFullPath();
@@ -535,7 +530,12 @@ std::string NoGamesText() {
   return "No PBN games\nInspect " + (bImportLog ? LogFullPath() : std::string(szLogFileName));
 }
 
-bool IndexOpenFile() {
+bool IndexOpenFile(PbnFilePosDef KeepAt) {
+  if (tImportOptions.bKeepRefused && !GameFileIsText(hFileImport)) {
+    const std::string Text = std::string(szFileImport) + "\n" + kGameFileNotTextText;
+    MessageBoxA(Text.c_str(), "Open error PBN file", MB_ICONEXCLAMATION);
+    return false;  // as a cancelled pass: the file and game of before stay
+  }
   std::rewind(hFileImport);  // indexed again when the choice of games changes
   // The log is written beside its final name and takes it once the pass is complete, so that a
   // cancelled pass leaves the log of the file still on display.
@@ -561,7 +561,9 @@ bool IndexOpenFile() {
   ScrollBarReset(&tPbnHorText);
   ScrollBarReset(&tPbnVerText);
   ScrollBarMax(&tPbnGames, MaxNrGames);
-  hMyWnd->SetStatusText(OpenFileStatusText(MaxNrGames, tHead).c_str());
+  IndexStatus = OpenFileStatusText(MaxNrGames, tHead);
+  hMyWnd->SetStatusText(IndexStatus.c_str());
+  hMyWnd->GamesIndexed();
   if (!GamesLoaded()) {
     // The empty window (label "0", no board, no text) is what stands behind the message.
     ClearGameOnDisplay();
@@ -570,7 +572,9 @@ bool IndexOpenFile() {
     MessageBoxA(NoGamesText().c_str(), nullptr, MB_ICONEXCLAMATION);
     return true;
   }
-  ShowGame(1);
+  const UInt32 Game = KeepAt != kNoSource ? GameAtFilePos(KeepAt) : 1;
+  tPbnGames.CurValue = GamesLoaded() ? Game : 0;
+  ShowGame(Game);
   return true;
 }
 
@@ -597,6 +601,26 @@ const char* OpenFilePath() {
   return hFileImport != nullptr ? szFileImport : "";
 }
 
+std::string GameStatusText(UInt32 GameNumber) {
+  std::string Text =
+      "Game " + std::to_string(GameNumber) + " of " + std::to_string(tPbnGames.MaxValue);
+  const UInt32 NrWithMistakes = GamesWithMistakes() ? GamesNrWithMistakes() : 0;
+  if (NrWithMistakes != 0) {
+    Text += ", " + std::to_string(NrWithMistakes) + " with mistakes";
+    if (bImportLog) Text += ": see " + LogFullPath();
+  }
+  const std::string& Found = IndexStatus;
+  return Text + (Found.empty() ? "" : "; ") + Found;
+}
+
+bool ChooseReading(ReadingChoiceDef Choice) {
+  const ReadingChoiceDef Before = tReadingChoice;
+  tReadingChoice = Choice;
+  if (hFileImport == nullptr || Choice == Before || IndexOpenFile(GameOnDisplayPos())) return true;
+  tReadingChoice = Before;  // a cancelled pass keeps the file as it was read
+  return false;
+}
+
 const char* ReadingNameInForce() {
   return hFileImport != nullptr
              ? PbnStandardName(PbnImportOptions().Standard)
@@ -620,6 +644,8 @@ void ShowGame(UInt32 GameIndex) {
   SetTextScroll();
   hMyWnd->SetScrollPos(ID_GAMES, static_cast<int>(GameIndex), true);
   SetGameLabel(GameIndex);
+  hMyWnd->SetStatusText(GameStatusText(GameIndex).c_str());
+  hMyWnd->GameShown(GameIndex);
   tGameAdmin.Section = PBN_SECTION_IDENT;
   SetChildCheck(ID_AUCTION, 0);
   SetChildCheck(ID_PLAY, 0);

@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <string>
 
-#include <string>
-
 #include "core/pbn.h"
 #include "import/import.h"
 #include "import/reading.h"
@@ -75,6 +73,9 @@ inline constexpr int CM_PBNFILE = 409;
 inline constexpr int CM_WITH_MISTAKES = 420;  // Options: index every game, with its mistakes
 inline constexpr int CM_NEXT_MISTAKES = 421;  // Game: the next game with mistakes
 inline constexpr int CM_DOUBLE_DUMMY = 430;   // Options: the double-dummy panel
+inline constexpr int CM_GO_TO = 440;          // Game: go to a game by its number
+inline constexpr int CM_GAME_LIST = 441;      // View: the list of every game
+inline constexpr int CM_SAME_BOARD = 442;     // View: the tables of the board on display
 
 inline constexpr const char szWndName[] = "KARVELON";
 // Pairs of description and pattern, ended by an empty string.
@@ -118,9 +119,10 @@ void wmDestroy();
 void wmPaint();
 void wmDrawItem(const DrawItemDef* lpDis);
 void cmOpen();
-// The index pass over the open file with its log, and the first game shown; false when the user
-// cancelled it (the index and the game on display are then those of before).
-bool IndexOpenFile();
+// The index pass over the open file with its log, and the game shown: the one that starts at
+// KeepAt, or the nearest one, else the first. False when the user cancelled the pass (the index
+// and the game on display are then those of before).
+bool IndexOpenFile(pbn::PbnFilePosDef KeepAt = -1);
 void ShowGame(pbn::UInt32 GameIndex);
 
 int GetFileOpen(Host* hWnd, char* lpstrFileName, char* lpstrTitleName);
@@ -140,10 +142,11 @@ void ShowGameTextAnno(Canvas* hDC, pbn::UInt32 NrTxtLines, pbn::UInt32 CurLine,
 void ShowGameTextFile(Canvas* hDC, pbn::UInt32 NrTxtLines, pbn::UInt32 CurLine,
                       pbn::UInt32 ScrollOffset);
 
-// The game number label holds 5 characters: larger numbers are shown in thousands ("123k")
-// or millions ("4294M"). A game with mistakes is marked with "!" ("12!", "123k!").
-void FormatGameNumber(pbn::UInt32 GameNumber, char (&acText)[6]);
-void FormatGameNumberMarked(pbn::UInt32 GameNumber, char (&acText)[6]);
+// The game number label: the whole number, and "!" after a game with mistakes ("113255!").
+std::string GameNumberText(pbn::UInt32 GameNumber, bool bMistakes);
+
+// The status line while a game is shown: "Game 12 of 3816", and what the index pass found.
+std::string GameStatusText(pbn::UInt32 GameNumber);
 
 // "Karvelon (PBN 1.0)", and " - games.pbn" after it while a file is open.
 std::string WindowTitle(const char* pcReading, const char* pcFileTitle);
@@ -164,6 +167,9 @@ std::FILE* OpenGameFile();
 // The standard the importer reads by, as chosen in the Options menu (PBN 1.0 by default); it
 // applies from the next file opened.
 void SetReadingChoice(pbn::ReadingChoiceDef Choice);
+// The Options menu's choice: the open file is read again at once, on the game on display. False
+// when the user cancelled that pass: the choice then stays as it was.
+bool ChooseReading(pbn::ReadingChoiceDef Choice);
 pbn::ReadingChoiceDef ReadingChoice();
 
 // A tall window gives the text pane Extra pixels more height below the design's: more lines,

@@ -94,6 +94,20 @@ TEST_F(CheckCommand, FilesThatDoNotOpenExitTwo) {
     EXPECT_EQ(Run.Err.rfind("karvelon-cli: ", 0), 0u) << Run.Err;
     EXPECT_EQ(std::count(Run.Err.begin(), Run.Err.end(), '\n'), 1) << Run.Err;
   }
+  // A NUL byte in its first 64 KiB: no text, refused where every game with a tag would count.
+  const TempFile Binary(
+      std::string("\x7f"
+                  "ELF\0\0[Event \"a\"]\n",
+                  18));
+  const std::pair<std::string, int> atBinary[] = {
+      {"check %s --with-mistakes", 2}, {"show %s 1 --with-mistakes", 2}, {"check %s", 1}};
+  for (const auto& [Command, Status] : atBinary) {
+    std::string Line = Command;
+    Line.replace(Line.find("%s"), 2, Quote(Binary.Path()));
+    auto Run = RunCli(Line, Dir);
+    EXPECT_EQ(Run.Status, Status) << Line;
+    EXPECT_EQ(Run.Err.find("not a PBN text file") != std::string::npos, Status == 2) << Run.Err;
+  }
   if (geteuid() != 0) {  // root reads any file
     TempFile File("[Event \"a\"]\n");
     chmod(File.Path().c_str(), 0);

@@ -53,6 +53,17 @@ TEST(ShowCommand, WithMistakesEveryGameShowsItsDealAndItsMistakes) {
   EXPECT_FALSE(Show(Example("real-world-mistakes.pbn"), 1).contains("mistakes"));
 }
 
+// A value its check refused is not used: no dealer, vulnerability or declarer from it.
+TEST(ShowCommand, WithMistakesARefusedValueIsLeftOut) {
+  const TempFile File(
+      "[Dealer \"North\"]\n[Vulnerable \"Both sides\"]\n[Declarer \"South\"]\n[Contract \"4S\"]\n"
+      "[Deal \"N:AK.K86.AK95.T865 85.T92.Q8764.K93 QT9742.Q54.3.A72 J63.AJ73.JT2.QJ4\"]\n");
+  const json Game = Show(File.Path(), 1, " --with-mistakes");
+  EXPECT_TRUE(Game["dealer"].is_null() && Game["vulnerable"].is_null()) << Game.dump();
+  EXPECT_TRUE(Game["contract"]["declarer"].is_null()) << Game["contract"].dump();
+  EXPECT_EQ(Game["contract"]["level"], 4);
+}
+
 TEST(ShowCommand, FillsDeclarerStrainAndRiskFromTheAuction) {
   TempFile File(
       "[Event \"caf\xe9\"]\n[Dealer \"S\"]\n[Vulnerable \"Love\"]\n"

@@ -100,6 +100,10 @@ class RecordingWindow final : public Host {
   void DestroyWindow() override { Send(WM_DESTROY); }
   void PostQuitMessage(int ExitCode) override { QuitCode = ExitCode; }
   void CheckMenuItem(int idCommand, bool bChecked) override { MenuChecks[idCommand] = bChecked; }
+  bool AskGameNumber(std::uint32_t, std::uint32_t, std::uint32_t* pGame) override {
+    if (GoTo) *pGame = *GoTo;
+    return GoTo.has_value();
+  }
 
   testing_support::RecordingHost h;
   RecordingCanvas tCanvas;
@@ -107,6 +111,7 @@ class RecordingWindow final : public Host {
   std::map<int, std::string> Texts;
   std::map<int, bool> MenuChecks;
   std::optional<std::string> Answer;
+  std::optional<std::uint32_t> GoTo;  // the answer to Go to game; nullopt: cancelled
   std::optional<int> QuitCode;
   std::string Title;
   std::string Status;
@@ -182,10 +187,10 @@ TEST(MainWindow, CreationAndOpenWithTheLog) {
               w.Title == "Karvelon (PBN 1.0)");
   w.Open(kExamples + "mistakes.pbn");
   EXPECT_GT(LogSize(), 0);
-  EXPECT_EQ(w.Status, "8 of 9 games have mistakes: see " + LogPath());
+  EXPECT_EQ(w.Status, "Game 1 of 1; 8 of 9 games have mistakes: see " + LogPath());
   w.Open(kExamples + "showcase.pbn");  // nothing to complain about: the log is emptied
   EXPECT_EQ(LogSize(), 0);
-  EXPECT_TRUE(w.Title == "Karvelon (PBN 1.0) - showcase.pbn" && w.Status.empty() &&
+  EXPECT_TRUE(w.Title == "Karvelon (PBN 1.0) - showcase.pbn" && w.Status == "Game 1 of 5" &&
               w.Label() == "1" && w.Bars[ID_GAMES] == (std::array{1, 5, 1}));
   EXPECT_EQ(w.Paint().CountText("N / None"), 1);
 }
@@ -201,7 +206,7 @@ TEST(MainWindow, TheReadingInForceAndTheTablesOfItsGames) {
   SetReadingChoice(pbn::ReadingChoiceDef::AsDeclared);
   w.Open(kExamples + "pbn21.pbn");
   SetReadingChoice(pbn::ReadingChoiceDef::Pbn10);
-  EXPECT_TRUE(w.Title == "Karvelon (PBN 2.1) - pbn21.pbn" && w.Status.empty() &&
+  EXPECT_TRUE(w.Title == "Karvelon (PBN 2.1) - pbn21.pbn" && w.Status == "Game 1 of 4" &&
               tPbnGames.MaxValue == 4u);
   w.Command(CM_LAST);
   w.Press(ID_PLAY);  // no card: the play section reveals the tables
@@ -444,14 +449,14 @@ TEST_F(ShowcaseWindow, RawTextScrolling) {
 TEST(MainWindow, GamesWithMistakes) {
   RecordingWindow w;
   w.Open(kExamples + "real-world-mistakes.pbn");
-  const std::string Status = "10 of 11 games have mistakes: see " + LogPath();
-  EXPECT_TRUE(tPbnGames.MaxValue == 1 && w.Status == Status);
+  EXPECT_EQ(w.Status, "Game 1 of 1; 10 of 11 games have mistakes: see " + LogPath());
   w.Command(CM_NEXT_MISTAKES);  // none without the option
   EXPECT_EQ(w.Label(), "1");
   // The option indexes the open file again, with every game.
   w.Command(CM_WITH_MISTAKES);
-  EXPECT_TRUE(tPbnGames.MaxValue == 11 && w.MenuChecks[CM_WITH_MISTAKES] && w.Status == Status &&
-              w.Label() == "1");
+  EXPECT_TRUE(tPbnGames.MaxValue == 11 && w.MenuChecks[CM_WITH_MISTAKES]);
+  EXPECT_EQ(w.Label(), "1");
+  EXPECT_EQ(w.Status, "Game 1 of 11, 10 with mistakes: see " + LogPath());
   w.Command(CM_NEXT_MISTAKES);
   EXPECT_EQ(w.Label(), "2!");
   // A pass cancelled at its first report keeps the games with mistakes of the file on display.
@@ -503,18 +508,47 @@ TEST_F(ShowcaseWindow, DoubleDummyPanel) {
   EXPECT_TRUE(w.Paint().CountText(" Par NS 420") == 0 && !DdPanelShown());
 }
 
+// Go to game, and the choices that read the open file again on the game on display.
+TEST(MainWindow, GoToGameAndChoicesThatKeepTheGame) {
+  RecordingWindow w;
+  w.Open(kExamples + "real-world-mistakes.pbn");
+  w.Command(CM_WITH_MISTAKES);
+  w.GoTo = 7;
+  w.Command(CM_GO_TO);
+  EXPECT_EQ(w.Label(), "7!");
+  EXPECT_EQ(w.Status, "Game 7 of 11, 10 with mistakes: see " + LogPath());
+  w.GoTo.reset();
+  w.Command(CM_GO_TO);  // cancelled
+  EXPECT_EQ(w.Label(), "7!");
+  // A NUL byte near the start: no text, refused while every game with a tag would count.
+  const TempFile tBinary(
+      std::string("\x7f"
+                  "ELF\0\0[Event \"a\"]\n",
+                  18));
+  w.Open(tBinary.Path());
+  EXPECT_EQ(w.h.MessageBoxes.back().Text, tBinary.Path() + "\nnot a PBN text file");
+  EXPECT_TRUE(tPbnGames.MaxValue == 11 && w.Label() == "7!");  // the file of before stays
+  w.Command(CM_WITH_MISTAKES);  // off: the nearest clean game, the only one
+  EXPECT_TRUE(tPbnGames.MaxValue == 1 && w.Label() == "1");
+
+  w.Open(kExamples + "pbn21.pbn");                           // no game by PBN 1.0
+  EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::Pbn21));  // read again at once
+  EXPECT_TRUE(tPbnGames.MaxValue == 4 && w.Title == "Karvelon (PBN 2.1) - pbn21.pbn");
+  w.GoTo = 3;
+  w.Command(CM_GO_TO);
+  EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::AsDeclared));
+  EXPECT_EQ(w.Label(), "3");  // the same game, by its place in the file
+  EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::Pbn10));
+  EXPECT_EQ(tPbnGames.MaxValue, 0u);
+}
+
 TEST(MainWindow, GameNumberLabelAndKeys) {
-  // Five characters: thousands and millions beyond; a game with mistakes: four and "!".
+  // The whole number at every size: neighbouring games never look the same.
   const std::tuple<bool, UInt32, const char*> atLabels[] = {
-      {false, 99999, "99999"},  {false, 100000, "100k"},      {false, 9999999, "9999k"},
-      {false, 10000000, "10M"}, {false, 4294967295, "4294M"}, {true, 12, "12!"},
-      {true, 9999, "9999!"},    {true, 10000, "10k!"},        {true, 999999, "999k!"},
-      {true, 1000000, "1M!"},   {true, 4294967295, "4G!"}};
-  for (const auto& [bMarked, Number, pcLabel] : atLabels) {
-    char acText[6];
-    (bMarked ? FormatGameNumberMarked : FormatGameNumber)(Number, acText);
-    EXPECT_STREQ(acText, pcLabel);
-  }
+      {false, 99999, "99999"}, {false, 100000, "100000"}, {false, 4294967295, "4294967295"},
+      {true, 12, "12!"},       {true, 113255, "113255!"}, {true, 4294967295, "4294967295!"}};
+  for (const auto& [bMarked, Number, pcLabel] : atLabels)
+    EXPECT_EQ(GameNumberText(Number, bMarked), pcLabel);
   RecordingWindow w;
   const std::pair<KeyDef, int> atKeys[] = {
       {KeyDef::Left, ID_BACK},      {KeyDef::Right, ID_EXEC},      {KeyDef::Home, ID_HEAD},

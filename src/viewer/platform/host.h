@@ -58,6 +58,16 @@ class Host : public ControlHost {
   virtual void PostQuitMessage(int ExitCode) = 0;
   // The check mark of a menu item.
   virtual void CheckMenuItem(int /*idCommand*/, bool /*bChecked*/) {}
+  // Asks for a game number from 1 to Max, proposing Current; false when the user cancels.
+  virtual bool AskGameNumber(std::uint32_t /*Current*/, std::uint32_t /*Max*/,
+                             std::uint32_t* /*pGame*/) {
+    return false;
+  }
+  // The list of games: shown (bSameBoard: the tables of the board on display), told of a new
+  // index, and of the game on display.
+  virtual void ShowGameList(bool /*bSameBoard*/) {}
+  virtual void GamesIndexed() {}
+  virtual void GameShown(std::uint32_t /*GameNr*/) {}
 };
 
 }  // namespace viewer

@@ -12,12 +12,14 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QUrl>
+#include <QTableView>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +33,7 @@
 #include "replay/pbn_play.h"
 #include "viewer/karvelon.h"
 #include "viewer/p_table.h"
+#include "viewer/platform/qt/game_list_panel.h"
 #include "viewer/platform/qt/qt_canvas.h"
 #include "viewer/platform/qt/qt_host.h"
 
@@ -184,6 +187,36 @@ TEST(QtCanvas, DrawsTheDesignAtAScale) {
   tScaled.DrawText("A", -1, &tShort, DT_SINGLELINE | DT_CENTER | DT_END_ELLIPSIS);
   ASSERT_EQ(atElided.size(), 1u);
   EXPECT_TRUE(atElided[0].tArea == QRect(0, 0, 30, 16) && atElided[0].tText == "Anna Maria");
+}
+
+// The list of games through its model: rows, the filter as typed, Enter on a row, the list
+// following the game on display, and the tables of the board on display.
+TEST(QtWindow, GameListThroughItsModel) {
+  qt::MainWindow w(false);
+  w.show();
+  w.OpenFile(kShowcase);
+  w.Command(CM_GAME_LIST);
+  qt::GameListPanel* ptList = w.GameList(false);
+  ASSERT_NE(ptList, nullptr);
+  qt::GameListModel& tModel = *ptList->Model();
+  const std::pair<const char*, int> atFilters[] = {{"", 5},     {"4S", 2}, {"bert", 2},
+                                                   {"7sxx", 1}, {"3", 1},  {"4s 2", 1}};
+  for (const auto& [pcFilter, NrRows] : atFilters) {
+    ptList->FilterBox()->setText(QString::fromLatin1(pcFilter));
+    EXPECT_EQ(tModel.rowCount(), NrRows) << pcFilter;
+  }
+  EXPECT_EQ(tModel.data(tModel.index(0, 2), Qt::DisplayRole).toString(), "4S N");
+  emit ptList->View()->activated(tModel.index(0, 0));  // Enter or a double click
+  EXPECT_EQ(tPbnGames.CurValue, 2u);
+  ptList->FilterBox()->clear();
+  tModel.sort(4, Qt::DescendingOrder);  // the score: the grand slam first
+  EXPECT_EQ(tModel.GameAt(0), 5u);
+  w.Command(CM_LAST);
+  EXPECT_EQ(ptList->View()->currentIndex().row(), 0);  // follows the game on display
+  w.Command(CM_SAME_BOARD);
+  ASSERT_NE(w.GameList(true), nullptr);
+  EXPECT_EQ(w.GameList(true)->Model()->rowCount(), 1);
+  EXPECT_EQ(w.GameList(true)->Model()->GameAt(0), 5u);
 }
 
 TEST(RenderCommand, ExitStatuses) {

@@ -349,7 +349,26 @@ MainWindow::MainWindow(bool bInteractive) : bInteractive_(bInteractive) {
   CtrlBitmapInit();
   BuildShortcuts();
   LayoutClient();
-  if (bInteractive_) RestoreWindowState();
+  if (bInteractive_) {
+    RestoreWindowState();
+    RestoreChoices();
+  }
+}
+
+// Annotation or PbnFile, and Double dummy, as the last run left them.
+void MainWindow::RestoreChoices() {
+  QSettings tSettings = Settings();
+  if (!tSettings.value(QStringLiteral("Options/Annotation"), true).toBool()) Command(CM_PBNFILE);
+  if (tSettings.value(QStringLiteral("Options/DoubleDummy"), false).toBool()) {
+    Command(CM_DOUBLE_DUMMY);
+    MenuAction(CM_DOUBLE_DUMMY)->setChecked(DdPanelShown());
+  }
+}
+
+void MainWindow::KeepChoices() {
+  QSettings tSettings = Settings();
+  tSettings.setValue(QStringLiteral("Options/Annotation"), static_cast<bool>(bShowAnno));
+  tSettings.setValue(QStringLiteral("Options/DoubleDummy"), DdPanelShown());
 }
 
 MainWindow::~MainWindow() {
@@ -399,6 +418,7 @@ void MainWindow::BuildMenu() {
   AddCommand(ptGameMenu_, "&Previous\tPgUp", CM_PREVIOUS);
   AddCommand(ptGameMenu_, "&Last", CM_LAST);
   AddCommand(ptGameMenu_, "Next with &Mistakes\tN", CM_NEXT_MISTAKES);
+  AddCommand(ptGameMenu_, "&Go to game...", CM_GO_TO, QKeySequence(Qt::CTRL | Qt::Key_G));
 
   ptOptionsMenu_ = ptMenuBar->addMenu(QStringLiteral("&Options"));
   BuildTextMenu(ptOptionsMenu_);
@@ -426,6 +446,8 @@ void MainWindow::BuildViewMenu() {
     connect(ptAction, &QAction::triggered, this, [this, Direction] { Zoom(Direction); });
   }
   ptViewMenu_->addSeparator();
+  AddCommand(ptViewMenu_, "Game &list", CM_GAME_LIST, QKeySequence(Qt::Key_L));
+  AddCommand(ptViewMenu_, "Same &board", CM_SAME_BOARD, QKeySequence(Qt::Key_T));
 }
 
 // Annotation or PbnFile: one of the two texts below the table, marked as a radio choice.
@@ -488,13 +510,16 @@ void MainWindow::BuildReadingMenu(QMenu* ptOptions) {
   for (const auto& tChoice : atChoices) {
     QAction* ptAction = ptOptions->addAction(QString::fromLatin1(tChoice.pcText));
     ptAction->setCheckable(true);
+    ptAction->setData(static_cast<int>(tChoice.Choice));
     ptAction->setChecked(tChoice.Choice == ReadingChoice());
     ptGroup->addAction(ptAction);
     const pbn::ReadingChoiceDef Choice = tChoice.Choice;
     const QString tSetting = QString::fromLatin1(tChoice.pcSetting);
-    connect(ptAction, &QAction::triggered, this, [this, Choice, tSetting] {
-      SetReadingChoice(Choice);
-      if (bInteractive_) {
+    connect(ptAction, &QAction::triggered, this, [this, Choice, tSetting, ptGroup] {
+      if (!ChooseReading(Choice)) {  // cancelled: the mark goes back to the reading in force
+        for (QAction* ptOther : ptGroup->actions())
+          ptOther->setChecked(ptOther->data().toInt() == static_cast<int>(ReadingChoice()));
+      } else if (bInteractive_) {
         Settings().setValue(QStringLiteral("Options/Reading"), tSetting);
       }
     });
@@ -541,6 +566,9 @@ void MainWindow::Command(int idCommand) {
       (After != Before || After.rfind(OpenedPath_, 0) == 0)) {
     RememberRecent(QFile::decodeName(After.c_str()));
   }
+  const bool bChoice =
+      idCommand == CM_ANNOTATION || idCommand == CM_PBNFILE || idCommand == CM_DOUBLE_DUMMY;
+  if (bInteractive_ && bChoice) KeepChoices();
 }
 
 void MainWindow::OpenFile(const std::string& Path) {

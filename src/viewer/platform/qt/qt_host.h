@@ -42,6 +42,7 @@ namespace viewer::qt {
 
 class ElidedLabel;
 class ScaledControlStyle;
+class GameListPanel;
 
 struct MessageBoxRecord {  // as shown, in UTF-8
   std::string Text;
@@ -128,6 +129,12 @@ class MainWindow final : public QMainWindow, public Host {
   void DestroyWindow() override;
   void PostQuitMessage(int ExitCode) override;
   void CheckMenuItem(int idCommand, bool bChecked) override;
+  // The list of games and Go to game (game_list_panel.cpp).
+  bool AskGameNumber(std::uint32_t Current, std::uint32_t Max, std::uint32_t* pGame) override;
+  void ShowGameList(bool bSameBoard) override;
+  void GamesIndexed() override;
+  void GameShown(std::uint32_t GameNr) override;
+  GameListPanel* GameList(bool bSameBoard) const;  // null until first shown
 
   // Called by the client widget and the owner-drawn buttons. tDirty: the part to paint, in
   // pixels of the scaled window.
@@ -157,6 +164,8 @@ class MainWindow final : public QMainWindow, public Host {
   void BuildShortcuts();
   void ScrollAction(int idCtrl, int Action);
   void Destroy();
+  void RestoreChoices();
+  void KeepChoices();
 
   bool bInteractive_;
   double Scale_ = 1.0;
@@ -197,6 +206,8 @@ class MainWindow final : public QMainWindow, public Host {
   QElapsedTimer tIndexEvents_;  // since the window last painted during the pass
   QProgressDialog* ptProgress_ = nullptr;
   ElidedLabel* ptStatus_ = nullptr;
+  QDockWidget* ptGameListDock_ = nullptr;
+  QDockWidget* ptSameBoardDock_ = nullptr;
 };
 
 }  // namespace viewer::qt

@@ -1,0 +1,265 @@
+#include "viewer/platform/qt/game_list_panel.h"
+
+#include <QDockWidget>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "games/game_mistakes.h"
+#include "import/import.h"
+#include "viewer/dd_panel.h"
+#include "viewer/karvelon.h"
+#include "viewer/platform/qt/qt_host.h"
+
+namespace viewer::qt {
+
+using pbn::GameListColumnDef;
+
+namespace {
+
+// PBN text is ISO 8859-1, or UTF-8 where the 2.1 reading found it declared.
+QString ListText(const std::string& Text) {
+  return pbn::PbnImportOptions().Encoding == pbn::PBN_ENCODING_UTF_8
+             ? QString::fromUtf8(Text.data(), static_cast<qsizetype>(Text.size()))
+             : QString::fromLatin1(Text.data(), static_cast<qsizetype>(Text.size()));
+}
+
+bool RightAligned(GameListColumnDef Column) {
+  return Column == GameListColumnDef::Number || Column == GameListColumnDef::Result ||
+         Column == GameListColumnDef::Mistakes;
+}
+
+}  // namespace
+
+int GameListModel::rowCount(const QModelIndex& tParent) const {
+  return tParent.isValid() ? 0 : static_cast<int>(aGames_.size());
+}
+
+int GameListModel::columnCount(const QModelIndex& tParent) const {
+  return tParent.isValid() ? 0 : pbn::kGameListNrColumns;
+}
+
+QVariant GameListModel::data(const QModelIndex& tIndex, int Role) const {
+  if (!tIndex.isValid() || tIndex.row() >= rowCount()) return {};
+  const auto Column = static_cast<GameListColumnDef>(tIndex.column());
+  if (Role == Qt::DisplayRole) {
+    return ListText(pbn::GameListText(aGames_[static_cast<std::size_t>(tIndex.row())], Column));
+  }
+  if (Role == Qt::TextAlignmentRole) {
+    return QVariant::fromValue(Qt::AlignVCenter |
+                               (RightAligned(Column) ? Qt::AlignRight : Qt::AlignLeft));
+  }
+  return {};
+}
+
+QVariant GameListModel::headerData(int Section, Qt::Orientation Orientation, int Role) const {
+  if (Role != Qt::DisplayRole || Orientation != Qt::Horizontal || Section < 0 ||
+      Section >= pbn::kGameListNrColumns) {
+    return {};
+  }
+  return QString::fromLatin1(pbn::apcGameListHeaders[Section]);
+}
+
+void GameListModel::sort(int Column, Qt::SortOrder Order) {
+  if (Column < 0 || Column >= pbn::kGameListNrColumns) return;
+  SortColumn_ = static_cast<GameListColumnDef>(Column);
+  bDescending_ = Order == Qt::DescendingOrder;
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  // The selected and the current row stay on their games.
+  const QModelIndexList atBefore = persistentIndexList();
+  std::vector<pbn::UInt32> aKept;
+  for (const QModelIndex& tIndex : atBefore)
+    aKept.push_back(GameAt(tIndex.row()));
+  pbn::GameListSort(&aGames_, SortColumn_, bDescending_);
+  QModelIndexList atAfter;
+  for (qsizetype i = 0; i < atBefore.size(); i++) {
+    const int Row = RowOf(aKept[static_cast<std::size_t>(i)]);
+    atAfter << (Row >= 0 ? index(Row, atBefore[i].column()) : QModelIndex());
+  }
+  changePersistentIndexList(atBefore, atAfter);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void GameListModel::Select(const QString& Filter) {
+  Show(pbn::GameListSelect(Filter.toLatin1().toStdString()));
+}
+
+void GameListModel::SelectSameBoard(std::uint32_t GameNr) {
+  Show(pbn::GameListSameBoard(GameNr));
+}
+
+void GameListModel::Show(std::vector<pbn::UInt32> aGames) {
+  beginResetModel();
+  aGames_ = std::move(aGames);
+  if (SortColumn_ != GameListColumnDef::Number || bDescending_) {
+    pbn::GameListSort(&aGames_, SortColumn_, bDescending_);
+  }
+  endResetModel();
+}
+
+std::uint32_t GameListModel::GameAt(int Row) const {
+  return Row >= 0 && Row < rowCount() ? aGames_[static_cast<std::size_t>(Row)] : 0;
+}
+
+int GameListModel::RowOf(std::uint32_t GameNr) const {
+  const auto it = std::find(aGames_.begin(), aGames_.end(), GameNr);
+  return it != aGames_.end() ? static_cast<int>(it - aGames_.begin()) : -1;
+}
+
+GameListPanel::GameListPanel(bool bSameBoard, QWidget* ptParent)
+    : QWidget(ptParent), bSameBoard_(bSameBoard) {
+  auto* ptLayout = new QVBoxLayout(this);
+  ptLayout->setContentsMargins(4, 4, 4, 4);
+  if (!bSameBoard_) {
+    ptFilter_ = new QLineEdit(this);
+    ptFilter_->setPlaceholderText(QStringLiteral("Board, contract (4S, 6NT), player, !"));
+    ptFilter_->setClearButtonEnabled(true);
+    ptLayout->addWidget(ptFilter_);
+    connect(ptFilter_, &QLineEdit::textChanged, this, [this] { Filter(); });
+    connect(ptFilter_, &QLineEdit::returnPressed, this, [this] { ShowRow(0); });
+    ptFilter_->installEventFilter(this);  // Down goes on into the list
+  }
+  ptCount_ = new QLabel(this);
+  ptLayout->addWidget(ptCount_);
+  ptModel_ = new GameListModel(this);
+  ptView_ = new QTableView(this);
+  ptView_->setModel(ptModel_);
+  ptView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ptView_->setSelectionMode(QAbstractItemView::SingleSelection);
+  ptView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ptView_->setWordWrap(false);
+  // Rows of one height, and columns not measured over 100,000 rows: the list shows at once.
+  ptView_->verticalHeader()->hide();
+  ptView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  ptView_->verticalHeader()->setDefaultSectionSize(ptView_->fontMetrics().height() + 4);
+  ptView_->horizontalHeader()->setStretchLastSection(true);
+  static constexpr int aWidths[pbn::kGameListNrColumns] = {60, 44, 64, 46, 64, 220, 56, 80};
+  for (int Column = 0; Column < pbn::kGameListNrColumns; Column++)
+    ptView_->setColumnWidth(Column, aWidths[Column]);
+  ptView_->setSortingEnabled(true);
+  ptView_->sortByColumn(0, Qt::AscendingOrder);
+  ptView_->setMinimumWidth(320);
+  ptLayout->addWidget(ptView_);
+  connect(ptView_, &QAbstractItemView::activated, this,
+          [this](const QModelIndex& tIndex) { ShowRow(tIndex.row()); });
+  Refill();
+}
+
+bool GameListPanel::eventFilter(QObject* ptObject, QEvent* ptEvent) {
+  const bool bDown = ptEvent->type() == QEvent::KeyPress &&
+                     static_cast<QKeyEvent*>(ptEvent)->key() == Qt::Key_Down;
+  if (ptObject != ptFilter_ || !bDown || ptModel_->rowCount() == 0) return false;
+  ptView_->setFocus();
+  if (!ptView_->currentIndex().isValid()) ptView_->setCurrentIndex(ptModel_->index(0, 0));
+  return true;
+}
+
+void GameListPanel::Refill() {
+  if (bSameBoard_) {
+    ptModel_->SelectSameBoard(GameOnDisplay_);
+  } else {
+    Filter();
+  }
+  // Par where the file carries it, or where the double-dummy panel finds it.
+  ptView_->setColumnHidden(static_cast<int>(GameListColumnDef::Par),
+                           !pbn::GameListHasPar() && !DdPanelShown());
+  ptView_->setColumnHidden(static_cast<int>(GameListColumnDef::Mistakes),
+                           !pbn::GamesWithMistakes());
+}
+
+void GameListPanel::Filter() {
+  ptModel_->Select(ptFilter_ != nullptr ? ptFilter_->text() : QString());
+  ShowCount();
+  Follow(GameOnDisplay_);
+}
+
+void GameListPanel::ShowCount() {
+  const int NrRows = ptModel_->rowCount();
+  const QString tBoard = ListText(pbn::GameListText(GameOnDisplay_, GameListColumnDef::Board));
+  const QString tText =
+      bSameBoard_ ? QStringLiteral("Board %1: %2 %3")
+                        .arg(tBoard)
+                        .arg(NrRows)
+                        .arg(NrRows == 1 ? QStringLiteral("table") : QStringLiteral("tables"))
+                  : QStringLiteral("%1 of %2 games").arg(NrRows).arg(pbn::GameListSize());
+  ptCount_->setText(tText);
+}
+
+void GameListPanel::Follow(std::uint32_t GameNr) {
+  const bool bOtherBoard = bSameBoard_ && ptModel_->RowOf(GameNr) < 0;
+  GameOnDisplay_ = GameNr;
+  if (bOtherBoard) {
+    ptModel_->SelectSameBoard(GameNr);
+    ShowCount();
+  }
+  const int Row = ptModel_->RowOf(GameNr);
+  if (Row < 0) {
+    ptView_->clearSelection();
+    return;
+  }
+  const QModelIndex tIndex = ptModel_->index(Row, 0);
+  ptView_->selectionModel()->setCurrentIndex(
+      tIndex, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  ptView_->scrollTo(tIndex);
+  if (pbn::GameListHasPar() || DdPanelShown()) {
+    ptView_->setColumnHidden(static_cast<int>(GameListColumnDef::Par), false);
+  }
+}
+
+void GameListPanel::ShowRow(int Row) {
+  if (const std::uint32_t GameNr = ptModel_->GameAt(Row)) ShowGameNumber(GameNr);
+}
+
+// The main window's side of the list: docks on the right, made when first asked for.
+void MainWindow::ShowGameList(bool bSameBoard) {
+  QDockWidget*& ptDock = bSameBoard ? ptSameBoardDock_ : ptGameListDock_;
+  if (ptDock == nullptr) {
+    auto* ptPanel = new GameListPanel(bSameBoard, this);
+    ptPanel->Follow(tPbnGames.CurValue);
+    ptDock = AddSidePanel(ptPanel, bSameBoard ? QStringLiteral("Same board")
+                                              : QStringLiteral("Game list"));
+  }
+  ptDock->show();
+  ptDock->raise();
+  auto* ptPanel = static_cast<GameListPanel*>(ptDock->widget());
+  if (ptPanel->FilterBox() != nullptr) {
+    ptPanel->FilterBox()->setFocus();
+  } else {
+    ptPanel->View()->setFocus();
+  }
+}
+
+GameListPanel* MainWindow::GameList(bool bSameBoard) const {
+  const QDockWidget* ptDock = bSameBoard ? ptSameBoardDock_ : ptGameListDock_;
+  return ptDock != nullptr ? static_cast<GameListPanel*>(ptDock->widget()) : nullptr;
+}
+
+void MainWindow::GamesIndexed() {
+  for (const bool bSameBoard : {false, true}) {
+    if (GameListPanel* ptPanel = GameList(bSameBoard)) ptPanel->Refill();
+  }
+}
+
+void MainWindow::GameShown(std::uint32_t GameNr) {
+  for (const bool bSameBoard : {false, true}) {
+    if (GameListPanel* ptPanel = GameList(bSameBoard)) ptPanel->Follow(GameNr);
+  }
+}
+
+bool MainWindow::AskGameNumber(std::uint32_t Current, std::uint32_t Max, std::uint32_t* pGame) {
+  if (!bInteractive_ || Max == 0) return false;
+  const int Highest = static_cast<int>(std::min<std::uint32_t>(Max, INT32_MAX));
+  bool bOk = false;
+  const int Game = QInputDialog::getInt(
+      this, QStringLiteral("Go to game"), QStringLiteral("Game (1 to %1):").arg(Highest),
+      static_cast<int>(std::min<std::uint32_t>(Current, INT32_MAX)), 1, Highest, 1, &bOk);
+  if (bOk) *pGame = static_cast<std::uint32_t>(Game);
+  return bOk;
+}
+
+}  // namespace viewer::qt

@@ -1,0 +1,70 @@
+// The list of games beside the table: a model over the list's compact table that makes a cell's
+// text only when the view asks for it, and the panel with its filter box. One panel lists every
+// game of the index; the other the tables of the board on display (its traveller).
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+#include "games/game_list.h"
+
+class QLabel;
+class QLineEdit;
+class QTableView;
+
+namespace viewer::qt {
+
+class GameListModel final : public QAbstractTableModel {
+ public:
+  using QAbstractTableModel::QAbstractTableModel;
+
+  int rowCount(const QModelIndex& tParent = {}) const override;
+  int columnCount(const QModelIndex& tParent = {}) const override;
+  QVariant data(const QModelIndex& tIndex, int Role) const override;
+  QVariant headerData(int Section, Qt::Orientation Orientation, int Role) const override;
+  void sort(int Column, Qt::SortOrder Order) override;
+
+  // The rows: the games that Filter matches, or the traveller of game GameNr; in the order the
+  // list is sorted by.
+  void Select(const QString& Filter);
+  void SelectSameBoard(std::uint32_t GameNr);
+  std::uint32_t GameAt(int Row) const;
+  int RowOf(std::uint32_t GameNr) const;  // -1 when the game is not listed
+
+ private:
+  void Show(std::vector<pbn::UInt32> aGames);
+
+  std::vector<pbn::UInt32> aGames_;
+  pbn::GameListColumnDef SortColumn_ = pbn::GameListColumnDef::Number;
+  bool bDescending_ = false;
+};
+
+class GameListPanel final : public QWidget {
+ public:
+  GameListPanel(bool bSameBoard, QWidget* ptParent);
+
+  void Refill();                      // a new index
+  void Follow(std::uint32_t GameNr);  // the game on display
+  GameListModel* Model() const { return ptModel_; }
+  QLineEdit* FilterBox() const { return ptFilter_; }
+  QTableView* View() const { return ptView_; }
+
+ protected:
+  bool eventFilter(QObject* ptObject, QEvent* ptEvent) override;
+
+ private:
+  void Filter();
+  void ShowRow(int Row);
+  void ShowCount();
+
+  bool bSameBoard_;
+  std::uint32_t GameOnDisplay_ = 0;
+  GameListModel* ptModel_;
+  QLineEdit* ptFilter_ = nullptr;
+  QLabel* ptCount_;
+  QTableView* ptView_;
+};
+
+}  // namespace viewer::qt
