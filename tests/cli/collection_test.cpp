@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 
 #include "cli/cli_support.h"
@@ -85,6 +87,25 @@ TEST_F(Collection, ListCsvParsesWithOneRowPerGame) {
   const auto Parsed = cli_testing::RunShell("cd " + Quote(Dir.string()) + " && python3 parse.py");
   // a.pbn 1, b.pbn 5, quote.pbn 5, C.PBN 1, d.pbn 5 clean games.
   EXPECT_EQ(Parsed, "17 5 Club, \"A\" \xc3\xa9t\xc3\xa9 6-3-1-3 17 NS 420 420\n");
+}
+
+TEST_F(Collection, ListRowsHoldTheFieldsOfShow) {
+  const std::string File = Quote(Example("real-world-mistakes.pbn"));
+  const auto Rows = RunCli("list " + File + " --json --with-mistakes", Dir);
+  std::istringstream Stream(Rows.Out);
+  unsigned GameNr = 0;
+  for (std::string Line; std::getline(Stream, Line);) {
+    const auto Row = nlohmann::json::parse(Line);
+    const auto Game = nlohmann::json::parse(
+        RunCli("show " + File + " " + std::to_string(++GameNr) + " --with-mistakes", Dir).Out);
+    EXPECT_EQ(Row["game"], GameNr);
+    for (const char* pcField : {"dealer", "vulnerable", "deal", "contract", "result"}) {
+      EXPECT_EQ(Row[pcField], Game[pcField]) << "game " << GameNr << " " << pcField;
+    }
+    EXPECT_EQ(Row["mistake_count"], Game["mistakes"].size()) << "game " << GameNr;
+    EXPECT_EQ(Row["tags"]["Board"], Game["tags"]["Board"]) << "game " << GameNr;
+  }
+  EXPECT_EQ(GameNr, 11u);
 }
 
 TEST_F(Collection, ShardsTogetherGiveTheWholeRun) {
