@@ -1,5 +1,5 @@
-// karvelon-cli hand-records FILE -o OUT.pdf: a sheet per board as a director hands them out, with
-// the deal, the points, the double-dummy table and par, written as a PDF.
+// karvelon-cli hand-records FILES... -o OUT.pdf: a sheet per board as a director hands them out,
+// with the deal, the points, the double-dummy table and par, written as a PDF.
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -8,6 +8,7 @@
 
 #include "analysis/dd.h"
 #include "cli/cli.h"
+#include "cli/inputs.h"
 #include "games/pbn_game.h"
 #include "records/board.h"
 #include "records/pdf.h"
@@ -20,7 +21,7 @@ namespace {
 using namespace pbn;
 
 constexpr const char* kUsage =
-    "usage: hand-records FILE -o OUT.pdf [--per-page 1|2|4|6|12] [--paper a4|letter] "
+    "usage: hand-records FILES... -o OUT.pdf [--per-page 1|2|4|6|12] [--paper a4|letter] "
     "[--boards LIST] [--title TEXT] [--no-dd] [--jobs N] [--with-mistakes]";
 
 struct BoardRangeDef {
@@ -29,7 +30,7 @@ struct BoardRangeDef {
 };
 
 struct HandRecordsArgs {
-  std::string File;
+  std::vector<std::string> Files;  // files and folders
   std::string Out;
   int PerPage = 4;
   QPageSize::PageSizeId Paper = records::DefaultPaper();
@@ -111,13 +112,11 @@ bool ParseArgs(const Args& args, HandRecordsArgs* ptArgs) {
       ptArgs->bWithMistakes = true;
     } else if (Arg.size() > 1 && Arg[0] == '-') {
       return Refuse("unknown option '" + Arg + "'");
-    } else if (ptArgs->File.empty()) {
-      ptArgs->File = Arg;
     } else {
-      return Refuse("more than one FILE given");
+      ptArgs->Files.push_back(Arg);
     }
   }
-  if (ptArgs->File.empty() || ptArgs->Out.empty()) return Refuse(kUsage);
+  if (ptArgs->Files.empty() || ptArgs->Out.empty()) return Refuse(kUsage);
   return true;
 }
 
@@ -139,6 +138,7 @@ struct BoardListDef {
   };
   std::vector<std::string> aFiles;
   std::vector<EntryDef> atEntries;
+  QString FirstEvent;  // of the first board, for the title
   std::vector<analysis::DealInputDef> atDeals;
 };
 
@@ -150,18 +150,20 @@ void AddFileBoards(std::FILE* pFile, const std::string& Path, unsigned NrGames,
     UInt32 NrLines = 0;
     GameLoad(pFile, GameNr, &NrLines);
     if (!BoardSelected(atRanges, TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_BOARD))) continue;
+    if (ptList->atEntries.empty()) {
+      ptList->FirstEvent =
+          QString::fromStdString(TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_EVENT));
+    }
     ptList->atEntries.push_back({ptList->aFiles.size() - 1, GameNr});
     ptList->atDeals.push_back(records::LoadedDeal());
   }
 }
 
-// Indexes a file with the reading chosen; the number of games, or -1 when it does not open.
-long IndexFile(const std::string& Path, bool bWithMistakes, bool bHint, FilePtr* ppFile) {
-  *ppFile = OpenPbnFile(Path);
-  if (!*ppFile) return -1;
-  PbnImportOptionsDef tReading = UseReading(ppFile->get(), Path, bHint);
+// Indexes an open file with the reading chosen; the number of games.
+unsigned IndexOpenFile(std::FILE* pFile, const std::string& Path, bool bWithMistakes, bool bHint) {
+  PbnImportOptionsDef tReading = UseReading(pFile, Path, bHint);
   tReading.bKeepRefused = bWithMistakes;
-  return IndexGames(ppFile->get(), {}, tReading, bHint);
+  return IndexGames(pFile, {}, tReading, bHint);
 }
 
 std::vector<analysis::DealAnalysisDef> Solve(const std::vector<analysis::DealInputDef>& atDeals,
@@ -176,23 +178,30 @@ std::vector<analysis::DealAnalysisDef> Solve(const std::vector<analysis::DealInp
   return atResults;
 }
 
+QString FileNameOf(const std::string& Path) {
+  return QString::fromStdString(std::filesystem::path(Path).filename().string());
+}
+
 // Loads the boards in order, indexing a file again when the boards move on to it, and counts the
 // cells where a game's own table of tricks disagrees with the solver.
 class BoardLoaderDef {
  public:
   BoardLoaderDef(const BoardListDef& tList, const std::vector<analysis::DealAnalysisDef>& atDd,
-                 const HandRecordsArgs& tArgs, FilePtr pFirstFile)
-      : tList_(tList), atDd_(atDd), tArgs_(tArgs), pFile_(std::move(pFirstFile)) {}
+                 const HandRecordsArgs& tArgs)
+      : tList_(tList), atDd_(atDd), tArgs_(tArgs) {}
 
   records::BoardDef operator()(size_t i) {
     const BoardListDef::EntryDef& tEntry = tList_.atEntries[i];
-    if (tEntry.File != File_) {
-      IndexFile(tList_.aFiles[tEntry.File], tArgs_.bWithMistakes, false, &pFile_);
+    if (tEntry.File != File_ || !pFile_) {
+      pFile_ = OpenPbnFile(tList_.aFiles[tEntry.File], tArgs_.bWithMistakes);
+      if (pFile_)
+        IndexOpenFile(pFile_.get(), tList_.aFiles[tEntry.File], tArgs_.bWithMistakes, false);
       File_ = tEntry.File;
     }
     UInt32 NrLines = 0;
     GameLoad(pFile_.get(), tEntry.GameNr, &NrLines);
     records::BoardDef tBoard = records::LoadedBoard(records::PerPageWithDetails(tArgs_.PerPage));
+    if (tList_.aFiles.size() > 1) tBoard.FileName = FileNameOf(tList_.aFiles[tEntry.File]);
     if (tArgs_.bDoubleDummy) {
       const int NrCells = records::PutAnalysis(atDd_[i], *tGameAdmin.ptGameTags, &tBoard);
       NrCellsDisagree_ += NrCells;
@@ -214,50 +223,50 @@ class BoardLoaderDef {
   const BoardListDef& tList_;
   const std::vector<analysis::DealAnalysisDef>& atDd_;
   const HandRecordsArgs& tArgs_;
-  FilePtr pFile_;
+  FilePtr pFile_{nullptr, std::fclose};
   size_t File_ = 0;
   int NrCellsDisagree_ = 0;
   int NrBoardsDisagree_ = 0;
 };
 
-// --title, or the Event of the first board (of the open first file).
-QString TitleOf(const HandRecordsArgs& tArgs, std::FILE* pFile, const BoardListDef& tList) {
-  if (tArgs.Title) return QString::fromLocal8Bit(tArgs.Title->c_str());
-  UInt32 NrLines = 0;
-  GameLoad(pFile, tList.atEntries.front().GameNr, &NrLines);
-  return QString::fromStdString(TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_EVENT));
-}
-
-QString FileNameOf(const std::string& Path) {
-  return QString::fromStdString(std::filesystem::path(Path).filename().string());
-}
-
 // Offscreen: a director's machine without a display writes the same PDF.
 void QuietMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// Adds the boards of one open file to the list; the file's status.
+int AddFile(const std::string& Path, std::FILE* pFile, const HandRecordsArgs& tArgs,
+            BoardListDef* ptList) {
+  const unsigned NrGames = IndexOpenFile(pFile, Path, tArgs.bWithMistakes, true);
+  if (GamesRefused() > 0 && !tArgs.bWithMistakes) {
+    std::fprintf(stderr, "hand-records: %s: %u games with mistakes left out\n", Path.c_str(),
+                 static_cast<unsigned>(GamesRefused()));
+  }
+  if (NrGames == 0) {
+    Fail("hand-records: " + Path + ": no PBN games");
+    return kExitNone;
+  }
+  AddFileBoards(pFile, Path, NrGames, tArgs.atBoards, ptList);
+  return kExitOk;
+}
 
 }  // namespace
 
 int HandRecords(const Args& args) {
   HandRecordsArgs tArgs;
   if (!ParseArgs(args, &tArgs)) return kExitError;
-  std::error_code tError;
-  if (std::filesystem::equivalent(tArgs.File, tArgs.Out, tError))  // a slip that would lose FILE
-    return Fail("hand-records: " + tArgs.Out + " is FILE itself");
-  FilePtr pFile(nullptr, std::fclose);
-  const long NrGames = IndexFile(tArgs.File, tArgs.bWithMistakes, true, &pFile);
-  if (NrGames < 0) return kExitError;
-  if (GamesRefused() > 0 && !tArgs.bWithMistakes) {
-    std::fprintf(stderr, "hand-records: %s: %u games with mistakes left out\n", tArgs.File.c_str(),
-                 static_cast<unsigned>(GamesRefused()));
-  }
-  if (NrGames == 0) {
-    Fail("hand-records: " + tArgs.File + ": no PBN games");
-    return kExitNone;
+  InputsDef tInputs = ExpandInputs(tArgs.Files);
+  tInputs.bTextOnly = tArgs.bWithMistakes;
+  for (const std::string& File : tInputs.Files) {
+    std::error_code tError;
+    if (std::filesystem::equivalent(File, tArgs.Out, tError))  // a slip that would lose FILE
+      return Fail("hand-records: " + tArgs.Out + " is FILE itself");
   }
   BoardListDef tList;
-  AddFileBoards(pFile.get(), tArgs.File, static_cast<unsigned>(NrGames), tArgs.atBoards, &tList);
+  const int Status = ForEachFile(tInputs, [&](const std::string& Path, std::FILE* pFile, size_t) {
+    return AddFile(Path, pFile, tArgs, &tList);
+  });
   if (tList.atEntries.empty()) {
-    Fail("hand-records: " + tArgs.File + ": no board in the --boards given");
+    if (Status != kExitOk) return Status;
+    Fail("hand-records: no board in the --boards given");
     return kExitNone;
   }
 
@@ -273,19 +282,19 @@ int HandRecords(const Args& args) {
     return Fail("hand-records: cannot write " + tArgs.Out + ": " + Error.toStdString());
 
   records::DocumentDef tDocument;
-  tDocument.Title = TitleOf(tArgs, pFile.get(), tList);
-  tDocument.FileName = FileNameOf(tArgs.File);
+  tDocument.Title = tArgs.Title ? QString::fromLocal8Bit(tArgs.Title->c_str()) : tList.FirstEvent;
+  tDocument.FileName = tList.aFiles.size() == 1 ? FileNameOf(tList.aFiles.front()) : QString();
   tDocument.PerPage = tArgs.PerPage;
   tDocument.bDoubleDummy = tArgs.bDoubleDummy;
   tDocument.NrBoards = tList.atEntries.size();
   std::vector<analysis::DealAnalysisDef> atDd;
   if (tArgs.bDoubleDummy) atDd = Solve(tList.atDeals, tArgs.Jobs);
-  BoardLoaderDef tLoader(tList, atDd, tArgs, std::move(pFile));
+  BoardLoaderDef tLoader(tList, atDd, tArgs);
   tDocument.Board = std::ref(tLoader);
   if (!records::WritePdf(Out, tDocument, tArgs.Paper, &Error))
     return Fail("hand-records: cannot write " + tArgs.Out + ": " + Error.toStdString());
   tLoader.ReportDisagreements();
-  return kExitOk;
+  return Status;
 }
 
 }  // namespace cli

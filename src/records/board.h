@@ -31,6 +31,7 @@ struct BoardDef {
   QString Vulner;  // "None", "NS", "EW", "All", or ""
   QString Event;
   QString Date;
+  QString FileName;  // the file it comes from, where a document gathers several
   std::array<HandDef, pbn::PBN_N_SIDES> atHands;  // by side code
 
   // Double dummy: a table with its par, or the reason there is none (empty when not asked).

@@ -342,8 +342,12 @@ void DrawDetailedBoard(PenDef* ptPen, const BoardDef& tBoard, bool bDoubleDummy,
                  {CommentLeft, Top, tBox.right() - CommentLeft, tBox.bottom() - Top}, Small);
 }
 
-void DrawHeadAndFoot(PenDef* ptPen, const DocumentDef& tDocument, const QString& Date,
+// The head and foot take the date and file of the page's first board.
+void DrawHeadAndFoot(PenDef* ptPen, const DocumentDef& tDocument, const BoardDef* ptFirst,
                      const QSizeF& tPage, int PageNr, int NrPages) {
+  const QString Date = ptFirst != nullptr ? ptFirst->Date : QString();
+  const QString FileName =
+      ptFirst != nullptr && !ptFirst->FileName.isEmpty() ? ptFirst->FileName : tDocument.FileName;
   const qreal Right = tPage.width() - kMargin;
   ptPen->Use(13, true);
   ptPen->Draw(kMargin, kMargin, kHeadHeight - 6, tDocument.Title);
@@ -357,7 +361,7 @@ void DrawHeadAndFoot(PenDef* ptPen, const DocumentDef& tDocument, const QString&
   ptPainter->setPen(kRule);
   ptPainter->drawLine(QPointF(kMargin, FootTop), QPointF(Right, FootTop));
   ptPen->Use(8);
-  ptPen->Draw(kMargin, FootTop + 2, kFootHeight - 4, tDocument.FileName, kGrey);
+  ptPen->Draw(kMargin, FootTop + 2, kFootHeight - 4, FileName, kGrey);
   if (tDocument.bDoubleDummy) {
     ptPen->DrawCentred({kMargin, FootTop + 2, Right - kMargin, kFootHeight - 4},
                        QStringLiteral("Double dummy: tricks by declarer and strain"), kGrey);
@@ -368,8 +372,8 @@ void DrawHeadAndFoot(PenDef* ptPen, const DocumentDef& tDocument, const QString&
 
 void DrawPage(PenDef* ptPen, const DocumentDef& tDocument, const std::vector<BoardDef>& atBoards,
               const QSizeF& tPage, int PageNr, int NrPages) {
-  DrawHeadAndFoot(ptPen, tDocument, atBoards.empty() ? QString() : atBoards.front().Date, tPage,
-                  PageNr, NrPages);
+  DrawHeadAndFoot(ptPen, tDocument, atBoards.empty() ? nullptr : &atBoards.front(), tPage, PageNr,
+                  NrPages);
   const GridDef tGrid = GridFor(tDocument.PerPage);
   const QRectF tBody(kMargin, kMargin + kHeadHeight + 4, tPage.width() - 2 * kMargin,
                      tPage.height() - 2 * kMargin - kHeadHeight - kFootHeight - 8);
