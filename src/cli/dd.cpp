@@ -8,6 +8,7 @@
 #include "cli/dd_json.h"
 #include "core/defs.h"
 #include "core/tags.h"
+#include "games/annotate.h"
 #include "games/pbn_game.h"
 #include "replay/pbn_play.h"
 
@@ -42,20 +43,10 @@ Json ParValue(const analysis::ParDef& tPar) {
   return Json{{"score", analysis::ParScoreText(tPar.Score)}, {"contracts", tPar.Contracts}};
 }
 
-// The table as PBN's DoubleDummyTricks writes it: hex digits for N, S, E, W by NT, S, H, D, C.
-std::string TricksText(const analysis::DdTableDef& aaTricks) {
-  std::string Text;
-  for (PbnSideDef Side : aTableSides) {
-    for (PbnTrumpDef Trump : aTableTrumps)
-      Text += "0123456789abcd"[aaTricks[Side][Trump] % 14];
-  }
-  return Text;
-}
-
 std::string TextLine(unsigned GameNr, const GameRowDef& tRow, const analysis::DealAnalysisDef& t) {
   std::string Line = std::to_string(GameNr) + "\t" + tRow.Board + "\t" + tRow.Deal + "\t";
   if (!t.Error.empty()) return Line + "error: " + t.Error;
-  Line += TricksText(t.aaTricks) + "\t";
+  Line += DoubleDummyTricksText(t.aaTricks) + "\t";
   if (!t.tPar.Error.empty()) return Line + "par: " + t.tPar.Error;
   Line += "par " + analysis::ParScoreText(t.tPar.Score);
   for (size_t i = 0; i < t.tPar.Contracts.size(); ++i) {
