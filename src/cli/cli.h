@@ -23,6 +23,7 @@ int Check(const Args& args);
 int Show(const Args& args);
 int Render(const Args& args);
 int DoubleDummy(const Args& args);
+int Annotate(const Args& args);
 
 // Prints "karvelon-cli: <text>" on standard error; returns kExitError.
 int Fail(const std::string& Text);

@@ -25,6 +25,13 @@ constexpr const char* kUsage =
     "  dd FILE [--jobs N] [--json]\n"
     "                            the double-dummy table and par of every game, one line each\n"
     "                            (N solver threads, default all cores; --json: JSON lines)\n"
+    "  annotate FILE... --dd [--replace] [-o OUT] [--jobs N]\n"
+    "                            write the double-dummy tags OptimumResultTable, OptimumScore,\n"
+    "                            DoubleDummyTricks and ParContract into every game that lacks\n"
+    "                            them, and \"% PBN 2.1\" into the head; all other bytes stay\n"
+    "                            (--replace: also where a tag gives other values; -o: write\n"
+    "                            the one FILE to OUT; --pbn and --with-mistakes choose the\n"
+    "                            games as in check)\n"
     "\n"
     "  --with-mistakes           (check, show, render) index every game, also those with\n"
     "                            mistakes, each with its own log lines: check prints\n"
@@ -62,5 +69,6 @@ int main(int argc, char** argv) {
   if (command == "show") return cli::Show(rest);
   if (command == "render") return cli::Render(rest);
   if (command == "dd") return cli::DoubleDummy(rest);
+  if (command == "annotate") return cli::Annotate(rest);
   return cli::Fail("unknown command '" + command + "' (try 'karvelon-cli --help')");
 }
