@@ -1,5 +1,5 @@
 // dds-rate FILE: the library's own batch rate, CalcAllTablesPBN over the [Deal] tags of FILE in
-// batches of 32, as the yardstick for karvelon-cli dd on the same deals.
+// full batches (MAXNOOFTABLES, 40 deals), as the yardstick for karvelon-cli dd on the same deals.
 #include <dds/dll.h>
 
 #include <chrono>
@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
   int aFilter[DDS_STRAINS] = {};
   const auto Start = std::chrono::steady_clock::now();
   const std::clock_t CpuStart = std::clock();  // all threads of the process
-  for (size_t First = 0; First < aDeals.size(); First += 32) {
-    ptDeals->noOfTables = static_cast<int>(std::min<size_t>(32, aDeals.size() - First));
+  for (size_t First = 0; First < aDeals.size(); First += MAXNOOFTABLES) {
+    ptDeals->noOfTables = static_cast<int>(std::min<size_t>(MAXNOOFTABLES, aDeals.size() - First));
     for (int k = 0; k < ptDeals->noOfTables; ++k) {
       aDeals[First + k].copy(ptDeals->deals[k].cards, 79);
       ptDeals->deals[k].cards[std::min<size_t>(79, aDeals[First + k].size())] = '\0';

@@ -1,6 +1,7 @@
 #include "analysis/dd.h"
 
 #include <dds/dll.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <bit>
@@ -42,16 +43,75 @@ std::mutex& SolverMutex() {
   return tMutex;
 }
 
-// Called with the lock held. The library wants its threads set up once before the first call.
-void EnsureThreads() {
-  static bool bDone = false;
-  if (!bDone) SetMaxThreads(0);
-  bDone = true;
+// The library is opened on first use: loading it sets up its tables, which costs every program
+// start that links it some 20 ms and 15 MB, also for commands that never solve.
+struct SolverDef {
+  std::string Error;  // why the library cannot be used; empty when the functions below are set
+  decltype(&::SetMaxThreads) SetMaxThreads = nullptr;
+  decltype(&::ErrorMessage) ErrorMessage = nullptr;
+  decltype(&::DealerParBin) DealerParBin = nullptr;
+  decltype(&::SidesParBin) SidesParBin = nullptr;
+  decltype(&::CalcDDtable) CalcDDtable = nullptr;
+  decltype(&::CalcAllTables) CalcAllTables = nullptr;
+  decltype(&::SolveBoard) SolveBoard = nullptr;
+};
+
+template <typename FunctionDef>
+bool FindFunction(void* pLibrary, const char* pcName, FunctionDef* pFunction,
+                  std::string* pMissing) {
+  *pFunction = reinterpret_cast<FunctionDef>(dlsym(pLibrary, pcName));
+  if (*pFunction == nullptr && pMissing->empty()) *pMissing = pcName;
+  return *pFunction != nullptr;
 }
 
-std::string LibraryError(int Code) {
+SolverDef LoadSolver() {
+  SolverDef tSolver;
+  void* pLibrary = dlopen(KARVELON_DDS_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  if (pLibrary == nullptr) {
+    const char* pcWhy = dlerror();
+    tSolver.Error = std::string("solver: the Double Dummy Solver library cannot be loaded (") +
+                    (pcWhy != nullptr ? pcWhy : KARVELON_DDS_LIBRARY) + ")";
+    return tSolver;
+  }
+  std::string Missing;
+  FindFunction(pLibrary, "SetMaxThreads", &tSolver.SetMaxThreads, &Missing);
+  FindFunction(pLibrary, "ErrorMessage", &tSolver.ErrorMessage, &Missing);
+  FindFunction(pLibrary, "DealerParBin", &tSolver.DealerParBin, &Missing);
+  FindFunction(pLibrary, "SidesParBin", &tSolver.SidesParBin, &Missing);
+  FindFunction(pLibrary, "CalcDDtable", &tSolver.CalcDDtable, &Missing);
+  FindFunction(pLibrary, "CalcAllTables", &tSolver.CalcAllTables, &Missing);
+  FindFunction(pLibrary, "SolveBoard", &tSolver.SolveBoard, &Missing);
+  if (!Missing.empty()) {
+    tSolver.Error = "solver: " KARVELON_DDS_LIBRARY " has no function " + Missing;
+  }
+  return tSolver;
+}
+
+// Called with the lock held.
+const SolverDef& Solver() {
+  static const SolverDef tSolver = LoadSolver();
+  return tSolver;
+}
+
+// Set by SetSolverThreads; until then the library's threads are set up from the cores.
+bool bThreadsSet = false;
+
+// Called with the lock held: the library, its threads set up once before the first call; null
+// with *pError set when it cannot be loaded.
+const SolverDef* ReadySolver(std::string* pError) {
+  const SolverDef& tSolver = Solver();
+  if (!tSolver.Error.empty()) {
+    *pError = tSolver.Error;
+    return nullptr;
+  }
+  if (!bThreadsSet) tSolver.SetMaxThreads(0);
+  bThreadsSet = true;
+  return &tSolver;
+}
+
+std::string LibraryError(const SolverDef& tSolver, int Code) {
   char acLine[80] = {};
-  ErrorMessage(Code, acLine);
+  tSolver.ErrorMessage(Code, acLine);
   return std::string("solver: ") + acLine;
 }
 
@@ -117,19 +177,21 @@ bool SameMaster(const parResultsMaster& tNS, const parResultsMaster& tEW) {
 }
 
 // Called with the lock held.
-ParDef ParLocked(const DdTableDef& aaTricks, PbnSideDef Dealer, PbnVulnerDef Vulner) {
+ParDef ParLocked(const SolverDef& tSolver, const DdTableDef& aaTricks, PbnSideDef Dealer,
+                 PbnVulnerDef Vulner) {
   const int Vulnerable = DdsVulnerable(Vulner);
   if (Vulnerable < 0) return ParDef{"the board's vulnerability is not given", 0, {}};
   ddTableResults tTable = ToDds(aaTricks);
   if (PbnSideIsValid(Dealer)) {
     parResultsMaster tMaster{};
-    const int Code = DealerParBin(&tTable, &tMaster, DdsHand(Dealer), Vulnerable);
-    return Code == RETURN_NO_FAULT ? ParFromMaster(tMaster) : ParDef{LibraryError(Code), 0, {}};
+    const int Code = tSolver.DealerParBin(&tTable, &tMaster, DdsHand(Dealer), Vulnerable);
+    return Code == RETURN_NO_FAULT ? ParFromMaster(tMaster)
+                                   : ParDef{LibraryError(tSolver, Code), 0, {}};
   }
   // Without a dealer par is known only where it does not matter which side bids first.
   parResultsMaster atSides[2] = {};
-  const int Code = SidesParBin(&tTable, atSides, Vulnerable);
-  if (Code != RETURN_NO_FAULT) return ParDef{LibraryError(Code), 0, {}};
+  const int Code = tSolver.SidesParBin(&tTable, atSides, Vulnerable);
+  if (Code != RETURN_NO_FAULT) return ParDef{LibraryError(tSolver, Code), 0, {}};
   if (!SameMaster(atSides[0], atSides[1])) {
     return ParDef{"par depends on the dealer, which is not given", 0, {}};
   }
@@ -193,8 +255,9 @@ std::string DealProblem(const PbnDealDef& tDeal) {
 
 void SetSolverThreads(int NrThreads) {
   const std::lock_guard<std::mutex> tLock(SolverMutex());
-  SetMaxThreads(std::max(NrThreads, 0));
-  EnsureThreads();
+  if (!Solver().Error.empty()) return;  // said by the analysis that asks for it
+  Solver().SetMaxThreads(std::max(NrThreads, 0));
+  bThreadsSet = true;
 }
 
 std::string ParScoreText(int Score) {
@@ -204,20 +267,24 @@ std::string ParScoreText(int Score) {
 
 ParDef ComputePar(const DdTableDef& aaTricks, PbnSideDef Dealer, PbnVulnerDef Vulner) {
   const std::lock_guard<std::mutex> tLock(SolverMutex());
-  EnsureThreads();
-  return ParLocked(aaTricks, Dealer, Vulner);
+  std::string Error;
+  const SolverDef* ptSolver = ReadySolver(&Error);
+  if (ptSolver == nullptr) return ParDef{Error, 0, {}};
+  return ParLocked(*ptSolver, aaTricks, Dealer, Vulner);
 }
 
 DealAnalysisDef AnalyseDeal(const DealInputDef& tInput) {
   if (std::string Problem = DealProblem(tInput.tDeal); !Problem.empty()) return Refused(Problem);
   const std::lock_guard<std::mutex> tLock(SolverMutex());
-  EnsureThreads();
+  std::string Error;
+  const SolverDef* ptSolver = ReadySolver(&Error);
+  if (ptSolver == nullptr) return Refused(Error);
   ddTableResults tResults{};
-  const int Code = CalcDDtable(DdsDeal(tInput.tDeal), &tResults);
-  if (Code != RETURN_NO_FAULT) return Refused(LibraryError(Code));
+  const int Code = ptSolver->CalcDDtable(DdsDeal(tInput.tDeal), &tResults);
+  if (Code != RETURN_NO_FAULT) return Refused(LibraryError(*ptSolver, Code));
   DealAnalysisDef tAnalysis;
   tAnalysis.aaTricks = FromDds(tResults);
-  tAnalysis.tPar = ParLocked(tAnalysis.aaTricks, tInput.Dealer, tInput.Vulner);
+  tAnalysis.tPar = ParLocked(*ptSolver, tAnalysis.aaTricks, tInput.Dealer, tInput.Vulner);
   return tAnalysis;
 }
 
@@ -229,7 +296,7 @@ std::vector<DealAnalysisDef> AnalyseDeals(const std::vector<DealInputDef>& atInp
     atResults[i].Error = DealProblem(atInputs[i].tDeal);
     if (atResults[i].Error.empty()) aPending.push_back(i);
   }
-  constexpr size_t kBatch = 32;  // the library's limit for tables of all five strains
+  constexpr size_t kBatch = MAXNOOFTABLES;  // the library's limit for tables of all strains
   auto ptDeals = std::make_unique<ddTableDeals>();
   auto ptResults = std::make_unique<ddTablesRes>();
   int aFilter[DDS_STRAINS] = {};
@@ -240,16 +307,22 @@ std::vector<DealAnalysisDef> AnalyseDeals(const std::vector<DealInputDef>& atInp
       ptDeals->deals[k] = DdsDeal(atInputs[aPending[First + k]].tDeal);
     }
     const std::lock_guard<std::mutex> tLock(SolverMutex());
-    EnsureThreads();
-    const int Code = CalcAllTables(ptDeals.get(), -1, aFilter, ptResults.get(), nullptr);
+    std::string Error;
+    const SolverDef* ptSolver = ReadySolver(&Error);
+    const int Code = ptSolver == nullptr
+                         ? RETURN_UNKNOWN_FAULT
+                         : ptSolver->CalcAllTables(ptDeals.get(), -1, aFilter, ptResults.get(),
+                                                   nullptr);
+    if (ptSolver != nullptr && Code != RETURN_NO_FAULT) Error = LibraryError(*ptSolver, Code);
     for (size_t k = 0; k < Count; ++k) {
       const size_t i = aPending[First + k];
-      if (Code != RETURN_NO_FAULT) {
-        atResults[i].Error = LibraryError(Code);
+      if (!Error.empty()) {
+        atResults[i].Error = Error;
         continue;
       }
       atResults[i].aaTricks = FromDds(ptResults->results[k]);
-      atResults[i].tPar = ParLocked(atResults[i].aaTricks, atInputs[i].Dealer, atInputs[i].Vulner);
+      atResults[i].tPar =
+          ParLocked(*ptSolver, atResults[i].aaTricks, atInputs[i].Dealer, atInputs[i].Vulner);
     }
     // Counted in inputs, refused deals included, so the count ends at the total.
     const bool bLast = First + Count == aPending.size();
@@ -304,9 +377,11 @@ PlayAnalysisDef AnalysePlay(const PbnDealDef& tDeal, const PbnContractDef& tCont
   futureTricks tFuture{};
   {
     const std::lock_guard<std::mutex> tLock(SolverMutex());
-    EnsureThreads();
-    if (const int Code = SolveBoard(tDds, -1, 3, 1, &tFuture, 0); Code != RETURN_NO_FAULT) {
-      tPlay.Error = LibraryError(Code);
+    const SolverDef* ptSolver = ReadySolver(&tPlay.Error);
+    if (ptSolver == nullptr) return tPlay;
+    if (const int Code = ptSolver->SolveBoard(tDds, -1, 3, 1, &tFuture, 0);
+        Code != RETURN_NO_FAULT) {
+      tPlay.Error = LibraryError(*ptSolver, Code);
       return tPlay;
     }
   }

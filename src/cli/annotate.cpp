@@ -1,7 +1,8 @@
-// karvelon-cli annotate FILES... --dd [--replace] [-o OUT] [--jobs N] [--with-mistakes]: the
-// double-dummy table and par written into each indexed game of each file. A file is rewritten
-// whole through a temporary file beside it, renamed over it only when complete and only when the
-// file has not changed since it was read; a run that is stopped leaves every file as it was.
+// karvelon-cli annotate FILES... --dd [--replace] [-o OUT] [--jobs N] [--with-mistakes]
+// [--shard K/N]: the double-dummy table and par written into each indexed game of each file. A file
+// is rewritten whole through a temporary file beside it, renamed over it only when complete and
+// only when the file has not changed since it was read; a run that is stopped leaves every file as
+// it was.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include "analysis/dd.h"
 #include "cli/cli.h"
 #include "cli/dd_json.h"
+#include "cli/inputs.h"
 #include "games/annotate.h"
 #include "games/pbn_game.h"
 #include "replay/pbn_play.h"
@@ -27,14 +29,15 @@ namespace {
 using namespace pbn;
 
 constexpr const char* kUsage =
-    "karvelon-cli annotate FILE... --dd [--replace] [-o OUT] [--jobs N] [--with-mistakes]";
+    "karvelon-cli annotate FILE... --dd [--replace] [-o OUT] [--jobs N] [--with-mistakes] "
+    "[--shard K/N]";
 
 // Files are solved together until this many deals wait, so that small files still fill the
 // solver's batches.
 constexpr size_t kDealsPerRound = 400;
 
 struct AnnotateArgsDef {
-  std::vector<std::string> aPaths;
+  std::vector<std::string> aOperands;  // files and folders
   std::string Out;
   bool bDd = false;
   bool bReplace = false;
@@ -130,12 +133,11 @@ int ParseArgs(const Args& args, AnnotateArgsDef* ptArgs) {
     } else if (args[i].size() > 1 && args[i][0] == '-') {
       return Refuse("unknown option '" + args[i] + "'");
     } else {
-      ptArgs->aPaths.push_back(args[i]);
+      ptArgs->aOperands.push_back(args[i]);
     }
   }
-  if (ptArgs->aPaths.empty()) return Refuse("no FILE given");
+  if (ptArgs->aOperands.empty()) return Refuse("no FILE given");
   if (!ptArgs->bDd) return Refuse("say what to write: --dd");
-  if (!ptArgs->Out.empty() && ptArgs->aPaths.size() > 1) return Refuse("-o takes one FILE");
   return kExitOk;
 }
 
@@ -170,32 +172,30 @@ bool Unchanged(const FileJobDef& tJob) {
 
 // Reads and indexes a file and lists the games that lack a tag (with --replace: every game) with
 // their deals appended to patInputs. Returns the exit status of the file so far.
-int PrepareFile(const std::string& Path, const AnnotateArgsDef& tArgs, FileJobDef* ptJob,
-                std::vector<analysis::DealInputDef>* patInputs) {
+int PrepareFile(const std::string& Path, std::FILE* pFile, const AnnotateArgsDef& tArgs,
+                FileJobDef* ptJob, std::vector<analysis::DealInputDef>* patInputs) {
   ptJob->Path = Path;
   ptJob->Target = tArgs.Out.empty() ? Path : tArgs.Out;
   if (ReadOnly(ptJob->Target)) {
     Fail(ptJob->Target + ": read-only, skipped");
     return kExitError;
   }
-  FilePtr pFile = OpenPbnFile(Path);
-  if (!pFile) return kExitError;
-  if (fstat(fileno(pFile.get()), &ptJob->tStat) != 0 || !S_ISREG(ptJob->tStat.st_mode)) {
+  if (fstat(fileno(pFile), &ptJob->tStat) != 0 || !S_ISREG(ptJob->tStat.st_mode)) {
     Fail(Path + ": not a regular file, skipped");
     return kExitError;
   }
-  if (!ReadWhole(pFile.get(), ptJob->tStat, &ptJob->Text)) {
+  if (!ReadWhole(pFile, ptJob->tStat, &ptJob->Text)) {
     Fail(Path + ": changed while it was read; left as it is");
     return kExitError;
   }
-  ptJob->tHead = PbnReadHead(pFile.get());
-  PbnImportOptionsDef tOptions = UseReading(pFile.get(), Path, true);
+  ptJob->tHead = PbnReadHead(pFile);
+  PbnImportOptionsDef tOptions = UseReading(pFile, Path, true);
   tOptions.bKeepRefused = tArgs.bWithMistakes;
-  ptJob->NrGames = IndexGames(pFile.get(), {}, tOptions);
+  ptJob->NrGames = IndexGames(pFile, {}, tOptions);
   ptJob->NrAlready = 0;
   for (unsigned GameNr = 1; GameNr <= ptJob->NrGames; GameNr++) {
     UInt32 NrLines = 0;
-    GameLoad(pFile.get(), GameNr, &NrLines);
+    GameLoad(pFile, GameNr, &NrLines);
     const PbnFilePosDef Begin =
         DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameNr)->FilePosBegin;
     const GameSpanDef tSpan = GameSpanOf(ptJob->Text, static_cast<size_t>(Begin), NrLines);
@@ -376,29 +376,41 @@ int FinishRound(std::vector<FileJobDef>* patJobs, std::vector<analysis::DealInpu
 }  // namespace
 
 int Annotate(const Args& args) {
+  Args rest = args;
+  ShardDef tShard;
+  if (!TakeShardOption("annotate", &rest, &tShard)) return kExitError;
   AnnotateArgsDef tArgs;
-  if (ParseArgs(args, &tArgs) != kExitOk) return kExitError;
+  if (ParseArgs(rest, &tArgs) != kExitOk) return kExitError;
+  const InputsDef tInputs = ExpandInputs(tArgs.aOperands);
+  if (!tArgs.Out.empty() && (tInputs.bMany || tInputs.Files.size() != 1)) {
+    return Refuse("-o takes one FILE");
+  }
+  // A file is annotated whole by the shard that holds its first game, so that no two shards
+  // rewrite the same file.
+  const std::vector<GameRangeDef> atRanges =
+      ShardRanges(tShard, tInputs.Files, tArgs.bWithMistakes);
   CatchStopSignals();
   analysis::SetSolverThreads(tArgs.Jobs);
-  int Status = kExitOk;
+  int RoundStatus = kExitOk;
   std::vector<FileJobDef> atJobs;
   std::vector<analysis::DealInputDef> atInputs;
-  for (const std::string& Path : tArgs.aPaths) {
+  const int Status = ForEachFile(tInputs, [&](const std::string& Path, std::FILE* pFile, size_t i) {
+    if (atRanges[i].Empty() || atRanges[i].First != 1) return kExitOk;
     FileJobDef tJob;
     const size_t NrInputs = atInputs.size();
-    const int FileStatus = PrepareFile(Path, tArgs, &tJob, &atInputs);
+    const int FileStatus = PrepareFile(Path, pFile, tArgs, &tJob, &atInputs);
     if (FileStatus == kExitError) {
       atInputs.resize(NrInputs);
-      Status = kExitError;
-      continue;
+      return FileStatus;
     }
-    Status = std::max(Status, FileStatus);
     atJobs.push_back(std::move(tJob));
     if (atInputs.size() >= kDealsPerRound) {
-      Status = std::max(Status, FinishRound(&atJobs, &atInputs, tArgs));
+      RoundStatus = std::max(RoundStatus, FinishRound(&atJobs, &atInputs, tArgs));
     }
-  }
-  return std::max(Status, FinishRound(&atJobs, &atInputs, tArgs));
+    return FileStatus;
+  });
+  RoundStatus = std::max(RoundStatus, FinishRound(&atJobs, &atInputs, tArgs));
+  return std::max(Status, RoundStatus);
 }
 
 }  // namespace cli

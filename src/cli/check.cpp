@@ -1,9 +1,11 @@
-// karvelon-cli check FILE [--log PATH] [--line-numbers] [--with-mistakes [--list]]: the index
-// pass of the menu Open, with its log.
+// karvelon-cli check FILES... [--log PATH] [--line-numbers] [--with-mistakes [--list]]: the index
+// pass of the menu Open, with its log, for each file; with several files each count and each
+// file's log come under the file's name, and a total follows.
 #include <cerrno>
 #include <cstring>
 
 #include "cli/cli.h"
+#include "cli/inputs.h"
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
@@ -14,10 +16,10 @@ namespace cli {
 namespace {
 
 constexpr const char* kCheckUsage =
-    "karvelon-cli check FILE [--log PATH] [--line-numbers] [--with-mistakes [--list]]";
+    "karvelon-cli check FILES... [--log PATH] [--line-numbers] [--with-mistakes [--list]]";
 
 struct CheckArgs {
-  std::string Path;
+  std::vector<std::string> Operands;
   std::string LogPath = "karvelon.log";
   bool bLineNumbers = false;
   bool bWithMistakes = false;
@@ -43,13 +45,11 @@ bool ParseArgs(const Args& args, CheckArgs* ptArgs) {
       ptArgs->bList = true;
     } else if (args[i].size() > 1 && args[i][0] == '-') {
       return Refuse("unknown option '" + args[i] + "'");
-    } else if (ptArgs->Path.empty()) {
-      ptArgs->Path = args[i];
     } else {
-      return Refuse("more than one FILE given");
+      ptArgs->Operands.push_back(args[i]);
     }
   }
-  if (ptArgs->Path.empty())
+  if (ptArgs->Operands.empty())
     return Refuse(std::string("no FILE given (usage: ") + kCheckUsage + ")");
   if (ptArgs->bList && !ptArgs->bWithMistakes) return Refuse("--list needs --with-mistakes");
   return true;
@@ -67,44 +67,71 @@ void PrintGameList(std::FILE* pFile, unsigned NrGames) {
   }
 }
 
+struct TotalsDef {
+  unsigned NrGames = 0;
+  unsigned NrWithMistakes = 0;
+};
+
+// The log stream: standard output, the file PATH, or none when it cannot be created.
+FilePtr OpenLog(const std::string& LogPath) {
+  if (LogPath == "-") return FilePtr(stdout, [](std::FILE*) { return 0; });
+  FilePtr pLog(std::fopen(LogPath.c_str(), "w"), std::fclose);
+  if (!pLog) {
+    std::fprintf(stderr, "karvelon-cli: cannot create log %s: %s; checking without a log\n",
+                 LogPath.c_str(), std::strerror(errno));
+  }
+  return pLog;
+}
+
+std::string CountText(unsigned NrGames, unsigned NrWithMistakes, bool bWithMistakes) {
+  std::string Text = std::to_string(NrGames) + " games";
+  if (bWithMistakes) Text += ", " + std::to_string(NrWithMistakes) + " with mistakes";
+  return Text;
+}
+
+// Indexes one open file into the log, prints its count (after its name when bNamed) and adds it
+// to the totals.
+int CheckFile(const std::string& Path, std::FILE* pFile, const CheckArgs& tArgs,
+              std::FILE* pLogStream, bool bNamed, TotalsDef* ptTotals) {
+  pbn::PbnImportOptionsDef tOptions = UseReading(pFile, Path, true);
+  if (bNamed && pLogStream != nullptr) std::fprintf(pLogStream, "==> %s <==\n", Path.c_str());
+  pbn::PbnLogSinkDef tSink;
+  tSink.pFile = pLogStream;
+  tSink.bLineNumbers = tArgs.bLineNumbers;
+  tOptions.bKeepRefused = tArgs.bWithMistakes;
+  const unsigned NrGames = IndexGames(pFile, tSink, tOptions, true);
+  if (tArgs.bList) PrintGameList(pFile, NrGames);
+  const unsigned NrWithMistakes = tArgs.bWithMistakes ? pbn::GamesNrWithMistakes() : 0;
+  std::printf("%s%s\n", bNamed ? (Path + ": ").c_str() : "",
+              CountText(NrGames, NrWithMistakes, tArgs.bWithMistakes).c_str());
+  ptTotals->NrGames += NrGames;
+  ptTotals->NrWithMistakes += NrWithMistakes;
+  return NrGames > 0 ? kExitOk : kExitNone;
+}
+
 }  // namespace
 
 int Check(const Args& args) {
   CheckArgs tArgs;
   if (!ParseArgs(args, &tArgs)) return kExitError;
-
-  FilePtr pFile = OpenPbnFile(tArgs.Path);
-  if (!pFile) return kExitError;
-  pbn::PbnImportOptionsDef tOptions = UseReading(pFile.get(), tArgs.Path, true);
-
-  FilePtr pLog(nullptr, std::fclose);
-  std::FILE* pLogStream = nullptr;
-  if (tArgs.LogPath == "-") {
-    pLogStream = stdout;
-  } else {
-    pLog.reset(std::fopen(tArgs.LogPath.c_str(), "w"));
-    if (!pLog) {
-      std::fprintf(stderr, "karvelon-cli: cannot create log %s: %s; checking without a log\n",
-                   tArgs.LogPath.c_str(), std::strerror(errno));
-    }
-    pLogStream = pLog.get();
+  const InputsDef tInputs = ExpandInputs(tArgs.Operands);
+  if (!tInputs.bMany && tInputs.Files.size() == 1 && !OpenPbnFile(tInputs.Files[0])) {
+    return kExitError;  // one file that does not open: no log is created, as always
   }
-  pbn::PbnLogSinkDef tSink;
-  tSink.pFile = pLogStream;
-  tSink.bLineNumbers = tArgs.bLineNumbers;
-  tOptions.bKeepRefused = tArgs.bWithMistakes;
-  const unsigned NrGames = IndexGames(pFile.get(), tSink, tOptions, true);
-  if (pLog && std::fclose(pLog.release()) != 0) {
+
+  FilePtr pLog = OpenLog(tArgs.LogPath);
+  TotalsDef tTotals;
+  const int Status = ForEachFile(tInputs, [&](const std::string& Path, std::FILE* pFile, size_t) {
+    return CheckFile(Path, pFile, tArgs, pLog.get(), tInputs.bMany, &tTotals);
+  });
+  if (tArgs.LogPath != "-" && pLog && std::fclose(pLog.release()) != 0) {
     std::fprintf(stderr, "karvelon-cli: writing log %s failed\n", tArgs.LogPath.c_str());
   }
-  if (tArgs.bList) PrintGameList(pFile.get(), NrGames);
-  if (tArgs.bWithMistakes) {
-    std::printf("%u games, %u with mistakes\n", NrGames,
-                static_cast<unsigned>(pbn::GamesNrWithMistakes()));
-  } else {
-    std::printf("%u games\n", NrGames);
+  if (tInputs.bMany) {
+    std::printf("total: %s\n",
+                CountText(tTotals.NrGames, tTotals.NrWithMistakes, tArgs.bWithMistakes).c_str());
   }
-  return NrGames > 0 ? kExitOk : kExitNone;
+  return Status;
 }
 
 }  // namespace cli

@@ -23,13 +23,23 @@ int Check(const Args& args);
 int Show(const Args& args);
 int Render(const Args& args);
 int DoubleDummy(const Args& args);
+int List(const Args& args);
 int Annotate(const Args& args);
+
+// The commands that draw (render, hand-records) run in the helper program karvelon-cli-draw,
+// which links Qt: replaces the process by it with the same arguments (argv[1] the command);
+// returns only when it cannot be run, with the message said.
+inline bool IsDrawCommand(const std::string& Command) {
+  return Command == "render" || Command == "hand-records";
+}
+int RunDrawCommand(char** argv);
 
 // Prints "karvelon-cli: <text>" on standard error; returns kExitError.
 int Fail(const std::string& Text);
 
 // Opens a PBN file for reading in binary mode as the viewer does; on failure says why on
-// standard error and returns null. Refuses directories and files of 2 GiB or more.
+// standard error and returns null. Refuses directories, pipes, sockets and files of 2 GiB or
+// more.
 FilePtr OpenPbnFile(const std::string& Path);
 
 // The reading that --pbn chose (PBN 1.0 when not given), for every command.
@@ -63,5 +73,8 @@ std::string TagText(const pbn::PbnGameTagsDef& tTags, int TagId);
 
 // A hand as PBN writes it ("AKQ.JT9.876.5432"), or "-" when it holds no card.
 std::string HandText(const pbn::PbnHandDef& tHand);
+
+// A deal as PBN writes it from North: "N:AKQ.JT9.876.5432 - ...".
+std::string DealText(const pbn::PbnDealDef& tDeal);
 
 }  // namespace cli

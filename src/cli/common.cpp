@@ -51,6 +51,11 @@ FilePtr OpenPbnFile(const std::string& Path) {
     Fail(Path + ": is a directory");
     return pFile;
   }
+  // A pipe or a socket would block the open, and the index pass needs a file it can seek in.
+  if (stat(Path.c_str(), &tStat) == 0 && (S_ISFIFO(tStat.st_mode) || S_ISSOCK(tStat.st_mode))) {
+    Fail(Path + ": is not a regular file");
+    return pFile;
+  }
   pFile.reset(std::fopen(Path.c_str(), "rb"));
   if (!pFile) {
     Fail("cannot open " + Path + ": " + std::strerror(errno));
@@ -146,6 +151,15 @@ std::string HandText(const pbn::PbnHandDef& tHand) {
     pbn::PbnRanksGetChars(tHand.Ranks[Suit], acRanks);
     Text += acRanks;
     if (Suit != pbn::PBN_CLUBS) Text += '.';
+  }
+  return Text;
+}
+
+std::string DealText(const pbn::PbnDealDef& tDeal) {
+  std::string Text = "N:";
+  for (pbn::PbnSideDef Side : {pbn::PBN_NORTH, pbn::PBN_EAST, pbn::PBN_SOUTH, pbn::PBN_WEST}) {
+    if (Side != pbn::PBN_NORTH) Text += ' ';
+    Text += HandText(tDeal.tHands[Side]);
   }
   return Text;
 }

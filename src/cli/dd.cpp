@@ -1,10 +1,12 @@
-// karvelon-cli dd FILE [--jobs N] [--json]: the double-dummy table and par of every game,
-// solved in batches by the library's threads.
+// karvelon-cli dd FILES... [--jobs N] [--json] [--shard K/N]: the double-dummy table and par of
+// every game, solved in batches by the library's threads; the deals of all files share the
+// batches.
 #include <unistd.h>
 
 #include <cstdlib>
 
 #include "cli/cli.h"
+#include "cli/inputs.h"
 #include "cli/dd_json.h"
 #include "core/defs.h"
 #include "core/tags.h"
@@ -25,34 +27,24 @@ constexpr PbnTrumpDef aTableTrumps[5] = {PBN_TRUMP_NT, PBN_SPADES, PBN_HEARTS, P
 constexpr const char* apcLetters = "SWNE";  // by side code
 
 struct GameRowDef {
+  std::string File;  // with several files
+  unsigned GameNr;
   std::string Board;
   std::string Deal;
 };
-
-std::string DealText(const PbnDealDef& tDeal) {
-  std::string Text = "N:";
-  for (PbnSideDef Side : {PBN_NORTH, PBN_EAST, PBN_SOUTH, PBN_WEST}) {
-    if (Side != PBN_NORTH) Text += ' ';
-    Text += HandText(tDeal.tHands[Side]);
-  }
-  return Text;
-}
 
 Json ParValue(const analysis::ParDef& tPar) {
   if (!tPar.Error.empty()) return Json{{"error", tPar.Error}};
   return Json{{"score", analysis::ParScoreText(tPar.Score)}, {"contracts", tPar.Contracts}};
 }
 
-std::string TextLine(unsigned GameNr, const GameRowDef& tRow, const analysis::DealAnalysisDef& t) {
-  std::string Line = std::to_string(GameNr) + "\t" + tRow.Board + "\t" + tRow.Deal + "\t";
+std::string TextLine(const GameRowDef& tRow, const analysis::DealAnalysisDef& t) {
+  std::string Line = tRow.File.empty() ? "" : tRow.File + "\t";
+  Line += std::to_string(tRow.GameNr) + "\t" + tRow.Board + "\t" + tRow.Deal + "\t";
   if (!t.Error.empty()) return Line + "error: " + t.Error;
-  Line += DoubleDummyTricksText(t.aaTricks) + "\t";
+  Line += TricksText(t.aaTricks) + "\t";
   if (!t.tPar.Error.empty()) return Line + "par: " + t.tPar.Error;
-  Line += "par " + analysis::ParScoreText(t.tPar.Score);
-  for (size_t i = 0; i < t.tPar.Contracts.size(); ++i) {
-    Line += (i == 0 ? ": " : ", ") + t.tPar.Contracts[i];
-  }
-  return Line;
+  return Line + "par " + ParText(t.tPar);
 }
 
 bool ParseJobs(const std::string& Text, int* pJobs) {
@@ -64,6 +56,18 @@ bool ParseJobs(const std::string& Text, int* pJobs) {
 }
 
 }  // namespace
+
+std::string TricksText(const analysis::DdTableDef& aaTricks) {
+  return DoubleDummyTricksText(aaTricks);
+}
+
+std::string ParText(const analysis::ParDef& tPar) {
+  std::string Text = analysis::ParScoreText(tPar.Score);
+  for (size_t i = 0; i < tPar.Contracts.size(); ++i) {
+    Text += (i == 0 ? ": " : ", ") + tPar.Contracts[i];
+  }
+  return Text;
+}
 
 analysis::DealInputDef DealInput(const PbnGameDataDef& tData) {
   return {tData.tDeal, tData.tSituation.Dealer, tData.tSituation.Vulner};
@@ -82,61 +86,85 @@ Json DoubleDummyValue(const analysis::DealAnalysisDef& tAnalysis) {
   return Json{{"tricks", Tricks}, {"par", ParValue(tAnalysis.tPar)}};
 }
 
-int DoubleDummy(const Args& args) {
-  std::string Path;
-  int Jobs = 0;
-  bool bJson = false;
-  for (size_t i = 0; i < args.size(); i++) {
-    if (args[i] == "--json") {
-      bJson = true;
-    } else if (args[i] == "--jobs") {
-      if (i + 1 >= args.size() || !ParseJobs(args[++i], &Jobs)) {
-        return Fail("dd: --jobs needs a number of threads from 1");
-      }
-    } else if (args[i].size() > 1 && args[i][0] == '-') {
-      return Fail("dd: unknown option '" + args[i] + "'");
-    } else if (Path.empty()) {
-      Path = args[i];
-    } else {
-      return Fail("dd: more than one FILE given");
-    }
-  }
-  if (Path.empty())
-    return Fail("dd: no FILE given (usage: karvelon-cli dd FILE [--jobs N] [--json])");
-  FilePtr pFile = OpenPbnFile(Path);
-  if (!pFile) return kExitError;
-  const unsigned NrGames = IndexGames(pFile.get(), {}, UseReading(pFile.get(), Path, false));
+namespace {
 
+struct DdJobDef {
   std::vector<GameRowDef> atRows;
   std::vector<analysis::DealInputDef> atInputs;
-  for (unsigned GameNr = 1; GameNr <= NrGames; ++GameNr) {
+};
+
+// Adds the games of the range of an open file to the job.
+int AddFileGames(const std::string& Path, std::FILE* pFile, const GameRangeDef& tRange,
+                 bool bNamed, DdJobDef* ptJob) {
+  if (tRange.Empty()) return kExitOk;
+  const unsigned NrGames = IndexGames(pFile, {}, UseReading(pFile, Path, false));
+  for (unsigned GameNr = tRange.First; GameNr <= NrGames && GameNr < tRange.End; ++GameNr) {
     UInt32 NrLines = 0;
-    GameLoad(pFile.get(), GameNr, &NrLines);
+    GameLoad(pFile, GameNr, &NrLines);
     const PbnGameDataDef& tData = *tGameAdmin.ptGameData;
-    atRows.push_back({TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_BOARD), DealText(tData.tDeal)});
-    atInputs.push_back(DealInput(tData));
+    ptJob->atRows.push_back({bNamed ? Path : std::string(), GameNr,
+                             TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_BOARD),
+                             DealText(tData.tDeal)});
+    ptJob->atInputs.push_back(DealInput(tData));
   }
+  return NrGames > 0 ? kExitOk : kExitNone;
+}
+
+void PrintResult(const GameRowDef& tRow, const analysis::DealAnalysisDef& tResult, bool bJson) {
+  if (!bJson) {
+    std::printf("%s\n", TextLine(tRow, tResult).c_str());
+    return;
+  }
+  Json Line = Json::object();
+  if (!tRow.File.empty()) Line["file"] = tRow.File;
+  Line["game"] = tRow.GameNr;
+  Line["board"] = tRow.Board;
+  Line["deal"] = tRow.Deal;
+  Line["double_dummy"] = DoubleDummyValue(tResult);
+  std::printf("%s\n", Line.dump().c_str());
+}
+
+}  // namespace
+
+int DoubleDummy(const Args& args) {
+  constexpr const char* kUsage = "karvelon-cli dd FILES... [--jobs N] [--json] [--shard K/N]";
+  Args rest = args;
+  ShardDef tShard;
+  if (!TakeShardOption("dd", &rest, &tShard)) return kExitError;
+  std::vector<std::string> Operands;
+  int Jobs = 0;
+  bool bJson = false;
+  for (size_t i = 0; i < rest.size(); i++) {
+    if (rest[i] == "--json") {
+      bJson = true;
+    } else if (rest[i] == "--jobs") {
+      if (i + 1 >= rest.size() || !ParseJobs(rest[++i], &Jobs)) {
+        return Fail("dd: --jobs needs a number of threads from 1");
+      }
+    } else if (rest[i].size() > 1 && rest[i][0] == '-') {
+      return Fail("dd: unknown option '" + rest[i] + "'");
+    } else {
+      Operands.push_back(rest[i]);
+    }
+  }
+  if (Operands.empty()) return Fail(std::string("dd: no FILE given (usage: ") + kUsage + ")");
+  const InputsDef tInputs = ExpandInputs(Operands);
+  const std::vector<GameRangeDef> atRanges = ShardRanges(tShard, tInputs.Files, false);
+  DdJobDef tJob;
+  const int Status = ForEachFile(tInputs, [&](const std::string& Path, std::FILE* pFile, size_t i) {
+    return AddFileGames(Path, pFile, atRanges[i], tInputs.bMany, &tJob);
+  });
+
   analysis::SetSolverThreads(Jobs);
   const bool bProgress = isatty(STDERR_FILENO) != 0;
   const auto Progress = [&](size_t NrDone) {
-    if (bProgress) std::fprintf(stderr, "\rdd: %zu/%zu deals", NrDone, atInputs.size());
+    if (bProgress) std::fprintf(stderr, "\rdd: %zu/%zu deals", NrDone, tJob.atInputs.size());
   };
-  const auto atResults = analysis::AnalyseDeals(atInputs, Progress);
-  if (bProgress && !atInputs.empty()) std::fputc('\n', stderr);
-
-  for (size_t i = 0; i < atResults.size(); ++i) {
-    const unsigned GameNr = static_cast<unsigned>(i + 1);
-    if (bJson) {
-      const Json Line{{"game", GameNr},
-                      {"board", atRows[i].Board},
-                      {"deal", atRows[i].Deal},
-                      {"double_dummy", DoubleDummyValue(atResults[i])}};
-      std::printf("%s\n", Line.dump().c_str());
-    } else {
-      std::printf("%s\n", TextLine(GameNr, atRows[i], atResults[i]).c_str());
-    }
-  }
-  return NrGames > 0 ? kExitOk : kExitNone;
+  const auto atResults = analysis::AnalyseDeals(tJob.atInputs, Progress);
+  if (bProgress && !tJob.atInputs.empty()) std::fputc('\n', stderr);
+  for (size_t i = 0; i < atResults.size(); ++i)
+    PrintResult(tJob.atRows[i], atResults[i], bJson);
+  return Status;
 }
 
 }  // namespace cli

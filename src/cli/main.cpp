@@ -1,4 +1,5 @@
-// karvelon-cli: check, show and render PBN files from the command line.
+// karvelon-cli: check, show, list and render PBN files from the command line. The commands that
+// draw run in karvelon-cli-draw, so that this program links neither Qt nor the solver library.
 #include <cstdio>
 #include <cstring>
 
@@ -25,7 +26,7 @@ constexpr const char* kUsage =
     "  dd FILE [--jobs N] [--json]\n"
     "                            the double-dummy table and par of every game, one line each\n"
     "                            (N solver threads, default all cores; --json: JSON lines)\n"
-    "  annotate FILE... --dd [--replace] [-o OUT] [--jobs N]\n"
+    "  annotate FILE... --dd [--replace] [-o OUT] [--jobs N] [--shard K/N]\n"
     "                            write the double-dummy tags OptimumResultTable, OptimumScore,\n"
     "                            DoubleDummyTricks and ParContract into every game that lacks\n"
     "                            them, and \"% PBN 2.1\" into the head; all other bytes stay\n"
@@ -63,12 +64,13 @@ int main(int argc, char** argv) {
     std::printf("karvelon-cli %s\n", KARVELON_VERSION);
     return cli::kExitOk;
   }
+  if (cli::IsDrawCommand(command)) return cli::RunDrawCommand(argv);
   cli::Args rest(args.begin() + 1, args.end());
   if (!cli::TakeReadingOption(command, &rest)) return cli::kExitError;
   if (command == "check") return cli::Check(rest);
   if (command == "show") return cli::Show(rest);
-  if (command == "render") return cli::Render(rest);
   if (command == "dd") return cli::DoubleDummy(rest);
+  if (command == "list") return cli::List(rest);
   if (command == "annotate") return cli::Annotate(rest);
   return cli::Fail("unknown command '" + command + "' (try 'karvelon-cli --help')");
 }

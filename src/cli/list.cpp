@@ -1,0 +1,289 @@
+// karvelon-cli list FILES... [--csv | --json] [--dd] [--with-mistakes] [--shard K/N]: one row per
+// indexed game, for a spreadsheet (CSV per RFC 4180 with a header row) or jq (JSON lines with the
+// field names and shapes of show).
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+#include "cli/cli.h"
+#include "cli/dd_json.h"
+#include "cli/game_json.h"
+#include "cli/inputs.h"
+#include "core/defs.h"
+#include "core/score.h"
+#include "games/game_mistakes.h"
+#include "games/pbn_game.h"
+#include "replay/pbn_play.h"
+
+namespace cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+using namespace pbn;
+
+constexpr const char* kListUsage =
+    "karvelon-cli list FILES... [--csv | --json] [--dd] [--with-mistakes] [--shard K/N]";
+
+constexpr PbnSideDef aHandSides[4] = {PBN_NORTH, PBN_EAST, PBN_SOUTH, PBN_WEST};
+// The tags a row gives, in the order of its columns; the players follow the score.
+constexpr int aHeadTags[3] = {PBN_TAG_ID_BOARD, PBN_TAG_ID_EVENT, PBN_TAG_ID_DATE};
+constexpr int aPlayerTags[4] = {PBN_TAG_ID_NORTH, PBN_TAG_ID_EAST, PBN_TAG_ID_SOUTH,
+                                PBN_TAG_ID_WEST};
+// The double-dummy columns in the order of DoubleDummyTricks.
+constexpr PbnSideDef aTableSides[4] = {PBN_NORTH, PBN_SOUTH, PBN_EAST, PBN_WEST};
+constexpr PbnTrumpDef aTableTrumps[5] = {PBN_TRUMP_NT, PBN_SPADES, PBN_HEARTS, PBN_DIAMONDS,
+                                         PBN_CLUBS};
+
+struct ListArgs {
+  std::vector<std::string> Operands;
+  bool bJson = false;
+  bool bDoubleDummy = false;
+  bool bWithMistakes = false;
+  ShardDef tShard;
+};
+
+bool ParseArgs(const Args& args, ListArgs* ptArgs) {
+  Args rest = args;
+  if (!TakeShardOption("list", &rest, &ptArgs->tShard)) return false;
+  bool bCsv = false;
+  for (const std::string& Arg : rest) {
+    if (Arg == "--csv") {
+      bCsv = true;
+    } else if (Arg == "--json") {
+      ptArgs->bJson = true;
+    } else if (Arg == "--dd") {
+      ptArgs->bDoubleDummy = true;
+    } else if (Arg == kWithMistakes) {
+      ptArgs->bWithMistakes = true;
+    } else if (Arg.size() > 1 && Arg[0] == '-') {
+      Fail("list: unknown option '" + Arg + "'");
+      return false;
+    } else {
+      ptArgs->Operands.push_back(Arg);
+    }
+  }
+  if (bCsv && ptArgs->bJson) {
+    Fail("list: choose one of --csv and --json");
+    return false;
+  }
+  if (ptArgs->Operands.empty()) {
+    Fail(std::string("list: no FILE given (usage: ") + kListUsage + ")");
+    return false;
+  }
+  return true;
+}
+
+// A field as RFC 4180 writes it: in quotes, quotes doubled, when it holds a comma, a quote or a
+// line end.
+std::string CsvField(const std::string& Text) {
+  if (Text.find_first_of(",\"\r\n") == Text.npos) return Text;
+  std::string Quoted = "\"";
+  for (char c : Text) {
+    Quoted += c;
+    if (c == '"') Quoted += '"';
+  }
+  return Quoted + '"';
+}
+
+std::string CsvLine(const std::vector<std::string>& Fields) {
+  std::string Line;
+  for (size_t i = 0; i < Fields.size(); i++) {
+    if (i > 0) Line += ',';
+    Line += CsvField(Fields[i]);
+  }
+  return Line + "\r\n";
+}
+
+std::string LowerLetter(PbnSideDef Side) {
+  return std::string(1, static_cast<char>(SideLetter(Side)[0] - 'A' + 'a'));
+}
+
+std::vector<std::string> CsvHeader(bool bDoubleDummy) {
+  std::vector<std::string> Names = {"file",  "game",   "board",      "event",
+                                    "date",  "dealer", "vulnerable", "deal"};
+  for (const char* pcMeasure : {"hcp_", "shape_"}) {
+    for (PbnSideDef Side : aHandSides)
+      Names.push_back(pcMeasure + LowerLetter(Side));
+  }
+  for (const char* pcName :
+       {"contract", "declarer", "result", "score", "score_ns", "north", "east", "south", "west",
+        "mistakes"}) {
+    Names.push_back(pcName);
+  }
+  if (!bDoubleDummy) return Names;
+  for (PbnSideDef Side : aTableSides) {
+    for (PbnTrumpDef Trump : aTableTrumps) {
+      std::string Strain = apcPbnTrumpNames[Trump];
+      std::transform(Strain.begin(), Strain.end(), Strain.begin(), ::tolower);
+      Names.push_back("dd_" + LowerLetter(Side) + "_" + Strain);
+    }
+  }
+  Names.push_back("par");
+  return Names;
+}
+
+bool HandGiven(const PbnHandDef& tHand) {
+  return (tHand.Ranks[0] | tHand.Ranks[1] | tHand.Ranks[2] | tHand.Ranks[3]) != 0;
+}
+
+std::string ContractText(const PbnContractDef& tContract) {
+  if (tContract.Trump == PBN_TRUMP_PASS) return acPbnPass;
+  if (!PbnTrumpIsValid(tContract.Trump) || tContract.NrTricks < 1 || tContract.NrTricks > 7) {
+    return "";
+  }
+  return std::to_string(tContract.NrTricks) + apcPbnTrumpNames[tContract.Trump] +
+         apcPbnRiskNames[tContract.Risk & 3];
+}
+
+// The game on display, as the fields of a row (without the double-dummy ones).
+struct GameRowDef {
+  std::vector<std::string> Fields;  // CSV
+  Json Object;                      // JSON lines
+};
+
+GameRowDef CsvRow(const std::string& Path, unsigned GameNr) {
+  const PbnGameDataDef& tData = *tGameAdmin.ptGameData;
+  const PbnGameTagsDef& tTags = *tGameAdmin.ptGameTags;
+  GameRowDef tRow;
+  std::vector<std::string>& Fields = tRow.Fields;
+  Fields = {Path, std::to_string(GameNr)};
+  for (int TagId : aHeadTags)
+    Fields.push_back(TagText(tTags, TagId));
+  const Json Dealer = SideValue(tData.tSituation.Dealer);
+  const Json Vulnerable = VulnerableValue(tData.tSituation.Vulner);
+  Fields.push_back(Dealer.is_string() ? Dealer.get<std::string>() : "");
+  Fields.push_back(Vulnerable.is_string() ? Vulnerable.get<std::string>() : "");
+  Fields.push_back(DealText(tData.tDeal));
+  for (PbnSideDef Side : aHandSides) {
+    const PbnHandDef& tHand = tData.tDeal.tHands[Side];
+    Fields.push_back(HandGiven(tHand) ? std::to_string(HandPoints(tHand)) : "");
+  }
+  for (PbnSideDef Side : aHandSides) {
+    const PbnHandDef& tHand = tData.tDeal.tHands[Side];
+    Fields.push_back(HandGiven(tHand) ? HandShape(tHand) : "");
+  }
+  Fields.push_back(ContractText(tData.tContract));
+  const Json Declarer = SideValue(tData.tContract.Declarer);
+  Fields.push_back(Declarer.is_string() ? Declarer.get<std::string>() : "");
+  const auto Tricks = ResultTricks(tData.Result);
+  Fields.push_back(Tricks ? std::to_string(*Tricks) : "");
+  const auto Score = GameScoreNS(tData.tContract, tData.Result, tData.tSituation.Vulner);
+  Fields.push_back(Score ? ScoreText(*Score) : "");
+  Fields.push_back(Score ? std::to_string(*Score) : "");
+  for (int TagId : aPlayerTags)
+    Fields.push_back(TagText(tTags, TagId));
+  Fields.push_back(std::to_string(GameNrMistakes(GameNr)));
+  return tRow;
+}
+
+GameRowDef JsonRow(const std::string& Path, unsigned GameNr) {
+  const PbnGameDataDef& tData = *tGameAdmin.ptGameData;
+  const PbnGameTagsDef& tTags = *tGameAdmin.ptGameTags;
+  GameRowDef tRow;
+  Json& Row = tRow.Object;
+  Row["file"] = Path;
+  Row["game"] = GameNr;
+  Json Tags = Json::object();
+  for (int TagId : {aHeadTags[0], aHeadTags[1], aHeadTags[2], aPlayerTags[0], aPlayerTags[1],
+                    aPlayerTags[2], aPlayerTags[3]}) {
+    if (TagValue(tTags, TagId)[0] != '\0') Tags[aPbnTagNames[TagId]] = TagText(tTags, TagId);
+  }
+  Row["tags"] = Tags;
+  Row["dealer"] = SideValue(tData.tSituation.Dealer);
+  Row["vulnerable"] = VulnerableValue(tData.tSituation.Vulner);
+  Row["deal"] = DealValue(tData.tDeal);
+  Json Points = Json::object();
+  Json Shapes = Json::object();
+  for (PbnSideDef Side : aHandSides) {
+    const PbnHandDef& tHand = tData.tDeal.tHands[Side];
+    Points[SideLetter(Side)] = HandGiven(tHand) ? Json(HandPoints(tHand)) : Json(nullptr);
+    Shapes[SideLetter(Side)] = HandGiven(tHand) ? Json(HandShape(tHand)) : Json(nullptr);
+  }
+  Row["hcp"] = Points;
+  Row["shape"] = Shapes;
+  Row["contract"] = ContractValue(tData.tContract);
+  Row["result"] = ResultValue(tData.Result);
+  const auto Score = GameScoreNS(tData.tContract, tData.Result, tData.tSituation.Vulner);
+  Row["score"] = Score ? Json(ScoreText(*Score)) : Json(nullptr);
+  Row["score_ns"] = Score ? Json(*Score) : Json(nullptr);
+  Row["mistake_count"] = GameNrMistakes(GameNr);
+  return tRow;
+}
+
+void AddDoubleDummy(const analysis::DealAnalysisDef& tAnalysis, GameRowDef* ptRow, bool bJson) {
+  if (bJson) {
+    ptRow->Object["double_dummy"] = DoubleDummyValue(tAnalysis);
+    return;
+  }
+  for (PbnSideDef Side : aTableSides) {
+    for (PbnTrumpDef Trump : aTableTrumps) {
+      ptRow->Fields.push_back(tAnalysis.Error.empty()
+                                  ? std::to_string(tAnalysis.aaTricks[Side][Trump])
+                                  : std::string());
+    }
+  }
+  const std::string& Error = tAnalysis.Error.empty() ? tAnalysis.tPar.Error : tAnalysis.Error;
+  ptRow->Fields.push_back(Error.empty() ? ParText(tAnalysis.tPar) : "error: " + Error);
+}
+
+void PrintRow(const GameRowDef& tRow, bool bJson) {
+  if (bJson) {
+    std::printf("%s\n", tRow.Object.dump(-1, ' ', false, Json::error_handler_t::replace).c_str());
+  } else {
+    std::fputs(CsvLine(tRow.Fields).c_str(), stdout);
+  }
+}
+
+// The rows wait for their double-dummy analysis, which takes the deals of all files in batches.
+struct PendingDef {
+  std::vector<GameRowDef> atRows;
+  std::vector<analysis::DealInputDef> atInputs;
+};
+
+int ListFile(const std::string& Path, std::FILE* pFile, const GameRangeDef& tRange,
+             const ListArgs& tArgs, PendingDef* ptPending) {
+  if (tRange.Empty()) return kExitOk;
+  PbnImportOptionsDef tOptions = UseReading(pFile, Path, false);
+  tOptions.bKeepRefused = tArgs.bWithMistakes;
+  const unsigned NrGames = IndexGames(pFile, {}, tOptions);
+  for (unsigned GameNr = tRange.First; GameNr <= NrGames && GameNr < tRange.End; ++GameNr) {
+    UInt32 NrLines = 0;
+    GameLoad(pFile, GameNr, &NrLines);
+    GameRowDef tRow = tArgs.bJson ? JsonRow(Path, GameNr) : CsvRow(Path, GameNr);
+    if (!tArgs.bDoubleDummy) {
+      PrintRow(tRow, tArgs.bJson);
+      continue;
+    }
+    ptPending->atRows.push_back(std::move(tRow));
+    ptPending->atInputs.push_back(DealInput(*tGameAdmin.ptGameData));
+  }
+  return NrGames > 0 ? kExitOk : kExitNone;
+}
+
+}  // namespace
+
+int List(const Args& args) {
+  ListArgs tArgs;
+  if (!ParseArgs(args, &tArgs)) return kExitError;
+  const InputsDef tInputs = ExpandInputs(tArgs.Operands);
+  const std::vector<GameRangeDef> atRanges =
+      ShardRanges(tArgs.tShard, tInputs.Files, tArgs.bWithMistakes);
+  // The header belongs to the first part only, so that the parts add up to the whole.
+  if (!tArgs.bJson && tArgs.tShard.Part == 1) {
+    std::fputs(CsvLine(CsvHeader(tArgs.bDoubleDummy)).c_str(), stdout);
+  }
+  PendingDef tPending;
+  const int Status = ForEachFile(tInputs, [&](const std::string& Path, std::FILE* pFile, size_t i) {
+    return ListFile(Path, pFile, atRanges[i], tArgs, &tPending);
+  });
+  if (tArgs.bDoubleDummy) {
+    const auto atResults = analysis::AnalyseDeals(tPending.atInputs);
+    for (size_t i = 0; i < atResults.size(); i++) {
+      AddDoubleDummy(atResults[i], &tPending.atRows[i], tArgs.bJson);
+      PrintRow(tPending.atRows[i], tArgs.bJson);
+    }
+  }
+  return Status;
+}
+
+}  // namespace cli
