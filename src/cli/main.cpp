@@ -26,7 +26,7 @@ constexpr const char* kUsage =
     "  dd FILE [--jobs N] [--json]\n"
     "                            the double-dummy table and par of every game, one line each\n"
     "                            (N solver threads, default all cores; --json: JSON lines)\n"
-    "  annotate FILE... --dd [--replace] [-o OUT] [--jobs N] [--shard K/N]\n"
+    "  annotate FILE... --dd [--replace] [-o OUT] [--jobs N]\n"
     "                            write the double-dummy tags OptimumResultTable, OptimumScore,\n"
     "                            DoubleDummyTricks and ParContract into every game that lacks\n"
     "                            them, and \"% PBN 2.1\" into the head; all other bytes stay\n"

@@ -63,6 +63,15 @@ cmp -s "$dir/before.txt" "$dir/after.txt" || fail "check --pbn 2.1 differs: $(ca
 sed -n 's/^\[DoubleDummyTricks "\(.*\)"\].*/\1/p' "$dir/a.pbn" > "$dir/tags.txt"
 cmp -s "$dir/dd.txt" "$dir/tags.txt" || fail "dd and DoubleDummyTricks differ"
 
+# --- a folder in shards: each file written by one part, the parts' outputs make the whole's ---
+mkdir -p "$dir/f/sub"
+for name in x.pbn sub/y.PBN z.pbn; do cp "$dir/once.pbn" "$dir/f/$name"; done
+echo "not PBN" > "$dir/f/notes.txt"
+"$cli" annotate "$dir/f" --dd --pbn 2.1 > "$dir/whole" 2>/dev/null || fail "a folder"
+for k in 1 2 3 4; do "$cli" annotate "$dir/f" --dd --pbn 2.1 --shard $k/4 2>/dev/null; done > "$dir/parts"
+cmp -s "$dir/whole" "$dir/parts" || fail "shards: $(cat "$dir/parts")"
+[ "$(wc -l < "$dir/whole")" -eq 3 ] || fail "a folder: $(cat "$dir/whole")"
+
 # --- a full disk: the write fails, the target stays, no temporary file ---
 echo "old" > "$dir/out.pbn"
 (ulimit -f 1; "$cli" annotate "$dir/once.pbn" --dd -o "$dir/out.pbn" > /dev/null 2> "$dir/err")
