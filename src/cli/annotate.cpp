@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -151,6 +152,15 @@ bool ReadOnly(const std::string& Path) {
   return (tStat.st_mode & 0222) == 0 || access(Path.c_str(), W_OK) != 0;
 }
 
+// The file a symbolic link names, so that the link stays and the file it names is rewritten.
+std::string RealTarget(const std::string& Path) {
+  char* pcReal = realpath(Path.c_str(), nullptr);
+  if (pcReal == nullptr) return Path;  // a new file, or one that is reported when it is read
+  std::string Real = pcReal;
+  std::free(pcReal);
+  return Real;
+}
+
 bool ReadWhole(std::FILE* pFile, const struct stat& tStat, std::string* pText) {
   pText->resize(static_cast<size_t>(tStat.st_size));
   if (std::fseek(pFile, 0, SEEK_SET) != 0) return false;
@@ -175,7 +185,7 @@ bool Unchanged(const FileJobDef& tJob) {
 int PrepareFile(const std::string& Path, std::FILE* pFile, const AnnotateArgsDef& tArgs,
                 FileJobDef* ptJob, std::vector<analysis::DealInputDef>* patInputs) {
   ptJob->Path = Path;
-  ptJob->Target = tArgs.Out.empty() ? Path : tArgs.Out;
+  ptJob->Target = RealTarget(tArgs.Out.empty() ? Path : tArgs.Out);
   if (ReadOnly(ptJob->Target)) {
     Fail(ptJob->Target + ": read-only, skipped");
     return kExitError;
@@ -238,13 +248,19 @@ bool WriteAll(int Fd, const std::string& Text) {
   return true;
 }
 
-// The mode of the new file: the target's, or what a new file gets.
-mode_t NewFileMode(const std::string& Target) {
+// The new file gets the target's mode and, where the system allows, its owner; a new target the
+// mode a new file gets.
+bool TakeTargetMode(int Fd, const std::string& Target) {
   struct stat tStat;
-  if (stat(Target.c_str(), &tStat) == 0) return tStat.st_mode & 07777;
+  if (stat(Target.c_str(), &tStat) == 0) {
+    if (fchown(Fd, tStat.st_uid, tStat.st_gid) != 0) {
+      // Only an administrator may give a file away; the writer then owns the new file.
+    }
+    return fchmod(Fd, tStat.st_mode & 07777) == 0;
+  }
   const mode_t Mask = umask(0);
   umask(Mask);
-  return 0666 & ~Mask;
+  return fchmod(Fd, 0666 & ~Mask) == 0;
 }
 
 // The temporary file is hidden and does not end in ".pbn", so that a leftover of a killed run is
@@ -275,7 +291,7 @@ int WriteTarget(const FileJobDef& tJob, const std::string& Text) {
   if (Fd < 0) {
     return Fail("cannot write " + tJob.Target + ": " + std::strerror(errno) + "; left as it is");
   }
-  bool bWritten = WriteAll(Fd, Text) && fchmod(Fd, NewFileMode(tJob.Target)) == 0 && fsync(Fd) == 0;
+  bool bWritten = WriteAll(Fd, Text) && TakeTargetMode(Fd, tJob.Target) && fsync(Fd) == 0;
   const int Error = errno;
   bWritten = close(Fd) == 0 && bWritten;
   if (!bWritten) {

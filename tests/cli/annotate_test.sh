@@ -126,7 +126,10 @@ wait $pid
 [ $? -eq 130 ] || fail "Ctrl+C does not stop the run"
 cmp -s "$src" "$dir/i.pbn" || fail "Ctrl+C changed the file"
 no_temp "$dir"
-"$cli" annotate "$dir/i.pbn" --dd > /dev/null || fail "the run after Ctrl+C"
+# (through a symbolic link, which stays a link to the file it names)
+ln -s i.pbn "$dir/link.pbn"
+"$cli" annotate "$dir/link.pbn" --dd > /dev/null 2>&1 || fail "the run after Ctrl+C"
 cmp -s "$dir/i.pbn" "$dir/once.pbn" || fail "the run after Ctrl+C wrote other bytes"
+[ -L "$dir/link.pbn" ] || fail "the symbolic link was replaced"
 
 exit $failed
