@@ -238,36 +238,37 @@ bool SameOptimumScore(std::string_view Value, int ParScore) {
   return true;
 }
 
-// An OptimumResultTable that gives all twenty cells with the solver's tricks.
-bool SameOptimumTable(const FoundTagDef& tTag, const TricksTableDef& aaTricks) {
+constexpr int kNoTricks = -1;
+
+// The tricks an OptimumResultTable gives by declarer and strain: kNoTricks where it gives no
+// number, and everywhere when its columns or rows are not those of the table.
+TricksTableDef FileTableTricks(const FoundTagDef& tTag) {
+  TricksTableDef aaTricks;
+  for (auto& aTricks : aaTricks)
+    aTricks.fill(kNoTricks);
   PbnTableDef tTable{};
   const std::string Columns(tTag.Value);
-  if (PbnTableColumnsParse(Columns.c_str(), &tTable) != PBN_ERR_OK) return false;
+  if (PbnTableColumnsParse(Columns.c_str(), &tTable) != PBN_ERR_OK) return aaTricks;
   const int DeclarerColumn = PbnTableColumn(tTable, "Declarer");
   const int StrainColumn = PbnTableColumn(tTable, "Denomination");
   const int ResultColumn = PbnTableColumn(tTable, "Result");
   const auto NrColumns = static_cast<size_t>(tTable.NrColumns);
   if (DeclarerColumn < 0 || StrainColumn < 0 || ResultColumn < 0 ||
       tTag.atTokens.size() % NrColumns != 0) {
-    return false;
+    return aaTricks;
   }
-  std::array<std::array<bool, PBN_N_TRUMPS>, PBN_N_SIDES> aabSame{};
   for (size_t First = 0; First < tTag.atTokens.size(); First += NrColumns) {
     PbnSideDef Side;
     PbnTrumpDef Trump;
     int Tricks;
-    if (!PbnOptimumResultRow(tTag.atTokens[First + DeclarerColumn].c_str(),
-                             tTag.atTokens[First + StrainColumn].c_str(), &Side, &Trump) ||
-        !ParseInt(tTag.atTokens[First + ResultColumn], &Tricks) ||
-        Tricks != aaTricks[Side][Trump]) {
-      return false;
+    if (PbnOptimumResultRow(tTag.atTokens[First + DeclarerColumn].c_str(),
+                            tTag.atTokens[First + StrainColumn].c_str(), &Side, &Trump) &&
+        ParseInt(tTag.atTokens[First + ResultColumn], &Tricks) && Tricks >= 0 &&
+        Tricks <= PBN_N_TRICKS) {
+      aaTricks[Side][Trump] = Tricks;
     }
-    aabSame[Side][Trump] = true;
   }
-  for (const auto& abSame : aabSame) {
-    if (std::find(abSame.begin(), abSame.end(), false) != abSame.end()) return false;
-  }
-  return true;
+  return aaTricks;
 }
 
 }  // namespace
@@ -275,8 +276,10 @@ bool SameOptimumTable(const FoundTagDef& tTag, const TricksTableDef& aaTricks) {
 std::string DoubleDummyTricksText(const TricksTableDef& aaTricks) {
   std::string Text;
   for (PbnSideDef Side : aTricksSides) {
-    for (PbnTrumpDef Trump : aStrains)
-      Text += "0123456789abcd"[aaTricks[Side][Trump] % 14];
+    for (PbnTrumpDef Trump : aStrains) {
+      const int Tricks = aaTricks[Side][Trump];
+      Text += Tricks >= 0 && Tricks <= PBN_N_TRICKS ? "0123456789abcd"[Tricks] : '?';
+    }
   }
   return Text;
 }
@@ -330,7 +333,7 @@ bool SameValue(AnnotateTagDef Tag, const FoundTagDef& tTag, const std::string& V
       return Trimmed(tTag.Value).size() == Value.size() &&
              strncasecmp(Trimmed(tTag.Value).data(), Value.data(), Value.size()) == 0;
     case ANNOTATE_OPTIMUM_TABLE:
-      return SameOptimumTable(tTag, tDd.aaTricks);
+      return FileTableTricks(tTag) == tDd.aaTricks;
     default:
       return Trimmed(tTag.Value) == Value;
   }
@@ -362,9 +365,13 @@ GameEditsDef AnnotateGame(std::string_view Text, GameSpanDef tSpan, const DdAnno
       continue;
     }
     if (SameValue(Tag, *ptTag, aValues[Tag], tDd)) continue;
-    const std::string SolverValue =
-        Tag == ANNOTATE_OPTIMUM_TABLE ? DoubleDummyTricksText(tDd.aaTricks) : aValues[Tag];
-    tEdits.atConflicts.push_back({Tag, std::string(ptTag->Value), SolverValue, bReplace});
+    // A table is told by its tricks in the order of DoubleDummyTricks, '?' where it gives none.
+    if (Tag == ANNOTATE_OPTIMUM_TABLE) {
+      tEdits.atConflicts.push_back({Tag, DoubleDummyTricksText(FileTableTricks(*ptTag)),
+                                    DoubleDummyTricksText(tDd.aaTricks), bReplace});
+    } else {
+      tEdits.atConflicts.push_back({Tag, std::string(ptTag->Value), aValues[Tag], bReplace});
+    }
     if (!bReplace) continue;
     tEdits.NrAdded++;
     if (Tag == ANNOTATE_OPTIMUM_TABLE) {

@@ -35,7 +35,8 @@ enum AnnotateTagDef {
 };
 extern const char* const apcAnnotateTagNames[ANNOTATE_N_TAGS];
 
-// The table as DoubleDummyTricks writes it: hex digits for N, S, E, W by NT, S, H, D, C.
+// The table as DoubleDummyTricks writes it: hex digits for N, S, E, W by NT, S, H, D, C ('?'
+// for a number of tricks that is not 0 to 13).
 std::string DoubleDummyTricksText(const TricksTableDef& aaTricks);
 
 // The bytes of one game in the file text: Begin is its first non-blank line, End the end of its

@@ -101,6 +101,7 @@ TEST(Annotate, TagsPresentAreKeptUnlessTheyDifferAndReplaceIsGiven) {
   EXPECT_EQ(tKept.atConflicts[0].FileValue, "EW 50");
   EXPECT_EQ(tKept.atConflicts[1].SolverValue, "4S NS, 4S N");
   EXPECT_EQ(tKept.atConflicts[2].Tag, ANNOTATE_OPTIMUM_TABLE);
+  EXPECT_EQ(tKept.atConflicts[2].FileValue, "9???????????????????");  // the cells it gives
 
   // Replaced in place: a value between its quotes, a table with its rows up to its last one.
   std::string Table = AddedLines("\n").substr(AddedLines("\n").find("[OptimumResultTable"));
