@@ -1,5 +1,5 @@
 # The Debian package: `make package` in the top folder, or `cpack -G DEB` in the build folder.
-# Its dependencies come from dpkg-shlibdeps on the installed programs.
+# Its dependencies come from dpkg-shlibdeps on the installed programs, and the solver library.
 
 # The project has no public web address yet: these use the reserved .example domain and are
 # the one place to change when it has (a packager can also set them with -D).
@@ -34,6 +34,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KARVELON_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The solver library is opened at run time (dlopen), so dpkg-shlibdeps does not see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libdds0")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_BINARY_DIR}/packaging/postinst ${CMAKE_CURRENT_BINARY_DIR}/packaging/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 
@@ -64,9 +66,18 @@ bool FindFunction(void* pLibrary, const char* pcName, FunctionDef* pFunction,
   return *pFunction != nullptr;
 }
 
+// A library opened late has its static objects destroyed by exit before its own end runs, which
+// then works on freed memory and crashes. Once it is loaded the process ends here, its output
+// flushed, before the library's objects go.
+void EndBeforeSolver(int Status, void*) {
+  std::fflush(nullptr);
+  std::_Exit(Status);
+}
+
 SolverDef LoadSolver() {
   SolverDef tSolver;
   void* pLibrary = dlopen(KARVELON_DDS_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  if (pLibrary != nullptr) on_exit(EndBeforeSolver, nullptr);
   if (pLibrary == nullptr) {
     const char* pcWhy = dlerror();
     tSolver.Error = std::string("solver: the Double Dummy Solver library cannot be loaded (") +

@@ -8,6 +8,7 @@
 
 namespace cli {
 
+#ifdef KARVELON_DRAW_HELPER
 namespace {
 
 // The folder of the running program.
@@ -20,10 +21,10 @@ std::string ProgramFolder() {
 }
 
 }  // namespace
+#endif
 
 int RunDrawCommand(char** argv) {
 #ifndef KARVELON_DRAW_HELPER
-  (void)argv;
   return Fail(std::string(argv[1]) + ": this build has no viewer");
 #else
   // Beside karvelon-cli in the build tree; in lib/karvelon of the prefix when installed.

@@ -75,7 +75,7 @@ InputsDef ExpandInputs(const std::vector<std::string>& Operands) {
     if (!AddFolder(Operand, &tInputs.Files)) tInputs.Status = kExitError;
     if (tInputs.Files.size() == NrBefore) {
       Fail(Operand + ": no file named *.pbn in the folder");
-      tInputs.Status = std::max(tInputs.Status, kExitNone);
+      tInputs.Status = kExitError;
     }
   }
   return tInputs;

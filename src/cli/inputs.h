@@ -36,7 +36,7 @@ inline const std::vector<std::string> kInputFileEndings = {".pbn"};
 struct InputsDef {
   std::vector<std::string> Files;  // in the order of the operands; a folder's sorted by name
   bool bMany = false;              // more than one operand, or a folder
-  int Status = kExitOk;            // worse when a folder could not be read or holds no file
+  int Status = kExitOk;            // kExitError when a folder cannot be read or holds no file
 };
 
 // Expands FILE and folder operands into files. A folder is read recursively (symbolic links to

@@ -247,8 +247,9 @@ int ListFile(const std::string& Path, std::FILE* pFile, const GameRangeDef& tRan
   tOptions.bKeepRefused = tArgs.bWithMistakes;
   const unsigned NrGames = IndexGames(pFile, {}, tOptions);
   for (unsigned GameNr = tRange.First; GameNr <= NrGames && GameNr < tRange.End; ++GameNr) {
-    UInt32 NrLines = 0;
-    GameLoad(pFile, GameNr, &NrLines);
+    PbnFilePosDef FilePosBegin = -1;
+    PbnFilePosDef FilePosOut = -1;
+    GameLoadRecords(pFile, GameNr, &FilePosBegin, &FilePosOut);  // no replay, text or annotation
     GameRowDef tRow = tArgs.bJson ? JsonRow(Path, GameNr) : CsvRow(Path, GameNr);
     if (!tArgs.bDoubleDummy) {
       PrintRow(tRow, tArgs.bJson);

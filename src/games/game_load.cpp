@@ -126,20 +126,21 @@ void ForgetRefusedValues(PbnGameDataDef* ptGameData, const PbnGameTagsDef* ptGam
 
 }  // namespace
 
-void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines) {
+bool GameLoadRecords(std::FILE* pFile, UInt32 GameIndex, PbnFilePosDef* pFilePosBegin,
+                     PbnFilePosDef* pFilePosOut) {
   if (pFile == nullptr || tGameAdmin.ptGameData == nullptr || tGameAdmin.ptGameTags == nullptr ||
       tFileAdmin.ptPrevTags == nullptr || GameIndex == 0 ||
       GameIndex > tFileAdmin.tGameTagDD.CurData) {
-    return;
+    return false;
   }
   const GameTagDataDef tElement = *DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameIndex);
   const GameSourcesDef aSourcePos = IndexSources(GameIndex);
   CollectInheritedValues(pFile, aSourcePos);
   PbnImportTags(tFileAdmin.ptPrevTags);
 
-  PbnFilePosDef FilePosBegin = tElement.FilePosBegin;
-  PbnFilePosDef FilePosOut = -1;
-  ImportGameAt(pFile, tElement.FilePosBegin, &FilePosBegin, &FilePosOut);
+  *pFilePosBegin = tElement.FilePosBegin;
+  *pFilePosOut = -1;
+  ImportGameAt(pFile, tElement.FilePosBegin, pFilePosBegin, pFilePosOut);
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
     if (aSourcePos[TagId] != kNoSource) {
       tGameAdmin.ptGameTags->atTagValue[TagId] = tFileAdmin.ptPrevTags->atTagValue[TagId];
@@ -150,7 +151,13 @@ void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines) {
     ForgetRefusedValues(tGameAdmin.ptGameData, tGameAdmin.ptGameTags);
     DropRefusedCards(tGameAdmin.ptGameData);
   }
+  return true;
+}
 
+void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines) {
+  PbnFilePosDef FilePosBegin = -1;
+  PbnFilePosDef FilePosOut = -1;
+  if (!GameLoadRecords(pFile, GameIndex, &FilePosBegin, &FilePosOut)) return;
   tGameAdmin.Section = PBN_SECTION_IDENT;
   GameReset();
   PbnGetPlayCards(tGameAdmin.ptGameData, tGameAdmin.aNrWonNS.data(), &tGameAdmin.NrPlayCards,

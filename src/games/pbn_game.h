@@ -54,6 +54,10 @@ using GamesLoadProgressDef = bool (*)(long FilePos, UInt32 NrGames);
 PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsDef& tOptions = {},
                      GamesLoadProgressDef Progress = nullptr);
 void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines);
+// The part of GameLoad that lists need: the game's records (tGameAdmin's data and tags, inherited
+// values filled in) without the replay, the raw text and the annotation; false for no such game.
+bool GameLoadRecords(std::FILE* pFile, UInt32 GameIndex, PbnFilePosDef* pFilePosBegin,
+                     PbnFilePosDef* pFilePosOut);
 
 // For every tag, the start of a game whose value stands in its place: the source of a "#" (of a
 // game, or at the point the index pass has reached), or kNoSource.

@@ -42,6 +42,19 @@ inline CliRun RunCli(const std::string& Args, const std::string& Dir = ".") {
   return Run;
 }
 
+// What a shell command prints on standard output.
+inline std::string RunShell(const std::string& Command) {
+  std::string Out;
+  std::FILE* pPipe = popen(Command.c_str(), "r");
+  if (pPipe == nullptr) return Out;
+  char acBuffer[4096];
+  size_t NrRead;
+  while ((NrRead = std::fread(acBuffer, 1, sizeof acBuffer, pPipe)) > 0)
+    Out.append(acBuffer, NrRead);
+  pclose(pPipe);
+  return Out;
+}
+
 inline std::string Example(const std::string& Name) {
   return std::string(KARVELON_SOURCE_DIR) + "/examples/" + Name;
 }

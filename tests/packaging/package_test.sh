@@ -34,6 +34,7 @@ dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./||' | sort >
 sort >"$work/expected" <<FILES
 usr/bin/karvelon
 usr/bin/karvelon-cli
+usr/lib/karvelon/karvelon-cli-draw
 usr/share/applications/karvelon.desktop
 usr/share/icons/hicolor/128x128/apps/karvelon.png
 usr/share/icons/hicolor/32x32/apps/karvelon.png
@@ -46,7 +47,7 @@ FILES
 diff -u "$work/expected" "$work/files" || fail "file list"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6; do
+for package in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 libdds0; do
   printf '%s\n' "$depends" | tr ',' '\n' | awk '{ print $1 }' | grep -qxF "$package" ||
     fail "Depends lacks $package: $depends"
 done
@@ -58,6 +59,10 @@ done
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
 share="$root/usr/share"
+# karvelon-cli finds its drawing helper where the package puts it.
+QT_QPA_PLATFORM=offscreen "$root/usr/bin/karvelon-cli" render "$source/examples/showcase.pbn" \
+  -o "$work/showcase.png" || fail "render with the packaged karvelon-cli"
+[ -s "$work/showcase.png" ] || fail "render wrote no picture"
 desktop-file-validate "$share/applications/karvelon.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$share/metainfo/$appstream_id.metainfo.xml" >"$work/appstream" ||
   { cat "$work/appstream"; fail "appstreamcli validate"; }
