@@ -271,6 +271,20 @@ TricksTableDef FileTableTricks(const FoundTagDef& tTag) {
   return aaTricks;
 }
 
+// Whether a table gives some cells and each the solver's number: as the viewer compares them,
+// a cell the file leaves out is no difference (some programs write only North's and West's rows).
+bool SameGivenTricks(const TricksTableDef& aaFile, const TricksTableDef& aaSolver) {
+  bool bAny = false;
+  for (int Side = 0; Side < PBN_N_SIDES; Side++) {
+    for (int Trump = 0; Trump < PBN_N_TRUMPS; Trump++) {
+      if (aaFile[Side][Trump] == kNoTricks) continue;
+      if (aaFile[Side][Trump] != aaSolver[Side][Trump]) return false;
+      bAny = true;
+    }
+  }
+  return bAny;
+}
+
 }  // namespace
 
 std::string DoubleDummyTricksText(const TricksTableDef& aaTricks) {
@@ -333,7 +347,7 @@ bool SameValue(AnnotateTagDef Tag, const FoundTagDef& tTag, const std::string& V
       return Trimmed(tTag.Value).size() == Value.size() &&
              strncasecmp(Trimmed(tTag.Value).data(), Value.data(), Value.size()) == 0;
     case ANNOTATE_OPTIMUM_TABLE:
-      return FileTableTricks(tTag) == tDd.aaTricks;
+      return SameGivenTricks(FileTableTricks(tTag), tDd.aaTricks);
     default:
       return Trimmed(tTag.Value) == Value;
   }

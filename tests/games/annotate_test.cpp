@@ -89,11 +89,19 @@ TEST(Annotate, TagsPresentAreKeptUnlessTheyDifferAndReplaceIsGiven) {
       "9 N NT 10 N S 7 N H 7 N D 8 N C 3 E NT 3 E S 5 E H 5 E D 4 E C\n"
       "9 S NT 10 S S 7 S H 7 S D 8 S C 3 W NT 3 W S 5 W H 5 W D 4 W C\n";
   EXPECT_TRUE(Edits(Same, 0, 6).atEdits.empty());
+  // A table that leaves cells out (here South's and East's rows) differs only in those it gives.
+  const std::string Rows =
+      "[OptimumResultTable \"Declarer;Denomination;Result\"]\n"
+      "N NT 9 N S 10 N H 7 N D 7 N C 8 W NT 3 W S 3 W H 5 W D 5 W C 4\n";
+  EXPECT_TRUE(Edits(Rows, 0, 2).atConflicts.empty());
+  std::string Wrong = Rows;
+  Wrong.replace(Wrong.find("W C 4"), 5, "W C 5");
+  EXPECT_EQ(Edits(Wrong, 0, 2).atConflicts.size(), 1u);
 
   const std::string Other =
       "[OptimumScore \"EW 50\"] {kept}\n[ParContract \"4S N\"]\n"
       "[DoubleDummyTricks \"9a7789a7783355433554\"]\n"
-      "[OptimumResultTable \"Declarer;Denomination;Result\"]\nN NT 9 ; short\n[Board \"1\"]\n";
+      "[OptimumResultTable \"Declarer;Denomination;Result\"]\nN NT 8 ; short\n[Board \"1\"]\n";
   const GameEditsDef tKept = Edits(Other, 0, 7);
   EXPECT_TRUE(tKept.atEdits.empty());
   ASSERT_EQ(tKept.atConflicts.size(), 3u);
@@ -101,7 +109,7 @@ TEST(Annotate, TagsPresentAreKeptUnlessTheyDifferAndReplaceIsGiven) {
   EXPECT_EQ(tKept.atConflicts[0].FileValue, "EW 50");
   EXPECT_EQ(tKept.atConflicts[1].SolverValue, "4S NS, 4S N");
   EXPECT_EQ(tKept.atConflicts[2].Tag, ANNOTATE_OPTIMUM_TABLE);
-  EXPECT_EQ(tKept.atConflicts[2].FileValue, "9???????????????????");  // the cells it gives
+  EXPECT_EQ(tKept.atConflicts[2].FileValue, "8???????????????????");  // the cells it gives
 
   // Replaced in place: a value between its quotes, a table with its rows up to its last one.
   std::string Table = AddedLines("\n").substr(AddedLines("\n").find("[OptimumResultTable"));
