@@ -126,6 +126,23 @@ wait $pid
 [ $? -eq 130 ] || fail "Ctrl+C does not stop the run"
 cmp -s "$src" "$dir/i.pbn" || fail "Ctrl+C changed the file"
 no_temp "$dir"
+# Ctrl+C while the temporary file is written (its fsync held back by strace, where strace can
+# trace): the temporary file is removed, no target appears.
+if strace -f -o /dev/null true 2>/dev/null; then
+  strace -f -o /dev/null -e inject=fsync:delay_enter=2000000 \
+    "$cli" annotate "$dir/once.pbn" --dd --pbn 2.1 -o "$dir/w.pbn" > /dev/null 2>&1 &
+  tracer=$!
+  for _ in $(seq 500); do
+    [ -n "$(find "$dir" -maxdepth 1 -name '.w.pbn.annotate-*')" ] && break
+    sleep 0.02
+  done
+  kill -INT "$(pgrep -P $tracer)"
+  wait $tracer
+  [ -e "$dir/w.pbn" ] && fail "Ctrl+C while writing left a target"
+  no_temp "$dir"
+else
+  echo "strace cannot trace here: Ctrl+C while writing not tested"
+fi
 # (through a symbolic link, which stays a link to the file it names)
 ln -s i.pbn "$dir/link.pbn"
 "$cli" annotate "$dir/link.pbn" --dd > /dev/null 2>&1 || fail "the run after Ctrl+C"
