@@ -104,14 +104,6 @@ class StopSignalsBlocked {
 
 // --- arguments ---
 
-bool ParseJobs(const std::string& Text, int* pJobs) {
-  if (Text.empty() || Text.size() > 4 || Text.find_first_not_of("0123456789") != Text.npos) {
-    return false;
-  }
-  *pJobs = std::atoi(Text.c_str());
-  return *pJobs >= 1;
-}
-
 int Refuse(const std::string& Text) {
   return Fail("annotate: " + Text + " (usage: " + kUsage + ")");
 }
@@ -144,12 +136,24 @@ int ParseArgs(const Args& args, AnnotateArgsDef* ptArgs) {
 
 // --- reading ---
 
+std::string DirectoryOf(const std::string& Path) {
+  const size_t Slash = Path.rfind('/');
+  if (Slash == std::string::npos) return ".";
+  return Slash == 0 ? "/" : Path.substr(0, Slash);
+}
+
+std::string BaseName(const std::string& Path) {
+  const size_t Slash = Path.rfind('/');
+  return Slash == std::string::npos ? Path : Path.substr(Slash + 1);
+}
+
 // A file that exists and that its owner or an administrator has made read-only: its mode has no
-// write permission, or the system refuses writing to it.
+// write permission, the system refuses writing to it, or its folder cannot take the new file.
 bool ReadOnly(const std::string& Path) {
   struct stat tStat;
   if (stat(Path.c_str(), &tStat) != 0) return false;
-  return (tStat.st_mode & 0222) == 0 || access(Path.c_str(), W_OK) != 0;
+  return (tStat.st_mode & 0222) == 0 || access(Path.c_str(), W_OK) != 0 ||
+         access(DirectoryOf(Path).c_str(), W_OK | X_OK) != 0;
 }
 
 // The file a symbolic link names, so that the link stays and the file it names is rewritten.
@@ -227,17 +231,6 @@ int PrepareFile(const std::string& Path, std::FILE* pFile, const AnnotateArgsDef
 
 // --- writing ---
 
-std::string DirectoryOf(const std::string& Path) {
-  const size_t Slash = Path.rfind('/');
-  if (Slash == std::string::npos) return ".";
-  return Slash == 0 ? "/" : Path.substr(0, Slash);
-}
-
-std::string BaseName(const std::string& Path) {
-  const size_t Slash = Path.rfind('/');
-  return Slash == std::string::npos ? Path : Path.substr(Slash + 1);
-}
-
 bool WriteAll(int Fd, const std::string& Text) {
   for (size_t Done = 0; Done < Text.size();) {
     const ssize_t NrWritten = write(Fd, Text.data() + Done, Text.size() - Done);
@@ -292,8 +285,11 @@ int WriteTarget(const FileJobDef& tJob, const std::string& Text) {
     return Fail("cannot write " + tJob.Target + ": " + std::strerror(errno) + "; left as it is");
   }
   bool bWritten = WriteAll(Fd, Text) && TakeTargetMode(Fd, tJob.Target) && fsync(Fd) == 0;
-  const int Error = errno;
-  bWritten = close(Fd) == 0 && bWritten;
+  int Error = errno;
+  if (close(Fd) != 0 && bWritten) {  // a full disk may show only here
+    bWritten = false;
+    Error = errno;
+  }
   if (!bWritten) {
     DropTemp();
     return Fail("cannot write " + tJob.Target + ": " + std::strerror(Error) + "; left as it is");

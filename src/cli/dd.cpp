@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "cli/cli.h"
-#include "cli/inputs.h"
 #include "cli/dd_json.h"
+#include "cli/inputs.h"
 #include "core/defs.h"
 #include "core/tags.h"
 #include "games/annotate.h"
@@ -47,6 +47,8 @@ std::string TextLine(const GameRowDef& tRow, const analysis::DealAnalysisDef& t)
   return Line + "par " + ParText(t.tPar);
 }
 
+}  // namespace
+
 bool ParseJobs(const std::string& Text, int* pJobs) {
   if (Text.empty() || Text.size() > 4 || Text.find_first_not_of("0123456789") != Text.npos) {
     return false;
@@ -54,8 +56,6 @@ bool ParseJobs(const std::string& Text, int* pJobs) {
   *pJobs = std::atoi(Text.c_str());
   return *pJobs >= 1;
 }
-
-}  // namespace
 
 std::string TricksText(const analysis::DdTableDef& aaTricks) {
   return DoubleDummyTricksText(aaTricks);
@@ -94,8 +94,8 @@ struct DdJobDef {
 };
 
 // Adds the games of the range of an open file to the job.
-int AddFileGames(const std::string& Path, std::FILE* pFile, const GameRangeDef& tRange,
-                 bool bNamed, DdJobDef* ptJob) {
+int AddFileGames(const std::string& Path, std::FILE* pFile, const GameRangeDef& tRange, bool bNamed,
+                 DdJobDef* ptJob) {
   if (tRange.Empty()) return kExitOk;
   const unsigned NrGames = IndexGames(pFile, {}, UseReading(pFile, Path, false));
   for (unsigned GameNr = tRange.First; GameNr <= NrGames && GameNr < tRange.End; ++GameNr) {
