@@ -421,6 +421,7 @@ std::string ApplyEdits(std::string_view Text, std::vector<TextEditDef> atEdits) 
   std::string Result;
   size_t Done = 0;
   for (const TextEditDef& tEdit : atEdits) {
+    if (tEdit.Pos < Done || tEdit.Pos + tEdit.Length > Text.size()) continue;  // not of this text
     Result.append(Text.substr(Done, tEdit.Pos - Done));
     Result += tEdit.Insert;
     Done = tEdit.Pos + tEdit.Length;

@@ -142,5 +142,30 @@ TEST(Annotate, TheHeadDeclaresPbn21) {
   }
 }
 
+// Any bytes, any span: the edit reads nothing outside the text and keeps every byte of it.
+TEST(Annotate, AnyTextKeepsItsBytes) {
+  const char acAlphabet[] = "[]{}\";%\\\n\r \t#aNS0OptimumScore";
+  unsigned Seed = 1;
+  const auto Next = [&Seed](unsigned Range) {
+    Seed = Seed * 1103515245u + 12345u;
+    return (Seed >> 16) % Range;
+  };
+  for (int Run = 0; Run < 2000; Run++) {
+    std::string Text;
+    for (unsigned i = Next(80); i > 0; i--)
+      Text += acAlphabet[Next(sizeof acAlphabet - 1)];
+    const GameEditsDef tEdits = Edits(Text, Next(90), Next(6), Next(2) == 1);
+    const std::string Result = ApplyEdits(Text, tEdits.atEdits);
+    if (tEdits.atConflicts.empty()) {  // only additions: the text is still there in order
+      size_t Found = 0;
+      for (char c : Text) {
+        Found = Result.find(c, Found);
+        ASSERT_NE(Found, std::string::npos) << Text;
+        Found++;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace pbn
