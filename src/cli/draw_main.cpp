@@ -3,7 +3,8 @@
 #include "cli/cli.h"
 
 int main(int argc, char** argv) {
-  if (argc < 2) return cli::Fail("karvelon-cli-draw is run by karvelon-cli (try 'karvelon-cli --help')");
+  if (argc < 2)
+    return cli::Fail("karvelon-cli-draw is run by karvelon-cli (try 'karvelon-cli --help')");
   const std::string Command = argv[1];
   cli::Args rest(argv + 2, argv + argc);
   if (!cli::TakeReadingOption(Command, &rest)) return cli::kExitError;

@@ -73,7 +73,8 @@ struct GameRangeDef {
 
 // The part of (file, game) pairs the shard does, given every file's number of games: part K of
 // N takes the positions [(K-1)*T/N, K*T/N) of the T games in order.
-std::vector<GameRangeDef> ShardRanges(const ShardDef& tShard, const std::vector<unsigned>& aNrGames);
+std::vector<GameRangeDef> ShardRanges(const ShardDef& tShard,
+                                      const std::vector<unsigned>& aNrGames);
 
 // As above, counting each file's games with the reading --pbn chose (bKeepRefused: every game,
 // as --with-mistakes). For the whole job no file is read and every range holds all games.

@@ -99,15 +99,14 @@ std::string LowerLetter(PbnSideDef Side) {
 }
 
 std::vector<std::string> CsvHeader(bool bDoubleDummy) {
-  std::vector<std::string> Names = {"file",  "game",   "board",      "event",
-                                    "date",  "dealer", "vulnerable", "deal"};
+  std::vector<std::string> Names = {"file", "game",   "board",      "event",
+                                    "date", "dealer", "vulnerable", "deal"};
   for (const char* pcMeasure : {"hcp_", "shape_"}) {
     for (PbnSideDef Side : aHandSides)
       Names.push_back(pcMeasure + LowerLetter(Side));
   }
-  for (const char* pcName :
-       {"contract", "declarer", "result", "score", "score_ns", "north", "east", "south", "west",
-        "mistakes"}) {
+  for (const char* pcName : {"contract", "declarer", "result", "score", "score_ns", "north", "east",
+                             "south", "west", "mistakes"}) {
     Names.push_back(pcName);
   }
   if (!bDoubleDummy) return Names;

@@ -65,6 +65,27 @@ void ImportGameAt(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnFilePosDef* pFil
                 pFilePosOut);
 }
 
+// The values of the source game imported last: games loaded in order (a list of every game)
+// mostly inherit from the same one. Forgotten when a file is indexed.
+struct SourceCacheDef {
+  PbnFilePosDef Pos = kNoSource;
+  std::array<PbnTagValueDef, PBN_N_TAG_IDS> atValue;
+};
+SourceCacheDef tSourceCache;
+
+const std::array<PbnTagValueDef, PBN_N_TAG_IDS>& SourceValues(std::FILE* pFile,
+                                                               PbnFilePosDef SourcePos) {
+  if (tSourceCache.Pos == SourcePos) return tSourceCache.atValue;
+  PbnImportTags(nullptr);
+  PbnFilePosDef FilePosBegin;
+  PbnFilePosDef FilePosOut;
+  // A refused source game still stores the values it gives.
+  ImportGameAt(pFile, SourcePos, &FilePosBegin, &FilePosOut);
+  tSourceCache.Pos = SourcePos;
+  tSourceCache.atValue = tGameAdmin.ptGameTags->atTagValue;
+  return tSourceCache.atValue;
+}
+
 void CollectInheritedValues(std::FILE* pFile, const GameSourcesDef& aSourcePos) {
   PbnGameTagsDef* ptPrevTags = tFileAdmin.ptPrevTags;
   for (PbnTagValueDef& tValue : ptPrevTags->atTagValue)
@@ -72,16 +93,10 @@ void CollectInheritedValues(std::FILE* pFile, const GameSourcesDef& aSourcePos) 
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
     const PbnFilePosDef SourcePos = aSourcePos[TagId];
     if (SourcePos < 0 || ptPrevTags->atTagValue[TagId].acValue[0] != '\0') continue;
-    PbnImportTags(nullptr);
-    PbnFilePosDef FilePosBegin;
-    PbnFilePosDef FilePosOut;
-    // A refused source game still stores the values it gives.
-    ImportGameAt(pFile, SourcePos, &FilePosBegin, &FilePosOut);
+    const auto& atValue = SourceValues(pFile, SourcePos);
     // One import of the source game serves every tag it supplies.
     for (int Other = TagId; Other < PBN_N_TAG_IDS; Other++) {
-      if (aSourcePos[Other] == SourcePos) {
-        ptPrevTags->atTagValue[Other] = tGameAdmin.ptGameTags->atTagValue[Other];
-      }
+      if (aSourcePos[Other] == SourcePos) ptPrevTags->atTagValue[Other] = atValue[Other];
     }
   }
 }
@@ -125,6 +140,10 @@ void ForgetRefusedValues(PbnGameDataDef* ptGameData, const PbnGameTagsDef* ptGam
 }
 
 }  // namespace
+
+void GameForgetSources() {
+  tSourceCache.Pos = kNoSource;
+}
 
 bool GameLoadRecords(std::FILE* pFile, UInt32 GameIndex, PbnFilePosDef* pFilePosBegin,
                      PbnFilePosDef* pFilePosOut) {

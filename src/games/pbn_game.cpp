@@ -239,6 +239,7 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
   MistakesPassBegin();
   // One file's values must never be inherited by the games of another.
   PbnImportTags(nullptr);
+  GameForgetSources();
   aStickySources.fill(kNoSource);
   // The previous index stays until this pass has completed, so that a cancel keeps it.
   const DynamicDataDef tPrevious = tFileAdmin.tGameTagDD;

@@ -61,8 +61,8 @@ TEST_F(Collection, OneRunOfAFolderCountsAsOneCallPerFile) {
   EXPECT_EQ(ReadFile(Path("all.log")), ExpectedLog);
 
   // Files given by name are read whatever their name; the worst status wins.
-  Run = RunCli("check --log - " + Quote(Path("notes.txt")) + " " + Quote(Example("pbn21.pbn")),
-               Dir);
+  Run =
+      RunCli("check --log - " + Quote(Path("notes.txt")) + " " + Quote(Example("pbn21.pbn")), Dir);
   EXPECT_EQ(Run.Status, 1);
   EXPECT_NE(Run.Out.find(Path("notes.txt") + ": 5 games\n"), std::string::npos) << Run.Out;
 }
@@ -118,7 +118,8 @@ TEST_F(Collection, ShardsTogetherGiveTheWholeRun) {
     for (int NrParts : {3, 40}) {
       std::string Joined;
       for (int Part = 1; Part <= NrParts; Part++) {
-        const std::string Shard = " --shard " + std::to_string(Part) + "/" + std::to_string(NrParts);
+        const std::string Shard =
+            " --shard " + std::to_string(Part) + "/" + std::to_string(NrParts);
         const auto Run = RunCli(Command + Shard, Dir);
         EXPECT_EQ(Run.Status, 0) << Shard;
         Joined += Run.Out;
