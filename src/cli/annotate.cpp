@@ -30,7 +30,8 @@ namespace {
 using namespace pbn;
 
 constexpr const char* kUsage =
-    "karvelon-cli annotate FILE... --dd [--replace] [-o OUT] [--jobs N] [--with-mistakes] "
+    "karvelon-cli annotate FILE... --dd [--replace | --verify] [-o OUT] [--jobs N] "
+    "[--with-mistakes] "
     "[--shard K/N]";
 
 // Files are solved together until this many deals wait, so that small files still fill the
@@ -42,6 +43,7 @@ struct AnnotateArgsDef {
   std::string Out;
   bool bDd = false;
   bool bReplace = false;
+  bool bVerify = false;  // solve also the games that hold every tag
   bool bWithMistakes = false;
   int Jobs = 0;
 };
@@ -114,6 +116,8 @@ int ParseArgs(const Args& args, AnnotateArgsDef* ptArgs) {
       ptArgs->bDd = true;
     } else if (args[i] == "--replace") {
       ptArgs->bReplace = true;
+    } else if (args[i] == "--verify") {
+      ptArgs->bVerify = true;
     } else if (args[i] == kWithMistakes) {
       ptArgs->bWithMistakes = true;
     } else if (args[i] == "-o") {
@@ -184,7 +188,8 @@ bool Unchanged(const FileJobDef& tJob) {
   return stat(tJob.Path.c_str(), &tNow) == 0 && SameFile(tNow, tJob.tStat);
 }
 
-// Reads and indexes a file and lists the games that lack a tag (with --replace: every game) with
+// Reads and indexes a file and lists the games that lack a tag (with --replace or --verify: every
+// game) with
 // their deals appended to patInputs. Returns the exit status of the file so far.
 int PrepareFile(const std::string& Path, std::FILE* pFile, const AnnotateArgsDef& tArgs,
                 FileJobDef* ptJob, std::vector<analysis::DealInputDef>* patInputs) {
@@ -214,7 +219,7 @@ int PrepareFile(const std::string& Path, std::FILE* pFile, const AnnotateArgsDef
         DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameNr)->FilePosBegin;
     const GameSpanDef tSpan = GameSpanOf(ptJob->Text, static_cast<size_t>(Begin), NrLines);
     const auto abPresent = AnnotateTagsPresent(ptJob->Text, tSpan);
-    if (!tArgs.bReplace &&
+    if (!tArgs.bReplace && !tArgs.bVerify &&
         std::find(abPresent.begin(), abPresent.end(), false) == abPresent.end()) {
       ptJob->NrAlready++;
       continue;

@@ -53,6 +53,14 @@ diff <(sed 1d "$src") <(sed 1d "$dir/a.pbn") | grep -q '^<' && fail "lines of th
 "$cli" annotate "$dir/a.pbn" --dd --pbn 2.1 --replace > /dev/null 2> "$dir/err" || fail "--replace"
 cmp -s "$dir/a.pbn" "$dir/once.pbn" || fail "--replace changed the file"
 grep -q differs "$dir/err" && fail "--replace found other values: $(cat "$dir/err")"
+# --verify solves the games that hold every tag and reports a value that differs, kept.
+sed '0,/DoubleDummyTricks "[0-9a-d]*"/s//DoubleDummyTricks "0123456789abcd012345"/' \
+  "$dir/once.pbn" > "$dir/v.pbn"
+cp "$dir/v.pbn" "$dir/v.orig"
+"$cli" annotate "$dir/v.pbn" --dd --pbn 2.1 --verify > /dev/null 2> "$dir/err" || fail "--verify"
+grep -q 'game 1: DoubleDummyTricks "0123456789abcd012345" differs from the solver' "$dir/err" ||
+  fail "--verify said: $(cat "$dir/err")"
+cmp -s "$dir/v.pbn" "$dir/v.orig" || fail "--verify changed the file"
 
 # The 2.1 reading: the same games and log as before.
 (cd "$dir" && "$cli" check "$src" --pbn 2.1 --log - > before.txt &&
