@@ -233,11 +233,22 @@ void PrintRow(const GameRowDef& tRow, bool bJson) {
   }
 }
 
-// The rows wait for their double-dummy analysis, which takes the deals of all files in batches.
+// The rows wait for their double-dummy analysis, which takes the deals of all files in full
+// batches; a few batches at a time keep the memory small.
 struct PendingDef {
   std::vector<GameRowDef> atRows;
   std::vector<analysis::DealInputDef> atInputs;
 };
+constexpr size_t kPendingRows = 400;  // ten of the solver's batches of 40
+
+void PrintPending(PendingDef* ptPending, bool bJson) {
+  const auto atResults = analysis::AnalyseDeals(ptPending->atInputs);
+  for (size_t i = 0; i < atResults.size(); i++) {
+    AddDoubleDummy(atResults[i], &ptPending->atRows[i], bJson);
+    PrintRow(ptPending->atRows[i], bJson);
+  }
+  *ptPending = PendingDef{};
+}
 
 int ListFile(const std::string& Path, std::FILE* pFile, const GameRangeDef& tRange,
              const ListArgs& tArgs, PendingDef* ptPending) {
@@ -256,6 +267,7 @@ int ListFile(const std::string& Path, std::FILE* pFile, const GameRangeDef& tRan
     }
     ptPending->atRows.push_back(std::move(tRow));
     ptPending->atInputs.push_back(DealInput(*tGameAdmin.ptGameData));
+    if (ptPending->atRows.size() == kPendingRows) PrintPending(ptPending, tArgs.bJson);
   }
   return NrGames > 0 ? kExitOk : kExitNone;
 }
@@ -276,13 +288,7 @@ int List(const Args& args) {
   const int Status = ForEachFile(tInputs, [&](const std::string& Path, std::FILE* pFile, size_t i) {
     return ListFile(Path, pFile, atRanges[i], tArgs, &tPending);
   });
-  if (tArgs.bDoubleDummy) {
-    const auto atResults = analysis::AnalyseDeals(tPending.atInputs);
-    for (size_t i = 0; i < atResults.size(); i++) {
-      AddDoubleDummy(atResults[i], &tPending.atRows[i], tArgs.bJson);
-      PrintRow(tPending.atRows[i], tArgs.bJson);
-    }
-  }
+  if (tArgs.bDoubleDummy) PrintPending(&tPending, tArgs.bJson);
   return Status;
 }
 
