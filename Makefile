@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 EXAMPLE ?= examples/showcase.pbn
 
-.PHONY: all deps build test run package screenshot bench bench-dd fuzz test-asan clean
+.PHONY: all deps build test run package screenshot bench bench-dd bench-annotate fuzz test-asan clean
 
 FUZZ_SECONDS ?= 600
 ASAN_BUILD ?= build-asan
@@ -78,6 +78,20 @@ bench-dd: deps
 	@/usr/bin/time -f "%e %U %S" -o $(BENCH_BUILD)/dd.time $(BENCH_BUILD)/src/cli/karvelon-cli dd \
 	  $(DD_FILE) > /dev/null
 	@awk -v n=$(DD_GAMES) '{ printf "karvelon-cli dd: %d tables, %.2f s wall, %.2f s CPU: %.1f tables/s, %.1f tables per CPU s\n", n, $$1, $$2 + $$3, n / $$1, n / ($$2 + $$3) }' $(BENCH_BUILD)/dd.time
+
+# karvelon-cli annotate --dd on a copy of the same deals against the library's batch rate; the
+# last line gives the ratio (annotate's tables per second over the library's).
+bench-annotate: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DKARVELON_GUI=OFF -DKARVELON_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target dds-rate pbn-generate karvelon-cli
+	@[ -f $(DD_FILE) ] || $(BENCH_BUILD)/bench/pbn-generate $(DD_FILE) --games $(DD_GAMES) \
+	  --seed $(BENCH_SEED) --errors 0
+	$(BENCH_BUILD)/bench/dds-rate $(DD_FILE) | tee $(BENCH_BUILD)/dds-rate.txt
+	@cp $(DD_FILE) $(BENCH_BUILD)/annotate.pbn
+	@/usr/bin/time -f "%e %U %S" -o $(BENCH_BUILD)/annotate.time $(BENCH_BUILD)/src/cli/karvelon-cli \
+	  annotate $(BENCH_BUILD)/annotate.pbn --dd > /dev/null
+	@awk -v n=$(DD_GAMES) '{ printf "karvelon-cli annotate --dd: %d tables, %.2f s wall, %.2f s CPU: %.1f tables/s, %.1f tables per CPU s\n", n, $$1, $$2 + $$3, n / $$1, n / ($$2 + $$3) }' $(BENCH_BUILD)/annotate.time
+	@awk -v n=$(DD_GAMES) 'NR == FNR { wall = $$4; cpu = $$7; next } { printf "annotate / library: %.2f (wall), %.2f (CPU)\n", wall / $$1, cpu / ($$2 + $$3) }' $(BENCH_BUILD)/dds-rate.txt $(BENCH_BUILD)/annotate.time
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz build-bench

@@ -6,7 +6,7 @@ packages=(build-essential cmake g++ pkg-config googletest libgtest-dev libgmock-
   libbenchmark-dev time qt6-base-dev libgl-dev nlohmann-json3-dev libdds-dev fonts-dejavu-core
   fontconfig clang libclang-rt-14-dev
   dpkg-dev file shared-mime-info desktop-file-utils appstream xdg-utils libfile-mimeinfo-perl
-  man-db poppler-utils hyperfine "$@")
+  man-db poppler-utils hyperfine strace "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

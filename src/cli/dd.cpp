@@ -6,10 +6,11 @@
 #include <cstdlib>
 
 #include "cli/cli.h"
-#include "cli/inputs.h"
 #include "cli/dd_json.h"
+#include "cli/inputs.h"
 #include "core/defs.h"
 #include "core/tags.h"
+#include "games/annotate.h"
 #include "games/pbn_game.h"
 #include "replay/pbn_play.h"
 
@@ -46,6 +47,8 @@ std::string TextLine(const GameRowDef& tRow, const analysis::DealAnalysisDef& t)
   return Line + "par " + ParText(t.tPar);
 }
 
+}  // namespace
+
 bool ParseJobs(const std::string& Text, int* pJobs) {
   if (Text.empty() || Text.size() > 4 || Text.find_first_not_of("0123456789") != Text.npos) {
     return false;
@@ -54,15 +57,8 @@ bool ParseJobs(const std::string& Text, int* pJobs) {
   return *pJobs >= 1;
 }
 
-}  // namespace
-
 std::string TricksText(const analysis::DdTableDef& aaTricks) {
-  std::string Text;
-  for (PbnSideDef Side : aTableSides) {
-    for (PbnTrumpDef Trump : aTableTrumps)
-      Text += "0123456789abcd"[aaTricks[Side][Trump] % 14];
-  }
-  return Text;
+  return DoubleDummyTricksText(aaTricks);
 }
 
 std::string ParText(const analysis::ParDef& tPar) {
@@ -98,8 +94,8 @@ struct DdJobDef {
 };
 
 // Adds the games of the range of an open file to the job.
-int AddFileGames(const std::string& Path, std::FILE* pFile, const GameRangeDef& tRange,
-                 bool bNamed, DdJobDef* ptJob) {
+int AddFileGames(const std::string& Path, std::FILE* pFile, const GameRangeDef& tRange, bool bNamed,
+                 DdJobDef* ptJob) {
   if (tRange.Empty()) return kExitOk;
   const unsigned NrGames = IndexGames(pFile, {}, UseReading(pFile, Path, false));
   for (unsigned GameNr = tRange.First; GameNr <= NrGames && GameNr < tRange.End; ++GameNr) {

@@ -40,6 +40,14 @@ constexpr const char* kUsage =
     "        [--boards 1-18,20] [--title TEXT] [--no-dd] [--jobs N]\n"
     "                            the hand records of the games as a PDF: hands with points,\n"
     "                            double-dummy table and par for each board\n"
+    "  annotate FILES... --dd [--replace | --verify] [-o OUT] [--jobs N] [--shard K/N]\n"
+    "                            write the double-dummy tags OptimumResultTable, OptimumScore,\n"
+    "                            DoubleDummyTricks and ParContract into every game that lacks\n"
+    "                            them, and \"% PBN 2.1\" into the head; all other bytes stay\n"
+    "                            (--replace: also where a tag gives other values; --verify:\n"
+    "                            solve also the games that hold all four and report those\n"
+    "                            that differ; -o: write the one FILE to OUT; --pbn and\n"
+    "                            --with-mistakes choose the games as in check)\n"
     "\n"
     "  --with-mistakes           (check, show, list, render, hand-records) index every game,\n"
     "                            also those with mistakes, each with its own log lines: check\n"
@@ -49,8 +57,10 @@ constexpr const char* kUsage =
     "  --pbn 1.0|2.1|auto        the standard to read by (check, show, list, render, dd,\n"
     "                            hand-records): PBN 1.0 (the default), PBN 2.1, or 2.1 when\n"
     "                            the file declares \"% PBN 2.x\"\n"
-    "  --shard K/N               (list, dd) do the K-th of N parts of the games of all FILES\n"
-    "                            in order; the parts' outputs together are the whole output\n"
+    "  --shard K/N               (list, dd, annotate) do the K-th of N parts of the games of\n"
+    "                            all FILES in order; the parts' outputs together are the\n"
+    "                            whole output (annotate: each file by the part that holds\n"
+    "                            its first game)\n"
     "  -h, --help                show this help\n"
     "  -V, --version             show the version\n"
     "\n"
@@ -81,5 +91,6 @@ int main(int argc, char** argv) {
   if (command == "show") return cli::Show(rest);
   if (command == "dd") return cli::DoubleDummy(rest);
   if (command == "list") return cli::List(rest);
+  if (command == "annotate") return cli::Annotate(rest);
   return cli::Fail("unknown command '" + command + "' (try 'karvelon-cli --help')");
 }

@@ -13,8 +13,8 @@ bool StartsWithBom(const char* pcLine) {
   return std::strncmp(pcLine, "\xEF\xBB\xBF", 3) == 0;
 }
 
-// "% PBN 2.1": the version after the word PBN, as written.
-void ReadVersion(const char* pcLine, PbnHeadDef* ptHead) {
+// "% PBN 2.1": the version after the word PBN, as written; the line starts at LinePos.
+void ReadVersion(const char* pcLine, long LinePos, PbnHeadDef* ptHead) {
   const char* pc = pcLine + 1;
   while (*pc == ' ' || *pc == '\t')
     pc++;
@@ -28,6 +28,7 @@ void ReadVersion(const char* pcLine, PbnHeadDef* ptHead) {
   }
   std::memcpy(ptHead->acVersion, pc, 3);
   ptHead->acVersion[3] = '\0';
+  ptHead->VersionPos = LinePos + (pc - pcLine);
 }
 
 bool DeclaresUtf8(const char* pcLine) {
@@ -58,14 +59,16 @@ PbnHeadDef PbnReadHead(std::FILE* pFile) {
   if (FilePos < 0 || std::fseek(pFile, 0, SEEK_SET) != 0) return tHead;
   char acLine[4096];
   bool bInComment = false;
-  for (int Line = 0; Line < kHeadMaxLines && std::fgets(acLine, sizeof acLine, pFile); Line++) {
+  for (int Line = 0; Line < kHeadMaxLines; Line++) {
+    const long LinePos = std::ftell(pFile);
+    if (std::fgets(acLine, sizeof acLine, pFile) == nullptr) break;
     const char* pcLine = acLine;
     if (Line == 0 && StartsWithBom(pcLine)) {
       tHead.bBom = true;
       pcLine += 3;
     }
     if (!bInComment && pcLine[0] == '%') {
-      if (tHead.acVersion[0] == '\0') ReadVersion(pcLine, &tHead);
+      if (tHead.acVersion[0] == '\0') ReadVersion(pcLine, LinePos + (pcLine - acLine), &tHead);
       tHead.bUtf8 = tHead.bUtf8 || DeclaresUtf8(pcLine);
       continue;
     }

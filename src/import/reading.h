@@ -16,6 +16,7 @@ enum class ReadingChoiceDef { Pbn10, Pbn21, AsDeclared };
 // What the head of a file says about itself.
 struct PbnHeadDef {
   char acVersion[8];  // "2.1" from "% PBN 2.1"; empty when no PBN version is declared
+  long VersionPos;    // the offset of the version's first digit in the file, when declared
   bool bUtf8;         // an escape line declares charset=UTF-8
   bool bBom;          // the file starts with a UTF-8 byte-order mark
 };

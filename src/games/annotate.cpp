@@ -1,0 +1,433 @@
+#include "games/annotate.h"
+
+#include <strings.h>
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/defs.h"
+#include "core/tables.h"
+
+namespace pbn {
+
+const char* const apcAnnotateTagNames[ANNOTATE_N_TAGS] = {
+    "OptimumScore", "ParContract", "DoubleDummyTricks", "OptimumResultTable"};
+
+namespace {
+
+constexpr PbnSideDef aTricksSides[4] = {PBN_NORTH, PBN_SOUTH, PBN_EAST, PBN_WEST};
+constexpr PbnSideDef aTableSides[4] = {PBN_NORTH, PBN_EAST, PBN_SOUTH, PBN_WEST};
+constexpr PbnTrumpDef aStrains[5] = {PBN_TRUMP_NT, PBN_SPADES, PBN_HEARTS, PBN_DIAMONDS, PBN_CLUBS};
+constexpr const char* apcSideLetters = "SWNE";  // by side code
+constexpr const char* kTableColumns = "Declarer;Denomination\\2R;Result\\2R";
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
+std::string_view Trimmed(std::string_view Text) {
+  while (!Text.empty() && IsBlank(Text.front()))
+    Text.remove_prefix(1);
+  while (!Text.empty() && IsBlank(Text.back()))
+    Text.remove_suffix(1);
+  return Text;
+}
+
+// --- the tags a game gives ---
+
+struct FoundTagDef {
+  std::string_view Name;
+  size_t TagBegin;  // its '['
+  size_t ValueBegin;
+  size_t ValueEnd;  // the value between the quotes, as written
+  std::string_view Value;
+  size_t DataEnd;                     // after the ']', or after the last token of its section data
+  std::vector<std::string> atTokens;  // the section data, strings without their quotes
+};
+
+// The end of a string that starts with the quote at Pos: after its closing quote, or the end of
+// the line when it has none.
+size_t StringEnd(std::string_view Text, size_t Pos, size_t End) {
+  for (size_t i = Pos + 1; i < End; i++) {
+    if (Text[i] == '\\' && i + 1 < End && Text[i + 1] != '\n') {
+      i++;
+    } else if (Text[i] == '"') {
+      return i + 1;
+    } else if (Text[i] == '\n') {
+      return i;
+    }
+  }
+  return End;
+}
+
+size_t SkipSpaces(std::string_view Text, size_t Pos, size_t End) {
+  while (Pos < End && (Text[Pos] == ' ' || Text[Pos] == '\t'))
+    Pos++;
+  return Pos;
+}
+
+// A tag pair "[Name "value"]" at Pos; false for anything else.
+bool ParseTag(std::string_view Text, size_t Pos, size_t End, FoundTagDef* ptTag) {
+  size_t i = SkipSpaces(Text, Pos + 1, End);
+  const size_t NameBegin = i;
+  while (i < End && (std::isalnum(static_cast<unsigned char>(Text[i])) || Text[i] == '_'))
+    i++;
+  if (i == NameBegin) return false;
+  ptTag->Name = Text.substr(NameBegin, i - NameBegin);
+  i = SkipSpaces(Text, i, End);
+  if (i >= End || Text[i] != '"') return false;
+  const size_t Close = StringEnd(Text, i, End);
+  if (Close <= i + 1 || Text[Close - 1] != '"') return false;
+  ptTag->ValueBegin = i + 1;
+  ptTag->ValueEnd = Close - 1;
+  ptTag->Value = Text.substr(i + 1, Close - i - 2);
+  i = SkipSpaces(Text, Close, End);
+  if (i >= End || Text[i] != ']') return false;
+  ptTag->TagBegin = Pos;
+  ptTag->DataEnd = i + 1;
+  return true;
+}
+
+size_t LineEnd(std::string_view Text, size_t Pos, size_t End) {
+  const size_t NewLine = Text.find('\n', Pos);
+  return NewLine == std::string_view::npos ? End : std::min(NewLine, End);
+}
+
+// The tags of a game with their section data; comments, escape lines and strings are passed
+// over as the importer does.
+std::vector<FoundTagDef> ScanTags(std::string_view Text, GameSpanDef tSpan) {
+  std::vector<FoundTagDef> atTags;
+  bool bLineStart = true;
+  size_t i = tSpan.Begin;
+  while (i < tSpan.End) {
+    const char c = Text[i];
+    if (c == '\n') {
+      bLineStart = true;
+      i++;
+      continue;
+    }
+    const bool bEscape = bLineStart && c == '%';
+    bLineStart = false;
+    if (bEscape || c == ';') {
+      i = LineEnd(Text, i, tSpan.End);
+    } else if (c == '{') {
+      const size_t Close = Text.find('}', i + 1);
+      i = Close == std::string_view::npos ? tSpan.End : std::min(Close + 1, tSpan.End);
+    } else if (IsBlank(c)) {
+      i++;
+    } else if (FoundTagDef tTag{}; c == '[' && ParseTag(Text, i, tSpan.End, &tTag)) {
+      i = tTag.DataEnd;
+      atTags.push_back(std::move(tTag));
+    } else {
+      size_t TokenEnd = i + 1;
+      if (c == '"') {
+        TokenEnd = StringEnd(Text, i, tSpan.End);
+      } else {
+        while (TokenEnd < tSpan.End && !IsBlank(Text[TokenEnd]) &&
+               std::strchr("[]{};\"", Text[TokenEnd]) == nullptr)
+          TokenEnd++;
+      }
+      if (!atTags.empty()) {
+        FoundTagDef& tTag = atTags.back();
+        tTag.DataEnd = TokenEnd;
+        if (c == '"') {
+          tTag.atTokens.emplace_back(Text.substr(i + 1, TokenEnd - i - 2));
+        } else {
+          tTag.atTokens.emplace_back(Text.substr(i, TokenEnd - i));
+        }
+      }
+      i = TokenEnd;
+    }
+  }
+  return atTags;
+}
+
+// The first tag of each annotate name, or null.
+std::array<const FoundTagDef*, ANNOTATE_N_TAGS> AnnotateTags(
+    const std::vector<FoundTagDef>& atTags) {
+  std::array<const FoundTagDef*, ANNOTATE_N_TAGS> aptTags{};
+  for (const FoundTagDef& tTag : atTags) {
+    for (int Tag = 0; Tag < ANNOTATE_N_TAGS; Tag++) {
+      if (aptTags[Tag] == nullptr && tTag.Name == apcAnnotateTagNames[Tag]) aptTags[Tag] = &tTag;
+    }
+  }
+  return aptTags;
+}
+
+// --- the values annotate writes ---
+
+// "NS 420 EW -420": both sides, as PBN 2.1's own example gives it.
+std::string OptimumScoreText(int ParScore) {
+  return "NS " + std::to_string(ParScore) + " EW " + std::to_string(-ParScore);
+}
+
+// "4S NS, 4H NS" from the analysis's "4S by NS", "4H by NS"; "Pass" when par is a pass-out.
+std::string ParContractText(const std::vector<std::string>& aContracts) {
+  if (aContracts.empty()) return "Pass";
+  std::string Text;
+  for (const std::string& Contract : aContracts) {
+    if (!Text.empty()) Text += ", ";
+    std::string Part = Contract;
+    if (const size_t By = Part.find(" by "); By != std::string::npos) Part.replace(By, 4, " ");
+    Text += Part;
+  }
+  return Text;
+}
+
+// The rows of the table, one line each, without line ends.
+std::vector<std::string> OptimumTableRows(const TricksTableDef& aaTricks) {
+  std::vector<std::string> aRows;
+  for (PbnSideDef Side : aTableSides) {
+    for (PbnTrumpDef Trump : aStrains) {
+      char acRow[16];
+      std::snprintf(acRow, sizeof acRow, "%c %2s %2d", apcSideLetters[Side],
+                    apcPbnTrumpNames[Trump], aaTricks[Side][Trump]);
+      aRows.emplace_back(acRow);
+    }
+  }
+  return aRows;
+}
+
+std::string TagLine(AnnotateTagDef Tag, std::string_view Value) {
+  return std::string("[") + apcAnnotateTagNames[Tag] + " \"" + std::string(Value) + "\"]";
+}
+
+// The lines of a tag as annotate writes it (the table with its rows), joined by Eol.
+std::string TagText(AnnotateTagDef Tag, const std::string& Value, const TricksTableDef& aaTricks,
+                    const std::string& Eol) {
+  std::string Text = TagLine(Tag, Value);
+  if (Tag == ANNOTATE_OPTIMUM_TABLE) {
+    for (const std::string& Row : OptimumTableRows(aaTricks))
+      Text += Eol + Row;
+  }
+  return Text;
+}
+
+// --- comparing what the file gives ---
+
+bool ParseInt(std::string_view Text, int* pValue) {
+  const std::string Copy(Text);
+  char* pcEnd = nullptr;
+  const long Value = std::strtol(Copy.c_str(), &pcEnd, 10);
+  if (Copy.empty() || *pcEnd != '\0' || Value < -100000 || Value > 100000) return false;
+  *pValue = static_cast<int>(Value);
+  return true;
+}
+
+// An OptimumScore ("NS 420", "EW -420" or both) that gives the par score.
+bool SameOptimumScore(std::string_view Value, int ParScore) {
+  std::vector<std::string_view> aWords;
+  for (size_t i = 0; i < Value.size();) {
+    while (i < Value.size() && IsBlank(Value[i]))
+      i++;
+    const size_t Begin = i;
+    while (i < Value.size() && !IsBlank(Value[i]))
+      i++;
+    if (i > Begin) aWords.push_back(Value.substr(Begin, i - Begin));
+  }
+  if (aWords.empty() || aWords.size() % 2 != 0 || aWords.size() > 4) return false;
+  for (size_t i = 0; i < aWords.size(); i += 2) {
+    int Score;
+    if (!ParseInt(aWords[i + 1], &Score)) return false;
+    if (!((aWords[i] == "NS" && Score == ParScore) || (aWords[i] == "EW" && Score == -ParScore))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+constexpr int kNoTricks = -1;
+
+// The tricks an OptimumResultTable gives by declarer and strain: kNoTricks where it gives no
+// number, and everywhere when its columns or rows are not those of the table.
+TricksTableDef FileTableTricks(const FoundTagDef& tTag) {
+  TricksTableDef aaTricks;
+  for (auto& aTricks : aaTricks)
+    aTricks.fill(kNoTricks);
+  PbnTableDef tTable{};
+  const std::string Columns(tTag.Value);
+  if (PbnTableColumnsParse(Columns.c_str(), &tTable) != PBN_ERR_OK) return aaTricks;
+  const int DeclarerColumn = PbnTableColumn(tTable, "Declarer");
+  const int StrainColumn = PbnTableColumn(tTable, "Denomination");
+  const int ResultColumn = PbnTableColumn(tTable, "Result");
+  const auto NrColumns = static_cast<size_t>(tTable.NrColumns);
+  if (DeclarerColumn < 0 || StrainColumn < 0 || ResultColumn < 0 ||
+      tTag.atTokens.size() % NrColumns != 0) {
+    return aaTricks;
+  }
+  for (size_t First = 0; First < tTag.atTokens.size(); First += NrColumns) {
+    PbnSideDef Side;
+    PbnTrumpDef Trump;
+    int Tricks;
+    if (PbnOptimumResultRow(tTag.atTokens[First + DeclarerColumn].c_str(),
+                            tTag.atTokens[First + StrainColumn].c_str(), &Side, &Trump) &&
+        ParseInt(tTag.atTokens[First + ResultColumn], &Tricks) && Tricks >= 0 &&
+        Tricks <= PBN_N_TRICKS) {
+      aaTricks[Side][Trump] = Tricks;
+    }
+  }
+  return aaTricks;
+}
+
+// Whether a table gives some cells and each the solver's number: as the viewer compares them,
+// a cell the file leaves out is no difference (some programs write only North's and West's rows).
+bool SameGivenTricks(const TricksTableDef& aaFile, const TricksTableDef& aaSolver) {
+  bool bAny = false;
+  for (int Side = 0; Side < PBN_N_SIDES; Side++) {
+    for (int Trump = 0; Trump < PBN_N_TRUMPS; Trump++) {
+      if (aaFile[Side][Trump] == kNoTricks) continue;
+      if (aaFile[Side][Trump] != aaSolver[Side][Trump]) return false;
+      bAny = true;
+    }
+  }
+  return bAny;
+}
+
+}  // namespace
+
+std::string DoubleDummyTricksText(const TricksTableDef& aaTricks) {
+  std::string Text;
+  for (PbnSideDef Side : aTricksSides) {
+    for (PbnTrumpDef Trump : aStrains) {
+      const int Tricks = aaTricks[Side][Trump];
+      Text += Tricks >= 0 && Tricks <= PBN_N_TRICKS ? "0123456789abcd"[Tricks] : '?';
+    }
+  }
+  return Text;
+}
+
+GameSpanDef GameSpanOf(std::string_view Text, size_t Begin, UInt32 NrLines) {
+  size_t End = std::min(Begin, Text.size());
+  for (UInt32 Line = 0; Line < NrLines && End < Text.size(); Line++) {
+    End = LineEnd(Text, End, Text.size());
+    if (End < Text.size()) End++;
+  }
+  return {std::min(Begin, End), End};
+}
+
+std::array<bool, ANNOTATE_N_TAGS> AnnotateTagsPresent(std::string_view Text, GameSpanDef tSpan) {
+  const std::vector<FoundTagDef> atTags = ScanTags(Text, tSpan);
+  std::array<bool, ANNOTATE_N_TAGS> abPresent{};
+  const auto aptTags = AnnotateTags(atTags);
+  for (int Tag = 0; Tag < ANNOTATE_N_TAGS; Tag++)
+    abPresent[Tag] = aptTags[Tag] != nullptr;
+  return abPresent;
+}
+
+namespace {
+
+// The line end of the line that holds Pos; the file's first one when that line has none.
+std::string LineEndAt(std::string_view Text, size_t Pos) {
+  size_t NewLine = Text.find('\n', Pos);
+  if (NewLine == std::string_view::npos) NewLine = Text.find('\n');
+  if (NewLine == std::string_view::npos) return "\n";
+  return NewLine > 0 && Text[NewLine - 1] == '\r' ? "\r\n" : "\n";
+}
+
+// After the line end of the game's last line that is not blank.
+size_t InsertPosition(std::string_view Text, GameSpanDef tSpan) {
+  size_t InsertAt = tSpan.Begin;
+  for (size_t LineBegin = tSpan.Begin; LineBegin < tSpan.End;) {
+    size_t Next = LineEnd(Text, LineBegin, tSpan.End);
+    if (Next < tSpan.End) Next++;
+    if (!Trimmed(Text.substr(LineBegin, Next - LineBegin)).empty()) InsertAt = Next;
+    LineBegin = Next;
+  }
+  return InsertAt;
+}
+
+bool SameValue(AnnotateTagDef Tag, const FoundTagDef& tTag, const std::string& Value,
+               const DdAnnotationDef& tDd) {
+  switch (Tag) {
+    case ANNOTATE_OPTIMUM_SCORE:
+      return SameOptimumScore(tTag.Value, tDd.ParScore);
+    case ANNOTATE_DD_TRICKS:
+      return Trimmed(tTag.Value).size() == Value.size() &&
+             strncasecmp(Trimmed(tTag.Value).data(), Value.data(), Value.size()) == 0;
+    case ANNOTATE_OPTIMUM_TABLE:
+      return SameGivenTricks(FileTableTricks(tTag), tDd.aaTricks);
+    default:
+      return Trimmed(tTag.Value) == Value;
+  }
+}
+
+}  // namespace
+
+GameEditsDef AnnotateGame(std::string_view Text, GameSpanDef tSpan, const DdAnnotationDef& tDd,
+                          bool bReplace) {
+  const std::vector<FoundTagDef> atTags = ScanTags(Text, tSpan);
+  const auto aptTags = AnnotateTags(atTags);
+  std::array<std::string, ANNOTATE_N_TAGS> aValues;
+  aValues[ANNOTATE_OPTIMUM_SCORE] = OptimumScoreText(tDd.ParScore);
+  aValues[ANNOTATE_PAR_CONTRACT] = ParContractText(tDd.ParContracts);
+  aValues[ANNOTATE_DD_TRICKS] = DoubleDummyTricksText(tDd.aaTricks);
+  aValues[ANNOTATE_OPTIMUM_TABLE] = kTableColumns;
+
+  GameEditsDef tEdits;
+  const size_t InsertAt = InsertPosition(Text, tSpan);
+  const std::string Eol = LineEndAt(Text, InsertAt > 0 ? InsertAt - 1 : 0);
+  std::string NewLines;
+  for (int i = 0; i < ANNOTATE_N_TAGS; i++) {
+    const auto Tag = static_cast<AnnotateTagDef>(i);
+    if (!tDd.bPar && (Tag == ANNOTATE_OPTIMUM_SCORE || Tag == ANNOTATE_PAR_CONTRACT)) continue;
+    const FoundTagDef* ptTag = aptTags[Tag];
+    if (ptTag == nullptr) {
+      NewLines += TagText(Tag, aValues[Tag], tDd.aaTricks, Eol) + Eol;
+      tEdits.NrAdded++;
+      continue;
+    }
+    if (SameValue(Tag, *ptTag, aValues[Tag], tDd)) continue;
+    // A table is told by its tricks in the order of DoubleDummyTricks, '?' where it gives none.
+    if (Tag == ANNOTATE_OPTIMUM_TABLE) {
+      tEdits.atConflicts.push_back({Tag, DoubleDummyTricksText(FileTableTricks(*ptTag)),
+                                    DoubleDummyTricksText(tDd.aaTricks), bReplace});
+    } else {
+      tEdits.atConflicts.push_back({Tag, std::string(ptTag->Value), aValues[Tag], bReplace});
+    }
+    if (!bReplace) continue;
+    tEdits.NrAdded++;
+    if (Tag == ANNOTATE_OPTIMUM_TABLE) {
+      const std::string TagEol = LineEndAt(Text, ptTag->TagBegin);
+      tEdits.atEdits.push_back({ptTag->TagBegin, ptTag->DataEnd - ptTag->TagBegin,
+                                TagText(Tag, aValues[Tag], tDd.aaTricks, TagEol)});
+    } else {
+      tEdits.atEdits.push_back(
+          {ptTag->ValueBegin, ptTag->ValueEnd - ptTag->ValueBegin, aValues[Tag]});
+    }
+  }
+  if (!NewLines.empty()) {
+    // A last line without a line end gets one, and the new lines none after the last.
+    if (InsertAt == 0 || Text[InsertAt - 1] != '\n') {
+      NewLines = Eol + NewLines.substr(0, NewLines.size() - Eol.size());
+    }
+    tEdits.atEdits.push_back({InsertAt, 0, NewLines});
+  }
+  return tEdits;
+}
+
+std::optional<TextEditDef> VersionEdit(std::string_view Text, const PbnHeadDef& tHead) {
+  if (tHead.acVersion[0] == '\0') {
+    return TextEditDef{tHead.bBom ? 3u : 0u, 0, "% PBN 2.1" + LineEndAt(Text, 0)};
+  }
+  if (std::strcmp(tHead.acVersion, "2.1") >= 0) return std::nullopt;
+  return TextEditDef{static_cast<size_t>(tHead.VersionPos), 3, "2.1"};
+}
+
+std::string ApplyEdits(std::string_view Text, std::vector<TextEditDef> atEdits) {
+  std::sort(atEdits.begin(), atEdits.end(),
+            [](const TextEditDef& a, const TextEditDef& b) { return a.Pos < b.Pos; });
+  std::string Result;
+  size_t Done = 0;
+  for (const TextEditDef& tEdit : atEdits) {
+    if (tEdit.Pos < Done || tEdit.Pos + tEdit.Length > Text.size()) continue;  // not of this text
+    Result.append(Text.substr(Done, tEdit.Pos - Done));
+    Result += tEdit.Insert;
+    Done = tEdit.Pos + tEdit.Length;
+  }
+  Result.append(Text.substr(Done));
+  return Result;
+}
+
+}  // namespace pbn
