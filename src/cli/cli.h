@@ -23,12 +23,14 @@ int Check(const Args& args);
 int Show(const Args& args);
 int Render(const Args& args);
 int DoubleDummy(const Args& args);
+int Convert(const Args& args);
 
 // Prints "karvelon-cli: <text>" on standard error; returns kExitError.
 int Fail(const std::string& Text);
 
-// Opens a PBN file for reading in binary mode as the viewer does; on failure says why on
-// standard error and returns null. Refuses directories and files of 2 GiB or more.
+// Opens a PBN file for reading in binary mode as the viewer does, a LIN file (".lin") as its PBN
+// text converted in memory; on failure says why on standard error and returns null. Refuses
+// directories and files of 2 GiB or more.
 FilePtr OpenPbnFile(const std::string& Path);
 
 // The reading that --pbn chose (PBN 1.0 when not given), for every command.
@@ -56,6 +58,10 @@ std::string Latin1ToUtf8(const char* pcText);
 // terminal.
 unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
                     const pbn::PbnImportOptionsDef& tOptions, bool bProgress = false);
+
+// Writes Text to a temporary file beside Path and renames it over Path once complete, so that
+// a failure never leaves a damaged file; false (with the message said) on failure.
+bool WriteFileReplacing(const std::string& Path, const std::string& Text);
 
 // A tag value as UTF-8, the mark of a tag present with an empty value as "".
 std::string TagText(const pbn::PbnGameTagsDef& tTags, int TagId);

@@ -25,6 +25,8 @@ constexpr const char* kUsage =
     "  dd FILE [--jobs N] [--json]\n"
     "                            the double-dummy table and par of every game, one line each\n"
     "                            (N solver threads, default all cores; --json: JSON lines)\n"
+    "  convert IN -o OUT         LIN to PBN (IN.lin, OUT.pbn) or PBN to LIN (IN.pbn, OUT.lin);\n"
+    "                            every command also reads .lin files directly\n"
     "\n"
     "  --with-mistakes           (check, show, render) index every game, also those with\n"
     "                            mistakes, each with its own log lines: check prints\n"
@@ -62,5 +64,6 @@ int main(int argc, char** argv) {
   if (command == "show") return cli::Show(rest);
   if (command == "render") return cli::Render(rest);
   if (command == "dd") return cli::DoubleDummy(rest);
+  if (command == "convert") return cli::Convert(rest);
   return cli::Fail("unknown command '" + command + "' (try 'karvelon-cli --help')");
 }

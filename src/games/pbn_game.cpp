@@ -217,6 +217,7 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
   const PbnImportOptionsDef tPrevOptions = PbnImportOptions();
   PbnImportSetOptions(tOptions);  // kept for the games loaded from this file
   MistakesPassBegin();
+  PbnImportLogBegin(pFile);
   // One file's values must never be inherited by the games of another.
   PbnImportTags(nullptr);
   aStickySources.fill(kNoSource);
