@@ -399,7 +399,7 @@ class Converter {
       Counts += std::string(Side ? ", " : "") + acSideLetters[Side] + " " +
                 std::to_string(NrCards(Side));
     }
-    Say(tPos, "E: LIN deal: " + std::to_string(Total) + " cards, not 52 (" + Counts + ")");
+    Say(tPos, "E: LIN deal: cards missing, " + std::to_string(Total) + " of 52 (" + Counts + ")");
   }
 
   void Calls(std::string_view Value, LinPosDef tPos) {
@@ -500,6 +500,7 @@ class Converter {
     Line("% EXPORT", {1, 1});
     Line("% Content-type: text/x-pbn; charset=UTF-8", {1, 1});
     Line("% Converted from LIN by Karvelon", {1, 1});
+    Line("", {1, 1});
   }
 
   // A text of the file as a tag value: UTF-8, no control characters, quote and backslash escaped
@@ -539,7 +540,6 @@ class Converter {
   void FlushBoard() {
     if (!tBoard.bDealt || NrCards(0) + NrCards(1) + NrCards(2) + NrCards(3) == 0) return;
     tOut.NrBoards++;
-    Line("", tBoard.tDealPos);
     const LinPosDef tDealPos = tBoard.tDealPos;
     if (!tContext.Event.empty()) Tag("Event", Value(tContext.Event), tDealPos);
     if (!tContext.Stage.empty()) Tag("Stage", Value(tContext.Stage), tDealPos);
@@ -549,6 +549,7 @@ class Converter {
     WriteSituation();
     Tag("Deal", DealText(), tDealPos);
     WriteAuction();
+    Line("", tOut.atLinePos.back());  // ends the game: its whole-game checks name its last place
   }
 
   void WriteNames() {
