@@ -16,8 +16,6 @@ using pbn::UInt32;
 // Seats are PBN's side codes, which LIN's dealer digits 1 to 4 (S, W, N, E) give minus one.
 constexpr int kNoSide = -1;
 constexpr std::array<char, 4> acSideLetters = {'S', 'W', 'N', 'E'};
-constexpr std::array<char, 5> acStrainLetters = {'C', 'D', 'H', 'S', 'N'};  // 4: notrump
-constexpr int kNoTrump = 4;
 constexpr int kMaxNotes = pbn::PBN_N_NOTES;
 constexpr std::size_t kMaxValueBytes = pbn::PBN_VALUE_SIZE - 1;
 
@@ -676,7 +674,11 @@ class Converter {
       Tag("Result", std::to_string(Result),
           tBoard.Claim >= 0 ? tBoard.tClaimPos : tBoard.atCards.back().tPos);
     }
-    if (!tBoard.atCalls.empty() && tBoard.Dealer != kNoSide) WriteCalls();
+    if (!tBoard.atCalls.empty() && tBoard.Dealer == kNoSide) {
+      Say(tBoard.atCalls[0].tPos, "E: LIN auction without a dealer: its calls are left out");
+    } else if (!tBoard.atCalls.empty()) {
+      WriteCalls();
+    }
     if (!tBoard.atCards.empty()) WritePlay(tContract);
   }
 
