@@ -1,8 +1,8 @@
 // Fuzz target: what a user triggers on a file, read by PBN 1.0 or by PBN 2.1 or converted from
-// LIN, with or without the games with mistakes. The index pass with a log, then every indexed game loaded (inheritance,
-// replay, annotation with its mistakes, and raw text), whatever its import left in the records,
-// its texts read line by line and drawn, and the replay stepped forward to the end and back to the
-// start, the table painted at every step.
+// LIN, with or without the games with mistakes. The index pass with a log, then every indexed game
+// loaded (inheritance, replay, annotation with its mistakes, and raw text), whatever its import
+// left in the records, its texts read line by line and drawn, and the replay stepped forward to the
+// end and back to the start, the table painted at every step.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -167,9 +167,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Siz
     if (pConverted == nullptr) return 0;
     pFile = pConverted;
   }
-  PbnImportOptionsDef tOptions =
-      bLin ? PbnReadingFor(ReadingChoiceDef::Pbn10, PbnReadHead(pFile))
-           : ChooseReading(pFile, Size > 0 ? pData[0] : 0);
+  PbnImportOptionsDef tOptions = bLin ? PbnReadingFor(ReadingChoiceDef::Pbn10, PbnReadHead(pFile))
+                                      : ChooseReading(pFile, Size > 0 ? pData[0] : 0);
   // Bit 2 of the same byte leaves the refused games out, as without the option.
   tOptions.bKeepRefused = Size == 0 || (pData[0] & 4) == 0;
 

@@ -138,7 +138,8 @@ bool WriteFileReplacing(const std::string& Path, const std::string& Text) {
   fchmod(Fd, 0666 & ~Mask);  // as a file made by fopen, not mkstemp's owner-only mode
   FilePtr pFile(fdopen(Fd, "wb"), std::fclose);
   if (!pFile) close(Fd);
-  const bool bWritten = pFile && std::fwrite(Text.data(), 1, Text.size(), pFile.get()) == Text.size() &&
+  const bool bWritten = pFile &&
+                        std::fwrite(Text.data(), 1, Text.size(), pFile.get()) == Text.size() &&
                         std::fflush(pFile.get()) == 0 && fsync(fileno(pFile.get())) == 0;
   const int Error = errno;
   const bool bClosed = pFile && std::fclose(pFile.release()) == 0;

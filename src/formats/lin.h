@@ -22,11 +22,11 @@ struct LinMessageDef {
 };
 
 struct LinToPbnDef {
-  std::string Pbn;                       // the games as PBN text, with a head that declares 2.1
-  std::vector<LinPosDef> atLinePos;      // element i: the LIN place of line i + 1 of Pbn
+  std::string Pbn;                        // the games as PBN text, with a head that declares 2.1
+  std::vector<LinPosDef> atLinePos;       // element i: the LIN place of line i + 1 of Pbn
   std::vector<LinMessageDef> atMessages;  // what was wrong, in LIN order
-  unsigned NrBoards = 0;                 // games written
-  unsigned NrUnknown = 0;                // commands skipped that LIN does not know
+  unsigned NrBoards = 0;                  // games written
+  unsigned NrUnknown = 0;                 // commands skipped that LIN does not know
 };
 
 // Turns a LIN text (UTF-8, else ISO 8859-1) into PBN games, one per board with a deal. A board

@@ -1,6 +1,7 @@
 // LIN to PBN: the `xx|value|` pairs are split into boards, each board becomes one PBN game.
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "core/defs.h"
@@ -12,6 +13,7 @@ namespace lin {
 namespace {
 
 using pbn::UInt32;
+using pbn::UInt8;
 
 // Seats are PBN's side codes, which LIN's dealer digits 1 to 4 (S, W, N, E) give minus one.
 constexpr int kNoSide = -1;
@@ -19,10 +21,19 @@ constexpr std::array<char, 4> acSideLetters = {'S', 'W', 'N', 'E'};
 constexpr int kMaxNotes = pbn::PBN_N_NOTES;
 constexpr std::size_t kMaxValueBytes = pbn::PBN_VALUE_SIZE - 1;
 
+// A command as one number: its two letters, lower case.
+constexpr int CommandCode(const char* pcName) {
+  return pcName[0] << 8 | pcName[1];
+}
+
 // The commands that carry nothing for PBN: titles, pauses, scores, lesson text.
-constexpr std::array<const char*, 27> apcSkipped = {
-    "st", "mn", "sa", "pg", "pw", "mp", "bn", "sk", "lb", "ob", "at", "ht", "fp", "cp",
-    "cs", "cg", "cr", "cb", "bt", "3d", "rs", "rh", "nt", "up", "ub", "pf", "hs"};
+constexpr bool IsSkipped(int Code) {
+  for (const char* pcName : {"st", "mn", "sa", "pg", "pw", "mp", "bn", "sk", "lb", "ob", "at", "ht",
+                             "fp", "cp", "cs", "cg", "cr", "cb", "bt", "3d", "rs", "rh", "nt"}) {
+    if (CommandCode(pcName) == Code) return true;
+  }
+  return false;
+}
 
 struct CallDef {
   enum TypeDef { PASS, DOUBLE, REDOUBLE, BID } Type;
@@ -50,13 +61,13 @@ struct BoardDef {
   int Vulner = -1;  // PBN vulnerability code
   LinPosDef tVulnerPos{};
   std::array<std::array<pbn::PbnRankDef, 4>, 4> aaHands{};  // [side][suit]
+  std::array<int, 4> aNrCards{};                            // counted once dealt
   std::array<std::string, 4> aNames;
   bool bNames = false;
   LinPosDef tNamesPos{};
-  std::string Event;
-  std::string Stage;
   std::vector<CallDef> atCalls;
   std::vector<CardDef> atCards;
+  std::array<pbn::PbnRankDef, 4> aPlayed{};  // the cards of atCards, by suit
   int Claim = -1;
   LinPosDef tClaimPos{};
 };
@@ -87,8 +98,18 @@ std::string_view Trim(std::string_view Text) {
 
 bool IsUtf8(std::string_view Text) {
   for (std::size_t i = 0; i < Text.size();) {
+    std::uint64_t Word;
+    if (i + 8 <= Text.size() && (std::memcpy(&Word, Text.data() + i, 8), true) &&
+        (Word & 0x8080808080808080u) == 0) {
+      i += 8;  // plain ASCII, the common case, eight bytes at a time
+      continue;
+    }
     const auto c = static_cast<unsigned char>(Text[i]);
-    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    const std::size_t n = c < 0x80         ? 1
+                          : (c >> 5) == 6  ? 2
+                          : (c >> 4) == 14 ? 3
+                          : (c >> 3) == 30 ? 4
+                                           : 0;
     if (n == 0 || i + n > Text.size()) return false;
     for (std::size_t k = 1; k < n; k++) {
       if ((static_cast<unsigned char>(Text[i + k]) & 0xC0) != 0x80) return false;
@@ -130,10 +151,21 @@ int BoardNumber(std::string_view Text) {
 }
 
 // The rank of a character (2 to 14), or 0.
+// The value of each character in a table, looked up for every card of the file: 0 for none.
+constexpr std::array<UInt8, 256> CharTable(const char* pcChars, int First) {
+  std::array<UInt8, 256> aTable{};
+  for (int i = 0; pcChars[i] != '\0'; i++) {
+    const auto c = static_cast<unsigned char>(pcChars[i]);
+    aTable[c] = static_cast<UInt8>(First + i);
+    if (c >= 'a' && c <= 'z') aTable[c - 'a' + 'A'] = static_cast<UInt8>(First + i);
+  }
+  return aTable;
+}
+constexpr std::array<UInt8, 256> aRanks = CharTable("23456789tjqka", 2);
+constexpr std::array<UInt8, 256> aStrains = CharTable("cdhsn", 1);  // strain code + 1
+
 int RankOf(char c) {
-  static constexpr char acRanks[] = "23456789tjqka";
-  const char* pc = std::strchr(acRanks, Lower(c));
-  return c != '\0' && pc != nullptr ? static_cast<int>(pc - acRanks) + 2 : 0;
+  return aRanks[static_cast<unsigned char>(c)];
 }
 
 pbn::PbnRankDef RankBit(int Rank) {
@@ -157,7 +189,8 @@ class Converter {
       return;
     }
     std::size_t Pos = 0;
-    while (Pos < Text.size()) Pos = ReadCommand(Pos);
+    while (Pos < Text.size())
+      Pos = ReadCommand(Pos);
     FlushBoard();
     if (tOut.NrUnknown > 0) {
       Say(tFirstUnknownPos, "W: " + std::to_string(tOut.NrUnknown) +
@@ -185,12 +218,12 @@ class Converter {
   LinPosDef tFirstUnknownPos{};
 
   LinPosDef PosAt(std::size_t Offset) {
-    for (; CursorOffset < Offset && CursorOffset < Text.size(); CursorOffset++) {
+    for (Offset = std::min(Offset, Text.size()); CursorOffset < Offset; CursorOffset++) {
       const auto c = static_cast<unsigned char>(Text[CursorOffset]);
       if (c == '\n') {
         tCursor = {tCursor.Line + 1, 1};
-      } else if (!bUtf8 || (c & 0xC0) != 0x80) {
-        tCursor.Column++;
+      } else {
+        tCursor.Column += !bUtf8 || (c & 0xC0) != 0x80;  // a UTF-8 character counts once
       }
     }
     return tCursor;
@@ -227,36 +260,62 @@ class Converter {
   }
 
   void Command(const std::string& Name, std::string_view Value, LinPosDef tPos) {
-    if (Name == "qx") return Room(Value, tPos);
-    if (Name == "md") return Deal(Value, tPos);
-    if (Name == "pn") return Names(Value, tPos);
-    if (Name == "sv") return Vulnerability(Value, tPos);
-    if (Name == "ah") return Heading(Value, tPos);
-    if (Name == "mb") return Calls(Value, tPos);
-    if (Name == "an") return Explanation(Value);
-    if (Name == "pc") return Cards(Value, tPos);
-    if (Name == "mc") return Claim(Value, tPos);
-    if (Name == "vg") return Event(Value);
-    if (Name == "up") {
-      if (!tBoard.atCards.empty()) tBoard.atCards.pop_back();
-      return;
+    switch (CommandCode(Name.c_str())) {
+      case CommandCode("pc"):
+        return Cards(Value, tPos);
+      case CommandCode("mb"):
+        return Calls(Value, tPos);
+      case CommandCode("an"):
+        return Explanation(Value);
+      case CommandCode("md"):
+        return Deal(Value, tPos);
+      case CommandCode("qx"):
+        return Room(Value, tPos);
+      case CommandCode("pn"):
+        return Names(Value, tPos);
+      case CommandCode("sv"):
+        return Vulnerability(Value, tPos);
+      case CommandCode("ah"):
+        return Heading(Value, tPos);
+      case CommandCode("mc"):
+        return Claim(Value, tPos);
+      case CommandCode("vg"):
+        return Event(Value);
+      case CommandCode("up"):  // a lesson takes back the last card
+        return UndoCard();
+      case CommandCode("pg"):  // a pause of the viewer, after nearly every trick
+      case CommandCode("st"):
+      case CommandCode("rh"):
+        return;
+      case CommandCode("ub"):  // or the last call
+        if (!tBoard.atCalls.empty()) tBoard.atCalls.pop_back();
+        return;
+      default:
+        if (IsSkipped(CommandCode(Name.c_str()))) return;
+        if (tOut.NrUnknown++ == 0) {
+          FirstUnknown = Name;
+          tFirstUnknownPos = tPos;
+        }
     }
-    if (Name == "ub") {
-      if (!tBoard.atCalls.empty()) tBoard.atCalls.pop_back();
-      return;
-    }
-    for (const char* pcSkipped : apcSkipped) {
-      if (Name == pcSkipped) return;
-    }
-    if (tOut.NrUnknown++ == 0) {
-      FirstUnknown = Name;
-      tFirstUnknownPos = tPos;
-    }
+  }
+
+  void UndoCard() {
+    if (tBoard.atCards.empty()) return;
+    const CardDef& tCard = tBoard.atCards.back();
+    tBoard.aPlayed[tCard.Suit] &= static_cast<pbn::PbnRankDef>(~RankBit(tCard.Rank));
+    tBoard.atCards.pop_back();
   }
 
   void NewBoard() {
     FlushBoard();
+    // The lists keep their room: a file holds thousands of boards.
+    std::vector<CallDef> atCalls = std::move(tBoard.atCalls);
+    std::vector<CardDef> atCards = std::move(tBoard.atCards);
+    atCalls.clear();
+    atCards.clear();
     tBoard = BoardDef{};
+    tBoard.atCalls = std::move(atCalls);
+    tBoard.atCards = std::move(atCards);
   }
 
   void Room(std::string_view Value, LinPosDef tPos) {
@@ -333,7 +392,9 @@ class Converter {
       Hand(static_cast<int>(Side), aHands[Side]);
     if (aHands.size() > 4 && !Trim(aHands[4]).empty()) Say(tPos, "E: LIN deal: more than 4 hands");
     const bool bEastGiven = aHands.size() >= 4 && !Trim(aHands[3]).empty();
+    CountCards();
     if (!bEastGiven) CompleteEast();
+    CountCards();
     CheckDeal(tPos);
   }
 
@@ -341,42 +402,46 @@ class Converter {
     int Suit = -1;
     for (std::size_t i = 0; i < Cards.size(); i++) {
       const char c = Cards[i];
-      const LinPosDef tPos = PosOf(Cards.substr(i));
       if (IsBlank(c)) continue;
       pbn::PbnSuitDef NewSuit;
       if (pbn::CharSuitCheck(static_cast<unsigned char>(c), &NewSuit) == pbn::PBN_ERR_OK) {
         Suit = NewSuit;
         continue;
       }
+      const std::string_view At = Cards.substr(i);  // for a message
       int Rank = RankOf(c);
       if (c == '1' && i + 1 < Cards.size() && Cards[i + 1] == '0') {
         Rank = 10;
         i++;
       }
       if (Rank == 0 || Suit < 0) {
-        Say(tPos, std::string("E: LIN deal: '") + c + "' is no card of " +
-                      pbn::apcPbnSideNames[Side]);
+        Say(PosOf(At),
+            std::string("E: LIN deal: '") + c + "' is no card of " + pbn::apcPbnSideNames[Side]);
         continue;
       }
-      AddCard(Side, Suit, Rank, tPos);
+      AddCard(Side, Suit, Rank, At);
     }
   }
 
-  void AddCard(int Side, int Suit, int Rank, LinPosDef tPos) {
+  // At: where the card is written, for the message.
+  void AddCard(int Side, int Suit, int Rank, std::string_view At) {
     for (const auto& aHand : tBoard.aaHands) {
       if (aHand[Suit] & RankBit(Rank)) {
-        Say(tPos, "E: LIN deal: duplicate card " + CardName(Suit, Rank));
+        Say(PosOf(At), "E: LIN deal: duplicate card " + CardName(Suit, Rank));
         return;
       }
     }
     tBoard.aaHands[Side][Suit] |= RankBit(Rank);
   }
 
-  int NrCards(int Side) const {
-    int Count = 0;
-    for (pbn::PbnRankDef Ranks : tBoard.aaHands[Side])
-      Count += pbn::PbnRanksGetNumber(Ranks);
-    return Count;
+  int NrCards(int Side) const { return tBoard.aNrCards[Side]; }
+
+  void CountCards() {
+    for (int Side = 0; Side < 4; Side++) {
+      tBoard.aNrCards[Side] = 0;
+      for (pbn::PbnRankDef Ranks : tBoard.aaHands[Side])
+        tBoard.aNrCards[Side] += pbn::PbnRanksGetNumber(Ranks);
+    }
   }
 
   // The service leaves out the fourth hand: the cards the other three do not hold.
@@ -394,8 +459,8 @@ class Converter {
     if (Total == 52 || Total == 0) return;
     std::string Counts;
     for (int Side = 0; Side < 4; Side++) {
-      Counts += std::string(Side ? ", " : "") + acSideLetters[Side] + " " +
-                std::to_string(NrCards(Side));
+      Counts +=
+          std::string(Side ? ", " : "") + acSideLetters[Side] + " " + std::to_string(NrCards(Side));
     }
     Say(tPos, "E: LIN deal: cards missing, " + std::to_string(Total) + " of 52 (" + Counts + ")");
   }
@@ -423,10 +488,10 @@ class Converter {
         i += c == 'x';
       } else if (c == 'd' || c == 'x') {
         tCall.Type = CallDef::DOUBLE;
-      } else if (c >= '1' && c <= '7' && std::strchr("cdhsn", Next) != nullptr && Next != '\0') {
+      } else if (c >= '1' && c <= '7' && aStrains[static_cast<unsigned char>(Next)] != 0) {
         tCall.Type = CallDef::BID;
         tCall.Level = c - '0';
-        tCall.Strain = static_cast<int>(std::strchr("cdhsn", Next) - "cdhsn");
+        tCall.Strain = aStrains[static_cast<unsigned char>(Next)] - 1;
         i++;
         if (Next == 'n' && i + 1 < Value.size() && Lower(Value[i + 1]) == 't') i++;
       } else {
@@ -449,7 +514,7 @@ class Converter {
   void Cards(std::string_view Value, LinPosDef tPos) {
     for (std::size_t i = 0; i < Value.size(); i++) {
       if (IsBlank(Value[i])) continue;
-      const LinPosDef tCardPos = PosOf(Value.substr(i));
+      const std::string_view At = Value.substr(i);  // for a message
       pbn::PbnSuitDef Suit;
       int Rank = 0;
       if (pbn::CharSuitCheck(static_cast<unsigned char>(Value[i]), &Suit) == pbn::PBN_ERR_OK &&
@@ -461,23 +526,22 @@ class Converter {
         }
       }
       if (Rank == 0) {
-        Say(tCardPos, "E: LIN card cannot be read: '" + std::string(Value) + "'");
+        Say(PosOf(At), "E: LIN card cannot be read: '" + std::string(Value) + "'");
         return;
       }
-      for (const CardDef& tCard : tBoard.atCards) {
-        if (tCard.Suit == Suit && tCard.Rank == Rank) {
-          Say(tCardPos, "E: LIN play: " + CardName(Suit, Rank) + " played twice");
-          return;
-        }
+      if (tBoard.aPlayed[Suit] & RankBit(Rank)) {
+        Say(PosOf(At), "E: LIN play: " + CardName(Suit, Rank) + " played twice");
+        return;
       }
+      tBoard.aPlayed[Suit] |= RankBit(Rank);
       tBoard.atCards.push_back({Suit, Rank, tPos});
     }
   }
 
   void Claim(std::string_view Value, LinPosDef tPos) {
     const int Tricks = Value.empty() || Value.size() > 2 ? -1 : BoardNumber(Value);
-    const bool bDigits = std::all_of(Value.begin(), Value.end(),
-                                     [](char c) { return c >= '0' && c <= '9'; });
+    const bool bDigits =
+        std::all_of(Value.begin(), Value.end(), [](char c) { return c >= '0' && c <= '9'; });
     if (!bDigits || Tricks < 0 || Tricks > 13) {
       Say(tPos, "E: LIN claim '" + std::string(Value) + "' is no number of tricks 0 to 13");
       return;
@@ -488,12 +552,14 @@ class Converter {
 
   // --- Writing the board as a PBN game ---
 
-  void Line(const std::string& Text, LinPosDef tPos) {
+  void Line(std::string_view Text, LinPosDef tPos) {
     tOut.Pbn.append(Text).push_back('\n');
     tOut.atLinePos.push_back(tPos);
   }
 
   void WriteHead() {
+    tOut.Pbn.reserve(Text.size() + Text.size() / 4);  // PBN is about as long as LIN
+    tOut.atLinePos.reserve(Text.size() / 16);
     Line("% PBN 2.1", {1, 1});
     Line("% EXPORT", {1, 1});
     Line("% Content-type: text/x-pbn; charset=UTF-8", {1, 1});
@@ -504,6 +570,11 @@ class Converter {
   // A text of the file as a tag value: UTF-8, no control characters, quote and backslash escaped
   // (except a backslash that makes a suit symbol), at most 255 bytes.
   std::string Value(std::string_view Raw, bool bSuitEscapes = false) {
+    const bool bPlain =
+        Raw.size() <= kMaxValueBytes && std::all_of(Raw.begin(), Raw.end(), [](char c) {
+          return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
+        });
+    if (bPlain) return std::string(Raw);
     std::string Utf8;
     for (std::size_t i = 0; i < Raw.size(); i++) {
       const auto c = static_cast<unsigned char>(Raw[i]);
@@ -531,8 +602,9 @@ class Converter {
     return Utf8;
   }
 
-  void Tag(const char* pcName, const std::string& Value, LinPosDef tPos) {
-    Line(std::string("[") + pcName + " \"" + Value + "\"]", tPos);
+  void Tag(const char* pcName, std::string_view Value, LinPosDef tPos) {
+    tOut.Pbn.append("[").append(pcName).append(" \"").append(Value).append("\"]\n");
+    tOut.atLinePos.push_back(tPos);
   }
 
   void FlushBoard() {
@@ -564,7 +636,8 @@ class Converter {
   void WriteSituation() {
     static constexpr std::array<int, 4> aDealers = {pbn::PBN_NORTH, pbn::PBN_EAST, pbn::PBN_SOUTH,
                                                     pbn::PBN_WEST};
-    static constexpr std::array<int, 16> aVulners = {0, 1, 2, 3, 1, 2, 3, 0, 2, 3, 0, 1, 3, 0, 1, 2};
+    static constexpr std::array<int, 16> aVulners = {0, 1, 2, 3, 1, 2, 3, 0,
+                                                     2, 3, 0, 1, 3, 0, 1, 2};
     const int Number = tBoard.Number;
     if (tBoard.Dealer == kNoSide && Number > 0) tBoard.Dealer = aDealers[(Number - 1) % 4];
     if (tBoard.Vulner < 0 && Number > 0) {
@@ -624,7 +697,8 @@ class Converter {
     const int Side = (tBoard.Dealer + tContract.Last) % 4;
     for (int i = 0; i <= tContract.Last; i++) {
       const int Caller = (tBoard.Dealer + i) % 4;
-      if (Caller % 2 == Side % 2 && atCalls[i].Type == CallDef::BID && atCalls[i].Strain == Strain) {
+      if (Caller % 2 == Side % 2 && atCalls[i].Type == CallDef::BID &&
+          atCalls[i].Strain == Strain) {
         tContract.Declarer = Caller;
         break;
       }
@@ -669,7 +743,9 @@ class Converter {
     } else if (bPassedOut) {
       Tag("Contract", "Pass", tBoard.atCalls.back().tPos);
     }
-    const int Result = ResultOf(tContract);
+    const bool bPlayable = tContract.bEnded && tContract.Declarer != kNoSide;
+    const PlayDef tPlay = bPlayable ? PlayOf(tContract) : PlayDef{};
+    const int Result = ResultOf(tContract, tPlay);
     if (Result >= 0) {
       Tag("Result", std::to_string(Result),
           tBoard.Claim >= 0 ? tBoard.tClaimPos : tBoard.atCards.back().tPos);
@@ -679,7 +755,7 @@ class Converter {
     } else if (!tBoard.atCalls.empty()) {
       WriteCalls();
     }
-    if (!tBoard.atCards.empty()) WritePlay(tContract);
+    if (!tBoard.atCards.empty()) WritePlay(tContract, tPlay);
   }
 
   void WriteCalls() {
@@ -709,19 +785,21 @@ class Converter {
   // The seats of the cards played and the winner of each complete trick: tricks from
   // declarer's left, each trick's winner leading the next.
   struct PlayDef {
-    std::vector<int> aSeats;
-    std::vector<int> aWinners;
+    std::array<int, 52> aSeats;
+    std::array<int, 13> aWinners;
+    int NrCards = 0;
+    int NrTricks = 0;
   };
 
   PlayDef PlayOf(const ContractDef& tContract) const {
     const int Trump = tBoard.atCalls[tContract.Last].Strain;
-    const std::size_t NrCards = std::min<std::size_t>(tBoard.atCards.size(), 52);
+    const int NrCards = static_cast<int>(std::min<std::size_t>(tBoard.atCards.size(), 52));
     PlayDef tPlay;
     int Leader = (tContract.Declarer + 1) % 4;
-    for (std::size_t First = 0; First < NrCards; First += 4) {
-      std::size_t Best = First;
-      for (std::size_t k = First; k < First + 4 && k < NrCards; k++) {
-        tPlay.aSeats.push_back((Leader + static_cast<int>(k - First)) % 4);
+    for (int First = 0; First < NrCards; First += 4) {
+      int Best = First;
+      for (int k = First; k < First + 4 && k < NrCards; k++) {
+        tPlay.aSeats[tPlay.NrCards++] = (Leader + k - First) % 4;
         const CardDef& tCard = tBoard.atCards[k];
         const CardDef& tBest = tBoard.atCards[Best];
         const bool bRuff = tCard.Suit == Trump && tBest.Suit != Trump;
@@ -729,40 +807,51 @@ class Converter {
       }
       if (First + 4 > NrCards) break;
       Leader = tPlay.aSeats[Best];
-      tPlay.aWinners.push_back(Leader);
+      tPlay.aWinners[tPlay.NrTricks++] = Leader;
     }
     return tPlay;
   }
 
   // The claim, else the tricks of declarer's side once all 13 are played.
-  int ResultOf(const ContractDef& tContract) const {
+  int ResultOf(const ContractDef& tContract, const PlayDef& tPlay) const {
     if (tBoard.Claim >= 0) return tBoard.Claim;
-    if (tBoard.atCards.size() != 52 || tContract.Declarer == kNoSide) return -1;
-    const std::vector<int> aWinners = PlayOf(tContract).aWinners;
-    return static_cast<int>(std::count_if(aWinners.begin(), aWinners.end(), [&](int Winner) {
-      return Winner % 2 == tContract.Declarer % 2;
-    }));
+    if (tPlay.NrTricks != 13) return -1;
+    return static_cast<int>(
+        std::count_if(tPlay.aWinners.begin(), tPlay.aWinners.begin() + tPlay.NrTricks,
+                      [&](int Winner) { return Winner % 2 == tContract.Declarer % 2; }));
   }
 
-  void WritePlay(const ContractDef& tContract) {
+  // "SA -  D2 H4" written "SA - D2 H4".
+  static std::string RowText(const char* pcRow) {
+    std::string Row;
+    for (int Seat = 0; Seat < 4; Seat++) {
+      if (Seat > 0) Row += ' ';
+      Row += pcRow[3 * Seat];
+      if (pcRow[3 * Seat + 1] != ' ') Row += pcRow[3 * Seat + 1];
+    }
+    return Row;
+  }
+
+  void WritePlay(const ContractDef& tContract, const PlayDef& tPlay) {
     if (!tContract.bEnded || tContract.Declarer == kNoSide) {
       Say(tBoard.atCards[0].tPos, "E: LIN play without a contract: its cards are left out");
       return;
     }
     const int PlayLeader = (tContract.Declarer + 1) % 4;
     Tag("Play", std::string(1, acSideLetters[PlayLeader]), tBoard.atCards[0].tPos);
-    const std::vector<int> aSeats = PlayOf(tContract).aSeats;
-    const std::size_t NrCards = aSeats.size();
+    const auto NrCards = static_cast<std::size_t>(tPlay.NrCards);
     if (tBoard.atCards.size() > 52) {
       Say(tBoard.atCards[52].tPos, "E: LIN play: more than 52 cards, the rest left out");
     }
     for (std::size_t First = 0; First < NrCards; First += 4) {
-      std::array<std::string, 4> aRow = {"-", "-", "-", "-"};
+      char acRow[] = "-  -  -  -";  // a card or "-" per seat
       for (std::size_t k = First; k < First + 4 && k < NrCards; k++) {
         const CardDef& tCard = tBoard.atCards[k];
-        aRow[(aSeats[k] - PlayLeader + 4) % 4] = CardName(tCard.Suit, tCard.Rank);
+        char* pcCard = acRow + 3 * ((tPlay.aSeats[k] - PlayLeader + 4) % 4);
+        pcCard[0] = "CDHS"[tCard.Suit];
+        pcCard[1] = "23456789TJQKA"[tCard.Rank - 2];
       }
-      Line(aRow[0] + " " + aRow[1] + " " + aRow[2] + " " + aRow[3], tBoard.atCards[First].tPos);
+      Line(RowText(acRow), tBoard.atCards[First].tPos);
     }
     if (NrCards < 52) Line("*", tBoard.atCards.back().tPos);
   }

@@ -49,6 +49,10 @@ int StreamClose(void* pCookie) {
 }
 
 bool ReadAll(std::FILE* pFile, std::string* pText) {
+  struct stat tStat;
+  if (fstat(fileno(pFile), &tStat) == 0 && tStat.st_size > 0 && tStat.st_size <= INT32_MAX) {
+    pText->reserve(static_cast<std::size_t>(tStat.st_size));
+  }
   char acBuffer[65536];
   std::size_t NrRead;
   while ((NrRead = std::fread(acBuffer, 1, sizeof acBuffer, pFile)) > 0) {
@@ -91,6 +95,8 @@ std::FILE* LinOpenAsPbn(std::FILE* pLin) {
     delete ptStream;
     return nullptr;
   }
+  // The index pass positions the stream at every game: a small buffer copies less again.
+  setvbuf(pFile, nullptr, _IOFBF, 1024);
   ptStream->pFile = pFile;
   pbn::PbnStreamSetConverted(pFile, std::move(ptConverted));
   return pFile;

@@ -119,7 +119,8 @@ int AppendCards(std::string* pLine) {
   for (int Entry = 0; Entry < PlayNrEntries(); Entry++) {
     const PbnCardDef& tCard = tGameAdmin.atPlayCards[Entry].Card;
     if (!PbnCardIsReal(tCard)) continue;
-    Pair(pLine, "pc", std::string(1, "CDHS"[tCard.Suit]) + acPbnRankNames[PbnRankGetIndex(tCard.Rank)]);
+    Pair(pLine, "pc",
+         std::string(1, "CDHS"[tCard.Suit]) + acPbnRankNames[PbnRankGetIndex(tCard.Rank)]);
     if (++NrCards % 4 == 0) pLine->append("pg||");
   }
   return NrCards;

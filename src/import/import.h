@@ -71,7 +71,7 @@ struct PbnSourcePosDef {
   UInt32 Column;  // from 1, in characters
 };
 struct PbnConvertedDef {
-  const char* pcFormat = "";              // "LIN"
+  const char* pcFormat = "";               // "LIN"
   std::vector<PbnSourcePosDef> atLinePos;  // element i: line i + 1 of the converted text
   std::vector<std::string> aLogLines;      // what the conversion found wrong, written first
 };

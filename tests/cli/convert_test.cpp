@@ -31,16 +31,20 @@ class ConvertCommand : public ::testing::Test {
 
 // What a game shows that LIN holds too.
 json LinFields(const std::string& File, int Game, const std::string& Options = "") {
-  const json Show = json::parse(RunCli("show " + Quote(File) + " " + std::to_string(Game) + " " +
-                                       Options).Out);
-  json Fields = {Show["dealer"], Show["vulnerable"], Show["deal"], Show["contract"],
-                 Show["result"]["tricks"], Show["tags"].value("Board", ""),
+  const json Show =
+      json::parse(RunCli("show " + Quote(File) + " " + std::to_string(Game) + " " + Options).Out);
+  json Fields = {Show["dealer"],
+                 Show["vulnerable"],
+                 Show["deal"],
+                 Show["contract"],
+                 Show["result"]["tricks"],
+                 Show["tags"].value("Board", ""),
                  Show["tags"].value("Room", "")};
   for (const char* pcSide : {"North", "East", "South", "West"})
     Fields.push_back(Show["tags"].value(pcSide, ""));
   for (const json& Call : Show["auction"]) {
-    const std::string Note = Call["note"] == 0 ? "" : Show["notes"]["auction"].value(
-                                                          Call["note"].dump(), "");
+    const std::string Note =
+        Call["note"] == 0 ? "" : Show["notes"]["auction"].value(Call["note"].dump(), "");
     Fields.push_back({Call["side"], Call["call"], Note});
   }
   for (const json& Card : Show["play"])
@@ -49,8 +53,8 @@ json LinFields(const std::string& File, int Game, const std::string& Options = "
 }
 
 TEST_F(ConvertCommand, LinToPbnWritesTheExampleWhole) {
-  const auto Run = RunCli("convert " + Quote(Example("online-match.lin")) + " -o out.pbn",
-                          Dir.string());
+  const auto Run =
+      RunCli("convert " + Quote(Example("online-match.lin")) + " -o out.pbn", Dir.string());
   EXPECT_EQ(Run.Status, 0);
   EXPECT_EQ(Run.Out, "4 games\n");
   EXPECT_EQ(Run.Err, "");
@@ -70,8 +74,8 @@ TEST_F(ConvertCommand, PbnToLinToPbnKeepsWhatShowReports) {
   };
   for (const auto& tCase : atCases) {
     const std::string Lin = (Dir / "games.lin").string();
-    const auto Run = RunCli("convert " + Quote(tCase.File) + " -o " + Quote(Lin) + " " +
-                            tCase.Options);
+    const auto Run =
+        RunCli("convert " + Quote(tCase.File) + " -o " + Quote(Lin) + " " + tCase.Options);
     ASSERT_EQ(Run.Status, 0) << Run.Err;
     for (std::size_t i = 0; i < tCase.aGames.size(); i++) {
       EXPECT_EQ(LinFields(Lin, static_cast<int>(i) + 1),
@@ -96,7 +100,8 @@ TEST_F(ConvertCommand, CommandsReadLinFilesAndNameLinPlaces) {
             "1 games\n");
   Run = RunCli("convert " + In("bad.lin") + " -o " + In("bad.pbn"));
   EXPECT_EQ(Run.Err.substr(0, Run.Err.find('\n')),
-            (Dir / "bad.lin").string() + ":1:1: E: LIN deal: cards missing, 1 of 52 (S 1, W 0, N 0, E 0)");
+            (Dir / "bad.lin").string() +
+                ":1:1: E: LIN deal: cards missing, 1 of 52 (S 1, W 0, N 0, E 0)");
 }
 
 TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {
@@ -114,8 +119,9 @@ TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {
       {"convert " + In("none.lin") + " -o " + In("x.pbn"), 2,
        "karvelon-cli: cannot open " + (Dir / "none.lin").string() +
            ": No such file or directory\n"},
-      {"convert " + In("empty.lin"), 2, "karvelon-cli: convert: usage: karvelon-cli convert IN "
-                                        "-o OUT (one .lin, one .pbn)\n"},
+      {"convert " + In("empty.lin"), 2,
+       "karvelon-cli: convert: usage: karvelon-cli convert IN "
+       "-o OUT (one .lin, one .pbn)\n"},
   };
   for (const auto& tCase : atCases) {
     const auto Run = RunCli(tCase.Args);

@@ -20,16 +20,15 @@ std::string Example(const std::string& Name) {
 }
 
 // The three hands the service gives (S, W, N); East holds the rest.
-constexpr const char* kDeal =
-    "3S65HAKQ73DK9CA862,SKJ94H82DQJT8CQJ3,SA87HJ954DA765CK4,";
+constexpr const char* kDeal = "3S65HAKQ73DK9CA862,SKJ94H82DQJT8CQJ3,SA87HJ954DA765CK4,";
 constexpr const char* kPbnDeal =
     "[Deal \"N:A87.J954.A765.K4 QT32.T6.432.T975 65.AKQ73.K9.A862 KJ94.82.QJT8.QJ3\"]";
 
 std::string Messages(const LinToPbnDef& tOut) {
   std::string Text;
   for (const LinMessageDef& tMessage : tOut.atMessages) {
-    Text += std::to_string(tMessage.tPos.Line) + ":" + std::to_string(tMessage.tPos.Column) +
-            ": " + tMessage.Text + "\n";
+    Text += std::to_string(tMessage.tPos.Line) + ":" + std::to_string(tMessage.tPos.Column) + ": " +
+            tMessage.Text + "\n";
   }
   return Text;
 }
@@ -93,12 +92,14 @@ TEST(LinToPbn, BadInputSaysWhereAndKeepsTheRest) {
     std::string Messages;
   } atCases[] = {
       {"", 0, "1:1: E: No LIN board with a deal\n"},
-      {std::string("\x7f" "ELF\x02\x01\x01\0\0|md|x|", 11), 0, "1:8: E: Binary data, not a LIN text\n"},
+      {std::string("\x7f"
+                   "ELF\x02\x01\x01\0\0|md|x|",
+                   11),
+       0, "1:8: E: Binary data, not a LIN text\n"},
       {"md|3S2,S2,S3|", 1,
        "1:1: E: LIN deal: cards missing, 2 of 52 (S 1, W 0, N 1, E 0)\n"
        "1:9: E: LIN deal: duplicate card S2\n"},
-      {std::string("zz|1|\nmd|") + kDeal + "|yy||mb|1S|mb|p|mb|p|mb|p|pc|h2|pc|CK",
-       1,
+      {std::string("zz|1|\nmd|") + kDeal + "|yy||mb|1S|mb|p|mb|p|mb|p|pc|h2|pc|CK", 1,
        "1:1: W: 2 unknown LIN commands skipped, the first 'zz'\n"
        "2:91: E: Cut LIN file: the value of 'pc' has no closing bar\n"},
       {std::string("md|") + kDeal + "|mb|1S|mb|8N|mb|p|pc|h2|pc|Z9|mb|1N!|mc|14|", 1,
