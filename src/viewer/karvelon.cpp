@@ -21,7 +21,8 @@ namespace viewer {
 
 using namespace pbn;
 
-// "PBN Files (*.PBN)", "*.pbn", "All Files (*.*)", "*.*" and the empty string that ends them.
+// "PBN Files (*.PBN)", "*.pbn", "LIN files (*.lin)", "*.lin", "All Files (*.*)", "*.*" and the
+// empty string that ends them.
 const char szFilterPbn[] =
     "PBN Files (*.PBN)\0*.pbn\0LIN files (*.lin)\0*.lin\0All Files (*.*)\0*.*\0";
 
