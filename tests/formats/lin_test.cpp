@@ -139,12 +139,11 @@ TEST(LinStream, IndexPassNamesLinPlaces) {
 
 // LIN to PBN to LIN keeps what LIN holds: the second PBN is the first but for the event.
 TEST(LinRoundTrip, LinToPbnToLin) {
-  ASSERT_TRUE(pbn::GameInit());
   TempFile tFile(Example("online-match.lin"), ".lin");
   std::FILE* pFile = OpenGameFile(tFile.Path().c_str());
   ASSERT_NE(pFile, nullptr);
-  pbn::UInt32 NrGames = 0;
-  pbn::GamesLoad(pFile, &NrGames, pbn::PbnReadingFor({}, pbn::PbnReadHead(pFile)));
+  const pbn::UInt32 NrGames =
+      testing_support::IndexFile(pFile, pbn::PbnReadingFor({}, pbn::PbnReadHead(pFile))).NrGames;
   ASSERT_EQ(NrGames, 4u);
   std::string Lin;
   for (pbn::UInt32 Game = 1; Game <= NrGames; Game++) {
