@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 EXAMPLE ?= examples/showcase.pbn
 
-.PHONY: all deps build test run package screenshot bench bench-dd bench-annotate fuzz test-asan clean
+.PHONY: all deps build test run package screenshot bench bench-dd bench-annotate bench-lin fuzz test-asan clean
 
 FUZZ_SECONDS ?= 600
 ASAN_BUILD ?= build-asan
@@ -64,6 +64,19 @@ bench: deps
 	  $(BENCH_BUILD)/bench/pbn-generate $(BENCH_FILE) --megabytes $(BENCH_MB) --seed $(BENCH_SEED); fi
 	$(BENCH_BUILD)/bench/karvelon-bench --file $(BENCH_FILE) --cli $(BENCH_BUILD)/src/cli/karvelon-cli \
 	  --benchmark_color=false
+
+# Converting and indexing LIN_GAMES (1000) generated boards as a LIN file against indexing the
+# PBN file of the same boards (bench/lin_rate.cpp).
+LIN_GAMES ?= 1000
+LIN_FILE ?= $(BENCH_BUILD)/bench/boards-$(LIN_GAMES)-seed$(BENCH_SEED)
+bench-lin: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DKARVELON_GUI=OFF -DKARVELON_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target lin-rate pbn-generate karvelon-cli
+	$(BENCH_BUILD)/bench/pbn-generate $(LIN_FILE)-generated.pbn --games $(LIN_GAMES) \
+	  --seed $(BENCH_SEED) --errors 0
+	$(BENCH_BUILD)/src/cli/karvelon-cli convert $(LIN_FILE)-generated.pbn -o $(LIN_FILE).lin
+	$(BENCH_BUILD)/src/cli/karvelon-cli convert $(LIN_FILE).lin -o $(LIN_FILE).pbn
+	$(BENCH_BUILD)/bench/lin-rate $(LIN_FILE).lin $(LIN_FILE).pbn
 
 # karvelon-cli dd on DD_GAMES generated deals (1000) against the library's own batch rate
 # (bench/dds_rate.cpp) on the same deals.

@@ -1,8 +1,8 @@
-// Fuzz target: what a user triggers on a file, read by PBN 1.0 or by PBN 2.1, with or without
-// the games with mistakes. The index pass with a log, then every indexed game loaded (inheritance,
-// replay, annotation with its mistakes, and raw text), whatever its import left in the records,
-// its texts read line by line and drawn, and the replay stepped forward to the end and back to the
-// start, the table painted at every step.
+// Fuzz target: what a user triggers on a file, read by PBN 1.0 or by PBN 2.1 or converted from
+// LIN, with or without the games with mistakes. The index pass with a log, then every indexed game
+// loaded (inheritance, replay, annotation with its mistakes, and raw text), whatever its import
+// left in the records, its texts read line by line and drawn, and the replay stepped forward to the
+// end and back to the start, the table painted at every step.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "formats/lin.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
 #include "import/reading.h"
@@ -157,7 +158,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Siz
     return 0;
   }
   std::rewind(pFile);
-  PbnImportOptionsDef tOptions = ChooseReading(pFile, Size > 0 ? pData[0] : 0);
+  // A first byte with bit 7 set or a lower-case letter, as a LIN file starts, reads the input as
+  // LIN: its PBN text in memory, read as every LIN file is.
+  const bool bLin = Size > 0 && (pData[0] >= 0x80 || (pData[0] >= 'a' && pData[0] <= 'z'));
+  if (bLin) {
+    std::FILE* pConverted = lin::LinOpenAsPbn(pFile);
+    std::fclose(pFile);
+    if (pConverted == nullptr) return 0;
+    pFile = pConverted;
+  }
+  PbnImportOptionsDef tOptions = bLin ? PbnReadingFor(ReadingChoiceDef::Pbn10, PbnReadHead(pFile))
+                                      : ChooseReading(pFile, Size > 0 ? pData[0] : 0);
   // Bit 2 of the same byte leaves the refused games out, as without the option.
   tOptions.bKeepRefused = Size == 0 || (pData[0] & 4) == 0;
 

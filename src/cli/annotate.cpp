@@ -19,6 +19,7 @@
 #include "cli/cli.h"
 #include "cli/dd_json.h"
 #include "cli/inputs.h"
+#include "formats/lin.h"
 #include "games/annotate.h"
 #include "games/pbn_game.h"
 #include "replay/pbn_play.h"
@@ -194,6 +195,10 @@ bool Unchanged(const FileJobDef& tJob) {
 int PrepareFile(const std::string& Path, std::FILE* pFile, const AnnotateArgsDef& tArgs,
                 FileJobDef* ptJob, std::vector<analysis::DealInputDef>* patInputs) {
   ptJob->Path = Path;
+  if (lin::IsLinPath(Path)) {  // its games are a conversion: tags written there would be lost
+    Fail(Path + ": a LIN file holds no PBN tags; convert it to PBN first, skipped");
+    return kExitError;
+  }
   ptJob->Target = RealTarget(tArgs.Out.empty() ? Path : tArgs.Out);
   if (ReadOnly(ptJob->Target)) {
     Fail(ptJob->Target + ": read-only, skipped");

@@ -34,14 +34,15 @@ inline bool IsDrawCommand(const std::string& Command) {
   return Command == "render" || Command == "hand-records";
 }
 int RunDrawCommand(char** argv);
+int Convert(const Args& args);
 
 // Prints "karvelon-cli: <text>" on standard error; returns kExitError.
 int Fail(const std::string& Text);
 
-// Opens a PBN file for reading in binary mode as the viewer does; on failure says why on
-// standard error and returns null. Refuses directories, pipes, sockets and files of 2 GiB or
-// more.
-// With bWithMistakes a file whose first 64 KiB hold a NUL byte is refused: it is no text.
+// Opens a PBN file for reading in binary mode as the viewer does, a LIN file (".lin") as its PBN
+// text converted in memory; on failure says why on standard error and returns null. Refuses
+// directories, pipes, sockets and files of 2 GiB or more. With bWithMistakes a file whose first
+// 64 KiB hold a NUL byte is refused: it is no text.
 FilePtr OpenPbnFile(const std::string& Path, bool bWithMistakes = false);
 
 // The reading that --pbn chose (PBN 1.0 when not given), for every command.
@@ -69,6 +70,10 @@ std::string Latin1ToUtf8(const char* pcText);
 // terminal.
 unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
                     const pbn::PbnImportOptionsDef& tOptions, bool bProgress = false);
+
+// Writes Text to a temporary file beside Path and renames it over Path once complete, so that
+// a failure never leaves a damaged file; false (with the message said) on failure.
+bool WriteFileReplacing(const std::string& Path, const std::string& Text);
 
 // A tag value as UTF-8, the mark of a tag present with an empty value as "".
 std::string TagText(const pbn::PbnGameTagsDef& tTags, int TagId);

@@ -7,6 +7,7 @@
 
 #include "cli/cli.h"
 #include "core/pbn_util.h"
+#include "formats/lin.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
 
@@ -45,23 +46,16 @@ int Fail(const std::string& Text) {
 }
 
 FilePtr OpenPbnFile(const std::string& Path, bool bWithMistakes) {
-  FilePtr pFile(nullptr, std::fclose);
-  struct stat tStat;
-  if (stat(Path.c_str(), &tStat) == 0 && S_ISDIR(tStat.st_mode)) {
+  FilePtr pFile(lin::OpenGameFile(Path.c_str()), std::fclose);
+  if (!pFile && errno == EISDIR) {
     Fail(Path + ": is a directory");
-    return pFile;
-  }
-  // A pipe or a socket would block the open, and the index pass needs a file it can seek in.
-  if (stat(Path.c_str(), &tStat) == 0 && (S_ISFIFO(tStat.st_mode) || S_ISSOCK(tStat.st_mode))) {
+  } else if (!pFile && errno == ESPIPE) {
     Fail(Path + ": is not a regular file");
-    return pFile;
-  }
-  pFile.reset(std::fopen(Path.c_str(), "rb"));
-  if (!pFile) {
+  } else if (!pFile && errno == EFBIG) {
+    Fail(Path + ": " + pbn::kGameFileTooLargeText);
+  } else if (!pFile) {
     Fail("cannot open " + Path + ": " + std::strerror(errno));
-    return pFile;
-  }
-  if (pbn::GameFileTooLarge(pFile.get())) {
+  } else if (pbn::GameFileTooLarge(pFile.get())) {
     Fail(Path + ": " + pbn::kGameFileTooLargeText);
     pFile.reset();
   } else if (bWithMistakes && !pbn::GameFileIsText(pFile.get())) {
@@ -138,6 +132,28 @@ unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
   pbn::PbnImportLog({});
   if (bTerminal && tProgressLine.bShown) std::fputs("\r\033[K", stderr);
   return NrGames;
+}
+
+bool WriteFileReplacing(const std::string& Path, const std::string& Text) {
+  std::string TempPath = Path + ".XXXXXX";
+  const int Fd = mkstemp(TempPath.data());
+  if (Fd < 0) return Fail("cannot create " + TempPath + ": " + std::strerror(errno)), false;
+  const mode_t Mask = umask(0);
+  umask(Mask);
+  fchmod(Fd, 0666 & ~Mask);  // as a file made by fopen, not mkstemp's owner-only mode
+  FilePtr pFile(fdopen(Fd, "wb"), std::fclose);
+  if (!pFile) close(Fd);
+  const bool bWritten = pFile &&
+                        std::fwrite(Text.data(), 1, Text.size(), pFile.get()) == Text.size() &&
+                        std::fflush(pFile.get()) == 0 && fsync(fileno(pFile.get())) == 0;
+  const int Error = errno;
+  const bool bClosed = pFile && std::fclose(pFile.release()) == 0;
+  if (!bWritten || !bClosed || std::rename(TempPath.c_str(), Path.c_str()) != 0) {
+    const std::string Reason = std::strerror(bWritten ? errno : Error);
+    std::remove(TempPath.c_str());
+    return Fail("cannot write " + Path + ": " + Reason), false;
+  }
+  return true;
 }
 
 std::string TagText(const pbn::PbnGameTagsDef& tTags, int TagId) {

@@ -48,6 +48,8 @@ constexpr const char* kUsage =
     "                            solve also the games that hold all four and report those\n"
     "                            that differ; -o: write the one FILE to OUT; --pbn and\n"
     "                            --with-mistakes choose the games as in check)\n"
+    "  convert IN -o OUT         LIN to PBN (IN.lin, OUT.pbn) or PBN to LIN (IN.pbn, OUT.lin);\n"
+    "                            every command also reads .lin files directly\n"
     "\n"
     "  --with-mistakes           (check, show, list, render, hand-records) index every game,\n"
     "                            also those with mistakes, each with its own log lines: check\n"
@@ -92,5 +94,6 @@ int main(int argc, char** argv) {
   if (command == "dd") return cli::DoubleDummy(rest);
   if (command == "list") return cli::List(rest);
   if (command == "annotate") return cli::Annotate(rest);
+  if (command == "convert") return cli::Convert(rest);
   return cli::Fail("unknown command '" + command + "' (try 'karvelon-cli --help')");
 }

@@ -8,15 +8,12 @@
 namespace pbn {
 
 void PbnRanksGetChars(PbnRankDef Ranks, char* acRanks) {
-  // Bits 14 and 15 are outside the precondition; they are dropped so the walk always ends.
-  unsigned Bits = Ranks & 0x3FFFu;
+  // Bits 14 and 15 are outside the precondition and are dropped.
   int Length = 0;
-  for (unsigned Mask = PBN_RANK_A; Bits != 0 && Mask != 0; Mask >>= 1) {
-    if (Bits & Mask) {
-      acRanks[Length++] = acPbnRankNames[PbnRankGetIndex(static_cast<PbnRankDef>(Mask))];
-      Bits &= ~Mask;
-    }
+  for (int Index = 12; Index >= 0; Index--) {  // ace down to two, then the "x" of bit 0
+    if (Ranks & (PBN_RANK_2 << Index)) acRanks[Length++] = acPbnRankNames[Index];
   }
+  if (Ranks & PBN_RANK_X) acRanks[Length++] = acPbnRankNames[14];
   acRanks[Length] = '\0';
 }
 

@@ -89,7 +89,8 @@ void MistakesGameDone(PbnBoolDef bIndexed) {
     return;
   }
   const auto NrEntries = static_cast<UInt32>(t.atEntries.size() - t.GameFirstEntry);
-  t.atGames.push_back({PbnImportLineBegin(), static_cast<UInt32>(t.GameFirstEntry), NrEntries});
+  t.atGames.push_back({PbnImportSourceLine(PbnImportLineBegin()),
+                       static_cast<UInt32>(t.GameFirstEntry), NrEntries});
   t.NrWithMistakes += NrEntries != 0;
   t.GameFirstEntry = t.atEntries.size();
 }

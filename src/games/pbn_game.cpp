@@ -240,6 +240,7 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
   PbnImportSetOptions(tOptions);  // kept for the games loaded from this file
   MistakesPassBegin();
   GameListPassBegin();
+  PbnImportLogBegin(pFile);
   // One file's values must never be inherited by the games of another.
   PbnImportTags(nullptr);
   GameForgetSources();

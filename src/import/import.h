@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,26 @@ void ImportPrintLine(const char* pcLine, const char* pcMarks, const char* pcMess
 UInt32 PbnImportLineBegin();
 PbnBoolDef PbnImportTagFound();
 extern int PbnVerbose;  // > 0: also echo error-free lines (nothing sets it)
+
+// A stream of PBN text converted from another format (LIN): the place in the source file of
+// each of its lines, so that its log names those places, and the log lines of the conversion.
+struct PbnSourcePosDef {
+  UInt32 Line;    // from 1
+  UInt32 Column;  // from 1, in characters
+};
+struct PbnConvertedDef {
+  const char* pcFormat = "";               // "LIN"
+  std::vector<PbnSourcePosDef> atLinePos;  // element i: line i + 1 of the converted text
+  std::vector<std::string> aLogLines;      // what the conversion found wrong, written first
+};
+// Registers pFile as converted (null: no longer); the stream's close must unregister it.
+void PbnStreamSetConverted(std::FILE* pFile, std::shared_ptr<const PbnConvertedDef> ptConverted);
+const PbnConvertedDef* PbnStreamConverted(std::FILE* pFile);
+// The index pass of pFile begins: a converted stream writes its conversion's log lines, and each
+// log line after names its place in the source file ("12:40: ") in front.
+void PbnImportLogBegin(std::FILE* pFile);
+// The line of the source file that a line of the stream of the last index pass comes from.
+UInt32 PbnImportSourceLine(UInt32 LineNr);
 
 // The sides that the Hidden tag of the game imported last hides.
 const std::array<PbnBoolDef, PBN_N_SIDES>& PbnImportHiddenSides();

@@ -1,5 +1,6 @@
 // The import log: lines written while a file is indexed.
 #include <cstdio>
+#include <map>
 
 #include "import/import.h"
 #include "import/import_internal.h"
@@ -12,16 +13,28 @@ namespace {
 
 PbnLogSinkDef tLogSink;
 
+std::map<std::FILE*, std::shared_ptr<const PbnConvertedDef>> tConvertedStreams;
+std::shared_ptr<const PbnConvertedDef> ptSource;  // of the last index pass, when converted
+
+// In front of a log line: the line of the file ("134: ") when asked for, the place in the source
+// of a converted file ("12:40: ") always.
+std::string LinePrefix() {
+  if (ptSource != nullptr && FileLineNr >= 1 && FileLineNr <= ptSource->atLinePos.size()) {
+    const PbnSourcePosDef& tPos = ptSource->atLinePos[FileLineNr - 1];
+    return std::to_string(tPos.Line) + ":" + std::to_string(tPos.Column) + ": ";
+  }
+  if (tLogSink.bLineNumbers) return std::to_string(FileLineNr) + ": ";
+  return {};
+}
+
+void WriteRaw(const std::string& Line) {
+  if (tLogSink.pFile != nullptr) std::fprintf(tLogSink.pFile, "%s\n", Line.c_str());
+  if (tLogSink.pMemory != nullptr) tLogSink.pMemory->append(Line).push_back('\n');
+}
+
 void WriteLine(const char* pString) {
-  const bool bNumbered = tLogSink.bLineNumbers;
-  if (tLogSink.pFile != nullptr) {
-    if (bNumbered) std::fprintf(tLogSink.pFile, "%lu: ", static_cast<unsigned long>(FileLineNr));
-    std::fprintf(tLogSink.pFile, "%s\n", pString);
-  }
-  if (tLogSink.pMemory != nullptr) {
-    if (bNumbered) tLogSink.pMemory->append(std::to_string(FileLineNr)).append(": ");
-    tLogSink.pMemory->append(pString).push_back('\n');
-  }
+  if (tLogSink.pFile == nullptr && tLogSink.pMemory == nullptr) return;
+  WriteRaw(LinePrefix() + pString);
 }
 
 }  // namespace
@@ -38,9 +51,37 @@ void PbnImportFile(std::FILE* pFile) {
   PbnImportLog({pFile, nullptr});
 }
 
+void PbnStreamSetConverted(std::FILE* pFile, std::shared_ptr<const PbnConvertedDef> ptConverted) {
+  if (ptConverted == nullptr) {
+    tConvertedStreams.erase(pFile);
+  } else {
+    tConvertedStreams[pFile] = std::move(ptConverted);
+  }
+}
+
+const PbnConvertedDef* PbnStreamConverted(std::FILE* pFile) {
+  const auto It = tConvertedStreams.find(pFile);
+  return It == tConvertedStreams.end() ? nullptr : It->second.get();
+}
+
+void PbnImportLogBegin(std::FILE* pFile) {
+  const auto It = tConvertedStreams.find(pFile);
+  ptSource = It == tConvertedStreams.end() ? nullptr : It->second;
+  if (ptSource == nullptr) return;
+  for (const std::string& Line : ptSource->aLogLines)
+    WriteRaw(Line);
+}
+
+UInt32 PbnImportSourceLine(UInt32 LineNr) {
+  if (ptSource == nullptr || LineNr < 1 || LineNr > ptSource->atLinePos.size()) return LineNr;
+  return ptSource->atLinePos[LineNr - 1].Line;
+}
+
 void ImportPrintf(const char* pString) {
   WriteLine(pString);
-  if (tLogSink.ptEntries != nullptr) tLogSink.ptEntries->push_back({FileLineNr, "", "", pString});
+  if (tLogSink.ptEntries != nullptr) {
+    tLogSink.ptEntries->push_back({PbnImportSourceLine(FileLineNr), "", "", pString});
+  }
 }
 
 void ImportPrintLine(const char* pcLine, const char* pcMarks, const char* pcMessage) {
@@ -49,7 +90,7 @@ void ImportPrintLine(const char* pcLine, const char* pcMarks, const char* pcMess
   WriteLine(pcMarks);
   WriteLine(pcMessage);
   if (tLogSink.ptEntries != nullptr) {
-    tLogSink.ptEntries->push_back({FileLineNr, pcLine, pcMarks, pcMessage});
+    tLogSink.ptEntries->push_back({PbnImportSourceLine(FileLineNr), pcLine, pcMarks, pcMessage});
   }
 }
 

@@ -55,6 +55,7 @@ bool EndsHead(const char* pcLine) {
 
 PbnHeadDef PbnReadHead(std::FILE* pFile) {
   PbnHeadDef tHead{};
+  tHead.bConverted = PbnStreamConverted(pFile) != nullptr;
   const long FilePos = std::ftell(pFile);
   if (FilePos < 0 || std::fseek(pFile, 0, SEEK_SET) != 0) return tHead;
   char acLine[4096];
@@ -90,6 +91,11 @@ PbnHeadDef PbnReadHead(std::FILE* pFile) {
 
 PbnImportOptionsDef PbnReadingFor(ReadingChoiceDef Choice, const PbnHeadDef& tHead) {
   PbnImportOptionsDef tOptions;
+  if (tHead.bConverted) {
+    tOptions.Standard = PBN_STANDARD_2_1;
+    tOptions.Encoding = PBN_ENCODING_UTF_8;
+    return tOptions;
+  }
   if (Choice == ReadingChoiceDef::Pbn21 ||
       (Choice == ReadingChoiceDef::AsDeclared && PbnHeadDeclares2(tHead))) {
     tOptions.Standard = PBN_STANDARD_2_1;

@@ -19,6 +19,7 @@ struct PbnHeadDef {
   long VersionPos;    // the offset of the version's first digit in the file, when declared
   bool bUtf8;         // an escape line declares charset=UTF-8
   bool bBom;          // the file starts with a UTF-8 byte-order mark
+  bool bConverted;    // PBN text converted from another format (LIN), always read by 2.1
 };
 
 // Reads the head from the start of the file; the stream's position is restored.
@@ -29,7 +30,8 @@ inline bool PbnHeadDeclares2(const PbnHeadDef& tHead) {
 }
 
 // The options of a file read by Choice: the standard, and UTF-8 only in 2.1 and only when the
-// head declares it (or the file starts with a byte-order mark).
+// head declares it (or the file starts with a byte-order mark). A converted file is PBN 2.1 in
+// UTF-8 whatever the choice.
 PbnImportOptionsDef PbnReadingFor(ReadingChoiceDef Choice, const PbnHeadDef& tHead);
 
 inline bool PbnReading21() {

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "games/game_list.h"
+#include "formats/lin.h"
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
@@ -21,8 +22,10 @@ namespace viewer {
 
 using namespace pbn;
 
-// "PBN Files (*.PBN)", "*.pbn", "All Files (*.*)", "*.*" and the empty string that ends them.
-const char szFilterPbn[] = "PBN Files (*.PBN)\0*.pbn\0All Files (*.*)\0*.*\0";
+// "PBN Files (*.PBN)", "*.pbn", "LIN files (*.lin)", "*.lin", "All Files (*.*)", "*.*" and the
+// empty string that ends them.
+const char szFilterPbn[] =
+    "PBN Files (*.PBN)\0*.pbn\0LIN files (*.lin)\0*.lin\0All Files (*.*)\0*.*\0";
 
 ScrollBarDataDef tPbnGames;
 ScrollBarDataDef tPbnHorText;
@@ -459,8 +462,8 @@ int GetFileOpen(Host* hWnd, char* lpstrFileName, char* lpstrTitleName) {
     return 0;
   }
   AddDefaultExtension(lpstrFileName, lpstrTitleName);
-  std::FILE* hFileNew = nullptr;
-  if (!GetFileHandle(&hFileNew, lpstrFileName, "rb")) {
+  std::FILE* hFileNew = lin::OpenGameFile(lpstrFileName);  // a LIN file as its PBN text
+  if (hFileNew == nullptr) {
     const std::string Text = std::string(lpstrFileName) + "\n" + std::strerror(errno);
     MessageBoxA(Text.c_str(), "Open error PBN file", MB_ICONEXCLAMATION);
     return 0;
@@ -555,8 +558,7 @@ bool IndexOpenFile(PbnFilePosDef KeepAt) {
   }
   if (!bCompleted) return false;
   PutFileHandle(&hFilePrevious);
-  hMyWnd->SetTitle(
-      WindowTitle(PbnStandardName(PbnImportOptions().Standard), szTitleImport).c_str());
+  hMyWnd->SetTitle(WindowTitle(ReadingNameInForce(), szTitleImport).c_str());
   ScrollBarReset(&tPbnGames);
   ScrollBarReset(&tPbnHorText);
   ScrollBarReset(&tPbnVerText);
@@ -622,6 +624,10 @@ bool ChooseReading(ReadingChoiceDef Choice) {
 }
 
 const char* ReadingNameInForce() {
+  // A LIN file is named as such: it is always read through its conversion.
+  if (const PbnConvertedDef* ptConverted = PbnStreamConverted(hFileImport)) {
+    return ptConverted->pcFormat;
+  }
   return hFileImport != nullptr
              ? PbnStandardName(PbnImportOptions().Standard)
              : PbnStandardName(PbnReadingFor(tReadingChoice, PbnHeadDef{}).Standard);

@@ -179,7 +179,8 @@ void SetTextPaneExtraHeight(std::int32_t Extra);
 // The path of the open file, "" while none is open.
 const char* OpenFilePath();
 
-// The name of the reading in force ("PBN 1.0"): the open file's, or before any file the choice's.
+// The name of the reading in force ("PBN 1.0"): the open file's ("LIN" for a LIN file), or before
+// any file the choice's.
 const char* ReadingNameInForce();
 // A file that declares PBN 2.x read as 1.0: said in the status line after the games with
 // mistakes, or "" for any other file.

@@ -2,7 +2,8 @@
 # Builds the Debian package into a temporary folder and checks it as a user's machine would
 # see it: its name, file list, computed dependencies and maintainer scripts; the desktop entry,
 # AppStream metainfo and manual pages by their validators; and, with the package unpacked
-# into the XDG data folders, that a .pbn file is application/x-pbn and opens with Karvelon.
+# into the XDG data folders, that a .pbn file is application/x-pbn, a .lin file
+# application/x-bridge-lin, and that both open with Karvelon.
 # Usage: package_test.sh CPACK BUILD_DIR SOURCE_DIR VERSION APPSTREAM_ID
 # Exits 77 (skipped) when a tool is missing.
 set -eu
@@ -88,4 +89,12 @@ for file in "$source/examples/showcase.pbn" "$work/MISTAKES.PBN" "$work/no-exten
 done
 application=$(query default application/x-pbn)
 [ "$application" = karvelon.desktop ] || fail "application/x-pbn opens with '$application'"
+# A LIN file by its name, in any case.
+cp "$source/examples/online-match.lin" "$work/MATCH.LIN"
+for file in "$source/examples/online-match.lin" "$work/MATCH.LIN"; do
+  type=$(query filetype "$file")
+  [ "$type" = application/x-bridge-lin ] || fail "$file is '$type'"
+done
+application=$(query default application/x-bridge-lin)
+[ "$application" = karvelon.desktop ] || fail "application/x-bridge-lin opens with '$application'"
 echo "$(basename "$deb"): Depends: $depends"

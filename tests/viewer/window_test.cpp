@@ -215,6 +215,17 @@ TEST(MainWindow, TheReadingInForceAndTheTablesOfItsGames) {
   EXPECT_EQ(tCanvas.CountText("   2      5 Ann - Sam                  54.0"), 1);
 }
 
+// A LIN file opens through its conversion, whatever the reading chosen, and the title says so.
+TEST(MainWindow, OpensLinFiles) {
+  RecordingWindow w;
+  w.Open(kExamples + "online-match.lin");
+  EXPECT_TRUE(w.Title == "Karvelon (LIN) - online-match.lin" && w.Status == "Game 1 of 4" &&
+              tPbnGames.MaxValue == 4u && LogSize() == 0);
+  EXPECT_EQ(w.Paint().CountText("w-one"), 1);
+  w.Open(kExamples + "showcase.pbn");
+  EXPECT_EQ(w.Title, "Karvelon (PBN 1.0) - showcase.pbn");
+}
+
 TEST_F(ShowcaseWindow, GameMenuAndGameScrollBar) {
   w.Command(CM_PREVIOUS);  // on game 1: nothing
   EXPECT_TRUE(w.h.Invalidations.empty());

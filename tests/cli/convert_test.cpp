@@ -1,0 +1,134 @@
+// karvelon-cli convert, and the other commands on LIN files.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "cli/cli_support.h"
+
+namespace {
+
+using cli_testing::Example;
+using cli_testing::Quote;
+using cli_testing::RunCli;
+using nlohmann::json;
+using testing_support::ReadFile;
+
+class ConvertCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Dir = std::filesystem::temp_directory_path() /
+          ("karvelon-convert-test-" + std::to_string(getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(Dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(Dir); }
+  std::string In(const std::string& Name) const { return Quote((Dir / Name).string()); }
+  std::filesystem::path Dir;
+};
+
+// What a game shows that LIN holds too.
+json LinFields(const std::string& File, int Game, const std::string& Options = "") {
+  const json Show =
+      json::parse(RunCli("show " + Quote(File) + " " + std::to_string(Game) + " " + Options).Out);
+  json Fields = {Show["dealer"],
+                 Show["vulnerable"],
+                 Show["deal"],
+                 Show["contract"],
+                 Show["result"]["tricks"],
+                 Show["tags"].value("Board", ""),
+                 Show["tags"].value("Room", "")};
+  for (const char* pcSide : {"North", "East", "South", "West"})
+    Fields.push_back(Show["tags"].value(pcSide, ""));
+  for (const json& Call : Show["auction"]) {
+    const std::string Note =
+        Call["note"] == 0 ? "" : Show["notes"]["auction"].value(Call["note"].dump(), "");
+    Fields.push_back({Call["side"], Call["call"], Note});
+  }
+  for (const json& Card : Show["play"])
+    Fields.push_back({Card["side"], Card["card"]});
+  return Fields;
+}
+
+TEST_F(ConvertCommand, LinToPbnWritesTheExampleWhole) {
+  const auto Run =
+      RunCli("convert " + Quote(Example("online-match.lin")) + " -o out.pbn", Dir.string());
+  EXPECT_EQ(Run.Status, 0);
+  EXPECT_EQ(Run.Out, "4 games\n");
+  EXPECT_EQ(Run.Err, "");
+  EXPECT_EQ(ReadFile((Dir / "out.pbn").string()), ReadFile(Example("online-match.pbn")));
+  // Nothing is left beside it.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir), {}), 1);
+}
+
+TEST_F(ConvertCommand, PbnToLinToPbnKeepsWhatShowReports) {
+  const struct {
+    std::string File;
+    std::string Options;
+    std::vector<int> aGames;  // games that LIN can hold
+  } atCases[] = {
+      {Example("online-match.pbn"), "--pbn 2.1", {1, 2, 3, 4}},
+      {Example("showcase.pbn"), "", {1, 3}},  // no irregularities, no partial deal
+  };
+  for (const auto& tCase : atCases) {
+    const std::string Lin = (Dir / "games.lin").string();
+    const auto Run =
+        RunCli("convert " + Quote(tCase.File) + " -o " + Quote(Lin) + " " + tCase.Options);
+    ASSERT_EQ(Run.Status, 0) << Run.Err;
+    for (std::size_t i = 0; i < tCase.aGames.size(); i++) {
+      EXPECT_EQ(LinFields(Lin, static_cast<int>(i) + 1),
+                LinFields(tCase.File, tCase.aGames[i], tCase.Options))
+          << tCase.File << " game " << tCase.aGames[i];
+    }
+  }
+}
+
+TEST_F(ConvertCommand, CommandsReadLinFilesAndNameLinPlaces) {
+  auto Run = RunCli("check " + Quote(Example("online-match.lin")) + " --log -");
+  EXPECT_EQ(Run.Out, "4 games\n");
+  std::FILE* pFile = std::fopen((Dir / "bad.lin").c_str(), "wb");
+  std::fputs("md|3S2,S2,|\nmb|1Z|", pFile);
+  std::fclose(pFile);
+  Run = RunCli("check " + In("bad.lin") + " --log -");
+  EXPECT_EQ(Run.Status, 0);
+  EXPECT_EQ(Run.Out,
+            "1:1: E: LIN deal: cards missing, 1 of 52 (S 1, W 0, N 0, E 0)\n"
+            "1:9: E: LIN deal: duplicate card S2\n"
+            "2:4: E: LIN call cannot be read: '1Z'\n"
+            "1 games\n");
+  Run = RunCli("convert " + In("bad.lin") + " -o " + In("bad.pbn"));
+  EXPECT_EQ(Run.Err.substr(0, Run.Err.find('\n')),
+            (Dir / "bad.lin").string() +
+                ":1:1: E: LIN deal: cards missing, 1 of 52 (S 1, W 0, N 0, E 0)");
+}
+
+TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {
+  std::FILE* pFile = std::fopen((Dir / "empty.lin").c_str(), "wb");
+  std::fclose(pFile);
+  const struct {
+    std::string Args;
+    int Status;
+    std::string Err;
+  } atCases[] = {
+      {"convert " + In("empty.lin") + " -o " + In("x.pbn"), 1,
+       (Dir / "empty.lin").string() + ":1:1: E: No LIN board with a deal\n"},
+      {"convert " + Quote(Example("showcase.pbn")) + " -o " + In("x.pbn"), 2,
+       "karvelon-cli: convert: IN and OUT must be one .lin and one .pbn file\n"},
+      {"convert " + In("none.lin") + " -o " + In("x.pbn"), 2,
+       "karvelon-cli: cannot open " + (Dir / "none.lin").string() +
+           ": No such file or directory\n"},
+      {"convert " + In("empty.lin"), 2,
+       "karvelon-cli: convert: usage: karvelon-cli convert IN "
+       "-o OUT (one .lin, one .pbn)\n"},
+  };
+  for (const auto& tCase : atCases) {
+    const auto Run = RunCli(tCase.Args);
+    EXPECT_EQ(Run.Status, tCase.Status) << tCase.Args;
+    EXPECT_EQ(Run.Err, tCase.Err) << tCase.Args;
+  }
+  EXPECT_FALSE(std::filesystem::exists(Dir / "x.pbn"));
+}
+
+}  // namespace
