@@ -1,9 +1,12 @@
 // Runs karvelon-cli and captures what it prints.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "support/test_support.h"
@@ -54,6 +57,24 @@ inline std::string RunShell(const std::string& Command) {
   pclose(pPipe);
   return Out;
 }
+
+// A test with a folder of its own, made before it runs and removed after it, whatever modes the
+// test left on it.
+class FolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Dir = std::filesystem::temp_directory_path() /
+          ("karvelon-cli-test-" + std::to_string(getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(Dir);
+  }
+  void TearDown() override {
+    std::error_code tError;
+    std::filesystem::permissions(Dir, std::filesystem::perms::owner_all, tError);
+    std::filesystem::remove_all(Dir, tError);
+  }
+  std::filesystem::path Dir;
+};
 
 inline std::string Example(const std::string& Name) {
   return std::string(KARVELON_SOURCE_DIR) + "/examples/" + Name;

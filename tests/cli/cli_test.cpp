@@ -16,20 +16,7 @@ using cli_testing::RunCli;
 using testing_support::ReadFile;
 using testing_support::TempFile;
 
-class CheckCommand : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Dir = std::filesystem::temp_directory_path() /
-          ("karvelon-cli-test-" + std::to_string(getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(Dir);
-  }
-  void TearDown() override {
-    std::filesystem::permissions(Dir, std::filesystem::perms::owner_all);
-    std::filesystem::remove_all(Dir);
-  }
-  std::filesystem::path Dir;
-};
+using CheckCommand = cli_testing::FolderTest;
 
 TEST_F(CheckCommand, ExamplesGiveTheirLogAndCount) {
   auto Run = RunCli("check " + Quote(Example("showcase.pbn")), Dir);
@@ -118,8 +105,8 @@ TEST_F(CheckCommand, FilesThatDoNotOpenExitTwo) {
 TEST_F(CheckCommand, WrongArgumentsExitTwo) {
   const std::string Showcase = Quote(Example("showcase.pbn"));
   for (const std::string& Args :
-       {std::string("check"), "check " + Showcase + " --log",
-        "check --bogus " + Showcase, std::string("frobnicate"), std::string("")}) {
+       {std::string("check"), "check " + Showcase + " --log", "check --bogus " + Showcase,
+        std::string("frobnicate"), std::string("")}) {
     auto Run = RunCli(Args, Dir);
     EXPECT_EQ(Run.Status, 2) << Args;
     EXPECT_NE(Run.Err, "") << Args;

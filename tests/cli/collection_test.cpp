@@ -23,12 +23,10 @@ namespace fs = std::filesystem;
 // A folder of examples, with a subfolder, a name in capitals and what a folder must survive:
 // files of other names, a dangling link, a pipe and a folder named like a PBN file. (The tests
 // run as root, whom no file mode stops, so these stand for the files that cannot be read.)
-class Collection : public ::testing::Test {
+class Collection : public cli_testing::FolderTest {
  protected:
   void SetUp() override {
-    Dir = fs::temp_directory_path() /
-          ("karvelon-collection-" + std::to_string(getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    FolderTest::SetUp();
     fs::create_directories(Dir / "sub" / "x.pbn");
     fs::copy_file(Example("showcase.pbn"), Dir / "b.pbn");
     fs::copy_file(Example("mistakes.pbn"), Dir / "a.pbn");
@@ -38,9 +36,7 @@ class Collection : public ::testing::Test {
     fs::create_symlink(Dir / "gone", Dir / "gone.pbn");
     mkfifo((Dir / "pipe.pbn").c_str(), 0644);
   }
-  void TearDown() override { fs::remove_all(Dir); }
   std::string Path(const std::string& Name) const { return (Dir / Name).string(); }
-  fs::path Dir;
 };
 
 TEST_F(Collection, OneRunOfAFolderCountsAsOneCallPerFile) {

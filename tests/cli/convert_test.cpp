@@ -16,17 +16,9 @@ using cli_testing::RunCli;
 using nlohmann::json;
 using testing_support::ReadFile;
 
-class ConvertCommand : public ::testing::Test {
+class ConvertCommand : public cli_testing::FolderTest {
  protected:
-  void SetUp() override {
-    Dir = std::filesystem::temp_directory_path() /
-          ("karvelon-convert-test-" + std::to_string(getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(Dir);
-  }
-  void TearDown() override { std::filesystem::remove_all(Dir); }
   std::string In(const std::string& Name) const { return Quote((Dir / Name).string()); }
-  std::filesystem::path Dir;
 };
 
 // What a game shows that LIN holds too.

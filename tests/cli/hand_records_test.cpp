@@ -16,16 +16,8 @@ using cli_testing::RunCli;
 using testing_support::ReadFile;
 using testing_support::TempFile;
 
-class HandRecordsCommand : public ::testing::Test {
+class HandRecordsCommand : public cli_testing::FolderTest {
  protected:
-  void SetUp() override {
-    Dir = std::filesystem::temp_directory_path() /
-          ("karvelon-hand-records-test-" + std::to_string(getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(Dir);
-  }
-  void TearDown() override { std::filesystem::remove_all(Dir); }
-
   // What a poppler tool prints about the PDF.
   std::string Poppler(const std::string& Tool, const std::string& Pdf) {
     const std::string Out = (Dir / "poppler.txt").string();
@@ -34,7 +26,6 @@ class HandRecordsCommand : public ::testing::Test {
                     .c_str());
     return ReadFile(Out);
   }
-  std::filesystem::path Dir;
 };
 
 TEST_F(HandRecordsCommand, EachLayoutGivesItsPageCount) {
