@@ -306,13 +306,20 @@ SortKeyDef MakeSortKey(UInt32 GameNr, GameListColumnDef Column, const std::vecto
   return {SortNumber(GameNr, Column), 0, 0, 0};
 }
 
+bool bListKept = false;
+
 }  // namespace
+
+void GameListKeep(PbnBoolDef bKeep) {
+  bListKept = bKeep;
+}
 
 void GameListPassBegin() {
   tListBuilt = GameListTableDef{};
 }
 
 void GameListAddGame(const PbnGameDataDef& tGameData, const PbnGameTagsDef& tGameTags) {
+  if (!bListKept) return;
   try {
     tListBuilt.atRows.push_back(MakeRow(tGameData, tGameTags, &tListBuilt));
     tListBuilt.bHasPar = tListBuilt.bHasPar || tListBuilt.atRows.back().ParNS != kGameListNoPar ||

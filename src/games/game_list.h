@@ -44,7 +44,9 @@ struct GameListRowDef {
 };
 
 // The index pass fills a table of its own; it becomes the list once the pass has completed, and a
-// cancelled pass leaves the list of the file before.
+// cancelled pass leaves the list of the file before. Only a program that shows the list keeps
+// one (off at first): the others pay nothing for it in the index pass.
+void GameListKeep(PbnBoolDef bKeep);
 void GameListPassBegin();
 void GameListAddGame(const PbnGameDataDef& tGameData, const PbnGameTagsDef& tGameTags);
 void GameListPassEnd(PbnBoolDef bCompleted);

@@ -366,6 +366,7 @@ void wmCreate(Host* hWnd) {
   TRAdmin = TextRectAdminDef{};
   bShowAnno = PBN_TRUE;
   GameInit();
+  GameListKeep(PBN_TRUE);
   PlaySetGamesLoaded(PBN_FALSE);
   for (const ChildWindowDef& tChild : atChildWindows)
     hWnd->CreateControl(tChild);

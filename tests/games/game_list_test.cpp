@@ -49,7 +49,14 @@ std::string Row(UInt32 GameNr) {
   return Text;
 }
 
-TEST(GameList, EachGameItsRowWithInheritedValues) {
+// Only a program that shows the list keeps it, as the viewer does.
+class GameList : public ::testing::Test {
+ protected:
+  void SetUp() override { GameListKeep(PBN_TRUE); }
+  void TearDown() override { GameListKeep(PBN_FALSE); }
+};
+
+TEST_F(GameList, EachGameItsRowWithInheritedValues) {
   ASSERT_EQ(IndexText(kClub).NrGames, 4u);
   ASSERT_EQ(GameListSize(), 4u);
   const char* const apcRows[] = {
@@ -65,7 +72,7 @@ TEST(GameList, EachGameItsRowWithInheritedValues) {
   EXPECT_LE(sizeof(GameListRowDef), 48u);  // and a few bytes a game for the texts
 }
 
-TEST(GameList, FilterSortAndTraveller) {
+TEST_F(GameList, FilterSortAndTraveller) {
   IndexText(kClub);
   const struct {
     const char* pcFilter;
@@ -99,7 +106,7 @@ TEST(GameList, FilterSortAndTraveller) {
   EXPECT_TRUE(GameListSameBoard(9).empty());
 }
 
-TEST(GameList, GameFoundAgainByItsPlaceInTheFile) {
+TEST_F(GameList, GameFoundAgainByItsPlaceInTheFile) {
   IndexText(kClub);
   const PbnFilePosDef aPos[] = {GameFilePos(1), GameFilePos(2), GameFilePos(3), GameFilePos(4)};
   const std::pair<PbnFilePosDef, UInt32> atCases[] = {
@@ -112,7 +119,7 @@ TEST(GameList, GameFoundAgainByItsPlaceInTheFile) {
 
 // A refused value is left out of the list and of the game on display alike; the 2.1 reading's
 // par and "##value".
-TEST(GameList, MistakesParAndRefusedValues) {
+TEST_F(GameList, MistakesParAndRefusedValues) {
   const std::string Text =
       Game(
           "[Event \"##Cup\"]\n[Board \"5\"]\n[Dealer \"North\"]\n[Vulnerable \"All\"]\n[Declarer "
