@@ -2,12 +2,27 @@
 #pragma once
 
 #include <array>
+#include <string_view>
 
 #include "core/pbn.h"
 
 namespace pbn {
 
 // Writes the ranks of a set, ace first; acRanks must hold 15 characters.
+// White space of a text line, its end included.
+constexpr bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
+// Text without its white space at either end.
+constexpr std::string_view TrimBlanks(std::string_view Text) {
+  while (!Text.empty() && IsBlank(Text.front()))
+    Text.remove_prefix(1);
+  while (!Text.empty() && IsBlank(Text.back()))
+    Text.remove_suffix(1);
+  return Text;
+}
+
 void PbnRanksGetChars(PbnRankDef Ranks, char* acRanks);
 
 // The side of a character "NESW", in either case.

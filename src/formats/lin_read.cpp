@@ -80,21 +80,12 @@ struct ContextDef {
   std::string Stage;
 };
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
 char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string_view Trim(std::string_view Text) {
-  while (!Text.empty() && IsBlank(Text.front()))
-    Text.remove_prefix(1);
-  while (!Text.empty() && IsBlank(Text.back()))
-    Text.remove_suffix(1);
-  return Text;
-}
+using pbn::IsBlank;
+using pbn::TrimBlanks;
 
 bool IsUtf8(std::string_view Text) {
   for (std::size_t i = 0; i < Text.size();) {
@@ -255,7 +246,7 @@ class Converter {
       Say(tPos, "E: Cut LIN file: the value of '" + Name + "' has no closing bar");
       ValueEnd = Text.size();
     }
-    Command(Name, Trim(Text.substr(ValueBegin, ValueEnd - ValueBegin)), tPos);
+    Command(Name, TrimBlanks(Text.substr(ValueBegin, ValueEnd - ValueBegin)), tPos);
     return ValueEnd + 1;
   }
 
@@ -330,7 +321,7 @@ class Converter {
   void Names(std::string_view Value, LinPosDef tPos) {
     tContext.aNames.clear();
     for (std::string_view Name : SplitCommas(Value))
-      tContext.aNames.emplace_back(Trim(Name));
+      tContext.aNames.emplace_back(TrimBlanks(Name));
     tContext.tNamesPos = tPos;
   }
 
@@ -348,8 +339,8 @@ class Converter {
 
   void Event(std::string_view Value) {
     const std::vector<std::string_view> aFields = SplitCommas(Value);
-    tContext.Event = Trim(aFields[0]);
-    tContext.Stage = aFields.size() > 1 ? std::string(Trim(aFields[1])) : "";
+    tContext.Event = TrimBlanks(aFields[0]);
+    tContext.Stage = aFields.size() > 1 ? std::string(TrimBlanks(aFields[1])) : "";
   }
 
   void Heading(std::string_view Value, LinPosDef tPos) {
@@ -390,8 +381,9 @@ class Converter {
     const std::vector<std::string_view> aHands = SplitCommas(Value);
     for (std::size_t Side = 0; Side < aHands.size() && Side < 4; Side++)
       Hand(static_cast<int>(Side), aHands[Side]);
-    if (aHands.size() > 4 && !Trim(aHands[4]).empty()) Say(tPos, "E: LIN deal: more than 4 hands");
-    const bool bEastGiven = aHands.size() >= 4 && !Trim(aHands[3]).empty();
+    if (aHands.size() > 4 && !TrimBlanks(aHands[4]).empty())
+      Say(tPos, "E: LIN deal: more than 4 hands");
+    const bool bEastGiven = aHands.size() >= 4 && !TrimBlanks(aHands[3]).empty();
     CountCards();
     if (!bEastGiven) CompleteEast();
     CountCards();

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/defs.h"
+#include "core/pbn_util.h"
 #include "core/tables.h"
 
 namespace pbn {
@@ -22,18 +23,6 @@ constexpr PbnSideDef aTableSides[4] = {PBN_NORTH, PBN_EAST, PBN_SOUTH, PBN_WEST}
 constexpr PbnTrumpDef aStrains[5] = {PBN_TRUMP_NT, PBN_SPADES, PBN_HEARTS, PBN_DIAMONDS, PBN_CLUBS};
 constexpr const char* apcSideLetters = "SWNE";  // by side code
 constexpr const char* kTableColumns = "Declarer;Denomination\\2R;Result\\2R";
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
-std::string_view Trimmed(std::string_view Text) {
-  while (!Text.empty() && IsBlank(Text.front()))
-    Text.remove_prefix(1);
-  while (!Text.empty() && IsBlank(Text.back()))
-    Text.remove_suffix(1);
-  return Text;
-}
 
 // --- the tags a game gives ---
 
@@ -332,7 +321,7 @@ size_t InsertPosition(std::string_view Text, GameSpanDef tSpan) {
   for (size_t LineBegin = tSpan.Begin; LineBegin < tSpan.End;) {
     size_t Next = LineEnd(Text, LineBegin, tSpan.End);
     if (Next < tSpan.End) Next++;
-    if (!Trimmed(Text.substr(LineBegin, Next - LineBegin)).empty()) InsertAt = Next;
+    if (!TrimBlanks(Text.substr(LineBegin, Next - LineBegin)).empty()) InsertAt = Next;
     LineBegin = Next;
   }
   return InsertAt;
@@ -344,12 +333,12 @@ bool SameValue(AnnotateTagDef Tag, const FoundTagDef& tTag, const std::string& V
     case ANNOTATE_OPTIMUM_SCORE:
       return SameOptimumScore(tTag.Value, tDd.ParScore);
     case ANNOTATE_DD_TRICKS:
-      return Trimmed(tTag.Value).size() == Value.size() &&
-             strncasecmp(Trimmed(tTag.Value).data(), Value.data(), Value.size()) == 0;
+      return TrimBlanks(tTag.Value).size() == Value.size() &&
+             strncasecmp(TrimBlanks(tTag.Value).data(), Value.data(), Value.size()) == 0;
     case ANNOTATE_OPTIMUM_TABLE:
       return SameGivenTricks(FileTableTricks(tTag), tDd.aaTricks);
     default:
-      return Trimmed(tTag.Value) == Value;
+      return TrimBlanks(tTag.Value) == Value;
   }
 }
 
