@@ -229,9 +229,6 @@ class BoardLoaderDef {
   int NrBoardsDisagree_ = 0;
 };
 
-// Offscreen: a director's machine without a display writes the same PDF.
-void QuietMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
-
 // Adds the boards of one open file to the list; the file's status.
 int AddFile(const std::string& Path, std::FILE* pFile, const HandRecordsArgs& tArgs,
             BoardListDef* ptList) {
@@ -270,8 +267,6 @@ int HandRecords(const Args& args) {
     return kExitNone;
   }
 
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  qInstallMessageHandler(QuietMessages);
   static int argc = 1;
   static char acName[] = "karvelon-cli";
   static char* argv[] = {acName, nullptr};

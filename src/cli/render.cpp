@@ -128,15 +128,6 @@ int HideBoxId(char cSide) {
   }
 }
 
-// Off screen, Qt's notes about what the platform cannot do are noise.
-void QuietMessages(QtMsgType Type, const QMessageLogContext&, const QString& tMessage) {
-  if (Type == QtFatalMsg) {
-    std::fprintf(stderr, "karvelon-cli: render: %s\n",
-                 tMessage.section(QLatin1Char('\n'), 0, 0).toLocal8Bit().constData());
-    std::_Exit(kExitError);
-  }
-}
-
 }  // namespace
 
 int Render(const Args& args) {
@@ -145,8 +136,6 @@ int Render(const Args& args) {
   // Say why a file does not open before any window exists.
   if (!OpenPbnFile(tArgs.File)) return kExitError;
 
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  qInstallMessageHandler(QuietMessages);
   static int argc = 1;
   static char acName[] = "karvelon-cli";
   static char* argv[] = {acName, nullptr};
