@@ -12,8 +12,8 @@ namespace cli {
 
 namespace {
 
-constexpr unsigned kAllCommands = CMD_CHECK | CMD_SHOW | CMD_LIST | CMD_RENDER | CMD_DD |
-                                  CMD_HAND_RECORDS | CMD_ANNOTATE | CMD_CONVERT;
+// Every command, also one added later.
+constexpr unsigned kAllCommands = ~0u;
 constexpr const char* kHelpName = "--help";
 
 bool ValidReading(const std::string& Value) {

@@ -9,8 +9,10 @@
 //   const bool bJson = tLine.Has("--json");
 //   for (const std::string& Operand : tLine.aOperands) ...
 //
-// A new command is a bit in CommandMaskDef and a row of atCommands; a new option is a row of
-// atOptions, placed where its usage should show it.
+// A new command is a bit in CommandMaskDef, a row of atCommands, its bit in the rows of the
+// options it shares (--pbn and --help hold for every command already; --with-mistakes, --shard,
+// --jobs name theirs) and its call in main. A new option is a row of atOptions, placed where
+// the usage lines should show it; the manual page gets its entry (a test checks).
 #pragma once
 
 #include <string>
