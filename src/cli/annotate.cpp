@@ -19,6 +19,7 @@
 #include "cli/cli.h"
 #include "cli/dd_json.h"
 #include "cli/inputs.h"
+#include "cli/options.h"
 #include "formats/lin.h"
 #include "games/annotate.h"
 #include "games/pbn_game.h"
@@ -29,11 +30,6 @@ namespace cli {
 namespace {
 
 using namespace pbn;
-
-constexpr const char* kUsage =
-    "karvelon-cli annotate FILE... --dd [--replace | --verify] [-o OUT] [--jobs N] "
-    "[--with-mistakes] "
-    "[--shard K/N]";
 
 // Files are solved together until this many deals wait, so that small files still fill the
 // solver's batches.
@@ -108,32 +104,21 @@ class StopSignalsBlocked {
 // --- arguments ---
 
 int Refuse(const std::string& Text) {
-  return Fail("annotate: " + Text + " (usage: " + kUsage + ")");
+  return Fail("annotate: " + Text + " (usage: " + CommandUsage("annotate") + ")");
 }
 
-int ParseArgs(const Args& args, AnnotateArgsDef* ptArgs) {
-  for (size_t i = 0; i < args.size(); i++) {
-    if (args[i] == "--dd") {
-      ptArgs->bDd = true;
-    } else if (args[i] == "--replace") {
-      ptArgs->bReplace = true;
-    } else if (args[i] == "--verify") {
-      ptArgs->bVerify = true;
-    } else if (args[i] == kWithMistakes) {
-      ptArgs->bWithMistakes = true;
-    } else if (args[i] == "-o") {
-      if (i + 1 >= args.size() || args[i + 1].empty()) return Refuse("-o needs a file name");
-      ptArgs->Out = args[++i];
-    } else if (args[i] == "--jobs") {
-      if (i + 1 >= args.size() || !ParseJobs(args[++i], &ptArgs->Jobs)) {
-        return Refuse("--jobs needs a number of threads from 1");
-      }
-    } else if (args[i].size() > 1 && args[i][0] == '-') {
-      return Refuse("unknown option '" + args[i] + "'");
-    } else {
-      ptArgs->aOperands.push_back(args[i]);
-    }
-  }
+int ParseArgs(const Args& args, AnnotateArgsDef* ptArgs, ShardDef* ptShard) {
+  CommandLineDef tLine;
+  std::string Error;
+  if (!ParseCommandLine("annotate", args, &tLine, &Error)) return Refuse(Error);
+  ptArgs->aOperands = tLine.aOperands;
+  ptArgs->Out = tLine.Value("-o");
+  ptArgs->bDd = tLine.Has("--dd");
+  ptArgs->bReplace = tLine.Has("--replace");
+  ptArgs->bVerify = tLine.Has("--verify");
+  ptArgs->bWithMistakes = tLine.Has(kWithMistakes);
+  if (tLine.Has("--jobs")) ParseJobs(tLine.Value("--jobs"), &ptArgs->Jobs);
+  if (tLine.Has("--shard")) ParseShard(tLine.Value("--shard"), ptShard);
   if (ptArgs->aOperands.empty()) return Refuse("no FILE given");
   if (!ptArgs->bDd) return Refuse("say what to write: --dd");
   return kExitOk;
@@ -216,6 +201,7 @@ int PrepareFile(const std::string& Path, std::FILE* pFile, const AnnotateArgsDef
   PbnImportOptionsDef tOptions = UseReading(pFile, Path, true);
   tOptions.bKeepRefused = tArgs.bWithMistakes;
   ptJob->NrGames = IndexGames(pFile, {}, tOptions);
+  NoteIndexPass("annotate", Path, ptJob->NrGames);
   ptJob->NrAlready = 0;
   for (unsigned GameNr = 1; GameNr <= ptJob->NrGames; GameNr++) {
     UInt32 NrLines = 0;
@@ -237,6 +223,24 @@ int PrepareFile(const std::string& Path, std::FILE* pFile, const AnnotateArgsDef
     return kExitError;
   }
   return ptJob->NrGames > 0 ? kExitOk : kExitNone;
+}
+
+// The LIN files that folders gave are left out with one line: their games are conversions, whose
+// tags would be lost. A LIN file named is refused when it is read.
+void SkipFolderLinFiles(const std::vector<std::string>& aOperands, InputsDef* ptInputs) {
+  std::vector<std::string>& Files = ptInputs->Files;
+  const auto ptFirstSkipped = std::remove_if(Files.begin(), Files.end(), [&](const auto& Path) {
+    return lin::IsLinPath(Path) &&
+           std::find(aOperands.begin(), aOperands.end(), Path) == aOperands.end();
+  });
+  const auto NrSkipped = std::distance(ptFirstSkipped, Files.end());
+  Files.erase(ptFirstSkipped, Files.end());
+  if (NrSkipped > 0) {
+    std::fprintf(stderr,
+                 "karvelon-cli: annotate: %ld LIN %s of the folders skipped: a LIN file holds no "
+                 "PBN tags; convert it to PBN first\n",
+                 static_cast<long>(NrSkipped), NrSkipped == 1 ? "file" : "files");
+  }
 }
 
 // --- writing ---
@@ -398,12 +402,11 @@ int FinishRound(std::vector<FileJobDef>* patJobs, std::vector<analysis::DealInpu
 }  // namespace
 
 int Annotate(const Args& args) {
-  Args rest = args;
   ShardDef tShard;
-  if (!TakeShardOption("annotate", &rest, &tShard)) return kExitError;
   AnnotateArgsDef tArgs;
-  if (ParseArgs(rest, &tArgs) != kExitOk) return kExitError;
-  const InputsDef tInputs = ExpandInputs(tArgs.aOperands);
+  if (ParseArgs(args, &tArgs, &tShard) != kExitOk) return kExitError;
+  InputsDef tInputs = ExpandInputs(tArgs.aOperands);
+  SkipFolderLinFiles(tArgs.aOperands, &tInputs);
   if (!tArgs.Out.empty() && (tInputs.bMany || tInputs.Files.size() != 1)) {
     return Refuse("-o takes one FILE");
   }

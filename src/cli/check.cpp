@@ -6,6 +6,7 @@
 
 #include "cli/cli.h"
 #include "cli/inputs.h"
+#include "cli/options.h"
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
@@ -14,9 +15,6 @@
 namespace cli {
 
 namespace {
-
-constexpr const char* kCheckUsage =
-    "karvelon-cli check FILES... [--log PATH] [--line-numbers] [--with-mistakes [--list]]";
 
 struct CheckArgs {
   std::vector<std::string> Operands;
@@ -33,25 +31,16 @@ bool Refuse(const std::string& Text) {
 
 // Parses the arguments; on a wrong one says so and returns false.
 bool ParseArgs(const Args& args, CheckArgs* ptArgs) {
-  for (size_t i = 0; i < args.size(); i++) {
-    if (args[i] == "--log") {
-      if (i + 1 >= args.size()) return Refuse("--log needs a PATH");
-      ptArgs->LogPath = args[++i];
-    } else if (args[i] == "--line-numbers") {
-      ptArgs->bLineNumbers = true;
-    } else if (args[i] == kWithMistakes) {
-      ptArgs->bWithMistakes = true;
-    } else if (args[i] == "--list") {
-      ptArgs->bList = true;
-    } else if (args[i].size() > 1 && args[i][0] == '-') {
-      return Refuse("unknown option '" + args[i] + "'");
-    } else {
-      ptArgs->Operands.push_back(args[i]);
-    }
-  }
+  CommandLineDef tLine;
+  std::string Error;
+  if (!ParseCommandLine("check", args, &tLine, &Error)) return Refuse(Error);
+  ptArgs->Operands = tLine.aOperands;
+  if (tLine.Has("--log")) ptArgs->LogPath = tLine.Value("--log");
+  ptArgs->bLineNumbers = tLine.Has("--line-numbers");
+  ptArgs->bWithMistakes = tLine.Has(kWithMistakes);
+  ptArgs->bList = tLine.Has("--list");
   if (ptArgs->Operands.empty())
-    return Refuse(std::string("no FILE given (usage: ") + kCheckUsage + ")");
-  if (ptArgs->bList && !ptArgs->bWithMistakes) return Refuse("--list needs --with-mistakes");
+    return Refuse("no FILE given (usage: " + CommandUsage("check") + ")");
   return true;
 }
 
@@ -100,6 +89,7 @@ int CheckFile(const std::string& Path, std::FILE* pFile, const CheckArgs& tArgs,
   tSink.bLineNumbers = tArgs.bLineNumbers;
   tOptions.bKeepRefused = tArgs.bWithMistakes;
   const unsigned NrGames = IndexGames(pFile, tSink, tOptions, true);
+  NoteIndexPass("check", Path, NrGames);
   if (tArgs.bList) PrintGameList(pFile, NrGames);
   const unsigned NrWithMistakes = tArgs.bWithMistakes ? pbn::GamesNrWithMistakes() : 0;
   std::printf("%s%s\n", bNamed ? (Path + ": ").c_str() : "",

@@ -39,26 +39,37 @@ int Convert(const Args& args);
 // Prints "karvelon-cli: <text>" on standard error; returns kExitError.
 int Fail(const std::string& Text);
 
-// Opens a PBN file for reading in binary mode as the viewer does, a LIN file (".lin") as its PBN
-// text converted in memory; on failure says why on standard error and returns null. Refuses
-// directories, pipes, sockets and files of 2 GiB or more. With bWithMistakes a file whose first
-// 64 KiB hold a NUL byte is refused: it is no text.
+// Opens an input as the viewer does: a PBN file as it is (binary mode), a LIN file (".lin") as
+// its PBN text converted in memory. Refuses what is not a regular file (a folder, a pipe, a
+// socket, a device such as /dev/zero), files of 2 GiB or more and, with bTextOnly, a file whose
+// first 64 KiB hold a NUL byte: it is no text. Null with the reason in *pRefusal. Every command
+// opens its inputs here, also to count the games of a shard.
+FilePtr OpenInput(const std::string& Path, bool bTextOnly, std::string* pRefusal);
+
+// OpenInput that says the reason on standard error.
 FilePtr OpenPbnFile(const std::string& Path, bool bWithMistakes = false);
 
-// The reading that --pbn chose (PBN 1.0 when not given), for every command.
+// The reading that --pbn chose (as the file declares when not given), for every command.
 extern pbn::ReadingChoiceDef tReadingChoice;
 
-// Takes "--pbn 1.0|2.1|auto" out of the arguments of a command into tReadingChoice; false (with
-// the message said) when its value is wrong or missing.
-bool TakeReadingOption(const std::string& Command, Args* pArgs);
-
 // The reading of a file by tReadingChoice, for the index pass; the stream is left where the
-// index pass starts. With bHint, a file that declares PBN 2.x but is read as 1.0 is said so once
-// on standard error.
+// index pass starts. With bHint, a file that declares PBN 2.x but is read as 1.0 (--pbn 1.0) is
+// said so once on standard error.
 pbn::PbnImportOptionsDef UseReading(std::FILE* pFile, const std::string& Path, bool bHint);
 
-// The option of check, show and render that indexes every game, each with its mistakes.
+// The option of check, show, list, render, hand-records and annotate that indexes every game,
+// each with its mistakes.
 inline constexpr const char* kWithMistakes = "--with-mistakes";
+
+// A command's own index pass of a file has ended with NrGames: counts the games it left out for
+// their mistakes, and with bSayNoGames says "FILE: no PBN games" on standard error when it read
+// none at all (so that exit status 1 never comes without a line).
+void NoteIndexPass(const std::string& Command, const std::string& Path, unsigned NrGames,
+                   bool bSayNoGames = true);
+
+// Says once, at the end of a command, how many games of how many its index passes left out for
+// their mistakes, and that --with-mistakes shows them; nothing when none was left out.
+void SayGamesLeftOut(const std::string& Command);
 
 // PBN text is ISO 8859-1: every byte is the code point of the same value; a file read as UTF-8
 // stays as it is.

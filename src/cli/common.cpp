@@ -13,21 +13,7 @@
 
 namespace cli {
 
-pbn::ReadingChoiceDef tReadingChoice = pbn::ReadingChoiceDef::Pbn10;
-
-bool TakeReadingOption(const std::string& Command, Args* pArgs) {
-  for (std::size_t i = 0; i < pArgs->size(); i++) {
-    if ((*pArgs)[i] != "--pbn") continue;
-    if (i + 1 >= pArgs->size() ||
-        !pbn::PbnParseReadingChoice((*pArgs)[i + 1].c_str(), &tReadingChoice)) {
-      Fail(Command + ": --pbn takes 1.0, 2.1 or auto");
-      return false;
-    }
-    pArgs->erase(pArgs->begin() + static_cast<long>(i), pArgs->begin() + static_cast<long>(i) + 2);
-    i--;
-  }
-  return true;
-}
+pbn::ReadingChoiceDef tReadingChoice = pbn::ReadingChoiceDef::AsDeclared;
 
 pbn::PbnImportOptionsDef UseReading(std::FILE* pFile, const std::string& Path, bool bHint) {
   const pbn::PbnHeadDef tHead = pbn::PbnReadHead(pFile);
@@ -45,24 +31,87 @@ int Fail(const std::string& Text) {
   return kExitError;
 }
 
-FilePtr OpenPbnFile(const std::string& Path, bool bWithMistakes) {
-  FilePtr pFile(lin::OpenGameFile(Path.c_str()), std::fclose);
+namespace {
+
+// A path that names something other than a file or a folder: a pipe or a socket would block
+// the open, and a device such as /dev/zero never ends.
+bool IsSpecialFile(const std::string& Path) {
+  struct stat tStat;
+  return stat(Path.c_str(), &tStat) == 0 && !S_ISREG(tStat.st_mode) && !S_ISDIR(tStat.st_mode);
+}
+
+}  // namespace
+
+FilePtr OpenInput(const std::string& Path, bool bTextOnly, std::string* pRefusal) {
+  FilePtr pFile(nullptr, std::fclose);
+  if (IsSpecialFile(Path)) {
+    *pRefusal = Path + ": is not a regular file";
+    return pFile;
+  }
+  pFile.reset(lin::OpenGameFile(Path.c_str()));
   if (!pFile && errno == EISDIR) {
-    Fail(Path + ": is a directory");
+    *pRefusal = Path + ": is a directory";
   } else if (!pFile && errno == ESPIPE) {
-    Fail(Path + ": is not a regular file");
+    *pRefusal = Path + ": is not a regular file";
   } else if (!pFile && errno == EFBIG) {
-    Fail(Path + ": " + pbn::kGameFileTooLargeText);
+    *pRefusal = Path + ": " + pbn::kGameFileTooLargeText;
   } else if (!pFile) {
-    Fail("cannot open " + Path + ": " + std::strerror(errno));
+    *pRefusal = "cannot open " + Path + ": " + std::strerror(errno);
   } else if (pbn::GameFileTooLarge(pFile.get())) {
-    Fail(Path + ": " + pbn::kGameFileTooLargeText);
+    *pRefusal = Path + ": " + pbn::kGameFileTooLargeText;
     pFile.reset();
-  } else if (bWithMistakes && !pbn::GameFileIsText(pFile.get())) {
-    Fail(Path + ": " + pbn::kGameFileNotTextText);
+  } else if (bTextOnly && !pbn::GameFileIsText(pFile.get())) {
+    *pRefusal = Path + ": " + pbn::kGameFileNotTextText;
     pFile.reset();
   }
   return pFile;
+}
+
+FilePtr OpenPbnFile(const std::string& Path, bool bWithMistakes) {
+  std::string Refusal;
+  FilePtr pFile = OpenInput(Path, bWithMistakes, &Refusal);
+  if (!pFile) Fail(Refusal);
+  return pFile;
+}
+
+namespace {
+
+// The games a command's index passes read and left out, over all its files.
+struct LeftOutDef {
+  unsigned NrFiles = 0;
+  unsigned NrFilesLeavingOut = 0;
+  unsigned long long NrRead = 0;
+  unsigned long long NrLeftOut = 0;
+  std::string Path;  // of the file indexed last
+};
+LeftOutDef tLeftOut;
+
+}  // namespace
+
+void NoteIndexPass(const std::string& Command, const std::string& Path, unsigned NrGames,
+                   bool bSayNoGames) {
+  const unsigned NrLeftOut = pbn::GamesRefused();
+  tLeftOut.NrFiles++;
+  tLeftOut.NrRead += pbn::tFileAdmin.NrGamesRead;
+  tLeftOut.NrLeftOut += NrLeftOut;
+  tLeftOut.NrFilesLeavingOut += NrLeftOut > 0;
+  tLeftOut.Path = Path;
+  // A file whose games were all left out is said at the end, with the games left out.
+  if (NrGames == 0 && NrLeftOut == 0 && bSayNoGames) Fail(Command + ": " + Path + ": no PBN games");
+}
+
+void SayGamesLeftOut(const std::string& Command) {
+  if (tLeftOut.NrLeftOut == 0) return;
+  const bool bOneFile = tLeftOut.NrFiles == 1;
+  std::fprintf(stderr,
+               "karvelon-cli: %s: %s%llu of %llu games with mistakes left out%s; "
+               "--with-mistakes shows them\n",
+               Command.c_str(), bOneFile ? (tLeftOut.Path + ": ").c_str() : "", tLeftOut.NrLeftOut,
+               tLeftOut.NrRead,
+               bOneFile ? ""
+                        : (", in " + std::to_string(tLeftOut.NrFilesLeavingOut) + " of " +
+                           std::to_string(tLeftOut.NrFiles) + " files")
+                              .c_str());
 }
 
 std::string Latin1ToUtf8(const char* pcText, std::size_t Length) {

@@ -3,14 +3,13 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "cli/options.h"
 #include "formats/lin.h"
 #include "games/pbn_game.h"
 
 namespace cli {
 
 namespace {
-
-constexpr const char* kConvertUsage = "karvelon-cli convert IN -o OUT (one .lin, one .pbn)";
 
 bool Refuse(const std::string& Text) {
   Fail("convert: " + Text);
@@ -25,19 +24,14 @@ bool IsPbnPath(const std::string& Path) {
 }
 
 bool ParseArgs(const Args& args, std::string* pIn, std::string* pOut) {
-  for (std::size_t i = 0; i < args.size(); i++) {
-    if (args[i] == "-o") {
-      if (i + 1 >= args.size()) return Refuse("-o needs OUT");
-      *pOut = args[++i];
-    } else if (args[i].size() > 1 && args[i][0] == '-') {
-      return Refuse("unknown option '" + args[i] + "'");
-    } else if (pIn->empty()) {
-      *pIn = args[i];
-    } else {
-      return Refuse("more than one IN given");
-    }
-  }
-  if (pIn->empty() || pOut->empty()) return Refuse(std::string("usage: ") + kConvertUsage);
+  CommandLineDef tLine;
+  std::string Error;
+  if (!ParseCommandLine("convert", args, &tLine, &Error)) return Refuse(Error);
+  if (tLine.aOperands.size() > 1) return Refuse("more than one IN given");
+  if (!tLine.aOperands.empty()) *pIn = tLine.aOperands[0];
+  *pOut = tLine.Value("-o");
+  if (pIn->empty() || pOut->empty())
+    return Refuse("usage: " + CommandUsage("convert") + " (one .lin, one .pbn)");
   const bool bToPbn = lin::IsLinPath(*pIn) && IsPbnPath(*pOut);
   const bool bToLin = IsPbnPath(*pIn) && lin::IsLinPath(*pOut);
   if (!bToPbn && !bToLin) return Refuse("IN and OUT must be one .lin and one .pbn file");
@@ -75,6 +69,7 @@ int PbnToLin(const std::string& In, const std::string& Out) {
   FilePtr pFile = OpenPbnFile(In);
   if (!pFile) return kExitError;
   const unsigned NrGames = IndexGames(pFile.get(), {}, UseReading(pFile.get(), In, true));
+  NoteIndexPass("convert", In, NrGames, false);  // said below
   if (NrGames == 0) return Fail("convert: " + In + ": no acceptable game"), kExitNone;
   std::string Lin;
   for (pbn::UInt32 Game = 1; Game <= NrGames; Game++) {

@@ -3,11 +3,10 @@
 // batches.
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include "cli/cli.h"
 #include "cli/dd_json.h"
 #include "cli/inputs.h"
+#include "cli/options.h"
 #include "core/defs.h"
 #include "core/tags.h"
 #include "games/annotate.h"
@@ -48,14 +47,6 @@ std::string TextLine(const GameRowDef& tRow, const analysis::DealAnalysisDef& t)
 }
 
 }  // namespace
-
-bool ParseJobs(const std::string& Text, int* pJobs) {
-  if (Text.empty() || Text.size() > 4 || Text.find_first_not_of("0123456789") != Text.npos) {
-    return false;
-  }
-  *pJobs = std::atoi(Text.c_str());
-  return *pJobs >= 1;
-}
 
 std::string TricksText(const analysis::DdTableDef& aaTricks) {
   return DoubleDummyTricksText(aaTricks);
@@ -98,6 +89,7 @@ int AddFileGames(const std::string& Path, std::FILE* pFile, const GameRangeDef& 
                  DdJobDef* ptJob) {
   if (tRange.Empty()) return kExitOk;
   const unsigned NrGames = IndexGames(pFile, {}, UseReading(pFile, Path, false));
+  NoteIndexPass("dd", Path, NrGames);
   for (unsigned GameNr = tRange.First; GameNr <= NrGames && GameNr < tRange.End; ++GameNr) {
     UInt32 NrLines = 0;
     GameLoad(pFile, GameNr, &NrLines);
@@ -127,27 +119,16 @@ void PrintResult(const GameRowDef& tRow, const analysis::DealAnalysisDef& tResul
 }  // namespace
 
 int DoubleDummy(const Args& args) {
-  constexpr const char* kUsage = "karvelon-cli dd FILES... [--jobs N] [--json] [--shard K/N]";
-  Args rest = args;
+  CommandLineDef tLine;
+  std::string Error;
+  if (!ParseCommandLine("dd", args, &tLine, &Error)) return Fail("dd: " + Error);
   ShardDef tShard;
-  if (!TakeShardOption("dd", &rest, &tShard)) return kExitError;
-  std::vector<std::string> Operands;
+  if (tLine.Has("--shard")) ParseShard(tLine.Value("--shard"), &tShard);
   int Jobs = 0;
-  bool bJson = false;
-  for (size_t i = 0; i < rest.size(); i++) {
-    if (rest[i] == "--json") {
-      bJson = true;
-    } else if (rest[i] == "--jobs") {
-      if (i + 1 >= rest.size() || !ParseJobs(rest[++i], &Jobs)) {
-        return Fail("dd: --jobs needs a number of threads from 1");
-      }
-    } else if (rest[i].size() > 1 && rest[i][0] == '-') {
-      return Fail("dd: unknown option '" + rest[i] + "'");
-    } else {
-      Operands.push_back(rest[i]);
-    }
-  }
-  if (Operands.empty()) return Fail(std::string("dd: no FILE given (usage: ") + kUsage + ")");
+  if (tLine.Has("--jobs")) ParseJobs(tLine.Value("--jobs"), &Jobs);
+  const bool bJson = tLine.Has("--json");
+  const std::vector<std::string>& Operands = tLine.aOperands;
+  if (Operands.empty()) return Fail("dd: no FILE given (usage: " + CommandUsage("dd") + ")");
   const InputsDef tInputs = ExpandInputs(Operands);
   const std::vector<GameRangeDef> atRanges = ShardRanges(tShard, tInputs.Files, false);
   DdJobDef tJob;

@@ -19,9 +19,6 @@ nlohmann::ordered_json DoubleDummyValue(const analysis::DealAnalysisDef& tAnalys
 // NT, S, H, D, C.
 std::string TricksText(const analysis::DdTableDef& aaTricks);
 
-// The N of "--jobs N" (dd, annotate): solver threads from 1; false for anything else.
-bool ParseJobs(const std::string& Text, int* pJobs);
-
 // "NS 420: 4S by NS", "0" (the par's error is not said).
 std::string ParText(const analysis::ParDef& tPar);
 

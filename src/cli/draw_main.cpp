@@ -30,9 +30,10 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   tCommand = Command;
   qInstallMessageHandler(QuietMessages);
-  cli::Args rest(argv + 2, argv + argc);
-  if (!cli::TakeReadingOption(Command, &rest)) return cli::kExitError;
-  if (Command == "render") return cli::Render(rest);
-  if (Command == "hand-records") return cli::HandRecords(rest);
-  return cli::Fail("unknown command '" + Command + "' (try 'karvelon-cli --help')");
+  if (!cli::IsDrawCommand(Command))
+    return cli::Fail("unknown command '" + Command + "' (try 'karvelon-cli --help')");
+  const cli::Args rest(argv + 2, argv + argc);
+  const int Status = Command == "render" ? cli::Render(rest) : cli::HandRecords(rest);
+  cli::SayGamesLeftOut(Command);
+  return Status;
 }

@@ -9,6 +9,7 @@
 #include "analysis/dd.h"
 #include "cli/cli.h"
 #include "cli/inputs.h"
+#include "cli/options.h"
 #include "games/pbn_game.h"
 #include "records/board.h"
 #include "records/pdf.h"
@@ -19,10 +20,6 @@ namespace cli {
 namespace {
 
 using namespace pbn;
-
-constexpr const char* kUsage =
-    "usage: hand-records FILES... -o OUT.pdf [--per-page 1|2|4|6|12] [--paper a4|letter] "
-    "[--boards LIST] [--title TEXT] [--no-dd] [--jobs N] [--with-mistakes]";
 
 struct BoardRangeDef {
   long First;
@@ -74,7 +71,8 @@ bool ParseBoards(const std::string& Text, std::vector<BoardRangeDef>* patRanges)
   return true;
 }
 
-bool ParseOption(const std::string& Arg, const std::string& Value, HandRecordsArgs* ptArgs) {
+// The value of an option, checked; on a wrong one says so and returns false.
+bool ParseOption(std::string_view Arg, const std::string& Value, HandRecordsArgs* ptArgs) {
   long Number = 0;
   if (Arg == "-o") {
     ptArgs->Out = Value;
@@ -91,32 +89,24 @@ bool ParseOption(const std::string& Arg, const std::string& Value, HandRecordsAr
       return Refuse("--boards takes numbers and ranges like 1-18,20, not '" + Value + "'");
   } else if (Arg == "--title") {
     ptArgs->Title = Value;
-  } else {  // --jobs
-    if (!ParseCount(Value, &Number) || Number < 1 || Number > 9999)
-      return Refuse("--jobs needs a number of threads from 1");
-    ptArgs->Jobs = static_cast<int>(Number);
+  } else if (Arg == "--jobs") {
+    ParseJobs(Value, &ptArgs->Jobs);  // checked by the table
   }
   return true;
 }
 
 bool ParseArgs(const Args& args, HandRecordsArgs* ptArgs) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& Arg = args[i];
-    if (Arg == "-o" || Arg == "--per-page" || Arg == "--paper" || Arg == "--boards" ||
-        Arg == "--title" || Arg == "--jobs") {
-      if (i + 1 >= args.size()) return Refuse(Arg + " needs a value");
-      if (!ParseOption(Arg, args[++i], ptArgs)) return false;
-    } else if (Arg == "--no-dd") {
-      ptArgs->bDoubleDummy = false;
-    } else if (Arg == kWithMistakes) {
-      ptArgs->bWithMistakes = true;
-    } else if (Arg.size() > 1 && Arg[0] == '-') {
-      return Refuse("unknown option '" + Arg + "'");
-    } else {
-      ptArgs->Files.push_back(Arg);
-    }
+  CommandLineDef tLine;
+  std::string Error;
+  if (!ParseCommandLine("hand-records", args, &tLine, &Error)) return Refuse(Error);
+  for (const auto& [ptOption, Value] : tLine.atGiven) {
+    if (!ParseOption(ptOption->pcName, Value, ptArgs)) return false;
   }
-  if (ptArgs->Files.empty() || ptArgs->Out.empty()) return Refuse(kUsage);
+  ptArgs->bDoubleDummy = !tLine.Has("--no-dd");
+  ptArgs->bWithMistakes = tLine.Has(kWithMistakes);
+  ptArgs->Files = tLine.aOperands;
+  if (ptArgs->Files.empty() || ptArgs->Out.empty())
+    return Refuse("usage: " + CommandUsage("hand-records"));
   return true;
 }
 
@@ -233,14 +223,8 @@ class BoardLoaderDef {
 int AddFile(const std::string& Path, std::FILE* pFile, const HandRecordsArgs& tArgs,
             BoardListDef* ptList) {
   const unsigned NrGames = IndexOpenFile(pFile, Path, tArgs.bWithMistakes, true);
-  if (GamesRefused() > 0 && !tArgs.bWithMistakes) {
-    std::fprintf(stderr, "hand-records: %s: %u games with mistakes left out\n", Path.c_str(),
-                 static_cast<unsigned>(GamesRefused()));
-  }
-  if (NrGames == 0) {
-    Fail("hand-records: " + Path + ": no PBN games");
-    return kExitNone;
-  }
+  NoteIndexPass("hand-records", Path, NrGames);
+  if (NrGames == 0) return kExitNone;
   AddFileBoards(pFile, Path, NrGames, tArgs.atBoards, ptList);
   return kExitOk;
 }

@@ -74,7 +74,7 @@ InputsDef ExpandInputs(const std::vector<std::string>& Operands) {
     const size_t NrBefore = tInputs.Files.size();
     if (!AddFolder(Operand, &tInputs.Files)) tInputs.Status = kExitError;
     if (tInputs.Files.size() == NrBefore) {
-      Fail(Operand + ": no file named *.pbn in the folder");
+      Fail(Operand + ": no file named *.pbn or *.lin in the folder");
       tInputs.Status = kExitError;
     }
   }
@@ -100,20 +100,12 @@ bool ParseCount(const std::string& Text, unsigned* pValue) {
   return true;
 }
 
-bool ParseShard(const std::string& Text, ShardDef* ptShard) {
-  const size_t Slash = Text.find('/');
-  if (Slash == Text.npos) return false;
-  return ParseCount(Text.substr(0, Slash), &ptShard->Part) &&
-         ParseCount(Text.substr(Slash + 1), &ptShard->NrParts) && ptShard->Part >= 1 &&
-         ptShard->Part <= ptShard->NrParts;
-}
-
 // The games a file indexes, read quietly: a file that cannot be read counts none here and is
 // said when the command opens it.
 unsigned CountGames(const std::string& Path, bool bKeepRefused) {
-  if (IsFolder(Path)) return 0;
-  FilePtr pFile(std::fopen(Path.c_str(), "rb"), std::fclose);
-  if (!pFile || pbn::GameFileTooLarge(pFile.get())) return 0;
+  std::string Refusal;
+  FilePtr pFile = OpenInput(Path, bKeepRefused, &Refusal);
+  if (!pFile) return 0;
   pbn::PbnImportOptionsDef tOptions = UseReading(pFile.get(), Path, false);
   tOptions.bKeepRefused = bKeepRefused;
   return IndexGames(pFile.get(), {}, tOptions);
@@ -121,17 +113,12 @@ unsigned CountGames(const std::string& Path, bool bKeepRefused) {
 
 }  // namespace
 
-bool TakeShardOption(const std::string& Command, Args* pArgs, ShardDef* ptShard) {
-  for (size_t i = 0; i < pArgs->size(); i++) {
-    if ((*pArgs)[i] != "--shard") continue;
-    if (i + 1 >= pArgs->size() || !ParseShard((*pArgs)[i + 1], ptShard)) {
-      Fail(Command + ": --shard takes K/N, part K of N (1 <= K <= N)");
-      return false;
-    }
-    pArgs->erase(pArgs->begin() + static_cast<long>(i), pArgs->begin() + static_cast<long>(i) + 2);
-    i--;
-  }
-  return true;
+bool ParseShard(const std::string& Text, ShardDef* ptShard) {
+  const size_t Slash = Text.find('/');
+  if (Slash == Text.npos) return false;
+  return ParseCount(Text.substr(0, Slash), &ptShard->Part) &&
+         ParseCount(Text.substr(Slash + 1), &ptShard->NrParts) && ptShard->Part >= 1 &&
+         ptShard->Part <= ptShard->NrParts;
 }
 
 std::vector<GameRangeDef> ShardRanges(const ShardDef& tShard,

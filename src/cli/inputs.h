@@ -4,7 +4,7 @@
 // A command collects its FILE and folder operands and expands them once:
 //
 //   InputsDef tInputs = ExpandInputs(Operands);     // folders read recursively, sorted
-//   ShardDef tShard;                                // taken by TakeShardOption (--shard K/N)
+//   ShardDef tShard;                                // ParseShard of --shard K/N
 //   const auto atRanges = ShardRanges(tShard, tInputs.Files, bKeepRefused);
 //   int Status = ForEachFile(tInputs, [&](const std::string& Path, std::FILE* pFile, size_t i) {
 //     ... index pFile, do games atRanges[i].First .. atRanges[i].End - 1 (1-based) ...
@@ -31,7 +31,7 @@ namespace cli {
 
 // The endings (compared in any case) of the files read from a folder. A file given by name is
 // read whatever its name.
-inline const std::vector<std::string> kInputFileEndings = {".pbn"};
+inline const std::vector<std::string> kInputFileEndings = {".pbn", ".lin"};
 
 struct InputsDef {
   std::vector<std::string> Files;  // in the order of the operands; a folder's sorted by name
@@ -48,8 +48,8 @@ InputsDef ExpandInputs(const std::vector<std::string>& Operands);
 // Whether Name ends in one of kInputFileEndings, in any case.
 bool IsInputFileName(const std::string& Name);
 
-// Runs Each on every file in order, open for reading; returns the worst of the statuses (a file
-// that cannot be opened counts kExitError) and tInputs.Status.
+// Runs Each on every file in order, open for reading (OpenInput); returns the worst of the statuses
+// (a file that cannot be opened counts kExitError) and tInputs.Status.
 using EachFileFn = std::function<int(const std::string& Path, std::FILE* pFile, size_t Index)>;
 int ForEachFile(const InputsDef& tInputs, const EachFileFn& Each);
 
@@ -60,9 +60,8 @@ struct ShardDef {
   bool Whole() const { return NrParts == 1; }
 };
 
-// Takes "--shard K/N" out of the arguments of a command; false (with the message said) when its
-// value is wrong or missing.
-bool TakeShardOption(const std::string& Command, Args* pArgs, ShardDef* ptShard);
+// Reads "K/N"; false for anything else.
+bool ParseShard(const std::string& Text, ShardDef* ptShard);
 
 // The games of one file a shard does: numbers First .. End - 1 (counted from 1).
 struct GameRangeDef {
@@ -78,7 +77,8 @@ std::vector<GameRangeDef> ShardRanges(const ShardDef& tShard,
                                       const std::vector<unsigned>& aNrGames);
 
 // As above, counting each file's games with the reading --pbn chose (bKeepRefused: every game,
-// as --with-mistakes). For the whole job no file is read and every range holds all games.
+// as --with-mistakes), each file opened as the command opens it. For the whole job no file is
+// read and every range holds all games.
 std::vector<GameRangeDef> ShardRanges(const ShardDef& tShard, const std::vector<std::string>& Files,
                                       bool bKeepRefused);
 

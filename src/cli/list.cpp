@@ -8,6 +8,7 @@
 #include "cli/dd_json.h"
 #include "cli/game_json.h"
 #include "cli/inputs.h"
+#include "cli/options.h"
 #include "core/defs.h"
 #include "core/score.h"
 #include "games/game_mistakes.h"
@@ -21,14 +22,14 @@ namespace {
 using Json = nlohmann::ordered_json;
 using namespace pbn;
 
-constexpr const char* kListUsage =
-    "karvelon-cli list FILES... [--csv | --json] [--dd] [--with-mistakes] [--shard K/N]";
-
 constexpr PbnSideDef aHandSides[4] = {PBN_NORTH, PBN_EAST, PBN_SOUTH, PBN_WEST};
 // The tags a row gives, in the order of its columns; the players follow the score.
 constexpr int aHeadTags[3] = {PBN_TAG_ID_BOARD, PBN_TAG_ID_EVENT, PBN_TAG_ID_DATE};
 constexpr int aPlayerTags[4] = {PBN_TAG_ID_NORTH, PBN_TAG_ID_EAST, PBN_TAG_ID_SOUTH,
                                 PBN_TAG_ID_WEST};
+// The columns added later come after all the others (the double-dummy ones too), so that a
+// reader of the first ones finds them where they always were.
+constexpr int aPlaceTags[3] = {PBN_TAG_ID_ROOM, PBN_TAG_ID_TABLE, PBN_TAG_ID_ROUND};
 // The double-dummy columns in the order of DoubleDummyTricks.
 constexpr PbnSideDef aTableSides[4] = {PBN_NORTH, PBN_SOUTH, PBN_EAST, PBN_WEST};
 constexpr PbnTrumpDef aTableTrumps[5] = {PBN_TRUMP_NT, PBN_SPADES, PBN_HEARTS, PBN_DIAMONDS,
@@ -42,34 +43,22 @@ struct ListArgs {
   ShardDef tShard;
 };
 
+bool Refuse(const std::string& Text) {
+  Fail("list: " + Text);
+  return false;
+}
+
 bool ParseArgs(const Args& args, ListArgs* ptArgs) {
-  Args rest = args;
-  if (!TakeShardOption("list", &rest, &ptArgs->tShard)) return false;
-  bool bCsv = false;
-  for (const std::string& Arg : rest) {
-    if (Arg == "--csv") {
-      bCsv = true;
-    } else if (Arg == "--json") {
-      ptArgs->bJson = true;
-    } else if (Arg == "--dd") {
-      ptArgs->bDoubleDummy = true;
-    } else if (Arg == kWithMistakes) {
-      ptArgs->bWithMistakes = true;
-    } else if (Arg.size() > 1 && Arg[0] == '-') {
-      Fail("list: unknown option '" + Arg + "'");
-      return false;
-    } else {
-      ptArgs->Operands.push_back(Arg);
-    }
-  }
-  if (bCsv && ptArgs->bJson) {
-    Fail("list: choose one of --csv and --json");
-    return false;
-  }
-  if (ptArgs->Operands.empty()) {
-    Fail(std::string("list: no FILE given (usage: ") + kListUsage + ")");
-    return false;
-  }
+  CommandLineDef tLine;
+  std::string Error;
+  if (!ParseCommandLine("list", args, &tLine, &Error)) return Refuse(Error);
+  if (tLine.Has("--shard")) ParseShard(tLine.Value("--shard"), &ptArgs->tShard);
+  ptArgs->bJson = tLine.Has("--json");
+  ptArgs->bDoubleDummy = tLine.Has("--dd");
+  ptArgs->bWithMistakes = tLine.Has(kWithMistakes);
+  ptArgs->Operands = tLine.aOperands;
+  if (ptArgs->Operands.empty())
+    return Refuse("no FILE given (usage: " + CommandUsage("list") + ")");
   return true;
 }
 
@@ -121,6 +110,12 @@ std::vector<std::string> CsvHeader(bool bDoubleDummy) {
   return Names;
 }
 
+std::vector<std::string> CsvHeaderAdded(bool bDoubleDummy) {
+  std::vector<std::string> Names = {"file_score", "room", "table", "round", "lead", "line"};
+  if (bDoubleDummy) Names.insert(Names.end(), {"par_score", "par_contract"});
+  return Names;
+}
+
 bool HandGiven(const PbnHandDef& tHand) {
   return (tHand.Ranks[0] | tHand.Ranks[1] | tHand.Ranks[2] | tHand.Ranks[3]) != 0;
 }
@@ -134,13 +129,58 @@ std::string ContractText(const PbnContractDef& tContract) {
          apcPbnRiskNames[tContract.Risk & 3];
 }
 
-// The game on display, as the fields of a row (without the double-dummy ones).
+// The game on display, as the fields of a row.
 struct GameRowDef {
-  std::vector<std::string> Fields;  // CSV
+  std::vector<std::string> Fields;  // CSV: the first columns, then the double-dummy ones
+  std::vector<std::string> Added;   // CSV: the columns added later
   Json Object;                      // JSON lines
 };
 
-GameRowDef CsvRow(const std::string& Path, unsigned GameNr) {
+// What a row gives beyond the records of the game: its opening lead and its first line.
+struct GameExtrasDef {
+  std::string Lead;  // "SA"; empty when no card is led
+  UInt32 Line;
+};
+
+// The first card of the play as the replay orders it ("SA"), or "" without one.
+std::string OpeningLead(const PbnGameDataDef& tData) {
+  std::array<UInt8, PBN_N_TRICKS> aNrWonNS;
+  std::array<PbnPlayCardDef, PBN_MAX_PLAY_CARDS + 1> atPlayCards;
+  std::array<std::array<Int8, PBN_N_SIDES>, PBN_N_TRICKS> aacIllegals;
+  Int8 NrEntries = 0;
+  PbnGetPlayCards(&tData, aNrWonNS.data(), &NrEntries, atPlayCards.data(), aacIllegals.data());
+  const PbnCardDef& tLead = atPlayCards[0].Card;
+  return NrEntries > 0 && PbnCardIsReal(tLead) ? CardText(tLead) : "";
+}
+
+// The lines of a file up to the games of a list, counted once as the games go on in the file.
+class LineCounterDef {
+ public:
+  explicit LineCounterDef(std::FILE* pFile) : pFile_(pFile) {}
+
+  // The line of the file that FilePos is in, from 1; in a LIN file the line of the LIN text.
+  UInt32 LineAt(PbnFilePosDef FilePos) {
+    if (FilePos < Pos_) *this = LineCounterDef(pFile_);
+    if (std::fseek(pFile_, Pos_, SEEK_SET) == 0) {
+      char acBuffer[65536];
+      while (Pos_ < FilePos) {
+        const auto NrWanted = std::min<PbnFilePosDef>(sizeof acBuffer, FilePos - Pos_);
+        const size_t NrRead = std::fread(acBuffer, 1, static_cast<size_t>(NrWanted), pFile_);
+        if (NrRead == 0) break;
+        NrLineEnds_ += static_cast<UInt32>(std::count(acBuffer, acBuffer + NrRead, '\n'));
+        Pos_ += static_cast<PbnFilePosDef>(NrRead);
+      }
+    }
+    return PbnImportSourceLine(NrLineEnds_ + 1);
+  }
+
+ private:
+  std::FILE* pFile_;
+  PbnFilePosDef Pos_ = 0;
+  UInt32 NrLineEnds_ = 0;
+};
+
+GameRowDef CsvRow(const std::string& Path, unsigned GameNr, const GameExtrasDef& tExtras) {
   const PbnGameDataDef& tData = *tGameAdmin.ptGameData;
   const PbnGameTagsDef& tTags = *tGameAdmin.ptGameTags;
   GameRowDef tRow;
@@ -172,10 +212,15 @@ GameRowDef CsvRow(const std::string& Path, unsigned GameNr) {
   for (int TagId : aPlayerTags)
     Fields.push_back(TagText(tTags, TagId));
   Fields.push_back(std::to_string(GameNrMistakes(GameNr)));
+  tRow.Added.push_back(TagText(tTags, PBN_TAG_ID_SCORE));
+  for (int TagId : aPlaceTags)
+    tRow.Added.push_back(TagText(tTags, TagId));
+  tRow.Added.push_back(tExtras.Lead);
+  tRow.Added.push_back(std::to_string(tExtras.Line));
   return tRow;
 }
 
-GameRowDef JsonRow(const std::string& Path, unsigned GameNr) {
+GameRowDef JsonRow(const std::string& Path, unsigned GameNr, const GameExtrasDef& tExtras) {
   const PbnGameDataDef& tData = *tGameAdmin.ptGameData;
   const PbnGameTagsDef& tTags = *tGameAdmin.ptGameTags;
   GameRowDef tRow;
@@ -184,7 +229,7 @@ GameRowDef JsonRow(const std::string& Path, unsigned GameNr) {
   Row["game"] = GameNr;
   Json Tags = Json::object();
   for (int TagId : {aHeadTags[0], aHeadTags[1], aHeadTags[2], aPlayerTags[0], aPlayerTags[1],
-                    aPlayerTags[2], aPlayerTags[3]}) {
+                    aPlayerTags[2], aPlayerTags[3], aPlaceTags[0], aPlaceTags[1], aPlaceTags[2]}) {
     if (TagValue(tTags, TagId)[0] != '\0') Tags[aPbnTagNames[TagId]] = TagText(tTags, TagId);
   }
   Row["tags"] = Tags;
@@ -201,11 +246,16 @@ GameRowDef JsonRow(const std::string& Path, unsigned GameNr) {
   Row["hcp"] = Points;
   Row["shape"] = Shapes;
   Row["contract"] = ContractValue(tData.tContract);
+  if (tData.tContract.Trump == PBN_TRUMP_PASS) Row["contract"]["risk"] = "";  // none to take
   Row["result"] = ResultValue(tData.Result);
   const auto Score = GameScoreNS(tData.tContract, tData.Result, tData.tSituation.Vulner);
   Row["score"] = Score ? Json(ScoreText(*Score)) : Json(nullptr);
   Row["score_ns"] = Score ? Json(*Score) : Json(nullptr);
   Row["mistake_count"] = GameNrMistakes(GameNr);
+  const bool bScore = TagValue(tTags, PBN_TAG_ID_SCORE)[0] != '\0';
+  Row["file_score"] = bScore ? Json(TagText(tTags, PBN_TAG_ID_SCORE)) : Json(nullptr);
+  Row["lead"] = tExtras.Lead.empty() ? Json(nullptr) : Json(tExtras.Lead);
+  Row["line"] = tExtras.Line;
   return tRow;
 }
 
@@ -223,13 +273,20 @@ void AddDoubleDummy(const analysis::DealAnalysisDef& tAnalysis, GameRowDef* ptRo
   }
   const std::string& Error = tAnalysis.Error.empty() ? tAnalysis.tPar.Error : tAnalysis.Error;
   ptRow->Fields.push_back(Error.empty() ? ParText(tAnalysis.tPar) : "error: " + Error);
+  std::string Contracts;
+  for (const std::string& Contract : tAnalysis.tPar.Contracts)
+    Contracts += (Contracts.empty() ? "" : ", ") + Contract;
+  ptRow->Added.push_back(Error.empty() ? analysis::ParScoreText(tAnalysis.tPar.Score) : "");
+  ptRow->Added.push_back(Error.empty() ? Contracts : "");
 }
 
 void PrintRow(const GameRowDef& tRow, bool bJson) {
   if (bJson) {
     std::printf("%s\n", tRow.Object.dump(-1, ' ', false, Json::error_handler_t::replace).c_str());
   } else {
-    std::fputs(CsvLine(tRow.Fields).c_str(), stdout);
+    std::vector<std::string> Fields = tRow.Fields;
+    Fields.insert(Fields.end(), tRow.Added.begin(), tRow.Added.end());
+    std::fputs(CsvLine(Fields).c_str(), stdout);
   }
 }
 
@@ -256,11 +313,15 @@ int ListFile(const std::string& Path, std::FILE* pFile, const GameRangeDef& tRan
   PbnImportOptionsDef tOptions = UseReading(pFile, Path, false);
   tOptions.bKeepRefused = tArgs.bWithMistakes;
   const unsigned NrGames = IndexGames(pFile, {}, tOptions);
+  NoteIndexPass("list", Path, NrGames);
+  LineCounterDef tLines(pFile);
   for (unsigned GameNr = tRange.First; GameNr <= NrGames && GameNr < tRange.End; ++GameNr) {
     PbnFilePosDef FilePosBegin = -1;
     PbnFilePosDef FilePosOut = -1;
     GameLoadRecords(pFile, GameNr, &FilePosBegin, &FilePosOut);  // no replay, text or annotation
-    GameRowDef tRow = tArgs.bJson ? JsonRow(Path, GameNr) : CsvRow(Path, GameNr);
+    const GameExtrasDef tExtras = {OpeningLead(*tGameAdmin.ptGameData),
+                                   tLines.LineAt(FilePosBegin)};
+    GameRowDef tRow = tArgs.bJson ? JsonRow(Path, GameNr, tExtras) : CsvRow(Path, GameNr, tExtras);
     if (!tArgs.bDoubleDummy) {
       PrintRow(tRow, tArgs.bJson);
       continue;
@@ -282,7 +343,10 @@ int List(const Args& args) {
       ShardRanges(tArgs.tShard, tInputs.Files, tArgs.bWithMistakes);
   // The header belongs to the first part only, so that the parts add up to the whole.
   if (!tArgs.bJson && tArgs.tShard.Part == 1) {
-    std::fputs(CsvLine(CsvHeader(tArgs.bDoubleDummy)).c_str(), stdout);
+    std::vector<std::string> Names = CsvHeader(tArgs.bDoubleDummy);
+    const std::vector<std::string> Added = CsvHeaderAdded(tArgs.bDoubleDummy);
+    Names.insert(Names.end(), Added.begin(), Added.end());
+    std::fputs(CsvLine(Names).c_str(), stdout);
   }
   PendingDef tPending;
   const int Status = ForEachFile(tInputs, [&](const std::string& Path, std::FILE* pFile, size_t i) {

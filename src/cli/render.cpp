@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "cli/options.h"
 #include "viewer/controls.h"
 #include "viewer/dd_panel.h"
 #include "viewer/karvelon.h"
@@ -55,63 +56,45 @@ bool ParseNumber(const std::string& Text, long Max, long* pValue) {
   return true;
 }
 
-// Parses the arguments; on a wrong one says so and returns false.
-bool ParseArgs(const Args& args, RenderArgs* ptArgs) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& Arg = args[i];
-    const bool bHasValue = i + 1 < args.size();
-    if (Arg == "-o" || Arg == "--game" || Arg == "--steps" || Arg == "--hide" || Arg == "--scale") {
-      if (!bHasValue) {
-        Fail("render: " + Arg + " needs a value");
-        return false;
-      }
-      const std::string& Value = args[++i];
-      if (Arg == "-o") {
-        ptArgs->Out = Value;
-      } else if (Arg == "--game") {
-        if (!ParseNumber(Value, 0x7FFFFFFF, &ptArgs->Game)) {
-          Fail("render: --game needs a game number, not '" + Value + "'");
-          return false;
-        }
-      } else if (Arg == "--steps") {
-        if (!ParseNumber(Value, kMaxSteps, &ptArgs->Steps)) {
-          Fail("render: --steps needs a number from 0 to 1000000, not '" + Value + "'");
-          return false;
-        }
-      } else if (Arg == "--scale") {
-        if (!ParseScale(Value, &ptArgs->Scale)) {
-          Fail("render: --scale needs a number from 0.25 to 8, not '" + Value + "'");
-          return false;
-        }
-      } else {
-        if (Value.empty() || Value.find_first_not_of("NESW") != std::string::npos) {
-          Fail("render: --hide takes letters from NESW, not '" + Value + "'");
-          return false;
-        }
-        ptArgs->Hide = Value;
-      }
-    } else if (Arg == "--raw") {
-      ptArgs->bRaw = true;
-    } else if (Arg == kWithMistakes) {
-      ptArgs->bWithMistakes = true;
-    } else if (Arg == "--dd") {
-      ptArgs->bDoubleDummy = true;
-    } else if (Arg.size() > 1 && Arg[0] == '-') {
-      Fail("render: unknown option '" + Arg + "'");
-      return false;
-    } else if (ptArgs->File.empty()) {
-      ptArgs->File = Arg;
-    } else {
-      Fail("render: unexpected argument '" + Arg + "'");
-      return false;
+bool Refuse(const std::string& Text) {
+  Fail("render: " + Text);
+  return false;
+}
+
+// The values of the options given, each checked; on a wrong one says so and returns false.
+bool TakeValues(const CommandLineDef& tLine, RenderArgs* ptArgs) {
+  for (const auto& [ptOption, Value] : tLine.atGiven) {
+    const std::string_view Name = ptOption->pcName;
+    if (Name == "-o") {
+      ptArgs->Out = Value;
+    } else if (Name == "--game" && !ParseNumber(Value, 0x7FFFFFFF, &ptArgs->Game)) {
+      return Refuse("--game needs a game number, not '" + Value + "'");
+    } else if (Name == "--steps" && !ParseNumber(Value, kMaxSteps, &ptArgs->Steps)) {
+      return Refuse("--steps needs a number from 0 to 1000000, not '" + Value + "'");
+    } else if (Name == "--scale" && !ParseScale(Value, &ptArgs->Scale)) {
+      return Refuse("--scale needs a number from 0.25 to 8, not '" + Value + "'");
+    } else if (Name == "--hide") {
+      if (Value.empty() || Value.find_first_not_of("NESW") != std::string::npos)
+        return Refuse("--hide takes letters from NESW, not '" + Value + "'");
+      ptArgs->Hide = Value;
     }
   }
-  if (ptArgs->File.empty() || ptArgs->Out.empty()) {
-    Fail(
-        "render: usage: render FILE -o OUT.png [--game N] [--steps K] [--raw] [--hide SIDES] "
-        "[--with-mistakes] [--dd] [--scale F]");
-    return false;
-  }
+  return true;
+}
+
+// Parses the arguments; on a wrong one says so and returns false.
+bool ParseArgs(const Args& args, RenderArgs* ptArgs) {
+  CommandLineDef tLine;
+  std::string Error;
+  if (!ParseCommandLine("render", args, &tLine, &Error)) return Refuse(Error);
+  if (!TakeValues(tLine, ptArgs)) return false;
+  ptArgs->bRaw = tLine.Has("--raw");
+  ptArgs->bWithMistakes = tLine.Has(kWithMistakes);
+  ptArgs->bDoubleDummy = tLine.Has("--dd");
+  if (tLine.aOperands.size() > 1) return Refuse("unexpected argument '" + tLine.aOperands[1] + "'");
+  if (!tLine.aOperands.empty()) ptArgs->File = tLine.aOperands[0];
+  if (ptArgs->File.empty() || ptArgs->Out.empty())
+    return Refuse("usage: " + CommandUsage("render"));
   return true;
 }
 
@@ -152,10 +135,8 @@ int Render(const Args& args) {
       return Fail("render: " + tArgs.File + ": " + tBox.Text);
   }
   const long NrGames = static_cast<long>(viewer::tPbnGames.MaxValue);
-  if (NrGames == 0) {
-    Fail("render: " + tArgs.File + ": no PBN games");
-    return kExitNone;
-  }
+  NoteIndexPass("render", tArgs.File, static_cast<unsigned>(NrGames));
+  if (NrGames == 0) return kExitNone;
   if (tArgs.Game < 1 || tArgs.Game > NrGames) {
     Fail("render: game " + std::to_string(tArgs.Game) + " is not between 1 and " +
          std::to_string(NrGames));

@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "cli/dd_json.h"
 #include "cli/game_json.h"
+#include "cli/options.h"
 #include "core/defs.h"
 #include "core/pbn_util.h"
 #include "games/game_mistakes.h"
@@ -64,11 +65,6 @@ Json AuctionValue(const PbnGameDataDef& tData, const PbnGameTagsDef& tTags) {
     Auction.push_back(Move);
   }
   return Auction;
-}
-
-std::string CardText(const PbnCardDef& tCard) {
-  if (!PbnCardIsReal(tCard)) return "-";
-  return std::string(1, "CDHS"[tCard.Suit]) + acPbnRankNames[PbnRankGetIndex(tCard.Rank)];
 }
 
 Json PlayValue(const PbnGameTagsDef& tTags) {
@@ -233,23 +229,14 @@ bool ParseGameNumber(const std::string& Text, unsigned long* pNumber) {
 }  // namespace
 
 int Show(const Args& args) {
-  std::vector<std::string> Operands;
+  CommandLineDef tLine;
+  std::string Error;
+  if (!ParseCommandLine("show", args, &tLine, &Error)) return Fail("show: " + Error);
+  const std::vector<std::string>& Operands = tLine.aOperands;
   PbnImportOptionsDef tOptions;
-  bool bDoubleDummy = false;
-  for (const std::string& Arg : args) {
-    if (Arg == kWithMistakes) {
-      tOptions.bKeepRefused = PBN_TRUE;
-    } else if (Arg == "--dd") {
-      bDoubleDummy = true;
-    } else if (Arg.size() > 1 && Arg[0] == '-') {
-      return Fail("show: unknown option '" + Arg + "'");
-    } else {
-      Operands.push_back(Arg);
-    }
-  }
-  if (Operands.size() != 2) {
-    return Fail("show: usage: karvelon-cli show FILE N [--with-mistakes] [--dd]");
-  }
+  tOptions.bKeepRefused = tLine.Has(kWithMistakes);
+  const bool bDoubleDummy = tLine.Has("--dd");
+  if (Operands.size() != 2) return Fail("show: usage: " + CommandUsage("show"));
   unsigned long GameNr = 0;
   if (!ParseGameNumber(Operands[1], &GameNr)) {
     return Fail("show: '" + Operands[1] + "' is not a game number");
@@ -260,6 +247,7 @@ int Show(const Args& args) {
 
   tReading.bKeepRefused = tOptions.bKeepRefused;
   const unsigned NrGames = IndexGames(pFile.get(), {}, tReading);
+  NoteIndexPass("show", Operands[0], NrGames, false);  // the range says a file without games
   if (GameNr < 1 || GameNr > NrGames) {
     Fail("show: game " + Operands[1] + " is out of range: " + Operands[0] + " has " +
          std::to_string(NrGames) + (NrGames == 1 ? " game" : " games"));

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "games/game_list.h"
 #include "formats/lin.h"
+#include "games/game_list.h"
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
@@ -40,7 +40,7 @@ std::FILE* hFileImport = nullptr;
 std::FILE* hFileLogging = nullptr;
 bool bImportLog = true;
 PbnImportOptionsDef tImportOptions;
-ReadingChoiceDef tReadingChoice = ReadingChoiceDef::Pbn10;
+ReadingChoiceDef tReadingChoice = ReadingChoiceDef::AsDeclared;  // a new user's choice
 bool bDestroyed = false;
 
 std::FILE* hFilePrevious = nullptr;  // the file on display while its successor is indexed

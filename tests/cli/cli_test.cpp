@@ -57,30 +57,45 @@ TEST_F(CheckCommand, WithMistakesListsEveryGameAndNumbersTheLogLines) {
   EXPECT_EQ(RunCli("check " + File + " --list", Dir).Status, 2);  // a list needs every game
 }
 
-TEST_F(CheckCommand, ThePbn21ReadingIsChosenNeverGuessed) {
+// A file is read by the standard it declares unless --pbn 1.0 forces the strict reading, which
+// says what the file declares and how many games it left out.
+TEST_F(CheckCommand, TheReadingIsTheDeclaredOneUnlessForced) {
   const std::string Example21 = Quote(Example("pbn21.pbn"));
-  for (const std::string Option : {"--pbn 2.1", "--pbn auto"}) {
+  for (const std::string Option : {"", "--pbn 2.1", "--pbn auto"}) {
     auto Run = RunCli("check " + Example21 + " --log - " + Option, Dir);
     EXPECT_EQ(Run.Out, "4 games\n") << Option;  // an empty log
     EXPECT_EQ(Run.Err, "") << Option;
   }
-  auto Run = RunCli("check pbn21.pbn --log /dev/null", Example(""));
+  auto Run = RunCli("check pbn21.pbn --log /dev/null --pbn 1.0", Example(""));
   EXPECT_EQ(Run.Status, 1);  // a file without games
   EXPECT_EQ(Run.Out, "0 games\n");
-  EXPECT_EQ(Run.Err, "pbn21.pbn declares PBN 2.1; --pbn 2.1 reads it by that standard\n");
-  Run = RunCli("check --pbn 2.1 " + Quote(Example("pbn21-mistakes.pbn")) + " --log -", Dir);
+  EXPECT_EQ(Run.Err,
+            "pbn21.pbn declares PBN 2.1; --pbn 2.1 reads it by that standard\n"
+            "karvelon-cli: check: pbn21.pbn: 4 of 4 games with mistakes left out; "
+            "--with-mistakes shows them\n");
+  Run = RunCli("check " + Quote(Example("pbn21-mistakes.pbn")) + " --log -", Dir);
   EXPECT_EQ(Run.Out, ReadFile(Example("pbn21-mistakes.expected.log")) + "1 games\n");
   EXPECT_EQ(RunCli("check " + Example21 + " --pbn 2.0", Dir).Status, 2);
 }
 
 TEST_F(CheckCommand, FilesThatDoNotOpenExitTwo) {
-  for (const std::string& Path : {std::string("/nonexistent/file.pbn"), Example("showcase.pbn/")}) {
-    auto Run = RunCli("check " + Quote(Path), Dir);
-    EXPECT_EQ(Run.Status, 2) << Path;
-    EXPECT_EQ(Run.Out, "") << Path;
+  // Devices are refused at once, as pipes are: /dev/zero never ends. A shard opens its files as
+  // the command does.
+  const std::string atArgs[] = {"check /nonexistent/file.pbn",
+                                "check " + Quote(Example("showcase.pbn/")),
+                                "check /dev/zero",
+                                "check /dev/urandom --with-mistakes",
+                                "show /dev/zero 1",
+                                "list /dev/zero --shard 1/2",
+                                "dd /dev/null"};
+  for (const std::string& Args : atArgs) {
+    auto Run = RunCli(Args, Dir);
+    EXPECT_EQ(Run.Status, 2) << Args;
+    EXPECT_EQ(Run.Out.find("games"), std::string::npos) << Args;
     EXPECT_EQ(Run.Err.rfind("karvelon-cli: ", 0), 0u) << Run.Err;
     EXPECT_EQ(std::count(Run.Err.begin(), Run.Err.end(), '\n'), 1) << Run.Err;
   }
+  EXPECT_EQ(RunCli("check /dev/zero", Dir).Err, "karvelon-cli: /dev/zero: is not a regular file\n");
   // A NUL byte in its first 64 KiB: no text, refused where every game with a tag would count.
   const TempFile Binary(
       std::string("\x7f"
@@ -100,6 +115,44 @@ TEST_F(CheckCommand, FilesThatDoNotOpenExitTwo) {
     chmod(File.Path().c_str(), 0);
     EXPECT_EQ(RunCli("check " + Quote(File.Path()), Dir).Status, 2);
   }
+}
+
+// Exit status 1, no game, always comes with a line on standard error, whichever command.
+TEST_F(CheckCommand, NoGameIsSaidByEveryCommand) {
+  const TempFile None("% no game here\n", ".pbn");
+  const TempFile Refused("[Event \"x\"]\n[Dealer \"Q\"]\n", ".pbn");
+  for (const char* pcCommand : {"check %s --log /dev/null", "show %s 1", "list %s", "dd %s",
+                                "annotate %s --dd", "convert %s -o x.lin"}) {
+    for (const TempFile* ptFile : {&None, &Refused}) {
+      std::string Line = pcCommand;
+      Line.replace(Line.find("%s"), 2, Quote(ptFile->Path()));
+      const auto Run = RunCli(Line, Dir);
+      EXPECT_EQ(Run.Status, 1) << Line;
+      EXPECT_NE(Run.Err.find(ptFile->Path()), std::string::npos) << Line << "\n" << Run.Err;
+    }
+  }
+  EXPECT_EQ(RunCli("list " + Quote(Refused.Path()), Dir).Err,
+            "karvelon-cli: list: " + Refused.Path() +
+                ": 1 of 1 games with mistakes left out; --with-mistakes shows them\n");
+}
+
+// COMMAND --help prints the command's usage and options and runs nothing, also for the
+// commands that draw and where an option's value reads "--help".
+TEST_F(CheckCommand, EveryCommandHasItsHelp) {
+  for (const char* pcCommand :
+       {"check", "show", "list", "render", "dd", "hand-records", "annotate", "convert"}) {
+    for (const char* pcHelp : {"--help", "-h"}) {
+      const auto Run = RunCli(std::string(pcCommand) + " x.pbn " + pcHelp, Dir);
+      EXPECT_EQ(Run.Status, 0) << pcCommand << " " << pcHelp;
+      EXPECT_EQ(Run.Out.rfind(std::string("Usage: karvelon-cli ") + pcCommand + " ", 0), 0u)
+          << Run.Out;
+      EXPECT_NE(Run.Out.find("\nOptions:\n"), std::string::npos) << Run.Out;
+      EXPECT_EQ(Run.Err, "") << pcCommand;
+    }
+  }
+  const auto Run = RunCli("check --log --help " + Quote(Example("showcase.pbn")), Dir);
+  EXPECT_EQ(Run.Out, "5 games\n");  // the log went to the file named "--help"
+  EXPECT_TRUE(std::filesystem::exists(Dir / "--help"));
 }
 
 TEST_F(CheckCommand, WrongArgumentsExitTwo) {

@@ -112,8 +112,8 @@ TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {
        "karvelon-cli: cannot open " + (Dir / "none.lin").string() +
            ": No such file or directory\n"},
       {"convert " + In("empty.lin"), 2,
-       "karvelon-cli: convert: usage: karvelon-cli convert IN "
-       "-o OUT (one .lin, one .pbn)\n"},
+       "karvelon-cli: convert: usage: karvelon-cli convert IN -o OUT [--pbn 1.0|2.1|auto] "
+       "(one .lin, one .pbn)\n"},
   };
   for (const auto& tCase : atCases) {
     const auto Run = RunCli(tCase.Args);

@@ -195,17 +195,19 @@ TEST(MainWindow, CreationAndOpenWithTheLog) {
   EXPECT_EQ(w.Paint().CountText("N / None"), 1);
 }
 
-// The reading is the one chosen, the title names it, and a 2.1 game's tables follow its play.
+// The reading is the one chosen (as the file declares unless chosen otherwise), the title names
+// it, and a 2.1 game's tables follow its play.
 TEST(MainWindow, TheReadingInForceAndTheTablesOfItsGames) {
   RecordingWindow w;
-  w.Open(kExamples + "pbn21.pbn");  // PBN 1.0 unless chosen otherwise
+  EXPECT_EQ(ReadingChoice(), pbn::ReadingChoiceDef::AsDeclared);  // a new user's
+  SetReadingChoice(pbn::ReadingChoiceDef::Pbn10);
+  w.Open(kExamples + "pbn21.pbn");
   EXPECT_EQ(w.Title, "Karvelon (PBN 1.0) - pbn21.pbn");
   EXPECT_EQ(w.Status,
             "4 of 4 games have mistakes: see " + LogPath() +
                 "; the file declares PBN 2.1; Options, PBN 2.1 reads it by that standard");
   SetReadingChoice(pbn::ReadingChoiceDef::AsDeclared);
   w.Open(kExamples + "pbn21.pbn");
-  SetReadingChoice(pbn::ReadingChoiceDef::Pbn10);
   EXPECT_TRUE(w.Title == "Karvelon (PBN 2.1) - pbn21.pbn" && w.Status == "Game 1 of 4" &&
               tPbnGames.MaxValue == 4u);
   w.Command(CM_LAST);
@@ -542,6 +544,7 @@ TEST(MainWindow, GoToGameAndChoicesThatKeepTheGame) {
   w.Command(CM_WITH_MISTAKES);  // off: the nearest clean game, the only one
   EXPECT_TRUE(tPbnGames.MaxValue == 1 && w.Label() == "1");
 
+  EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::Pbn10));
   w.Open(kExamples + "pbn21.pbn");                           // no game by PBN 1.0
   EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::Pbn21));  // read again at once
   EXPECT_TRUE(tPbnGames.MaxValue == 4 && w.Title == "Karvelon (PBN 2.1) - pbn21.pbn");
@@ -551,6 +554,7 @@ TEST(MainWindow, GoToGameAndChoicesThatKeepTheGame) {
   EXPECT_EQ(w.Label(), "3");  // the same game, by its place in the file
   EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::Pbn10));
   EXPECT_EQ(tPbnGames.MaxValue, 0u);
+  EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::AsDeclared));  // as the tests after expect
 }
 
 TEST(MainWindow, GameNumberLabelAndKeys) {

@@ -11,15 +11,16 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QLabel>
-#include <QMimeData>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QUrl>
 #include <QTableView>
+#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -381,6 +382,27 @@ TEST(QtWindow, WideWindowHoldsASidePanel) {
   for (int Round = 0; Round < 4; ++Round)
     QCoreApplication::processEvents();
   EXPECT_TRUE(w.Scale() == 1.0 && w.Client()->size() == QSize(640, 480));
+}
+
+// A new user's viewer reads each file by the standard it declares; a choice saved is kept. The
+// settings live in a folder of the test's own (QSettings finds it at its first use).
+TEST(QtWindow, TheReadingOfANewUserAndTheOneSaved) {
+  char acDir[] = "/tmp/karvelon_settingsXXXXXX";
+  ASSERT_NE(mkdtemp(acDir), nullptr);
+  setenv("XDG_CONFIG_HOME", acDir, 1);
+  SetReadingChoice(pbn::ReadingChoiceDef::Pbn21);
+  {
+    qt::MainWindow w(true);
+    EXPECT_EQ(ReadingChoice(), pbn::ReadingChoiceDef::AsDeclared);
+  }
+  QSettings(QStringLiteral("Karvelon"), QStringLiteral("Karvelon"))
+      .setValue(QStringLiteral("Options/Reading"), QStringLiteral("1.0"));
+  {
+    qt::MainWindow w(true);
+    EXPECT_EQ(ReadingChoice(), pbn::ReadingChoiceDef::Pbn10);
+  }
+  SetReadingChoice(pbn::ReadingChoiceDef::AsDeclared);
+  std::filesystem::remove_all(acDir);
 }
 
 TEST(Viewer, RefusesToStartWithoutADisplay) {

@@ -498,9 +498,10 @@ void MainWindow::BuildReadingMenu(QMenu* ptOptions) {
                    {"PBN &2.1", "2.1", pbn::ReadingChoiceDef::Pbn21},
                    {"As the file &declares", "auto", pbn::ReadingChoiceDef::AsDeclared}};
   if (bInteractive_) {
+    // A saved choice is kept; a new user reads each file by the standard it declares.
     const QString tSetting =
-        Settings().value(QStringLiteral("Options/Reading"), QStringLiteral("1.0")).toString();
-    pbn::ReadingChoiceDef Choice = pbn::ReadingChoiceDef::Pbn10;
+        Settings().value(QStringLiteral("Options/Reading"), QStringLiteral("auto")).toString();
+    pbn::ReadingChoiceDef Choice = pbn::ReadingChoiceDef::AsDeclared;
     pbn::PbnParseReadingChoice(tSetting.toLatin1().constData(), &Choice);
     SetReadingChoice(Choice);
   }
