@@ -29,6 +29,12 @@ constexpr const char* kUsage =
     "                            declarer, result, score, players, mistakes (--dd: the 20\n"
     "                            double-dummy tricks and par); CSV with a header row (the\n"
     "                            default) or JSON lines\n"
+    "  results FILES... [--scoring mp|imps|butler|cross-imps|teams] [--csv | --json]\n"
+    "        [--ranking] [--shard K/N]\n"
+    "                            the boards of a session: a traveller under each board scored\n"
+    "                            by the event's Scoring (or --scoring), then the ranking of\n"
+    "                            pairs or teams; the file's own scores checked (CSV, JSON\n"
+    "                            lines: one row per result; --ranking: the ranking only)\n"
     "  render FILE -o OUT.png [--game N] [--steps K] [--raw] [--hide SIDES] [--dd]\n"
     "        [--scale F]\n"
     "                            draw the viewer's window for game N into a PNG (--dd: with\n"
@@ -51,18 +57,19 @@ constexpr const char* kUsage =
     "  convert IN -o OUT         LIN to PBN (IN.lin, OUT.pbn) or PBN to LIN (IN.pbn, OUT.lin);\n"
     "                            every command also reads .lin files directly\n"
     "\n"
-    "  --with-mistakes           (check, show, list, render, hand-records) index every game,\n"
-    "                            also those with mistakes, each with its own log lines: check\n"
-    "                            prints \"N games, M with mistakes\", show adds \"mistakes\"\n"
+    "  --with-mistakes           (check, show, list, render, hand-records, results) index every\n"
+    "                            game, also those with mistakes, each with its own log lines:\n"
+    "                            check prints \"N games, M with mistakes\", show adds \"mistakes\"\n"
     "\n"
     "Options:\n"
     "  --pbn 1.0|2.1|auto        the standard to read by (check, show, list, render, dd,\n"
-    "                            hand-records): PBN 1.0 (the default), PBN 2.1, or 2.1 when\n"
-    "                            the file declares \"% PBN 2.x\"\n"
-    "  --shard K/N               (list, dd, annotate) do the K-th of N parts of the games of\n"
-    "                            all FILES in order; the parts' outputs together are the\n"
-    "                            whole output (annotate: each file by the part that holds\n"
-    "                            its first game)\n"
+    "                            hand-records, results): PBN 1.0 (the default), PBN 2.1, or\n"
+    "                            2.1 when the file declares \"% PBN 2.x\"\n"
+    "  --shard K/N               (list, dd, annotate, results) do the K-th of N parts of the\n"
+    "                            games of all FILES in order; the parts' outputs together are\n"
+    "                            the whole output (annotate: each file by the part that holds\n"
+    "                            its first game; results: part K of the boards, every file\n"
+    "                            read by each part)\n"
     "  -h, --help                show this help\n"
     "  -V, --version             show the version\n"
     "\n"
@@ -94,6 +101,7 @@ int main(int argc, char** argv) {
   if (command == "dd") return cli::DoubleDummy(rest);
   if (command == "list") return cli::List(rest);
   if (command == "annotate") return cli::Annotate(rest);
+  if (command == "results") return cli::Results(rest);
   if (command == "convert") return cli::Convert(rest);
   return cli::Fail("unknown command '" + command + "' (try 'karvelon-cli --help')");
 }
