@@ -14,6 +14,7 @@
 #include "games/pbn_game.h"
 #include "replay/pbn_play.h"
 #include "scoring/session.h"
+#include "scoring/traveller.h"
 
 namespace cli {
 
@@ -22,11 +23,17 @@ namespace {
 using Json = nlohmann::ordered_json;
 using namespace pbn;
 using scoring::BoardDef;
+using scoring::ContractText;
+using scoring::DeclarerText;
+using scoring::FigureText;
+using scoring::FileDifferences;
+using scoring::FileDifferencesText;
 using scoring::FileNumberDef;
 using scoring::MethodDef;
 using scoring::RankRowDef;
 using scoring::ResultDef;
 using scoring::SessionDef;
+using scoring::UnscoredText;
 
 constexpr const char* kResultsUsage =
     "karvelon-cli results FILES... [--scoring mp|imps|butler|cross-imps|teams] [--csv | --json] "
@@ -83,84 +90,8 @@ bool ParseArgs(const Args& args, ResultsArgs* ptArgs) {
 // ---------------------------------------------------------------------------------------------
 // Values of a result as text
 
-// Up to two decimals, without trailing zeros: "12", "19.9", "4.83", "-0.25".
-std::string NumberText(double Value) {
-  char acText[32];
-  std::snprintf(acText, sizeof acText, "%.2f", std::round(Value * 100) / 100);
-  std::string Text = acText;
-  while (Text.back() == '0')
-    Text.pop_back();
-  if (Text.back() == '.') Text.pop_back();
-  return Text == "-0" ? "0" : Text;
-}
-
-std::string OptionalText(const std::optional<double>& Value) {
-  return Value ? NumberText(*Value) : "";
-}
-
 Json OptionalJson(const std::optional<double>& Value) {
   return Value ? Json(std::round(*Value * 100) / 100) : Json(nullptr);
-}
-
-std::string ContractText(const PbnContractDef& tContract) {
-  if (tContract.Trump == PBN_TRUMP_PASS) return acPbnPass;
-  if (!PbnTrumpIsValid(tContract.Trump) || tContract.NrTricks < 1 || tContract.NrTricks > 7) {
-    return "";
-  }
-  return std::to_string(tContract.NrTricks) + apcPbnTrumpNames[tContract.Trump] +
-         apcPbnRiskNames[tContract.Risk & 3];
-}
-
-std::string DeclarerText(const ResultDef& tResult) {
-  const PbnSideDef Declarer = tResult.tContract.Declarer;
-  return PbnSideIsValid(Declarer) && tResult.tContract.Trump != PBN_TRUMP_PASS
-             ? SideLetter(Declarer)
-             : "";
-}
-
-// Why a result has no score, for the traveller and the rows' "note".
-std::string UnscoredText(const ResultDef& tResult) {
-  switch (tResult.Unscored) {
-    case scoring::UnscoredDef::None:
-      return "";
-    case scoring::UnscoredDef::NoContract:
-      return "no contract";
-    case scoring::UnscoredDef::NoResult:
-      return "no result";
-    case scoring::UnscoredDef::NoVulnerable:
-      return "no vulnerability";
-    case scoring::UnscoredDef::Adjusted:
-      return "adjusted " + tResult.UnscoredText;
-    case scoring::UnscoredDef::Unknown:
-      return "unknown (?)";
-  }
-  return "";
-}
-
-// The file's values that differ from the computed ones, by the names of the output's fields.
-std::vector<std::pair<std::string, double>> FileDifferences(const ResultDef& tResult) {
-  std::vector<std::pair<std::string, double>> atDifferences;
-  const scoring::FileValuesDef& tFile = tResult.tFile;
-  const auto Add = [&](int Kind, const char* pcName, const std::optional<FileNumberDef>& Value) {
-    if ((tResult.Disagree & (1 << Kind)) != 0 && Value)
-      atDifferences.emplace_back(pcName, Value->Value);
-  };
-  Add(scoring::FILE_VALUE_SCORE, "score_ns", tFile.ScoreNS);
-  Add(scoring::FILE_VALUE_MP, "mp_ns", tFile.aMp[0]);
-  Add(scoring::FILE_VALUE_MP, "mp_ew", tFile.aMp[1]);
-  Add(scoring::FILE_VALUE_PCT, "pct_ns", tFile.aPct[0]);
-  Add(scoring::FILE_VALUE_PCT, "pct_ew", tFile.aPct[1]);
-  Add(scoring::FILE_VALUE_IMPS, "imps_ns", tFile.aImps[0]);
-  Add(scoring::FILE_VALUE_IMPS, "imps_ew", tFile.aImps[1]);
-  Add(scoring::FILE_VALUE_DATUM, "datum", tFile.Datum);
-  return atDifferences;
-}
-
-std::string FileDifferencesText(const ResultDef& tResult) {
-  std::string Text;
-  for (const auto& [Name, Value] : FileDifferences(tResult))
-    Text += (Text.empty() ? "" : ";") + Name + "=" + NumberText(Value);
-  return Text;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -205,19 +136,19 @@ std::vector<std::string> ResultCsv(const SessionDef& tSession, const ResultDef& 
           tResult.Round,
           tResult.PairNS,
           tResult.PairEW,
-          ContractText(tResult.tContract),
+          ContractText(tResult),
           DeclarerText(tResult),
           tResult.Tricks ? std::to_string(*tResult.Tricks) : "",
           tResult.Lead,
           tResult.ScoreNS ? std::to_string(*tResult.ScoreNS) : "",
-          OptionalText(tResult.MpNS),
-          OptionalText(tResult.MpEW),
-          OptionalText(tResult.PctNS),
-          OptionalText(tResult.PctEW),
-          OptionalText(tResult.ImpsNS),
-          OptionalText(tResult.ImpsEW),
-          OptionalText(tResult.ImpsAvgNS),
-          OptionalText(tResult.ImpsAvgEW),
+          FigureText(tResult.MpNS),
+          FigureText(tResult.MpEW),
+          FigureText(tResult.PctNS),
+          FigureText(tResult.PctEW),
+          FigureText(tResult.ImpsNS),
+          FigureText(tResult.ImpsEW),
+          FigureText(tResult.ImpsAvgNS),
+          FigureText(tResult.ImpsAvgEW),
           FileDifferencesText(tResult),
           UnscoredText(tResult)};
 }
@@ -236,7 +167,7 @@ Json ResultJson(const SessionDef& tSession, const ResultDef& tResult) {
   Row["round"] = tResult.Round;
   Row["ns"] = tResult.PairNS;
   Row["ew"] = tResult.PairEW;
-  Row["contract"] = TextOrNull(ContractText(tResult.tContract));
+  Row["contract"] = TextOrNull(ContractText(tResult));
   Row["declarer"] = TextOrNull(DeclarerText(tResult));
   Row["result"] = tResult.Tricks ? Json(*tResult.Tricks) : Json(nullptr);
   Row["lead"] = TextOrNull(tResult.Lead);
@@ -273,10 +204,10 @@ std::vector<std::string> RankingCsv(const SessionDef& tSession, const RankRowDef
           tRow.Pair,
           tRow.Direction,
           std::to_string(tRow.NrBoards),
-          NumberText(tRow.Total),
-          OptionalText(tRow.Against),
-          OptionalText(tRow.Percentage),
-          OptionalText(tRow.TotalMean),
+          FigureText(tRow.Total),
+          FigureText(tRow.Against),
+          FigureText(tRow.Percentage),
+          FigureText(tRow.TotalMean),
           SectionMethodName(tSection)};
 }
 
@@ -362,59 +293,6 @@ std::string BoardHeading(const SessionDef& tSession, const BoardDef& tBoard) {
   return Text;
 }
 
-std::vector<std::string> TravellerHeaders(MethodDef Method) {
-  std::vector<std::string> aHeaders = {"Table>",   "Room", "Round>",  "NS",   "EW",
-                                       "Contract", "By",   "Tricks>", "Lead", "Score NS>"};
-  switch (Method) {
-    case MethodDef::Matchpoints:
-      aHeaders.insert(aHeaders.end(), {"MP NS>", "MP EW>", "% NS>", "% EW>"});
-      break;
-    case MethodDef::CrossImps:
-      aHeaders.insert(aHeaders.end(), {"IMPs NS>", "IMPs EW>", "Avg NS>", "Avg EW>"});
-      break;
-    case MethodDef::Butler:
-      aHeaders.insert(aHeaders.end(), {"Datum>", "IMPs NS>", "IMPs EW>"});
-      break;
-    case MethodDef::Teams:
-      aHeaders.insert(aHeaders.end(), {"Team NS", "IMPs NS>", "IMPs EW>"});
-      break;
-  }
-  aHeaders.push_back("File");
-  return aHeaders;
-}
-
-std::vector<std::string> TravellerRow(MethodDef Method, const ResultDef& tResult) {
-  std::string Score = tResult.ScoreNS ? std::to_string(*tResult.ScoreNS) : UnscoredText(tResult);
-  if (tResult.Multiplicity > 1) Score += " (x" + std::to_string(tResult.Multiplicity) + ")";
-  std::vector<std::string> aCells = {
-      tResult.Table,         tResult.Room,
-      tResult.Round,         tResult.PairNS,
-      tResult.PairEW,        ContractText(tResult.tContract),
-      DeclarerText(tResult), tResult.Tricks ? std::to_string(*tResult.Tricks) : "",
-      tResult.Lead,          Score};
-  switch (Method) {
-    case MethodDef::Matchpoints:
-      aCells.insert(aCells.end(), {OptionalText(tResult.MpNS), OptionalText(tResult.MpEW),
-                                   OptionalText(tResult.PctNS), OptionalText(tResult.PctEW)});
-      break;
-    case MethodDef::CrossImps:
-      aCells.insert(aCells.end(),
-                    {OptionalText(tResult.ImpsNS), OptionalText(tResult.ImpsEW),
-                     OptionalText(tResult.ImpsAvgNS), OptionalText(tResult.ImpsAvgEW)});
-      break;
-    case MethodDef::Butler:
-      aCells.insert(aCells.end(), {tResult.Datum ? std::to_string(*tResult.Datum) : "",
-                                   OptionalText(tResult.ImpsNS), OptionalText(tResult.ImpsEW)});
-      break;
-    case MethodDef::Teams:
-      aCells.insert(aCells.end(),
-                    {tResult.TeamNS, OptionalText(tResult.ImpsNS), OptionalText(tResult.ImpsEW)});
-      break;
-  }
-  aCells.push_back(FileDifferencesText(tResult));
-  return aCells;
-}
-
 void PrintTraveller(const SessionDef& tSession, const BoardDef& tBoard) {
   std::printf("%s\n", BoardHeading(tSession, tBoard).c_str());
   std::optional<scoring::UInt32> SectionNr;
@@ -430,9 +308,12 @@ void PrintTraveller(const SessionDef& tSession, const BoardDef& tBoard) {
       SectionNr = tResult.SectionNr;
       const std::string& Section = tSession.Sections()[tResult.SectionNr].Section;
       if (!Section.empty()) std::printf(" Section %s\n", Section.c_str());
-      tTable.emplace(TravellerHeaders(tBoard.Method));
+      std::vector<std::string> aHeaders;
+      for (const scoring::TravellerColumnDef& tColumn : scoring::TravellerColumns(tBoard.Method))
+        aHeaders.push_back(std::string(tColumn.pcHeader) + (tColumn.bRight ? ">" : ""));
+      tTable.emplace(std::move(aHeaders));
     }
-    tTable->Add(TravellerRow(tBoard.Method, tResult));
+    tTable->Add(scoring::TravellerCells(tResult, tBoard.Method));
   }
   Flush();
   std::printf("\n");
@@ -444,7 +325,7 @@ void PrintMatches(const SessionDef& tSession) {
   TextTableDef tTable({"Section", "Team", "IMPs>", "IMPs>", "Team", "Boards>"});
   for (const scoring::MatchDef& tMatch : tSession.Matches()) {
     tTable.Add({tSession.Sections()[tMatch.SectionNr].Section, tMatch.TeamA,
-                NumberText(tMatch.ImpsA), NumberText(tMatch.ImpsB), tMatch.TeamB,
+                FigureText(tMatch.ImpsA), FigureText(tMatch.ImpsB), tMatch.TeamB,
                 std::to_string(tMatch.NrBoards)});
   }
   std::printf("%s\n", tTable.Text().c_str());
@@ -474,11 +355,11 @@ void PrintRanking(const SessionDef& tSession, const std::vector<RankRowDef>& atR
                          ? std::vector<std::string>{"Rank>", "Pair", "Boards>", "MP>", "%>"}
                          : std::vector<std::string>{"Rank>", "Pair", "Boards>", "IMPs>", "Mean>"});
     }
-    const std::string Last = bTeams ? OptionalText(tRow.Against)
-                             : bMp  ? OptionalText(tRow.Percentage)
-                                    : OptionalText(tRow.TotalMean);
+    const std::string Last = bTeams ? FigureText(tRow.Against)
+                             : bMp  ? FigureText(tRow.Percentage)
+                                    : FigureText(tRow.TotalMean);
     tTable->Add({std::to_string(tRow.Rank), tRow.Pair, std::to_string(tRow.NrBoards),
-                 NumberText(tRow.Total), Last});
+                 FigureText(tRow.Total), Last});
   }
   Flush();
 }

@@ -9,6 +9,7 @@
 #include "games/pbn_game.h"
 #include "replay/pbn_play.h"
 #include "scoring/session.h"
+#include "scoring/traveller.h"
 #include "support/test_support.h"
 
 namespace scoring {
@@ -173,6 +174,25 @@ TEST(Session, ScoreTableRowsScoredByButler) {
   tSession.Score({MethodDef::CrossImps});
   EXPECT_EQ(tSession.FileCounts(0).atChecks[FILE_VALUE_IMPS].NrChecked, 0u);
   EXPECT_EQ(tSession.FileCounts(0).atChecks[FILE_VALUE_DATUM].NrChecked, 0u);
+}
+
+TEST(Session, TravellerTexts) {
+  SessionDef tSession;
+  AddText(&tSession, kButler);
+  tSession.Score({});
+  const auto Cells = [&tSession](UInt32 ResultNr) {
+    return TravellerCells(tSession.Results()[ResultNr], MethodDef::Butler);
+  };
+  EXPECT_EQ(TravellerColumns(MethodDef::Butler).size(), Cells(0).size());
+  EXPECT_EQ(Cells(2), (std::vector<std::string>{"", "", "", "3", "13", "3NT", "S", "9", "", "400",
+                                                "320", "2", "-2", "imps_ns=3"}));
+  EXPECT_EQ(Cells(3)[9], "140 (x2)");
+  EXPECT_EQ(Cells(4)[9], "adjusted A60");
+  EXPECT_EQ(Cells(4)[5], "");
+  const std::pair<double, const char*> atFigures[] = {
+      {12, "12"}, {19.900000000000002, "19.9"}, {4.8333, "4.83"}, {-0.004, "0"}, {-2.5, "-2.5"}};
+  for (const auto& [Value, pcText] : atFigures)
+    EXPECT_EQ(FigureText(Value), pcText);
 }
 
 TEST(Session, TeamsAndMissingRoom) {
