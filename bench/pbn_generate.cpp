@@ -1,5 +1,6 @@
-// pbn-generate OUT [--megabytes M | --games N] [--seed S] [--errors PERMILLE]: writes a
-// realistic PBN file for the benchmark.
+// pbn-generate OUT [--megabytes M | --games N] [--seed S] [--errors PERMILLE] [--tables T]:
+// writes a realistic PBN file for the benchmark; with --tables every deal is played at T tables
+// (T games in a row), as a session of pairs plays it.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,7 +11,8 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: pbn-generate OUT [--megabytes M | --games N] [--seed S] [--errors PERMILLE]\n";
+    "usage: pbn-generate OUT [--megabytes M | --games N] [--seed S] [--errors PERMILLE]"
+    " [--tables T]\n";
 
 }  // namespace
 
@@ -36,6 +38,8 @@ int main(int argc, char** argv) {
       NrGames = static_cast<long>(Value);
     } else if (Option == "--seed") {
       tOptions.Seed = static_cast<std::uint64_t>(Value);
+    } else if (Option == "--tables") {
+      tOptions.Tables = static_cast<int>(Value);
     } else if (Option == "--errors") {
       tOptions.ErrorPerMille = static_cast<int>(Value);
     } else {

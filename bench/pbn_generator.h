@@ -41,6 +41,7 @@ struct GeneratorOptionsDef {
   int CrLfPerMille = 20;      // games written with CR LF line ends
   int SessionBoards = 32;     // Event, Site and Date are "#" within a session
   int FarInheritEvery = 997;  // games whose Annotator is "#" of game 1
+  int Tables = 1;             // the tables that play each deal, one game after the other
 };
 
 class PbnGenerator {
@@ -107,6 +108,10 @@ class PbnGenerator {
   static int SuitOfStrain(int Strain) { return Strain == 4 ? -1 : 3 - Strain; }
 
   void Deal() {
+    const int Tables = std::max(1, tOptions_.Tables);
+    Board_ = (GameNr_ - 1) / Tables % 32 + 1;
+    Dealer_ = (Board_ - 1) % 4;
+    if ((GameNr_ - 1) % Tables != 0) return;  // the next table plays the same deal
     std::array<int, 52> aCards;
     for (int i = 0; i < 52; i++)
       aCards[i] = i;
@@ -117,8 +122,6 @@ class PbnGenerator {
       for (int i = 0; i < 13; i++)
         aHands_[Seat] |= 1ull << aCards[Seat * 13 + i];
     }
-    Board_ = (GameNr_ - 1) % 32 + 1;
-    Dealer_ = (Board_ - 1) % 4;
   }
 
   void Auction() {
@@ -232,7 +235,8 @@ class PbnGenerator {
       Tag(pcSeat, rng_.Pick(kNames));
     Tag("Room", rng_.PerMille(500) ? "Open" : "Closed");
     Tag("Round", Number(Session));
-    Tag("Table", Number(1 + rng_.Below(40)));
+    const int Table = 1 + rng_.Below(40);
+    Tag("Table", Number(tOptions_.Tables > 1 ? (GameNr_ - 1) % tOptions_.Tables + 1 : Table));
     if (ErrorKind_ == kErrTagName) Tag("Venue", "Utrecht");
     Tag("Dealer", ErrorKind_ == kErrInheritDealer ? "#" : std::string(1, kSeats[Dealer_]));
     static constexpr std::array<const char*, 4> kVulner = {"None", "NS", "EW", "All"};

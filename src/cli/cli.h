@@ -26,6 +26,7 @@ int DoubleDummy(const Args& args);
 int HandRecords(const Args& args);
 int List(const Args& args);
 int Annotate(const Args& args);
+int Results(const Args& args);
 
 // The commands that draw (render, hand-records) run in the helper program karvelon-cli-draw,
 // which links Qt: replaces the process by it with the same arguments (argv[1] the command);

@@ -16,6 +16,7 @@ int RunCommand(const std::string& Command, const cli::Args& args) {
   if (Command == "dd") return cli::DoubleDummy(args);
   if (Command == "list") return cli::List(args);
   if (Command == "annotate") return cli::Annotate(args);
+  if (Command == "results") return cli::Results(args);
   return cli::Convert(args);
 }
 

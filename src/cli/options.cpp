@@ -59,6 +59,9 @@ const std::vector<CommandDef> atCommands = {
      "write the double-dummy tags OptimumResultTable, OptimumScore, DoubleDummyTricks and "
      "ParContract into every game that lacks them, and \"% PBN 2.1\" into the head; all other "
      "bytes stay (LIN files in a folder are skipped)"},
+    {"results", CMD_RESULTS, "FILES...",
+     "the boards of a session: a traveller under each board scored by the event's Scoring (or "
+     "--scoring), then the ranking of pairs or teams; the file's own scores checked"},
     {"convert", CMD_CONVERT, "IN",
      "LIN to PBN (IN.lin, OUT.pbn) or PBN to LIN (IN.pbn, OUT.lin); every command also reads "
      ".lin files directly"},
@@ -105,6 +108,27 @@ const std::vector<OptionDef> atOptions = {
      .pcValue = nullptr,
      .Commands = CMD_LIST,
      .pcHelp = "also the 20 double-dummy tricks and par (par_score, par_contract)"},
+    {.pcName = "--scoring",
+     .pcValue = "mp|imps|butler|cross-imps|teams",
+     .Commands = CMD_RESULTS,
+     .pcHelp = "score by this method instead of the event's Scoring tag",
+     .pcRule = "takes mp, imps, butler, cross-imps or teams"},  // results checks the name
+    {.pcName = "--csv",
+     .pcValue = nullptr,
+     .Commands = CMD_RESULTS,
+     .pcHelp = "CSV per RFC 4180 with a header row: one row per result (or per pair with "
+               "--ranking)",
+     .Group = 2},
+    {.pcName = "--json",
+     .pcValue = nullptr,
+     .Commands = CMD_RESULTS,
+     .pcHelp = "JSON lines: one object per result (or per pair with --ranking)",
+     .Group = 2},
+    {.pcName = "--ranking",
+     .pcValue = nullptr,
+     .Commands = CMD_RESULTS,
+     .pcHelp = "the ranking only: each pair or team with its total, percentage or IMPs and "
+               "number of boards, per section"},
     {.pcName = "--game",
      .pcValue = "N",
      .Commands = CMD_RENDER,
@@ -172,7 +196,8 @@ const std::vector<OptionDef> atOptions = {
      .pcHelp = "JSON lines with game, board, deal and double_dummy as show --dd gives it"},
     {.pcName = "--with-mistakes",
      .pcValue = nullptr,
-     .Commands = CMD_CHECK | CMD_SHOW | CMD_LIST | CMD_RENDER | CMD_HAND_RECORDS | CMD_ANNOTATE,
+     .Commands = CMD_CHECK | CMD_SHOW | CMD_LIST | CMD_RENDER | CMD_HAND_RECORDS | CMD_ANNOTATE |
+                 CMD_RESULTS,
      .pcHelp = "index every game, also those with mistakes, each with its own log lines: check "
                "prints \"N games, M with mistakes\", show adds \"mistakes\"; without it the "
                "games left out are counted on standard error"},
@@ -196,10 +221,11 @@ const std::vector<OptionDef> atOptions = {
      .pcHelp = "F times the size, 0.25 to 8, drawn as the viewer draws a larger window"},
     {.pcName = "--shard",
      .pcValue = "K/N",
-     .Commands = CMD_LIST | CMD_DD | CMD_ANNOTATE,
+     .Commands = CMD_LIST | CMD_DD | CMD_ANNOTATE | CMD_RESULTS,
      .pcHelp = "do the K-th of N parts of the games of all FILES in order; the parts' outputs "
                "together are the whole output (annotate: each file by the part that holds its "
-               "first game)",
+               "first game; results: part K of the boards, every file read by each part, the "
+               "ranking with the last part)",
      .pcRule = "takes K/N, part K of N (1 <= K <= N)",
      .Valid = ValidShard},
     {.pcName = "--pbn",

@@ -34,6 +34,7 @@ enum CommandMaskDef : unsigned {
   CMD_HAND_RECORDS = 1u << 5,
   CMD_ANNOTATE = 1u << 6,
   CMD_CONVERT = 1u << 7,
+  CMD_RESULTS = 1u << 8,
 };
 
 struct CommandDef {
