@@ -411,7 +411,8 @@ std::vector<std::string> UsageItems(unsigned Mask) {
 std::string Wrap(const std::vector<std::string>& aWords, const std::string& First,
                  const std::string& Indent) {
   std::string Text = First;
-  size_t LineStart = 0;
+  const size_t LastBreak = Text.rfind('\n');
+  size_t LineStart = LastBreak == std::string::npos ? 0 : LastBreak + 1;  // First may end a line
   bool bLineEmpty = true;
   for (const std::string& Word : aWords) {
     if (!bLineEmpty && Text.size() - LineStart + 1 + Word.size() > kWidth) {

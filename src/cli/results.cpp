@@ -509,6 +509,7 @@ int Results(const Args& args) {
   });
   tSession.Score({tArgs.Method});
   PrintResults(tSession, tArgs);
+  std::fflush(stdout);  // the counts follow the output they speak of, also on a terminal
   for (scoring::UInt32 FileNr = 0; FileNr < tSession.Files().size(); FileNr++)
     ReportFile(tSession, FileNr);
   ReportRun(tSession);
