@@ -813,13 +813,12 @@ class Converter {
                       [&](int Winner) { return Winner % 2 == tContract.Declarer % 2; }));
   }
 
-  // "SA -  D2 H4" written "SA - D2 H4".
-  static std::string RowText(const char* pcRow) {
+  // A trick's row by seat from the play leader: each card, "-" for a seat that did not play.
+  static std::string RowText(const std::array<std::string, 4>& aCards) {
     std::string Row;
     for (int Seat = 0; Seat < 4; Seat++) {
       if (Seat > 0) Row += ' ';
-      Row += pcRow[3 * Seat];
-      if (pcRow[3 * Seat + 1] != ' ') Row += pcRow[3 * Seat + 1];
+      Row += aCards[Seat].empty() ? "-" : aCards[Seat];
     }
     return Row;
   }
@@ -836,14 +835,12 @@ class Converter {
       Say(tBoard.atCards[52].tPos, "E: LIN play: more than 52 cards, the rest left out");
     }
     for (std::size_t First = 0; First < NrCards; First += 4) {
-      char acRow[] = "-  -  -  -";  // a card or "-" per seat
+      std::array<std::string, 4> aRow;
       for (std::size_t k = First; k < First + 4 && k < NrCards; k++) {
         const CardDef& tCard = tBoard.atCards[k];
-        char* pcCard = acRow + 3 * ((tPlay.aSeats[k] - PlayLeader + 4) % 4);
-        pcCard[0] = "CDHS"[tCard.Suit];
-        pcCard[1] = "23456789TJQKA"[tCard.Rank - 2];
+        aRow[(tPlay.aSeats[k] - PlayLeader + 4) % 4] = CardName(tCard.Suit, tCard.Rank);
       }
-      Line(RowText(acRow), tBoard.atCards[First].tPos);
+      Line(RowText(aRow), tBoard.atCards[First].tPos);
     }
     if (NrCards < 52) Line("*", tBoard.atCards.back().tPos);
   }

@@ -85,6 +85,39 @@ TEST(LinToPbn, ReadsWhatTheServicesWrite) {
   }
 }
 
+// Whether a converted text holds only what a PBN text may: printable characters, UTF-8, line
+// feeds, and lines of at most 255 bytes.
+bool IsPbnText(const std::string& Pbn) {
+  std::size_t LineLength = 0;
+  for (const char c : Pbn) {
+    LineLength = c == '\n' ? 0 : LineLength + 1;
+    if (LineLength > 255 || (static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F)
+      return false;
+  }
+  return true;
+}
+
+// A claim inside a trick pads the trick's row with "-" for every seat still to play.
+TEST(LinToPbn, ClaimAtEachPlaceOfATrick) {
+  const std::string Auction = std::string("md|") + kDeal + "|mb|7N|mb|p|mb|p|mb|p|";
+  const std::string Trick1 = "pc|SK|pc|SA|pc|SQ|pc|S6|";  // East leads, South wins
+  const struct {
+    std::string Cards;
+    std::string LastRow;
+  } atCases[] = {
+      {Trick1, "SK SA SQ S6"},
+      {Trick1 + "pc|DQ|", "- DQ - -"},
+      {Trick1 + "pc|DQ|pc|DA|", "- DQ DA -"},
+      {Trick1 + "pc|DQ|pc|DA|pc|D2|", "- DQ DA D2"},
+  };
+  for (const auto& tCase : atCases) {
+    const LinToPbnDef tOut = LinToPbn(Auction + tCase.Cards + "mc|12|");
+    EXPECT_TRUE(IsPbnText(tOut.Pbn)) << tCase.Cards;
+    EXPECT_NE(tOut.Pbn.find("\n" + tCase.LastRow + "\n*\n"), std::string::npos) << tOut.Pbn;
+    EXPECT_NE(tOut.Pbn.find("[Result \"12\"]\n"), std::string::npos) << tOut.Pbn;
+  }
+}
+
 TEST(LinToPbn, BadInputSaysWhereAndKeepsTheRest) {
   const struct {
     std::string Lin;
