@@ -35,6 +35,14 @@ constexpr bool IsSkipped(int Code) {
   return false;
 }
 
+// What a movie shows after its first take-back: calls, cards, claims, further take-backs.
+constexpr bool IsVariation(int Code) {
+  for (const char* pcName : {"mb", "an", "pc", "mc", "up", "ub"}) {
+    if (CommandCode(pcName) == Code) return true;
+  }
+  return false;
+}
+
 struct CallDef {
   enum TypeDef { PASS, DOUBLE, REDOUBLE, BID } Type;
   int Level;   // of a bid, 1 to 7
@@ -70,6 +78,7 @@ struct BoardDef {
   std::array<pbn::PbnRankDef, 4> aPlayed{};  // the cards of atCards, by suit
   int Claim = -1;
   LinPosDef tClaimPos{};
+  bool bLineShown = false;  // a movie took something back: what follows is a variation
 };
 
 // What holds for the boards that follow: names, event and the match header's names per room.
@@ -251,7 +260,9 @@ class Converter {
   }
 
   void Command(const std::string& Name, std::string_view Value, LinPosDef tPos) {
-    switch (CommandCode(Name.c_str())) {
+    const int Code = CommandCode(Name.c_str());
+    if (tBoard.bLineShown && IsVariation(Code)) return;
+    switch (Code) {
       case CommandCode("pc"):
         return Cards(Value, tPos);
       case CommandCode("mb"):
@@ -272,17 +283,16 @@ class Converter {
         return Claim(Value, tPos);
       case CommandCode("vg"):
         return Event(Value);
-      case CommandCode("up"):  // a lesson takes back the last card
-        return UndoCard();
+      case CommandCode("up"):  // a movie takes back cards
+        return TakeBack(!tBoard.atCards.empty());
+      case CommandCode("ub"):  // or calls
+        return TakeBack(!tBoard.atCalls.empty());
       case CommandCode("pg"):  // a pause of the viewer, after nearly every trick
       case CommandCode("st"):
       case CommandCode("rh"):
         return;
-      case CommandCode("ub"):  // or the last call
-        if (!tBoard.atCalls.empty()) tBoard.atCalls.pop_back();
-        return;
       default:
-        if (IsSkipped(CommandCode(Name.c_str()))) return;
+        if (IsSkipped(Code)) return;
         if (tOut.NrUnknown++ == 0) {
           FirstUnknown = Name;
           tFirstUnknownPos = tPos;
@@ -290,11 +300,10 @@ class Converter {
     }
   }
 
-  void UndoCard() {
-    if (tBoard.atCards.empty()) return;
-    const CardDef& tCard = tBoard.atCards.back();
-    tBoard.aPlayed[tCard.Suit] &= static_cast<pbn::PbnRankDef>(~RankBit(tCard.Rank));
-    tBoard.atCards.pop_back();
+  // The first take-back of a movie ends the line it was made to show: that line is the game,
+  // the variations after it are not (with their calls, cards, claims and explanations).
+  void TakeBack(bool bAnything) {
+    if (bAnything) tBoard.bLineShown = true;
   }
 
   void NewBoard() {

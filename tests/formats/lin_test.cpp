@@ -118,6 +118,39 @@ TEST(LinToPbn, ClaimAtEachPlaceOfATrick) {
   }
 }
 
+// A teaching movie takes cards and calls back to show other lines: the game is the line it shows
+// before it first takes anything back.
+TEST(LinToPbn, MoviesKeepTheLineShownFirst) {
+  const std::string Deal = std::string("md|") + kDeal + "|";
+  const std::string Auction = "mb|1S|mb|p|mb|p|mb|p|";
+  const std::string Trick1 = "pc|SK|pc|SA|pc|SQ|pc|S6|";
+  const struct {
+    std::string Lin;
+    std::vector<std::string> aLines;
+    std::string LeftOut;  // of what followed the first take-back
+  } atCases[] = {
+      // Back to the start after the claim: the play and the claim stay.
+      {Deal + Auction + Trick1 + "pc|DQ|pc|DA|pc|D2|pc|D9|mc|9|pg||up|52|",
+       {"SK SA SQ S6", "D9 DQ DA D2", "[Result \"9\"]"},
+       "- DQ"},
+      // Another card at trick 2 after the first line: the variation stays out.
+      {Deal + Auction + Trick1 + "pc|DQ|pc|DA|pc|D2|up|3|pc|HA|pc|H2|mc|10|",
+       {"- DQ DA D2", "*"},
+       "Result"},
+      // A call taken back and another made; nothing taken back before the first call.
+      {"ub||up||" + Deal + "mb|1S|mb|p|mb|2S|ub|2|mb|p|mb|p|", {"1S Pass 2S"}, "Pass\n"},
+  };
+  for (const auto& tCase : atCases) {
+    const LinToPbnDef tOut = LinToPbn(tCase.Lin);
+    EXPECT_EQ(Messages(tOut), "") << tCase.Lin;
+    for (const std::string& Line : tCase.aLines) {
+      EXPECT_NE(tOut.Pbn.find("\n" + Line + "\n"), std::string::npos) << tCase.Lin << "\n"
+                                                                      << tOut.Pbn;
+    }
+    EXPECT_EQ(tOut.Pbn.find(tCase.LeftOut), std::string::npos) << tCase.Lin << "\n" << tOut.Pbn;
+  }
+}
+
 TEST(LinToPbn, BadInputSaysWhereAndKeepsTheRest) {
   const struct {
     std::string Lin;
