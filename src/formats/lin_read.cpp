@@ -20,6 +20,10 @@ constexpr int kNoSide = -1;
 constexpr std::array<char, 4> acSideLetters = {'S', 'W', 'N', 'E'};
 constexpr int kMaxNotes = pbn::PBN_N_NOTES;
 constexpr std::size_t kMaxValueBytes = pbn::PBN_VALUE_SIZE - 1;
+// A line of a comment: 80 characters with its braces as most files write, and never beyond
+// the 255 bytes of a PBN line.
+constexpr std::size_t kCommentChars = 78;
+constexpr std::size_t kCommentBytes = 253;
 
 // A command as one number: its two letters, lower case.
 constexpr int CommandCode(const char* pcName) {
@@ -28,8 +32,8 @@ constexpr int CommandCode(const char* pcName) {
 
 // The commands that carry nothing for PBN: titles, pauses, scores, lesson text.
 constexpr bool IsSkipped(int Code) {
-  for (const char* pcName : {"st", "mn", "sa", "pg", "pw", "mp", "bn", "sk", "lb", "ob", "at", "ht",
-                             "fp", "cp", "cs", "cg", "cr", "cb", "bt", "3d", "rs", "rh", "nt"}) {
+  for (const char* pcName : {"st", "mn", "sa", "pg", "pw", "mp", "bn", "sk", "lb", "ob", "at",
+                             "ht", "fp", "cp", "cs", "cg", "cr", "cb", "bt", "3d", "rs", "rh"}) {
     if (CommandCode(pcName) == Code) return true;
   }
   return false;
@@ -59,6 +63,17 @@ struct CardDef {
   LinPosDef tPos;
 };
 
+// Commentary (`nt`) and the calls and cards shown where it stands.
+struct CommentDef {
+  std::size_t NrCalls;
+  std::size_t NrCards;
+  std::string Text;
+  LinPosDef tPos;
+  // Where it is written, settled with the game: a call or card may be left out there.
+  enum PlaceDef { HEAD, CALL, CARD } Place = HEAD;  // before the tags, after a call or a card
+  std::size_t Index = 0;                            // of that call or card
+};
+
 struct BoardDef {
   bool bDealt = false;
   LinPosDef tDealPos{};
@@ -78,7 +93,16 @@ struct BoardDef {
   std::array<pbn::PbnRankDef, 4> aPlayed{};  // the cards of atCards, by suit
   int Claim = -1;
   LinPosDef tClaimPos{};
-  bool bLineShown = false;  // a movie took something back: what follows is a variation
+  bool bLineShown = false;             // a movie took something back: what follows is a variation
+  std::vector<CommentDef> atComments;  // in the order of the file
+};
+
+// The contract an auction reached.
+struct ContractDef {
+  int Last = -1;  // the last bid's index among the calls; -1: none
+  int Risk = 0;
+  int Declarer = kNoSide;
+  bool bEnded = false;
 };
 
 // What holds for the boards that follow: names, event and the match header's names per room.
@@ -117,6 +141,17 @@ bool IsUtf8(std::string_view Text) {
     i += n;
   }
   return true;
+}
+
+// "!S" of LIN's texts is the suit symbol "\S" of PBN's.
+void SuitSymbols(std::string* pText) {
+  std::string& Text = *pText;
+  for (std::size_t i = 0; i + 1 < Text.size(); i++) {
+    if (Text[i] == '!' && std::strchr("SHDCshdc", Text[i + 1]) != nullptr) {
+      Text[i] = '\\';
+      Text[i + 1] = static_cast<char>(Text[i + 1] & ~0x20);
+    }
+  }
 }
 
 std::vector<std::string_view> SplitCommas(std::string_view Text) {
@@ -216,6 +251,8 @@ class Converter {
   BoardDef tBoard;
   std::string FirstUnknown;
   LinPosDef tFirstUnknownPos{};
+  std::string Row;  // of the section being written
+  LinPosDef tRowPos{};
 
   LinPosDef PosAt(std::size_t Offset) {
     for (Offset = std::min(Offset, Text.size()); CursorOffset < Offset; CursorOffset++) {
@@ -283,6 +320,8 @@ class Converter {
         return Claim(Value, tPos);
       case CommandCode("vg"):
         return Event(Value);
+      case CommandCode("nt"):
+        return Commentary(Value, tPos);
       case CommandCode("up"):  // a movie takes back cards
         return TakeBack(!tBoard.atCards.empty());
       case CommandCode("ub"):  // or calls
@@ -307,7 +346,9 @@ class Converter {
   }
 
   void NewBoard() {
-    FlushBoard();
+    // Commentary before a deal (a match header's) goes to the first game after it.
+    std::vector<CommentDef> atComments;
+    if (!FlushBoard()) atComments = std::move(tBoard.atComments);
     // The lists keep their room: a file holds thousands of boards.
     std::vector<CallDef> atCalls = std::move(tBoard.atCalls);
     std::vector<CardDef> atCards = std::move(tBoard.atCards);
@@ -316,6 +357,14 @@ class Converter {
     tBoard = BoardDef{};
     tBoard.atCalls = std::move(atCalls);
     tBoard.atCards = std::move(atCards);
+    for (CommentDef& tComment : atComments)
+      tComment.NrCalls = tComment.NrCards = 0;
+    tBoard.atComments = std::move(atComments);
+  }
+
+  void Commentary(std::string_view Value, LinPosDef tPos) {
+    tBoard.atComments.push_back(
+        {tBoard.atCalls.size(), tBoard.atCards.size(), std::string(Value), tPos});
   }
 
   void Room(std::string_view Value, LinPosDef tPos) {
@@ -568,6 +617,25 @@ class Converter {
     Line("", {1, 1});
   }
 
+  // A text of the file in UTF-8 (the bytes of a Latin-1 file are its characters), a blank for
+  // each control character; line feeds kept when asked for.
+  std::string Utf8Text(std::string_view Raw, bool bLineFeeds) const {
+    std::string Utf8;
+    Utf8.reserve(Raw.size());
+    for (const char cRaw : Raw) {
+      const auto c = static_cast<unsigned char>(cRaw);
+      if ((c < 0x20 && !(bLineFeeds && c == '\n')) || c == 0x7F) {
+        Utf8 += ' ';
+      } else if (c >= 0x80 && !bUtf8) {
+        Utf8 += static_cast<char>(0xC0 | (c >> 6));
+        Utf8 += static_cast<char>(0x80 | (c & 0x3F));
+      } else {
+        Utf8 += static_cast<char>(c);
+      }
+    }
+    return Utf8;
+  }
+
   // A text of the file as a tag value: UTF-8, no control characters, quote and backslash escaped
   // (except a backslash that makes a suit symbol), at most 255 bytes.
   std::string Value(std::string_view Raw, bool bSuitEscapes = false) {
@@ -576,21 +644,16 @@ class Converter {
           return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
         });
     if (bPlain) return std::string(Raw);
+    const std::string Text = Utf8Text(Raw, false);
     std::string Utf8;
-    for (std::size_t i = 0; i < Raw.size(); i++) {
-      const auto c = static_cast<unsigned char>(Raw[i]);
-      std::string Piece;
-      if (c < 0x20 || c == 0x7F) {
-        Piece = " ";
-      } else if (c == '"') {
+    for (std::size_t i = 0; i < Text.size(); i++) {
+      const char c = Text[i];
+      std::string Piece(1, c);
+      if (c == '"') {
         Piece = "\\\"";
-      } else if (c == '\\' && !(bSuitEscapes && i + 1 < Raw.size() &&
-                                std::strchr("SHDC", Raw[i + 1]) != nullptr)) {
+      } else if (c == '\\' && !(bSuitEscapes && i + 1 < Text.size() &&
+                                std::strchr("SHDC", Text[i + 1]) != nullptr)) {
         Piece = "\\\\";
-      } else if (c >= 0x80 && !bUtf8) {
-        Piece = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
-      } else {
-        Piece = static_cast<char>(c);
       }
       if (Utf8.size() + Piece.size() > kMaxValueBytes) break;
       Utf8 += Piece;
@@ -608,9 +671,106 @@ class Converter {
     tOut.atLinePos.push_back(tPos);
   }
 
-  void FlushBoard() {
-    if (!tBoard.bDealt || NrCards(0) + NrCards(1) + NrCards(2) + NrCards(3) == 0) return;
+  // The calls and cards of a section go a row at a time; a comment ends the row it stands in.
+  void RowAdd(std::string_view Token, LinPosDef tPos) {
+    if (Row.empty()) {
+      tRowPos = tPos;
+    } else {
+      Row += ' ';
+    }
+    Row += Token;
+  }
+
+  void RowEnd() {
+    if (Row.empty()) return;
+    Line(Row, tRowPos);
+    Row.clear();
+  }
+
+  // Each comment goes after the last card shown where it stands, else after the last call, else
+  // before the tags: as far as the game written holds those cards and calls.
+  void PlaceComments(const ContractDef& tContract) {
+    const bool bCalls = !tBoard.atCalls.empty() && tBoard.Dealer != kNoSide;
+    const bool bCards = tContract.bEnded && tContract.Declarer != kNoSide;
+    for (CommentDef& tComment : tBoard.atComments) {
+      if (bCards && tComment.NrCards > 0) {
+        tComment.Place = CommentDef::CARD;
+        tComment.Index = std::min<std::size_t>(tComment.NrCards, 52) - 1;
+      } else if (bCalls && tComment.NrCalls > 0) {
+        tComment.Place = CommentDef::CALL;
+        tComment.Index = tComment.NrCalls - 1;
+      }
+    }
+  }
+
+  // The comments of one place (they are in the order of their places, as in the file).
+  void WriteComments(CommentDef::PlaceDef Place, std::size_t Index) {
+    const auto Before = [](const CommentDef& tComment, std::pair<int, std::size_t> At) {
+      return std::pair<int, std::size_t>(tComment.Place, tComment.Index) < At;
+    };
+    const std::pair<int, std::size_t> At(Place, Index);
+    for (auto it = std::lower_bound(tBoard.atComments.begin(), tBoard.atComments.end(), At, Before);
+         it != tBoard.atComments.end() && it->Place == Place && it->Index == Index; ++it) {
+      const std::vector<std::string> aLines = CommentLines(it->Text);
+      if (!aLines.empty()) RowEnd();
+      for (const std::string& CommentLine : aLines)
+        Line(CommentLine, it->tPos);
+    }
+  }
+
+  // A commentary as the lines of one brace comment, or none for a blank one. PBN has no escape
+  // in a comment: its braces become parentheses. Suit symbols "!S" become "\S", as in notes. Its
+  // own line breaks stay, without blank lines (which end a game for some readers); long lines
+  // are broken at blanks; a line never starts with "%", which a PBN 1.0 reader takes for an
+  // escape line.
+  std::vector<std::string> CommentLines(std::string_view Raw) const {
+    std::string Text = Utf8Text(Raw, true);
+    SuitSymbols(&Text);
+    std::replace(Text.begin(), Text.end(), '{', '(');
+    std::replace(Text.begin(), Text.end(), '}', ')');
+    std::vector<std::string> aLines;
+    std::string_view Rest = Text;
+    while (!Rest.empty()) {
+      const std::size_t End = std::min(Rest.find('\n'), Rest.size());
+      WrapLine(TrimBlanks(Rest.substr(0, End)), &aLines);
+      Rest.remove_prefix(std::min(End + 1, Rest.size()));
+    }
+    if (aLines.empty()) return aLines;
+    for (std::size_t i = 1; i < aLines.size(); i++) {
+      if (aLines[i][0] == '%') aLines[i].insert(0, " ");
+    }
+    aLines.front().insert(0, "{");
+    aLines.back() += '}';
+    return aLines;
+  }
+
+  static void WrapLine(std::string_view Text, std::vector<std::string>* paLines) {
+    while (!Text.empty()) {
+      std::size_t End = 0;
+      std::size_t Break = 0;  // after the last word that fits
+      for (std::size_t NrChars = 0; End < Text.size() && NrChars < kCommentChars; NrChars++) {
+        std::size_t Next = End + 1;
+        while (Next < Text.size() && (static_cast<unsigned char>(Text[Next]) & 0xC0) == 0x80)
+          Next++;
+        if (Next > kCommentBytes) break;
+        if (Text[End] == ' ') Break = End;
+        End = Next;
+      }
+      if (End < Text.size() && Text[End] == ' ') Break = End;
+      if (End < Text.size() && Break > 0) End = Break;  // else a word longer than a line is cut
+      paLines->emplace_back(TrimBlanks(Text.substr(0, End)));
+      Text = TrimBlanks(Text.substr(End));
+    }
+  }
+
+  // Writes the board as a game when its deal holds a card; whether it did.
+  bool FlushBoard() {
+    if (!tBoard.bDealt || NrCards(0) + NrCards(1) + NrCards(2) + NrCards(3) == 0) return false;
     tOut.NrBoards++;
+    CompleteSituation();
+    const ContractDef tContract = ContractOf();
+    PlaceComments(tContract);
+    WriteComments(CommentDef::HEAD, 0);
     const LinPosDef tDealPos = tBoard.tDealPos;
     if (!tContext.Event.empty()) Tag("Event", Value(tContext.Event), tDealPos);
     if (!tContext.Stage.empty()) Tag("Stage", Value(tContext.Stage), tDealPos);
@@ -619,8 +779,9 @@ class Converter {
     WriteNames();
     WriteSituation();
     Tag("Deal", DealText(), tDealPos);
-    WriteAuction();
+    WriteAuction(tContract);
     Line("", tOut.atLinePos.back());  // ends the game: its whole-game checks name its last place
+    return true;
   }
 
   void WriteNames() {
@@ -634,7 +795,7 @@ class Converter {
   }
 
   // Dealer and vulnerability from md and sv, else from the board number as the rotation gives.
-  void WriteSituation() {
+  void CompleteSituation() {
     static constexpr std::array<int, 4> aDealers = {pbn::PBN_NORTH, pbn::PBN_EAST, pbn::PBN_SOUTH,
                                                     pbn::PBN_WEST};
     static constexpr std::array<int, 16> aVulners = {0, 1, 2, 3, 1, 2, 3, 0,
@@ -645,6 +806,9 @@ class Converter {
       tBoard.Vulner = aVulners[(Number - 1) % 16];
       tBoard.tVulnerPos = tBoard.tNumberPos;
     }
+  }
+
+  void WriteSituation() {
     if (tBoard.Dealer != kNoSide) {
       Tag("Dealer", std::string(1, acSideLetters[tBoard.Dealer]), tBoard.tDealPos);
     }
@@ -670,13 +834,6 @@ class Converter {
     }
     return Deal;
   }
-
-  struct ContractDef {
-    int Last = -1;  // the last bid's index among the calls; -1: none
-    int Risk = 0;
-    int Declarer = kNoSide;
-    bool bEnded = false;
-  };
 
   ContractDef ContractOf() const {
     ContractDef tContract;
@@ -720,21 +877,14 @@ class Converter {
     }
   }
 
-  // "!S" of an explanation is the suit symbol "\S" in a PBN note.
   static std::string NoteText(const CallDef& tCall) {
     if (!tCall.bNote || tCall.Note.empty()) return "alerted";
     std::string Text = tCall.Note;
-    for (std::size_t i = 0; i + 1 < Text.size(); i++) {
-      if (Text[i] == '!' && std::strchr("SHDCshdc", Text[i + 1]) != nullptr) {
-        Text[i] = '\\';
-        Text[i + 1] = static_cast<char>(Text[i + 1] & ~0x20);
-      }
-    }
+    SuitSymbols(&Text);
     return Text;
   }
 
-  void WriteAuction() {
-    const ContractDef tContract = ContractOf();
+  void WriteAuction(const ContractDef& tContract) {
     const bool bPassedOut = tContract.bEnded && tContract.Last < 0;
     if (tContract.bEnded && tContract.Declarer != kNoSide) {
       Tag("Declarer", std::string(1, acSideLetters[tContract.Declarer]),
@@ -762,21 +912,17 @@ class Converter {
   void WriteCalls() {
     Tag("Auction", std::string(1, acSideLetters[tBoard.Dealer]), tBoard.atCalls[0].tPos);
     std::vector<std::pair<std::string, LinPosDef>> aNotes;
-    std::string Row;
-    LinPosDef tRowPos{};
     for (std::size_t i = 0; i < tBoard.atCalls.size(); i++) {
       const CallDef& tCall = tBoard.atCalls[i];
-      if (i % 4 == 0) tRowPos = tCall.tPos;
-      Row += (i % 4 ? " " : "") + CallText(tCall);
+      RowAdd(CallText(tCall), tCall.tPos);
       if ((tCall.bAlert || tCall.bNote) && aNotes.size() < kMaxNotes) {
         aNotes.emplace_back(NoteText(tCall), tCall.tPos);
-        Row += " =" + std::to_string(aNotes.size()) + "=";
+        RowAdd("=" + std::to_string(aNotes.size()) + "=", tCall.tPos);
       }
-      if (i % 4 == 3 || i + 1 == tBoard.atCalls.size()) {
-        Line(Row, tRowPos);
-        Row.clear();
-      }
+      WriteComments(CommentDef::CALL, i);
+      if (i % 4 == 3) RowEnd();
     }
+    RowEnd();
     for (std::size_t Note = 0; Note < aNotes.size(); Note++) {
       Tag("Note", Value(std::to_string(Note + 1) + ":" + aNotes[Note].first, true),
           aNotes[Note].second);
@@ -822,16 +968,6 @@ class Converter {
                       [&](int Winner) { return Winner % 2 == tContract.Declarer % 2; }));
   }
 
-  // A trick's row by seat from the play leader: each card, "-" for a seat that did not play.
-  static std::string RowText(const std::array<std::string, 4>& aCards) {
-    std::string Row;
-    for (int Seat = 0; Seat < 4; Seat++) {
-      if (Seat > 0) Row += ' ';
-      Row += aCards[Seat].empty() ? "-" : aCards[Seat];
-    }
-    return Row;
-  }
-
   void WritePlay(const ContractDef& tContract, const PlayDef& tPlay) {
     if (!tContract.bEnded || tContract.Declarer == kNoSide) {
       Say(tBoard.atCards[0].tPos, "E: LIN play without a contract: its cards are left out");
@@ -843,13 +979,21 @@ class Converter {
     if (tBoard.atCards.size() > 52) {
       Say(tBoard.atCards[52].tPos, "E: LIN play: more than 52 cards, the rest left out");
     }
+    // A row per trick by seat from the leader, "-" for a seat that has not played.
     for (std::size_t First = 0; First < NrCards; First += 4) {
-      std::array<std::string, 4> aRow;
-      for (std::size_t k = First; k < First + 4 && k < NrCards; k++) {
-        const CardDef& tCard = tBoard.atCards[k];
-        aRow[(tPlay.aSeats[k] - PlayLeader + 4) % 4] = CardName(tCard.Suit, tCard.Rank);
+      std::array<std::size_t, 4> aBySeat;
+      aBySeat.fill(NrCards);
+      for (std::size_t k = First; k < First + 4 && k < NrCards; k++)
+        aBySeat[(tPlay.aSeats[k] - PlayLeader + 4) % 4] = k;
+      for (const std::size_t k : aBySeat) {
+        if (k == NrCards) {
+          RowAdd("-", tBoard.atCards[First].tPos);
+          continue;
+        }
+        RowAdd(CardName(tBoard.atCards[k].Suit, tBoard.atCards[k].Rank), tBoard.atCards[k].tPos);
+        WriteComments(CommentDef::CARD, k);
       }
-      Line(RowText(aRow), tBoard.atCards[First].tPos);
+      RowEnd();
     }
     if (NrCards < 52) Line("*", tBoard.atCards.back().tPos);
   }

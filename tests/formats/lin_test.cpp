@@ -24,6 +24,14 @@ constexpr const char* kDeal = "3S65HAKQ73DK9CA862,SKJ94H82DQJT8CQJ3,SA87HJ954DA7
 constexpr const char* kPbnDeal =
     "[Deal \"N:A87.J954.A765.K4 QT32.T6.432.T975 65.AKQ73.K9.A862 KJ94.82.QJT8.QJ3\"]";
 
+// How the PBN text of a LIN file is read.
+const pbn::PbnImportOptionsDef kUtf8Reading = [] {
+  pbn::PbnImportOptionsDef tOptions;
+  tOptions.Standard = pbn::PBN_STANDARD_2_1;
+  tOptions.Encoding = pbn::PBN_ENCODING_UTF_8;
+  return tOptions;
+}();
+
 std::string Messages(const LinToPbnDef& tOut) {
   std::string Text;
   for (const LinMessageDef& tMessage : tOut.atMessages) {
@@ -33,11 +41,12 @@ std::string Messages(const LinToPbnDef& tOut) {
   return Text;
 }
 
-// The PBN text without the lines that LIN has no command to write back.
+// The PBN text without the lines that LIN is not written with: event and commentary.
 std::string WithoutEventLines(const std::string& Pbn) {
   std::string Text;
   for (const std::string& Line : testing_support::Lines(Pbn)) {
-    if (Line.rfind("[Event ", 0) != 0 && Line.rfind("[Stage ", 0) != 0) Text += Line + "\n";
+    if (Line.rfind("[Event ", 0) != 0 && Line.rfind("[Stage ", 0) != 0 && Line[0] != '{')
+      Text += Line + "\n";
   }
   return Text;
 }
@@ -148,6 +157,56 @@ TEST(LinToPbn, MoviesKeepTheLineShownFirst) {
                                                                       << tOut.Pbn;
     }
     EXPECT_EQ(tOut.Pbn.find(tCase.LeftOut), std::string::npos) << tCase.Lin << "\n" << tOut.Pbn;
+  }
+}
+
+// Commentary stays where it stands: before the deal's tags, after a call, after a card in its
+// trick's row (written by seat, not in the order played).
+TEST(LinToPbn, CommentaryStaysWhereItStands) {
+  const LinToPbnDef tOut = LinToPbn(
+      std::string("nt|Before the deal|md|") + kDeal + "|nt|Dealt|mb|7N|nt|Grand|mb|p|mb|p|mb|p|" +
+      "nt|Lead?|pc|S2|nt|Low|pc|S5|pc|SK|pc|SA|pc|D5|pc|D2|pc|DK|nt|King!d|mc|13|nt|Claimed|");
+  EXPECT_EQ(Messages(tOut), "");
+  const std::string Pbn = tOut.Pbn.substr(tOut.Pbn.find("\n\n") + 2);
+  EXPECT_EQ(Pbn.substr(0, Pbn.find("[Deal ")), "{Before the deal}\n{Dealt}\n[Dealer \"N\"]\n");
+  EXPECT_EQ(Pbn.substr(Pbn.find("[Auction ")),
+            "[Auction \"N\"]\n7NT\n{Grand}\nPass Pass Pass\n{Lead?}\n[Play \"E\"]\n"
+            "S2\n{Low}\nS5 SK SA\nD2 DK\n{King\\D}\n{Claimed}\n- D5\n*\n\n");
+  ASSERT_EQ(tOut.atLinePos.size(), testing_support::Lines(tOut.Pbn).size());
+  EXPECT_EQ(testing_support::IndexText(tOut.Pbn, kUtf8Reading).Log, "");
+}
+
+// Whatever a commentary holds, its comment stays one comment of the game, in lines a PBN
+// reader takes.
+TEST(LinToPbn, CommentaryCannotBreakThePbn) {
+  std::string Words;
+  std::string Emoji;
+  for (int i = 0; i < 70; i++) {
+    Words += i < 16 ? "abcd " : "";
+    Emoji += "\xF0\x9F\x98\x80";
+  }
+  const struct {
+    std::string Text;
+    std::string Comment;
+  } atCases[] = {
+      {"a}b{c", "{a)b(c}\n"},
+      {"tab\tbell\x07"
+       "del\x7f"
+       "end  ",
+       "{tab bell del end}\n"},
+      {"one\r\n\r\n  \n%two", "{one\n %two}\n"},
+      {"Zo\xeb \xa3", "{Zo\xc3\xab \xc2\xa3}\n"},  // Latin-1
+      // 78 characters to a line, broken at a blank; 255 bytes at most, whole characters.
+      {Words, "{" + Words.substr(0, 74) + "\nabcd}\n"},
+      {Emoji, "{" + Emoji.substr(0, 63 * 4) + "\n" + Emoji.substr(63 * 4) + "}\n"},
+      {" \n ", ""},
+  };
+  for (const auto& tCase : atCases) {
+    const LinToPbnDef tOut = LinToPbn(std::string("md|") + kDeal + "|nt|" + tCase.Text + "|");
+    const std::string Pbn = tOut.Pbn.substr(tOut.Pbn.find("\n\n") + 2);
+    EXPECT_EQ(Pbn.substr(0, Pbn.find("[Dealer ")), tCase.Comment) << tCase.Text;
+    EXPECT_TRUE(IsPbnText(tOut.Pbn)) << tCase.Text;
+    EXPECT_EQ(testing_support::IndexText(tOut.Pbn, kUtf8Reading).Log, "") << tCase.Text;
   }
 }
 
