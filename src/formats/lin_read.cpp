@@ -278,7 +278,10 @@ class Converter {
   // One `xx|value|` pair from Pos; returns where the next one starts.
   std::size_t ReadCommand(std::size_t Pos) {
     const std::size_t Bar = Text.find('|', Pos);
-    if (Bar == std::string_view::npos) return Text.size();  // trailing noise
+    if (Bar == std::string_view::npos) {
+      SayCutInName(Pos);
+      return Text.size();
+    }
     std::size_t NameEnd = Bar;
     while (NameEnd > Pos && IsBlank(Text[NameEnd - 1]))
       NameEnd--;
@@ -294,6 +297,17 @@ class Converter {
     }
     Command(Name, TrimBlanks(Text.substr(ValueBegin, ValueEnd - ValueBegin)), tPos);
     return ValueEnd + 1;
+  }
+
+  // Text after the last bar is the start of a command the cut left without its bar.
+  void SayCutInName(std::size_t Pos) {
+    const std::string_view Rest = TrimBlanks(Text.substr(Pos));
+    if (Rest.empty()) return;
+    std::size_t Begin = Rest.size() - std::min<std::size_t>(Rest.size(), 2);
+    while (bUtf8 && Begin > 0 && (static_cast<unsigned char>(Rest[Begin]) & 0xC0) == 0x80)
+      Begin--;  // whole characters
+    const std::string_view Name = Rest.substr(Begin);
+    Say(PosOf(Name), "E: Cut LIN file: it ends in '" + Utf8Text(Name, false) + "' without a bar");
   }
 
   void Command(const std::string& Name, std::string_view Value, LinPosDef tPos) {

@@ -233,11 +233,28 @@ TEST(LinToPbn, BadInputSaysWhereAndKeepsTheRest) {
        "1:86: E: LIN card cannot be read: 'Z9'\n"
        "1:96: E: LIN claim '14' is no number of tricks 0 to 13\n"},
       {"md|3,,,|pn|a|md|3,|", 0, "1:20: E: No LIN board with a deal\n"},
+      {std::string("md|") + kDeal + "|mb|1S|\nmb\r\n", 1,
+       "2:1: E: Cut LIN file: it ends in 'mb' without a bar\n"},
   };
   for (const auto& tCase : atCases) {
     const LinToPbnDef tOut = LinToPbn(tCase.Lin);
     EXPECT_EQ(Messages(tOut), tCase.Messages) << tCase.Lin;
     EXPECT_EQ(tOut.NrBoards, tCase.NrBoards) << tCase.Lin;
+  }
+}
+
+// A file cut anywhere says so, unless the cut falls just after a whole command.
+TEST(LinToPbn, EveryCutIsSaid) {
+  const std::string Lin = Example("online-match.lin");
+  bool bValue = false;  // the cut falls inside a value
+  for (std::size_t Size = 0; Size < Lin.size(); Size++) {
+    const LinToPbnDef tOut = LinToPbn(Lin.substr(0, Size));
+    const std::string_view Before = pbn::TrimBlanks(std::string_view(Lin).substr(0, Size));
+    const bool bClean = !bValue && (Before.empty() || Before.back() == '|');
+    EXPECT_EQ(Messages(tOut).find("Cut LIN file") == std::string::npos, bClean)
+        << Size << ": " << Lin.substr(0, Size) << "\n"
+        << Messages(tOut);
+    if (Lin[Size] == '|') bValue = !bValue;
   }
 }
 
