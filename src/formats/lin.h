@@ -37,7 +37,7 @@ LinToPbnDef LinToPbn(std::string_view Lin);
 bool IsLinPath(std::string_view Path);
 
 // The LIN line of the game on display (tGameAdmin, loaded by GameLoad), as the service writes
-// it, with its line feed.
+// it, with its line feed; empty when its deal holds no card, since LIN has no such board.
 std::string GameToLin();
 
 // Reads the LIN file open as pLin and returns a stream of its own (in memory, seekable, closed

@@ -50,10 +50,12 @@ std::string HandText(const PbnHandDef& tHand) {
   return Text;
 }
 
-// "3S...,H...,..." : dealer digit (1 S, 2 W, 3 N, 4 E), then the hands S, W, N, E.
+// "3S...,H...,..." : dealer digit (1 S, 2 W, 3 N, 4 E), then the hands S, W, N, E. Without a
+// dealer no digit: 0 amends the deal on display, which would make the game part of the one
+// before it.
 std::string DealText(const PbnGameDataDef& tData) {
   const PbnSideDef Dealer = tData.tSituation.Dealer;
-  std::string Text(1, PbnSideIsValid(Dealer) ? static_cast<char>('1' + Dealer) : '0');
+  std::string Text = PbnSideIsValid(Dealer) ? std::string(1, static_cast<char>('1' + Dealer)) : "";
   for (int Side = PBN_SOUTH; Side <= PBN_EAST; Side++) {
     if (Side != PBN_SOUTH) Text += ',';
     Text += HandText(tData.tDeal.tHands[Side]);
@@ -126,10 +128,20 @@ int AppendCards(std::string* pLine) {
   return NrCards;
 }
 
+bool DealHoldsACard(const PbnDealDef& tDeal) {
+  for (const PbnHandDef& tHand : tDeal.tHands) {
+    for (const PbnRankDef Ranks : tHand.Ranks) {
+      if (Ranks != 0) return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string GameToLin() {
   const PbnGameDataDef& tData = *tGameAdmin.ptGameData;
+  if (!DealHoldsACard(tData.tDeal)) return {};
   std::string Line;
   const std::string Board = Tag(PBN_TAG_ID_BOARD);
   const std::string Room = Tag(PBN_TAG_ID_ROOM);

@@ -99,6 +99,9 @@ TEST_F(ConvertCommand, CommandsReadLinFilesAndNameLinPlaces) {
 TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {
   std::FILE* pFile = std::fopen((Dir / "empty.lin").c_str(), "wb");
   std::fclose(pFile);
+  pFile = std::fopen((Dir / "cut.pbn").c_str(), "wb");
+  std::fputs("[", pFile);  // a game without a card: LIN has no such board
+  std::fclose(pFile);
   const struct {
     std::string Args;
     int Status;
@@ -111,6 +114,9 @@ TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {
       {"convert " + In("none.lin") + " -o " + In("x.pbn"), 2,
        "karvelon-cli: cannot open " + (Dir / "none.lin").string() +
            ": No such file or directory\n"},
+      {"convert " + In("cut.pbn") + " -o " + In("x.lin"), 1,
+       "karvelon-cli: convert: " + (Dir / "cut.pbn").string() +
+           ": 1 of 1 games left out: their deal holds no card\n"},
       {"convert " + In("empty.lin"), 2,
        "karvelon-cli: convert: usage: karvelon-cli convert IN "
        "-o OUT (one .lin, one .pbn)\n"},
@@ -121,6 +127,7 @@ TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {
     EXPECT_EQ(Run.Err, tCase.Err) << tCase.Args;
   }
   EXPECT_FALSE(std::filesystem::exists(Dir / "x.pbn"));
+  EXPECT_FALSE(std::filesystem::exists(Dir / "x.lin"));
 }
 
 }  // namespace

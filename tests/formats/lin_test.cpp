@@ -279,6 +279,44 @@ TEST(LinStream, IndexPassNamesLinPlaces) {
   std::fclose(pFile);
 }
 
+// The LIN lines of the games of a PBN text, as convert writes them.
+std::string LinOfGames(const std::string& Pbn) {
+  TempFile tFile(Pbn, ".pbn");
+  std::FILE* pFile = OpenGameFile(tFile.Path().c_str());
+  const pbn::UInt32 NrGames = testing_support::IndexFile(pFile, kUtf8Reading).NrGames;
+  std::string Lin;
+  for (pbn::UInt32 Game = 1; Game <= NrGames; Game++) {
+    pbn::UInt32 NrLines = 0;
+    pbn::GameLoad(pFile, Game, &NrLines);
+    Lin += GameToLin();
+  }
+  std::fclose(pFile);
+  return Lin;
+}
+
+// A game is written as a line that reads back as a board of its own, or not at all when its
+// deal holds no card (LIN has no board without one): a cut file's lone "[" gives none.
+TEST(LinRoundTrip, EveryLineWrittenReadsBack) {
+  const std::string Deal = testing_support::TestDealTag();
+  const struct {
+    std::string Pbn;
+    unsigned NrBoards;
+  } atCases[] = {
+      {"[", 0},
+      {"[Event \"x\"", 0},
+      {"[Board \"1\"]\n" + Deal + "\n[Event \"x\"", 1},
+      // No dealer: the second game is not the first one's amended deal.
+      {"[Dealer \"N\"]\n" + Deal + "\n" + Deal + "\n[Board \"3\"]\n" + Deal, 3},
+  };
+  for (const auto& tCase : atCases) {
+    const std::string Lin = LinOfGames(tCase.Pbn);
+    EXPECT_EQ(testing_support::Lines(Lin).size(), tCase.NrBoards) << tCase.Pbn << "\n" << Lin;
+    const LinToPbnDef tBack = LinToPbn(Lin);
+    EXPECT_EQ(tBack.NrBoards, tCase.NrBoards) << tCase.Pbn << "\n" << Lin;
+    EXPECT_EQ(Messages(tBack), tCase.NrBoards ? "" : "1:1: E: No LIN board with a deal\n") << Lin;
+  }
+}
+
 // LIN to PBN to LIN keeps what LIN holds: the second PBN is the first but for the event.
 TEST(LinRoundTrip, LinToPbnToLin) {
   TempFile tFile(Example("online-match.lin"), ".lin");
