@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -53,6 +54,26 @@ TEST_F(ConvertCommand, LinToPbnWritesTheExampleWhole) {
   EXPECT_EQ(ReadFile((Dir / "out.pbn").string()), ReadFile(Example("online-match.pbn")));
   // Nothing is left beside it.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir), {}), 1);
+}
+
+// Every LIN file of the examples converts to a PBN text file, which opens with the games with
+// mistakes as the LIN file itself does.
+TEST_F(ConvertCommand, LinExamplesGivePbnTextFiles) {
+  for (const auto& tEntry : std::filesystem::directory_iterator(Example(""))) {
+    if (tEntry.path().extension() != ".lin") continue;
+    const std::string Lin = tEntry.path().string();
+    const std::string Pbn = (Dir / "out.pbn").string();
+    ASSERT_EQ(RunCli("convert " + Quote(Lin) + " -o " + Quote(Pbn)).Status, 0) << Lin;
+    const std::string Text = ReadFile(Pbn);
+    EXPECT_TRUE(std::none_of(Text.begin(), Text.end(), [](char c) {
+      return static_cast<unsigned char>(c) < 0x20 && c != '\n';
+    })) << Lin;
+    for (const std::string& File : {Lin, Pbn}) {
+      const auto Run = RunCli("check " + Quote(File) + " --with-mistakes --log /dev/null");
+      EXPECT_EQ(Run.Status, 0) << File << ": " << Run.Err;
+      EXPECT_NE(Run.Out.find(" games, 0 with mistakes\n"), std::string::npos) << File << Run.Out;
+    }
+  }
 }
 
 TEST_F(ConvertCommand, PbnToLinToPbnKeepsWhatShowReports) {

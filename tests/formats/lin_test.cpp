@@ -51,13 +51,29 @@ std::string WithoutEventLines(const std::string& Pbn) {
   return Text;
 }
 
-TEST(LinToPbn, ExampleConvertsWhole) {
-  const LinToPbnDef tOut = LinToPbn(Example("online-match.lin"));
-  EXPECT_EQ(tOut.Pbn, Example("online-match.pbn"));
-  EXPECT_EQ(Messages(tOut), "");
-  EXPECT_EQ(tOut.NrBoards, 4u);
-  EXPECT_EQ(tOut.NrUnknown, 0u);
-  ASSERT_EQ(tOut.atLinePos.size(), testing_support::Lines(tOut.Pbn).size());
+// Whether a converted text holds only what a PBN text may: printable characters, UTF-8, line
+// feeds, and lines of at most 255 bytes.
+bool IsPbnText(const std::string& Pbn) {
+  std::size_t LineLength = 0;
+  for (const char c : Pbn) {
+    LineLength = c == '\n' ? 0 : LineLength + 1;
+    if (LineLength > 255 || (static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F)
+      return false;
+  }
+  return true;
+}
+
+// A team match, and a lesson movie with commentary, a variation and a claim inside a trick.
+TEST(LinToPbn, ExamplesConvertWhole) {
+  for (const auto& [pcName, NrBoards] : {std::pair("online-match", 4u), {"lesson", 2u}}) {
+    const LinToPbnDef tOut = LinToPbn(Example(pcName + std::string(".lin")));
+    EXPECT_EQ(tOut.Pbn, Example(pcName + std::string(".pbn")));
+    EXPECT_EQ(Messages(tOut), "");
+    EXPECT_EQ(tOut.NrBoards, NrBoards);
+    EXPECT_EQ(tOut.NrUnknown, 0u);
+    EXPECT_TRUE(IsPbnText(tOut.Pbn));
+    ASSERT_EQ(tOut.atLinePos.size(), testing_support::Lines(tOut.Pbn).size());
+  }
 }
 
 TEST(LinToPbn, ReadsWhatTheServicesWrite) {
@@ -92,18 +108,6 @@ TEST(LinToPbn, ReadsWhatTheServicesWrite) {
       EXPECT_NE(tOut.Pbn.find(Line + "\n"), std::string::npos) << tCase.Lin << "\n" << tOut.Pbn;
     }
   }
-}
-
-// Whether a converted text holds only what a PBN text may: printable characters, UTF-8, line
-// feeds, and lines of at most 255 bytes.
-bool IsPbnText(const std::string& Pbn) {
-  std::size_t LineLength = 0;
-  for (const char c : Pbn) {
-    LineLength = c == '\n' ? 0 : LineLength + 1;
-    if (LineLength > 255 || (static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F)
-      return false;
-  }
-  return true;
 }
 
 // A claim inside a trick pads the trick's row with "-" for every seat still to play.
