@@ -19,11 +19,12 @@ using pbn::UInt8;
 constexpr int kNoSide = -1;
 constexpr std::array<char, 4> acSideLetters = {'S', 'W', 'N', 'E'};
 constexpr int kMaxNotes = pbn::PBN_N_NOTES;
-constexpr std::size_t kMaxValueBytes = pbn::PBN_VALUE_SIZE - 1;
+// Of a PBN line: the reading takes a line of 255 characters for too long already.
+constexpr std::size_t kMaxLineBytes = 254;
 // A line of a comment: 80 characters with its braces as most files write, and never beyond
-// the 255 bytes of a PBN line.
+// the bytes of a PBN line.
 constexpr std::size_t kCommentChars = 78;
-constexpr std::size_t kCommentBytes = 253;
+constexpr std::size_t kCommentBytes = kMaxLineBytes - 2;
 
 // A command as one number: its two letters, lower case.
 constexpr int CommandCode(const char* pcName) {
@@ -650,13 +651,13 @@ class Converter {
     return Utf8;
   }
 
-  // A text of the file as a tag value: UTF-8, no control characters, quote and backslash escaped
-  // (except a backslash that makes a suit symbol), at most 255 bytes.
-  std::string Value(std::string_view Raw, bool bSuitEscapes = false) {
-    const bool bPlain =
-        Raw.size() <= kMaxValueBytes && std::all_of(Raw.begin(), Raw.end(), [](char c) {
-          return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
-        });
+  // A text of the file as the value of a tag: UTF-8, no control characters, quote and backslash
+  // escaped (except a backslash that makes a suit symbol), cut to what the tag's line leaves it.
+  std::string Value(const char* pcTag, std::string_view Raw, bool bSuitEscapes = false) {
+    const std::size_t MaxBytes = kMaxLineBytes - std::strlen(pcTag) - std::strlen("[ \"\"]");
+    const bool bPlain = Raw.size() <= MaxBytes && std::all_of(Raw.begin(), Raw.end(), [](char c) {
+                          return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
+                        });
     if (bPlain) return std::string(Raw);
     const std::string Text = Utf8Text(Raw, false);
     std::string Utf8;
@@ -669,7 +670,7 @@ class Converter {
                                 std::strchr("SHDC", Text[i + 1]) != nullptr)) {
         Piece = "\\\\";
       }
-      if (Utf8.size() + Piece.size() > kMaxValueBytes) break;
+      if (Utf8.size() + Piece.size() > MaxBytes) break;
       Utf8 += Piece;
     }
     // A cut may not split a UTF-8 sequence.
@@ -786,8 +787,8 @@ class Converter {
     PlaceComments(tContract);
     WriteComments(CommentDef::HEAD, 0);
     const LinPosDef tDealPos = tBoard.tDealPos;
-    if (!tContext.Event.empty()) Tag("Event", Value(tContext.Event), tDealPos);
-    if (!tContext.Stage.empty()) Tag("Stage", Value(tContext.Stage), tDealPos);
+    if (!tContext.Event.empty()) Tag("Event", Value("Event", tContext.Event), tDealPos);
+    if (!tContext.Stage.empty()) Tag("Stage", Value("Stage", tContext.Stage), tDealPos);
     if (tBoard.Number > 0) Tag("Board", std::to_string(tBoard.Number), tBoard.tNumberPos);
     if (tBoard.Room) Tag("Room", tBoard.Room == 'o' ? "Open" : "Closed", tBoard.tNumberPos);
     WriteNames();
@@ -803,7 +804,7 @@ class Converter {
     static constexpr std::array<int, 4> aOrder = {pbn::PBN_WEST, pbn::PBN_NORTH, pbn::PBN_EAST,
                                                   pbn::PBN_SOUTH};
     for (int Side : aOrder) {
-      const std::string Name = Value(tBoard.aNames[Side]);
+      const std::string Name = Value(pbn::apcPbnSideNames[Side], tBoard.aNames[Side]);
       Tag(pbn::apcPbnSideNames[Side], Name.empty() ? "?" : Name, tBoard.tNamesPos);
     }
   }
@@ -938,7 +939,7 @@ class Converter {
     }
     RowEnd();
     for (std::size_t Note = 0; Note < aNotes.size(); Note++) {
-      Tag("Note", Value(std::to_string(Note + 1) + ":" + aNotes[Note].first, true),
+      Tag("Note", Value("Note", std::to_string(Note + 1) + ":" + aNotes[Note].first, true),
           aNotes[Note].second);
     }
   }

@@ -52,12 +52,12 @@ std::string WithoutEventLines(const std::string& Pbn) {
 }
 
 // Whether a converted text holds only what a PBN text may: printable characters, UTF-8, line
-// feeds, and lines of at most 255 bytes.
+// feeds, and lines shorter than the 255 bytes that the reading takes for too long.
 bool IsPbnText(const std::string& Pbn) {
   std::size_t LineLength = 0;
   for (const char c : Pbn) {
     LineLength = c == '\n' ? 0 : LineLength + 1;
-    if (LineLength > 255 || (static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F)
+    if (LineLength > 254 || (static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F)
       return false;
   }
   return true;
@@ -200,7 +200,7 @@ TEST(LinToPbn, CommentaryCannotBreakThePbn) {
        "{tab bell del end}\n"},
       {"one\r\n\r\n  \n%two", "{one\n %two}\n"},
       {"Zo\xeb \xa3", "{Zo\xc3\xab \xc2\xa3}\n"},  // Latin-1
-      // 78 characters to a line, broken at a blank; 255 bytes at most, whole characters.
+      // 78 characters to a line, broken at a blank; 254 bytes at most, whole characters.
       {Words, "{" + Words.substr(0, 74) + "\nabcd}\n"},
       {Emoji, "{" + Emoji.substr(0, 63 * 4) + "\n" + Emoji.substr(63 * 4) + "}\n"},
       {" \n ", ""},
@@ -245,6 +245,16 @@ TEST(LinToPbn, BadInputSaysWhereAndKeepsTheRest) {
     EXPECT_EQ(Messages(tOut), tCase.Messages) << tCase.Lin;
     EXPECT_EQ(tOut.NrBoards, tCase.NrBoards) << tCase.Lin;
   }
+}
+
+// A text too long for its tag line is cut to the line's 254 bytes, never inside an escape or a
+// UTF-8 character.
+TEST(LinToPbn, LongTextsFitTheirTagLines) {
+  const std::string Long = std::string(200, 'x') + std::string(40, '"') + "\xc3\xab\xc3\xab";
+  const LinToPbnDef tOut = LinToPbn("vg|" + Long + "|pn|" + Long + "|md|" + kDeal + "|mb|1S|an|" +
+                                    Long + "|mb|p|mb|p|mb|p|");
+  EXPECT_TRUE(IsPbnText(tOut.Pbn)) << tOut.Pbn;
+  EXPECT_EQ(testing_support::IndexText(tOut.Pbn, kUtf8Reading).Log, "");
 }
 
 // A file cut anywhere says so, unless the cut falls just after a whole command.
