@@ -198,9 +198,13 @@ std::string LinText(bool bLatin1, ViewDef* ptView) {
   if (!bEnded && NrCards > 0) return {};
   // The strict reading compares the strain and risk of a Contract with the auction, not its level.
   if (bEnded && tContract.Trump != PBN_TRUMP_PASS && tContract.NrTricks != Level) return {};
-  Add("contract:" + std::to_string(tContract.NrTricks) + ":" + std::to_string(tContract.Trump) +
-      ":" + std::to_string(tContract.Risk) + ":" +
-      std::to_string(tContract.Trump == PBN_TRUMP_PASS ? PBN_SIDE_NOT_GIVEN : tContract.Declarer));
+  // A pass-out has neither risk nor declarer (the reading stores "?" for the tag "Pass" and none
+  // for a pass-out that the auction alone gives).
+  const bool bPassedOut = tContract.Trump == PBN_TRUMP_PASS;
+  if (bEnded)  // else no Contract and no Declarer in LIN
+    Add("contract:" + std::to_string(tContract.NrTricks) + ":" + std::to_string(tContract.Trump) +
+        ":" + std::to_string(bPassedOut ? 0 : tContract.Risk) + ":" +
+        std::to_string(bPassedOut ? PBN_SIDE_NOT_GIVEN : tContract.Declarer));
   ptView->Result = tData.Result <= PBN_N_TRICKS ? tData.Result : -1;
   ptView->NrCards = NrCards;
   return View;
