@@ -32,16 +32,8 @@ using namespace pbn;
 
 bool IsUtf8(std::string_view Text) {
   for (std::size_t i = 0; i < Text.size();) {
-    const auto c = static_cast<unsigned char>(Text[i]);
-    const std::size_t n = c < 0x80         ? 1
-                          : (c >> 5) == 6  ? 2
-                          : (c >> 4) == 14 ? 3
-                          : (c >> 3) == 30 ? 4
-                                           : 0;
-    if (n == 0 || i + n > Text.size()) return false;
-    for (std::size_t k = 1; k < n; k++) {
-      if ((static_cast<unsigned char>(Text[i + k]) & 0xC0) != 0x80) return false;
-    }
+    const std::size_t n = lin::Utf8CharLength(Text.substr(i));
+    if (n == 0) return false;
     i += n;
   }
   return true;
@@ -62,17 +54,24 @@ void CheckPbnText(const lin::LinToPbnDef& tOut, const std::string& Lin) {
   if (tOut.atLinePos.size() != NrLines) Fail("a PBN line without its LIN place", Lin);
 }
 
-// A text of the file as UTF-8, as the LIN writer turns it.
+// A text of the file as UTF-8, as the LIN writer turns it: a byte of a Latin-1 file is its
+// character, a byte that is no UTF-8 in a UTF-8 file is U+FFFD.
 std::string Utf8Of(const char* pcValue, bool bLatin1) {
+  const std::string_view Value = pcValue;
   std::string Text;
-  for (const char* pc = pcValue; *pc != '\0'; pc++) {
-    const auto c = static_cast<unsigned char>(*pc);
+  for (std::size_t i = 0; i < Value.size(); i++) {
+    const auto c = static_cast<unsigned char>(Value[i]);
     if (c == PBN_EMPTY_VALUE_MARKER) continue;
-    if (c >= 0x80 && bLatin1) {
+    if (c < 0x80) {
+      Text += static_cast<char>(c);
+    } else if (bLatin1) {
       Text += static_cast<char>(0xC0 | (c >> 6));
       Text += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (const std::size_t n = lin::Utf8CharLength(Value.substr(i)); n > 0) {
+      Text.append(Value.substr(i, n));
+      i += n - 1;
     } else {
-      Text += static_cast<char>(c);
+      Text += "\xEF\xBF\xBD";
     }
   }
   return Text;

@@ -129,16 +129,8 @@ bool IsUtf8(std::string_view Text) {
       i += 8;  // plain ASCII, the common case, eight bytes at a time
       continue;
     }
-    const auto c = static_cast<unsigned char>(Text[i]);
-    const std::size_t n = c < 0x80         ? 1
-                          : (c >> 5) == 6  ? 2
-                          : (c >> 4) == 14 ? 3
-                          : (c >> 3) == 30 ? 4
-                                           : 0;
-    if (n == 0 || i + n > Text.size()) return false;
-    for (std::size_t k = 1; k < n; k++) {
-      if ((static_cast<unsigned char>(Text[i + k]) & 0xC0) != 0x80) return false;
-    }
+    const std::size_t n = Utf8CharLength(Text.substr(i));
+    if (n == 0) return false;
     i += n;
   }
   return true;
@@ -1015,6 +1007,26 @@ class Converter {
 };
 
 }  // namespace
+
+std::size_t Utf8CharLength(std::string_view Text) {
+  if (Text.empty()) return 0;
+  const auto c = static_cast<unsigned char>(Text[0]);
+  if (c < 0x80) return 1;
+  const std::size_t n = c >= 0xC2 && c <= 0xDF   ? 2
+                        : c >= 0xE0 && c <= 0xEF ? 3
+                        : c >= 0xF0 && c <= 0xF4 ? 4
+                                                 : 0;
+  if (n == 0 || Text.size() < n) return 0;
+  for (std::size_t k = 1; k < n; k++) {
+    if ((static_cast<unsigned char>(Text[k]) & 0xC0) != 0x80) return 0;
+  }
+  // The second byte bounds the overlong forms, the surrogates and what lies beyond U+10FFFF.
+  const auto c2 = static_cast<unsigned char>(Text[1]);
+  if ((c == 0xE0 && c2 < 0xA0) || (c == 0xED && c2 >= 0xA0) || (c == 0xF0 && c2 < 0x90) ||
+      (c == 0xF4 && c2 >= 0x90))
+    return 0;
+  return n;
+}
 
 LinToPbnDef LinToPbn(std::string_view Lin) {
   LinToPbnDef tOut;

@@ -331,6 +331,17 @@ TEST(LinRoundTrip, EveryLineWrittenReadsBack) {
   }
 }
 
+// A file read as UTF-8 may hold bytes that are none: LIN gets U+FFFD for them, so that the rest
+// of its text still reads as UTF-8.
+TEST(LinRoundTrip, TextsStayUtf8) {
+  const std::string Lin = LinOfGames("[North \"Zo\xc3\xab\"]\n[South \"\xff\xed\xa0\x80\"]\n" +
+                                     testing_support::TestDealTag());
+  EXPECT_NE(Lin.find("pn|\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd,,Zo\xc3\xab,|"),
+            std::string::npos)
+      << Lin;
+  EXPECT_NE(LinToPbn(Lin).Pbn.find("[North \"Zo\xc3\xab\"]"), std::string::npos);
+}
+
 // LIN to PBN to LIN keeps what LIN holds: the second PBN is the first but for the event.
 TEST(LinRoundTrip, LinToPbnToLin) {
   TempFile tFile(Example("online-match.lin"), ".lin");
