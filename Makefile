@@ -42,14 +42,24 @@ test-asan: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
-# libFuzzer with ASan and UBSan over the whole path a user triggers; FUZZ_SECONDS (600).
-fuzz: deps
+# libFuzzer with ASan and UBSan over the whole path a user triggers; FUZZ_SECONDS (600) each target.
+fuzz: deps fuzz-lin
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARVELON_FUZZ=ON \
 	  -DKARVELON_SANITIZE=ON -DKARVELON_GUI=OFF -DKARVELON_TESTS=OFF -DKARVELON_BENCH=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target karvelon_fuzz
 	mkdir -p $(FUZZ_BUILD)/corpus
 	$(FUZZ_BUILD)/fuzz/karvelon_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
 	  -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/seeds examples
+
+# The LIN conversions: LIN to PBN, and PBN to LIN to PBN where LIN holds the game.
+.PHONY: fuzz-lin
+fuzz-lin: deps
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARVELON_FUZZ=ON \
+	  -DKARVELON_SANITIZE=ON -DKARVELON_GUI=OFF -DKARVELON_TESTS=OFF -DKARVELON_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target karvelon_lin_fuzz
+	mkdir -p $(FUZZ_BUILD)/corpus-lin
+	$(FUZZ_BUILD)/fuzz/karvelon_lin_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
+	  -print_final_stats=1 $(FUZZ_BUILD)/corpus-lin fuzz/seeds examples
 
 # The index pass against the bare reading loop, single-game loads and peak memory, on a
 # generated file of BENCH_MB megabytes (100), made once from BENCH_SEED (1) and kept.

@@ -72,13 +72,21 @@ int PbnToLin(const std::string& In, const std::string& Out) {
   NoteIndexPass("convert", In, NrGames, false);  // said below
   if (NrGames == 0) return Fail("convert: " + In + ": no acceptable game"), kExitNone;
   std::string Lin;
+  unsigned NrWritten = 0;
   for (pbn::UInt32 Game = 1; Game <= NrGames; Game++) {
     pbn::UInt32 NrLines = 0;
     pbn::GameLoad(pFile.get(), Game, &NrLines);
-    Lin += lin::GameToLin();
+    const std::string GameLin = lin::GameToLin();  // empty: LIN has no board without a card
+    NrWritten += !GameLin.empty();
+    Lin += GameLin;
   }
+  if (NrWritten < NrGames) {
+    Fail("convert: " + In + ": " + std::to_string(NrGames - NrWritten) + " of " +
+         std::to_string(NrGames) + " games left out: their deal holds no card");
+  }
+  if (NrWritten == 0) return kExitNone;
   if (!WriteFileReplacing(Out, Lin)) return kExitError;
-  std::printf("%u games\n", NrGames);
+  std::printf("%u games\n", NrWritten);
   return kExitOk;
 }
 

@@ -19,7 +19,12 @@ using pbn::UInt8;
 constexpr int kNoSide = -1;
 constexpr std::array<char, 4> acSideLetters = {'S', 'W', 'N', 'E'};
 constexpr int kMaxNotes = pbn::PBN_N_NOTES;
-constexpr std::size_t kMaxValueBytes = pbn::PBN_VALUE_SIZE - 1;
+// Of a PBN line: the reading takes a line of 255 characters for too long already.
+constexpr std::size_t kMaxLineBytes = 254;
+// A line of a comment: 80 characters with its braces as most files write, and never beyond
+// the bytes of a PBN line.
+constexpr std::size_t kCommentChars = 78;
+constexpr std::size_t kCommentBytes = kMaxLineBytes - 2;
 
 // A command as one number: its two letters, lower case.
 constexpr int CommandCode(const char* pcName) {
@@ -28,8 +33,16 @@ constexpr int CommandCode(const char* pcName) {
 
 // The commands that carry nothing for PBN: titles, pauses, scores, lesson text.
 constexpr bool IsSkipped(int Code) {
-  for (const char* pcName : {"st", "mn", "sa", "pg", "pw", "mp", "bn", "sk", "lb", "ob", "at", "ht",
-                             "fp", "cp", "cs", "cg", "cr", "cb", "bt", "3d", "rs", "rh", "nt"}) {
+  for (const char* pcName : {"st", "mn", "sa", "pg", "pw", "mp", "bn", "sk", "lb", "ob", "at",
+                             "ht", "fp", "cp", "cs", "cg", "cr", "cb", "bt", "3d", "rs", "rh"}) {
+    if (CommandCode(pcName) == Code) return true;
+  }
+  return false;
+}
+
+// What a movie shows after its first take-back: calls, cards, claims, further take-backs.
+constexpr bool IsVariation(int Code) {
+  for (const char* pcName : {"mb", "an", "pc", "mc", "up", "ub"}) {
     if (CommandCode(pcName) == Code) return true;
   }
   return false;
@@ -51,6 +64,17 @@ struct CardDef {
   LinPosDef tPos;
 };
 
+// Commentary (`nt`) and the calls and cards shown where it stands.
+struct CommentDef {
+  std::size_t NrCalls;
+  std::size_t NrCards;
+  std::string Text;
+  LinPosDef tPos;
+  // Where it is written, settled with the game: a call or card may be left out there.
+  enum PlaceDef { HEAD, CALL, CARD } Place = HEAD;  // before the tags, after a call or a card
+  std::size_t Index = 0;                            // of that call or card
+};
+
 struct BoardDef {
   bool bDealt = false;
   LinPosDef tDealPos{};
@@ -70,6 +94,16 @@ struct BoardDef {
   std::array<pbn::PbnRankDef, 4> aPlayed{};  // the cards of atCards, by suit
   int Claim = -1;
   LinPosDef tClaimPos{};
+  bool bLineShown = false;             // a movie took something back: what follows is a variation
+  std::vector<CommentDef> atComments;  // in the order of the file
+};
+
+// The contract an auction reached.
+struct ContractDef {
+  int Last = -1;  // the last bid's index among the calls; -1: none
+  int Risk = 0;
+  int Declarer = kNoSide;
+  bool bEnded = false;
 };
 
 // What holds for the boards that follow: names, event and the match header's names per room.
@@ -95,19 +129,22 @@ bool IsUtf8(std::string_view Text) {
       i += 8;  // plain ASCII, the common case, eight bytes at a time
       continue;
     }
-    const auto c = static_cast<unsigned char>(Text[i]);
-    const std::size_t n = c < 0x80         ? 1
-                          : (c >> 5) == 6  ? 2
-                          : (c >> 4) == 14 ? 3
-                          : (c >> 3) == 30 ? 4
-                                           : 0;
-    if (n == 0 || i + n > Text.size()) return false;
-    for (std::size_t k = 1; k < n; k++) {
-      if ((static_cast<unsigned char>(Text[i + k]) & 0xC0) != 0x80) return false;
-    }
+    const std::size_t n = Utf8CharLength(Text.substr(i));
+    if (n == 0) return false;
     i += n;
   }
   return true;
+}
+
+// "!S" of LIN's texts is the suit symbol "\S" of PBN's.
+void SuitSymbols(std::string* pText) {
+  std::string& Text = *pText;
+  for (std::size_t i = 0; i + 1 < Text.size(); i++) {
+    if (Text[i] == '!' && std::strchr("SHDCshdc", Text[i + 1]) != nullptr) {
+      Text[i] = '\\';
+      Text[i + 1] = static_cast<char>(Text[i + 1] & ~0x20);
+    }
+  }
 }
 
 std::vector<std::string_view> SplitCommas(std::string_view Text) {
@@ -207,6 +244,8 @@ class Converter {
   BoardDef tBoard;
   std::string FirstUnknown;
   LinPosDef tFirstUnknownPos{};
+  std::string Row;  // of the section being written
+  LinPosDef tRowPos{};
 
   LinPosDef PosAt(std::size_t Offset) {
     for (Offset = std::min(Offset, Text.size()); CursorOffset < Offset; CursorOffset++) {
@@ -232,7 +271,10 @@ class Converter {
   // One `xx|value|` pair from Pos; returns where the next one starts.
   std::size_t ReadCommand(std::size_t Pos) {
     const std::size_t Bar = Text.find('|', Pos);
-    if (Bar == std::string_view::npos) return Text.size();  // trailing noise
+    if (Bar == std::string_view::npos) {
+      SayCutInName(Pos);
+      return Text.size();
+    }
     std::size_t NameEnd = Bar;
     while (NameEnd > Pos && IsBlank(Text[NameEnd - 1]))
       NameEnd--;
@@ -250,8 +292,21 @@ class Converter {
     return ValueEnd + 1;
   }
 
+  // Text after the last bar is the start of a command the cut left without its bar.
+  void SayCutInName(std::size_t Pos) {
+    const std::string_view Rest = TrimBlanks(Text.substr(Pos));
+    if (Rest.empty()) return;
+    std::size_t Begin = Rest.size() - std::min<std::size_t>(Rest.size(), 2);
+    while (bUtf8 && Begin > 0 && (static_cast<unsigned char>(Rest[Begin]) & 0xC0) == 0x80)
+      Begin--;  // whole characters
+    const std::string_view Name = Rest.substr(Begin);
+    Say(PosOf(Name), "E: Cut LIN file: it ends in '" + Utf8Text(Name, false) + "' without a bar");
+  }
+
   void Command(const std::string& Name, std::string_view Value, LinPosDef tPos) {
-    switch (CommandCode(Name.c_str())) {
+    const int Code = CommandCode(Name.c_str());
+    if (tBoard.bLineShown && IsVariation(Code)) return;
+    switch (Code) {
       case CommandCode("pc"):
         return Cards(Value, tPos);
       case CommandCode("mb"):
@@ -272,17 +327,18 @@ class Converter {
         return Claim(Value, tPos);
       case CommandCode("vg"):
         return Event(Value);
-      case CommandCode("up"):  // a lesson takes back the last card
-        return UndoCard();
+      case CommandCode("nt"):
+        return Commentary(Value, tPos);
+      case CommandCode("up"):  // a movie takes back cards
+        return TakeBack(!tBoard.atCards.empty());
+      case CommandCode("ub"):  // or calls
+        return TakeBack(!tBoard.atCalls.empty());
       case CommandCode("pg"):  // a pause of the viewer, after nearly every trick
       case CommandCode("st"):
       case CommandCode("rh"):
         return;
-      case CommandCode("ub"):  // or the last call
-        if (!tBoard.atCalls.empty()) tBoard.atCalls.pop_back();
-        return;
       default:
-        if (IsSkipped(CommandCode(Name.c_str()))) return;
+        if (IsSkipped(Code)) return;
         if (tOut.NrUnknown++ == 0) {
           FirstUnknown = Name;
           tFirstUnknownPos = tPos;
@@ -290,15 +346,16 @@ class Converter {
     }
   }
 
-  void UndoCard() {
-    if (tBoard.atCards.empty()) return;
-    const CardDef& tCard = tBoard.atCards.back();
-    tBoard.aPlayed[tCard.Suit] &= static_cast<pbn::PbnRankDef>(~RankBit(tCard.Rank));
-    tBoard.atCards.pop_back();
+  // The first take-back of a movie ends the line it was made to show: that line is the game,
+  // the variations after it are not (with their calls, cards, claims and explanations).
+  void TakeBack(bool bAnything) {
+    if (bAnything) tBoard.bLineShown = true;
   }
 
   void NewBoard() {
-    FlushBoard();
+    // Commentary before a deal (a match header's) goes to the first game after it.
+    std::vector<CommentDef> atComments;
+    if (!FlushBoard()) atComments = std::move(tBoard.atComments);
     // The lists keep their room: a file holds thousands of boards.
     std::vector<CallDef> atCalls = std::move(tBoard.atCalls);
     std::vector<CardDef> atCards = std::move(tBoard.atCards);
@@ -307,6 +364,14 @@ class Converter {
     tBoard = BoardDef{};
     tBoard.atCalls = std::move(atCalls);
     tBoard.atCards = std::move(atCards);
+    for (CommentDef& tComment : atComments)
+      tComment.NrCalls = tComment.NrCards = 0;
+    tBoard.atComments = std::move(atComments);
+  }
+
+  void Commentary(std::string_view Value, LinPosDef tPos) {
+    tBoard.atComments.push_back(
+        {tBoard.atCalls.size(), tBoard.atCards.size(), std::string(Value), tPos});
   }
 
   void Room(std::string_view Value, LinPosDef tPos) {
@@ -559,31 +624,45 @@ class Converter {
     Line("", {1, 1});
   }
 
-  // A text of the file as a tag value: UTF-8, no control characters, quote and backslash escaped
-  // (except a backslash that makes a suit symbol), at most 255 bytes.
-  std::string Value(std::string_view Raw, bool bSuitEscapes = false) {
-    const bool bPlain =
-        Raw.size() <= kMaxValueBytes && std::all_of(Raw.begin(), Raw.end(), [](char c) {
-          return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
-        });
-    if (bPlain) return std::string(Raw);
+  // A text of the file in UTF-8 (the bytes of a Latin-1 file are its characters), a blank for
+  // each control character; line feeds kept when asked for.
+  std::string Utf8Text(std::string_view Raw, bool bLineFeeds) const {
     std::string Utf8;
-    for (std::size_t i = 0; i < Raw.size(); i++) {
-      const auto c = static_cast<unsigned char>(Raw[i]);
-      std::string Piece;
-      if (c < 0x20 || c == 0x7F) {
-        Piece = " ";
-      } else if (c == '"') {
-        Piece = "\\\"";
-      } else if (c == '\\' && !(bSuitEscapes && i + 1 < Raw.size() &&
-                                std::strchr("SHDC", Raw[i + 1]) != nullptr)) {
-        Piece = "\\\\";
+    Utf8.reserve(Raw.size());
+    for (const char cRaw : Raw) {
+      const auto c = static_cast<unsigned char>(cRaw);
+      if ((c < 0x20 && !(bLineFeeds && c == '\n')) || c == 0x7F) {
+        Utf8 += ' ';
       } else if (c >= 0x80 && !bUtf8) {
-        Piece = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+        Utf8 += static_cast<char>(0xC0 | (c >> 6));
+        Utf8 += static_cast<char>(0x80 | (c & 0x3F));
       } else {
-        Piece = static_cast<char>(c);
+        Utf8 += static_cast<char>(c);
       }
-      if (Utf8.size() + Piece.size() > kMaxValueBytes) break;
+    }
+    return Utf8;
+  }
+
+  // A text of the file as the value of a tag: UTF-8, no control characters, quote and backslash
+  // escaped (except a backslash that makes a suit symbol), cut to what the tag's line leaves it.
+  std::string Value(const char* pcTag, std::string_view Raw, bool bSuitEscapes = false) {
+    const std::size_t MaxBytes = kMaxLineBytes - std::strlen(pcTag) - std::strlen("[ \"\"]");
+    const bool bPlain = Raw.size() <= MaxBytes && std::all_of(Raw.begin(), Raw.end(), [](char c) {
+                          return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
+                        });
+    if (bPlain) return std::string(Raw);
+    const std::string Text = Utf8Text(Raw, false);
+    std::string Utf8;
+    for (std::size_t i = 0; i < Text.size(); i++) {
+      const char c = Text[i];
+      std::string Piece(1, c);
+      if (c == '"') {
+        Piece = "\\\"";
+      } else if (c == '\\' && !(bSuitEscapes && i + 1 < Text.size() &&
+                                std::strchr("SHDC", Text[i + 1]) != nullptr)) {
+        Piece = "\\\\";
+      }
+      if (Utf8.size() + Piece.size() > MaxBytes) break;
       Utf8 += Piece;
     }
     // A cut may not split a UTF-8 sequence.
@@ -599,19 +678,117 @@ class Converter {
     tOut.atLinePos.push_back(tPos);
   }
 
-  void FlushBoard() {
-    if (!tBoard.bDealt || NrCards(0) + NrCards(1) + NrCards(2) + NrCards(3) == 0) return;
+  // The calls and cards of a section go a row at a time; a comment ends the row it stands in.
+  void RowAdd(std::string_view Token, LinPosDef tPos) {
+    if (Row.empty()) {
+      tRowPos = tPos;
+    } else {
+      Row += ' ';
+    }
+    Row += Token;
+  }
+
+  void RowEnd() {
+    if (Row.empty()) return;
+    Line(Row, tRowPos);
+    Row.clear();
+  }
+
+  // Each comment goes after the last card shown where it stands, else after the last call, else
+  // before the tags: as far as the game written holds those cards and calls.
+  void PlaceComments(const ContractDef& tContract) {
+    const bool bCalls = !tBoard.atCalls.empty() && tBoard.Dealer != kNoSide;
+    const bool bCards = tContract.bEnded && tContract.Declarer != kNoSide;
+    for (CommentDef& tComment : tBoard.atComments) {
+      if (bCards && tComment.NrCards > 0) {
+        tComment.Place = CommentDef::CARD;
+        tComment.Index = std::min<std::size_t>(tComment.NrCards, 52) - 1;
+      } else if (bCalls && tComment.NrCalls > 0) {
+        tComment.Place = CommentDef::CALL;
+        tComment.Index = tComment.NrCalls - 1;
+      }
+    }
+  }
+
+  // The comments of one place (they are in the order of their places, as in the file).
+  void WriteComments(CommentDef::PlaceDef Place, std::size_t Index) {
+    const auto Before = [](const CommentDef& tComment, std::pair<int, std::size_t> At) {
+      return std::pair<int, std::size_t>(tComment.Place, tComment.Index) < At;
+    };
+    const std::pair<int, std::size_t> At(Place, Index);
+    for (auto it = std::lower_bound(tBoard.atComments.begin(), tBoard.atComments.end(), At, Before);
+         it != tBoard.atComments.end() && it->Place == Place && it->Index == Index; ++it) {
+      const std::vector<std::string> aLines = CommentLines(it->Text);
+      if (!aLines.empty()) RowEnd();
+      for (const std::string& CommentLine : aLines)
+        Line(CommentLine, it->tPos);
+    }
+  }
+
+  // A commentary as the lines of one brace comment, or none for a blank one. PBN has no escape
+  // in a comment: its braces become parentheses. Suit symbols "!S" become "\S", as in notes. Its
+  // own line breaks stay, without blank lines (which end a game for some readers); long lines
+  // are broken at blanks; a line never starts with "%", which a PBN 1.0 reader takes for an
+  // escape line.
+  std::vector<std::string> CommentLines(std::string_view Raw) const {
+    std::string Text = Utf8Text(Raw, true);
+    SuitSymbols(&Text);
+    std::replace(Text.begin(), Text.end(), '{', '(');
+    std::replace(Text.begin(), Text.end(), '}', ')');
+    std::vector<std::string> aLines;
+    std::string_view Rest = Text;
+    while (!Rest.empty()) {
+      const std::size_t End = std::min(Rest.find('\n'), Rest.size());
+      WrapLine(TrimBlanks(Rest.substr(0, End)), &aLines);
+      Rest.remove_prefix(std::min(End + 1, Rest.size()));
+    }
+    if (aLines.empty()) return aLines;
+    for (std::size_t i = 1; i < aLines.size(); i++) {
+      if (aLines[i][0] == '%') aLines[i].insert(0, " ");
+    }
+    aLines.front().insert(0, "{");
+    aLines.back() += '}';
+    return aLines;
+  }
+
+  static void WrapLine(std::string_view Text, std::vector<std::string>* paLines) {
+    while (!Text.empty()) {
+      std::size_t End = 0;
+      std::size_t Break = 0;  // after the last word that fits
+      for (std::size_t NrChars = 0; End < Text.size() && NrChars < kCommentChars; NrChars++) {
+        std::size_t Next = End + 1;
+        while (Next < Text.size() && (static_cast<unsigned char>(Text[Next]) & 0xC0) == 0x80)
+          Next++;
+        if (Next > kCommentBytes) break;
+        if (Text[End] == ' ') Break = End;
+        End = Next;
+      }
+      if (End < Text.size() && Text[End] == ' ') Break = End;
+      if (End < Text.size() && Break > 0) End = Break;  // else a word longer than a line is cut
+      paLines->emplace_back(TrimBlanks(Text.substr(0, End)));
+      Text = TrimBlanks(Text.substr(End));
+    }
+  }
+
+  // Writes the board as a game when its deal holds a card; whether it did.
+  bool FlushBoard() {
+    if (!tBoard.bDealt || NrCards(0) + NrCards(1) + NrCards(2) + NrCards(3) == 0) return false;
     tOut.NrBoards++;
+    CompleteSituation();
+    const ContractDef tContract = ContractOf();
+    PlaceComments(tContract);
+    WriteComments(CommentDef::HEAD, 0);
     const LinPosDef tDealPos = tBoard.tDealPos;
-    if (!tContext.Event.empty()) Tag("Event", Value(tContext.Event), tDealPos);
-    if (!tContext.Stage.empty()) Tag("Stage", Value(tContext.Stage), tDealPos);
+    if (!tContext.Event.empty()) Tag("Event", Value("Event", tContext.Event), tDealPos);
+    if (!tContext.Stage.empty()) Tag("Stage", Value("Stage", tContext.Stage), tDealPos);
     if (tBoard.Number > 0) Tag("Board", std::to_string(tBoard.Number), tBoard.tNumberPos);
     if (tBoard.Room) Tag("Room", tBoard.Room == 'o' ? "Open" : "Closed", tBoard.tNumberPos);
     WriteNames();
     WriteSituation();
     Tag("Deal", DealText(), tDealPos);
-    WriteAuction();
+    WriteAuction(tContract);
     Line("", tOut.atLinePos.back());  // ends the game: its whole-game checks name its last place
+    return true;
   }
 
   void WriteNames() {
@@ -619,13 +796,13 @@ class Converter {
     static constexpr std::array<int, 4> aOrder = {pbn::PBN_WEST, pbn::PBN_NORTH, pbn::PBN_EAST,
                                                   pbn::PBN_SOUTH};
     for (int Side : aOrder) {
-      const std::string Name = Value(tBoard.aNames[Side]);
+      const std::string Name = Value(pbn::apcPbnSideNames[Side], tBoard.aNames[Side]);
       Tag(pbn::apcPbnSideNames[Side], Name.empty() ? "?" : Name, tBoard.tNamesPos);
     }
   }
 
   // Dealer and vulnerability from md and sv, else from the board number as the rotation gives.
-  void WriteSituation() {
+  void CompleteSituation() {
     static constexpr std::array<int, 4> aDealers = {pbn::PBN_NORTH, pbn::PBN_EAST, pbn::PBN_SOUTH,
                                                     pbn::PBN_WEST};
     static constexpr std::array<int, 16> aVulners = {0, 1, 2, 3, 1, 2, 3, 0,
@@ -636,6 +813,9 @@ class Converter {
       tBoard.Vulner = aVulners[(Number - 1) % 16];
       tBoard.tVulnerPos = tBoard.tNumberPos;
     }
+  }
+
+  void WriteSituation() {
     if (tBoard.Dealer != kNoSide) {
       Tag("Dealer", std::string(1, acSideLetters[tBoard.Dealer]), tBoard.tDealPos);
     }
@@ -661,13 +841,6 @@ class Converter {
     }
     return Deal;
   }
-
-  struct ContractDef {
-    int Last = -1;  // the last bid's index among the calls; -1: none
-    int Risk = 0;
-    int Declarer = kNoSide;
-    bool bEnded = false;
-  };
 
   ContractDef ContractOf() const {
     ContractDef tContract;
@@ -711,21 +884,14 @@ class Converter {
     }
   }
 
-  // "!S" of an explanation is the suit symbol "\S" in a PBN note.
   static std::string NoteText(const CallDef& tCall) {
     if (!tCall.bNote || tCall.Note.empty()) return "alerted";
     std::string Text = tCall.Note;
-    for (std::size_t i = 0; i + 1 < Text.size(); i++) {
-      if (Text[i] == '!' && std::strchr("SHDCshdc", Text[i + 1]) != nullptr) {
-        Text[i] = '\\';
-        Text[i + 1] = static_cast<char>(Text[i + 1] & ~0x20);
-      }
-    }
+    SuitSymbols(&Text);
     return Text;
   }
 
-  void WriteAuction() {
-    const ContractDef tContract = ContractOf();
+  void WriteAuction(const ContractDef& tContract) {
     const bool bPassedOut = tContract.bEnded && tContract.Last < 0;
     if (tContract.bEnded && tContract.Declarer != kNoSide) {
       Tag("Declarer", std::string(1, acSideLetters[tContract.Declarer]),
@@ -753,23 +919,19 @@ class Converter {
   void WriteCalls() {
     Tag("Auction", std::string(1, acSideLetters[tBoard.Dealer]), tBoard.atCalls[0].tPos);
     std::vector<std::pair<std::string, LinPosDef>> aNotes;
-    std::string Row;
-    LinPosDef tRowPos{};
     for (std::size_t i = 0; i < tBoard.atCalls.size(); i++) {
       const CallDef& tCall = tBoard.atCalls[i];
-      if (i % 4 == 0) tRowPos = tCall.tPos;
-      Row += (i % 4 ? " " : "") + CallText(tCall);
+      RowAdd(CallText(tCall), tCall.tPos);
       if ((tCall.bAlert || tCall.bNote) && aNotes.size() < kMaxNotes) {
         aNotes.emplace_back(NoteText(tCall), tCall.tPos);
-        Row += " =" + std::to_string(aNotes.size()) + "=";
+        RowAdd("=" + std::to_string(aNotes.size()) + "=", tCall.tPos);
       }
-      if (i % 4 == 3 || i + 1 == tBoard.atCalls.size()) {
-        Line(Row, tRowPos);
-        Row.clear();
-      }
+      WriteComments(CommentDef::CALL, i);
+      if (i % 4 == 3) RowEnd();
     }
+    RowEnd();
     for (std::size_t Note = 0; Note < aNotes.size(); Note++) {
-      Tag("Note", Value(std::to_string(Note + 1) + ":" + aNotes[Note].first, true),
+      Tag("Note", Value("Note", std::to_string(Note + 1) + ":" + aNotes[Note].first, true),
           aNotes[Note].second);
     }
   }
@@ -813,17 +975,6 @@ class Converter {
                       [&](int Winner) { return Winner % 2 == tContract.Declarer % 2; }));
   }
 
-  // "SA -  D2 H4" written "SA - D2 H4".
-  static std::string RowText(const char* pcRow) {
-    std::string Row;
-    for (int Seat = 0; Seat < 4; Seat++) {
-      if (Seat > 0) Row += ' ';
-      Row += pcRow[3 * Seat];
-      if (pcRow[3 * Seat + 1] != ' ') Row += pcRow[3 * Seat + 1];
-    }
-    return Row;
-  }
-
   void WritePlay(const ContractDef& tContract, const PlayDef& tPlay) {
     if (!tContract.bEnded || tContract.Declarer == kNoSide) {
       Say(tBoard.atCards[0].tPos, "E: LIN play without a contract: its cards are left out");
@@ -835,21 +986,47 @@ class Converter {
     if (tBoard.atCards.size() > 52) {
       Say(tBoard.atCards[52].tPos, "E: LIN play: more than 52 cards, the rest left out");
     }
+    // A row per trick by seat from the leader, "-" for a seat that has not played.
     for (std::size_t First = 0; First < NrCards; First += 4) {
-      char acRow[] = "-  -  -  -";  // a card or "-" per seat
-      for (std::size_t k = First; k < First + 4 && k < NrCards; k++) {
-        const CardDef& tCard = tBoard.atCards[k];
-        char* pcCard = acRow + 3 * ((tPlay.aSeats[k] - PlayLeader + 4) % 4);
-        pcCard[0] = "CDHS"[tCard.Suit];
-        pcCard[1] = "23456789TJQKA"[tCard.Rank - 2];
+      std::array<std::size_t, 4> aBySeat;
+      aBySeat.fill(NrCards);
+      for (std::size_t k = First; k < First + 4 && k < NrCards; k++)
+        aBySeat[(tPlay.aSeats[k] - PlayLeader + 4) % 4] = k;
+      for (const std::size_t k : aBySeat) {
+        if (k == NrCards) {
+          RowAdd("-", tBoard.atCards[First].tPos);
+          continue;
+        }
+        RowAdd(CardName(tBoard.atCards[k].Suit, tBoard.atCards[k].Rank), tBoard.atCards[k].tPos);
+        WriteComments(CommentDef::CARD, k);
       }
-      Line(RowText(acRow), tBoard.atCards[First].tPos);
+      RowEnd();
     }
     if (NrCards < 52) Line("*", tBoard.atCards.back().tPos);
   }
 };
 
 }  // namespace
+
+std::size_t Utf8CharLength(std::string_view Text) {
+  if (Text.empty()) return 0;
+  const auto c = static_cast<unsigned char>(Text[0]);
+  if (c < 0x80) return 1;
+  const std::size_t n = c >= 0xC2 && c <= 0xDF   ? 2
+                        : c >= 0xE0 && c <= 0xEF ? 3
+                        : c >= 0xF0 && c <= 0xF4 ? 4
+                                                 : 0;
+  if (n == 0 || Text.size() < n) return 0;
+  for (std::size_t k = 1; k < n; k++) {
+    if ((static_cast<unsigned char>(Text[k]) & 0xC0) != 0x80) return 0;
+  }
+  // The second byte bounds the overlong forms, the surrogates and what lies beyond U+10FFFF.
+  const auto c2 = static_cast<unsigned char>(Text[1]);
+  if ((c == 0xE0 && c2 < 0xA0) || (c == 0xED && c2 >= 0xA0) || (c == 0xF0 && c2 < 0x90) ||
+      (c == 0xF4 && c2 >= 0x90))
+    return 0;
+  return n;
+}
 
 LinToPbnDef LinToPbn(std::string_view Lin) {
   LinToPbnDef tOut;

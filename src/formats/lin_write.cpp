@@ -13,19 +13,26 @@ namespace {
 using namespace pbn;
 
 // A text of the game as UTF-8 without the bars (and commas, where a list holds it) that LIN
-// cannot hold.
+// cannot hold. A byte that is no UTF-8 in a file read as UTF-8 becomes U+FFFD: one such byte
+// would make a reader take the whole LIN file for Latin-1.
 std::string LinText(const char* pcValue, bool bDropCommas) {
   if (pcValue[0] == PBN_EMPTY_VALUE_MARKER) return {};
   const bool bLatin1 = PbnImportOptions().Encoding == PBN_ENCODING_ISO_8859_1;
+  const std::string_view Value = pcValue;
   std::string Text;
-  for (const char* pc = pcValue; *pc != '\0'; pc++) {
-    const auto c = static_cast<unsigned char>(*pc);
+  for (std::size_t i = 0; i < Value.size(); i++) {
+    const auto c = static_cast<unsigned char>(Value[i]);
     if (c == '|' || (bDropCommas && c == ',')) continue;
-    if (c >= 0x80 && bLatin1) {
+    if (c < 0x80) {
+      Text += static_cast<char>(c);
+    } else if (bLatin1) {
       Text += static_cast<char>(0xC0 | (c >> 6));
       Text += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (const std::size_t n = Utf8CharLength(Value.substr(i)); n > 0) {
+      Text.append(Value.substr(i, n));
+      i += n - 1;
     } else {
-      Text += static_cast<char>(c);
+      Text += "\xEF\xBF\xBD";
     }
   }
   return Text;
@@ -50,10 +57,12 @@ std::string HandText(const PbnHandDef& tHand) {
   return Text;
 }
 
-// "3S...,H...,..." : dealer digit (1 S, 2 W, 3 N, 4 E), then the hands S, W, N, E.
+// "3S...,H...,..." : dealer digit (1 S, 2 W, 3 N, 4 E), then the hands S, W, N, E. Without a
+// dealer no digit: 0 amends the deal on display, which would make the game part of the one
+// before it.
 std::string DealText(const PbnGameDataDef& tData) {
   const PbnSideDef Dealer = tData.tSituation.Dealer;
-  std::string Text(1, PbnSideIsValid(Dealer) ? static_cast<char>('1' + Dealer) : '0');
+  std::string Text = PbnSideIsValid(Dealer) ? std::string(1, static_cast<char>('1' + Dealer)) : "";
   for (int Side = PBN_SOUTH; Side <= PBN_EAST; Side++) {
     if (Side != PBN_SOUTH) Text += ',';
     Text += HandText(tData.tDeal.tHands[Side]);
@@ -126,10 +135,20 @@ int AppendCards(std::string* pLine) {
   return NrCards;
 }
 
+bool DealHoldsACard(const PbnDealDef& tDeal) {
+  for (const PbnHandDef& tHand : tDeal.tHands) {
+    for (const PbnRankDef Ranks : tHand.Ranks) {
+      if (Ranks != 0) return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string GameToLin() {
   const PbnGameDataDef& tData = *tGameAdmin.ptGameData;
+  if (!DealHoldsACard(tData.tDeal)) return {};
   std::string Line;
   const std::string Board = Tag(PBN_TAG_ID_BOARD);
   const std::string Room = Tag(PBN_TAG_ID_ROOM);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -55,6 +56,26 @@ TEST_F(ConvertCommand, LinToPbnWritesTheExampleWhole) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir), {}), 1);
 }
 
+// Every LIN file of the examples converts to a PBN text file, which opens with the games with
+// mistakes as the LIN file itself does.
+TEST_F(ConvertCommand, LinExamplesGivePbnTextFiles) {
+  for (const auto& tEntry : std::filesystem::directory_iterator(Example(""))) {
+    if (tEntry.path().extension() != ".lin") continue;
+    const std::string Lin = tEntry.path().string();
+    const std::string Pbn = (Dir / "out.pbn").string();
+    ASSERT_EQ(RunCli("convert " + Quote(Lin) + " -o " + Quote(Pbn)).Status, 0) << Lin;
+    const std::string Text = ReadFile(Pbn);
+    EXPECT_TRUE(std::none_of(Text.begin(), Text.end(), [](char c) {
+      return static_cast<unsigned char>(c) < 0x20 && c != '\n';
+    })) << Lin;
+    for (const std::string& File : {Lin, Pbn}) {
+      const auto Run = RunCli("check " + Quote(File) + " --with-mistakes --log /dev/null");
+      EXPECT_EQ(Run.Status, 0) << File << ": " << Run.Err;
+      EXPECT_NE(Run.Out.find(" games, 0 with mistakes\n"), std::string::npos) << File << Run.Out;
+    }
+  }
+}
+
 TEST_F(ConvertCommand, PbnToLinToPbnKeepsWhatShowReports) {
   const struct {
     std::string File;
@@ -99,6 +120,9 @@ TEST_F(ConvertCommand, CommandsReadLinFilesAndNameLinPlaces) {
 TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {
   std::FILE* pFile = std::fopen((Dir / "empty.lin").c_str(), "wb");
   std::fclose(pFile);
+  pFile = std::fopen((Dir / "cut.pbn").c_str(), "wb");
+  std::fputs("[", pFile);  // a game without a card: LIN has no such board
+  std::fclose(pFile);
   const struct {
     std::string Args;
     int Status;
@@ -111,6 +135,9 @@ TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {
       {"convert " + In("none.lin") + " -o " + In("x.pbn"), 2,
        "karvelon-cli: cannot open " + (Dir / "none.lin").string() +
            ": No such file or directory\n"},
+      {"convert " + In("cut.pbn") + " -o " + In("x.lin"), 1,
+       "karvelon-cli: convert: " + (Dir / "cut.pbn").string() +
+           ": 1 of 1 games left out: their deal holds no card\n"},
       {"convert " + In("empty.lin"), 2,
        "karvelon-cli: convert: usage: karvelon-cli convert IN -o OUT [--pbn 1.0|2.1|auto] "
        "(one .lin, one .pbn)\n"},
@@ -121,6 +148,7 @@ TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {
     EXPECT_EQ(Run.Err, tCase.Err) << tCase.Args;
   }
   EXPECT_FALSE(std::filesystem::exists(Dir / "x.pbn"));
+  EXPECT_FALSE(std::filesystem::exists(Dir / "x.lin"));
 }
 
 }  // namespace
