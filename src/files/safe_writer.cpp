@@ -137,6 +137,13 @@ bool IsHardLinkProblem(const std::string& Problem) {
   return Problem.rfind("has ", 0) == 0 && Problem.find(kHardLinks) != std::string::npos;
 }
 
+std::vector<LeftoverDef> RemoveLeftovers(const std::string& Target, const std::string& Tag) {
+  std::vector<LeftoverDef> atRemoved;
+  for (detail::RemovedDef& tRemoved : detail::RemoveLeftovers(DirectoryOf(RealTarget(Target)), Tag))
+    atRemoved.push_back({std::move(tRemoved.Path), tRemoved.Pid});
+  return atRemoved;
+}
+
 SafeWriter::SafeWriter(std::string Tag) : Tag_(std::move(Tag)) {}
 
 SafeWriter::~SafeWriter() {
@@ -160,8 +167,7 @@ bool SafeWriter::Open(const std::string& Path, const TargetRulesDef& tRules) {
     Failure_ = WriteFailDef::Refused;
     return false;
   }
-  for (detail::RemovedDef& tRemoved : detail::RemoveLeftovers(DirectoryOf(Target_), Tag_))
-    atRemoved_.push_back({std::move(tRemoved.Path), tRemoved.Pid});
+  atRemoved_ = RemoveLeftovers(Target_, Tag_);
   Slot_ = detail::CreateTemp(Target_, Tag_, &Fd_);
   if (Slot_ < 0) return Fail(WriteFailDef::Failed, errno);
   Buffer_.reserve(kBlock);

@@ -59,6 +59,17 @@ std::string TargetProblem(const std::string& Path, const TargetRulesDef& tRules 
 // The refusal of a target with other names, as TargetProblem says it.
 bool IsHardLinkProblem(const std::string& Problem);
 
+// A leftover of a stopped run: its path and the process number in its name.
+struct LeftoverDef {
+  std::string Path;
+  long Pid;
+};
+
+// Removes the leftovers of TAG in the folder of Target that this process can prove are of its
+// kind and whose maker is gone: the name a writer of this host gives, this owner, and no running
+// process that made it. Each folder is looked at once per process; SafeWriter::Open does it too.
+std::vector<LeftoverDef> RemoveLeftovers(const std::string& Target, const std::string& Tag);
+
 enum class WriteFailDef {
   None,
   Refused,      // TargetProblem said why
@@ -92,11 +103,7 @@ class SafeWriter {
   // "cannot write PATH: REASON" ("cannot replace ..." for the rename), PATH as given to Open;
   // for Changed "PATH: changed while it was written".
   std::string Message() const;
-  // The leftovers of stopped runs that Open removed, by name, with the process that left them.
-  struct LeftoverDef {
-    std::string Path;
-    long Pid;
-  };
+  // The leftovers of stopped runs that Open removed.
   const std::vector<LeftoverDef>& LeftoversRemoved() const { return atRemoved_; }
 
  private:
