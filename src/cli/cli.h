@@ -71,10 +71,6 @@ std::string Latin1ToUtf8(const char* pcText);
 unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
                     const pbn::PbnImportOptionsDef& tOptions, bool bProgress = false);
 
-// Writes Text to a temporary file beside Path and renames it over Path once complete, so that
-// a failure never leaves a damaged file; false (with the message said) on failure.
-bool WriteFileReplacing(const std::string& Path, const std::string& Text);
-
 // A tag value as UTF-8, the mark of a tag present with an empty value as "".
 std::string TagText(const pbn::PbnGameTagsDef& tTags, int TagId);
 

@@ -134,28 +134,6 @@ unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
   return NrGames;
 }
 
-bool WriteFileReplacing(const std::string& Path, const std::string& Text) {
-  std::string TempPath = Path + ".XXXXXX";
-  const int Fd = mkstemp(TempPath.data());
-  if (Fd < 0) return Fail("cannot create " + TempPath + ": " + std::strerror(errno)), false;
-  const mode_t Mask = umask(0);
-  umask(Mask);
-  fchmod(Fd, 0666 & ~Mask);  // as a file made by fopen, not mkstemp's owner-only mode
-  FilePtr pFile(fdopen(Fd, "wb"), std::fclose);
-  if (!pFile) close(Fd);
-  const bool bWritten = pFile &&
-                        std::fwrite(Text.data(), 1, Text.size(), pFile.get()) == Text.size() &&
-                        std::fflush(pFile.get()) == 0 && fsync(fileno(pFile.get())) == 0;
-  const int Error = errno;
-  const bool bClosed = pFile && std::fclose(pFile.release()) == 0;
-  if (!bWritten || !bClosed || std::rename(TempPath.c_str(), Path.c_str()) != 0) {
-    const std::string Reason = std::strerror(bWritten ? errno : Error);
-    std::remove(TempPath.c_str());
-    return Fail("cannot write " + Path + ": " + Reason), false;
-  }
-  return true;
-}
-
 std::string TagText(const pbn::PbnGameTagsDef& tTags, int TagId) {
   const char* pcValue = pbn::TagValue(tTags, TagId);
   if (pcValue[0] == pbn::PBN_EMPTY_VALUE_MARKER && pcValue[1] == '\0') return "";
