@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 EXAMPLE ?= examples/showcase.pbn
 
-.PHONY: all deps build test run package screenshot bench bench-dd bench-annotate bench-lin fuzz test-asan clean
+.PHONY: all deps build test run package screenshot bench bench-dd bench-annotate bench-lin fuzz faults test-asan clean
 
 FUZZ_SECONDS ?= 600
 ASAN_BUILD ?= build-asan
@@ -41,6 +41,12 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# The writers under faults (tests/cli/writer_faults.sh) with FAULT_ROUNDS (100) signals at random
+# moments per writer; the suite runs 8.
+FAULT_ROUNDS ?= 100
+faults: build
+	bash tests/cli/writer_faults.sh $(BUILD)/src/cli/karvelon-cli examples $(FAULT_ROUNDS)
 
 # libFuzzer with ASan and UBSan over the whole path a user triggers; FUZZ_SECONDS (600).
 fuzz: deps

@@ -143,8 +143,9 @@ double Seconds(const timespec& tTime) {
   return tTime.tv_sec + tTime.tv_nsec / 1e9;
 }
 
-// When the running process Pid started, in seconds of the real-time clock; false when unknown.
-bool ProcessStart(long Pid, double* pStart) {
+// What /proc says of a running process: its state letter and when it started, in seconds of the
+// real-time clock; false when it says nothing.
+bool ProcessState(long Pid, char* pcState, double* pStart) {
   std::ifstream tStat("/proc/" + std::to_string(Pid) + "/stat");
   std::string Line;
   if (!std::getline(tStat, Line)) return false;
@@ -152,7 +153,8 @@ bool ProcessStart(long Pid, double* pStart) {
   if (Close == std::string::npos) return false;
   std::istringstream tFields(Line.substr(Close + 1));
   std::string Field;
-  for (int i = 3; i <= 22 && tFields >> Field; i++) {  // field 22: the start, in ticks after boot
+  for (int i = 3; i <= 22 && tFields >> Field; i++) {  // 3: the state; 22: the start, in ticks
+    if (i == 3) *pcState = Field[0];
     if (i < 22) continue;
     timespec tNow, tSinceBoot;
     clock_gettime(CLOCK_REALTIME, &tNow);
@@ -164,13 +166,16 @@ bool ProcessStart(long Pid, double* pStart) {
   return false;
 }
 
-// Whether the process that made a leftover is gone: no process has its number, or the one that
-// has it started after the file last changed (the maker was alive then, and process numbers are
-// not shared by running processes). A second covers the coarse clocks of the start.
+// Whether the process that made a leftover is gone: no process has its number, the one that has
+// it has ended (a zombie not yet reaped), or it started after the file last changed (the maker
+// was alive then, and running processes do not share numbers). A second covers the coarse clocks
+// of the start.
 bool MakerGone(long Pid, const struct stat& tStat) {
   if (kill(static_cast<pid_t>(Pid), 0) != 0 && errno == ESRCH) return true;
+  char cState = '?';
   double Start;
-  return ProcessStart(Pid, &Start) && Start > Seconds(tStat.st_ctim) + 1.0;
+  if (!ProcessState(Pid, &cState, &Start)) return false;
+  return cState == 'Z' || cState == 'X' || Start > Seconds(tStat.st_ctim) + 1.0;
 }
 
 }  // namespace
