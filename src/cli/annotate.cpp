@@ -239,6 +239,7 @@ int FinishFile(const FileJobDef& tJob, const AnnotateArgsDef& tArgs,
   std::vector<TextEditDef> atEdits;
   unsigned NrAnnotated = 0;
   unsigned NrUnsolved = 0;
+  unsigned NrOpen = 0;     // games whose end leaves a comment or a string open
   unsigned NrChecked = 0;  // games whose tags were compared with the solver's values
   unsigned NrDiffer = 0;
   for (const GameJobDef& tGame : tJob.atGames) {
@@ -253,6 +254,13 @@ int FinishFile(const FileJobDef& tJob, const AnnotateArgsDef& tArgs,
         AnnotateGame(tJob.Text, tGame.tSpan, AnnotationOf(tAnalysis), tArgs.bReplace);
     for (const TagConflictDef& tConflict : tGameEdits.atConflicts)
       ReportConflict(tJob, tGame.GameNr, tConflict);
+    if (tGameEdits.bNotReadBack) {
+      std::fprintf(stderr,
+                   "%s: game %u: it ends inside a comment or a string, which would hold the new "
+                   "tags; left as it is\n",
+                   tJob.Path.c_str(), tGame.GameNr);
+      NrOpen++;
+    }
     NrAnnotated += tGameEdits.NrAdded > 0;
     NrChecked += tGame.bAnyTag;
     NrDiffer += !tGameEdits.atConflicts.empty();
@@ -273,6 +281,7 @@ int FinishFile(const FileJobDef& tJob, const AnnotateArgsDef& tArgs,
               NrAnnotated, tJob.NrAlready);
   if (tArgs.bVerify) std::printf(", %u checked, %u differ", NrChecked, NrDiffer);
   if (NrUnsolved > 0) std::printf(", %u not solved", NrUnsolved);
+  if (NrOpen > 0) std::printf(", %u left open", NrOpen);
   std::printf("\n");
   std::fflush(stdout);
   return Status;

@@ -421,6 +421,24 @@ bool SameValue(AnnotateTagDef Tag, const FoundTagDef& tTag, const std::string& V
   }
 }
 
+// Whether the game with its edits gives every tag written: a game that leaves a comment or a
+// string open at its end would swallow the new lines, and every run would add them again.
+bool TagsReadBack(std::string_view Text, GameSpanDef tSpan, const std::vector<TextEditDef>& atEdits,
+                  bool bPar) {
+  if (atEdits.empty()) return true;
+  std::vector<TextEditDef> atInSpan = atEdits;
+  for (TextEditDef& tEdit : atInSpan)
+    tEdit.Pos -= tSpan.Begin;
+  const std::string Game =
+      ApplyEdits(Text.substr(tSpan.Begin, tSpan.End - tSpan.Begin), std::move(atInSpan));
+  const auto abPresent = AnnotateTagsPresent(Game, {0, Game.size()});
+  for (int Tag = 0; Tag < ANNOTATE_N_TAGS; Tag++) {
+    const bool bWritten = bPar || (Tag != ANNOTATE_OPTIMUM_SCORE && Tag != ANNOTATE_PAR_CONTRACT);
+    if (bWritten && !abPresent[Tag]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 GameEditsDef AnnotateGame(std::string_view Text, GameSpanDef tSpan, const DdAnnotationDef& tDd,
@@ -471,6 +489,11 @@ GameEditsDef AnnotateGame(std::string_view Text, GameSpanDef tSpan, const DdAnno
       NewLines = Eol + NewLines.substr(0, NewLines.size() - Eol.size());
     }
     tEdits.atEdits.push_back({InsertAt, 0, NewLines});
+  }
+  if (!TagsReadBack(Text, tSpan, tEdits.atEdits, tDd.bPar)) {
+    tEdits.atEdits.clear();
+    tEdits.NrAdded = 0;
+    tEdits.bNotReadBack = true;
   }
   return tEdits;
 }

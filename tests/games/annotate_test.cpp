@@ -69,6 +69,13 @@ TEST(Annotate, AddsTheTagsAfterTheGamesLastLineWithItsLineEnds) {
   Expected.pop_back();
   EXPECT_EQ(Annotated(Last, 0, 2), Expected);
 
+  // A game that ends inside a comment would hold the new lines: no edit, and it is said.
+  for (const std::string Open :
+       {"[Event \"x\"]\n{open\n", "[Event \"x\"]\n{open", "[Event \"x\"] {a\n\n"}) {
+    const GameEditsDef tOpen = Edits(Open, 0, 3);
+    EXPECT_TRUE(tOpen.atEdits.empty() && tOpen.bNotReadBack) << Open;
+  }
+
   // Without par only the tricks are written.
   DdAnnotationDef tNoPar = ExampleAnalysis();
   tNoPar.bPar = false;
