@@ -48,14 +48,18 @@ FAULT_ROUNDS ?= 100
 faults: build
 	bash tests/cli/writer_faults.sh $(BUILD)/src/cli/karvelon-cli examples $(FAULT_ROUNDS)
 
-# libFuzzer with ASan and UBSan over the whole path a user triggers; FUZZ_SECONDS (600).
+# libFuzzer with ASan and UBSan over the whole path a user triggers, and over annotate's edit:
+# each target of FUZZ_TARGETS for FUZZ_SECONDS (600), from its seeds (FUZZ_SEEDS_<target>).
+FUZZ_TARGETS ?= karvelon_fuzz annotate_fuzz
+FUZZ_SEEDS_karvelon_fuzz = fuzz/seeds examples
+FUZZ_SEEDS_annotate_fuzz = fuzz/seeds-annotate
 fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARVELON_FUZZ=ON \
 	  -DKARVELON_SANITIZE=ON -DKARVELON_GUI=OFF -DKARVELON_TESTS=OFF -DKARVELON_BENCH=OFF
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target karvelon_fuzz
-	mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/fuzz/karvelon_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
-	  -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/seeds examples
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	$(foreach target,$(FUZZ_TARGETS),mkdir -p $(FUZZ_BUILD)/corpus-$(target) && \
+	  $(FUZZ_BUILD)/fuzz/$(target) -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
+	  -print_final_stats=1 $(FUZZ_BUILD)/corpus-$(target) $(FUZZ_SEEDS_$(target)) &&) true
 
 # The index pass against the bare reading loop, single-game loads and peak memory, on a
 # generated file of BENCH_MB megabytes (100), made once from BENCH_SEED (1) and kept.
