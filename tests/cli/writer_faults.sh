@@ -43,7 +43,9 @@ writers=(
   "convert|big.lin|back.pbn|"
   "hand-records|boards.pbn|out.pdf|--no-dd"
 )
-# Runs writer $1 into folder $2; extra arguments follow. Output in $dir/out, $dir/err.
+# Runs writer $1 into folder $2; extra arguments follow. Output in $dir/out, $dir/err. In a
+# background job with exec_run set, the job's process is the writer itself, so that waiting for
+# it waits until the writer is gone.
 run() {
   local IFS='|'
   read -r command input target options <<< "$1"
@@ -51,6 +53,9 @@ run() {
   shift 2
   unset IFS
   # shellcheck disable=SC2086
+  if [ -n "${exec_run:-}" ]; then
+    exec "$cli" $command "$dir/in/$input" -o "$folder/$target" $options "$@" > "$dir/out" 2> "$dir/err"
+  fi
   "$cli" $command "$dir/in/$input" -o "$folder/$target" $options "$@" > "$dir/out" 2> "$dir/err"
 }
 target_of() { echo "$1" | cut -d'|' -f3; }
@@ -148,10 +153,10 @@ for w in "${writers[@]}"; do
   rm -rf "$dir/timed"
   for _ in $(seq "$rounds"); do
     signal=${signals[RANDOM % ${#signals[@]}]}
-    run "$w" "$dir/sig" &
+    (exec_run=1 run "$w" "$dir/sig") &
     pid=$!
     sleep "$(awk -v ms=$(( RANDOM % (length + 1) )) 'BEGIN { printf "%.3f", ms / 1000 }')"
-    kill -"$signal" -- -$pid 2>/dev/null  # the job's process group: the writer itself
+    kill -"$signal" $pid 2>/dev/null
     { wait $pid; } 2>/dev/null
     if [ "$signal" = KILL ]; then
       left=$(beside "$dir/sig" "$t")
