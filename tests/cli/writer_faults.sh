@@ -1,6 +1,6 @@
 #!/bin/bash
 # The writers under faults: annotate (-o, a copy with nothing to solve), convert both ways and
-# hand-records, each over an existing target, on a full disk (a small tmpfs, else ulimit -f),
+# hand-records, each over an existing target: read-only, with hard links, on a full disk (a small tmpfs, else ulimit -f),
 # under a file size limit, into a read-only folder, with signals sent at random moments, and with
 # the input changed during the run. After every run the target is either the original or the
 # whole new file, and nothing is left beside it; after kill -9 the next run removes what was left
@@ -117,6 +117,28 @@ for w in "${writers[@]}"; do
   grep -q "File too large" "$dir/err" || fail "$name under ulimit -f said: $(cat "$dir/err")"
   check_target "$dir/limit" "$t" "$dir/ref/$t" "$name under ulimit -f"
   rm -rf "$dir/limit"
+done
+
+# --- a read-only target and one with hard links: refused before the work, with the reason;
+# --break-links writes the one name and leaves the other as it was ---
+for w in "${writers[@]}"; do
+  t=$(target_of "$w")
+  name=${w%%|*}
+  mkdir -p "$dir/links"
+  echo old > "$dir/links/$t"
+  chmod 444 "$dir/links/$t"
+  run "$w" "$dir/links"
+  [ $? -eq 2 ] && grep -q "read-only" "$dir/err" || fail "$name over a read-only $t: $(cat "$dir/err")"
+  [ "$(cat "$dir/links/$t")" = old ] || fail "$name replaced a read-only $t"
+  chmod 644 "$dir/links/$t"
+  ln "$dir/links/$t" "$dir/links/other"
+  run "$w" "$dir/links"
+  [ $? -eq 2 ] && grep -q "has 2 hard links, which a new file would leave with the old content (--break-links replaces it anyway)" "$dir/err" ||
+    fail "$name over a hard link: $(cat "$dir/err")"
+  run "$w" "$dir/links" --break-links || fail "$name --break-links: $(cat "$dir/err")"
+  same "$dir/links/$t" "$dir/ref/$t" || fail "$name --break-links did not write $t whole"
+  [ "$(cat "$dir/links/other")" = old ] || fail "$name --break-links changed the other name"
+  rm -rf "$dir/links"
 done
 
 # --- a read-only folder (a read-only bind mount, else chmod for a user the mode binds) ---
