@@ -1,8 +1,8 @@
 #!/bin/bash
 # The writers under faults: annotate (-o, a copy with nothing to solve), convert both ways and
-# hand-records, each over an existing target: read-only, with hard links, on a full disk (a small tmpfs, else ulimit -f),
-# under a file size limit, into a read-only folder, with signals sent at random moments, and with
-# the input changed during the run. After every run the target is either the original or the
+# hand-records, each over an existing target that is read-only or has hard links, on a full disk
+# (a small tmpfs, else ulimit -f), under a file size limit, into a read-only folder, with signals
+# sent at random moments, and with the input changed during the run. After every run the target is either the original or the
 # whole new file, and nothing is left beside it; after kill -9 the next run removes what was left
 # and says so.
 # Usage: writer_faults.sh KARVELON_CLI EXAMPLES_DIR [ROUNDS]   (ROUNDS of signals per writer, 8)
