@@ -202,6 +202,20 @@ std::string TagText(AnnotateTagDef Tag, const std::string& Value, const TricksTa
 
 // --- comparing what the file gives ---
 
+// The words of a value, between blanks.
+std::vector<std::string_view> Words(std::string_view Value) {
+  std::vector<std::string_view> aWords;
+  for (size_t i = 0; i < Value.size();) {
+    while (i < Value.size() && IsBlank(Value[i]))
+      i++;
+    const size_t Begin = i;
+    while (i < Value.size() && !IsBlank(Value[i]))
+      i++;
+    if (i > Begin) aWords.push_back(Value.substr(Begin, i - Begin));
+  }
+  return aWords;
+}
+
 bool IsSideWord(std::string_view Word) {
   return !Word.empty() && Word.size() <= 2 &&
          Word.find_first_not_of("NESWnesw") == std::string_view::npos;
@@ -246,16 +260,7 @@ std::vector<std::string> ParContractKeys(std::string_view Value) {
   for (size_t Begin = 0; Begin <= Value.size();) {
     size_t End = Value.find_first_of(";,", Begin);
     if (End == std::string_view::npos) End = Value.size();
-    std::vector<std::string_view> aWords;
-    const std::string_view Part = Value.substr(Begin, End - Begin);
-    for (size_t i = 0; i < Part.size();) {
-      while (i < Part.size() && IsBlank(Part[i]))
-        i++;
-      const size_t WordBegin = i;
-      while (i < Part.size() && !IsBlank(Part[i]))
-        i++;
-      if (i > WordBegin) aWords.push_back(Part.substr(WordBegin, i - WordBegin));
-    }
+    const std::vector<std::string_view> aWords = Words(Value.substr(Begin, End - Begin));
     if (aWords.size() != 2) return {};
     const bool bSideFirst = IsSideWord(aWords[0]);
     const std::string_view Side = bSideFirst ? aWords[0] : aWords[1];
@@ -282,15 +287,7 @@ bool ParseInt(std::string_view Text, int* pValue) {
 
 // An OptimumScore ("NS 420", "EW -420" or both) that gives the par score.
 bool SameOptimumScore(std::string_view Value, int ParScore) {
-  std::vector<std::string_view> aWords;
-  for (size_t i = 0; i < Value.size();) {
-    while (i < Value.size() && IsBlank(Value[i]))
-      i++;
-    const size_t Begin = i;
-    while (i < Value.size() && !IsBlank(Value[i]))
-      i++;
-    if (i > Begin) aWords.push_back(Value.substr(Begin, i - Begin));
-  }
+  const std::vector<std::string_view> aWords = Words(Value);
   if (aWords.empty() || aWords.size() % 2 != 0 || aWords.size() > 4) return false;
   for (size_t i = 0; i < aWords.size(); i += 2) {
     int Score;

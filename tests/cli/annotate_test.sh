@@ -186,41 +186,38 @@ wait $pid
 [ $? -eq 130 ] || fail "Ctrl+C does not stop the run"
 cmp -s "$src" "$dir/i.pbn" || fail "Ctrl+C changed the file"
 no_temp "$dir"
-# Ctrl+C while the temporary file is written (its fsync held back by strace, where strace can
-# trace): the temporary file is removed, no target appears.
-if strace -f -o /dev/null true 2>/dev/null; then
-  strace -f -o /dev/null -e inject=fsync:delay_enter=2000000 \
-    "$cli" annotate "$dir/once.pbn" --dd --pbn 2.1 -o "$dir/w.pbn" > /dev/null 2>&1 &
+# Starts annotate writing the copy OUT ($1) with its fsync held back by strace for $2 seconds and
+# waits until its temporary file is there: $tracer is strace, $writer annotate, $left the file.
+start_held_write() {
+  strace -f -o /dev/null -e inject=fsync:delay_enter=$(($2 * 1000000)) \
+    "$cli" annotate "$dir/once.pbn" --dd --pbn 2.1 -o "$dir/$1" > /dev/null 2>&1 &
   tracer=$!
   for _ in $(seq 500); do
-    [ -n "$(find "$dir" -maxdepth 1 -name '.w.pbn.annotate-*')" ] && break
+    left=$(find "$dir" -maxdepth 1 -name ".$1.annotate-*")
+    [ -n "$left" ] && break
     sleep 0.02
   done
-  kill -INT "$(pgrep -P $tracer)"
+  writer=$(pgrep -P $tracer)
+}
+if strace -f -o /dev/null true 2>/dev/null; then
+  # Ctrl+C while the temporary file is written: it is removed, no target appears.
+  start_held_write w.pbn 2
+  kill -INT "$writer"
   wait $tracer
   [ -e "$dir/w.pbn" ] && fail "Ctrl+C while writing left a target"
   no_temp "$dir"
-else
-  echo "strace cannot trace here: Ctrl+C while writing not tested"
-fi
-# kill -9 while the temporary file is written: it stays, and the next run removes it and says so.
-if strace -f -o /dev/null true 2>/dev/null; then
+  # kill -9 then: the temporary file stays, and the next run removes it and says so.
   cp "$dir/once.pbn" "$dir/k.pbn"
-  strace -f -o /dev/null -e inject=fsync:delay_enter=5000000 \
-    "$cli" annotate "$dir/once.pbn" --dd --pbn 2.1 -o "$dir/k.pbn" > /dev/null 2>&1 &
-  tracer=$!
-  for _ in $(seq 500); do
-    [ -n "$(find "$dir" -maxdepth 1 -name '.k.pbn.annotate-*')" ] && break
-    sleep 0.02
-  done
-  left=$(find "$dir" -maxdepth 1 -name '.k.pbn.annotate-*')
-  kill -KILL "$(pgrep -P $tracer)"
+  start_held_write k.pbn 5
+  kill -KILL "$writer"
   wait $tracer
   [ -n "$left" ] && [ -e "$left" ] || fail "kill -9 left no temporary file to find: '$left'"
   "$cli" annotate "$dir/k.pbn" --dd --pbn 2.1 > /dev/null 2> "$dir/err" || fail "the run after kill -9"
-  grep -q "karvelon-cli: removed $left, left by a run that was stopped (process [0-9]*)" "$dir/err" ||
+  grep -q "karvelon-cli: removed $left, left by a run that was stopped (process $writer)" "$dir/err" ||
     fail "the leftover was not said: $(cat "$dir/err")"
   no_temp "$dir"
+else
+  echo "strace cannot trace here: Ctrl+C and kill -9 while writing not tested"
 fi
 # (through a symbolic link, which stays a link to the file it names)
 ln -s i.pbn "$dir/link.pbn"
