@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 EXAMPLE ?= examples/showcase.pbn
 
-.PHONY: all deps build test run package screenshot bench bench-dd bench-annotate bench-lin fuzz test-asan clean
+.PHONY: all deps build test run package screenshot bench bench-dd bench-annotate bench-lin fuzz faults test-asan clean
 
 FUZZ_SECONDS ?= 600
 ASAN_BUILD ?= build-asan
@@ -42,24 +42,31 @@ test-asan: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
-# libFuzzer with ASan and UBSan over the whole path a user triggers; FUZZ_SECONDS (600) each target.
-fuzz: deps fuzz-lin
-	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARVELON_FUZZ=ON \
-	  -DKARVELON_SANITIZE=ON -DKARVELON_GUI=OFF -DKARVELON_TESTS=OFF -DKARVELON_BENCH=OFF
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target karvelon_fuzz
-	mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/fuzz/karvelon_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
-	  -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/seeds examples
+# The writers under faults (tests/cli/writer_faults.sh) with FAULT_ROUNDS (100) signals at random
+# moments per writer; the suite runs 8.
+FAULT_ROUNDS ?= 100
+faults: build
+	bash tests/cli/writer_faults.sh $(BUILD)/src/cli/karvelon-cli examples $(FAULT_ROUNDS)
 
-# The LIN conversions: LIN to PBN, and PBN to LIN to PBN where LIN holds the game.
-.PHONY: fuzz-lin
-fuzz-lin: deps
+# libFuzzer with ASan and UBSan over the whole path a user triggers, annotate's edit and the LIN
+# conversions: each target of FUZZ_TARGETS for FUZZ_SECONDS (600), from its seeds
+# (FUZZ_SEEDS_<target>).
+FUZZ_TARGETS ?= karvelon_fuzz annotate_fuzz karvelon_lin_fuzz
+FUZZ_SEEDS_karvelon_fuzz = fuzz/seeds examples
+FUZZ_SEEDS_annotate_fuzz = fuzz/seeds-annotate
+FUZZ_SEEDS_karvelon_lin_fuzz = fuzz/seeds examples
+fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARVELON_FUZZ=ON \
 	  -DKARVELON_SANITIZE=ON -DKARVELON_GUI=OFF -DKARVELON_TESTS=OFF -DKARVELON_BENCH=OFF
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target karvelon_lin_fuzz
-	mkdir -p $(FUZZ_BUILD)/corpus-lin
-	$(FUZZ_BUILD)/fuzz/karvelon_lin_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
-	  -print_final_stats=1 $(FUZZ_BUILD)/corpus-lin fuzz/seeds examples
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	$(foreach target,$(FUZZ_TARGETS),mkdir -p $(FUZZ_BUILD)/corpus-$(target) && \
+	  $(FUZZ_BUILD)/fuzz/$(target) -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=10 \
+	  -print_final_stats=1 $(FUZZ_BUILD)/corpus-$(target) $(FUZZ_SEEDS_$(target)) &&) true
+
+# The LIN conversions alone: LIN to PBN, and PBN to LIN to PBN where LIN holds the game.
+.PHONY: fuzz-lin
+fuzz-lin:
+	$(MAKE) fuzz FUZZ_TARGETS=karvelon_lin_fuzz
 
 # The index pass against the bare reading loop, single-game loads and peak memory, on a
 # generated file of BENCH_MB megabytes (100), made once from BENCH_SEED (1) and kept.

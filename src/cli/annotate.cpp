@@ -1,17 +1,12 @@
-// karvelon-cli annotate FILES... --dd [--replace] [-o OUT] [--jobs N] [--with-mistakes]
-// [--shard K/N]: the double-dummy table and par written into each indexed game of each file. A file
-// is rewritten whole through a temporary file beside it, renamed over it only when complete and
-// only when the file has not changed since it was read; a run that is stopped leaves every file as
-// it was.
-#include <fcntl.h>
+// karvelon-cli annotate FILES... --dd [--replace | --verify] [-o OUT] [--jobs N] [--with-mistakes]
+// [--break-links] [--shard K/N]: the double-dummy table and par written into each indexed game of
+// each file. A file is rewritten whole by the safe writer, only when something is added, and only
+// when the file has not changed since it was read; a run that is stopped leaves every file as it
+// was.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,6 +15,8 @@
 #include "cli/dd_json.h"
 #include "cli/inputs.h"
 #include "cli/options.h"
+#include "cli/writing.h"
+#include "files/safe_writer.h"
 #include "formats/lin.h"
 #include "games/annotate.h"
 #include "games/pbn_game.h"
@@ -30,6 +27,12 @@ namespace cli {
 namespace {
 
 using namespace pbn;
+
+// Names the temporary files: ".NAME.annotate-HOST-PID-XXXXXX".
+constexpr const char* kTempTag = "annotate";
+
+// --verify found a tag whose value differs from the solver's.
+constexpr int kExitDiffer = 3;
 
 // Files are solved together until this many deals wait, so that small files still fill the
 // solver's batches.
@@ -42,6 +45,7 @@ struct AnnotateArgsDef {
   bool bReplace = false;
   bool bVerify = false;  // solve also the games that hold every tag
   bool bWithMistakes = false;
+  bool bBreakLinks = false;
   int Jobs = 0;
 };
 
@@ -50,55 +54,20 @@ struct GameJobDef {
   unsigned GameNr;
   GameSpanDef tSpan;
   size_t Input;  // its deal among the round's inputs
+  bool bAnyTag;  // it gives some of the tags already: their values are checked
 };
 
 // A file read and indexed, waiting for its deals.
 struct FileJobDef {
-  std::string Path;    // read from
-  std::string Target;  // written to: the file itself, or OUT
-  std::string Text;    // the whole file as read
-  struct stat tStat;   // of the file when it was read
+  std::string Path;            // read from
+  std::string Target;          // written to: the file itself, or OUT
+  std::string Text;            // the whole file as read
+  files::FileStampDef tStamp;  // of the file when it was read
   PbnHeadDef tHead;
   unsigned NrGames;
   unsigned NrAlready;  // games that hold every tag already
+  unsigned NrLacking;  // games that lack a tag
   std::vector<GameJobDef> atGames;
-};
-
-// --- the temporary file, removed when a signal stops the run ---
-
-char acTempPath[4096];
-volatile std::sig_atomic_t bTempActive = 0;
-
-extern "C" void RemoveTempAndStop(int Signal) {
-  if (bTempActive) unlink(acTempPath);
-  std::signal(Signal, SIG_DFL);
-  std::raise(Signal);
-}
-
-constexpr int aStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
-// A signal that is ignored (nohup, a background job) stays ignored.
-void CatchStopSignals() {
-  for (int Signal : aStopSignals) {
-    if (std::signal(Signal, RemoveTempAndStop) == SIG_IGN) std::signal(Signal, SIG_IGN);
-  }
-  std::signal(SIGXFSZ, SIG_IGN);  // a file size limit then fails the write instead of the run
-}
-
-// Blocks the stop signals while the name of the temporary file changes hands.
-class StopSignalsBlocked {
- public:
-  StopSignalsBlocked() {
-    sigset_t tSet;
-    sigemptyset(&tSet);
-    for (int Signal : aStopSignals)
-      sigaddset(&tSet, Signal);
-    sigprocmask(SIG_BLOCK, &tSet, &tOld);
-  }
-  ~StopSignalsBlocked() { sigprocmask(SIG_SETMASK, &tOld, nullptr); }
-
- private:
-  sigset_t tOld;
 };
 
 // --- arguments ---
@@ -119,6 +88,7 @@ int ParseArgs(const Args& args, AnnotateArgsDef* ptArgs, ShardDef* ptShard) {
   ptArgs->bWithMistakes = tLine.Has(kWithMistakes);
   if (tLine.Has("--jobs")) ParseJobs(tLine.Value("--jobs"), &ptArgs->Jobs);
   if (tLine.Has("--shard")) ParseShard(tLine.Value("--shard"), ptShard);
+  ptArgs->bBreakLinks = tLine.Has(kBreakLinks);
   if (ptArgs->aOperands.empty()) return Refuse("no FILE given");
   if (!ptArgs->bDd) return Refuse("say what to write: --dd");
   return kExitOk;
@@ -126,37 +96,8 @@ int ParseArgs(const Args& args, AnnotateArgsDef* ptArgs, ShardDef* ptShard) {
 
 // --- reading ---
 
-std::string DirectoryOf(const std::string& Path) {
-  const size_t Slash = Path.rfind('/');
-  if (Slash == std::string::npos) return ".";
-  return Slash == 0 ? "/" : Path.substr(0, Slash);
-}
-
-std::string BaseName(const std::string& Path) {
-  const size_t Slash = Path.rfind('/');
-  return Slash == std::string::npos ? Path : Path.substr(Slash + 1);
-}
-
-// A file that exists and that its owner or an administrator has made read-only: its mode has no
-// write permission, the system refuses writing to it, or its folder cannot take the new file.
-bool ReadOnly(const std::string& Path) {
-  struct stat tStat;
-  if (stat(Path.c_str(), &tStat) != 0) return false;
-  return (tStat.st_mode & 0222) == 0 || access(Path.c_str(), W_OK) != 0 ||
-         access(DirectoryOf(Path).c_str(), W_OK | X_OK) != 0;
-}
-
-// The file a symbolic link names, so that the link stays and the file it names is rewritten.
-std::string RealTarget(const std::string& Path) {
-  char* pcReal = realpath(Path.c_str(), nullptr);
-  if (pcReal == nullptr) return Path;  // a new file, or one that is reported when it is read
-  std::string Real = pcReal;
-  std::free(pcReal);
-  return Real;
-}
-
-bool ReadWhole(std::FILE* pFile, const struct stat& tStat, std::string* pText) {
-  pText->resize(static_cast<size_t>(tStat.st_size));
+bool ReadWhole(std::FILE* pFile, const files::FileStampDef& tStamp, std::string* pText) {
+  pText->resize(static_cast<size_t>(tStamp.Size));
   if (std::fseek(pFile, 0, SEEK_SET) != 0) return false;
   const size_t NrRead = std::fread(pText->data(), 1, pText->size(), pFile);
   const bool bWhole = NrRead == pText->size() && std::fgetc(pFile) == EOF;
@@ -164,19 +105,23 @@ bool ReadWhole(std::FILE* pFile, const struct stat& tStat, std::string* pText) {
   return bWhole;
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+bool Unchanged(const FileJobDef& tJob) {
+  return files::Unchanged(tJob.Path, tJob.tStamp);
 }
 
-bool Unchanged(const FileJobDef& tJob) {
-  struct stat tNow;
-  return stat(tJob.Path.c_str(), &tNow) == 0 && SameFile(tNow, tJob.tStat);
+// Whether the file's run writes its target: always with -o, else when a game lacks a tag or
+// --replace may replace one.
+bool WillWrite(const FileJobDef& tJob, const AnnotateArgsDef& tArgs) {
+  return !tArgs.Out.empty() || tJob.NrLacking > 0 || (tArgs.bReplace && !tJob.atGames.empty());
+}
+
+files::TargetRulesDef TargetRules(const AnnotateArgsDef& tArgs) {
+  return {.bBreakLinks = tArgs.bBreakLinks};
 }
 
 // Reads and indexes a file and lists the games that lack a tag (with --replace or --verify: every
-// game) with
-// their deals appended to patInputs. Returns the exit status of the file so far.
+// game) with their deals appended to patInputs; refuses a target that cannot be written before
+// any deal is solved. Returns the exit status of the file so far.
 int PrepareFile(const std::string& Path, std::FILE* pFile, const AnnotateArgsDef& tArgs,
                 FileJobDef* ptJob, std::vector<analysis::DealInputDef>* patInputs) {
   ptJob->Path = Path;
@@ -184,16 +129,15 @@ int PrepareFile(const std::string& Path, std::FILE* pFile, const AnnotateArgsDef
     Fail(Path + ": a LIN file holds no PBN tags; convert it to PBN first, skipped");
     return kExitError;
   }
-  ptJob->Target = RealTarget(tArgs.Out.empty() ? Path : tArgs.Out);
-  if (ReadOnly(ptJob->Target)) {
-    Fail(ptJob->Target + ": read-only, skipped");
-    return kExitError;
-  }
-  if (fstat(fileno(pFile), &ptJob->tStat) != 0 || !S_ISREG(ptJob->tStat.st_mode)) {
+  ptJob->Target = files::RealTarget(tArgs.Out.empty() ? Path : tArgs.Out);
+  ReportLeftovers(files::RemoveLeftovers(ptJob->Target, kTempTag));
+  struct stat tStat;
+  if (fstat(fileno(pFile), &tStat) != 0 || !S_ISREG(tStat.st_mode) ||
+      !files::StampDescriptor(fileno(pFile), &ptJob->tStamp)) {
     Fail(Path + ": not a regular file, skipped");
     return kExitError;
   }
-  if (!ReadWhole(pFile, ptJob->tStat, &ptJob->Text)) {
+  if (!ReadWhole(pFile, ptJob->tStamp, &ptJob->Text)) {
     Fail(Path + ": changed while it was read; left as it is");
     return kExitError;
   }
@@ -203,6 +147,7 @@ int PrepareFile(const std::string& Path, std::FILE* pFile, const AnnotateArgsDef
   ptJob->NrGames = IndexGames(pFile, {}, tOptions);
   NoteIndexPass("annotate", Path, ptJob->NrGames);
   ptJob->NrAlready = 0;
+  ptJob->NrLacking = 0;
   for (unsigned GameNr = 1; GameNr <= ptJob->NrGames; GameNr++) {
     UInt32 NrLines = 0;
     GameLoad(pFile, GameNr, &NrLines);
@@ -210,17 +155,24 @@ int PrepareFile(const std::string& Path, std::FILE* pFile, const AnnotateArgsDef
         DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameNr)->FilePosBegin;
     const GameSpanDef tSpan = GameSpanOf(ptJob->Text, static_cast<size_t>(Begin), NrLines);
     const auto abPresent = AnnotateTagsPresent(ptJob->Text, tSpan);
-    if (!tArgs.bReplace && !tArgs.bVerify &&
-        std::find(abPresent.begin(), abPresent.end(), false) == abPresent.end()) {
-      ptJob->NrAlready++;
-      continue;
-    }
-    ptJob->atGames.push_back({GameNr, tSpan, patInputs->size()});
+    const bool bAll = std::find(abPresent.begin(), abPresent.end(), false) == abPresent.end();
+    const bool bAny = std::find(abPresent.begin(), abPresent.end(), true) != abPresent.end();
+    ptJob->NrAlready += bAll;
+    ptJob->NrLacking += !bAll;
+    if (bAll && !tArgs.bReplace && !tArgs.bVerify) continue;
+    ptJob->atGames.push_back({GameNr, tSpan, patInputs->size(), bAny});
     patInputs->push_back(DealInput(*tGameAdmin.ptGameData));
   }
   if (!Unchanged(*ptJob)) {
     Fail(Path + ": changed while it was read; left as it is");
     return kExitError;
+  }
+  if (WillWrite(*ptJob, tArgs)) {
+    const std::string Problem = files::TargetProblem(ptJob->Target, TargetRules(tArgs));
+    if (!Problem.empty()) {
+      Fail(ptJob->Target + ": " + TargetRefusal(Problem) + ", skipped");
+      return kExitError;
+    }
   }
   return ptJob->NrGames > 0 ? kExitOk : kExitNone;
 }
@@ -245,86 +197,21 @@ void SkipFolderLinFiles(const std::vector<std::string>& aOperands, InputsDef* pt
 
 // --- writing ---
 
-bool WriteAll(int Fd, const std::string& Text) {
-  for (size_t Done = 0; Done < Text.size();) {
-    const ssize_t NrWritten = write(Fd, Text.data() + Done, Text.size() - Done);
-    if (NrWritten < 0 && errno == EINTR) continue;
-    if (NrWritten <= 0) return false;
-    Done += static_cast<size_t>(NrWritten);
-  }
-  return true;
-}
-
-// The new file gets the target's mode and, where the system allows, its owner; a new target the
-// mode a new file gets.
-bool TakeTargetMode(int Fd, const std::string& Target) {
-  struct stat tStat;
-  if (stat(Target.c_str(), &tStat) == 0) {
-    if (fchown(Fd, tStat.st_uid, tStat.st_gid) != 0) {
-      // Only an administrator may give a file away; the writer then owns the new file.
-    }
-    return fchmod(Fd, tStat.st_mode & 07777) == 0;
-  }
-  const mode_t Mask = umask(0);
-  umask(Mask);
-  return fchmod(Fd, 0666 & ~Mask) == 0;
-}
-
-// The temporary file is hidden and does not end in ".pbn", so that a leftover of a killed run is
-// never taken for a PBN file.
-int CreateTemp(const std::string& Target) {
-  const std::string Template = DirectoryOf(Target) + "/." + BaseName(Target) + ".annotate-XXXXXX";
-  if (Template.size() >= sizeof acTempPath) {
-    errno = ENAMETOOLONG;
-    return -1;
-  }
-  const StopSignalsBlocked tBlocked;
-  std::memcpy(acTempPath, Template.c_str(), Template.size() + 1);
-  const int Fd = mkstemp(acTempPath);
-  bTempActive = Fd >= 0;
-  return Fd;
-}
-
-void DropTemp() {
-  const StopSignalsBlocked tBlocked;
-  if (bTempActive) unlink(acTempPath);
-  bTempActive = 0;
-}
-
 // Writes the new text beside the target and renames it over the target when it is complete and
 // the file it was made from is still as it was read.
-int WriteTarget(const FileJobDef& tJob, const std::string& Text) {
-  const int Fd = CreateTemp(tJob.Target);
-  if (Fd < 0) {
-    return Fail("cannot write " + tJob.Target + ": " + std::strerror(errno) + "; left as it is");
-  }
-  bool bWritten = WriteAll(Fd, Text) && TakeTargetMode(Fd, tJob.Target) && fsync(Fd) == 0;
-  int Error = errno;
-  if (close(Fd) != 0 && bWritten) {  // a full disk may show only here
-    bWritten = false;
-    Error = errno;
-  }
-  if (!bWritten) {
-    DropTemp();
-    return Fail("cannot write " + tJob.Target + ": " + std::strerror(Error) + "; left as it is");
-  }
-  if (!Unchanged(tJob)) {
-    DropTemp();
+int WriteTarget(const FileJobDef& tJob, const AnnotateArgsDef& tArgs, const std::string& Text) {
+  files::SafeWriter tWriter(kTempTag);
+  const bool bWritten = tWriter.Open(tJob.Target, TargetRules(tArgs)) && tWriter.Write(Text) &&
+                        tWriter.Commit([&] { return Unchanged(tJob); });
+  ReportLeftovers(tWriter.LeftoversRemoved());
+  if (bWritten) return kExitOk;
+  if (tWriter.Failure() == files::WriteFailDef::Changed) {
     return Fail(tJob.Path + ": changed while it was annotated; left as it is");
   }
-  if (rename(acTempPath, tJob.Target.c_str()) != 0) {
-    const int RenameError = errno;
-    DropTemp();
-    return Fail("cannot replace " + tJob.Target + ": " + std::strerror(RenameError) +
-                "; left as it is");
+  if (tWriter.Failure() == files::WriteFailDef::Refused) {
+    return Fail(tJob.Target + ": " + TargetRefusal(tWriter.Reason()) + ", skipped");
   }
-  bTempActive = 0;
-  if (const int DirFd = open(DirectoryOf(tJob.Target).c_str(), O_RDONLY | O_DIRECTORY);
-      DirFd >= 0) {
-    fsync(DirFd);  // the rename itself survives a crash
-    close(DirFd);
-  }
-  return kExitOk;
+  return Fail(tWriter.Message() + "; left as it is");
 }
 
 // --- solving and editing ---
@@ -351,6 +238,9 @@ int FinishFile(const FileJobDef& tJob, const AnnotateArgsDef& tArgs,
   std::vector<TextEditDef> atEdits;
   unsigned NrAnnotated = 0;
   unsigned NrUnsolved = 0;
+  unsigned NrOpen = 0;     // games whose end leaves a comment or a string open
+  unsigned NrChecked = 0;  // games whose tags were compared with the solver's values
+  unsigned NrDiffer = 0;
   for (const GameJobDef& tGame : tJob.atGames) {
     const analysis::DealAnalysisDef& tAnalysis = atResults[tGame.Input];
     if (!tAnalysis.Error.empty()) {
@@ -363,7 +253,16 @@ int FinishFile(const FileJobDef& tJob, const AnnotateArgsDef& tArgs,
         AnnotateGame(tJob.Text, tGame.tSpan, AnnotationOf(tAnalysis), tArgs.bReplace);
     for (const TagConflictDef& tConflict : tGameEdits.atConflicts)
       ReportConflict(tJob, tGame.GameNr, tConflict);
+    if (tGameEdits.bNotReadBack) {
+      std::fprintf(stderr,
+                   "%s: game %u: it ends inside a comment or a string, which would hold the new "
+                   "tags; left as it is\n",
+                   tJob.Path.c_str(), tGame.GameNr);
+      NrOpen++;
+    }
     NrAnnotated += tGameEdits.NrAdded > 0;
+    NrChecked += tGame.bAnyTag;
+    NrDiffer += !tGameEdits.atConflicts.empty();
     for (TextEditDef& tEdit : tGameEdits.atEdits)
       atEdits.push_back(std::move(tEdit));
   }
@@ -371,15 +270,26 @@ int FinishFile(const FileJobDef& tJob, const AnnotateArgsDef& tArgs,
     if (auto tVersion = VersionEdit(tJob.Text, tJob.tHead)) atEdits.push_back(*tVersion);
   }
   int Status = tJob.NrGames > 0 ? kExitOk : kExitNone;
-  if (!atEdits.empty() || tJob.Target != tJob.Path) {
-    if (WriteTarget(tJob, ApplyEdits(tJob.Text, std::move(atEdits))) != kExitOk) return kExitError;
+  if (tArgs.bVerify && NrDiffer > 0) Status = kExitDiffer;
+  // A file that gains nothing keeps its inode, times and hard links; -o always writes its copy.
+  const std::string NewText = ApplyEdits(tJob.Text, std::move(atEdits));
+  if (!tArgs.Out.empty() || NewText != tJob.Text) {
+    if (WriteTarget(tJob, tArgs, NewText) != kExitOk) return kExitError;
   }
   std::printf("%s: %u games, %u annotated, %u already annotated", tJob.Path.c_str(), tJob.NrGames,
               NrAnnotated, tJob.NrAlready);
+  if (tArgs.bVerify) std::printf(", %u checked, %u differ", NrChecked, NrDiffer);
   if (NrUnsolved > 0) std::printf(", %u not solved", NrUnsolved);
+  if (NrOpen > 0) std::printf(", %u left open", NrOpen);
   std::printf("\n");
   std::fflush(stdout);
   return Status;
+}
+
+// Of two exit statuses the one to give: a file left as it was before values that differ, those
+// before a file without games.
+int WorseStatus(int a, int b) {
+  return a == kExitError || b == kExitError ? kExitError : std::max(a, b);
 }
 
 // Solves the deals of the files read so far and writes the files.
@@ -389,11 +299,19 @@ int FinishRound(std::vector<FileJobDef>* patJobs, std::vector<analysis::DealInpu
   const auto Progress = [&](size_t NrDone) {
     if (bProgress) std::fprintf(stderr, "\rannotate: %zu/%zu deals", NrDone, patInputs->size());
   };
-  const auto atResults = analysis::AnalyseDeals(*patInputs, Progress);
+  // The solver library is loaded with the first deal: a run refused or with nothing to solve
+  // never waits for it.
+  static bool bThreadsSet = false;
+  if (!patInputs->empty() && !bThreadsSet) {
+    analysis::SetSolverThreads(tArgs.Jobs);
+    bThreadsSet = true;
+  }
+  const auto atResults = patInputs->empty() ? std::vector<analysis::DealAnalysisDef>()
+                                            : analysis::AnalyseDeals(*patInputs, Progress);
   if (bProgress) std::fputs("\r\033[K", stderr);
   int Status = kExitOk;
   for (const FileJobDef& tJob : *patJobs)
-    Status = std::max(Status, FinishFile(tJob, tArgs, atResults));
+    Status = WorseStatus(Status, FinishFile(tJob, tArgs, atResults));
   patJobs->clear();
   patInputs->clear();
   return Status;
@@ -414,8 +332,6 @@ int Annotate(const Args& args) {
   // rewrite the same file.
   const std::vector<GameRangeDef> atRanges =
       ShardRanges(tShard, tInputs.Files, tArgs.bWithMistakes);
-  CatchStopSignals();
-  analysis::SetSolverThreads(tArgs.Jobs);
   int RoundStatus = kExitOk;
   std::vector<FileJobDef> atJobs;
   std::vector<analysis::DealInputDef> atInputs;
@@ -430,12 +346,12 @@ int Annotate(const Args& args) {
     }
     atJobs.push_back(std::move(tJob));
     if (atInputs.size() >= kDealsPerRound) {
-      RoundStatus = std::max(RoundStatus, FinishRound(&atJobs, &atInputs, tArgs));
+      RoundStatus = WorseStatus(RoundStatus, FinishRound(&atJobs, &atInputs, tArgs));
     }
     return FileStatus;
   });
-  RoundStatus = std::max(RoundStatus, FinishRound(&atJobs, &atInputs, tArgs));
-  return std::max(Status, RoundStatus);
+  RoundStatus = WorseStatus(RoundStatus, FinishRound(&atJobs, &atInputs, tArgs));
+  return WorseStatus(Status, RoundStatus);
 }
 
 }  // namespace cli

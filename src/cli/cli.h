@@ -44,8 +44,10 @@ int Fail(const std::string& Text);
 // its PBN text converted in memory. Refuses what is not a regular file (a folder, a pipe, a
 // socket, a device such as /dev/zero), files of 2 GiB or more and, with bTextOnly, a file whose
 // first 64 KiB hold a NUL byte: it is no text. Null with the reason in *pRefusal. Every command
-// opens its inputs here, also to count the games of a shard.
-FilePtr OpenInput(const std::string& Path, bool bTextOnly, std::string* pRefusal);
+// opens its inputs here, also to count the games of a shard. With bAsIs a LIN file is opened as
+// it is, for the command that converts it.
+FilePtr OpenInput(const std::string& Path, bool bTextOnly, std::string* pRefusal,
+                  bool bAsIs = false);
 
 // OpenInput that says the reason on standard error.
 FilePtr OpenPbnFile(const std::string& Path, bool bWithMistakes = false);
@@ -82,10 +84,6 @@ std::string Latin1ToUtf8(const char* pcText);
 // terminal.
 unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
                     const pbn::PbnImportOptionsDef& tOptions, bool bProgress = false);
-
-// Writes Text to a temporary file beside Path and renames it over Path once complete, so that
-// a failure never leaves a damaged file; false (with the message said) on failure.
-bool WriteFileReplacing(const std::string& Path, const std::string& Text);
 
 // A tag value as UTF-8, the mark of a tag present with an empty value as "".
 std::string TagText(const pbn::PbnGameTagsDef& tTags, int TagId);

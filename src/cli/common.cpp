@@ -31,24 +31,9 @@ int Fail(const std::string& Text) {
   return kExitError;
 }
 
-namespace {
-
-// A path that names something other than a file or a folder: a pipe or a socket would block
-// the open, and a device such as /dev/zero never ends.
-bool IsSpecialFile(const std::string& Path) {
-  struct stat tStat;
-  return stat(Path.c_str(), &tStat) == 0 && !S_ISREG(tStat.st_mode) && !S_ISDIR(tStat.st_mode);
-}
-
-}  // namespace
-
-FilePtr OpenInput(const std::string& Path, bool bTextOnly, std::string* pRefusal) {
-  FilePtr pFile(nullptr, std::fclose);
-  if (IsSpecialFile(Path)) {
-    *pRefusal = Path + ": is not a regular file";
-    return pFile;
-  }
-  pFile.reset(lin::OpenGameFile(Path.c_str()));
+FilePtr OpenInput(const std::string& Path, bool bTextOnly, std::string* pRefusal, bool bAsIs) {
+  FilePtr pFile(bAsIs ? pbn::GameFileOpen(Path.c_str()) : lin::OpenGameFile(Path.c_str()),
+                std::fclose);
   if (!pFile && errno == EISDIR) {
     *pRefusal = Path + ": is a directory";
   } else if (!pFile && errno == ESPIPE) {
@@ -181,28 +166,6 @@ unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
   pbn::PbnImportLog({});
   if (bTerminal && tProgressLine.bShown) std::fputs("\r\033[K", stderr);
   return NrGames;
-}
-
-bool WriteFileReplacing(const std::string& Path, const std::string& Text) {
-  std::string TempPath = Path + ".XXXXXX";
-  const int Fd = mkstemp(TempPath.data());
-  if (Fd < 0) return Fail("cannot create " + TempPath + ": " + std::strerror(errno)), false;
-  const mode_t Mask = umask(0);
-  umask(Mask);
-  fchmod(Fd, 0666 & ~Mask);  // as a file made by fopen, not mkstemp's owner-only mode
-  FilePtr pFile(fdopen(Fd, "wb"), std::fclose);
-  if (!pFile) close(Fd);
-  const bool bWritten = pFile &&
-                        std::fwrite(Text.data(), 1, Text.size(), pFile.get()) == Text.size() &&
-                        std::fflush(pFile.get()) == 0 && fsync(fileno(pFile.get())) == 0;
-  const int Error = errno;
-  const bool bClosed = pFile && std::fclose(pFile.release()) == 0;
-  if (!bWritten || !bClosed || std::rename(TempPath.c_str(), Path.c_str()) != 0) {
-    const std::string Reason = std::strerror(bWritten ? errno : Error);
-    std::remove(TempPath.c_str());
-    return Fail("cannot write " + Path + ": " + Reason), false;
-  }
-  return true;
 }
 
 std::string TagText(const pbn::PbnGameTagsDef& tTags, int TagId) {

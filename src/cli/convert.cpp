@@ -1,15 +1,28 @@
-// karvelon-cli convert IN -o OUT: LIN to PBN or PBN to LIN, as the extensions say.
+// karvelon-cli convert IN -o OUT [--break-links]: LIN to PBN or PBN to LIN, as the extensions
+// say. OUT is checked before the work starts and written by the safe writer, from PBN a game at a
+// time; it replaces OUT only when IN has not changed during the run.
 #include <cerrno>
 #include <cstring>
 
 #include "cli/cli.h"
 #include "cli/options.h"
+#include "cli/writing.h"
+#include "files/safe_writer.h"
 #include "formats/lin.h"
 #include "games/pbn_game.h"
 
 namespace cli {
 
 namespace {
+
+// Names the temporary files: ".NAME.convert-HOST-PID-XXXXXX".
+constexpr const char* kTempTag = "convert";
+
+struct ConvertArgsDef {
+  std::string In;
+  std::string Out;
+  files::TargetRulesDef tRules;
+};
 
 bool Refuse(const std::string& Text) {
   Fail("convert: " + Text);
@@ -23,24 +36,30 @@ bool IsPbnPath(const std::string& Path) {
   return Extension == ".pbn";
 }
 
-bool ParseArgs(const Args& args, std::string* pIn, std::string* pOut) {
+bool ParseArgs(const Args& args, ConvertArgsDef* ptArgs) {
   CommandLineDef tLine;
   std::string Error;
   if (!ParseCommandLine("convert", args, &tLine, &Error)) return Refuse(Error);
   if (tLine.aOperands.size() > 1) return Refuse("more than one IN given");
-  if (!tLine.aOperands.empty()) *pIn = tLine.aOperands[0];
-  *pOut = tLine.Value("-o");
-  if (pIn->empty() || pOut->empty())
+  if (!tLine.aOperands.empty()) ptArgs->In = tLine.aOperands[0];
+  ptArgs->Out = tLine.Value("-o");
+  ptArgs->tRules.bBreakLinks = tLine.Has(kBreakLinks);
+  const std::string& In = ptArgs->In;
+  const std::string& Out = ptArgs->Out;
+  if (In.empty() || Out.empty())
     return Refuse("usage: " + CommandUsage("convert") + " (one .lin, one .pbn)");
-  const bool bToPbn = lin::IsLinPath(*pIn) && IsPbnPath(*pOut);
-  const bool bToLin = IsPbnPath(*pIn) && lin::IsLinPath(*pOut);
+  const bool bToPbn = lin::IsLinPath(In) && IsPbnPath(Out);
+  const bool bToLin = IsPbnPath(In) && lin::IsLinPath(Out);
   if (!bToPbn && !bToLin) return Refuse("IN and OUT must be one .lin and one .pbn file");
   return true;
 }
 
-bool ReadFile(const std::string& Path, std::string* pText) {
-  FilePtr pFile(std::fopen(Path.c_str(), "rb"), std::fclose);
-  if (!pFile) return Fail("cannot open " + Path + ": " + std::strerror(errno)), false;
+// The LIN text of IN, refused as every command refuses an input (a folder, a pipe, 2 GiB), and
+// read once: converting it is this command's work.
+bool ReadLin(const std::string& Path, std::string* pText) {
+  std::string Refusal;
+  FilePtr pFile = OpenInput(Path, false, &Refusal, true);
+  if (!pFile) return Fail(Refusal), false;
   char acBuffer[65536];
   std::size_t NrRead;
   while ((NrRead = std::fread(acBuffer, 1, sizeof acBuffer, pFile.get())) > 0) {
@@ -50,53 +69,80 @@ bool ReadFile(const std::string& Path, std::string* pText) {
   return true;
 }
 
-int LinToPbn(const std::string& In, const std::string& Out) {
+// Renames the written output over OUT when IN is still as it was at the start; the status.
+int Finish(files::SafeWriter* ptWriter, const ConvertArgsDef& tArgs, const InputStampsDef& tInput,
+           unsigned NrGames) {
+  if (ptWriter->Commit([&] { return tInput.FirstChanged().empty(); })) {
+    std::printf("%u games\n", NrGames);
+    return kExitOk;
+  }
+  if (ptWriter->Failure() == files::WriteFailDef::Changed) {
+    return Fail("convert: " + tArgs.In + ": changed during the run; " + tArgs.Out +
+                " is not written");
+  }
+  return Fail("convert: " + ptWriter->Message());
+}
+
+bool OpenOut(files::SafeWriter* ptWriter, const ConvertArgsDef& tArgs) {
+  const bool bOpen = ptWriter->Open(tArgs.Out, tArgs.tRules);
+  ReportLeftovers(ptWriter->LeftoversRemoved());
+  if (!bOpen) Fail("convert: " + ptWriter->Message());
+  return bOpen;
+}
+
+int LinToPbn(const ConvertArgsDef& tArgs, const InputStampsDef& tInput) {
   std::string Lin;
-  FilePtr pCheck = OpenPbnFile(In);  // the refusals of every command: folders, size
-  if (!pCheck || !ReadFile(In, &Lin)) return kExitError;
+  if (!ReadLin(tArgs.In, &Lin)) return kExitError;
   const lin::LinToPbnDef tConversion = lin::LinToPbn(Lin);
   for (const lin::LinMessageDef& tMessage : tConversion.atMessages) {
-    std::fprintf(stderr, "%s:%u:%u: %s\n", In.c_str(), static_cast<unsigned>(tMessage.tPos.Line),
+    std::fprintf(stderr, "%s:%u:%u: %s\n", tArgs.In.c_str(),
+                 static_cast<unsigned>(tMessage.tPos.Line),
                  static_cast<unsigned>(tMessage.tPos.Column), tMessage.Text.c_str());
   }
   if (tConversion.NrBoards == 0) return kExitNone;
-  if (!WriteFileReplacing(Out, tConversion.Pbn)) return kExitError;
-  std::printf("%u games\n", tConversion.NrBoards);
-  return kExitOk;
+  files::SafeWriter tWriter(kTempTag);
+  if (!OpenOut(&tWriter, tArgs)) return kExitError;
+  tWriter.Write(tConversion.Pbn);
+  return Finish(&tWriter, tArgs, tInput, tConversion.NrBoards);
 }
 
-int PbnToLin(const std::string& In, const std::string& Out) {
-  FilePtr pFile = OpenPbnFile(In);
+// Each game's LIN line is written as it is made, so that the output is never held whole.
+int PbnToLin(const ConvertArgsDef& tArgs, const InputStampsDef& tInput) {
+  FilePtr pFile = OpenPbnFile(tArgs.In);
   if (!pFile) return kExitError;
-  const unsigned NrGames = IndexGames(pFile.get(), {}, UseReading(pFile.get(), In, true));
-  NoteIndexPass("convert", In, NrGames, false);  // said below
-  if (NrGames == 0) return Fail("convert: " + In + ": no acceptable game"), kExitNone;
-  std::string Lin;
+  const unsigned NrGames = IndexGames(pFile.get(), {}, UseReading(pFile.get(), tArgs.In, true));
+  NoteIndexPass("convert", tArgs.In, NrGames, false);  // said below
+  if (NrGames == 0) return Fail("convert: " + tArgs.In + ": no acceptable game"), kExitNone;
+  files::SafeWriter tWriter(kTempTag);
+  if (!OpenOut(&tWriter, tArgs)) return kExitError;
   unsigned NrWritten = 0;
   for (pbn::UInt32 Game = 1; Game <= NrGames; Game++) {
     pbn::UInt32 NrLines = 0;
     pbn::GameLoad(pFile.get(), Game, &NrLines);
     const std::string GameLin = lin::GameToLin();  // empty: LIN has no board without a card
     NrWritten += !GameLin.empty();
-    Lin += GameLin;
+    if (!tWriter.Write(GameLin)) break;  // the reason is said by Finish
   }
   if (NrWritten < NrGames) {
-    Fail("convert: " + In + ": " + std::to_string(NrGames - NrWritten) + " of " +
+    Fail("convert: " + tArgs.In + ": " + std::to_string(NrGames - NrWritten) + " of " +
          std::to_string(NrGames) + " games left out: their deal holds no card");
   }
-  if (NrWritten == 0) return kExitNone;
-  if (!WriteFileReplacing(Out, Lin)) return kExitError;
-  std::printf("%u games\n", NrWritten);
-  return kExitOk;
+  if (NrWritten == 0) return tWriter.Abandon(), kExitNone;
+  return Finish(&tWriter, tArgs, tInput, NrWritten);
 }
 
 }  // namespace
 
 int Convert(const Args& args) {
-  std::string In;
-  std::string Out;
-  if (!ParseArgs(args, &In, &Out)) return kExitError;
-  return lin::IsLinPath(In) ? LinToPbn(In, Out) : PbnToLin(In, Out);
+  ConvertArgsDef tArgs;
+  if (!ParseArgs(args, &tArgs)) return kExitError;
+  // OUT is checked before any work, and IN stamped before it is read.
+  const std::string Problem = files::TargetProblem(tArgs.Out, tArgs.tRules);
+  if (!Problem.empty()) {
+    return Fail("convert: cannot write " + tArgs.Out + ": " + TargetRefusal(Problem));
+  }
+  const InputStampsDef tInput({tArgs.In});
+  return lin::IsLinPath(tArgs.In) ? LinToPbn(tArgs, tInput) : PbnToLin(tArgs, tInput);
 }
 
 }  // namespace cli

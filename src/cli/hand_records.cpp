@@ -1,5 +1,6 @@
 // karvelon-cli hand-records FILES... -o OUT.pdf: a sheet per board as a director hands them out,
-// with the deal, the points, the double-dummy table and par, written as a PDF.
+// with the deal, the points, the double-dummy table and par, written as a PDF by the safe writer:
+// OUT is checked before the work starts and replaced only when no input changed during the run.
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -10,6 +11,8 @@
 #include "cli/cli.h"
 #include "cli/inputs.h"
 #include "cli/options.h"
+#include "cli/writing.h"
+#include "files/safe_writer.h"
 #include "games/pbn_game.h"
 #include "records/board.h"
 #include "records/pdf.h"
@@ -36,6 +39,7 @@ struct HandRecordsArgs {
   bool bDoubleDummy = true;
   int Jobs = 0;
   bool bWithMistakes = false;
+  files::TargetRulesDef tRules;
 };
 
 bool Refuse(const std::string& Text) {
@@ -104,6 +108,7 @@ bool ParseArgs(const Args& args, HandRecordsArgs* ptArgs) {
   }
   ptArgs->bDoubleDummy = !tLine.Has("--no-dd");
   ptArgs->bWithMistakes = tLine.Has(kWithMistakes);
+  ptArgs->tRules.bBreakLinks = tLine.Has(kBreakLinks);
   ptArgs->Files = tLine.aOperands;
   if (ptArgs->Files.empty() || ptArgs->Out.empty())
     return Refuse("usage: " + CommandUsage("hand-records"));
@@ -229,6 +234,24 @@ int AddFile(const std::string& Path, std::FILE* pFile, const HandRecordsArgs& tA
   return kExitOk;
 }
 
+// Writes the PDF to OUT when no input changed since the run began: a board loaded again for its
+// page would otherwise not be the board that was solved.
+int WritePdfFile(const HandRecordsArgs& tArgs, const InputStampsDef& tStamps,
+                 const QByteArray& Pdf) {
+  files::SafeWriter tWriter("hand-records");
+  const bool bWritten =
+      tWriter.Open(tArgs.Out, tArgs.tRules) &&
+      tWriter.Write(std::string_view(Pdf.constData(), static_cast<size_t>(Pdf.size()))) &&
+      tWriter.Commit([&] { return tStamps.FirstChanged().empty(); });
+  ReportLeftovers(tWriter.LeftoversRemoved());
+  if (bWritten) return kExitOk;
+  if (tWriter.Failure() == files::WriteFailDef::Changed) {
+    return Fail("hand-records: " + tStamps.FirstChanged() + ": changed during the run; " +
+                tArgs.Out + " is not written");
+  }
+  return Fail("hand-records: " + tWriter.Message());
+}
+
 }  // namespace
 
 int HandRecords(const Args& args) {
@@ -241,6 +264,9 @@ int HandRecords(const Args& args) {
     if (std::filesystem::equivalent(File, tArgs.Out, tError))  // a slip that would lose FILE
       return Fail("hand-records: " + tArgs.Out + " is FILE itself");
   }
+  if (const std::string Problem = files::TargetProblem(tArgs.Out, tArgs.tRules); !Problem.empty())
+    return Fail("hand-records: cannot write " + tArgs.Out + ": " + TargetRefusal(Problem));
+  const InputStampsDef tStamps(tInputs.Files);  // before any file is read
   BoardListDef tList;
   const int Status = ForEachFile(tInputs, [&](const std::string& Path, std::FILE* pFile, size_t) {
     return AddFile(Path, pFile, tArgs, &tList);
@@ -255,10 +281,7 @@ int HandRecords(const Args& args) {
   static char acName[] = "karvelon-cli";
   static char* argv[] = {acName, nullptr};
   QGuiApplication tApplication(argc, argv);
-  const QString Out = QString::fromLocal8Bit(tArgs.Out.c_str());
   QString Error;
-  if (!records::CanWrite(Out, &Error))  // before the solver's long run
-    return Fail("hand-records: cannot write " + tArgs.Out + ": " + Error.toStdString());
 
   records::DocumentDef tDocument;
   tDocument.Title = tArgs.Title ? QString::fromLocal8Bit(tArgs.Title->c_str()) : tList.FirstEvent;
@@ -270,8 +293,11 @@ int HandRecords(const Args& args) {
   if (tArgs.bDoubleDummy) atDd = Solve(tList.atDeals, tArgs.Jobs);
   BoardLoaderDef tLoader(tList, atDd, tArgs);
   tDocument.Board = std::ref(tLoader);
-  if (!records::WritePdf(Out, tDocument, tArgs.Paper, &Error))
+  QByteArray Pdf;
+  if (!records::RenderPdf(tDocument, tArgs.Paper, &Pdf, &Error))
     return Fail("hand-records: cannot write " + tArgs.Out + ": " + Error.toStdString());
+  if (const int WriteStatus = WritePdfFile(tArgs, tStamps, Pdf); WriteStatus != kExitOk)
+    return WriteStatus;
   tLoader.ReportDisagreements();
   return Status;
 }

@@ -173,11 +173,15 @@ const std::vector<OptionDef> atOptions = {
     {.pcName = "--replace",
      .pcValue = nullptr,
      .Commands = CMD_ANNOTATE,
-     .pcHelp = "write the solver's value also where a game gives a tag with another value"},
+     .pcHelp = "write the solver's value also where a game gives a tag with another value "
+               "(every game is solved again)",
+     .Group = 3},
     {.pcName = "--verify",
      .pcValue = nullptr,
      .Commands = CMD_ANNOTATE,
-     .pcHelp = "solve also the games that hold all four tags and report the values that differ"},
+     .pcHelp = "solve also the games that hold all four tags and report the values that "
+               "differ, with exit status 3; nothing is replaced",
+     .Group = 3},
     {.pcName = "-o",
      .pcValue = "OUT",
      .Commands = CMD_ANNOTATE,
@@ -228,6 +232,11 @@ const std::vector<OptionDef> atOptions = {
                "ranking with the last part)",
      .pcRule = "takes K/N, part K of N (1 <= K <= N)",
      .Valid = ValidShard},
+    {.pcName = "--break-links",
+     .pcValue = nullptr,
+     .Commands = CMD_ANNOTATE | CMD_CONVERT | CMD_HAND_RECORDS,
+     .pcHelp = "replace a target that has other names (hard links), which keep the old "
+               "content; without it such a target is refused"},
     {.pcName = "--pbn",
      .pcValue = "1.0|2.1|auto",
      .Commands = kAllCommands,
@@ -521,8 +530,9 @@ std::string TopHelp() {
   Help += HelpEntry("-V, --version", "show the version");
   Help +=
       "\nExit status: 0 success, 1 no game found or game number out of range (with a\n"
-      "line on standard error), 2 a file that cannot be opened or a wrong argument;\n"
-      "of several files the worst.\n";
+      "line on standard error), 2 a file that cannot be opened or written or a wrong\n"
+      "argument, 3 annotate --verify found values that differ; of several files the\n"
+      "worst (2 before 3 before 1).\n";
   return Help;
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "formats/lin.h"
+#include "games/pbn_game.h"
 
 namespace lin {
 
@@ -103,21 +104,8 @@ std::FILE* LinOpenAsPbn(std::FILE* pLin) {
 }
 
 std::FILE* OpenGameFile(const char* pcPath) {
-  // A pipe or a socket would block the open, and the index pass needs a file it can seek in.
-  struct stat tPath;
-  if (stat(pcPath, &tPath) == 0 && (S_ISFIFO(tPath.st_mode) || S_ISSOCK(tPath.st_mode))) {
-    errno = ESPIPE;
-    return nullptr;
-  }
-  std::FILE* pFile = std::fopen(pcPath, "rb");
+  std::FILE* pFile = pbn::GameFileOpen(pcPath);
   if (pFile == nullptr) return nullptr;
-  // A folder opens for reading here but holds no games.
-  struct stat tStat;
-  if (fstat(fileno(pFile), &tStat) == 0 && S_ISDIR(tStat.st_mode)) {
-    std::fclose(pFile);
-    errno = EISDIR;
-    return nullptr;
-  }
   if (!IsLinPath(pcPath)) return pFile;
   std::FILE* pConverted = LinOpenAsPbn(pFile);
   const int Error = errno;

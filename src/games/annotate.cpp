@@ -152,15 +152,21 @@ std::string OptimumScoreText(int ParScore) {
   return "NS " + std::to_string(ParScore) + " EW " + std::to_string(-ParScore);
 }
 
-// "4S NS, 4H NS" from the analysis's "4S by NS", "4H by NS"; "Pass" when par is a pass-out.
+// "NS 4S=; W 3NT+1" from the analysis's "4S by NS", "3NT+1 by W": the side first and the result
+// after the contract, as other programs write it; "Pass" when par is a pass-out.
 std::string ParContractText(const std::vector<std::string>& aContracts) {
   if (aContracts.empty()) return "Pass";
   std::string Text;
   for (const std::string& Contract : aContracts) {
-    if (!Text.empty()) Text += ", ";
-    std::string Part = Contract;
-    if (const size_t By = Part.find(" by "); By != std::string::npos) Part.replace(By, 4, " ");
-    Text += Part;
+    if (!Text.empty()) Text += "; ";
+    const size_t By = Contract.find(" by ");
+    if (By == std::string::npos) {
+      Text += Contract;
+      continue;
+    }
+    const std::string Bid = Contract.substr(0, By);
+    const bool bResult = Bid.find_first_of("+-") != std::string::npos;
+    Text += Contract.substr(By + 4) + " " + Bid + (bResult ? "" : "=");
   }
   return Text;
 }
@@ -196,6 +202,80 @@ std::string TagText(AnnotateTagDef Tag, const std::string& Value, const TricksTa
 
 // --- comparing what the file gives ---
 
+// The words of a value, between blanks.
+std::vector<std::string_view> Words(std::string_view Value) {
+  std::vector<std::string_view> aWords;
+  for (size_t i = 0; i < Value.size();) {
+    while (i < Value.size() && IsBlank(Value[i]))
+      i++;
+    const size_t Begin = i;
+    while (i < Value.size() && !IsBlank(Value[i]))
+      i++;
+    if (i > Begin) aWords.push_back(Value.substr(Begin, i - Begin));
+  }
+  return aWords;
+}
+
+bool IsSideWord(std::string_view Word) {
+  return !Word.empty() && Word.size() <= 2 &&
+         Word.find_first_not_of("NESWnesw") == std::string_view::npos;
+}
+
+// A par contract as "3NTX-2" in one spelling: level, strain (NT for N), risk, and the result
+// ("=" where none is written); "" when it is none.
+std::string ContractKey(std::string_view Word) {
+  std::string Text;
+  for (char c : Word)
+    Text += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (Text.size() < 2 || Text[0] < '1' || Text[0] > '7') return "";
+  size_t i = 1;
+  std::string Key(1, Text[0]);
+  if (Text.compare(i, 2, "NT") == 0) {
+    Key += "NT";
+    i += 2;
+  } else if (std::strchr("CDHSN", Text[i]) != nullptr) {
+    Key += Text[i] == 'N' ? std::string("NT") : std::string(1, Text[i]);
+    i++;
+  } else {
+    return "";
+  }
+  for (int NrRisk = 0; i < Text.size() && Text[i] == 'X' && NrRisk < 2; NrRisk++)
+    Key += Text[i++];
+  const std::string Result = Text.substr(i);
+  if (Result.empty() || Result == "=") return Key + "=";
+  if ((Result[0] != '+' && Result[0] != '-') || Result.size() < 2 || Result.size() > 3 ||
+      Result.find_first_not_of("0123456789", 1) != std::string::npos) {
+    return "";
+  }
+  return Key + Result;
+}
+
+// The par contracts of a ParContract value as "NS 4S=" each, sorted, from either the side-first
+// form ("NS 4S=; EW 5DX-2") or the contract-first one ("4S NS, 5DX-2 EW"); empty when the value
+// is no such list. A pass-out is "Pass".
+std::vector<std::string> ParContractKeys(std::string_view Value) {
+  std::vector<std::string> aKeys;
+  if (TrimBlanks(Value).size() == 4 && strncasecmp(TrimBlanks(Value).data(), "pass", 4) == 0)
+    return {"Pass"};
+  for (size_t Begin = 0; Begin <= Value.size();) {
+    size_t End = Value.find_first_of(";,", Begin);
+    if (End == std::string_view::npos) End = Value.size();
+    const std::vector<std::string_view> aWords = Words(Value.substr(Begin, End - Begin));
+    if (aWords.size() != 2) return {};
+    const bool bSideFirst = IsSideWord(aWords[0]);
+    const std::string_view Side = bSideFirst ? aWords[0] : aWords[1];
+    const std::string Key = ContractKey(bSideFirst ? aWords[1] : aWords[0]);
+    if (!IsSideWord(Side) || Key.empty()) return {};
+    std::string SideText(Side);
+    for (char& c : SideText)
+      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    aKeys.push_back(SideText + " " + Key);
+    Begin = End + 1;
+  }
+  std::sort(aKeys.begin(), aKeys.end());
+  return aKeys;
+}
+
 bool ParseInt(std::string_view Text, int* pValue) {
   const std::string Copy(Text);
   char* pcEnd = nullptr;
@@ -207,15 +287,7 @@ bool ParseInt(std::string_view Text, int* pValue) {
 
 // An OptimumScore ("NS 420", "EW -420" or both) that gives the par score.
 bool SameOptimumScore(std::string_view Value, int ParScore) {
-  std::vector<std::string_view> aWords;
-  for (size_t i = 0; i < Value.size();) {
-    while (i < Value.size() && IsBlank(Value[i]))
-      i++;
-    const size_t Begin = i;
-    while (i < Value.size() && !IsBlank(Value[i]))
-      i++;
-    if (i > Begin) aWords.push_back(Value.substr(Begin, i - Begin));
-  }
+  const std::vector<std::string_view> aWords = Words(Value);
   if (aWords.empty() || aWords.size() % 2 != 0 || aWords.size() > 4) return false;
   for (size_t i = 0; i < aWords.size(); i += 2) {
     int Score;
@@ -337,9 +409,31 @@ bool SameValue(AnnotateTagDef Tag, const FoundTagDef& tTag, const std::string& V
              strncasecmp(TrimBlanks(tTag.Value).data(), Value.data(), Value.size()) == 0;
     case ANNOTATE_OPTIMUM_TABLE:
       return SameGivenTricks(FileTableTricks(tTag), tDd.aaTricks);
+    case ANNOTATE_PAR_CONTRACT: {
+      const std::vector<std::string> aKeys = ParContractKeys(tTag.Value);
+      return !aKeys.empty() && aKeys == ParContractKeys(Value);
+    }
     default:
       return TrimBlanks(tTag.Value) == Value;
   }
+}
+
+// Whether the game with its edits gives every tag written: a game that leaves a comment or a
+// string open at its end would swallow the new lines, and every run would add them again.
+bool TagsReadBack(std::string_view Text, GameSpanDef tSpan, const std::vector<TextEditDef>& atEdits,
+                  bool bPar) {
+  if (atEdits.empty()) return true;
+  std::vector<TextEditDef> atInSpan = atEdits;
+  for (TextEditDef& tEdit : atInSpan)
+    tEdit.Pos -= tSpan.Begin;
+  const std::string Game =
+      ApplyEdits(Text.substr(tSpan.Begin, tSpan.End - tSpan.Begin), std::move(atInSpan));
+  const auto abPresent = AnnotateTagsPresent(Game, {0, Game.size()});
+  for (int Tag = 0; Tag < ANNOTATE_N_TAGS; Tag++) {
+    const bool bWritten = bPar || (Tag != ANNOTATE_OPTIMUM_SCORE && Tag != ANNOTATE_PAR_CONTRACT);
+    if (bWritten && !abPresent[Tag]) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -392,6 +486,11 @@ GameEditsDef AnnotateGame(std::string_view Text, GameSpanDef tSpan, const DdAnno
       NewLines = Eol + NewLines.substr(0, NewLines.size() - Eol.size());
     }
     tEdits.atEdits.push_back({InsertAt, 0, NewLines});
+  }
+  if (!TagsReadBack(Text, tSpan, tEdits.atEdits, tDd.bPar)) {
+    tEdits.atEdits.clear();
+    tEdits.NrAdded = 0;
+    tEdits.bNotReadBack = true;
   }
   return tEdits;
 }

@@ -69,11 +69,14 @@ struct TagConflictDef {
 struct GameEditsDef {
   std::vector<TextEditDef> atEdits;
   std::vector<TagConflictDef> atConflicts;
-  int NrAdded = 0;  // tags added or replaced
+  int NrAdded = 0;            // tags added or replaced
+  bool bNotReadBack = false;  // the tags written would not be read back: no edit is made
 };
 
 // The edits that give the game the tags it lacks, and with bReplace the solver's value for a tag
-// that differs. New lines go after the game's last line, with that line's line ends.
+// that differs. New lines go after the game's last line, with that line's line ends. A game whose
+// end leaves a comment or a string open gets no edit (bNotReadBack): the new lines would be part
+// of it.
 GameEditsDef AnnotateGame(std::string_view Text, GameSpanDef tSpan, const DdAnnotationDef& tDd,
                           bool bReplace);
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -281,6 +282,24 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
   *pNrGames = tFileAdmin.tGameTagDD.CurData;
   PlaySetGamesLoaded(tFileAdmin.tGameTagDD.CurData != 0);
   return PBN_TRUE;
+}
+
+std::FILE* GameFileOpen(const char* pcPath) {
+  struct stat tPath;
+  if (stat(pcPath, &tPath) == 0 && !S_ISREG(tPath.st_mode) && !S_ISDIR(tPath.st_mode)) {
+    errno = ESPIPE;
+    return nullptr;
+  }
+  std::FILE* pFile = std::fopen(pcPath, "rb");
+  if (pFile == nullptr) return nullptr;
+  // A folder opens for reading here but holds no games.
+  struct stat tStat;
+  if (fstat(fileno(pFile), &tStat) == 0 && !S_ISREG(tStat.st_mode)) {
+    std::fclose(pFile);
+    errno = S_ISDIR(tStat.st_mode) ? EISDIR : ESPIPE;
+    return nullptr;
+  }
+  return pFile;
 }
 
 PbnBoolDef GameFileTooLarge(std::FILE* pFile) {

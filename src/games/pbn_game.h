@@ -83,6 +83,11 @@ void GameTxtLoad(std::FILE* pFile, PbnFilePosDef FilePosBegin, PbnFilePosDef Fil
 void GameDataInit(PbnGameDataDef* ptGameData);
 PbnErrDef GameTagsReset(PbnGameTagsDef* ptGameTags);
 
+// Opens a file of games for reading in binary mode. Null with errno set when it cannot be opened,
+// EISDIR for a folder, ESPIPE for anything that is not a regular file (a pipe or a socket would
+// block the open, a device such as /dev/zero never ends).
+std::FILE* GameFileOpen(const char* pcPath);
+
 // Offsets are signed 32-bit: a file of 2 GiB or more cannot be indexed.
 PbnBoolDef GameFileTooLarge(std::FILE* pFile);
 inline constexpr const char* kGameFileTooLargeText =

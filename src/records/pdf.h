@@ -1,6 +1,7 @@
 // The hand records as a PDF file: vector text in embedded DejaVu Sans, title and creator set.
 #pragma once
 
+#include <QByteArray>
 #include <QPageSize>
 #include <QString>
 
@@ -8,12 +9,14 @@
 
 namespace records {
 
-// Whether a file can be written at Path (its folder exists and takes new files), before a long
-// run; on failure the system's reason in *pError.
-bool CanWrite(const QString& Path, QString* pError);
+// Draws the document as PDF bytes in memory, for the safe writer to write; false with the reason
+// in *pError when the PDF cannot be started.
+bool RenderPdf(const DocumentDef& tDocument, QPageSize::PageSizeId Paper, QByteArray* pPdf,
+               QString* pError);
 
-// Writes the document to Path through a temporary file beside it, renamed over Path once
-// complete; on failure says why in *pError (the system's reason) and leaves Path as it was.
+// Renders the document and writes it to Path by the safe writer (files/safe_writer.h): beside
+// Path, renamed over it once complete, its mode, owner and link kept; a read-only target or one
+// with other names (hard links) refused. On failure *pError says why and Path stays as it was.
 bool WritePdf(const QString& Path, const DocumentDef& tDocument, QPageSize::PageSizeId Paper,
               QString* pError);
 

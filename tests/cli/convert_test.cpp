@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -139,8 +142,8 @@ TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {
        "karvelon-cli: convert: " + (Dir / "cut.pbn").string() +
            ": 1 of 1 games left out: their deal holds no card\n"},
       {"convert " + In("empty.lin"), 2,
-       "karvelon-cli: convert: usage: karvelon-cli convert IN -o OUT [--pbn 1.0|2.1|auto] "
-       "(one .lin, one .pbn)\n"},
+       "karvelon-cli: convert: usage: karvelon-cli convert IN -o OUT [--break-links] "
+       "[--pbn 1.0|2.1|auto] (one .lin, one .pbn)\n"},
   };
   for (const auto& tCase : atCases) {
     const auto Run = RunCli(tCase.Args);
@@ -149,6 +152,82 @@ TEST_F(ConvertCommand, RefusesWhatItCannotConvert) {
   }
   EXPECT_FALSE(std::filesystem::exists(Dir / "x.pbn"));
   EXPECT_FALSE(std::filesystem::exists(Dir / "x.lin"));
+}
+
+// OUT as annotate treats its target: a read-only file or a folder refused before the work, a
+// file with other names refused unless --break-links, the mode and the owner kept, a symbolic
+// link written through; nothing left beside it.
+TEST_F(ConvertCommand, WritesOverAnExistingOutAsAnnotateDoes) {
+  namespace fs = std::filesystem;
+  const std::string Lin = Quote(Example("online-match.lin"));
+  const std::string New = ReadFile(Example("online-match.pbn"));
+  const auto Put = [&](const std::string& Name, mode_t Mode) {
+    std::FILE* pFile = std::fopen((Dir / Name).c_str(), "wb");
+    std::fputs("old", pFile);
+    std::fclose(pFile);
+    chmod((Dir / Name).c_str(), Mode);
+  };
+  const struct {
+    const char* pcName;
+    std::function<void()> Setup;
+    std::string Options;
+    int Status;
+    std::string Err;
+    const char* pcWritten;  // the file that gets the new text, or null
+    mode_t Mode;
+  } atCases[] = {
+      {"read-only", [&] { Put("out.pbn", 0444); }, "", 2,
+       "karvelon-cli: convert: cannot write out.pbn: read-only\n", nullptr, 0},
+      {"a folder", [&] { fs::create_directory(Dir / "out.pbn"); }, "", 2,
+       "karvelon-cli: convert: cannot write out.pbn: is a folder\n", nullptr, 0},
+      {"owner-only", [&] { Put("out.pbn", 0600); }, "", 0, "", "out.pbn", 0600},
+      {"a link",
+       [&] {
+         Put("named.pbn", 0640);
+         fs::create_symlink("named.pbn", Dir / "out.pbn");
+       },
+       "", 0, "", "named.pbn", 0640},
+      {"hard links",
+       [&] {
+         Put("out.pbn", 0644);
+         fs::create_hard_link(Dir / "out.pbn", Dir / "other.pbn");
+       },
+       "", 2,
+       "karvelon-cli: convert: cannot write out.pbn: has 2 hard links, which a new file would "
+       "leave with the old content (--break-links replaces it anyway)\n",
+       nullptr, 0},
+      {"hard links broken",
+       [&] {
+         Put("out.pbn", 0644);
+         fs::create_hard_link(Dir / "out.pbn", Dir / "other.pbn");
+       },
+       "--break-links", 0, "", "out.pbn", 0644},
+  };
+  for (const auto& tCase : atCases) {
+    SCOPED_TRACE(tCase.pcName);
+    fs::remove_all(Dir);
+    fs::create_directories(Dir);
+    tCase.Setup();
+    std::vector<std::string> aBefore;
+    for (const auto& tEntry : fs::directory_iterator(Dir))
+      aBefore.push_back(tEntry.path().filename().string());
+    std::sort(aBefore.begin(), aBefore.end());
+    const auto Run = RunCli("convert " + Lin + " -o out.pbn " + tCase.Options, Dir.string());
+    EXPECT_EQ(Run.Status, tCase.Status);
+    EXPECT_EQ(Run.Err, tCase.Err);
+    std::vector<std::string> aAfter;
+    for (const auto& tEntry : fs::directory_iterator(Dir))
+      aAfter.push_back(tEntry.path().filename().string());
+    std::sort(aAfter.begin(), aAfter.end());
+    EXPECT_EQ(aAfter, aBefore);  // nothing beside it
+    if (tCase.pcWritten == nullptr) continue;
+    EXPECT_EQ(ReadFile((Dir / tCase.pcWritten).string()), New);
+    struct stat tStat;
+    ASSERT_EQ(stat((Dir / tCase.pcWritten).c_str(), &tStat), 0);
+    EXPECT_EQ(tStat.st_mode & 07777, tCase.Mode);
+    EXPECT_EQ(fs::is_symlink(Dir / "out.pbn"), std::string(tCase.pcWritten) == "named.pbn");
+  }
+  EXPECT_EQ(ReadFile((Dir / "other.pbn").string()), "old");  // the other name of the last case
 }
 
 }  // namespace

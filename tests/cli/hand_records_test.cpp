@@ -132,7 +132,7 @@ TEST_F(HandRecordsCommand, FaultsGiveTheirStatus) {
   } const atCases[] = {
       {Quote(NoGames.Path()) + " -o out.pdf", 1, "no PBN games"},
       {Quote(Example("showcase.pbn")) + " -o missing/out.pdf --no-dd", 2,
-       "cannot write missing/out.pdf: No such file or directory"},
+       "cannot write missing/out.pdf: its folder does not exist"},
       {Quote(Example("showcase.pbn")) + " -o out.pdf --boards 40-50 --no-dd", 1,
        "no board in the --boards given"},
       {Quote(Example("showcase.pbn")) + " -o out.pdf --per-page 3", 2, "--per-page takes"},

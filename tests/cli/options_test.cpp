@@ -58,8 +58,8 @@ TEST(OptionTable, UsageLines) {
             "karvelon-cli list FILES... [--csv | --json] [--dd] [--with-mistakes] [--shard K/N] "
             "[--pbn 1.0|2.1|auto]");
   EXPECT_EQ(cli::CommandUsage("annotate"),
-            "karvelon-cli annotate FILES... --dd [--replace] [--verify] [-o OUT] [--jobs N] "
-            "[--with-mistakes] [--shard K/N] [--pbn 1.0|2.1|auto]");
+            "karvelon-cli annotate FILES... --dd [--replace | --verify] [-o OUT] [--jobs N] "
+            "[--with-mistakes] [--shard K/N] [--break-links] [--pbn 1.0|2.1|auto]");
   // Every line of the help fits a terminal of 80 columns.
   std::string Help = cli::TopHelp();
   for (const cli::CommandDef& tCommand : cli::atCommands)

@@ -27,8 +27,9 @@ DdAnnotationDef ExampleAnalysis() {
 
 // The lines annotate adds for ExampleAnalysis, each ended by Eol.
 std::string AddedLines(const std::string& Eol) {
-  std::string Lines = "[OptimumScore \"NS 420 EW -420\"]" + Eol + "[ParContract \"4S NS, 4S N\"]" +
-                      Eol + "[DoubleDummyTricks \"9a7789a7783355433554\"]" + Eol +
+  std::string Lines = "[OptimumScore \"NS 420 EW -420\"]" + Eol +
+                      "[ParContract \"NS 4S=; N 4S=\"]" + Eol +
+                      "[DoubleDummyTricks \"9a7789a7783355433554\"]" + Eol +
                       "[OptimumResultTable \"Declarer;Denomination\\2R;Result\\2R\"]" + Eol;
   for (const char* pcSide : {"N", "E", "S", "W"}) {
     const bool bNS = pcSide[0] == 'N' || pcSide[0] == 'S';
@@ -67,6 +68,13 @@ TEST(Annotate, AddsTheTagsAfterTheGamesLastLineWithItsLineEnds) {
   std::string Expected = Last + "\n" + AddedLines("\n");
   Expected.pop_back();
   EXPECT_EQ(Annotated(Last, 0, 2), Expected);
+
+  // A game that ends inside a comment would hold the new lines: no edit, and it is said.
+  for (const std::string Open :
+       {"[Event \"x\"]\n{open\n", "[Event \"x\"]\n{open", "[Event \"x\"] {a\n\n"}) {
+    const GameEditsDef tOpen = Edits(Open, 0, 3);
+    EXPECT_TRUE(tOpen.atEdits.empty() && tOpen.bNotReadBack) << Open;
+  }
 
   // Without par only the tricks are written.
   DdAnnotationDef tNoPar = ExampleAnalysis();
@@ -107,7 +115,7 @@ TEST(Annotate, TagsPresentAreKeptUnlessTheyDifferAndReplaceIsGiven) {
   ASSERT_EQ(tKept.atConflicts.size(), 3u);
   EXPECT_EQ(tKept.atConflicts[0].Tag, ANNOTATE_OPTIMUM_SCORE);
   EXPECT_EQ(tKept.atConflicts[0].FileValue, "EW 50");
-  EXPECT_EQ(tKept.atConflicts[1].SolverValue, "4S NS, 4S N");
+  EXPECT_EQ(tKept.atConflicts[1].SolverValue, "NS 4S=; N 4S=");
   EXPECT_EQ(tKept.atConflicts[2].Tag, ANNOTATE_OPTIMUM_TABLE);
   EXPECT_EQ(tKept.atConflicts[2].FileValue, "8???????????????????");  // the cells it gives
 
@@ -115,9 +123,35 @@ TEST(Annotate, TagsPresentAreKeptUnlessTheyDifferAndReplaceIsGiven) {
   std::string Table = AddedLines("\n").substr(AddedLines("\n").find("[OptimumResultTable"));
   Table.pop_back();
   EXPECT_EQ(Annotated(Other, 0, 7, true),
-            "[OptimumScore \"NS 420 EW -420\"] {kept}\n[ParContract \"4S NS, 4S N\"]\n"
+            "[OptimumScore \"NS 420 EW -420\"] {kept}\n[ParContract \"NS 4S=; N 4S=\"]\n"
             "[DoubleDummyTricks \"9a7789a7783355433554\"]\n" +
                 Table + " ; short\n[Board \"1\"]\n");
+}
+
+// ParContract is read in the forms the files write: side first ("NS 4S=") or contract first
+// ("4S NS"), the result after the contract ("=" where none is written), in any order.
+TEST(Annotate, ParContractIsComparedInEitherForm) {
+  const struct {
+    const char* pcValue;
+    bool bSame;  // as the solver's 4S by NS and by N
+  } atCases[] = {
+      {"NS 4S=; N 4S=", true},  {"N 4S; NS 4S", true},    {"4S NS, 4S N", true},
+      {"ns 4s=, n 4s", true},   {"NS 4S=", false},        {"NS 4S+1; N 4S=", false},
+      {"EW 4S=; N 4S=", false}, {"NS 4H=; N 4S=", false}, {"NS 4SX-1; N 4S=", false},
+      {"NS; N 4S=", false},     {"Pass", false},          {"", false},
+  };
+  for (const auto& tCase : atCases) {
+    const std::string Text = std::string("[ParContract \"") + tCase.pcValue + "\"]\n";
+    EXPECT_EQ(Edits(Text, 0, 1).atConflicts.empty(), tCase.bSame) << tCase.pcValue;
+  }
+  // What annotate writes of other results: the side first, the result after the contract.
+  DdAnnotationDef tDd = ExampleAnalysis();
+  tDd.ParContracts = {"5DX-2 by EW", "3NT+1 by W"};
+  const std::string Added = ApplyEdits("", AnnotateGame("", {0, 0}, tDd, false).atEdits);
+  EXPECT_NE(Added.find("[ParContract \"EW 5DX-2; W 3NT+1\"]"), std::string::npos) << Added;
+  tDd.ParContracts = {};
+  const std::string PassOut = ApplyEdits("", AnnotateGame("", {0, 0}, tDd, false).atEdits);
+  EXPECT_NE(PassOut.find("[ParContract \"Pass\"]"), std::string::npos) << PassOut;
 }
 
 TEST(Annotate, TheHeadDeclaresPbn21) {
