@@ -241,6 +241,7 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
   MistakesPassBegin();
   GameListPassBegin();
   PbnImportLogBegin(pFile);
+  PbnReaderForget();
   // One file's values must never be inherited by the games of another.
   PbnImportTags(nullptr);
   GameForgetSources();

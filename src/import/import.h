@@ -35,6 +35,11 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
                         PbnGameTagsDef* ptGameTags, PbnFilePosDef* pFilePosBegin,
                         PbnFilePosDef* pFilePosOut);
 
+// The importer reads a stream ahead and keeps what it read for the import of the next game,
+// as long as nobody else moves the stream. An index pass begins by dropping it, so that a stream
+// opened where a closed one was is never taken for it.
+void PbnReaderForget();
+
 // One entry of the log: an erroneous line of the file with its marker line and first message,
 // or a message of the whole-game checks alone (Text and Marks empty).
 struct PbnLogEntryDef {
