@@ -89,8 +89,10 @@ inline PbnErrDef CharRankCheck(int cRank, PbnRankDef* pRank) {
 PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump);
 
 // Tag names and values.
-PbnErrDef TagIdGet(const char* acBuffer, PbnTagIdDef* pTagId);
-PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, PbnTagIdDef* pTagId);
+// The name is Length characters long, and terminated.
+PbnErrDef TagIdGet(const char* acBuffer, size_t Length, PbnTagIdDef* pTagId);
+PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t Length,
+                       PbnTagIdDef* pTagId);
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
                         const char* acBuffer);
 // The check of one tag's value in acValueBuffer; *pNote receives a Note tag's number.

@@ -156,7 +156,9 @@ constexpr auto atIntakeUtf8 = IntakeTable<true>();
 // out that one character (its NrChars is 0).
 bool NextFileChar(ImportRunDef& r, int* pChar) {
   if (r.ChunkIndex >= r.tChunk.NrChars) {
-    if (PbnReadChunk(&r.tChunk) != PBN_ERR_OK) return false;
+    PbnChunkDef tChunk;  // a local: the run record stays out of memory the reader sees
+    if (PbnReadChunk(&tChunk) != PBN_ERR_OK) return false;
+    r.tChunk = tChunk;
     r.ChunkIndex = 0;
   }
   *pChar = static_cast<unsigned char>(r.tChunk.pcChars[r.ChunkIndex++]);
@@ -181,7 +183,10 @@ void TakeChar(ImportRunDef& r) {
     r.CharError = PBN_ERR_LINE_TOO_LONG;
     return;
   }
-  if (!NextFileChar(r, &r.c)) {
+  int c = 0;
+  const bool bTaken = NextFileChar(r, &c);
+  r.c = c;
+  if (!bTaken) {
     r.c = '\n';
     r.bEndOfFile = PBN_TRUE;
     return;
@@ -202,7 +207,9 @@ void StepEnter(ImportRunDef& r, PbnStateDef State) {
 
 void CompleteTagName(ImportRunDef& r) {
   r.bNameFound = PBN_TRUE;
-  Report(r, TagNameCheck(r.ptGameTags, TokenEnd(r), &r.TagId));
+  PbnTagIdDef TagId;
+  Report(r, TagNameCheck(r.ptGameTags, TokenEnd(r), r.CheckIndex, &TagId));
+  r.TagId = TagId;
   r.CheckIndex = 0;
   r.bCheckOverflow = false;
 }
@@ -310,19 +317,11 @@ void RuleTagEnd(ImportRunDef& r) {
   }
 }
 
-// A token ended by the character of the step: checked, and its state left.
-template <typename Check>
-void EndToken(ImportRunDef& r, Check check) {
-  check(TokenEnd(r));
+// After a token has been checked: its state is left, and an error of its check leaves the
+// construct around it open.
+void LeaveToken(ImportRunDef& r) {
   PbnStateDec();
   r.bErrorDec = PBN_FALSE;
-}
-
-// A token ended by a character that cannot continue it: read that character again.
-template <typename Check>
-void EndTokenPushBack(ImportRunDef& r, Check check) {
-  PushBack(r);
-  EndToken(r, check);
 }
 
 void CheckMove(ImportRunDef& r, bool bPlay, const char* pc) {
@@ -344,7 +343,9 @@ void RuleMove(ImportRunDef& r) {
     TokenAppend(r, r.c);
     return;
   }
-  EndTokenPushBack(r, [&](const char* pc) { CheckMove(r, bPlay, pc); });
+  PushBack(r);  // the character that ended it is read again
+  CheckMove(r, bPlay, TokenEnd(r));
+  LeaveToken(r);
 }
 
 // Between the moves of the auction or the play section.
@@ -432,7 +433,9 @@ void RuleNag(ImportRunDef& r) {
     TokenAppend(r, r.c);
     return;
   }
-  EndTokenPushBack(r, [&](const char* pc) { Report(r, NagCheck(r.ptGameTags, pc)); });
+  PushBack(r);
+  Report(r, NagCheck(r.ptGameTags, TokenEnd(r)));
+  LeaveToken(r);
 }
 
 void RuleSuffix(ImportRunDef& r) {
@@ -443,7 +446,9 @@ void RuleSuffix(ImportRunDef& r) {
     r.bErrorDec = PBN_FALSE;
     return;
   }
-  EndTokenPushBack(r, [&](const char* pc) { Report(r, SuffixCheck(r.ptGameTags, pc)); });
+  PushBack(r);
+  Report(r, SuffixCheck(r.ptGameTags, TokenEnd(r)));
+  LeaveToken(r);
 }
 
 void RuleEscape(ImportRunDef& r) {
@@ -501,12 +506,15 @@ void RuleDataToken(ImportRunDef& r) {
     TokenAppend(r, r.c);
     return;
   }
-  EndTokenPushBack(r, [&](const char* pc) { DataElement(r, pc); });
+  PushBack(r);
+  DataElement(r, TokenEnd(r));
+  LeaveToken(r);
 }
 
 void RuleDataString(ImportRunDef& r) {
   if (r.c == '"') {
-    EndToken(r, [&](const char* pc) { DataElement(r, pc); });  // without its quotes
+    DataElement(r, TokenEnd(r));  // without its quotes
+    LeaveToken(r);
   } else if (r.c == '\\') {
     PbnStateInc(PBN_STATE_BACKSLASH);
   } else if (r.c < 32) {
@@ -829,79 +837,60 @@ void Step(ImportRunDef& r) {
   if (r.c == '\n') EndLine(r);
 }
 
-// Reads the game: one step after the other, in the state on top of the stack.
+// The state that mostly follows a state: the next part of a tag, the move that a section reads.
+// The states of a tag pair, and the moves of a section, are then read without a look-up of the
+// state between them. The chains end (TAG_END, a move), so that each is read in a few calls.
+constexpr PbnStateDef FollowerOf(PbnStateDef State) {
+  switch (State) {
+    case PBN_STATE_IDLE:
+      return PBN_STATE_TAG_BEGIN;
+    case PBN_STATE_TAG_BEGIN:
+      return PBN_STATE_TAG_NAME;
+    case PBN_STATE_TAG_NAME:
+      return PBN_STATE_TAG_EQUAL;
+    case PBN_STATE_TAG_EQUAL:
+      return PBN_STATE_TAG_VALUE;
+    case PBN_STATE_TAG_VALUE:
+      return PBN_STATE_TAG_END;
+    case PBN_STATE_AUCTION_IDLE:
+      return PBN_STATE_AUCTION_CALL;
+    case PBN_STATE_PLAY_IDLE:
+      return PBN_STATE_PLAY_CARD;
+    default:
+      return State;  // none
+  }
+}
+
+// The steps in one state, one after the other while the state stays; then those of the state
+// that mostly follows, and again those of this one when its follower returns to it (a move read
+// in a section, a tag read between tags).
+template <PbnStateDef State>
+void StepsIn(ImportRunDef& r) {
+  constexpr PbnStateDef Follower = FollowerOf(State);
+  for (;;) {
+    do {
+      Step<State>(r);
+    } while (!r.bReady && PbnStateCurrent() == State);
+    if constexpr (Follower != State) {
+      if (!r.bReady && PbnStateCurrent() == Follower) {
+        StepsIn<Follower>(r);
+        if (!r.bReady && PbnStateCurrent() == State) continue;
+      }
+    }
+    return;
+  }
+}
+
+template <size_t... aStates>
+constexpr auto StepsTable(std::index_sequence<aStates...>) {
+  return std::array<RuleDef, PBN_N_STATES>{StepsIn<static_cast<PbnStateDef>(aStates)>...};
+}
+constexpr auto apStepsIn = StepsTable(std::make_index_sequence<PBN_N_STATES>());
+
+// Reads the game to its end.
 void ReadGame(ImportRunDef& r) {
   while (!r.bReady) {
-    switch (PbnStateCurrent()) {
-      case PBN_STATE_IDLE:
-        Step<PBN_STATE_IDLE>(r);
-        break;
-      case PBN_STATE_TAG_BEGIN:
-        Step<PBN_STATE_TAG_BEGIN>(r);
-        break;
-      case PBN_STATE_TAG_NAME:
-        Step<PBN_STATE_TAG_NAME>(r);
-        break;
-      case PBN_STATE_TAG_EQUAL:
-        Step<PBN_STATE_TAG_EQUAL>(r);
-        break;
-      case PBN_STATE_TAG_VALUE:
-        Step<PBN_STATE_TAG_VALUE>(r);
-        break;
-      case PBN_STATE_TAG_END:
-        Step<PBN_STATE_TAG_END>(r);
-        break;
-      case PBN_STATE_AUCTION_IDLE:
-        Step<PBN_STATE_AUCTION_IDLE>(r);
-        break;
-      case PBN_STATE_AUCTION_CALL:
-        Step<PBN_STATE_AUCTION_CALL>(r);
-        break;
-      case PBN_STATE_AUCTION_ILL:
-        Step<PBN_STATE_AUCTION_ILL>(r);
-        break;
-      case PBN_STATE_NOTE:
-        Step<PBN_STATE_NOTE>(r);
-        break;
-      case PBN_STATE_NAG:
-        Step<PBN_STATE_NAG>(r);
-        break;
-      case PBN_STATE_SUFFIX:
-        Step<PBN_STATE_SUFFIX>(r);
-        break;
-      case PBN_STATE_PLAY_IDLE:
-        Step<PBN_STATE_PLAY_IDLE>(r);
-        break;
-      case PBN_STATE_PLAY_CARD:
-        Step<PBN_STATE_PLAY_CARD>(r);
-        break;
-      case PBN_STATE_PLAY_ILL:
-        Step<PBN_STATE_PLAY_ILL>(r);
-        break;
-      case PBN_STATE_ESCAPE:
-        Step<PBN_STATE_ESCAPE>(r);
-        break;
-      case PBN_STATE_COMMENT:
-        Step<PBN_STATE_COMMENT>(r);
-        break;
-      case PBN_STATE_COMMENT_EOL:
-        Step<PBN_STATE_COMMENT_EOL>(r);
-        break;
-      case PBN_STATE_BACKSLASH:
-        Step<PBN_STATE_BACKSLASH>(r);
-        break;
-      case PBN_STATE_SECTION_DATA:
-        Step<PBN_STATE_SECTION_DATA>(r);
-        break;
-      case PBN_STATE_DATA_TOKEN:
-        Step<PBN_STATE_DATA_TOKEN>(r);
-        break;
-      case PBN_STATE_DATA_STRING:
-        Step<PBN_STATE_DATA_STRING>(r);
-        break;
-      case PBN_N_STATES:
-        return;
-    }
+    apStepsIn[PbnStateCurrent()](r);
   }
 }
 

@@ -1,7 +1,9 @@
 // The lowest layer of the importer: characters of the file one at a time with one character
 // of push-back, character classes, case-insensitive comparison and number reading.
 #include <algorithm>
+#include <bit>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "import/import_internal.h"
@@ -30,7 +32,7 @@ struct BlockDef {
   size_t Next;                   // where the next chunk begins
   size_t ReadSize;               // of the next read
   bool bEnd;                     // the stream has no more
-  char acData[kBlockSize + 16];  // the importer copies runs in blocks of 16 beyond a chunk
+  char acData[kBlockSize + 16];  // room for the words and blocks read beyond a chunk
 };
 BlockDef tBlock;
 
@@ -49,6 +51,43 @@ bool FillBlock() {
   tBlock.bEnd = NrRead < Room;  // the end of the file, or a read error: the same to the reader
   tBlock.ReadSize = std::min(kBlockSize, tBlock.ReadSize * 2);
   return NrRead > 0;
+}
+
+// Where a chunk of at most NrMax bytes at pcChunk ends: up to and including the next line feed,
+// and its characters up to the first NUL byte, as a line read of 256 bytes gives them. Read a word
+// at a time: the block has room for the word read beyond its end.
+struct ChunkEndsDef {
+  size_t Length;
+  size_t NrChars;
+};
+
+ChunkEndsDef FindChunkEnds(const char* pcChunk, size_t NrMax) {
+  if constexpr (std::endian::native != std::endian::little) {
+    const void* pvLineFeed = std::memchr(pcChunk, '\n', NrMax);
+    const size_t Length =
+        pvLineFeed != nullptr ? static_cast<const char*>(pvLineFeed) - pcChunk + 1 : NrMax;
+    const void* pvNul = std::memchr(pcChunk, '\0', Length);
+    return {Length, pvNul != nullptr ? static_cast<const char*>(pvNul) - pcChunk : Length};
+  }
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHighs = 0x8080808080808080u;
+  // The high bit of each byte that is zero, and of none below the first zero byte.
+  const auto ZeroBytes = [](std::uint64_t Word) { return (Word - kOnes) & ~Word & kHighs; };
+  size_t NulPos = NrMax;
+  for (size_t Pos = 0; Pos < NrMax; Pos += 8) {
+    std::uint64_t Word;
+    std::memcpy(&Word, pcChunk + Pos, sizeof Word);
+    const std::uint64_t Nuls = ZeroBytes(Word);
+    const std::uint64_t LineFeeds = ZeroBytes(Word ^ (kOnes * '\n'));
+    if (Nuls != 0 && NulPos == NrMax) {
+      NulPos = std::min(NrMax, Pos + std::countr_zero(Nuls) / 8);
+    }
+    if (LineFeeds != 0) {
+      const size_t LineFeedPos = Pos + std::countr_zero(LineFeeds) / 8;
+      if (LineFeedPos < NrMax) return {LineFeedPos + 1, std::min(NulPos, LineFeedPos + 1)};
+    }
+  }
+  return {NrMax, NulPos};
 }
 
 }  // namespace
@@ -96,16 +135,11 @@ PbnErrDef PbnReadChunk(PbnChunkDef* ptChunk) {
   const size_t NrMax = std::min({NrLeft, kMaxLineChars, NrRoom});
   if (NrMax == 0) return PBN_ERR_FILE;
   const char* pcChunk = tBlock.acData + tBlock.Next;
-  // Up to and including the next line feed, at most 255 bytes.
-  const void* pvLineFeed = std::memchr(pcChunk, '\n', NrMax);
-  const size_t Length =
-      pvLineFeed != nullptr ? static_cast<const char*>(pvLineFeed) - pcChunk + 1 : NrMax;
-  tBlock.Next += Length;
-  // A NUL byte ends the chunk's characters, as it ends the text of a line read.
-  const void* pvNul = std::memchr(pcChunk, '\0', Length);
+  const ChunkEndsDef tEnds = FindChunkEnds(pcChunk, NrMax);
+  tBlock.Next += tEnds.Length;
   ptChunk->pcChars = pcChunk;
-  ptChunk->NrChars =
-      static_cast<int>(pvNul != nullptr ? static_cast<const char*>(pvNul) - pcChunk : Length);
+  ptChunk->NrChars = static_cast<int>(tEnds.NrChars);
+  const size_t Length = tEnds.Length;
   FileLineNr += bChunkEndedLine;
   bChunkEndedLine = pcChunk[Length - 1] == '\n';
   FilePosRead += static_cast<PbnFilePosDef>(Length);
