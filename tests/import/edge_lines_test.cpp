@@ -72,7 +72,8 @@ std::string Reading(const EdgeCase& tCase, const PbnImportOptionsDef& tOptions) 
   UInt32 NrGames = 0;
   GamesLoad(pFile.get(), &NrGames, tOptions);
   PbnImportLog({});
-  auto Result = testing_support::ImportText(tCase.Text);
+  auto Result = testing_support::ImportText(tCase.Text);  // by the reading of the pass
+  PbnImportSetOptions({});
   return "== " + std::string(tCase.pcName) + ": " + std::to_string(NrGames) +
          " games; the first: error " + std::to_string(Result.Error) + ", begins " +
          std::to_string(Result.FilePosBegin) + ", next " + std::to_string(Result.FilePosOut) +
