@@ -5,6 +5,7 @@
 #include <cassert>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <utility>
 
 #include "core/defs.h"
@@ -59,6 +60,7 @@ struct ImportRunDef {
   bool b21;                       // the PBN 2.1 reading
   bool bDataSeen;                 // the tag's section data has begun (2.1): no comment any more
   bool bTableData;                // the section data fills the table its tag opened (2.1)
+  std::vector<PbnTagPlaceDef>* patPlaces;  // where the tags sit, when asked for (tag syntax only)
 };
 
 // What follows from the rows of the states (below).
@@ -110,6 +112,9 @@ void PushBack(ImportRunDef& r) {
   r.c = 1;                          // neutral: no state reacts to it and it is no line feed
 }
 
+// Where PbnReadTagPlaces wants the places of the tags of the game it imports; null otherwise.
+std::vector<PbnTagPlaceDef>* patRecordPlaces = nullptr;
+
 // What the import of the game read last tells beyond its result.
 UInt32 LineBegin = 0;
 PbnBoolDef bLastTagFound = PBN_FALSE;
@@ -119,6 +124,41 @@ void NoteGameBegin(ImportRunDef& r) {
   if (r.FilePosBegin != -1 || !r.bLineNonBlank) return;
   r.FilePosBegin = FilePosGet;
   LineBegin = FileLineNr;
+}
+
+// --- the places of the tags, recorded when asked for ---
+
+// The file offset of the step's character: of the one taken, of the one left in the file, or
+// where the file ends (a line feed made up there).
+size_t CharPos(const ImportRunDef& r) {
+  if (r.bEndOfFile) return static_cast<size_t>(FilePosRead);
+  return static_cast<size_t>(FilePosGet) + r.ChunkIndex - (r.bCharFromFile ? 1 : 0);
+}
+
+PbnTagPlaceDef* LastPlace(ImportRunDef& r) {
+  return r.patPlaces != nullptr && !r.patPlaces->empty() ? &r.patPlaces->back() : nullptr;
+}
+
+void RecordTagBegin(ImportRunDef& r) {
+  if (r.patPlaces == nullptr) return;
+  const size_t Pos = CharPos(r);
+  r.patPlaces->push_back({Pos, Pos, Pos, Pos, Pos, Pos, false, {}});
+}
+
+// Sets a place of the tag being read: the offset of the step's character, plus Offset.
+void RecordAt(ImportRunDef& r, size_t PbnTagPlaceDef::*pPlace, size_t Offset = 0) {
+  if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->*pPlace = CharPos(r) + Offset;
+}
+
+void RecordTokenBegin(ImportRunDef& r, size_t Offset) {
+  if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->atTokens.push_back({CharPos(r) + Offset, 0});
+}
+
+void RecordTokenEnd(ImportRunDef& r, size_t Offset) {
+  PbnTagPlaceDef* ptPlace = LastPlace(r);
+  if (ptPlace == nullptr || ptPlace->atTokens.empty()) return;
+  ptPlace->atTokens.back().End = CharPos(r);
+  ptPlace->DataEnd = CharPos(r) + Offset;
 }
 
 // --- intake (one character into c, stored into the line as it will be logged) ---
@@ -207,8 +247,10 @@ void StepEnter(ImportRunDef& r, PbnStateDef State) {
 
 void CompleteTagName(ImportRunDef& r) {
   r.bNameFound = PBN_TRUE;
+  RecordAt(r, &PbnTagPlaceDef::NameEnd);
   PbnTagIdDef TagId;
-  Report(r, TagNameCheck(r.ptGameTags, TokenEnd(r), r.CheckIndex, &TagId));
+  const PbnErrDef Error = TagNameCheck(r.ptGameTags, TokenEnd(r), r.CheckIndex, &TagId);
+  if (r.patPlaces == nullptr) Report(r, Error);  // the places of tags ask for their syntax only
   r.TagId = TagId;
   r.CheckIndex = 0;
   r.bCheckOverflow = false;
@@ -230,6 +272,7 @@ void RuleIdle(ImportRunDef& r) {
   } else if (c == '[') {
     PbnStateInc(PBN_STATE_TAG_BEGIN);
     r.bTagFound = PBN_TRUE;
+    RecordTagBegin(r);
   } else if (!CharIsSpace(c)) {
     Report(r, PBN_ERR_BAD_CHAR);
   }
@@ -240,6 +283,7 @@ void RuleTagBegin(ImportRunDef& r) {
     PbnStateChange(PBN_STATE_TAG_NAME);
     TokenStart(r, r.c);
     r.bNameFound = PBN_FALSE;
+    RecordAt(r, &PbnTagPlaceDef::NameBegin);
   } else if (!CharIsSpace(r.c)) {
     Report(r, PBN_ERR_BAD_CHAR);
   }
@@ -251,6 +295,7 @@ void RuleTagName(ImportRunDef& r) {
     PbnStateChange(PBN_STATE_TAG_VALUE);
     r.ErrorIndex = r.InputIndex;
     CompleteTagName(r);  // the value starts as an empty token
+    RecordAt(r, &PbnTagPlaceDef::ValueBegin, 1);
   } else if (c == ']') {
     Report(r, PBN_ERR_NO_TAG_VALUE);
   } else if (CharInTagName(c)) {
@@ -268,6 +313,7 @@ void RuleTagEqual(ImportRunDef& r) {
   if (c == '"') {
     PbnStateChange(PBN_STATE_TAG_VALUE);
     TokenStartEmpty(r);
+    RecordAt(r, &PbnTagPlaceDef::ValueBegin, 1);
   } else if (c == ']') {
     Report(r, PBN_ERR_NO_TAG_VALUE);
   } else if (!CharIsSpace(c)) {
@@ -280,9 +326,16 @@ void RuleTagValue(ImportRunDef& r) {
   if (c == '"') {
     const char* pcValue = TokenEnd(r);
     const UInt32 NrTables = PbnTableCount(r.ptGameTags->tTables);
+    RecordAt(r, &PbnTagPlaceDef::ValueEnd);
+    RecordAt(r, &PbnTagPlaceDef::DataEnd, 1);
     // A value continued past 255 characters cannot be stored whole: it is refused.
-    Report(r, r.bCheckOverflow ? PBN_ERR_BAD_TAG_VALUE
-                               : TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue));
+    if (r.patPlaces != nullptr) {
+      // the places of tags ask for their syntax only: no value is checked
+    } else if (r.bCheckOverflow) {
+      Report(r, PBN_ERR_BAD_TAG_VALUE);
+    } else {
+      Report(r, TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue));
+    }
     r.bTableData = PbnTableCount(r.ptGameTags->tTables) != NrTables;
     r.NextPbnState = NextStateAfterTag(r.TagId);
     PbnStateChange(PBN_STATE_TAG_END);
@@ -303,6 +356,8 @@ void RuleBackslash(ImportRunDef& r) {
 
 void RuleTagEnd(ImportRunDef& r) {
   if (r.c == ']') {
+    RecordAt(r, &PbnTagPlaceDef::DataEnd, 1);
+    if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->bClosed = true;
     if (r.NextPbnState == PBN_STATE_IDLE && r.b21) {
       PbnStateChange(PBN_STATE_SECTION_DATA);  // any tag may be followed by section data
       r.bDataSeen = false;
@@ -392,6 +447,7 @@ void RuleSectionIdle(ImportRunDef& r) {
       return;
     case '[':
       PbnStateChange(PBN_STATE_TAG_BEGIN);
+      RecordTagBegin(r);
       return;
     case '^':
       PbnStateInc(bPlay ? PBN_STATE_PLAY_ILL : PBN_STATE_AUCTION_ILL);
@@ -485,16 +541,19 @@ void RuleSectionData(ImportRunDef& r) {
   const int c = r.c;
   if (c == '[') {
     PbnStateChange(PBN_STATE_TAG_BEGIN);
+    RecordTagBegin(r);
   } else if ((c == ';' || c == '{') && !r.bDataSeen) {
     CommentOpen(r, c);  // a comment may follow the tag itself, not its data
   } else if (c == '"') {
     PbnStateInc(PBN_STATE_DATA_STRING);
     TokenStartEmpty(r);
     r.bDataSeen = true;
+    RecordTokenBegin(r, 1);
   } else if (IsDataChar(c)) {
     PbnStateInc(PBN_STATE_DATA_TOKEN);
     TokenStart(r, c);
     r.bDataSeen = true;
+    RecordTokenBegin(r, 0);
   } else if (!CharIsSpace(c)) {
     Report(r, PBN_ERR_BAD_SECTION_DATA);
     r.bErrorDec = PBN_FALSE;  // the section data go on
@@ -506,6 +565,7 @@ void RuleDataToken(ImportRunDef& r) {
     TokenAppend(r, r.c);
     return;
   }
+  RecordTokenEnd(r, 0);  // at the character that ended it
   PushBack(r);
   DataElement(r, TokenEnd(r));
   LeaveToken(r);
@@ -513,6 +573,7 @@ void RuleDataToken(ImportRunDef& r) {
 
 void RuleDataString(ImportRunDef& r) {
   if (r.c == '"') {
+    RecordTokenEnd(r, 1);
     DataElement(r, TokenEnd(r));  // without its quotes
     LeaveToken(r);
   } else if (r.c == '\\') {
@@ -938,6 +999,7 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
   r.atIntake = bUtf8 ? atIntakeUtf8.data() : atIntake.data();
   r.paaRuns = bUtf8 ? &aaRunsUtf8 : &aaRuns;
   r.paaLeaves = bUtf8 ? &aaLeavesUtf8 : &aaLeaves;
+  r.patPlaces = patRecordPlaces;
   AdminInit();
   PbnStateInit();
   ptGameData->tAuction.NrCalls = 0;
@@ -954,6 +1016,45 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
     if (r.GameError == PBN_ERR_OK && !r.bTagFound) r.GameError = PBN_ERR_NO_TAG;
   }
   return r.GameError;
+}
+
+std::vector<PbnTagPlaceDef> PbnReadTagPlaces(std::string_view Text, size_t Begin) {
+  std::vector<PbnTagPlaceDef> atPlaces;
+  std::FILE* pFile = fmemopen(const_cast<char*>(Text.data()), Text.size(), "rb");
+  if (pFile == nullptr || Begin >= Text.size() || Begin > INT32_MAX) {
+    if (pFile != nullptr) std::fclose(pFile);
+    return atPlaces;
+  }
+  // What this import changes of the importer's state, kept to be put back.
+  const PbnImportOptionsDef tOptions = PbnImportOptions();
+  const PbnLogSinkDef tSink = PbnImportLogSink();
+  const PbnTagAdminDef tKeptAdmin = tAdmin;
+  const PbnCommentAdminDef tKeptComments = tCommentAdmin;
+  const UInt32 KeptLineNr = FileLineNr;
+  auto ptGameData = std::make_unique<PbnGameDataDef>();
+  auto ptGameTags = std::make_unique<PbnGameTagsDef>();
+
+  PbnImportSetOptions({PBN_STANDARD_2_1, PBN_ENCODING_UTF_8});  // the widest grammar and bytes
+  PbnImportLog({});
+  patRecordPlaces = &atPlaces;
+  if (GameTagsInit(ptGameTags.get()) == PBN_ERR_OK) {
+    PbnFilePosDef FilePosBegin;
+    PbnFilePosDef FilePosOut;
+    PbnImportGame(pFile, static_cast<PbnFilePosDef>(Begin), ptGameData.get(), ptGameTags.get(),
+                  &FilePosBegin, &FilePosOut);
+  }
+  patRecordPlaces = nullptr;
+  GameTagsTerm(ptGameTags.get());
+  std::fclose(pFile);
+  PbnReaderForget();  // a stream opened later may take the address of this one
+
+  // No value was checked, so the inheritance record is as it was.
+  PbnImportSetOptions(tOptions);
+  PbnImportLog(tSink);
+  tAdmin = tKeptAdmin;
+  tCommentAdmin = tKeptComments;
+  FileLineNr = KeptLineNr;
+  return atPlaces;
 }
 
 UInt32 PbnImportLineBegin() {
