@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -56,6 +57,10 @@ struct PbnLogSinkDef {
   std::FILE* pFile = nullptr;
   std::string* pMemory = nullptr;  // lines appended, each with its line feed
   std::vector<PbnLogEntryDef>* ptEntries = nullptr;
+  // Entries beyond this many in *ptEntries are only counted, in *pNrUnkept: a line of megabytes
+  // gives an entry for every 255 characters.
+  std::size_t MaxEntries = SIZE_MAX;
+  UInt32* pNrUnkept = nullptr;
   PbnBoolDef bLineNumbers = PBN_FALSE;  // each line with its file line's number in front: "134: "
 };
 void PbnImportLog(const PbnLogSinkDef& tSink);
