@@ -68,19 +68,29 @@ fuzz: deps
 fuzz-lin:
 	$(MAKE) fuzz FUZZ_TARGETS=karvelon_lin_fuzz
 
-# The index pass against the bare reading loop, single-game loads and peak memory, on a
-# generated file of BENCH_MB megabytes (100), made once from BENCH_SEED (1) and kept.
+# The index pass against the bare reading loop, single-game loads, index bytes and peak memory,
+# on a generated file of BENCH_MB megabytes (100), made once from BENCH_SEED (1) and kept; then
+# whole processes of check against the floor and against cat of a folder of small files.
 BENCH_BUILD ?= build-bench
 BENCH_MB ?= 100
 BENCH_SEED ?= 1
 BENCH_FILE ?= $(BENCH_BUILD)/bench/games-$(BENCH_MB)mb-seed$(BENCH_SEED).pbn
+# A folder like a public archive: BENCH_FOLDER_FILES (1394) files of 37 generated games.
+BENCH_FOLDER_FILES ?= 1394
+BENCH_FOLDER ?= $(BENCH_BUILD)/bench/folder-$(BENCH_FOLDER_FILES)
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DKARVELON_GUI=OFF -DKARVELON_BENCH=ON $(CMAKE_FLAGS)
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target karvelon-bench pbn-generate karvelon-cli
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target karvelon-bench pbn-generate karvelon-cli \
+	  process-rate
 	@if [ ! -f $(BENCH_FILE) ] || [ bench/pbn_generator.h -nt $(BENCH_FILE) ]; then \
 	  $(BENCH_BUILD)/bench/pbn-generate $(BENCH_FILE) --megabytes $(BENCH_MB) --seed $(BENCH_SEED); fi
 	$(BENCH_BUILD)/bench/karvelon-bench --file $(BENCH_FILE) --cli $(BENCH_BUILD)/src/cli/karvelon-cli \
 	  --benchmark_color=false
+	@if [ ! -f $(BENCH_FOLDER)/event-$(BENCH_FOLDER_FILES).pbn ]; then mkdir -p $(BENCH_FOLDER) && \
+	  for i in $$(seq $(BENCH_FOLDER_FILES)); do $(BENCH_BUILD)/bench/pbn-generate \
+	    $(BENCH_FOLDER)/event-$$i.pbn --games 37 --seed $$i > /dev/null; done; fi
+	$(BENCH_BUILD)/bench/process-rate --cli $(BENCH_BUILD)/src/cli/karvelon-cli --file $(BENCH_FILE) \
+	  --folder $(BENCH_FOLDER) --rounds 7
 
 # Converting and indexing LIN_GAMES (1000) generated boards as a LIN file against indexing the
 # PBN file of the same boards (bench/lin_rate.cpp).

@@ -78,10 +78,8 @@ void BM_GameLoad(benchmark::State& state, pbn::UInt32 GameNr) {
 bool FullGame(pbn::UInt32 GameNr) {
   pbn::UInt32 NrLines;
   pbn::GameLoad(pPbnFile, GameNr, &NrLines);
-  const auto* ptElement =
-      pbn::DynamicDataAt<pbn::GameTagDataDef>(pbn::tFileAdmin.tGameTagDD, GameNr);
   return pbn::tGameAdmin.NrPlayCards == 52 && pbn::tGameAdmin.ptGameTags->IxComments > 0 &&
-         ptElement->aSourcePos[pbn::PBN_TAG_ID_ANNOTATOR] == pbn::kNoSource;
+         pbn::IndexSources(GameNr)[pbn::PBN_TAG_ID_ANNOTATOR] == pbn::kNoSource;
 }
 
 pbn::UInt32 FindFullGame(pbn::UInt32 Start, int Step) {
@@ -98,7 +96,7 @@ pbn::UInt32 FindFarInheritingGame() {
   for (pbn::UInt32 GameNr = 1; GameNr <= NrGames; GameNr++) {
     const auto* ptElement =
         pbn::DynamicDataAt<pbn::GameTagDataDef>(pbn::tFileAdmin.tGameTagDD, GameNr);
-    for (pbn::PbnFilePosDef SourcePos : ptElement->aSourcePos) {
+    for (pbn::PbnFilePosDef SourcePos : pbn::IndexSources(GameNr)) {
       if (SourcePos != pbn::kNoSource && ptElement->FilePosBegin - SourcePos >= BestDistance) {
         Best = GameNr;
         BestDistance = ptElement->FilePosBegin - SourcePos;
@@ -166,8 +164,19 @@ void PrintSummary(const SummaryReporter& Reporter) {
     std::printf("  %-34s %8.3f ms  (game %u)\n", Name.c_str(), Seconds(Name) * 1e3, tGame.GameNr);
   }
   const long PeakKiB = PeakMemoryKiB();
-  const double IndexMiB = static_cast<double>(pbn::tFileAdmin.tGameTagDD.MaxData) *
-                          pbn::tFileAdmin.tGameTagDD.DataSize / (1024.0 * 1024.0);
+  const auto Bytes = [](const pbn::DynamicDataDef& tArray, pbn::UInt32 NrElements) {
+    return static_cast<double>(NrElements) * tArray.DataSize;
+  };
+  const pbn::DynamicDataDef& tIndex = pbn::tFileAdmin.tGameTagDD;
+  const pbn::DynamicDataDef& tSources = pbn::tFileAdmin.tSourceDD;
+  const double IndexMiB =
+      (Bytes(tIndex, tIndex.MaxData) + Bytes(tSources, tSources.MaxData)) / (1024.0 * 1024.0);
+  std::printf(
+      "  index: %.1f bytes per game (%u bytes a game and %u a \"#\", %.2f \"#\" per game), "
+      "%.1f with the room grown\n",
+      (Bytes(tIndex, tIndex.CurData) + Bytes(tSources, tSources.CurData)) / NrGames,
+      tIndex.DataSize, tSources.DataSize, static_cast<double>(tSources.CurData) / NrGames,
+      IndexMiB * 1024.0 * 1024.0 / NrGames);
   if (PeakKiB < 0) {
     std::printf("  peak memory of karvelon-cli check: unknown (no --cli or no /usr/bin/time)\n");
   } else {

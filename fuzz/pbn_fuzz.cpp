@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "formats/lin.h"
 #include "games/pbn_game.h"
@@ -139,6 +140,22 @@ PbnImportOptionsDef ChooseReading(std::FILE* pFile, std::uint8_t cFirst) {
   return tOptions;
 }
 
+// Where annotate finds the tags of a game: every place within the text and in its order.
+void CheckTagPlaces(std::string_view Text, UInt32 Game) {
+  const auto* ptElement = DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, Game);
+  size_t Last = 0;
+  for (const PbnTagPlaceDef& tPlace :
+       PbnReadTagPlaces(Text, static_cast<size_t>(ptElement->FilePosBegin))) {
+    const bool bInOrder = tPlace.TagBegin >= Last && tPlace.NameBegin <= tPlace.NameEnd &&
+                          tPlace.ValueBegin <= tPlace.ValueEnd && tPlace.DataEnd <= Text.size();
+    if (!bInOrder) __builtin_trap();
+    for (const PbnTagPlaceDef::TokenDef& tToken : tPlace.atTokens) {
+      if (tToken.Begin > tToken.End || tToken.End > Text.size()) __builtin_trap();
+    }
+    Last = tPlace.TagBegin;
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Size) {
@@ -187,6 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Siz
     bPaintEveryStep = Game == 1;
     Sink = Sink + ReadTexts(NrLines);
     StepThrough();
+    if (!bLin) CheckTagPlaces(std::string_view(reinterpret_cast<const char*>(pData), Size), Game);
   }
   std::fclose(pFile);
   return 0;

@@ -167,7 +167,7 @@ Json RawValue(UInt32 NrLines) {
 Json MistakesValue(UInt32 GameNr) {
   Json Mistakes = Json::array();
   const PbnLogEntryDef* atEntries = GameMistakes(GameNr);
-  for (UInt32 Entry = 0; Entry < GameNrMistakes(GameNr); Entry++) {
+  for (UInt32 Entry = 0; Entry < GameNrKeptMistakes(GameNr); Entry++) {
     const PbnLogEntryDef& tEntry = atEntries[Entry];
     Mistakes.push_back(Json{{"line", tEntry.LineNr},
                             {"text", Latin1ToUtf8(tEntry.Text.c_str())},
@@ -275,7 +275,14 @@ int Show(const Args& args) {
   Game["notes"] = Json{{"auction", NotesOf(tTags.atCallNote)}, {"play", NotesOf(tTags.atCardNote)}};
   Game["annotation"] = AnnotationValue();
   Game["raw"] = RawValue(NrLines);
-  if (GamesWithMistakes()) Game["mistakes"] = MistakesValue(static_cast<UInt32>(GameNr));
+  if (GamesWithMistakes()) {
+    const auto Nr = static_cast<UInt32>(GameNr);
+    Game["mistakes"] = MistakesValue(Nr);
+    // Past the first ones only the number of entries is kept.
+    if (GameNrMistakes(Nr) > GameNrKeptMistakes(Nr)) {
+      Game["mistakes_not_kept"] = GameNrMistakes(Nr) - GameNrKeptMistakes(Nr);
+    }
+  }
   if (bDoubleDummy)
     Game["double_dummy"] = DoubleDummyValue(analysis::AnalyseDeal(DealInput(tData)));
   if (tReading.Standard == PBN_STANDARD_2_1) {

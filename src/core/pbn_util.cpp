@@ -1,5 +1,6 @@
 #include "core/pbn_util.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -29,7 +30,7 @@ PbnBoolDef DynamicDataInit(DynamicDataDef* ptDynamicData, UInt32 IncData, UInt32
 
 PbnBoolDef DynamicDataExtend(DynamicDataDef* ptDynamicData) {
   const size_t OldMax = ptDynamicData->MaxData;
-  const size_t NewMax = OldMax + ptDynamicData->IncData;
+  const size_t NewMax = OldMax + std::max<size_t>(ptDynamicData->IncData, OldMax / 2);
   if (NewMax > UINT32_MAX) return PBN_FALSE;
   void* ptNew = std::realloc(ptDynamicData->ptData, NewMax * ptDynamicData->DataSize);
   if (ptNew == nullptr) return PBN_FALSE;

@@ -72,12 +72,14 @@ inline PbnErrDef CharSuitCheck(int cSuit, PbnSuitDef* pSuit) {
 struct DynamicDataDef {
   UInt32 MaxData;
   UInt32 CurData;
-  UInt32 IncData;
+  UInt32 IncData;  // the first capacity, and the least a growth adds
   UInt32 DataSize;
   void* ptData;
 };
 
 PbnBoolDef DynamicDataInit(DynamicDataDef* ptDynamicData, UInt32 IncData, UInt32 DataSize);
+// Grows the capacity by half (by IncData at least), so that filling n elements copies each a few
+// times at most: a growth by a fixed step copies the whole array at every step.
 PbnBoolDef DynamicDataExtend(DynamicDataDef* ptDynamicData);
 PbnBoolDef DynamicDataCheck(DynamicDataDef* ptDynamicData);
 void DynamicDataTerm(DynamicDataDef* ptDynamicData);

@@ -10,6 +10,7 @@
 #include "core/defs.h"
 #include "core/pbn_util.h"
 #include "core/tables.h"
+#include "import/import.h"
 
 namespace pbn {
 
@@ -36,99 +37,26 @@ struct FoundTagDef {
   std::vector<std::string> atTokens;  // the section data, strings without their quotes
 };
 
-// The end of a string that starts with the quote at Pos: after its closing quote, or the end of
-// the line when it has none.
-size_t StringEnd(std::string_view Text, size_t Pos, size_t End) {
-  for (size_t i = Pos + 1; i < End; i++) {
-    if (Text[i] == '\\' && i + 1 < End && Text[i + 1] != '\n') {
-      i++;
-    } else if (Text[i] == '"') {
-      return i + 1;
-    } else if (Text[i] == '\n') {
-      return i;
-    }
-  }
-  return End;
-}
-
-size_t SkipSpaces(std::string_view Text, size_t Pos, size_t End) {
-  while (Pos < End && (Text[Pos] == ' ' || Text[Pos] == '\t'))
-    Pos++;
-  return Pos;
-}
-
-// A tag pair "[Name "value"]" at Pos; false for anything else.
-bool ParseTag(std::string_view Text, size_t Pos, size_t End, FoundTagDef* ptTag) {
-  size_t i = SkipSpaces(Text, Pos + 1, End);
-  const size_t NameBegin = i;
-  while (i < End && (std::isalnum(static_cast<unsigned char>(Text[i])) || Text[i] == '_'))
-    i++;
-  if (i == NameBegin) return false;
-  ptTag->Name = Text.substr(NameBegin, i - NameBegin);
-  i = SkipSpaces(Text, i, End);
-  if (i >= End || Text[i] != '"') return false;
-  const size_t Close = StringEnd(Text, i, End);
-  if (Close <= i + 1 || Text[Close - 1] != '"') return false;
-  ptTag->ValueBegin = i + 1;
-  ptTag->ValueEnd = Close - 1;
-  ptTag->Value = Text.substr(i + 1, Close - i - 2);
-  i = SkipSpaces(Text, Close, End);
-  if (i >= End || Text[i] != ']') return false;
-  ptTag->TagBegin = Pos;
-  ptTag->DataEnd = i + 1;
-  return true;
-}
-
 size_t LineEnd(std::string_view Text, size_t Pos, size_t End) {
   const size_t NewLine = Text.find('\n', Pos);
   return NewLine == std::string_view::npos ? End : std::min(NewLine, End);
 }
 
-// The tags of a game with their section data; comments, escape lines and strings are passed
-// over as the importer does.
+// The tags of a game with their section data, where the importer reads them.
 std::vector<FoundTagDef> ScanTags(std::string_view Text, GameSpanDef tSpan) {
   std::vector<FoundTagDef> atTags;
-  bool bLineStart = true;
-  size_t i = tSpan.Begin;
-  while (i < tSpan.End) {
-    const char c = Text[i];
-    if (c == '\n') {
-      bLineStart = true;
-      i++;
-      continue;
-    }
-    const bool bEscape = bLineStart && c == '%';
-    bLineStart = false;
-    if (bEscape || c == ';') {
-      i = LineEnd(Text, i, tSpan.End);
-    } else if (c == '{') {
-      const size_t Close = Text.find('}', i + 1);
-      i = Close == std::string_view::npos ? tSpan.End : std::min(Close + 1, tSpan.End);
-    } else if (IsBlank(c)) {
-      i++;
-    } else if (FoundTagDef tTag{}; c == '[' && ParseTag(Text, i, tSpan.End, &tTag)) {
-      i = tTag.DataEnd;
-      atTags.push_back(std::move(tTag));
-    } else {
-      size_t TokenEnd = i + 1;
-      if (c == '"') {
-        TokenEnd = StringEnd(Text, i, tSpan.End);
-      } else {
-        while (TokenEnd < tSpan.End && !IsBlank(Text[TokenEnd]) &&
-               std::strchr("[]{};\"", Text[TokenEnd]) == nullptr)
-          TokenEnd++;
-      }
-      if (!atTags.empty()) {
-        FoundTagDef& tTag = atTags.back();
-        tTag.DataEnd = TokenEnd;
-        if (c == '"') {
-          tTag.atTokens.emplace_back(Text.substr(i + 1, TokenEnd - i - 2));
-        } else {
-          tTag.atTokens.emplace_back(Text.substr(i, TokenEnd - i));
-        }
-      }
-      i = TokenEnd;
-    }
+  for (const PbnTagPlaceDef& tPlace : PbnReadTagPlaces(Text, tSpan.Begin)) {
+    if (!tPlace.bClosed || tPlace.DataEnd > tSpan.End) continue;
+    FoundTagDef tTag;
+    tTag.Name = Text.substr(tPlace.NameBegin, tPlace.NameEnd - tPlace.NameBegin);
+    tTag.TagBegin = tPlace.TagBegin;
+    tTag.ValueBegin = tPlace.ValueBegin;
+    tTag.ValueEnd = tPlace.ValueEnd;
+    tTag.Value = Text.substr(tPlace.ValueBegin, tPlace.ValueEnd - tPlace.ValueBegin);
+    tTag.DataEnd = tPlace.DataEnd;
+    for (const PbnTagPlaceDef::TokenDef& tToken : tPlace.atTokens)
+      tTag.atTokens.emplace_back(Text.substr(tToken.Begin, tToken.End - tToken.Begin));
+    atTags.push_back(std::move(tTag));
   }
   return atTags;
 }

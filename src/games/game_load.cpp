@@ -74,7 +74,7 @@ struct SourceCacheDef {
 SourceCacheDef tSourceCache;
 
 const std::array<PbnTagValueDef, PBN_N_TAG_IDS>& SourceValues(std::FILE* pFile,
-                                                               PbnFilePosDef SourcePos) {
+                                                              PbnFilePosDef SourcePos) {
   if (tSourceCache.Pos == SourcePos) return tSourceCache.atValue;
   PbnImportTags(nullptr);
   PbnFilePosDef FilePosBegin;
@@ -193,7 +193,7 @@ void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines) {
                   tGameAdmin.atPlayCards.data(), tGameAdmin.aacIllegals.data());
   GameTxtLoad(pFile, FilePosBegin, FilePosOut, pNrLines);
   if (TextAnnoInit()) {
-    TextMistakesCompute(GameMistakes(GameIndex), GameNrMistakes(GameIndex));
+    TextMistakesCompute(GameMistakes(GameIndex), GameNrKeptMistakes(GameIndex));
     TextAnnoCompute(tGameAdmin.ptGameData, tGameAdmin.ptGameTags);
   }
 }

@@ -7,10 +7,14 @@ namespace pbn {
 
 namespace {
 
+// At most this many entries of a game are kept; the others are counted.
+constexpr UInt32 kMaxKeptEntries = 200;
+
 struct GameLogDef {
   UInt32 FirstLine;   // of the game in the file
   UInt32 FirstEntry;  // in atEntries
-  UInt32 NrEntries;
+  UInt32 NrEntries;   // all of them
+  UInt32 NrKept;      // in atEntries
 };
 
 struct MistakeAdminDef {
@@ -18,6 +22,7 @@ struct MistakeAdminDef {
   std::vector<GameLogDef> atGames;        // per game of the index; element 0 unused
   UInt32 NrWithMistakes = 0;
   std::size_t GameFirstEntry = 0;  // of the game being imported
+  UInt32 NrUnkept = 0;             // of the game being imported: entries counted, not kept
 };
 
 MistakeAdminDef tMistakeAdmin;
@@ -35,9 +40,14 @@ UInt32 GameNrMistakes(UInt32 GameIndex) {
   return ptLog != nullptr ? ptLog->NrEntries : 0;
 }
 
+UInt32 GameNrKeptMistakes(UInt32 GameIndex) {
+  const GameLogDef* ptLog = GameLog(GameIndex);
+  return ptLog != nullptr ? ptLog->NrKept : 0;
+}
+
 const PbnLogEntryDef* GameMistakes(UInt32 GameIndex) {
   const GameLogDef* ptLog = GameLog(GameIndex);
-  if (ptLog == nullptr || ptLog->NrEntries == 0) return nullptr;
+  if (ptLog == nullptr || ptLog->NrKept == 0) return nullptr;
   return tMistakeAdmin.atEntries.data() + ptLog->FirstEntry;
 }
 
@@ -60,6 +70,21 @@ UInt32 GameNextWithMistakes(UInt32 GameIndex) {
   return 0;
 }
 
+namespace {
+
+// The next game's entries go after those kept so far, at most kMaxKeptEntries of them.
+void StartGameEntries(MistakeAdminDef& t) {
+  t.GameFirstEntry = t.atEntries.size();
+  t.NrUnkept = 0;
+  PbnLogSinkDef tSink = PbnImportLogSink();
+  tSink.ptEntries = &t.atEntries;
+  tSink.MaxEntries = t.GameFirstEntry + kMaxKeptEntries;
+  tSink.pNrUnkept = &t.NrUnkept;
+  PbnImportLog(tSink);
+}
+
+}  // namespace
+
 void MistakesPassBegin() {
   std::swap(tPrevMistakeAdmin, tMistakeAdmin);
   MistakeAdminDef& t = tMistakeAdmin;
@@ -67,11 +92,7 @@ void MistakesPassBegin() {
   t.atGames.assign(1, GameLogDef{});
   t.NrWithMistakes = 0;
   t.GameFirstEntry = 0;
-  if (GamesWithMistakes()) {
-    PbnLogSinkDef tSink = PbnImportLogSink();
-    tSink.ptEntries = &t.atEntries;
-    PbnImportLog(tSink);
-  }
+  if (GamesWithMistakes()) StartGameEntries(t);
 }
 
 PbnBoolDef MistakesIndexGame(PbnErrDef Error) {
@@ -86,18 +107,21 @@ void MistakesGameDone(PbnBoolDef bIndexed) {
   if (!GamesWithMistakes()) return;
   if (!bIndexed) {
     t.atEntries.resize(t.GameFirstEntry);
-    return;
+  } else {
+    const auto NrKept = static_cast<UInt32>(t.atEntries.size() - t.GameFirstEntry);
+    const UInt32 NrEntries = NrKept + t.NrUnkept;
+    t.atGames.push_back({PbnImportSourceLine(PbnImportLineBegin()),
+                         static_cast<UInt32>(t.GameFirstEntry), NrEntries, NrKept});
+    t.NrWithMistakes += NrEntries != 0;
   }
-  const auto NrEntries = static_cast<UInt32>(t.atEntries.size() - t.GameFirstEntry);
-  t.atGames.push_back({PbnImportSourceLine(PbnImportLineBegin()),
-                       static_cast<UInt32>(t.GameFirstEntry), NrEntries});
-  t.NrWithMistakes += NrEntries != 0;
-  t.GameFirstEntry = t.atEntries.size();
+  StartGameEntries(t);
 }
 
 void MistakesPassEnd(PbnBoolDef bCompleted) {
   PbnLogSinkDef tSink = PbnImportLogSink();
   tSink.ptEntries = nullptr;
+  tSink.MaxEntries = SIZE_MAX;
+  tSink.pNrUnkept = nullptr;
   PbnImportLog(tSink);
   if (!bCompleted) std::swap(tPrevMistakeAdmin, tMistakeAdmin);
   tPrevMistakeAdmin = {};

@@ -17,7 +17,10 @@ inline PbnBoolDef GamesWithMistakes() {
 // Of game GameIndex of the index (1 to the number of games), after an index pass in the mode;
 // without the mode every game is clean.
 UInt32 GameNrMistakes(UInt32 GameIndex);
-const PbnLogEntryDef* GameMistakes(UInt32 GameIndex);  // GameNrMistakes entries
+// The entries kept of them: the first 200, so that a game with a line of megabytes (an entry
+// every 255 characters) costs little memory.
+UInt32 GameNrKeptMistakes(UInt32 GameIndex);
+const PbnLogEntryDef* GameMistakes(UInt32 GameIndex);  // GameNrKeptMistakes entries
 UInt32 GameFirstLine(UInt32 GameIndex);                // 0 without the mode
 UInt32 GamesNrWithMistakes();
 // The first game with mistakes after GameIndex, from the start again past the last; 0 if none.

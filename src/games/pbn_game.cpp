@@ -40,17 +40,6 @@ bool TagIsInherited(const PbnGameTagsDef& tGameTags, int TagId) {
 // Per tag, the latest game of the file that gave it as "##value" (2.1 reading), or kNoSource.
 GameSourcesDef aStickySources;
 
-bool Store21(UInt32 GameNr, const GameSourcesDef& aSourcePos) {
-  DynamicDataDef& tIndex21 = tFileAdmin.tGameTag21DD;
-  while (GameNr >= tIndex21.MaxData) {
-    if (!DynamicDataExtend(&tIndex21)) return false;
-  }
-  GameTag21DataDef* ptElement = DynamicDataAt<GameTag21DataDef>(tIndex21, GameNr);
-  std::copy(aSourcePos.begin() + PBN_N_TAG_IDS_10, aSourcePos.end(), ptElement->aSourcePos.begin());
-  tIndex21.CurData = GameNr + 1;
-  return true;
-}
-
 // Where each tag of a game just read takes its value from (paSourcePos, when given), and the game
 // as the source of the values it gives for the "#" of later games (paSources). A "##value" stands
 // for every later game of the file that lacks the tag.
@@ -74,7 +63,7 @@ void TakeSources(const PbnGameTagsDef& tGameTags, PbnFilePosDef FilePosBegin,
 
 // The index blocks that the last pass did not keep (see BeginIndexBlock).
 DynamicDataDef tSpareTagDD{};
-DynamicDataDef tSpareTag21DD{};
+DynamicDataDef tSpareSourceDD{};
 
 }  // namespace
 
@@ -84,7 +73,7 @@ PbnBoolDef GameInit() {
   tFileAdmin.ptPrevTags = AllocZeroed<PbnGameTagsDef>();
   if (tFileAdmin.ptPrevTags == nullptr) return PBN_FALSE;
   if (!DynamicDataInit(&tFileAdmin.tGameTagDD, 64, sizeof(GameTagDataDef)) ||
-      !DynamicDataInit(&tFileAdmin.tGameTag21DD, 64, sizeof(GameTag21DataDef)) ||
+      !DynamicDataInit(&tFileAdmin.tSourceDD, 64, sizeof(GameSourceDef)) ||
       !DynamicDataInit(&tFileAdmin.tGameTxtDD, 64, sizeof(GameTxtDataDef)) ||
       !DynamicDataInit(&tFileAdmin.tCharTxtDD, 1024, 1)) {
     return PBN_FALSE;
@@ -100,11 +89,11 @@ void GameTerm() {
   Release(tGameAdmin.ptGameData);
   Release(tGameAdmin.ptGameTags);
   DynamicDataTerm(&tFileAdmin.tGameTagDD);
-  DynamicDataTerm(&tFileAdmin.tGameTag21DD);
+  DynamicDataTerm(&tFileAdmin.tSourceDD);
   DynamicDataTerm(&tFileAdmin.tGameTxtDD);
   DynamicDataTerm(&tFileAdmin.tCharTxtDD);
   DynamicDataTerm(&tSpareTagDD);
-  DynamicDataTerm(&tSpareTag21DD);
+  DynamicDataTerm(&tSpareSourceDD);
 }
 
 void GameDataInit(PbnGameDataDef* ptGameData) {
@@ -126,12 +115,15 @@ PbnErrDef GameTagsReset(PbnGameTagsDef* ptGameTags) {
 GameSourcesDef IndexSources(UInt32 GameNr) {
   GameSourcesDef aSourcePos;
   aSourcePos.fill(kNoSource);
-  const GameTagDataDef* ptElement = DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameNr);
-  std::copy(ptElement->aSourcePos.begin(), ptElement->aSourcePos.end(), aSourcePos.begin());
-  const DynamicDataDef& tIndex21 = tFileAdmin.tGameTag21DD;
-  if (GameNr < tIndex21.CurData) {
-    const auto& aSourcePos21 = DynamicDataAt<GameTag21DataDef>(tIndex21, GameNr)->aSourcePos;
-    std::copy(aSourcePos21.begin(), aSourcePos21.end(), aSourcePos.begin() + PBN_N_TAG_IDS_10);
+  const DynamicDataDef& tIndex = tFileAdmin.tGameTagDD;
+  if (GameNr == 0 || GameNr > tIndex.CurData) return aSourcePos;
+  const UInt32 First = DynamicDataAt<GameTagDataDef>(tIndex, GameNr)->FirstSource;
+  const UInt32 End = GameNr < tIndex.CurData
+                         ? DynamicDataAt<GameTagDataDef>(tIndex, GameNr + 1)->FirstSource
+                         : tFileAdmin.tSourceDD.CurData;
+  for (UInt32 Source = First; Source < End; Source++) {
+    const GameSourceDef& tSource = *DynamicDataAt<GameSourceDef>(tFileAdmin.tSourceDD, Source);
+    aSourcePos[tSource.TagId] = tSource.SourcePos;
   }
   return aSourcePos;
 }
@@ -139,15 +131,24 @@ GameSourcesDef IndexSources(UInt32 GameNr) {
 PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePosBegin,
                           GameSourcesDef* paSources) {
   DynamicDataDef& tIndex = tFileAdmin.tGameTagDD;
+  DynamicDataDef& tSources = tFileAdmin.tSourceDD;
   const UInt32 GameNr = tIndex.CurData + 1;
   if (GameNr >= tIndex.MaxData && !DynamicDataExtend(&tIndex)) return PBN_ERR_RESOURCES;
   GameSourcesDef aSourcePos;
+  aSourcePos.fill(kNoSource);  // the tags that the reading does not know have none
   TakeSources(*ptGameTags, FilePosBegin, paSources, &aSourcePos);
-  if (PbnReading21() && !Store21(GameNr, aSourcePos)) return PBN_ERR_RESOURCES;
+  const UInt32 FirstSource = tSources.CurData;
+  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+    if (aSourcePos[TagId] == kNoSource) continue;
+    if (!DynamicDataCheck(&tSources)) {
+      tSources.CurData = FirstSource;  // the game is not indexed: none of its sources stays
+      return PBN_ERR_RESOURCES;
+    }
+    *DynamicDataAt<GameSourceDef>(tSources, tSources.CurData++) = {static_cast<UInt8>(TagId),
+                                                                   aSourcePos[TagId]};
+  }
   tIndex.CurData++;
-  GameTagDataDef* ptElement = DynamicDataAt<GameTagDataDef>(tIndex, GameNr);
-  ptElement->FilePosBegin = FilePosBegin;
-  std::copy_n(aSourcePos.begin(), PBN_N_TAG_IDS_10, ptElement->aSourcePos.begin());
+  *DynamicDataAt<GameTagDataDef>(tIndex, GameNr) = {FilePosBegin, FirstSource};
   return PBN_ERR_OK;
 }
 
@@ -242,13 +243,14 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
   MistakesPassBegin();
   GameListPassBegin();
   PbnImportLogBegin(pFile);
+  PbnReaderForget();
   // One file's values must never be inherited by the games of another.
   PbnImportTags(nullptr);
   GameForgetSources();
   aStickySources.fill(kNoSource);
   // The previous index stays until this pass has completed, so that a cancel keeps it.
   const DynamicDataDef tPrevious = tFileAdmin.tGameTagDD;
-  const DynamicDataDef tPrevious21 = tFileAdmin.tGameTag21DD;
+  const DynamicDataDef tPreviousSources = tFileAdmin.tSourceDD;
   const UInt32 PrevNrGamesRead = tFileAdmin.NrGamesRead;
   tFileAdmin.NrGamesRead = 0;
   auto* ptGameData = AllocZeroed<PbnGameDataDef>();
@@ -256,13 +258,13 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
   PbnBoolDef bCompleted = PBN_TRUE;
   const bool bBlocks =
       BeginIndexBlock(&tFileAdmin.tGameTagDD, tPrevious, &tSpareTagDD, sizeof(GameTagDataDef)) &&
-      BeginIndexBlock(&tFileAdmin.tGameTag21DD, tPrevious21, &tSpareTag21DD,
-                      sizeof(GameTag21DataDef));
+      BeginIndexBlock(&tFileAdmin.tSourceDD, tPreviousSources, &tSpareSourceDD,
+                      sizeof(GameSourceDef));
   if (!bBlocks) {
     // Nothing to index into: the blocks of before serve as an empty index.
     EndIndexBlock(&tFileAdmin.tGameTagDD, tPrevious, &tSpareTagDD, false);
-    EndIndexBlock(&tFileAdmin.tGameTag21DD, tPrevious21, &tSpareTag21DD, false);
-    tFileAdmin.tGameTagDD.CurData = tFileAdmin.tGameTag21DD.CurData = 0;
+    EndIndexBlock(&tFileAdmin.tSourceDD, tPreviousSources, &tSpareSourceDD, false);
+    tFileAdmin.tGameTagDD.CurData = tFileAdmin.tSourceDD.CurData = 0;
   } else if (pFile != nullptr && ptGameData != nullptr && ptGameTags != nullptr &&
              !GameFileTooLarge(pFile)) {
     bCompleted = IndexGames(pFile, ptGameData, ptGameTags, Progress);
@@ -273,7 +275,7 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
   MistakesPassEnd(bCompleted);
   GameListPassEnd(bCompleted);
   EndIndexBlock(&tFileAdmin.tGameTagDD, tPrevious, &tSpareTagDD, bCompleted);
-  EndIndexBlock(&tFileAdmin.tGameTag21DD, tPrevious21, &tSpareTag21DD, bCompleted);
+  EndIndexBlock(&tFileAdmin.tSourceDD, tPreviousSources, &tSpareSourceDD, bCompleted);
   if (!bCompleted) {
     tFileAdmin.NrGamesRead = PrevNrGamesRead;
     PbnImportSetOptions(tPrevOptions);  // the games of the file kept are read as before

@@ -14,17 +14,19 @@ namespace pbn {
 
 inline constexpr PbnFilePosDef kNoSource = -1;
 
+// One game of the index. Most games give every tag a value of their own, so the tags that stand
+// for an earlier game's value are kept apart, in tSourceDD: those of game n are its elements
+// from FirstSource of game n up to FirstSource of game n + 1 (for the last game, the fill count).
 struct GameTagDataDef {
   PbnFilePosDef FilePosBegin;
-  // Start of the game whose value a "#" stands for: the nearest earlier game of the file,
-  // indexed or refused, whose value of that tag is not "#"; kNoSource for an own value.
-  std::array<PbnFilePosDef, PBN_N_TAG_IDS_10> aSourcePos;
+  UInt32 FirstSource;
 };
 
-// The same for the tags that only the 2.1 reading knows, kept apart so that the index of a file
-// read by 1.0 does not grow.
-struct GameTag21DataDef {
-  std::array<PbnFilePosDef, PBN_N_TAG_IDS - PBN_N_TAG_IDS_10> aSourcePos;
+// A tag whose value a game takes from an earlier one: the start of the nearest earlier game of
+// the file, indexed or refused, whose value of that tag is not "#".
+struct GameSourceDef {
+  UInt8 TagId;
+  PbnFilePosDef SourcePos;
 };
 
 struct GameTxtDataDef {
@@ -33,12 +35,12 @@ struct GameTxtDataDef {
 };
 
 struct FileAdminDef {
-  PbnGameTagsDef* ptPrevTags;   // inherited values collected for the game being loaded
-  DynamicDataDef tGameTagDD;    // the index; element n is game n, element 0 unused
-  DynamicDataDef tGameTag21DD;  // GameTag21DataDef of game n, filled by the 2.1 reading only
-  DynamicDataDef tGameTxtDD;    // one per raw text line, plus one after the last
-  DynamicDataDef tCharTxtDD;    // raw text, each line NUL-terminated
-  UInt32 NrGamesRead;           // games the index pass read, refused ones included
+  PbnGameTagsDef* ptPrevTags;  // inherited values collected for the game being loaded
+  DynamicDataDef tGameTagDD;   // the index; element n is game n, element 0 unused
+  DynamicDataDef tSourceDD;    // GameSourceDef of the games of the index, in their order
+  DynamicDataDef tGameTxtDD;   // one per raw text line, plus one after the last
+  DynamicDataDef tCharTxtDD;   // raw text, each line NUL-terminated
+  UInt32 NrGamesRead;          // games the index pass read, refused ones included
 };
 
 extern FileAdminDef tFileAdmin;
@@ -62,7 +64,7 @@ bool GameLoadRecords(std::FILE* pFile, UInt32 GameIndex, PbnFilePosDef* pFilePos
                      PbnFilePosDef* pFilePosOut);
 
 // For every tag, the start of a game whose value stands in its place: the source of a "#" (of a
-// game, or at the point the index pass has reached), or kNoSource.
+// game, or at the point the index pass has reached), or kNoSource for an own value.
 using GameSourcesDef = std::array<PbnFilePosDef, PBN_N_TAG_IDS>;
 
 // Of game GameNr of the index: the game whose value it shows in place of a "#" of its own, or of a

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/pbn.h"
@@ -35,6 +37,11 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
                         PbnGameTagsDef* ptGameTags, PbnFilePosDef* pFilePosBegin,
                         PbnFilePosDef* pFilePosOut);
 
+// The importer reads a stream ahead and keeps what it read for the import of the next game,
+// as long as nobody else moves the stream. An index pass begins by dropping it, so that a stream
+// opened where a closed one was is never taken for it.
+void PbnReaderForget();
+
 // One entry of the log: an erroneous line of the file with its marker line and first message,
 // or a message of the whole-game checks alone (Text and Marks empty).
 struct PbnLogEntryDef {
@@ -50,6 +57,10 @@ struct PbnLogSinkDef {
   std::FILE* pFile = nullptr;
   std::string* pMemory = nullptr;  // lines appended, each with its line feed
   std::vector<PbnLogEntryDef>* ptEntries = nullptr;
+  // Entries beyond this many in *ptEntries are only counted, in *pNrUnkept: a line of megabytes
+  // gives an entry for every 255 characters.
+  std::size_t MaxEntries = SIZE_MAX;
+  UInt32* pNrUnkept = nullptr;
   PbnBoolDef bLineNumbers = PBN_FALSE;  // each line with its file line's number in front: "134: "
 };
 void PbnImportLog(const PbnLogSinkDef& tSink);
@@ -83,6 +94,29 @@ const PbnConvertedDef* PbnStreamConverted(std::FILE* pFile);
 void PbnImportLogBegin(std::FILE* pFile);
 // The line of the source file that a line of the stream of the last index pass comes from.
 UInt32 PbnImportSourceLine(UInt32 LineNr);
+
+// Where a tag pair sits in a file: its "[", its name, its value between the quotes as written,
+// and where it ends: after its "]", or after the last token of the section data that follows it.
+struct PbnTagPlaceDef {
+  size_t TagBegin;
+  size_t NameBegin;
+  size_t NameEnd;
+  size_t ValueBegin;
+  size_t ValueEnd;
+  size_t DataEnd;
+  bool bClosed;  // its "]" was read
+  struct TokenDef {
+    size_t Begin;
+    size_t End;  // a string without its quotes
+  };
+  std::vector<TokenDef> atTokens;
+};
+
+// The tag pairs of the game that starts at Begin of the file text Text, as the importer reads
+// them by the PBN 2.1 grammar (every tag followed by its section data), whatever their values:
+// for tools that edit a file in place. The index and the games on display are left as they are;
+// the import of a game records nothing unless asked here.
+std::vector<PbnTagPlaceDef> PbnReadTagPlaces(std::string_view Text, size_t Begin);
 
 // The sides that the Hidden tag of the game imported last hides.
 const std::array<PbnBoolDef, PBN_N_SIDES>& PbnImportHiddenSides();

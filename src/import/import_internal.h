@@ -14,28 +14,22 @@ namespace pbn {
 
 inline constexpr unsigned long kMaxLineChars = 255;  // characters stored per logical line
 
-// Reader: the chunk read last and the current logical line as stored for the log.
-extern char acFileLine[PBN_VALUE_SIZE];
-extern int FileCharIndex;
-extern int FileCharNumber;
-extern PbnFilePosDef FilePosGet;
-extern PbnFilePosDef FilePosRead;  // the stream's offset after the chunk in acFileLine
-extern char InputBuffer[PBN_VALUE_SIZE];
-extern unsigned long InputIndex;
-extern unsigned long PrevInputIndex;
-extern UInt32 FileLineNr;  // the line of the file that the chunk belongs to, from 1
+// Reader. A chunk of the file is what a line read of 256 bytes gives: at most 255 characters, up
+// to and including the next line feed. Its characters end at its first NUL byte.
+struct PbnChunkDef {
+  const char* pcChars;
+  int NrChars;
+};
+extern PbnFilePosDef FilePosGet;   // the file offset of the chunk read last
+extern PbnFilePosDef FilePosRead;  // the file offset after it
+extern UInt32 FileLineNr;          // the line of the file that the chunk belongs to, from 1
 
-// Called right after the stream has been positioned at FilePos.
-void PbnReaderReset(PbnFilePosDef FilePos);
-PbnErrDef PbnReadChunk(std::FILE* pFile);
-
-// Every character of the file passes here: the common case stays inline.
-inline PbnErrDef PbnGetChar(std::FILE* pFile, int* pChar) {
-  if (FileCharIndex >= FileCharNumber && PbnReadChunk(pFile) != PBN_ERR_OK) return PBN_ERR_FILE;
-  *pChar = static_cast<unsigned char>(acFileLine[FileCharIndex++]);
-  return PBN_ERR_OK;
-}
-PbnErrDef PbnBackspace(int* pChar);
+// Positions the reader at FilePos of pFile for a game import; false when the stream cannot be
+// positioned there. The stream's own position is then the reader's business.
+bool PbnReaderStart(std::FILE* pFile, PbnFilePosDef FilePos);
+// The next chunk; PBN_ERR_FILE at the end of the file (or a read error). The chunk stays valid
+// until the next one is read.
+PbnErrDef PbnReadChunk(PbnChunkDef* ptChunk);
 
 // Character classes; the character is a byte value 0..255 (or the neutral 1).
 constexpr PbnBoolDef IsPbnChar(int c) {
@@ -95,8 +89,10 @@ inline PbnErrDef CharRankCheck(int cRank, PbnRankDef* pRank) {
 PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump);
 
 // Tag names and values.
-PbnErrDef TagIdGet(const char* acBuffer, PbnTagIdDef* pTagId);
-PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, PbnTagIdDef* pTagId);
+// The name is Length characters long, and terminated.
+PbnErrDef TagIdGet(const char* acBuffer, size_t Length, PbnTagIdDef* pTagId);
+PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t Length,
+                       PbnTagIdDef* pTagId);
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
                         const char* acBuffer);
 // The check of one tag's value in acValueBuffer; *pNote receives a Note tag's number.

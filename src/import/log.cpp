@@ -37,6 +37,14 @@ void WriteLine(const char* pString) {
   WriteRaw(LinePrefix() + pString);
 }
 
+// Whether an entry goes into the list of entries: counted only beyond its limit.
+bool KeepEntry() {
+  if (tLogSink.ptEntries == nullptr) return false;
+  if (tLogSink.ptEntries->size() < tLogSink.MaxEntries) return true;
+  if (tLogSink.pNrUnkept != nullptr) ++*tLogSink.pNrUnkept;
+  return false;
+}
+
 }  // namespace
 
 void PbnImportLog(const PbnLogSinkDef& tSink) {
@@ -79,9 +87,8 @@ UInt32 PbnImportSourceLine(UInt32 LineNr) {
 
 void ImportPrintf(const char* pString) {
   WriteLine(pString);
-  if (tLogSink.ptEntries != nullptr) {
+  if (KeepEntry())
     tLogSink.ptEntries->push_back({PbnImportSourceLine(FileLineNr), "", "", pString});
-  }
 }
 
 void ImportPrintLine(const char* pcLine, const char* pcMarks, const char* pcMessage) {
@@ -89,7 +96,7 @@ void ImportPrintLine(const char* pcLine, const char* pcMarks, const char* pcMess
   if (pcMarks == nullptr || pcMessage == nullptr) return;  // an echo of a line without error
   WriteLine(pcMarks);
   WriteLine(pcMessage);
-  if (tLogSink.ptEntries != nullptr) {
+  if (KeepEntry()) {
     tLogSink.ptEntries->push_back({PbnImportSourceLine(FileLineNr), pcLine, pcMarks, pcMessage});
   }
 }

@@ -5,6 +5,8 @@
 #include <cassert>
 #include <cstring>
 #include <iterator>
+#include <memory>
+#include <utility>
 
 #include "core/defs.h"
 #include "import/import.h"
@@ -15,39 +17,50 @@ namespace pbn {
 
 namespace {
 
-char CheckBuffer[PBN_VALUE_SIZE];
-unsigned long CheckIndex = 0;
-bool bCheckOverflow = false;  // a value continued by backslashes outgrew its buffer
+// A run is copied in whole blocks of this many characters; the buffers have room for the last.
+constexpr size_t kCopyBlock = 16;
+char InputBuffer[PBN_VALUE_SIZE + kCopyBlock];  // the current logical line as stored for the log
+char CheckBuffer[PBN_VALUE_SIZE + kCopyBlock];  // the token being collected
 char ErrorBuffer[PBN_VALUE_SIZE + 1];
-unsigned long ErrorIndex = 0;
 
 struct IntakeDef;
+using CharTableDef = std::array<std::array<bool, 256>, PBN_N_STATES>;
 
-// The variables of one game import.
+// The variables of one game import. The reader's chunk and the indexes into the line, the token
+// and the marker line live here too, so that the steps keep them at hand.
 struct ImportRunDef {
-  std::FILE* pFile;
   PbnGameDataDef* ptGameData;
   PbnGameTagsDef* ptGameTags;
-  PbnFilePosDef* pFilePosBegin;
+  PbnFilePosDef FilePosBegin;  // where the game begins: the chunk of its first non-blank, or -1
   PbnFilePosDef* pFilePosOut;
-  PbnStateDef CurrPbnState;  // the state of the current step
-  PbnStateDef NextPbnState;  // the state that the end of the current tag enters
+  PbnChunkDef tChunk;            // the chunk read last
+  int ChunkIndex;                // of the next character of the chunk to hand out
+  unsigned long InputIndex;      // characters stored on the line; where the next one goes
+  unsigned long PrevInputIndex;  // InputIndex before the step's character was taken
+  unsigned long CheckIndex;      // characters of the token
+  bool bCheckOverflow;           // a value continued by backslashes outgrew its buffer
+  unsigned long ErrorIndex;      // where the marking of an error of this step starts
+  PbnStateDef CurrPbnState;      // the state of the current step
+  PbnStateDef NextPbnState;      // the state that the end of the current tag enters
   PbnTagIdDef TagId;
   int c;
-  bool bCharFromFile;  // the step's character came from the file (not made up)
+  bool bCharFromFile;  // the step's character was taken from the file (not made up or left)
   PbnErrDef CharError;
   PbnErrDef LineError;
   PbnErrDef GameError;
   PbnBoolDef bErrorDec;
-  unsigned long NrNonSpace;
+  bool bLineNonBlank;  // the line holds a stored character other than a blank
   PbnBoolDef bTagFound;
   PbnBoolDef bNameFound;
   PbnBoolDef bEndOfFile;
   PbnBoolDef bReady;
-  const IntakeDef* atIntake;  // how each byte is stored: by the text encoding of the reading
-  bool b21;                   // the PBN 2.1 reading
-  bool bDataSeen;             // the tag's section data has begun (2.1): no comment any more
-  bool bTableData;            // the section data fills the table its tag opened (2.1)
+  const IntakeDef* atIntake;      // how each byte is stored: by the text encoding of the reading
+  const CharTableDef* paaRuns;    // per state, the characters of its runs (below)
+  const CharTableDef* paaLeaves;  // per state, the characters that its token leaves (below)
+  bool b21;                       // the PBN 2.1 reading
+  bool bDataSeen;                 // the tag's section data has begun (2.1): no comment any more
+  bool bTableData;                // the section data fills the table its tag opened (2.1)
+  std::vector<PbnTagPlaceDef>* patPlaces;  // where the tags sit, when asked for (tag syntax only)
 };
 
 // What follows from the rows of the states (below).
@@ -62,27 +75,27 @@ void ErrorBufferReset() {
 
 // --- token helpers ---
 
-void TokenAppend(int c) {
-  if (CheckIndex < kMaxLineChars) {
-    CheckBuffer[CheckIndex++] = static_cast<char>(c);
+void TokenAppend(ImportRunDef& r, int c) {
+  if (r.CheckIndex < kMaxLineChars) {
+    CheckBuffer[r.CheckIndex++] = static_cast<char>(c);
   } else {
-    bCheckOverflow = true;  // keep the first 255 characters; the value is refused at its end
+    r.bCheckOverflow = true;  // keep the first 255 characters; the value is refused at its end
   }
 }
 
-void TokenStartEmpty() {
-  CheckIndex = 0;
-  bCheckOverflow = false;
-  ErrorIndex = InputIndex;
+void TokenStartEmpty(ImportRunDef& r) {
+  r.CheckIndex = 0;
+  r.bCheckOverflow = false;
+  r.ErrorIndex = r.InputIndex;
 }
 
-void TokenStart(int c) {
-  TokenStartEmpty();
-  TokenAppend(c);
+void TokenStart(ImportRunDef& r, int c) {
+  TokenStartEmpty(r);
+  TokenAppend(r, c);
 }
 
-const char* TokenEnd() {
-  CheckBuffer[CheckIndex] = '\0';
+const char* TokenEnd(ImportRunDef& r) {
+  CheckBuffer[r.CheckIndex] = '\0';
   return CheckBuffer;
 }
 
@@ -91,14 +104,61 @@ void Report(ImportRunDef& r, PbnErrDef Error) {
   if (Error != PBN_ERR_OK) r.CharError = Error;
 }
 
+// The character of the step is read again by the next step. A character left in the file is
+// there already; a made-up line feed is not in the file, and the next step makes it up again.
 void PushBack(ImportRunDef& r) {
-  if (r.bCharFromFile) {
-    PbnBackspace(&r.c);
-  } else {
-    // A made-up line feed is not in the file: the next step makes it up again.
-    InputIndex = PrevInputIndex;
-    r.c = 1;
-  }
+  if (r.bCharFromFile) r.ChunkIndex--;
+  r.InputIndex = r.PrevInputIndex;  // it leaves the stored line
+  r.c = 1;                          // neutral: no state reacts to it and it is no line feed
+}
+
+// Where PbnReadTagPlaces wants the places of the tags of the game it imports; null otherwise.
+std::vector<PbnTagPlaceDef>* patRecordPlaces = nullptr;
+
+// What the import of the game read last tells beyond its result.
+UInt32 LineBegin = 0;
+PbnBoolDef bLastTagFound = PBN_FALSE;
+
+// The game begins at the first line with a character other than a blank.
+void NoteGameBegin(ImportRunDef& r) {
+  if (r.FilePosBegin != -1 || !r.bLineNonBlank) return;
+  r.FilePosBegin = FilePosGet;
+  LineBegin = FileLineNr;
+}
+
+// --- the places of the tags, recorded when asked for ---
+
+// The file offset of the step's character: of the one taken, of the one left in the file, or
+// where the file ends (a line feed made up there).
+size_t CharPos(const ImportRunDef& r) {
+  if (r.bEndOfFile) return static_cast<size_t>(FilePosRead);
+  return static_cast<size_t>(FilePosGet) + r.ChunkIndex - (r.bCharFromFile ? 1 : 0);
+}
+
+PbnTagPlaceDef* LastPlace(ImportRunDef& r) {
+  return r.patPlaces != nullptr && !r.patPlaces->empty() ? &r.patPlaces->back() : nullptr;
+}
+
+void RecordTagBegin(ImportRunDef& r) {
+  if (r.patPlaces == nullptr) return;
+  const size_t Pos = CharPos(r);
+  r.patPlaces->push_back({Pos, Pos, Pos, Pos, Pos, Pos, false, {}});
+}
+
+// Sets a place of the tag being read: the offset of the step's character, plus Offset.
+void RecordAt(ImportRunDef& r, size_t PbnTagPlaceDef::*pPlace, size_t Offset = 0) {
+  if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->*pPlace = CharPos(r) + Offset;
+}
+
+void RecordTokenBegin(ImportRunDef& r, size_t Offset) {
+  if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->atTokens.push_back({CharPos(r) + Offset, 0});
+}
+
+void RecordTokenEnd(ImportRunDef& r, size_t Offset) {
+  PbnTagPlaceDef* ptPlace = LastPlace(r);
+  if (ptPlace == nullptr || ptPlace->atTokens.empty()) return;
+  ptPlace->atTokens.back().End = CharPos(r);
+  ptPlace->DataEnd = CharPos(r) + Offset;
 }
 
 // --- intake (one character into c, stored into the line as it will be logged) ---
@@ -132,25 +192,47 @@ constexpr auto atIntake = IntakeTable<false>();
 // UTF-8 text (PBN 2.1, declared): every byte of a character above 127 is stored as it is.
 constexpr auto atIntakeUtf8 = IntakeTable<true>();
 
+// The next character of the file, or false at its end. A chunk that begins with a NUL byte hands
+// out that one character (its NrChars is 0).
+bool NextFileChar(ImportRunDef& r, int* pChar) {
+  if (r.ChunkIndex >= r.tChunk.NrChars) {
+    PbnChunkDef tChunk;  // a local: the run record stays out of memory the reader sees
+    if (PbnReadChunk(&tChunk) != PBN_ERR_OK) return false;
+    r.tChunk = tChunk;
+    r.ChunkIndex = 0;
+  }
+  *pChar = static_cast<unsigned char>(r.tChunk.pcChars[r.ChunkIndex++]);
+  return true;
+}
+
+// Stores the character just taken into the line, as the intake stores it.
+void StoreChar(ImportRunDef& r) {
+  const IntakeDef& tIntake = r.atIntake[r.c];
+  if (tIntake.bBad) r.CharError = PBN_ERR_BAD_CHAR;
+  InputBuffer[r.InputIndex] = tIntake.cStored;  // overwritten by the next one when not stored
+  r.InputIndex += tIntake.bStored;
+  r.bLineNonBlank |= tIntake.bNonSpace;
+  NoteGameBegin(r);
+}
+
 void TakeChar(ImportRunDef& r) {
-  PrevInputIndex = InputIndex;
+  r.PrevInputIndex = r.InputIndex;
   r.bCharFromFile = false;
-  if (InputIndex == kMaxLineChars) {
+  if (r.InputIndex == kMaxLineChars) {
     r.c = '\n';
     r.CharError = PBN_ERR_LINE_TOO_LONG;
     return;
   }
-  if (PbnGetChar(r.pFile, &r.c) != PBN_ERR_OK) {
+  int c = 0;
+  const bool bTaken = NextFileChar(r, &c);
+  r.c = c;
+  if (!bTaken) {
     r.c = '\n';
     r.bEndOfFile = PBN_TRUE;
     return;
   }
   r.bCharFromFile = true;
-  const IntakeDef& tIntake = r.atIntake[r.c];
-  if (tIntake.bBad) r.CharError = PBN_ERR_BAD_CHAR;
-  InputBuffer[InputIndex] = tIntake.cStored;  // overwritten by the next one when not stored
-  InputIndex += tIntake.bStored;
-  r.NrNonSpace += tIntake.bNonSpace;
+  StoreChar(r);
 }
 
 // Before a step takes its character: the state of the step, and where an error of the step
@@ -158,45 +240,39 @@ void TakeChar(ImportRunDef& r) {
 void StepEnter(ImportRunDef& r, PbnStateDef State) {
   const PbnStateDef PrevState = r.CurrPbnState;
   r.CurrPbnState = State;
-  if (State != PrevState || !IsTokenState(State)) ErrorIndex = InputIndex;
-}
-
-// What the import of the game read last tells beyond its result.
-UInt32 LineBegin = 0;
-PbnBoolDef bLastTagFound = PBN_FALSE;
-
-// The game begins at the first line with a character other than a blank.
-void NoteGameBegin(ImportRunDef& r) {
-  if (*r.pFilePosBegin != -1 || r.NrNonSpace == 0) return;
-  *r.pFilePosBegin = FilePosGet;
-  LineBegin = FileLineNr;
+  if (State != PrevState || !IsTokenState(State)) r.ErrorIndex = r.InputIndex;
 }
 
 // --- the rules of the states ---
 
 void CompleteTagName(ImportRunDef& r) {
   r.bNameFound = PBN_TRUE;
-  Report(r, TagNameCheck(r.ptGameTags, TokenEnd(), &r.TagId));
-  CheckIndex = 0;
-  bCheckOverflow = false;
+  RecordAt(r, &PbnTagPlaceDef::NameEnd);
+  PbnTagIdDef TagId;
+  const PbnErrDef Error = TagNameCheck(r.ptGameTags, TokenEnd(r), r.CheckIndex, &TagId);
+  if (r.patPlaces == nullptr) Report(r, Error);  // the places of tags ask for their syntax only
+  r.TagId = TagId;
+  r.CheckIndex = 0;
+  r.bCheckOverflow = false;
 }
 
 PbnCommentPlaceDef CommentPlace(ImportRunDef& r) {
   return {tAdmin.Section, MoveAnno(r.ptGameTags)};
 }
 
-void CommentOpen(int c) {
+void CommentOpen(ImportRunDef& r, int c) {
   PbnStateInc(c == '{' ? PBN_STATE_COMMENT : PBN_STATE_COMMENT_EOL);
-  PbnCommentBegin(InputIndex);
+  PbnCommentBegin(r.InputIndex);
 }
 
 void RuleIdle(ImportRunDef& r) {
   const int c = r.c;
   if (c == ';' || c == '{') {
-    CommentOpen(c);
+    CommentOpen(r, c);
   } else if (c == '[') {
     PbnStateInc(PBN_STATE_TAG_BEGIN);
     r.bTagFound = PBN_TRUE;
+    RecordTagBegin(r);
   } else if (!CharIsSpace(c)) {
     Report(r, PBN_ERR_BAD_CHAR);
   }
@@ -205,8 +281,9 @@ void RuleIdle(ImportRunDef& r) {
 void RuleTagBegin(ImportRunDef& r) {
   if (CharInTagName(r.c)) {
     PbnStateChange(PBN_STATE_TAG_NAME);
-    TokenStart(r.c);
+    TokenStart(r, r.c);
     r.bNameFound = PBN_FALSE;
+    RecordAt(r, &PbnTagPlaceDef::NameBegin);
   } else if (!CharIsSpace(r.c)) {
     Report(r, PBN_ERR_BAD_CHAR);
   }
@@ -216,12 +293,13 @@ void RuleTagName(ImportRunDef& r) {
   const int c = r.c;
   if (c == '"') {
     PbnStateChange(PBN_STATE_TAG_VALUE);
-    ErrorIndex = InputIndex;
+    r.ErrorIndex = r.InputIndex;
     CompleteTagName(r);  // the value starts as an empty token
+    RecordAt(r, &PbnTagPlaceDef::ValueBegin, 1);
   } else if (c == ']') {
     Report(r, PBN_ERR_NO_TAG_VALUE);
   } else if (CharInTagName(c)) {
-    TokenAppend(c);
+    TokenAppend(r, c);
   } else if (CharIsSpace(c)) {
     PbnStateChange(PBN_STATE_TAG_EQUAL);
     CompleteTagName(r);
@@ -234,7 +312,8 @@ void RuleTagEqual(ImportRunDef& r) {
   const int c = r.c;
   if (c == '"') {
     PbnStateChange(PBN_STATE_TAG_VALUE);
-    TokenStartEmpty();
+    TokenStartEmpty(r);
+    RecordAt(r, &PbnTagPlaceDef::ValueBegin, 1);
   } else if (c == ']') {
     Report(r, PBN_ERR_NO_TAG_VALUE);
   } else if (!CharIsSpace(c)) {
@@ -245,11 +324,18 @@ void RuleTagEqual(ImportRunDef& r) {
 void RuleTagValue(ImportRunDef& r) {
   const int c = r.c;
   if (c == '"') {
-    const char* pcValue = TokenEnd();
+    const char* pcValue = TokenEnd(r);
     const UInt32 NrTables = PbnTableCount(r.ptGameTags->tTables);
+    RecordAt(r, &PbnTagPlaceDef::ValueEnd);
+    RecordAt(r, &PbnTagPlaceDef::DataEnd, 1);
     // A value continued past 255 characters cannot be stored whole: it is refused.
-    Report(r, bCheckOverflow ? PBN_ERR_BAD_TAG_VALUE
-                             : TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue));
+    if (r.patPlaces != nullptr) {
+      // the places of tags ask for their syntax only: no value is checked
+    } else if (r.bCheckOverflow) {
+      Report(r, PBN_ERR_BAD_TAG_VALUE);
+    } else {
+      Report(r, TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue));
+    }
     r.bTableData = PbnTableCount(r.ptGameTags->tTables) != NrTables;
     r.NextPbnState = NextStateAfterTag(r.TagId);
     PbnStateChange(PBN_STATE_TAG_END);
@@ -258,18 +344,20 @@ void RuleTagValue(ImportRunDef& r) {
   } else if (c < 32) {
     Report(r, PBN_ERR_BAD_CHAR);
   } else {
-    TokenAppend(c);
+    TokenAppend(r, c);
   }
 }
 
 void RuleBackslash(ImportRunDef& r) {
-  if (r.c != '"' && r.c != '\\') TokenAppend('\\');
+  if (r.c != '"' && r.c != '\\') TokenAppend(r, '\\');
   PbnStateDec();
-  TokenAppend(r.c);
+  TokenAppend(r, r.c);
 }
 
 void RuleTagEnd(ImportRunDef& r) {
   if (r.c == ']') {
+    RecordAt(r, &PbnTagPlaceDef::DataEnd, 1);
+    if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->bClosed = true;
     if (r.NextPbnState == PBN_STATE_IDLE && r.b21) {
       PbnStateChange(PBN_STATE_SECTION_DATA);  // any tag may be followed by section data
       r.bDataSeen = false;
@@ -284,19 +372,11 @@ void RuleTagEnd(ImportRunDef& r) {
   }
 }
 
-// A token ended by the character just taken: checked, and its state left.
-template <typename Check>
-void EndToken(ImportRunDef& r, Check check) {
-  check(TokenEnd());
+// After a token has been checked: its state is left, and an error of its check leaves the
+// construct around it open.
+void LeaveToken(ImportRunDef& r) {
   PbnStateDec();
   r.bErrorDec = PBN_FALSE;
-}
-
-// A token ended by a character that cannot continue it: read that character again.
-template <typename Check>
-void EndTokenPushBack(ImportRunDef& r, Check check) {
-  PushBack(r);
-  EndToken(r, check);
 }
 
 void CheckMove(ImportRunDef& r, bool bPlay, const char* pc) {
@@ -307,7 +387,7 @@ void CheckMove(ImportRunDef& r, bool bPlay, const char* pc) {
   const PbnErrDef Error = CardCheck(r.ptGameData, pc);
   Report(r, Error);
   if (Error == PBN_ERR_OK) {
-    ErrorIndex = InputIndex + 1;  // a failing trick check marks nothing
+    r.ErrorIndex = r.InputIndex + 1;  // a failing trick check marks nothing
     Report(r, TrickCheck(r.ptGameData));
   }
 }
@@ -315,29 +395,12 @@ void CheckMove(ImportRunDef& r, bool bPlay, const char* pc) {
 template <bool bPlay>
 void RuleMove(ImportRunDef& r) {
   if (CharInMove(r.c)) {
-    TokenAppend(r.c);
+    TokenAppend(r, r.c);
     return;
   }
-  EndTokenPushBack(r, [&](const char* pc) { CheckMove(r, bPlay, pc); });
-}
-
-template <bool bToken>
-void TakeRun(ImportRunDef& r, PbnStateDef State);
-
-// Calls and cards make up most of a game. A move whose first character was just taken is read
-// on at once, and when the character after it lies within the chunk and the line, the move is
-// ended and checked too: exactly as the step of that character (taken, then pushed back) would.
-void TakeWholeMove(ImportRunDef& r, bool bPlay) {
-  TakeRun<true>(r, PbnStateCurrent());
-  if (FileCharIndex >= FileCharNumber || InputIndex >= kMaxLineChars) return;
-  const IntakeDef& tNext = r.atIntake[static_cast<unsigned char>(acFileLine[FileCharIndex])];
-  if (tNext.bBad) return;
-  StepEnter(r, PbnStateCurrent());  // the move's state: an error marks the whole move
-  PrevInputIndex = InputIndex;
-  r.NrNonSpace += tNext.bNonSpace;
-  r.bCharFromFile = true;
-  r.c = 1;  // read again, as after a push-back
-  EndToken(r, [&](const char* pc) { CheckMove(r, bPlay, pc); });
+  PushBack(r);  // the character that ended it is read again
+  CheckMove(r, bPlay, TokenEnd(r));
+  LeaveToken(r);
 }
 
 // Between the moves of the auction or the play section.
@@ -347,23 +410,22 @@ void RuleSectionIdle(ImportRunDef& r) {
   // Most often a call or a card begins; no other rule takes a move character.
   if (CharInMove(c)) {
     PbnStateInc(bPlay ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL);
-    TokenStart(c);
-    TakeWholeMove(r, bPlay);
+    TokenStart(r, c);
     return;
   }
   switch (c) {
     case '=':
       PbnStateInc(PBN_STATE_NOTE);
-      TokenStartEmpty();
+      TokenStartEmpty(r);
       return;
     case '!':
     case '?':
       PbnStateInc(PBN_STATE_SUFFIX);
-      TokenStart(c);
+      TokenStart(r, c);
       return;
     case '$':
       PbnStateInc(PBN_STATE_NAG);
-      TokenStartEmpty();
+      TokenStartEmpty(r);
       return;
     case '*':
       PbnStateDec();
@@ -373,7 +435,7 @@ void RuleSectionIdle(ImportRunDef& r) {
       if (!r.b21) break;
       if (bPlay) {  // the card to be played next: a place without a card
         PbnStateInc(PBN_STATE_PLAY_CARD);
-        TokenStart('-');
+        TokenStart(r, '-');
       } else {  // to be continued: the auction ends incomplete
         PbnStateDec();
         tAdmin.bIncompleteAuction = PBN_TRUE;
@@ -381,14 +443,15 @@ void RuleSectionIdle(ImportRunDef& r) {
       return;
     case ';':
     case '{':
-      CommentOpen(c);
+      CommentOpen(r, c);
       return;
     case '[':
       PbnStateChange(PBN_STATE_TAG_BEGIN);
+      RecordTagBegin(r);
       return;
     case '^':
       PbnStateInc(bPlay ? PBN_STATE_PLAY_ILL : PBN_STATE_AUCTION_ILL);
-      TokenStartEmpty();
+      TokenStartEmpty(r);
       return;
     default:
       break;
@@ -402,8 +465,8 @@ void RuleSectionIdle(ImportRunDef& r) {
 // The one character after "^".
 template <bool bPlay>
 void RuleIllegal(ImportRunDef& r) {
-  TokenAppend(r.c);
-  const char* pc = TokenEnd();
+  TokenAppend(r, r.c);
+  const char* pc = TokenEnd(r);
   Report(r, bPlay ? CheckCardIllegal(pc) : CheckCallIllegal(r.ptGameData, pc));
   PbnStateDec();
   r.bErrorDec = PBN_FALSE;
@@ -411,11 +474,11 @@ void RuleIllegal(ImportRunDef& r) {
 
 void RuleNote(ImportRunDef& r) {
   if (r.c == '=') {
-    Report(r, NoteCheck(r.ptGameTags, TokenEnd()));
+    Report(r, NoteCheck(r.ptGameTags, TokenEnd(r)));
     PbnStateDec();
     r.bErrorDec = PBN_FALSE;
   } else if (CharIsDigit(r.c)) {
-    TokenAppend(r.c);
+    TokenAppend(r, r.c);
   } else {
     Report(r, PBN_ERR_BAD_NOTE);
   }
@@ -423,21 +486,25 @@ void RuleNote(ImportRunDef& r) {
 
 void RuleNag(ImportRunDef& r) {
   if (CharIsDigit(r.c)) {
-    TokenAppend(r.c);
+    TokenAppend(r, r.c);
     return;
   }
-  EndTokenPushBack(r, [&](const char* pc) { Report(r, NagCheck(r.ptGameTags, pc)); });
+  PushBack(r);
+  Report(r, NagCheck(r.ptGameTags, TokenEnd(r)));
+  LeaveToken(r);
 }
 
 void RuleSuffix(ImportRunDef& r) {
   if (r.c == '!' || r.c == '?') {
-    TokenAppend(r.c);
-    Report(r, SuffixCheck(r.ptGameTags, TokenEnd()));
+    TokenAppend(r, r.c);
+    Report(r, SuffixCheck(r.ptGameTags, TokenEnd(r)));
     PbnStateDec();
     r.bErrorDec = PBN_FALSE;
     return;
   }
-  EndTokenPushBack(r, [&](const char* pc) { Report(r, SuffixCheck(r.ptGameTags, pc)); });
+  PushBack(r);
+  Report(r, SuffixCheck(r.ptGameTags, TokenEnd(r)));
+  LeaveToken(r);
 }
 
 void RuleEscape(ImportRunDef& r) {
@@ -446,14 +513,14 @@ void RuleEscape(ImportRunDef& r) {
 
 void RuleComment(ImportRunDef& r) {
   if (r.c == '}') {
-    PbnCommentEnd(InputBuffer, InputIndex - 1, CommentPlace(r));  // the position of the "}"
+    PbnCommentEnd(InputBuffer, r.InputIndex - 1, CommentPlace(r));  // the position of the "}"
     PbnStateDec();
   }
 }
 
 void RuleCommentEol(ImportRunDef& r) {
   if (r.c == '\n' || r.c == '\r') {
-    PbnCommentEol(InputBuffer, InputIndex, CommentPlace(r));
+    PbnCommentEol(InputBuffer, r.InputIndex, CommentPlace(r));
     PbnStateDec();
   }
 }
@@ -474,16 +541,19 @@ void RuleSectionData(ImportRunDef& r) {
   const int c = r.c;
   if (c == '[') {
     PbnStateChange(PBN_STATE_TAG_BEGIN);
+    RecordTagBegin(r);
   } else if ((c == ';' || c == '{') && !r.bDataSeen) {
-    CommentOpen(c);  // a comment may follow the tag itself, not its data
+    CommentOpen(r, c);  // a comment may follow the tag itself, not its data
   } else if (c == '"') {
     PbnStateInc(PBN_STATE_DATA_STRING);
-    TokenStartEmpty();
+    TokenStartEmpty(r);
     r.bDataSeen = true;
+    RecordTokenBegin(r, 1);
   } else if (IsDataChar(c)) {
     PbnStateInc(PBN_STATE_DATA_TOKEN);
-    TokenStart(c);
+    TokenStart(r, c);
     r.bDataSeen = true;
+    RecordTokenBegin(r, 0);
   } else if (!CharIsSpace(c)) {
     Report(r, PBN_ERR_BAD_SECTION_DATA);
     r.bErrorDec = PBN_FALSE;  // the section data go on
@@ -492,34 +562,40 @@ void RuleSectionData(ImportRunDef& r) {
 
 void RuleDataToken(ImportRunDef& r) {
   if (IsDataChar(r.c)) {
-    TokenAppend(r.c);
+    TokenAppend(r, r.c);
     return;
   }
-  EndTokenPushBack(r, [&](const char* pc) { DataElement(r, pc); });
+  RecordTokenEnd(r, 0);  // at the character that ended it
+  PushBack(r);
+  DataElement(r, TokenEnd(r));
+  LeaveToken(r);
 }
 
 void RuleDataString(ImportRunDef& r) {
   if (r.c == '"') {
-    EndToken(r, [&](const char* pc) { DataElement(r, pc); });  // without its quotes
+    RecordTokenEnd(r, 1);
+    DataElement(r, TokenEnd(r));  // without its quotes
+    LeaveToken(r);
   } else if (r.c == '\\') {
     PbnStateInc(PBN_STATE_BACKSLASH);
   } else if (r.c < 32) {
     Report(r, PBN_ERR_BAD_SECTION_DATA);  // a string ends on its line
   } else {
-    TokenAppend(r.c);
+    TokenAppend(r, r.c);
   }
 }
 
 // --- the rows of the states ---
 
-// The characters that a state's rule only stores, and appends to its token if it has one.
-enum OrdinaryDef : UInt8 {
+// Classes of characters, for the rows of the states below.
+enum CharClassDef : UInt8 {
   kNothing,
   kBlank,        // the blank
   kTagName,      // letters, digits and "_"
   kTagValue,     // printable, but for '"' and the backslash
   kMove,         // letters, digits and "-"
   kDigit,        // digits
+  kSuffix,       // "!" and "?"
   kCommentText,  // printable, but for "}"
   kLineText,     // printable
   kDataToken,    // printable ASCII, but for the delimiters of tags, comments and strings
@@ -530,9 +606,12 @@ constexpr PbnCommentTypeDef kNoComment = PBN_N_COMMENT_TYPES;
 // What the importer knows of a state; everything else follows from these rows.
 struct StateRowDef {
   PbnStateDef State;
-  void (*Rule)(ImportRunDef& r);  // what a character does in the state
-  bool bToken;                    // an error marks the whole token, not only its character
-  OrdinaryDef Ordinary;
+  bool bToken;  // an error marks the whole token, not only its character
+  // The characters that the state's rule only stores, and appends to its token if it has one.
+  CharClassDef Ordinary;
+  // For a token that ends at the first character that cannot continue it, that character then
+  // read again: the characters that continue it.
+  CharClassDef Continues;
   PbnCommentTypeDef Comment;  // where a comment after it belongs, set as it is pushed
   PbnSectionDef Section;      // the section that the state reads, in place of the tag opening it
 };
@@ -540,32 +619,32 @@ struct StateRowDef {
 constexpr bool kToken = true;
 constexpr PbnSectionDef kNoSection = PBN_SECTION_IDENT;  // IDLE reads the tags; a tag pops to it
 
-// In the order of PbnStateDef.
+// In the order of PbnStateDef; the rules of the states follow in apRules.
 // clang-format off
 constexpr StateRowDef atStateRows[] = {
-  // state                 rule                    token   ordinary       comment after it           section
-  {PBN_STATE_IDLE,         RuleIdle,               false,  kBlank,       kNoComment,                kNoSection},
-  {PBN_STATE_TAG_BEGIN,    RuleTagBegin,           false,  kBlank,       kNoComment,                kNoSection},
-  {PBN_STATE_TAG_NAME,     RuleTagName,            kToken, kTagName,     kNoComment,                kNoSection},
-  {PBN_STATE_TAG_EQUAL,    RuleTagEqual,           false,  kBlank,       kNoComment,                kNoSection},
-  {PBN_STATE_TAG_VALUE,    RuleTagValue,           kToken, kTagValue,    kNoComment,                kNoSection},
-  {PBN_STATE_TAG_END,      RuleTagEnd,             false,  kBlank,       kNoComment,                kNoSection},
-  {PBN_STATE_AUCTION_IDLE, RuleSectionIdle<false>, false,  kBlank,       kNoComment,                PBN_SECTION_AUCTION},
-  {PBN_STATE_AUCTION_CALL, RuleMove<false>,        kToken, kMove,        PBN_COMMENT_TYPE_MOVE,     kNoSection},
-  {PBN_STATE_AUCTION_ILL,  RuleIllegal<false>,     false,  kNothing,     kNoComment,                kNoSection},
-  {PBN_STATE_NOTE,         RuleNote,               kToken, kNothing,     PBN_COMMENT_TYPE_NOTE_REF, kNoSection},
-  {PBN_STATE_NAG,          RuleNag,                kToken, kDigit,       PBN_COMMENT_TYPE_NAG,      kNoSection},
-  {PBN_STATE_SUFFIX,       RuleSuffix,             kToken, kNothing,     PBN_COMMENT_TYPE_SUFFIX,   kNoSection},
-  {PBN_STATE_PLAY_IDLE,    RuleSectionIdle<true>,  false,  kBlank,       kNoComment,                PBN_SECTION_PLAY},
-  {PBN_STATE_PLAY_CARD,    RuleMove<true>,         kToken, kMove,        PBN_COMMENT_TYPE_MOVE,     kNoSection},
-  {PBN_STATE_PLAY_ILL,     RuleIllegal<true>,      false,  kNothing,     kNoComment,                kNoSection},
-  {PBN_STATE_ESCAPE,       RuleEscape,             false,  kLineText,    kNoComment,                kNoSection},
-  {PBN_STATE_COMMENT,      RuleComment,            false,  kCommentText, kNoComment,                kNoSection},
-  {PBN_STATE_COMMENT_EOL,  RuleCommentEol,         false,  kLineText,    kNoComment,                kNoSection},
-  {PBN_STATE_BACKSLASH,    RuleBackslash,          false,  kNothing,     kNoComment,                kNoSection},
-  {PBN_STATE_SECTION_DATA, RuleSectionData,        false,  kBlank,       kNoComment,                kNoSection},
-  {PBN_STATE_DATA_TOKEN,   RuleDataToken,          kToken, kDataToken,   kNoComment,                kNoSection},
-  {PBN_STATE_DATA_STRING,  RuleDataString,         kToken, kTagValue,    kNoComment,                kNoSection},
+  // state                 token   ordinary       continues    comment after it           section
+  {PBN_STATE_IDLE,         false,  kBlank,       kNothing,    kNoComment,                kNoSection},
+  {PBN_STATE_TAG_BEGIN,    false,  kBlank,       kNothing,    kNoComment,                kNoSection},
+  {PBN_STATE_TAG_NAME,     kToken, kTagName,     kNothing,    kNoComment,                kNoSection},
+  {PBN_STATE_TAG_EQUAL,    false,  kBlank,       kNothing,    kNoComment,                kNoSection},
+  {PBN_STATE_TAG_VALUE,    kToken, kTagValue,    kNothing,    kNoComment,                kNoSection},
+  {PBN_STATE_TAG_END,      false,  kBlank,       kNothing,    kNoComment,                kNoSection},
+  {PBN_STATE_AUCTION_IDLE, false,  kBlank,       kNothing,    kNoComment,                PBN_SECTION_AUCTION},
+  {PBN_STATE_AUCTION_CALL, kToken, kMove,        kMove,       PBN_COMMENT_TYPE_MOVE,     kNoSection},
+  {PBN_STATE_AUCTION_ILL,  false,  kNothing,     kNothing,    kNoComment,                kNoSection},
+  {PBN_STATE_NOTE,         kToken, kDigit,       kNothing,    PBN_COMMENT_TYPE_NOTE_REF, kNoSection},
+  {PBN_STATE_NAG,          kToken, kDigit,       kDigit,      PBN_COMMENT_TYPE_NAG,      kNoSection},
+  {PBN_STATE_SUFFIX,       kToken, kNothing,     kSuffix,     PBN_COMMENT_TYPE_SUFFIX,   kNoSection},
+  {PBN_STATE_PLAY_IDLE,    false,  kBlank,       kNothing,    kNoComment,                PBN_SECTION_PLAY},
+  {PBN_STATE_PLAY_CARD,    kToken, kMove,        kMove,       PBN_COMMENT_TYPE_MOVE,     kNoSection},
+  {PBN_STATE_PLAY_ILL,     false,  kNothing,     kNothing,    kNoComment,                kNoSection},
+  {PBN_STATE_ESCAPE,       false,  kLineText,    kNothing,    kNoComment,                kNoSection},
+  {PBN_STATE_COMMENT,      false,  kCommentText, kNothing,    kNoComment,                kNoSection},
+  {PBN_STATE_COMMENT_EOL,  false,  kLineText,    kNothing,    kNoComment,                kNoSection},
+  {PBN_STATE_BACKSLASH,    false,  kNothing,     kNothing,    kNoComment,                kNoSection},
+  {PBN_STATE_SECTION_DATA, false,  kBlank,       kNothing,    kNoComment,                kNoSection},
+  {PBN_STATE_DATA_TOKEN,   kToken, kDataToken,   kDataToken,  kNoComment,                kNoSection},
+  {PBN_STATE_DATA_STRING,  kToken, kTagValue,    kNothing,    kNoComment,                kNoSection},
 };
 // clang-format on
 static_assert(std::size(atStateRows) == PBN_N_STATES);
@@ -602,6 +681,34 @@ PbnStateDef NextStateAfterTag(PbnTagIdDef TagId) {
   return aTagStates[TagId >= 0 && TagId < PBN_N_TAG_IDS ? TagId : PBN_N_TAG_IDS];
 }
 
+// The rule of each state, in the order of PbnStateDef.
+using RuleDef = void (*)(ImportRunDef& r);
+constexpr RuleDef apRules[] = {
+    RuleIdle,
+    RuleTagBegin,
+    RuleTagName,
+    RuleTagEqual,
+    RuleTagValue,
+    RuleTagEnd,
+    RuleSectionIdle<false>,
+    RuleMove<false>,
+    RuleIllegal<false>,
+    RuleNote,
+    RuleNag,
+    RuleSuffix,
+    RuleSectionIdle<true>,
+    RuleMove<true>,
+    RuleIllegal<true>,
+    RuleEscape,
+    RuleComment,
+    RuleCommentEol,
+    RuleBackslash,
+    RuleSectionData,
+    RuleDataToken,
+    RuleDataString,
+};
+static_assert(std::size(apRules) == PBN_N_STATES);
+
 // --- errors and line ends ---
 
 void HandleError(ImportRunDef& r) {
@@ -610,67 +717,50 @@ void HandleError(ImportRunDef& r) {
     r.GameError = r.CharError;
   }
   if (IsTokenState(r.CurrPbnState)) {
-    const unsigned long First = ErrorIndex == 0 ? 0 : ErrorIndex - 1;
-    for (unsigned long i = First; i < InputIndex && i < kMaxLineChars; i++)
+    const unsigned long First = r.ErrorIndex == 0 ? 0 : r.ErrorIndex - 1;
+    for (unsigned long i = First; i < r.InputIndex && i < kMaxLineChars; i++)
       ErrorBuffer[i] = '^';
-  } else if (ErrorIndex < kMaxLineChars) {
-    ErrorBuffer[ErrorIndex] = '^';
+  } else if (r.ErrorIndex < kMaxLineChars) {
+    ErrorBuffer[r.ErrorIndex] = '^';
   }
   if (r.bErrorDec) PbnStateDec();  // abandon the construct the error occurred in
   r.CurrPbnState = PbnStateCurrent();
 }
 
 void EndLine(ImportRunDef& r) {
-  InputBuffer[InputIndex] = '\0';
+  InputBuffer[r.InputIndex] = '\0';
   if (PbnStateCurrent() == PBN_STATE_COMMENT) {
-    PbnCommentNext(InputBuffer, InputIndex);
-  } else if (r.bTagFound && r.NrNonSpace == 0) {
+    PbnCommentNext(InputBuffer, r.InputIndex);
+  } else if (r.bTagFound && !r.bLineNonBlank) {
     r.bReady = PBN_TRUE;           // a blank line after a tag ends the game
     *r.pFilePosOut = FilePosRead;  // the start of the line after this one
   }
   if (r.LineError != PBN_ERR_OK) {
-    ErrorBuffer[InputIndex] = '\0';
+    ErrorBuffer[r.InputIndex] = '\0';
     ImportPrintLine(InputBuffer, ErrorBuffer, PbnErrors[r.LineError]);
     ErrorBufferReset();
     r.LineError = PBN_ERR_OK;
   } else if (PbnVerbose > 0) {
     ImportPrintLine(InputBuffer, nullptr, nullptr);
   }
-  r.NrNonSpace = 0;
-  InputIndex = 0;
-  ErrorIndex = 0;
+  r.bLineNonBlank = false;
+  r.InputIndex = 0;
+  r.ErrorIndex = 0;
   if (r.bEndOfFile) r.bReady = PBN_TRUE;
 }
 
-void Step(ImportRunDef& r) {
-  r.CharError = PBN_ERR_OK;
-  r.bErrorDec = PBN_TRUE;
-  StepEnter(r, PbnStateCurrent());
-  TakeChar(r);
-  NoteGameBegin(r);
-  if (r.c == '%' && InputIndex == 1 && !(r.b21 && PbnStateCurrent() == PBN_STATE_COMMENT)) {
-    PbnStateInc(PBN_STATE_ESCAPE);  // an escape line, in any state (2.1: not in a comment)
-  } else {
-    atStateRows[PbnStateCurrent()].Rule(r);
-  }
-  if (r.CharError != PBN_ERR_OK) HandleError(r);
-  if (r.c == '\n') EndLine(r);
-}
-
-// --- runs of ordinary characters ---
+// --- the step ---
 //
 // Most characters of a game only go into the stored line: the names and values of tags, the text
-// of comments and escape lines, the blanks between tokens, the letters of calls and cards. A run
-// of them is taken in one loop that does exactly what one step per character does; the first
-// character that needs a rule (or a bad character, a line end, a full line, a new chunk) is left
-// to the steps.
+// of comments and escape lines, the blanks between tokens, the letters of calls and cards. A step
+// takes the whole run of the characters that its state's rule only stores (and appends to its
+// token), with one update of the line, the token, the counts and the marks; one character
+// otherwise. The character that ends a call, a card or a NAG is not the token's: its rule leaves
+// it to the state below, and it is taken only where taking it tells something (a bad character,
+// a full line, a new chunk).
 
-// Whether c is ordinary in the class: the intake stores it as it is or as a blank, and the rule
-// of the state only stores it. A "%" is never ordinary, since stored first on a line it opens an
-// escape line.
-constexpr bool IsOrdinary(OrdinaryDef Ordinary, int c) {
-  if (!IsPbnChar(c) || c == '%') return false;
-  switch (Ordinary) {
+constexpr bool InClass(CharClassDef Class, int c) {
+  switch (Class) {
     case kNothing:
       return false;
     case kBlank:
@@ -683,6 +773,8 @@ constexpr bool IsOrdinary(OrdinaryDef Ordinary, int c) {
       return CharInMove(c);
     case kDigit:
       return CharIsDigit(c);
+    case kSuffix:
+      return c == '!' || c == '?';
     case kCommentText:
       return c >= 32 && c != '}';
     case kLineText:
@@ -693,67 +785,173 @@ constexpr bool IsOrdinary(OrdinaryDef Ordinary, int c) {
   return false;
 }
 
-// The same as a table, one row per state, so that a run costs one look-up per character.
-constexpr auto aaOrdinary = [] {
-  std::array<std::array<bool, 256>, PBN_N_STATES> aaTable{};
+// Per state, the characters of its runs: ordinary for its rule and stored by the intake as they
+// are. A "%" is never in a run: stored first on a line it opens an escape line.
+template <bool bUtf8>
+constexpr CharTableDef RunTable() {
+  CharTableDef aaTable{};
   for (int State = 0; State < PBN_N_STATES; State++) {
     for (int c = 0; c < 256; c++) {
-      aaTable[State][c] = IsOrdinary(atStateRows[State].Ordinary, c);
+      const IntakeDef tIntake = IntakeOf(c, bUtf8);
+      aaTable[State][c] = !tIntake.bBad && tIntake.bStored && tIntake.cStored == c && c != '%' &&
+                          InClass(atStateRows[State].Ordinary, c);
     }
   }
   return aaTable;
-}();
-
-// Takes the run of ordinary characters that starts at the next character, if any: within the
-// chunk, within the 255 characters of the line and, for a token, within its 255 characters (the
-// steps handle what goes beyond). The loop keeps its counts in locals; the bookkeeping of the
-// steps is brought up to date after it.
-template <bool bToken>
-void TakeRun(ImportRunDef& r, PbnStateDef State) {
-  const std::array<bool, 256>& abOrdinary = aaOrdinary[State];
-  const unsigned long First = InputIndex;
-  const unsigned long FirstToken = CheckIndex;
-  long Room = std::min<long>(FileCharNumber - FileCharIndex, kMaxLineChars - First);
-  if (bToken) Room = std::min<long>(Room, kMaxLineChars - FirstToken);
-  const unsigned char* pcFrom = reinterpret_cast<const unsigned char*>(acFileLine) + FileCharIndex;
-  char* pcLine = InputBuffer + First;
-  char* pcToken = CheckBuffer + FirstToken;
-  long NrTaken = 0;
-  unsigned long NrNonSpace = 0;
-  for (; NrTaken < Room && abOrdinary[pcFrom[NrTaken]]; NrTaken++) {
-    const char c = static_cast<char>(pcFrom[NrTaken]);
-    pcLine[NrTaken] = c;
-    if (bToken) pcToken[NrTaken] = c;
-    NrNonSpace += c != ' ';
-  }
-  if (NrTaken == 0) return;
-  // What the steps would have set: the steps between the first and the last set nothing that
-  // the last does not set again.
-  const unsigned long Last = First + NrTaken - 1;
-  StepEnter(r, State);
-  InputIndex = Last;
-  StepEnter(r, State);
-  PrevInputIndex = Last;
-  InputIndex = Last + 1;
-  r.c = pcFrom[NrTaken - 1];
-  r.bCharFromFile = true;
-  r.NrNonSpace += NrNonSpace;
-  if (bToken) CheckIndex = FirstToken + NrTaken;
-  FileCharIndex += static_cast<int>(NrTaken);
-  NoteGameBegin(r);
 }
 
-void TakeOrdinaryRun(ImportRunDef& r) {
-  const PbnStateDef State = PbnStateCurrent();
-  // Most steps that follow a run meet no run themselves: one look-up tells.
-  if (FileCharIndex >= FileCharNumber ||
-      !aaOrdinary[State][static_cast<unsigned char>(acFileLine[FileCharIndex])]) {
+// Per state, the characters that end its token and are read again, where leaving them in the
+// file is the same as taking them and giving them back: not a bad character (its error would be
+// reported twice), not a "%" (whose escape line depends on where it is stored).
+template <bool bUtf8>
+constexpr CharTableDef LeaveTable() {
+  CharTableDef aaTable{};
+  for (int State = 0; State < PBN_N_STATES; State++) {
+    const CharClassDef Continues = atStateRows[State].Continues;
+    for (int c = 0; c < 256; c++) {
+      aaTable[State][c] =
+          Continues != kNothing && !IntakeOf(c, bUtf8).bBad && c != '%' && !InClass(Continues, c);
+    }
+  }
+  return aaTable;
+}
+
+constexpr CharTableDef aaRuns = RunTable<false>();
+constexpr CharTableDef aaRunsUtf8 = RunTable<true>();
+constexpr CharTableDef aaLeaves = LeaveTable<false>();
+constexpr CharTableDef aaLeavesUtf8 = LeaveTable<true>();
+
+// Copies a run in whole blocks: the buffers have room for the last block, and the reader's
+// block holds the bytes after a chunk.
+void CopyRun(char* pcTo, const unsigned char* pcFrom, unsigned long NrChars) {
+  for (unsigned long i = 0; i < NrChars; i += kCopyBlock)
+    std::memcpy(pcTo + i, pcFrom + i, kCopyBlock);
+}
+
+// The run of the state's ordinary characters from the next character on, the first of which is
+// known to be one: within the chunk, the 255 characters of the line and, for a token, its 255
+// characters (the one-character steps handle what goes beyond). False when there is no room.
+template <PbnStateDef State>
+bool TakeRun(ImportRunDef& r) {
+  constexpr bool bToken = atStateRows[State].bToken;
+  const unsigned long First = r.InputIndex;
+  unsigned long Room =
+      std::min<unsigned long>(r.tChunk.NrChars - r.ChunkIndex, kMaxLineChars - First);
+  if (bToken) Room = std::min(Room, kMaxLineChars - r.CheckIndex);
+  if (Room == 0) return false;
+  const unsigned char* pcFrom =
+      reinterpret_cast<const unsigned char*>(r.tChunk.pcChars) + r.ChunkIndex;
+  const std::array<bool, 256>& abRun = (*r.paaRuns)[State];
+  unsigned long NrTaken = 1;
+  while (NrTaken < Room && abRun[pcFrom[NrTaken]])
+    NrTaken++;
+  CopyRun(InputBuffer + First, pcFrom, NrTaken);
+  if (bToken) {
+    CopyRun(CheckBuffer + r.CheckIndex, pcFrom, NrTaken);
+    r.CheckIndex += NrTaken;
+  }
+  if constexpr (InClass(atStateRows[State].Ordinary, ' ')) {
+    // Only whether the line holds a non-blank counts.
+    for (unsigned long i = 0; i < NrTaken && !r.bLineNonBlank; i++)
+      r.bLineNonBlank = pcFrom[i] != ' ';
+  } else {
+    r.bLineNonBlank = true;
+  }
+  // What the steps of the characters after the first would have set: each sets it again.
+  const unsigned long Last = First + NrTaken - 1;
+  if (!bToken) r.ErrorIndex = Last;
+  r.PrevInputIndex = Last;
+  r.InputIndex = Last + 1;
+  r.c = pcFrom[NrTaken - 1];
+  r.bCharFromFile = true;
+  r.ChunkIndex += static_cast<int>(NrTaken);
+  NoteGameBegin(r);
+  return true;
+}
+
+// One step in the state State: a run, or one character and the state's rule.
+template <PbnStateDef State>
+void Step(ImportRunDef& r) {
+  constexpr StateRowDef tRow = atStateRows[State];
+  r.CharError = PBN_ERR_OK;
+  r.bErrorDec = PBN_TRUE;
+  StepEnter(r, State);
+  if (r.ChunkIndex < r.tChunk.NrChars && r.InputIndex < kMaxLineChars) {
+    const int c = static_cast<unsigned char>(r.tChunk.pcChars[r.ChunkIndex]);
+    if (tRow.Ordinary != kNothing && (*r.paaRuns)[State][c] && TakeRun<State>(r)) return;
+    r.PrevInputIndex = r.InputIndex;
+    r.c = c;
+    r.bCharFromFile = !(tRow.Continues != kNothing && (*r.paaLeaves)[State][c]);
+    if (r.bCharFromFile) {
+      r.ChunkIndex++;
+      StoreChar(r);
+    }
+  } else {
+    TakeChar(r);  // a full line, a new chunk or the end of the file
+  }
+  if (r.c == '%' && r.InputIndex == 1 && !(r.b21 && State == PBN_STATE_COMMENT)) {
+    PbnStateInc(PBN_STATE_ESCAPE);  // an escape line, in any state (2.1: not in a comment)
+  } else {
+    apRules[State](r);
+  }
+  if (r.CharError != PBN_ERR_OK) HandleError(r);
+  if (r.c == '\n') EndLine(r);
+}
+
+// The state that mostly follows a state: the next part of a tag, the move that a section reads.
+// The states of a tag pair, and the moves of a section, are then read without a look-up of the
+// state between them. The chains end (TAG_END, a move), so that each is read in a few calls.
+constexpr PbnStateDef FollowerOf(PbnStateDef State) {
+  switch (State) {
+    case PBN_STATE_IDLE:
+      return PBN_STATE_TAG_BEGIN;
+    case PBN_STATE_TAG_BEGIN:
+      return PBN_STATE_TAG_NAME;
+    case PBN_STATE_TAG_NAME:
+      return PBN_STATE_TAG_EQUAL;
+    case PBN_STATE_TAG_EQUAL:
+      return PBN_STATE_TAG_VALUE;
+    case PBN_STATE_TAG_VALUE:
+      return PBN_STATE_TAG_END;
+    case PBN_STATE_AUCTION_IDLE:
+      return PBN_STATE_AUCTION_CALL;
+    case PBN_STATE_PLAY_IDLE:
+      return PBN_STATE_PLAY_CARD;
+    default:
+      return State;  // none
+  }
+}
+
+// The steps in one state, one after the other while the state stays; then those of the state
+// that mostly follows, and again those of this one when its follower returns to it (a move read
+// in a section, a tag read between tags).
+template <PbnStateDef State>
+void StepsIn(ImportRunDef& r) {
+  constexpr PbnStateDef Follower = FollowerOf(State);
+  for (;;) {
+    do {
+      Step<State>(r);
+    } while (!r.bReady && PbnStateCurrent() == State);
+    if constexpr (Follower != State) {
+      if (!r.bReady && PbnStateCurrent() == Follower) {
+        StepsIn<Follower>(r);
+        if (!r.bReady && PbnStateCurrent() == State) continue;
+      }
+    }
     return;
   }
-  if (IsTokenState(State)) {
-    TakeRun<true>(r, State);
-  } else {
-    TakeRun<false>(r, State);
+}
+
+template <size_t... aStates>
+constexpr auto StepsTable(std::index_sequence<aStates...>) {
+  return std::array<RuleDef, PBN_N_STATES>{StepsIn<static_cast<PbnStateDef>(aStates)>...};
+}
+constexpr auto apStepsIn = StepsTable(std::make_index_sequence<PBN_N_STATES>());
+
+// Reads the game to its end.
+void ReadGame(ImportRunDef& r) {
+  while (!r.bReady) {
+    apStepsIn[PbnStateCurrent()](r);
   }
 }
 
@@ -787,35 +985,30 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
                         PbnFilePosDef* pFilePosOut) {
   bLastTagFound = PBN_FALSE;
   LineBegin = 0;
-  if (FilePosIn < 0) return PBN_ERR_FILE;
-  // Positioning drops the stream's buffer; the index pass starts each game where the last ended.
-  const bool bPositioned = !std::feof(pFile) && std::ftell(pFile) == FilePosIn;
-  if (!bPositioned && std::fseek(pFile, FilePosIn, SEEK_SET) != 0) return PBN_ERR_FILE;
+  if (!PbnReaderStart(pFile, FilePosIn)) return PBN_ERR_FILE;
 
   ImportRunDef r{};
-  r.pFile = pFile;
   r.ptGameData = ptGameData;
   r.ptGameTags = ptGameTags;
-  r.pFilePosBegin = pFilePosBegin;
+  r.FilePosBegin = -1;
   r.pFilePosOut = pFilePosOut;
+  r.tChunk = {"", 0};
   r.TagId = PBN_N_TAG_IDS;
   r.b21 = PbnReading21();
-  r.atIntake =
-      PbnImportOptions().Encoding == PBN_ENCODING_UTF_8 ? atIntakeUtf8.data() : atIntake.data();
-  PbnReaderReset(FilePosIn);
+  const bool bUtf8 = PbnImportOptions().Encoding == PBN_ENCODING_UTF_8;
+  r.atIntake = bUtf8 ? atIntakeUtf8.data() : atIntake.data();
+  r.paaRuns = bUtf8 ? &aaRunsUtf8 : &aaRuns;
+  r.paaLeaves = bUtf8 ? &aaLeavesUtf8 : &aaLeaves;
+  r.patPlaces = patRecordPlaces;
   AdminInit();
   PbnStateInit();
   ptGameData->tAuction.NrCalls = 0;
-  *pFilePosBegin = -1;
-  ErrorIndex = 0;
   ErrorBufferReset();
   r.CurrPbnState = PbnStateCurrent();
 
-  while (!r.bReady) {
-    TakeOrdinaryRun(r);
-    Step(r);
-  }
+  ReadGame(r);
 
+  *pFilePosBegin = r.FilePosBegin;
   WholeGameChecks(r);
   bLastTagFound = r.bTagFound;
   if (r.bEndOfFile) {
@@ -823,6 +1016,45 @@ PbnErrDef PbnImportGame(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnGameDataDe
     if (r.GameError == PBN_ERR_OK && !r.bTagFound) r.GameError = PBN_ERR_NO_TAG;
   }
   return r.GameError;
+}
+
+std::vector<PbnTagPlaceDef> PbnReadTagPlaces(std::string_view Text, size_t Begin) {
+  std::vector<PbnTagPlaceDef> atPlaces;
+  std::FILE* pFile = fmemopen(const_cast<char*>(Text.data()), Text.size(), "rb");
+  if (pFile == nullptr || Begin >= Text.size() || Begin > INT32_MAX) {
+    if (pFile != nullptr) std::fclose(pFile);
+    return atPlaces;
+  }
+  // What this import changes of the importer's state, kept to be put back.
+  const PbnImportOptionsDef tOptions = PbnImportOptions();
+  const PbnLogSinkDef tSink = PbnImportLogSink();
+  const PbnTagAdminDef tKeptAdmin = tAdmin;
+  const PbnCommentAdminDef tKeptComments = tCommentAdmin;
+  const UInt32 KeptLineNr = FileLineNr;
+  auto ptGameData = std::make_unique<PbnGameDataDef>();
+  auto ptGameTags = std::make_unique<PbnGameTagsDef>();
+
+  PbnImportSetOptions({PBN_STANDARD_2_1, PBN_ENCODING_UTF_8});  // the widest grammar and bytes
+  PbnImportLog({});
+  patRecordPlaces = &atPlaces;
+  if (GameTagsInit(ptGameTags.get()) == PBN_ERR_OK) {
+    PbnFilePosDef FilePosBegin;
+    PbnFilePosDef FilePosOut;
+    PbnImportGame(pFile, static_cast<PbnFilePosDef>(Begin), ptGameData.get(), ptGameTags.get(),
+                  &FilePosBegin, &FilePosOut);
+  }
+  patRecordPlaces = nullptr;
+  GameTagsTerm(ptGameTags.get());
+  std::fclose(pFile);
+  PbnReaderForget();  // a stream opened later may take the address of this one
+
+  // No value was checked, so the inheritance record is as it was.
+  PbnImportSetOptions(tOptions);
+  PbnImportLog(tSink);
+  tAdmin = tKeptAdmin;
+  tCommentAdmin = tKeptComments;
+  FileLineNr = KeptLineNr;
+  return atPlaces;
 }
 
 UInt32 PbnImportLineBegin() {

@@ -19,16 +19,26 @@ PbnImportOptionsDef tImportOptions;
 bool bRepeatedTag = false;
 char acExtraTagName[PBN_VALUE_SIZE];
 
-// Values and names are a few characters long: plain loops over them cost less than calls of the
-// library's string functions.
-
-// Copies at most 255 characters and the terminator; the rest of the slot is never read.
-void CopyText(char* pcTarget, const char* pcValue) {
-  size_t Length = 0;
-  for (; Length < PBN_VALUE_SIZE - 1 && pcValue[Length] != '\0'; Length++) {
-    pcTarget[Length] = pcValue[Length];
-  }
+// Copies Length characters (at most 255) and the terminator; the rest of the slot is never read.
+void CopyLength(char* pcTarget, const char* pcValue, size_t Length) {
+  std::memcpy(pcTarget, pcValue, Length);
   pcTarget[Length] = '\0';
+}
+
+// The length of a value as stored: at most 255 characters.
+size_t ValueLength(const char* pcValue) {
+  return strnlen(pcValue, PBN_VALUE_SIZE - 1);
+}
+
+void CopyText(char* pcTarget, const char* pcValue) {
+  CopyLength(pcTarget, pcValue, ValueLength(pcValue));
+}
+
+PbnErrDef StoreTagValue(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcValue,
+                        size_t Length) {
+  if (TagIdExist(ptGameTags, TagId)) return PBN_ERR_TAG_EXISTS;
+  CopyLength(ptGameTags->atTagValue[TagId].acValue.data(), pcValue, Length);
+  return PBN_ERR_OK;
 }
 
 void CopyValue(PbnTagValueDef* ptValue, const char* pcValue) {
@@ -44,41 +54,54 @@ bool SameText(const char* pc1, const char* pc2) {
 }
 
 // Every tag of every game is looked up by its name, in a small open hash table of the names
-// (56 in 128 slots: a free slot always ends the search).
-constexpr unsigned kNameSlots = 128;
-static_assert(PBN_N_TAG_IDS <= kNameSlots * 3 / 4, "searches stay short");
+// (71 in 256 slots: a free slot always ends the search) keyed by the length and the first and
+// last characters, so that a look-up reads the name once to hash it and once to compare it.
+constexpr unsigned kNameSlots = 256;
+static_assert(PBN_N_TAG_IDS <= kNameSlots / 2, "searches stay short");
 
-unsigned NameSlot(const char* pcName) {
-  unsigned Hash = 0;
-  for (const char* pc = pcName; *pc != '\0'; pc++) {
-    Hash = Hash * 31 + static_cast<unsigned char>(*pc);
+constexpr unsigned NameSlot(const char* pcName, size_t Length) {
+  const auto First = static_cast<unsigned char>(pcName[0]);
+  const auto Last = static_cast<unsigned char>(pcName[Length - 1]);
+  return (static_cast<unsigned>(Length) * 97 + First * 31 + Last) % kNameSlots;
+}
+
+constexpr size_t TextLength(const char* pc) {
+  size_t Length = 0;
+  while (pc[Length] != '\0')
+    Length++;
+  return Length;
+}
+
+struct NameSlotDef {
+  Int8 TagId;  // -1: free
+  UInt8 Length;
+};
+
+constexpr std::array<NameSlotDef, kNameSlots> atNameSlots = [] {
+  std::array<NameSlotDef, kNameSlots> atSlots{};
+  for (NameSlotDef& tSlot : atSlots)
+    tSlot = {-1, 0};
+  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
+    const size_t Length = TextLength(aPbnTagNames[TagId]);
+    unsigned Slot = NameSlot(aPbnTagNames[TagId], Length);
+    while (atSlots[Slot].TagId >= 0)
+      Slot = (Slot + 1) % kNameSlots;
+    atSlots[Slot] = {static_cast<Int8>(TagId), static_cast<UInt8>(Length)};
   }
-  return Hash % kNameSlots;
-}
-
-const std::array<Int8, kNameSlots>& NameSlots() {
-  static const std::array<Int8, kNameSlots> aSlots = [] {
-    std::array<Int8, kNameSlots> aTagIds;
-    aTagIds.fill(-1);
-    for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-      unsigned Slot = NameSlot(aPbnTagNames[TagId]);
-      while (aTagIds[Slot] >= 0) {
-        Slot = (Slot + 1) % kNameSlots;
-      }
-      aTagIds[Slot] = static_cast<Int8>(TagId);
-    }
-    return aTagIds;
-  }();
-  return aSlots;
-}
+  return atSlots;
+}();
 
 }  // namespace
 
-PbnErrDef TagIdGet(const char* acBuffer, PbnTagIdDef* pTagId) {
-  const std::array<Int8, kNameSlots>& aSlots = NameSlots();
-  for (unsigned Slot = NameSlot(acBuffer); aSlots[Slot] >= 0; Slot = (Slot + 1) % kNameSlots) {
-    if (SameText(acBuffer, aPbnTagNames[aSlots[Slot]])) {
-      *pTagId = static_cast<PbnTagIdDef>(aSlots[Slot]);
+PbnErrDef TagIdGet(const char* acBuffer, size_t Length, PbnTagIdDef* pTagId) {
+  if (Length > 0) {
+    for (unsigned Slot = NameSlot(acBuffer, Length); atNameSlots[Slot].TagId >= 0;
+         Slot = (Slot + 1) % kNameSlots) {
+      const NameSlotDef& tSlot = atNameSlots[Slot];
+      if (tSlot.Length != Length || std::memcmp(acBuffer, aPbnTagNames[tSlot.TagId], Length) != 0) {
+        continue;
+      }
+      *pTagId = static_cast<PbnTagIdDef>(tSlot.TagId);
       // A tag of a later standard than the one read is as unknown as any other name.
       if (atPbnTags[*pTagId].Standard > tImportOptions.Standard) break;
       return PBN_ERR_OK;
@@ -96,9 +119,10 @@ const PbnImportOptionsDef& PbnImportOptions() {
   return tImportOptions;
 }
 
-PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, PbnTagIdDef* pTagId) {
+PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t Length,
+                       PbnTagIdDef* pTagId) {
   bRepeatedTag = false;
-  if (TagIdGet(acBuffer, pTagId) != PBN_ERR_OK) {
+  if (TagIdGet(acBuffer, Length, pTagId) != PBN_ERR_OK) {
     if (!PbnReading21()) return PBN_ERR_BAD_TAG_NAME;
     CopyText(acExtraTagName, acBuffer);
     PbnCommentSetType(PBN_COMMENT_TYPE_TAG, -1);  // its comments belong to no known tag
@@ -141,13 +165,15 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
   }
   if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
   bUsePrevTag = PBN_FALSE;
+  const size_t Length = ValueLength(acBuffer);  // measured once for its copies
   if (TagId != PBN_TAG_ID_NOTE && TextIs(acBuffer, acTagValueIdent[0])) {
     bUsePrevTag = PBN_TRUE;
     CopyText(acValueBuffer, atPrevTagValue[TagId].acValue.data());
   } else {
     // Remembered before the check: a value that fails is still what a later "#" inherits.
-    if (TagId != PBN_TAG_ID_NOTE) CopyValue(&atPrevTagValue[TagId], acBuffer);
-    CopyText(acValueBuffer, acBuffer);
+    if (TagId != PBN_TAG_ID_NOTE)
+      CopyLength(atPrevTagValue[TagId].acValue.data(), acBuffer, Length);
+    CopyLength(acValueBuffer, acBuffer, Length);
   }
 
   long Note = 0;
@@ -158,14 +184,13 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
   }
 
   if (TagId == PBN_TAG_ID_NOTE) return GameNoteCopy(ptGameTags, Note, acBuffer);
-  const char* pcStore = acValueBuffer[0] == PBN_EMPTY_VALUE_MARKER ? acTagValueEmpty : acBuffer;
-  return GameTagCopy(ptGameTags, TagId, pcStore);
+  if (acValueBuffer[0] == PBN_EMPTY_VALUE_MARKER)
+    return GameTagCopy(ptGameTags, TagId, acTagValueEmpty);
+  return StoreTagValue(ptGameTags, TagId, acBuffer, Length);
 }
 
 PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcBuffer) {
-  if (TagIdExist(ptGameTags, TagId)) return PBN_ERR_TAG_EXISTS;
-  CopyValue(&ptGameTags->atTagValue[TagId], pcBuffer);
-  return PBN_ERR_OK;
+  return StoreTagValue(ptGameTags, TagId, pcBuffer, ValueLength(pcBuffer));
 }
 
 PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcBuffer) {

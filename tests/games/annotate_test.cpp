@@ -109,7 +109,7 @@ TEST(Annotate, TagsPresentAreKeptUnlessTheyDifferAndReplaceIsGiven) {
   const std::string Other =
       "[OptimumScore \"EW 50\"] {kept}\n[ParContract \"4S N\"]\n"
       "[DoubleDummyTricks \"9a7789a7783355433554\"]\n"
-      "[OptimumResultTable \"Declarer;Denomination;Result\"]\nN NT 8 ; short\n[Board \"1\"]\n";
+      "[OptimumResultTable \"Declarer;Denomination;Result\"]\nN NT 8\n[Board \"1\"] ; short\n";
   const GameEditsDef tKept = Edits(Other, 0, 7);
   EXPECT_TRUE(tKept.atEdits.empty());
   ASSERT_EQ(tKept.atConflicts.size(), 3u);
@@ -125,7 +125,7 @@ TEST(Annotate, TagsPresentAreKeptUnlessTheyDifferAndReplaceIsGiven) {
   EXPECT_EQ(Annotated(Other, 0, 7, true),
             "[OptimumScore \"NS 420 EW -420\"] {kept}\n[ParContract \"NS 4S=; N 4S=\"]\n"
             "[DoubleDummyTricks \"9a7789a7783355433554\"]\n" +
-                Table + " ; short\n[Board \"1\"]\n");
+                Table + "\n[Board \"1\"] ; short\n");
 }
 
 // ParContract is read in the forms the files write: side first ("NS 4S=") or contract first

@@ -39,8 +39,9 @@ std::string IndexAsText(UInt32 NrGames) {
   for (UInt32 GameNr = 1; GameNr <= NrGames; GameNr++) {
     const GameTagDataDef& tElement = *DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameNr);
     Text += std::to_string(GameNr) + " " + std::to_string(tElement.FilePosBegin);
+    const GameSourcesDef aSourcePos = IndexSources(GameNr);
     for (int TagId = 0; TagId < PBN_N_TAG_IDS_10; TagId++) {
-      const PbnFilePosDef SourcePos = tElement.aSourcePos[TagId];
+      const PbnFilePosDef SourcePos = aSourcePos[TagId];
       if (SourcePos == kNoSource) continue;
       const auto it = aGameNrs.find(SourcePos);
       Text += std::string(" ") + aPbnTagNames[TagId] + "=" +

@@ -59,7 +59,7 @@ TEST(IndexPass, InheritanceChainsPointAtTheOwnValue) {
       {5, PBN_TAG_ID_BOARD, kNoSource},
   };
   for (const auto& [GameNr, TagId, SourcePos] : atCases)
-    EXPECT_EQ(Element(GameNr).aSourcePos[TagId], SourcePos) << GameNr << " " << TagId;
+    EXPECT_EQ(IndexSources(GameNr)[TagId], SourcePos) << GameNr << " " << TagId;
   EXPECT_EQ(tFileAdmin.NrGamesRead, 6u);
 }
 

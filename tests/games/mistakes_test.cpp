@@ -18,7 +18,7 @@ std::string Games() {
   std::string Text;
   for (UInt32 Game = 1; Game <= tFileAdmin.tGameTagDD.CurData; Game++) {
     Text += (Game > 1 ? "|" : "") + std::to_string(GameFirstLine(Game));
-    for (UInt32 Entry = 0; Entry < GameNrMistakes(Game); Entry++) {
+    for (UInt32 Entry = 0; Entry < GameNrKeptMistakes(Game); Entry++) {
       const PbnLogEntryDef& tEntry = GameMistakes(Game)[Entry];
       Text += " " + std::to_string(tEntry.LineNr) + ":" + tEntry.Message;
     }
@@ -63,6 +63,17 @@ TEST(WithMistakes, CountsAndTheNextGameWithMistakes) {
   EXPECT_EQ(GamesNrWithMistakes(), 0u);
   EXPECT_EQ(GameNextWithMistakes(1), 0u);
   EXPECT_EQ(GameFirstLine(1), 0u);
+}
+
+TEST(WithMistakes, AHugeLineKeepsTheFirstEntriesAndCountsAll) {
+  // A line of 1 MB gives an entry every 255 characters; the game after it keeps its own.
+  const std::string Text = "[Event \"a\"] " + std::string(1 << 20, 'x') + "\n\n[Event \"b\"] y\n";
+  IndexText(Text, kKeepRefused);
+  EXPECT_EQ(GameNrMistakes(1), (12u + (1 << 20)) / 255 + 1);
+  EXPECT_EQ(GameNrKeptMistakes(1), 200u);
+  EXPECT_EQ(GameMistakes(1)[199].LineNr, 1u);
+  ASSERT_EQ(GameNrKeptMistakes(2), 1u);
+  EXPECT_EQ(GameMistakes(2)[0].LineNr, 3u);
 }
 
 }  // namespace

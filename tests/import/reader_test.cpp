@@ -1,8 +1,11 @@
 // The reader as the log shows it: how lines are stored, cut and echoed, and the number reader.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstring>
 #include <string>
 
+#include "games/pbn_game.h"
 #include "import/import_internal.h"
 #include "support/test_support.h"
 
@@ -84,6 +87,36 @@ TEST(NumberReader, SignsDigitsAndStops) {
     EXPECT_EQ(Value, tCase.Value) << tCase.pcText;
     EXPECT_EQ(pc - tCase.pcText, tCase.Stop) << tCase.pcText;
   }
+}
+
+// A device that never ends, as /dev/zero: NUL bytes wherever it is positioned.
+ssize_t ReadZeros(void*, char* pcBuffer, size_t Size) {
+  std::memset(pcBuffer, 0, Size);
+  return static_cast<ssize_t>(Size);
+}
+
+int SeekAnywhere(void* pvPos, off64_t* pOffset, int Whence) {
+  auto& Pos = *static_cast<off64_t*>(pvPos);
+  Pos = Whence == SEEK_SET ? *pOffset : Pos + *pOffset;
+  *pOffset = Pos;
+  return 0;
+}
+
+TEST(StoredLines, AStreamBeyondTheOffsetsEndsThere) {
+  // Offsets are signed 32-bit: reading stops at the last one, as at the end of a file.
+  off64_t Pos = 0;
+  std::FILE* pFile = fopencookie(&Pos, "rb", {ReadZeros, nullptr, SeekAnywhere, nullptr});
+  ASSERT_NE(pFile, nullptr);
+  PbnGameDataDef tGameData{};
+  auto ptTags = testing_support::MakeTags();
+  GameDataInit(&tGameData);
+  GameTagsReset(ptTags.get());
+  PbnFilePosDef FilePosBegin = 0;
+  PbnFilePosDef FilePosOut = 0;
+  PbnImportGame(pFile, INT32_MAX - 1000, &tGameData, ptTags.get(), &FilePosBegin, &FilePosOut);
+  EXPECT_EQ(FilePosOut, -1);
+  EXPECT_EQ(FilePosBegin, INT32_MAX - 1000);
+  std::fclose(pFile);
 }
 
 TEST(TextHelpers, NonBreakingSpaceIsAPbnCharacter) {
