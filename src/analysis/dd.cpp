@@ -215,18 +215,6 @@ DealAnalysisDef Refused(std::string Error) {
   return tAnalysis;
 }
 
-// Trick winner among four cards (indexed by the order played) in the given strain.
-int TrickWinner(const std::array<PbnCardDef, 4>& atCards, int Trump) {
-  int Winner = 0;
-  for (int k = 1; k < 4; ++k) {
-    const PbnCardDef& tCard = atCards[k];
-    const PbnCardDef& tBest = atCards[Winner];
-    const bool bRuffs = tCard.Suit == Trump && tBest.Suit != Trump;
-    if (bRuffs || (tCard.Suit == tBest.Suit && tCard.Rank > tBest.Rank)) Winner = k;
-  }
-  return Winner;
-}
-
 // The library's rank of a single model rank bit: 2 .. 14.
 int DdsRank(PbnRankDef Rank) {
   return std::countr_zero(static_cast<unsigned>(Rank)) + 1;
@@ -269,11 +257,6 @@ void SetSolverThreads(int NrThreads) {
   if (!Solver().Error.empty()) return;  // said by the analysis that asks for it
   Solver().SetMaxThreads(std::max(NrThreads, 0));
   bThreadsSet = true;
-}
-
-std::string ParScoreText(int Score) {
-  if (Score == 0) return "0";
-  return (Score > 0 ? "NS " : "EW ") + std::to_string(Score > 0 ? Score : -Score);
 }
 
 ParDef ComputePar(const DdTableDef& aaTricks, PbnSideDef Dealer, PbnVulnerDef Vulner) {
@@ -320,10 +303,9 @@ std::vector<DealAnalysisDef> AnalyseDeals(const std::vector<DealInputDef>& atInp
     const std::lock_guard<std::mutex> tLock(SolverMutex());
     std::string Error;
     const SolverDef* ptSolver = ReadySolver(&Error);
-    const int Code = ptSolver == nullptr
-                         ? RETURN_UNKNOWN_FAULT
-                         : ptSolver->CalcAllTables(ptDeals.get(), -1, aFilter, ptResults.get(),
-                                                   nullptr);
+    const int Code = ptSolver == nullptr ? RETURN_UNKNOWN_FAULT
+                                         : ptSolver->CalcAllTables(ptDeals.get(), -1, aFilter,
+                                                                   ptResults.get(), nullptr);
     if (ptSolver != nullptr && Code != RETURN_NO_FAULT) Error = LibraryError(*ptSolver, Code);
     for (size_t k = 0; k < Count; ++k) {
       const size_t i = aPending[First + k];
@@ -368,7 +350,7 @@ PlayAnalysisDef AnalysePlay(const PbnDealDef& tDeal, const PbnContractDef& tCont
     Ranks &= static_cast<PbnRankDef>(~tEntry.Card.Rank);
     atTrick[k] = tEntry.Card;
     if (k == 3) {
-      Leader = (Leader + TrickWinner(atTrick, tContract.Trump)) % 4;
+      Leader = (Leader + PbnTrickWinner(atTrick, tContract.Trump)) % 4;
       aWon[Leader % 2]++;
     }
   }

@@ -60,11 +60,6 @@ pbn::PbnImportOptionsDef UseReading(std::FILE* pFile, const std::string& Path, b
 // The option of check, show and render that indexes every game, each with its mistakes.
 inline constexpr const char* kWithMistakes = "--with-mistakes";
 
-// PBN text is ISO 8859-1: every byte is the code point of the same value; a file read as UTF-8
-// stays as it is.
-std::string Latin1ToUtf8(const char* pcText, std::size_t Length);
-std::string Latin1ToUtf8(const char* pcText);
-
 // Creates the index of the games of an open file with the options; the log goes to the sink.
 // With bProgress a pass of more than a second shows its progress on standard error if that is a
 // terminal.
@@ -77,11 +72,5 @@ bool WriteFileReplacing(const std::string& Path, const std::string& Text);
 
 // A tag value as UTF-8, the mark of a tag present with an empty value as "".
 std::string TagText(const pbn::PbnGameTagsDef& tTags, int TagId);
-
-// A hand as PBN writes it ("AKQ.JT9.876.5432"), or "-" when it holds no card.
-std::string HandText(const pbn::PbnHandDef& tHand);
-
-// A deal as PBN writes it from North: "N:AKQ.JT9.876.5432 - ...".
-std::string DealText(const pbn::PbnDealDef& tDeal);
 
 }  // namespace cli

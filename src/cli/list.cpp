@@ -125,15 +125,6 @@ bool HandGiven(const PbnHandDef& tHand) {
   return (tHand.Ranks[0] | tHand.Ranks[1] | tHand.Ranks[2] | tHand.Ranks[3]) != 0;
 }
 
-std::string ContractText(const PbnContractDef& tContract) {
-  if (tContract.Trump == PBN_TRUMP_PASS) return acPbnPass;
-  if (!PbnTrumpIsValid(tContract.Trump) || tContract.NrTricks < 1 || tContract.NrTricks > 7) {
-    return "";
-  }
-  return std::to_string(tContract.NrTricks) + apcPbnTrumpNames[tContract.Trump] +
-         apcPbnRiskNames[tContract.Risk & 3];
-}
-
 // The game on display, as the fields of a row (without the double-dummy ones).
 struct GameRowDef {
   std::vector<std::string> Fields;  // CSV

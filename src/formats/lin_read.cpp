@@ -6,6 +6,7 @@
 
 #include "core/defs.h"
 #include "core/pbn_util.h"
+#include "core/text.h"
 #include "formats/lin.h"
 
 namespace lin {
@@ -141,7 +142,6 @@ int BoardNumber(std::string_view Text) {
   return Number;
 }
 
-// The rank of a character (2 to 14), or 0.
 // The value of each character in a table, looked up for every card of the file: 0 for none.
 constexpr std::array<UInt8, 256> CharTable(const char* pcChars, int First) {
   std::array<UInt8, 256> aTable{};
@@ -155,6 +155,7 @@ constexpr std::array<UInt8, 256> CharTable(const char* pcChars, int First) {
 constexpr std::array<UInt8, 256> aRanks = CharTable("23456789tjqka", 2);
 constexpr std::array<UInt8, 256> aStrains = CharTable("cdhsn", 1);  // strain code + 1
 
+// The rank of a character (2 to 14), or 0.
 int RankOf(char c) {
   return aRanks[static_cast<unsigned char>(c)];
 }
@@ -164,8 +165,7 @@ pbn::PbnRankDef RankBit(int Rank) {
 }
 
 std::string CardName(int Suit, int Rank) {
-  static constexpr char acRanks[] = "23456789TJQKA";
-  return {"CDHS"[Suit], acRanks[Rank - 2]};
+  return pbn::CardText({static_cast<pbn::PbnSuitDef>(Suit), RankBit(Rank)});
 }
 
 class Converter {
@@ -645,21 +645,10 @@ class Converter {
   }
 
   std::string DealText() const {
-    std::string Deal = "N:";
-    for (int Side : {pbn::PBN_NORTH, pbn::PBN_EAST, pbn::PBN_SOUTH, pbn::PBN_WEST}) {
-      if (Side != pbn::PBN_NORTH) Deal += ' ';
-      if (NrCards(Side) == 0) {
-        Deal += '-';
-        continue;
-      }
-      for (int Suit = pbn::PBN_SPADES; Suit >= pbn::PBN_CLUBS; Suit--) {
-        char acRanks[15];
-        pbn::PbnRanksGetChars(tBoard.aaHands[Side][Suit], acRanks);
-        Deal += acRanks;
-        if (Suit != pbn::PBN_CLUBS) Deal += '.';
-      }
-    }
-    return Deal;
+    pbn::PbnDealDef tDeal;
+    for (int Side = 0; Side < pbn::PBN_N_SIDES; Side++)
+      tDeal.tHands[Side].Ranks = tBoard.aaHands[Side];
+    return pbn::DealText(tDeal);
   }
 
   struct ContractDef {
@@ -789,16 +778,14 @@ class Converter {
     PlayDef tPlay;
     int Leader = (tContract.Declarer + 1) % 4;
     for (int First = 0; First < NrCards; First += 4) {
-      int Best = First;
+      std::array<pbn::PbnCardDef, pbn::PBN_N_SIDES> atTrick{};
       for (int k = First; k < First + 4 && k < NrCards; k++) {
         tPlay.aSeats[tPlay.NrCards++] = (Leader + k - First) % 4;
         const CardDef& tCard = tBoard.atCards[k];
-        const CardDef& tBest = tBoard.atCards[Best];
-        const bool bRuff = tCard.Suit == Trump && tBest.Suit != Trump;
-        if (bRuff || (tCard.Suit == tBest.Suit && tCard.Rank > tBest.Rank)) Best = k;
+        atTrick[k - First] = {static_cast<pbn::PbnSuitDef>(tCard.Suit), RankBit(tCard.Rank)};
       }
       if (First + 4 > NrCards) break;
-      Leader = tPlay.aSeats[Best];
+      Leader = tPlay.aSeats[First + pbn::PbnTrickWinner(atTrick, Trump)];
       tPlay.aWinners[tPlay.NrTricks++] = Leader;
     }
     return tPlay;

@@ -3,6 +3,7 @@
 
 #include "core/defs.h"
 #include "core/pbn_util.h"
+#include "core/text.h"
 #include "formats/lin.h"
 #include "replay/pbn_play.h"
 
@@ -15,18 +16,9 @@ using namespace pbn;
 // A text of the game as UTF-8 without the bars (and commas, where a list holds it) that LIN
 // cannot hold.
 std::string LinText(const char* pcValue, bool bDropCommas) {
-  if (pcValue[0] == PBN_EMPTY_VALUE_MARKER) return {};
-  const bool bLatin1 = PbnImportOptions().Encoding == PBN_ENCODING_ISO_8859_1;
   std::string Text;
-  for (const char* pc = pcValue; *pc != '\0'; pc++) {
-    const auto c = static_cast<unsigned char>(*pc);
-    if (c == '|' || (bDropCommas && c == ',')) continue;
-    if (c >= 0x80 && bLatin1) {
-      Text += static_cast<char>(0xC0 | (c >> 6));
-      Text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      Text += static_cast<char>(c);
-    }
+  for (char c : PbnTextToUtf8(TagValueText(pcValue))) {
+    if (c != '|' && !(bDropCommas && c == ',')) Text += c;
   }
   return Text;
 }
@@ -39,24 +31,20 @@ void Pair(std::string* pLine, const char* pcCommand, const std::string& Value) {
   pLine->append(pcCommand).append("|").append(Value).append("|");
 }
 
-std::string HandText(const PbnHandDef& tHand) {
+std::string LinHandText(const PbnHandDef& tHand) {
   std::string Text;
-  for (int Suit = PBN_SPADES; Suit >= PBN_CLUBS; Suit--) {
-    char acRanks[15];
-    PbnRanksGetChars(tHand.Ranks[Suit], acRanks);
-    Text += "CDHS"[Suit];
-    Text += acRanks;
-  }
+  for (int Suit = PBN_SPADES; Suit >= PBN_CLUBS; Suit--)
+    Text += apcPbnTrumpNames[Suit] + RanksText(tHand.Ranks[Suit]);
   return Text;
 }
 
 // "3S...,H...,..." : dealer digit (1 S, 2 W, 3 N, 4 E), then the hands S, W, N, E.
-std::string DealText(const PbnGameDataDef& tData) {
+std::string LinDealText(const PbnGameDataDef& tData) {
   const PbnSideDef Dealer = tData.tSituation.Dealer;
   std::string Text(1, PbnSideIsValid(Dealer) ? static_cast<char>('1' + Dealer) : '0');
   for (int Side = PBN_SOUTH; Side <= PBN_EAST; Side++) {
     if (Side != PBN_SOUTH) Text += ',';
-    Text += HandText(tData.tDeal.tHands[Side]);
+    Text += LinHandText(tData.tDeal.tHands[Side]);
   }
   return Text;
 }
@@ -74,7 +62,7 @@ std::string VulnerText(PbnVulnerDef Vulner) {
   }
 }
 
-std::string CallText(const PbnCallDef& tCall) {
+std::string LinCallText(const PbnCallDef& tCall) {
   switch (tCall.CallType) {
     case PBN_CALL_PASS:
       return "p";
@@ -103,10 +91,10 @@ void AppendCalls(std::string* pLine) {
     if (tCall.CallType == PBN_CALL_SPECIAL) continue;
     const int Note = tGameAdmin.ptGameTags->atCallAnno[Call].Note;
     if (Note < 1 || Note > PBN_N_NOTES) {
-      Pair(pLine, "mb", CallText(tCall));
+      Pair(pLine, "mb", LinCallText(tCall));
       continue;
     }
-    Pair(pLine, "mb", CallText(tCall) + "!");
+    Pair(pLine, "mb", LinCallText(tCall) + "!");
     const char* pcNote = tGameAdmin.ptGameTags->atCallNote[Note - 1].tTagValue.acValue.data();
     Pair(pLine, "an", ExplanationText(pcNote));
   }
@@ -119,8 +107,7 @@ int AppendCards(std::string* pLine) {
   for (int Entry = 0; Entry < PlayNrEntries(); Entry++) {
     const PbnCardDef& tCard = tGameAdmin.atPlayCards[Entry].Card;
     if (!PbnCardIsReal(tCard)) continue;
-    Pair(pLine, "pc",
-         std::string(1, "CDHS"[tCard.Suit]) + acPbnRankNames[PbnRankGetIndex(tCard.Rank)]);
+    Pair(pLine, "pc", CardText(tCard));
     if (++NrCards % 4 == 0) pLine->append("pg||");
   }
   return NrCards;
@@ -138,7 +125,7 @@ std::string GameToLin() {
        Tag(PBN_TAG_ID_SOUTH) + "," + Tag(PBN_TAG_ID_WEST) + "," + Tag(PBN_TAG_ID_NORTH) + "," +
            Tag(PBN_TAG_ID_EAST));
   Pair(&Line, "st", "");
-  Pair(&Line, "md", DealText(tData));
+  Pair(&Line, "md", LinDealText(tData));
   Pair(&Line, "rh", "");
   Pair(&Line, "ah", Board.empty() ? "" : "Board " + Board);
   Pair(&Line, "sv", VulnerText(tData.tSituation.Vulner));

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/dd.h"
+#include "core/score.h"
 #include "replay/pbn_play.h"
 #include "support/test_support.h"
 
@@ -67,7 +68,7 @@ TEST(DoubleDummy, ParFollowsTheVulnerability) {
   for (const auto& tCase : atCases) {
     const auto tPar = analysis::ComputePar(tAnalysis.aaTricks, tCase.Dealer, tCase.Vulner);
     EXPECT_EQ(tPar.Error, "");
-    EXPECT_EQ(analysis::ParScoreText(tPar.Score), tCase.Score);
+    EXPECT_EQ(ScoreText(tPar.Score), tCase.Score);
     EXPECT_EQ(tPar.Contracts, std::vector<std::string>{"7NT by NS"});
   }
   EXPECT_NE(analysis::ComputePar(tAnalysis.aaTricks, PBN_NORTH, PBN_VULNER_UNKNOWN).Error, "");

@@ -165,8 +165,8 @@ QString GameCopyText() {
   const pbn::PbnGameDataDef* ptData = pbn::tGameAdmin.ptGameData;
   if (tPbnGames.MaxValue == 0 || ptData == nullptr) return QString();
   const pbn::PbnGameTagsDef* ptTags = pbn::tGameAdmin.ptGameTags;
-  const char* pcBoard = ptTags != nullptr ? pbn::TagValue(*ptTags, pbn::PBN_TAG_ID_BOARD) : "";
-  if (pcBoard[0] == pbn::PBN_EMPTY_VALUE_MARKER) pcBoard = "";
+  const char* pcBoard =
+      ptTags != nullptr ? pbn::TagValueText(pbn::TagValue(*ptTags, pbn::PBN_TAG_ID_BOARD)) : "";
   QString tText =
       CanvasText(pbn::PbnDealDiagram(pcBoard, ptData->tSituation, ptData->tDeal).c_str());
   tText += QLatin1Char('\n');
