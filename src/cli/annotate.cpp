@@ -190,8 +190,7 @@ bool Unchanged(const FileJobDef& tJob) {
 }
 
 // Reads and indexes a file and lists the games that lack a tag (with --replace or --verify: every
-// game) with
-// their deals appended to patInputs. Returns the exit status of the file so far.
+// game), their deals appended to patInputs. Returns the exit status of the file so far.
 int PrepareFile(const std::string& Path, std::FILE* pFile, const AnnotateArgsDef& tArgs,
                 FileJobDef* ptJob, std::vector<analysis::DealInputDef>* patInputs) {
   ptJob->Path = Path;

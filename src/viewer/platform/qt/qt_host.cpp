@@ -616,7 +616,6 @@ void MainWindow::UpdateRecentMenu() {
   ptRecentMenu_->setEnabled(!atRecent_.isEmpty());
 }
 
-// The design fitted into the room the stage has: the largest scale, never below the design.
 // The design fitted into the room the stage has: the largest scale, never below the design;
 // what room is left below goes to the text pane.
 void MainWindow::FitToStage() {
