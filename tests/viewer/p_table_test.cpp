@@ -237,9 +237,41 @@ TEST_F(TablePainting, PlayCellsTrickOnTableAndMarks) {
 }
 
 TEST_F(TablePainting, WholeTableShowsTheBoxesOfItsSection) {
-  std::snprintf(tGameTags.atTagValue[PBN_TAG_ID_SOUTH].acValue.data(), PBN_VALUE_SIZE, "\x01");
-  PaintTable(&c, PBN_TRUE);
-  EXPECT_EQ(c.CountText("\x01") + c.CountText("Result : "), 0);  // an empty value shows nothing
+  const auto Put = [this](int TagId, const char* pcValue) {
+    std::snprintf(tGameTags.atTagValue[TagId].acValue.data(), PBN_VALUE_SIZE, "%s", pcValue);
+  };
+  Put(PBN_TAG_ID_NORTH, "Bert");
+  Put(PBN_TAG_ID_EAST, "Cora");
+  Put(PBN_TAG_ID_WEST, "Anna");
+  Put(PBN_TAG_ID_SOUTH, "\x01");  // present with an empty value
+  Put(PBN_TAG_ID_BOARD, "7");
+  tGameData.tSituation = {PBN_NORTH, PBN_VULNER_EW};
+  tGameData.tContract = {PBN_SOUTH, 4, PBN_SPADES, PBN_RISK_DOUBLED, PBN_FALSE};
+  tGameData.Result = 10;
+  tGameAdmin.tDeal.tHands[PBN_NORTH].Ranks[PBN_HEARTS] = PBN_RANK_A;
+  tGameAdmin.bPlayDone = PBN_TRUE;
+  const auto NameBox = [](PbnSideDef Side) {
+    return Rect(atTableSides[Side].x, atTableSides[Side].y + 68, 132, 16);
+  };
+  for (PbnSectionDef Section : {PBN_SECTION_IDENT, PBN_SECTION_AUCTION, PBN_SECTION_PLAY}) {
+    SCOPED_TRACE(Section);
+    c.Clear();
+    tGameAdmin.Section = Section;
+    PaintTable(&c, PBN_TRUE);
+    // Every section: the hands with their names, the board and the situation.
+    for (const auto& [Side, Name] : {std::pair{PBN_NORTH, "Bert"}, std::pair{PBN_EAST, "Cora"},
+                                     std::pair{PBN_WEST, "Anna"}, std::pair{PBN_SOUTH, ""}}) {
+      ExpectIn(Name, NameBox(Side), kCentred | DT_END_ELLIPSIS);
+    }
+    EXPECT_EQ(c.BitmapAt(134, 2 + 17), "hearts");
+    ExpectAt("A", 152, 2 + 17);
+    ExpectIn("Board : 7", Rect(10, 6, 116, 16), kLeft);
+    EXPECT_EQ(c.CountText("N / EW"), 1);
+    EXPECT_EQ(c.CountText("\x01"), 0);  // an empty value shows nothing
+    // Only the play shows the contract and the result.
+    const bool bPlay = Section == PBN_SECTION_PLAY;
+    EXPECT_EQ(c.CountText("S : 4") + c.CountText("X") + c.CountText("Result : 10"), bPlay ? 3 : 0);
+  }
 }
 
 TEST_F(TablePainting, AnnotationLine) {
