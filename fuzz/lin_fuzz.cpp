@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text.h"
 #include "formats/lin.h"
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
@@ -32,7 +33,7 @@ using namespace pbn;
 
 bool IsUtf8(std::string_view Text) {
   for (std::size_t i = 0; i < Text.size();) {
-    const std::size_t n = lin::Utf8CharLength(Text.substr(i));
+    const std::size_t n = pbn::Utf8CharLength(Text.substr(i));
     if (n == 0) return false;
     i += n;
   }
@@ -67,7 +68,7 @@ std::string Utf8Of(const char* pcValue, bool bLatin1) {
     } else if (bLatin1) {
       Text += static_cast<char>(0xC0 | (c >> 6));
       Text += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (const std::size_t n = lin::Utf8CharLength(Value.substr(i)); n > 0) {
+    } else if (const std::size_t n = pbn::Utf8CharLength(Value.substr(i)); n > 0) {
       Text.append(Value.substr(i, n));
       i += n - 1;
     } else {

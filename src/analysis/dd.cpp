@@ -215,18 +215,6 @@ DealAnalysisDef Refused(std::string Error) {
   return tAnalysis;
 }
 
-// Trick winner among four cards (indexed by the order played) in the given strain.
-int TrickWinner(const std::array<PbnCardDef, 4>& atCards, int Trump) {
-  int Winner = 0;
-  for (int k = 1; k < 4; ++k) {
-    const PbnCardDef& tCard = atCards[k];
-    const PbnCardDef& tBest = atCards[Winner];
-    const bool bRuffs = tCard.Suit == Trump && tBest.Suit != Trump;
-    if (bRuffs || (tCard.Suit == tBest.Suit && tCard.Rank > tBest.Rank)) Winner = k;
-  }
-  return Winner;
-}
-
 // The library's rank of a single model rank bit: 2 .. 14.
 int DdsRank(PbnRankDef Rank) {
   return std::countr_zero(static_cast<unsigned>(Rank)) + 1;
@@ -269,11 +257,6 @@ void SetSolverThreads(int NrThreads) {
   if (!Solver().Error.empty()) return;  // said by the analysis that asks for it
   Solver().SetMaxThreads(std::max(NrThreads, 0));
   bThreadsSet = true;
-}
-
-std::string ParScoreText(int Score) {
-  if (Score == 0) return "0";
-  return (Score > 0 ? "NS " : "EW ") + std::to_string(Score > 0 ? Score : -Score);
 }
 
 ParDef ComputePar(const DdTableDef& aaTricks, PbnSideDef Dealer, PbnVulnerDef Vulner) {
@@ -320,10 +303,9 @@ std::vector<DealAnalysisDef> AnalyseDeals(const std::vector<DealInputDef>& atInp
     const std::lock_guard<std::mutex> tLock(SolverMutex());
     std::string Error;
     const SolverDef* ptSolver = ReadySolver(&Error);
-    const int Code = ptSolver == nullptr
-                         ? RETURN_UNKNOWN_FAULT
-                         : ptSolver->CalcAllTables(ptDeals.get(), -1, aFilter, ptResults.get(),
-                                                   nullptr);
+    const int Code = ptSolver == nullptr ? RETURN_UNKNOWN_FAULT
+                                         : ptSolver->CalcAllTables(ptDeals.get(), -1, aFilter,
+                                                                   ptResults.get(), nullptr);
     if (ptSolver != nullptr && Code != RETURN_NO_FAULT) Error = LibraryError(*ptSolver, Code);
     for (size_t k = 0; k < Count; ++k) {
       const size_t i = aPending[First + k];
@@ -342,48 +324,59 @@ std::vector<DealAnalysisDef> AnalyseDeals(const std::vector<DealInputDef>& atInp
   return atResults;
 }
 
-PlayAnalysisDef AnalysePlay(const PbnDealDef& tDeal, const PbnContractDef& tContract,
-                            const PbnPlayCardDef* atPlayCards, int NrPlayed) {
-  PlayAnalysisDef tPlay;
-  if (tPlay.Error = DealProblem(tDeal); !tPlay.Error.empty()) return tPlay;
-  if (tContract.Trump >= PBN_N_TRUMPS || !PbnSideIsValid(tContract.Declarer)) {
-    tPlay.Error = "the game has no contract to play";
-    return tPlay;
-  }
-  PbnDealDef tRemain = tDeal;
+namespace {
+
+// The position after some entries of a play: what each hand still holds, the cards of the trick
+// being played, the tricks each side has won and the side that led that trick.
+struct PlayPositionDef {
+  std::string Error;  // why the play cannot be followed
+  PbnDealDef tRemain;
   std::array<PbnCardDef, 4> atTrick{};
+  int NrInTrick = 0;
   int aWon[2] = {};  // by North-South (even side codes) and East-West
-  int Leader = PbnNextSide(tContract.Declarer);
-  NrPlayed = std::clamp(NrPlayed, 0, 52);
+  int Leader = 0;
+};
+
+PlayPositionDef ReplayPlay(const PbnDealDef& tDeal, const PbnContractDef& tContract,
+                           const PbnPlayCardDef* atPlayCards, int NrPlayed) {
+  PlayPositionDef tPosition;
+  tPosition.tRemain = tDeal;
+  tPosition.Leader = PbnNextSide(tContract.Declarer);
+  int& Leader = tPosition.Leader;
   for (int i = 0; i < NrPlayed; ++i) {
     const PbnPlayCardDef& tEntry = atPlayCards[i];
     const int k = i % 4;
     if (k == 0 && PbnSideIsValid(tEntry.Side)) Leader = tEntry.Side;  // a lead out of turn
-    PbnRankDef& Ranks = tRemain.tHands[(Leader + k) % 4].Ranks[tEntry.Card.Suit & 3];
+    PbnRankDef& Ranks = tPosition.tRemain.tHands[(Leader + k) % 4].Ranks[tEntry.Card.Suit & 3];
     if (!PbnCardIsReal(tEntry.Card) || tEntry.Side != (Leader + k) % 4 ||
         (Ranks & tEntry.Card.Rank) == 0) {
-      tPlay.Error = "the play is irregular or incomplete at trick " + std::to_string(i / 4 + 1);
-      return tPlay;
+      tPosition.Error = "the play is irregular or incomplete at trick " + std::to_string(i / 4 + 1);
+      return tPosition;
     }
     Ranks &= static_cast<PbnRankDef>(~tEntry.Card.Rank);
-    atTrick[k] = tEntry.Card;
+    tPosition.atTrick[k] = tEntry.Card;
     if (k == 3) {
-      Leader = (Leader + TrickWinner(atTrick, tContract.Trump)) % 4;
-      aWon[Leader % 2]++;
+      Leader = (Leader + PbnTrickWinner(tPosition.atTrick, tContract.Trump)) % 4;
+      tPosition.aWon[Leader % 2]++;
     }
   }
-  if (NrPlayed == 52) return tPlay;
-  const int NrInTrick = NrPlayed % 4;
+  tPosition.NrInTrick = NrPlayed % 4;
+  return tPosition;
+}
+
+// The tricks each card of the side to play keeps, by the solver, best cards marked.
+PlayAnalysisDef SolvePosition(const PlayPositionDef& tPosition, PbnTrumpDef Trump) {
+  PlayAnalysisDef tPlay;
   deal tDds{};
-  tDds.trump = DdsStrain(tContract.Trump);
-  tDds.first = DdsHand(Leader);
-  for (int k = 0; k < NrInTrick; ++k) {
-    tDds.currentTrickSuit[k] = DdsStrain(atTrick[k].Suit);
-    tDds.currentTrickRank[k] = DdsRank(atTrick[k].Rank);
+  tDds.trump = DdsStrain(Trump);
+  tDds.first = DdsHand(tPosition.Leader);
+  for (int k = 0; k < tPosition.NrInTrick; ++k) {
+    tDds.currentTrickSuit[k] = DdsStrain(tPosition.atTrick[k].Suit);
+    tDds.currentTrickRank[k] = DdsRank(tPosition.atTrick[k].Rank);
   }
-  const ddTableDeal tCards = DdsDeal(tRemain);
+  const ddTableDeal tCards = DdsDeal(tPosition.tRemain);
   std::copy(&tCards.cards[0][0], &tCards.cards[0][0] + 16, &tDds.remainCards[0][0]);
-  tPlay.ToPlay = static_cast<PbnSideDef>((Leader + NrInTrick) % 4);
+  tPlay.ToPlay = static_cast<PbnSideDef>((tPosition.Leader + tPosition.NrInTrick) % 4);
 
   futureTricks tFuture{};
   {
@@ -398,7 +391,7 @@ PlayAnalysisDef AnalysePlay(const PbnDealDef& tDeal, const PbnContractDef& tCont
   }
   int Best = 0;
   for (int i = 0; i < std::clamp(tFuture.cards, 0, 13); ++i) {
-    const int Tricks = aWon[tPlay.ToPlay % 2] + tFuture.score[i];
+    const int Tricks = tPosition.aWon[tPlay.ToPlay % 2] + tFuture.score[i];
     const auto Suit = static_cast<PbnSuitDef>(DdsStrain(tFuture.suit[i]));
     // The library names the highest of equal cards and lists the lower ones as a holding.
     const unsigned Ranks = ((1u << tFuture.rank[i]) | tFuture.equals[i]) >> 1;
@@ -414,6 +407,26 @@ PlayAnalysisDef AnalysePlay(const PbnDealDef& tDeal, const PbnContractDef& tCont
   for (CardTricksDef& tCard : tPlay.atCards)
     tCard.bBest = tCard.Tricks == Best;
   return tPlay;
+}
+
+}  // namespace
+
+PlayAnalysisDef AnalysePlay(const PbnDealDef& tDeal, const PbnContractDef& tContract,
+                            const PbnPlayCardDef* atPlayCards, int NrPlayed) {
+  PlayAnalysisDef tPlay;
+  if (tPlay.Error = DealProblem(tDeal); !tPlay.Error.empty()) return tPlay;
+  if (tContract.Trump >= PBN_N_TRUMPS || !PbnSideIsValid(tContract.Declarer)) {
+    tPlay.Error = "the game has no contract to play";
+    return tPlay;
+  }
+  NrPlayed = std::clamp(NrPlayed, 0, 52);
+  const PlayPositionDef tPosition = ReplayPlay(tDeal, tContract, atPlayCards, NrPlayed);
+  if (!tPosition.Error.empty()) {
+    tPlay.Error = tPosition.Error;
+    return tPlay;
+  }
+  if (NrPlayed == 52) return tPlay;
+  return SolvePosition(tPosition, tContract.Trump);
 }
 
 DdMarksDef CompareTables(const DdTableDef& aaSolver, const std::optional<DdTableDef>& File) {

@@ -48,9 +48,8 @@ DealAnalysisDef AnalyseDeal(const DealInputDef& tInput);
 std::vector<DealAnalysisDef> AnalyseDeals(const std::vector<DealInputDef>& atInputs,
                                           const std::function<void(size_t)>& Progress = {});
 
+// Par's score is North-South's view: ScoreText (core/score.h) writes it.
 ParDef ComputePar(const DdTableDef& aaTricks, pbn::PbnSideDef Dealer, pbn::PbnVulnerDef Vulner);
-// "NS 620", "EW 100", "0".
-std::string ParScoreText(int Score);
 
 // The tricks a card keeps for the side to play: won so far plus the most still to come.
 struct CardTricksDef {

@@ -120,8 +120,8 @@ files::TargetRulesDef TargetRules(const AnnotateArgsDef& tArgs) {
 }
 
 // Reads and indexes a file and lists the games that lack a tag (with --replace or --verify: every
-// game) with their deals appended to patInputs; refuses a target that cannot be written before
-// any deal is solved. Returns the exit status of the file so far.
+// game), their deals appended to patInputs; refuses a target that cannot be written before any
+// deal is solved. Returns the exit status of the file so far.
 int PrepareFile(const std::string& Path, std::FILE* pFile, const AnnotateArgsDef& tArgs,
                 FileJobDef* ptJob, std::vector<analysis::DealInputDef>* patInputs) {
   ptJob->Path = Path;

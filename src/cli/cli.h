@@ -74,11 +74,6 @@ void NoteIndexPass(const std::string& Command, const std::string& Path, unsigned
 // their mistakes, and that --with-mistakes shows them; nothing when none was left out.
 void SayGamesLeftOut(const std::string& Command);
 
-// PBN text is ISO 8859-1: every byte is the code point of the same value; a file read as UTF-8
-// stays as it is.
-std::string Latin1ToUtf8(const char* pcText, std::size_t Length);
-std::string Latin1ToUtf8(const char* pcText);
-
 // Creates the index of the games of an open file with the options; the log goes to the sink.
 // With bProgress a pass of more than a second shows its progress on standard error if that is a
 // terminal.
@@ -88,10 +83,8 @@ unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
 // A tag value as UTF-8, the mark of a tag present with an empty value as "".
 std::string TagText(const pbn::PbnGameTagsDef& tTags, int TagId);
 
-// A hand as PBN writes it ("AKQ.JT9.876.5432"), or "-" when it holds no card.
-std::string HandText(const pbn::PbnHandDef& tHand);
-
-// A deal as PBN writes it from North: "N:AKQ.JT9.876.5432 - ...".
-std::string DealText(const pbn::PbnDealDef& tDeal);
+// One CSV line as RFC 4180 writes it, CRLF at its end: a field that holds a comma, a quote or a
+// line end is put in quotes, its quotes doubled.
+std::string CsvLine(const std::vector<std::string>& Fields);
 
 }  // namespace cli

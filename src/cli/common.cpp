@@ -99,30 +99,6 @@ void SayGamesLeftOut(const std::string& Command) {
                               .c_str());
 }
 
-std::string Latin1ToUtf8(const char* pcText, std::size_t Length) {
-  // A file that the 2.1 reading takes as UTF-8 is passed on as it is (what is not UTF-8 in it is
-  // replaced on output).
-  if (pbn::PbnImportOptions().Encoding == pbn::PBN_ENCODING_UTF_8) {
-    return std::string(pcText, Length);
-  }
-  std::string Text;
-  Text.reserve(Length);
-  for (std::size_t i = 0; i < Length; i++) {
-    const auto c = static_cast<unsigned char>(pcText[i]);
-    if (c < 0x80) {
-      Text += static_cast<char>(c);
-    } else {
-      Text += static_cast<char>(0xC0 | (c >> 6));
-      Text += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return Text;
-}
-
-std::string Latin1ToUtf8(const char* pcText) {
-  return Latin1ToUtf8(pcText, std::strlen(pcText));
-}
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -169,30 +145,30 @@ unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
 }
 
 std::string TagText(const pbn::PbnGameTagsDef& tTags, int TagId) {
-  const char* pcValue = pbn::TagValue(tTags, TagId);
-  if (pcValue[0] == pbn::PBN_EMPTY_VALUE_MARKER && pcValue[1] == '\0') return "";
-  return Latin1ToUtf8(pcValue);
+  return pbn::PbnTextToUtf8(pbn::TagValueText(pbn::TagValue(tTags, TagId)));
 }
 
-std::string HandText(const pbn::PbnHandDef& tHand) {
-  if ((tHand.Ranks[0] | tHand.Ranks[1] | tHand.Ranks[2] | tHand.Ranks[3]) == 0) return "-";
-  std::string Text;
-  for (int Suit = pbn::PBN_SPADES; Suit >= pbn::PBN_CLUBS; Suit--) {
-    char acRanks[15];
-    pbn::PbnRanksGetChars(tHand.Ranks[Suit], acRanks);
-    Text += acRanks;
-    if (Suit != pbn::PBN_CLUBS) Text += '.';
+namespace {
+
+std::string CsvField(const std::string& Text) {
+  if (Text.find_first_of(",\"\r\n") == Text.npos) return Text;
+  std::string Quoted = "\"";
+  for (char c : Text) {
+    Quoted += c;
+    if (c == '"') Quoted += '"';
   }
-  return Text;
+  return Quoted + '"';
 }
 
-std::string DealText(const pbn::PbnDealDef& tDeal) {
-  std::string Text = "N:";
-  for (pbn::PbnSideDef Side : {pbn::PBN_NORTH, pbn::PBN_EAST, pbn::PBN_SOUTH, pbn::PBN_WEST}) {
-    if (Side != pbn::PBN_NORTH) Text += ' ';
-    Text += HandText(tDeal.tHands[Side]);
+}  // namespace
+
+std::string CsvLine(const std::vector<std::string>& Fields) {
+  std::string Line;
+  for (size_t i = 0; i < Fields.size(); i++) {
+    if (i > 0) Line += ',';
+    Line += CsvField(Fields[i]);
   }
-  return Text;
+  return Line + "\r\n";
 }
 
 }  // namespace cli

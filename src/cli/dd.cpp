@@ -8,6 +8,7 @@
 #include "cli/inputs.h"
 #include "cli/options.h"
 #include "core/defs.h"
+#include "core/score.h"
 #include "core/tags.h"
 #include "games/annotate.h"
 #include "games/pbn_game.h"
@@ -34,7 +35,7 @@ struct GameRowDef {
 
 Json ParValue(const analysis::ParDef& tPar) {
   if (!tPar.Error.empty()) return Json{{"error", tPar.Error}};
-  return Json{{"score", analysis::ParScoreText(tPar.Score)}, {"contracts", tPar.Contracts}};
+  return Json{{"score", ScoreText(tPar.Score)}, {"contracts", tPar.Contracts}};
 }
 
 std::string TextLine(const GameRowDef& tRow, const analysis::DealAnalysisDef& t) {
@@ -53,7 +54,7 @@ std::string TricksText(const analysis::DdTableDef& aaTricks) {
 }
 
 std::string ParText(const analysis::ParDef& tPar) {
-  std::string Text = analysis::ParScoreText(tPar.Score);
+  std::string Text = ScoreText(tPar.Score);
   for (size_t i = 0; i < tPar.Contracts.size(); ++i) {
     Text += (i == 0 ? ": " : ", ") + tPar.Contracts[i];
   }

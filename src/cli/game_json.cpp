@@ -53,11 +53,6 @@ Json ContractValue(const PbnContractDef& tContract) {
               {"irregular_declarer", tContract.bIrregularDeclarer}};
 }
 
-std::string CardText(const PbnCardDef& tCard) {
-  if (!PbnCardIsReal(tCard)) return "-";
-  return std::string(1, "CDHS"[tCard.Suit]) + acPbnRankNames[PbnRankGetIndex(tCard.Rank)];
-}
-
 Json ResultValue(PbnResultDef Result) {
   const int Tricks = Result & ~PBN_RESULT_IRREGULAR;
   const bool bEmpty = Tricks == PBN_RESULT_EMPTY;

@@ -19,8 +19,6 @@ nlohmann::ordered_json TagsValue(const pbn::PbnGameTagsDef& tTags);
 nlohmann::ordered_json DealValue(const pbn::PbnDealDef& tDeal);
 // {"level", "strain", "risk", "declarer", "irregular_declarer"}
 nlohmann::ordered_json ContractValue(const pbn::PbnContractDef& tContract);
-// A card of the play as show writes it: "SA", "H7"; "-" for a place without a card.
-std::string CardText(const pbn::PbnCardDef& tCard);
 // {"tricks", "irregular", "empty"}
 nlohmann::ordered_json ResultValue(pbn::PbnResultDef Result);
 

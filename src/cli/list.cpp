@@ -62,27 +62,6 @@ bool ParseArgs(const Args& args, ListArgs* ptArgs) {
   return true;
 }
 
-// A field as RFC 4180 writes it: in quotes, quotes doubled, when it holds a comma, a quote or a
-// line end.
-std::string CsvField(const std::string& Text) {
-  if (Text.find_first_of(",\"\r\n") == Text.npos) return Text;
-  std::string Quoted = "\"";
-  for (char c : Text) {
-    Quoted += c;
-    if (c == '"') Quoted += '"';
-  }
-  return Quoted + '"';
-}
-
-std::string CsvLine(const std::vector<std::string>& Fields) {
-  std::string Line;
-  for (size_t i = 0; i < Fields.size(); i++) {
-    if (i > 0) Line += ',';
-    Line += CsvField(Fields[i]);
-  }
-  return Line + "\r\n";
-}
-
 std::string LowerLetter(PbnSideDef Side) {
   return std::string(1, static_cast<char>(SideLetter(Side)[0] - 'A' + 'a'));
 }
@@ -120,16 +99,7 @@ bool HandGiven(const PbnHandDef& tHand) {
   return (tHand.Ranks[0] | tHand.Ranks[1] | tHand.Ranks[2] | tHand.Ranks[3]) != 0;
 }
 
-std::string ContractText(const PbnContractDef& tContract) {
-  if (tContract.Trump == PBN_TRUMP_PASS) return acPbnPass;
-  if (!PbnTrumpIsValid(tContract.Trump) || tContract.NrTricks < 1 || tContract.NrTricks > 7) {
-    return "";
-  }
-  return std::to_string(tContract.NrTricks) + apcPbnTrumpNames[tContract.Trump] +
-         apcPbnRiskNames[tContract.Risk & 3];
-}
-
-// The game on display, as the fields of a row.
+// The game on display, as the fields of a row (without the double-dummy ones).
 struct GameRowDef {
   std::vector<std::string> Fields;  // CSV: the first columns, then the double-dummy ones
   std::vector<std::string> Added;   // CSV: the columns added later
@@ -276,7 +246,7 @@ void AddDoubleDummy(const analysis::DealAnalysisDef& tAnalysis, GameRowDef* ptRo
   std::string Contracts;
   for (const std::string& Contract : tAnalysis.tPar.Contracts)
     Contracts += (Contracts.empty() ? "" : ", ") + Contract;
-  ptRow->Added.push_back(Error.empty() ? analysis::ParScoreText(tAnalysis.tPar.Score) : "");
+  ptRow->Added.push_back(Error.empty() ? pbn::ScoreText(tAnalysis.tPar.Score) : "");
   ptRow->Added.push_back(Error.empty() ? Contracts : "");
 }
 

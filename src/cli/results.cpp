@@ -84,22 +84,8 @@ Json OptionalJson(const std::optional<double>& Value) {
 // ---------------------------------------------------------------------------------------------
 // CSV and JSON lines
 
-std::string CsvField(const std::string& Text) {
-  if (Text.find_first_of(",\"\r\n") == Text.npos) return Text;
-  std::string Quoted = "\"";
-  for (char c : Text) {
-    Quoted += c;
-    if (c == '"') Quoted += '"';
-  }
-  return Quoted + '"';
-}
-
 void PrintCsvLine(const std::vector<std::string>& Fields) {
-  std::string Line;
-  for (size_t i = 0; i < Fields.size(); i++)
-    Line += (i > 0 ? "," : "") + CsvField(Fields[i]);
-  Line += "\r\n";
-  std::fputs(Line.c_str(), stdout);
+  std::fputs(CsvLine(Fields).c_str(), stdout);
 }
 
 void PrintJsonLine(const Json& Object) {

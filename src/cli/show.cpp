@@ -37,22 +37,6 @@ void AddMoveAnnotations(Json& Move, const PbnMoveAnnoDef& tAnno, const PbnGameTa
   Move["nags"] = Nags;
 }
 
-std::string CallText(const PbnCallDef& tCall) {
-  switch (tCall.CallType) {
-    case PBN_CALL_PASS:
-      return acPbnPass;
-    case PBN_CALL_DOUBLE:
-      return apcPbnRiskNames[PBN_RISK_DOUBLED];
-    case PBN_CALL_REDOUBLE:
-      return apcPbnRiskNames[PBN_RISK_REDOUBLED];
-    case PBN_CALL_SPECIAL:
-      return "^S";
-    default:
-      return std::to_string(tCall.NrTricks) +
-             (PbnTrumpIsValid(tCall.Trump) ? apcPbnTrumpNames[tCall.Trump] : "?");
-  }
-}
-
 Json AuctionValue(const PbnGameDataDef& tData, const PbnGameTagsDef& tTags) {
   Json Auction = Json::array();
   const int NrCalls = std::min<int>(tData.tAuction.NrCalls, PBN_MAX_CALLS);
@@ -105,43 +89,9 @@ Json NotesOf(const std::array<PbnMoveNoteDef, PBN_N_NOTES>& atNotes) {
   Json Notes = Json::object();
   for (int Note = 1; Note <= PBN_N_NOTES; Note++) {
     const char* pcText = atNotes[Note - 1].tTagValue.acValue.data();
-    if (pcText[0] != '\0') Notes[std::to_string(Note)] = Latin1ToUtf8(pcText);
+    if (pcText[0] != '\0') Notes[std::to_string(Note)] = PbnTextToUtf8(pcText);
   }
   return Notes;
-}
-
-// An annotation line as the text pane shows it.
-std::string AnnotationText(const unsigned char* pcLine) {
-  if (const char* pcHeader = AnnoHeaderText(pcLine[0])) return pcHeader;
-  if (pcLine[0] == ANNO_TABLE_HEADER)
-    return Latin1ToUtf8(reinterpret_cast<const char*>(pcLine + 1));
-  std::string Text;
-  for (const unsigned char* pc = pcLine; *pc != '\0'; pc++) {
-    switch (AnnoIsMarker(pcLine, static_cast<int>(pc - pcLine)) ? *pc : 0) {
-      case ANNO_CLUBS:
-        Text += "\u2663";
-        break;
-      case ANNO_DIAMONDS:
-        Text += "\u2666";
-        break;
-      case ANNO_HEARTS:
-        Text += "\u2665";
-        break;
-      case ANNO_SPADES:
-        Text += "\u2660";
-        break;
-      case ANNO_NOTE_BEGIN:
-        Text += "(";
-        break;
-      case ANNO_SUIT_END:
-      case ANNO_NOTE_END:
-        break;
-      default:
-        Text += Latin1ToUtf8(reinterpret_cast<const char*>(pc), 1);
-        break;
-    }
-  }
-  return Text;
 }
 
 Json AnnotationValue() {
@@ -149,7 +99,7 @@ Json AnnotationValue() {
   for (UInt32 Line = 0; Line < TextAnnoNrLines(); Line++) {
     const unsigned char* pcLine = TextAnnoLine(Line);
     if (pcLine == nullptr) break;
-    Lines.push_back(AnnotationText(pcLine));
+    Lines.push_back(AnnoLineText(pcLine));
   }
   return Lines;
 }
@@ -159,7 +109,7 @@ Json RawValue(UInt32 NrLines) {
   for (UInt32 Line = 0; Line < NrLines; Line++) {
     const char* pcLine = GameTxtLine(Line);
     if (pcLine == nullptr) break;
-    Lines.push_back(Latin1ToUtf8(pcLine));
+    Lines.push_back(PbnTextToUtf8(pcLine));
   }
   return Lines;
 }
@@ -170,7 +120,7 @@ Json MistakesValue(UInt32 GameNr) {
   for (UInt32 Entry = 0; Entry < GameNrKeptMistakes(GameNr); Entry++) {
     const PbnLogEntryDef& tEntry = atEntries[Entry];
     Mistakes.push_back(Json{{"line", tEntry.LineNr},
-                            {"text", Latin1ToUtf8(tEntry.Text.c_str())},
+                            {"text", PbnTextToUtf8(tEntry.Text.c_str())},
                             {"marks", tEntry.Marks},
                             {"message", tEntry.Message}});
   }
@@ -199,7 +149,7 @@ Json TablesValue(const PbnGameTagsDef& tTags) {
     for (UInt32 First = 0; First + NrColumns <= tTable.NrElements; First += NrColumns) {
       Json Row = Json::array();
       for (UInt32 Column = 0; Column < NrColumns; Column++)
-        Row.push_back(Latin1ToUtf8(PbnTableElement(tStore, tTable, First + Column)));
+        Row.push_back(PbnTextToUtf8(PbnTableElement(tStore, tTable, First + Column)));
       Rows.push_back(Row);
     }
     Tables.push_back(
@@ -212,8 +162,8 @@ Json ExtraTagsValue(const PbnGameTagsDef& tTags) {
   Json Tags = Json::array();
   for (UInt32 Tag = 0; Tag < PbnExtraTagCount(tTags); Tag++) {
     const PbnExtraTagDef& tExtra = tTags.ptExtraTags[Tag];
-    Tags.push_back(Json{{"name", Latin1ToUtf8(tExtra.tName.acValue.data())},
-                        {"value", Latin1ToUtf8(tExtra.tValue.acValue.data())}});
+    Tags.push_back(Json{{"name", PbnTextToUtf8(tExtra.tName.acValue.data())},
+                        {"value", PbnTextToUtf8(tExtra.tValue.acValue.data())}});
   }
   return Tags;
 }

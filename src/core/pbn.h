@@ -243,4 +243,9 @@ void PbnHandGetNumber(const PbnHandDef* ptHand, PbnNrHandDef* ptNrHand);
 void PbnDealGetNumber(const PbnDealDef* ptDeal, PbnNrDealDef* ptNrDeal);
 PbnBoolDef PbnAuctionEnds(const PbnAuctionDef* ptAuction, int* pNrPasses);
 
+// The place (0 to 3) of the card that wins a trick, its cards in the order played: the highest
+// trump, else the highest card of the suit led. Trump is a strain code; no trump, a passed-out
+// deal or none given has no trumps. A place without a card takes no part (the lead always does).
+int PbnTrickWinner(const std::array<PbnCardDef, PBN_N_SIDES>& atCards, int Trump);
+
 }  // namespace pbn

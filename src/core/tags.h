@@ -301,6 +301,17 @@ inline const char* TagValue(const PbnGameTagsDef& tGameTags, int TagId) {
   return tGameTags.atTagValue[TagId].acValue.data();
 }
 
+// Whether a stored value is the empty-value marker: the tag is present, its value empty. The
+// whole value is the marker; a value that merely starts with the byte 1 would be a text.
+constexpr bool TagValueIsEmpty(const char* pcValue) {
+  return pcValue[0] == PBN_EMPTY_VALUE_MARKER && pcValue[1] == '\0';
+}
+
+// A stored value as the text it stands for: "" for the empty-value marker.
+constexpr const char* TagValueText(const char* pcValue) {
+  return TagValueIsEmpty(pcValue) ? "" : pcValue;
+}
+
 PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags);
 void GameTagsTerm(PbnGameTagsDef* ptGameTags);
 

@@ -33,10 +33,6 @@ struct LinToPbnDef {
 // that holds mistakes keeps what can be read and says what was wrong.
 LinToPbnDef LinToPbn(std::string_view Lin);
 
-// The length of the UTF-8 character that Text starts with (1 to 4), or 0 when it starts with none:
-// a stray byte, an overlong form, a surrogate, a code beyond U+10FFFF, or nothing.
-std::size_t Utf8CharLength(std::string_view Text);
-
 // Whether a path names a LIN file: its extension is ".lin" in any case.
 bool IsLinPath(std::string_view Path);
 

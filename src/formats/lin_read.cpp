@@ -6,6 +6,7 @@
 
 #include "core/defs.h"
 #include "core/pbn_util.h"
+#include "core/text.h"
 #include "formats/lin.h"
 
 namespace lin {
@@ -119,6 +120,7 @@ char Lower(char c) {
 }
 
 using pbn::IsBlank;
+using pbn::Utf8CharLength;
 using pbn::TrimBlanks;
 
 bool IsUtf8(std::string_view Text) {
@@ -178,7 +180,6 @@ int BoardNumber(std::string_view Text) {
   return Number;
 }
 
-// The rank of a character (2 to 14), or 0.
 // The value of each character in a table, looked up for every card of the file: 0 for none.
 constexpr std::array<UInt8, 256> CharTable(const char* pcChars, int First) {
   std::array<UInt8, 256> aTable{};
@@ -192,6 +193,7 @@ constexpr std::array<UInt8, 256> CharTable(const char* pcChars, int First) {
 constexpr std::array<UInt8, 256> aRanks = CharTable("23456789tjqka", 2);
 constexpr std::array<UInt8, 256> aStrains = CharTable("cdhsn", 1);  // strain code + 1
 
+// The rank of a character (2 to 14), or 0.
 int RankOf(char c) {
   return aRanks[static_cast<unsigned char>(c)];
 }
@@ -201,8 +203,7 @@ pbn::PbnRankDef RankBit(int Rank) {
 }
 
 std::string CardName(int Suit, int Rank) {
-  static constexpr char acRanks[] = "23456789TJQKA";
-  return {"CDHS"[Suit], acRanks[Rank - 2]};
+  return pbn::CardText({static_cast<pbn::PbnSuitDef>(Suit), RankBit(Rank)});
 }
 
 class Converter {
@@ -825,21 +826,10 @@ class Converter {
   }
 
   std::string DealText() const {
-    std::string Deal = "N:";
-    for (int Side : {pbn::PBN_NORTH, pbn::PBN_EAST, pbn::PBN_SOUTH, pbn::PBN_WEST}) {
-      if (Side != pbn::PBN_NORTH) Deal += ' ';
-      if (NrCards(Side) == 0) {
-        Deal += '-';
-        continue;
-      }
-      for (int Suit = pbn::PBN_SPADES; Suit >= pbn::PBN_CLUBS; Suit--) {
-        char acRanks[15];
-        pbn::PbnRanksGetChars(tBoard.aaHands[Side][Suit], acRanks);
-        Deal += acRanks;
-        if (Suit != pbn::PBN_CLUBS) Deal += '.';
-      }
-    }
-    return Deal;
+    pbn::PbnDealDef tDeal;
+    for (int Side = 0; Side < pbn::PBN_N_SIDES; Side++)
+      tDeal.tHands[Side].Ranks = tBoard.aaHands[Side];
+    return pbn::DealText(tDeal);
   }
 
   ContractDef ContractOf() const {
@@ -951,16 +941,14 @@ class Converter {
     PlayDef tPlay;
     int Leader = (tContract.Declarer + 1) % 4;
     for (int First = 0; First < NrCards; First += 4) {
-      int Best = First;
+      std::array<pbn::PbnCardDef, pbn::PBN_N_SIDES> atTrick{};
       for (int k = First; k < First + 4 && k < NrCards; k++) {
         tPlay.aSeats[tPlay.NrCards++] = (Leader + k - First) % 4;
         const CardDef& tCard = tBoard.atCards[k];
-        const CardDef& tBest = tBoard.atCards[Best];
-        const bool bRuff = tCard.Suit == Trump && tBest.Suit != Trump;
-        if (bRuff || (tCard.Suit == tBest.Suit && tCard.Rank > tBest.Rank)) Best = k;
+        atTrick[k - First] = {static_cast<pbn::PbnSuitDef>(tCard.Suit), RankBit(tCard.Rank)};
       }
       if (First + 4 > NrCards) break;
-      Leader = tPlay.aSeats[Best];
+      Leader = tPlay.aSeats[First + pbn::PbnTrickWinner(atTrick, Trump)];
       tPlay.aWinners[tPlay.NrTricks++] = Leader;
     }
     return tPlay;
@@ -1008,25 +996,6 @@ class Converter {
 
 }  // namespace
 
-std::size_t Utf8CharLength(std::string_view Text) {
-  if (Text.empty()) return 0;
-  const auto c = static_cast<unsigned char>(Text[0]);
-  if (c < 0x80) return 1;
-  const std::size_t n = c >= 0xC2 && c <= 0xDF   ? 2
-                        : c >= 0xE0 && c <= 0xEF ? 3
-                        : c >= 0xF0 && c <= 0xF4 ? 4
-                                                 : 0;
-  if (n == 0 || Text.size() < n) return 0;
-  for (std::size_t k = 1; k < n; k++) {
-    if ((static_cast<unsigned char>(Text[k]) & 0xC0) != 0x80) return 0;
-  }
-  // The second byte bounds the overlong forms, the surrogates and what lies beyond U+10FFFF.
-  const auto c2 = static_cast<unsigned char>(Text[1]);
-  if ((c == 0xE0 && c2 < 0xA0) || (c == 0xED && c2 >= 0xA0) || (c == 0xF0 && c2 < 0x90) ||
-      (c == 0xF4 && c2 >= 0x90))
-    return 0;
-  return n;
-}
 
 LinToPbnDef LinToPbn(std::string_view Lin) {
   LinToPbnDef tOut;

@@ -3,6 +3,7 @@
 
 #include "core/defs.h"
 #include "core/pbn_util.h"
+#include "core/text.h"
 #include "formats/lin.h"
 #include "replay/pbn_play.h"
 
@@ -16,24 +17,9 @@ using namespace pbn;
 // cannot hold. A byte that is no UTF-8 in a file read as UTF-8 becomes U+FFFD: one such byte
 // would make a reader take the whole LIN file for Latin-1.
 std::string LinText(const char* pcValue, bool bDropCommas) {
-  if (pcValue[0] == PBN_EMPTY_VALUE_MARKER) return {};
-  const bool bLatin1 = PbnImportOptions().Encoding == PBN_ENCODING_ISO_8859_1;
-  const std::string_view Value = pcValue;
   std::string Text;
-  for (std::size_t i = 0; i < Value.size(); i++) {
-    const auto c = static_cast<unsigned char>(Value[i]);
-    if (c == '|' || (bDropCommas && c == ',')) continue;
-    if (c < 0x80) {
-      Text += static_cast<char>(c);
-    } else if (bLatin1) {
-      Text += static_cast<char>(0xC0 | (c >> 6));
-      Text += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (const std::size_t n = Utf8CharLength(Value.substr(i)); n > 0) {
-      Text.append(Value.substr(i, n));
-      i += n - 1;
-    } else {
-      Text += "\xEF\xBF\xBD";
-    }
+  for (char c : PbnTextToUtf8(TagValueText(pcValue))) {
+    if (c != '|' && !(bDropCommas && c == ',')) Text += c;
   }
   return Text;
 }
@@ -46,26 +32,22 @@ void Pair(std::string* pLine, const char* pcCommand, const std::string& Value) {
   pLine->append(pcCommand).append("|").append(Value).append("|");
 }
 
-std::string HandText(const PbnHandDef& tHand) {
+std::string LinHandText(const PbnHandDef& tHand) {
   std::string Text;
-  for (int Suit = PBN_SPADES; Suit >= PBN_CLUBS; Suit--) {
-    char acRanks[15];
-    PbnRanksGetChars(tHand.Ranks[Suit], acRanks);
-    Text += "CDHS"[Suit];
-    Text += acRanks;
-  }
+  for (int Suit = PBN_SPADES; Suit >= PBN_CLUBS; Suit--)
+    Text += apcPbnTrumpNames[Suit] + RanksText(tHand.Ranks[Suit]);
   return Text;
 }
 
 // "3S...,H...,..." : dealer digit (1 S, 2 W, 3 N, 4 E), then the hands S, W, N, E. Without a
 // dealer no digit: 0 amends the deal on display, which would make the game part of the one
 // before it.
-std::string DealText(const PbnGameDataDef& tData) {
+std::string LinDealText(const PbnGameDataDef& tData) {
   const PbnSideDef Dealer = tData.tSituation.Dealer;
   std::string Text = PbnSideIsValid(Dealer) ? std::string(1, static_cast<char>('1' + Dealer)) : "";
   for (int Side = PBN_SOUTH; Side <= PBN_EAST; Side++) {
     if (Side != PBN_SOUTH) Text += ',';
-    Text += HandText(tData.tDeal.tHands[Side]);
+    Text += LinHandText(tData.tDeal.tHands[Side]);
   }
   return Text;
 }
@@ -83,7 +65,7 @@ std::string VulnerText(PbnVulnerDef Vulner) {
   }
 }
 
-std::string CallText(const PbnCallDef& tCall) {
+std::string LinCallText(const PbnCallDef& tCall) {
   switch (tCall.CallType) {
     case PBN_CALL_PASS:
       return "p";
@@ -112,10 +94,10 @@ void AppendCalls(std::string* pLine) {
     if (tCall.CallType == PBN_CALL_SPECIAL) continue;
     const int Note = tGameAdmin.ptGameTags->atCallAnno[Call].Note;
     if (Note < 1 || Note > PBN_N_NOTES) {
-      Pair(pLine, "mb", CallText(tCall));
+      Pair(pLine, "mb", LinCallText(tCall));
       continue;
     }
-    Pair(pLine, "mb", CallText(tCall) + "!");
+    Pair(pLine, "mb", LinCallText(tCall) + "!");
     const char* pcNote = tGameAdmin.ptGameTags->atCallNote[Note - 1].tTagValue.acValue.data();
     Pair(pLine, "an", ExplanationText(pcNote));
   }
@@ -128,8 +110,7 @@ int AppendCards(std::string* pLine) {
   for (int Entry = 0; Entry < PlayNrEntries(); Entry++) {
     const PbnCardDef& tCard = tGameAdmin.atPlayCards[Entry].Card;
     if (!PbnCardIsReal(tCard)) continue;
-    Pair(pLine, "pc",
-         std::string(1, "CDHS"[tCard.Suit]) + acPbnRankNames[PbnRankGetIndex(tCard.Rank)]);
+    Pair(pLine, "pc", CardText(tCard));
     if (++NrCards % 4 == 0) pLine->append("pg||");
   }
   return NrCards;
@@ -157,7 +138,7 @@ std::string GameToLin() {
        Tag(PBN_TAG_ID_SOUTH) + "," + Tag(PBN_TAG_ID_WEST) + "," + Tag(PBN_TAG_ID_NORTH) + "," +
            Tag(PBN_TAG_ID_EAST));
   Pair(&Line, "st", "");
-  Pair(&Line, "md", DealText(tData));
+  Pair(&Line, "md", LinDealText(tData));
   Pair(&Line, "rh", "");
   Pair(&Line, "ah", Board.empty() ? "" : "Board " + Board);
   Pair(&Line, "sv", VulnerText(tData.tSituation.Vulner));

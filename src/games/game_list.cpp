@@ -11,6 +11,7 @@
 
 #include "core/defs.h"
 #include "core/score.h"
+#include "core/text.h"
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/admin.h"
@@ -74,7 +75,7 @@ const GameListRowDef tNoRow{};
 std::string_view TagText(const PbnGameTagsDef& tGameTags, int TagId) {
   const char* pcValue = TagValue(tGameTags, TagId);
   if (pcValue[0] == '#' && pcValue[1] == '\0') pcValue = PbnImportInheritedValue(TagId);
-  return pcValue[0] == PBN_EMPTY_VALUE_MARKER ? std::string_view() : std::string_view(pcValue);
+  return TagValueText(pcValue);
 }
 
 // "NS 420", "EW 100" or both (the first counts): North-South's par.
@@ -123,12 +124,10 @@ GameListRowDef MakeRow(const PbnGameDataDef& tGameData, const PbnGameTagsDef& tG
   return tRow;
 }
 
-std::string ContractText(const PbnContractDef& tContract) {
-  if (tContract.Trump == PBN_TRUMP_PASS) return acPbnPass;
-  if (!PbnTrumpIsValid(tContract.Trump)) return "";
-  std::string Text = std::to_string(tContract.NrTricks) + apcPbnTrumpNames[tContract.Trump];
-  if (tContract.Risk != PBN_RISK_UNKNOWN) Text += apcPbnRiskNames[tContract.Risk];
-  if (PbnSideIsValid(tContract.Declarer))
+// The contract as list prints it, with its declarer's letter: "4SX N".
+std::string ContractWithDeclarer(const PbnContractDef& tContract) {
+  std::string Text = ContractText(tContract);
+  if (!Text.empty() && PbnSideIsValid(tContract.Declarer))
     Text += std::string(" ") + apcPbnSideNames[tContract.Declarer][0];
   return Text;
 }
@@ -354,7 +353,7 @@ std::string GameListText(UInt32 GameNr, GameListColumnDef Column) {
     case GameListColumnDef::Board:
       return GameListString(tRow.idBoard);
     case GameListColumnDef::Contract:
-      return ContractText(tRow.tContract);
+      return ContractWithDeclarer(tRow.tContract);
     case GameListColumnDef::Result: {
       const std::optional<int> Tricks = ResultTricks(tRow.Result);
       return Tricks ? std::to_string(*Tricks) : "";

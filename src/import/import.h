@@ -11,6 +11,7 @@
 
 #include "core/pbn.h"
 #include "core/tags.h"
+#include "core/text.h"
 
 namespace pbn {
 
@@ -29,6 +30,17 @@ struct PbnImportOptionsDef {
 
 void PbnImportSetOptions(const PbnImportOptionsDef& tOptions);
 const PbnImportOptionsDef& PbnImportOptions();
+
+// Whether the text of the file read last, and of the games loaded from it, is UTF-8: the one
+// answer for every place that shows or writes that text.
+inline bool PbnTextIsUtf8() {
+  return PbnImportOptions().Encoding == PBN_ENCODING_UTF_8;
+}
+
+// A text of the file read last (a tag value, a comment, a line) as UTF-8 by its encoding.
+inline std::string PbnTextToUtf8(std::string_view Text) {
+  return TextToUtf8(Text, PbnTextIsUtf8());
+}
 
 // Reads one game from FilePosIn. *pFilePosBegin: the start of its first non-blank line, or -1.
 // *pFilePosOut: where the next game starts, or -1 at the end of the file. Neither is written

@@ -43,24 +43,21 @@ PbnErrDef EvaluateTrick(PbnGameDataDef* ptGameData, PbnSideDef Leader) {
   const PbnCardDef& tLead = tTrick.atCards[Leader];
   const PbnTrumpDef Trump = ptGameData->tContract.Trump;
   PbnErrDef Error = PBN_ERR_OK;
-  PbnSideDef Winner = Leader;
-  PbnCardDef tWinning = tLead;
+  std::array<PbnCardDef, PBN_N_SIDES> atPlayed;  // in the order played
   bool bUnrecorded = false;
-  for (int Step = 1; Step < PBN_N_SIDES; Step++) {
+  for (int Step = 0; Step < PBN_N_SIDES; Step++) {
     const PbnSideDef Side = static_cast<PbnSideDef>((Leader + Step) % 4);
     const PbnCardDef& tCard = tTrick.atCards[Side];
+    atPlayed[Step] = tCard;
+    if (Step == 0) continue;
     if (!PbnCardIsReal(tCard)) {
       bUnrecorded = true;
       continue;
     }
     const PbnErrDef RevokeError = CheckRevoke(Side, tCard, tLead.Suit);
     if (RevokeError != PBN_ERR_OK) Error = RevokeError;
-    if (tCard.Suit == Trump && tWinning.Suit != Trump) tWinning = PbnCardDef{Trump, 0};
-    if (tCard.Suit == tWinning.Suit && tCard.Rank > tWinning.Rank) {
-      tWinning = tCard;
-      Winner = Side;
-    }
   }
+  const auto Winner = static_cast<PbnSideDef>((Leader + PbnTrickWinner(atPlayed, Trump)) % 4);
   if (!bUnrecorded) tAdmin.NrWon[Winner]++;
   tAdmin.Leader = Winner;
   return Error;

@@ -477,6 +477,79 @@ PbnErrDef TagValueCheckNote(char* acBuffer, long* pNote) {
   return PBN_ERR_OK;
 }
 
+// What a Result value says, read without the game: the tricks of both sides, or ("a number
+// alone") those of the declarer's side.
+struct ResultValueDef {
+  bool bIrregular = false;  // "^" first
+  bool bDeclarerSide = false;
+  long NrNS = 0;
+  long NrEW = 0;
+  long Number = 0;  // with bDeclarerSide
+  PbnErrDef Error = PBN_ERR_OK;
+  bool bTrailing = false;  // more than blanks after the numbers
+};
+
+ResultValueDef ReadResultValue(const char* acBuffer) {
+  ResultValueDef tValue;
+  const char* pc = acBuffer;
+  tValue.bIrregular = *pc == '^';
+  if (tValue.bIrregular) pc++;
+  const char* pcWord = pc;  // blanks may stand before a side word, not before a lone number
+  CharSkipSpace(&pcWord);
+  if (SideWordAt(pcWord, "EW") || SideWordAt(pcWord, "NS")) {
+    pc = pcWord;
+    const bool bEWFirst = pc[0] == 'E';
+    long& First = bEWFirst ? tValue.NrEW : tValue.NrNS;
+    long& Second = bEWFirst ? tValue.NrNS : tValue.NrEW;
+    pc += 2;
+    CharSkipSpace(&pc);
+    tValue.Error = TagValueGetNumberPos(&pc, &First);
+    if (tValue.Error == PBN_ERR_OK) {
+      CharSkipSpace(&pc);
+      if (SideWordAt(pc, bEWFirst ? "NS" : "EW")) {
+        pc += 2;
+        CharSkipSpace(&pc);
+        tValue.Error = TagValueGetNumberPos(&pc, &Second);
+      } else {
+        Second = 13 - First;
+      }
+    }
+  } else {
+    tValue.bDeclarerSide = true;
+    tValue.Error = TagValueGetNumberPos(&pc, &tValue.Number);
+  }
+  CharSkipSpace(&pc);
+  tValue.bTrailing = *pc != '\0';
+  return tValue;
+}
+
+// The tricks of a Result value against the game's declarer, into the game's Result.
+PbnErrDef JudgeResultValue(const ResultValueDef& tValue, PbnGameDataDef* ptGameData) {
+  const PbnSideDef Declarer = ptGameData->tContract.Declarer;
+  const bool bDeclarerNS = (Declarer & 1) == 0;
+  PbnErrDef Error = tValue.Error;
+  long NrNS = tValue.NrNS;
+  long NrEW = tValue.NrEW;
+  if (tValue.bDeclarerSide && Error == PBN_ERR_OK) {
+    ptGameData->Result = static_cast<PbnResultDef>(tValue.Number);  // at once, as read
+    if (!PbnSideIsValid(Declarer)) {
+      Error = PBN_ERR_NO_DECLARER;
+    } else {
+      (bDeclarerNS ? NrNS : NrEW) = tValue.Number;
+      (bDeclarerNS ? NrEW : NrNS) = 13 - tValue.Number;
+    }
+  }
+  if (Error == PBN_ERR_OK) {
+    if (PbnSideIsValid(Declarer)) {
+      ptGameData->Result = static_cast<PbnResultDef>(bDeclarerNS ? NrNS : NrEW);
+    }
+    if (NrNS > 13 || NrEW > 13 || NrNS + NrEW != 13) Error = PBN_ERR_BAD_NUMBER;
+  }
+  if (tValue.bIrregular) ptGameData->Result |= PBN_RESULT_IRREGULAR;  // also when it failed
+  if (Error == PBN_ERR_OK && tValue.bTrailing) Error = PBN_ERR_BAD_TAG_VALUE;
+  return Error;
+}
+
 PbnErrDef TagValueCheckResult(char* acBuffer, PbnGameDataDef* ptGameData) {
   if (acBuffer[0] == '\0') {
     ptGameData->Result = PBN_RESULT_EMPTY;
@@ -485,60 +558,7 @@ PbnErrDef TagValueCheckResult(char* acBuffer, PbnGameDataDef* ptGameData) {
   if (TextIs(acBuffer, acTagValueIdent[0]) || TextIs(acBuffer, acTagValueUnknown[0])) {
     return PBN_ERR_OK;
   }
-  const PbnSideDef Declarer = ptGameData->tContract.Declarer;
-  const char* pc = acBuffer;
-  const bool bIrregular = *pc == '^';
-  if (bIrregular) pc++;
-  const char* pcWord = pc;  // blanks may stand before a side word, not before a lone number
-  CharSkipSpace(&pcWord);
-
-  PbnErrDef Error = PBN_ERR_OK;
-  long NrNS = 0;
-  long NrEW = 0;
-  if (SideWordAt(pcWord, "EW") || SideWordAt(pcWord, "NS")) {
-    pc = pcWord;
-    const bool bEWFirst = pc[0] == 'E';
-    long& First = bEWFirst ? NrEW : NrNS;
-    long& Second = bEWFirst ? NrNS : NrEW;
-    pc += 2;
-    CharSkipSpace(&pc);
-    Error = TagValueGetNumberPos(&pc, &First);
-    if (Error == PBN_ERR_OK) {
-      CharSkipSpace(&pc);
-      if (SideWordAt(pc, bEWFirst ? "NS" : "EW")) {
-        pc += 2;
-        CharSkipSpace(&pc);
-        Error = TagValueGetNumberPos(&pc, &Second);
-      } else {
-        Second = 13 - First;
-      }
-    }
-  } else {
-    long Number;
-    Error = TagValueGetNumberPos(&pc, &Number);
-    if (Error == PBN_ERR_OK) {
-      ptGameData->Result = static_cast<PbnResultDef>(Number);
-      if (!PbnSideIsValid(Declarer)) {
-        Error = PBN_ERR_NO_DECLARER;
-      } else {
-        const bool bDeclarerNS = (Declarer & 1) == 0;
-        (bDeclarerNS ? NrNS : NrEW) = Number;
-        (bDeclarerNS ? NrEW : NrNS) = 13 - Number;
-      }
-    }
-  }
-  if (Error == PBN_ERR_OK) {
-    if (PbnSideIsValid(Declarer)) {
-      ptGameData->Result = static_cast<PbnResultDef>((Declarer & 1) == 0 ? NrNS : NrEW);
-    }
-    if (NrNS > 13 || NrEW > 13 || NrNS + NrEW != 13) Error = PBN_ERR_BAD_NUMBER;
-  }
-  if (bIrregular) ptGameData->Result |= PBN_RESULT_IRREGULAR;
-  if (Error == PBN_ERR_OK) {
-    CharSkipSpace(&pc);
-    if (*pc != '\0') Error = PBN_ERR_BAD_TAG_VALUE;
-  }
-  return Error;
+  return JudgeResultValue(ReadResultValue(acBuffer), ptGameData);
 }
 
 // --- the deal ---

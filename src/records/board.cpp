@@ -1,7 +1,8 @@
 #include "records/board.h"
 
 #include "core/defs.h"
-#include "core/pbn_util.h"
+#include "core/score.h"
+#include "core/text.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
 #include "replay/pbn_anno.h"
@@ -13,81 +14,44 @@ namespace {
 
 using namespace pbn;
 
-// PBN text is ISO 8859-1 unless the 2.1 reading found UTF-8 declared.
-QString PbnString(const char* pcText, qsizetype Length = -1) {
-  if (PbnImportOptions().Encoding == PBN_ENCODING_UTF_8) return QString::fromUtf8(pcText, Length);
-  return QString::fromLatin1(pcText, Length);
+QString PbnString(std::string_view Text) {
+  return QString::fromStdString(PbnTextToUtf8(Text));
 }
 
 QString TagString(const PbnGameTagsDef& tTags, int TagId) {
-  const char* pcValue = TagValue(tTags, TagId);
-  if (pcValue[0] == PBN_EMPTY_VALUE_MARKER && pcValue[1] == '\0') return {};
-  return PbnString(pcValue);
+  return PbnString(TagValueText(TagValue(tTags, TagId)));
 }
 
 QString SideLetter(PbnSideDef Side) {
   return PbnSideIsValid(Side) ? QString(QLatin1Char("SWNE"[Side])) : QString();
 }
 
-// Ranks high to low, the ten as "10" as hand records print it.
-QString RanksText(PbnRankDef Ranks) {
-  char acRanks[17];
-  PbnRanksGetChars(Ranks, acRanks);
-  return QString::fromLatin1(acRanks).replace(QLatin1Char('T'), QLatin1String("10"));
-}
-
-int HighCardPoints(const PbnHandDef& tHand) {
-  int Points = 0;
-  for (PbnRankDef Ranks : tHand.Ranks) {
-    Points += 4 * ((Ranks & PBN_RANK_A) != 0) + 3 * ((Ranks & (PBN_RANK_A >> 1)) != 0) +
-              2 * ((Ranks & (PBN_RANK_A >> 2)) != 0) + ((Ranks & (PBN_RANK_A >> 3)) != 0);
-  }
-  return Points;
+// The ten as "10", as hand records print it.
+QString PrintedTens(const std::string& Text) {
+  return QString::fromStdString(Text).replace(QLatin1Char('T'), QLatin1String("10"));
 }
 
 HandDef HandOf(const PbnHandDef& tHand) {
   HandDef tOut;
   tOut.bGiven = (tHand.Ranks[0] | tHand.Ranks[1] | tHand.Ranks[2] | tHand.Ranks[3]) != 0;
   for (int Suit = PBN_SPADES; Suit >= PBN_CLUBS; --Suit)
-    tOut.aSuits[PBN_SPADES - Suit] = RanksText(tHand.Ranks[Suit]);
-  tOut.Points = HighCardPoints(tHand);
+    tOut.aSuits[PBN_SPADES - Suit] = PrintedTens(RanksText(tHand.Ranks[Suit]));
+  tOut.Points = HandPoints(tHand);
   return tOut;
-}
-
-QString StrainText(PbnTrumpDef Trump) {
-  return Trump == PBN_TRUMP_NT ? QStringLiteral("NT") : SuitSymbol(Trump);
-}
-
-QString CallText(const PbnCallDef& tCall) {
-  switch (tCall.CallType) {
-    case PBN_CALL_PASS:
-      return QString::fromLatin1(acPbnPass);
-    case PBN_CALL_DOUBLE:
-      return QStringLiteral("X");
-    case PBN_CALL_REDOUBLE:
-      return QStringLiteral("XX");
-    case PBN_CALL_SPECIAL:
-      return QStringLiteral("^S");
-    default:
-      if (!PbnTrumpIsValid(tCall.Trump)) return QString::number(tCall.NrTricks) + QLatin1Char('?');
-      return QString::number(tCall.NrTricks) + StrainText(tCall.Trump);
-  }
 }
 
 QStringList AuctionOf(const PbnAuctionDef& tAuction) {
   QStringList Calls;
   const int NrCalls = std::min<int>(tAuction.NrCalls, PBN_MAX_CALLS);
   for (int Call = 0; Call < NrCalls; ++Call)
-    Calls << CallText(tAuction.atCalls[Call]);
+    Calls << QString::fromStdString(CallText(tAuction.atCalls[Call], apcPbnStrainSymbols));
   return Calls;
 }
 
 QString ContractOf(const PbnContractDef& tContract) {
   if (tContract.Trump == PBN_TRUMP_PASS) return QStringLiteral("Passed out");
-  if (!PbnTrumpIsValid(tContract.Trump)) return {};
-  QString Text = QString::number(tContract.NrTricks) + StrainText(tContract.Trump) +
-                 QString::fromLatin1(apcPbnRiskNames[tContract.Risk & 3]);
-  if (PbnSideIsValid(tContract.Declarer))
+  QString Text = QString::fromStdString(ContractText(tContract, apcPbnStrainSymbols));
+  if (!Text.isEmpty() && PbnSideIsValid(tContract.Declarer))
     Text += QStringLiteral(" by ") + SideLetter(tContract.Declarer);
   return Text;
 }
@@ -95,13 +59,6 @@ QString ContractOf(const PbnContractDef& tContract) {
 QString ResultOf(PbnResultDef Result) {
   const int Tricks = Result & ~PBN_RESULT_IRREGULAR;
   return Tricks <= 13 ? QString::number(Tricks) + QStringLiteral(" tricks") : QString();
-}
-
-QString CardText(const PbnCardDef& tCard) {
-  if (!PbnCardIsReal(tCard)) return QStringLiteral("-");
-  const QChar cRank = QLatin1Char(acPbnRankNames[PbnRankGetIndex(tCard.Rank)]);
-  return SuitSymbol(tCard.Suit) +
-         (cRank == QLatin1Char('T') ? QStringLiteral("10") : QString(cRank));
 }
 
 // The chronological play entries of tGameAdmin, four to a trick.
@@ -112,68 +69,28 @@ std::vector<TrickDef> TricksOfPlay() {
     TrickDef tTrick;
     tTrick.Leader = SideLetter(tGameAdmin.atPlayCards[First].Side & 3);
     for (int k = 0; k < 4 && First + k < NrEntries; ++k)
-      tTrick.aCards[k] = CardText(tGameAdmin.atPlayCards[First + k].Card);
+      tTrick.aCards[k] =
+          PrintedTens(CardText(tGameAdmin.atPlayCards[First + k].Card, apcPbnStrainSymbols));
     atTricks.push_back(tTrick);
   }
   return atTricks;
 }
 
-// An annotation line as plain text: headers by name, suit markers as symbols, "(n)" for a note.
-QString AnnotationLine(const unsigned char* pcLine) {
-  if (const char* pcHeader = AnnoHeaderText(pcLine[0])) return QString::fromLatin1(pcHeader);
-  if (pcLine[0] == ANNO_TABLE_HEADER) return PbnString(reinterpret_cast<const char*>(pcLine + 1));
-  QString Text;
-  const char* pcChars = reinterpret_cast<const char*>(pcLine);
-  int RunBegin = 0;
-  int Index = 0;
-  for (; pcLine[Index] != '\0'; ++Index) {
-    if (!AnnoIsMarker(pcLine, Index)) continue;
-    Text += PbnString(pcChars + RunBegin, Index - RunBegin);
-    RunBegin = Index + 1;
-    switch (pcLine[Index]) {
-      case ANNO_CLUBS:
-        Text += SuitSymbol(PBN_CLUBS);
-        break;
-      case ANNO_DIAMONDS:
-        Text += SuitSymbol(PBN_DIAMONDS);
-        break;
-      case ANNO_HEARTS:
-        Text += SuitSymbol(PBN_HEARTS);
-        break;
-      case ANNO_SPADES:
-        Text += SuitSymbol(PBN_SPADES);
-        break;
-      case ANNO_NOTE_BEGIN:
-        Text += QLatin1Char('(');
-        break;
-      default:  // the ends of a suit and of a note number add nothing
-        break;
-    }
-  }
-  return Text + PbnString(pcChars + RunBegin, Index - RunBegin);
-}
-
 // The annotation lines; a section header (AUCTION, PLAY) with no comment under it is left out.
 QStringList Commentary() {
   QStringList Lines;
-  bool bHeaderLast = false;
   for (UInt32 Line = 0; Line < TextAnnoNrLines(); ++Line) {
     const unsigned char* pcLine = TextAnnoLine(Line);
     if (pcLine == nullptr) break;
-    const bool bHeader = AnnoHeaderText(pcLine[0]) != nullptr;
-    if (bHeader && bHeaderLast) Lines.removeLast();
-    Lines << AnnotationLine(pcLine);
-    bHeaderLast = bHeader;
+    if (!TextAnnoHeaderAlone(Line)) Lines << QString::fromStdString(AnnoLineText(pcLine));
   }
-  if (bHeaderLast) Lines.removeLast();
   return Lines;
 }
 
 }  // namespace
 
 QString SuitSymbol(int Suit) {
-  static constexpr char16_t acSymbols[4] = {u'\u2663', u'\u2666', u'\u2665', u'\u2660'};
-  return QString(QChar(acSymbols[Suit & 3]));
+  return QString::fromUtf8(apcPbnStrainSymbols[Suit & 3]);
 }
 
 bool SuitIsRed(int Suit) {
@@ -214,7 +131,7 @@ int PutAnalysis(const analysis::DealAnalysisDef& tAnalysis, const PbnGameTagsDef
   }
   ptBoard->Tricks = tAnalysis.aaTricks;
   if (tAnalysis.tPar.Error.empty()) {
-    ptBoard->ParScore = QString::fromStdString(analysis::ParScoreText(tAnalysis.tPar.Score));
+    ptBoard->ParScore = QString::fromStdString(ScoreText(tAnalysis.tPar.Score));
     for (const std::string& Contract : tAnalysis.tPar.Contracts)
       ptBoard->ParContracts << QString::fromStdString(Contract);
   } else {

@@ -336,8 +336,7 @@ void TextCardString(const PbnCardDef* ptCard, Int8 cIllegal, char* pcCard) {
   if (cIllegal != 0) std::snprintf(acIllegal, sizeof acIllegal, "^%c", cIllegal);
   const char acSuit[] = {static_cast<char>(aSuitCodes[ptCard->Suit]),
                          static_cast<char>(ANNO_SUIT_END), '\0'};
-  std::snprintf(pcCard, kMoveSize, "%s%s%c", acIllegal, acSuit,
-                acPbnRankNames[PbnRankGetIndex(ptCard->Rank)]);
+  std::snprintf(pcCard, kMoveSize, "%s%s%c", acIllegal, acSuit, RankChar(ptCard->Rank));
 }
 
 void TextCallCompute(const PbnGameDataDef* ptGameData, const PbnGameTagsDef* ptGameTags, int Call) {
@@ -465,7 +464,7 @@ void TextTablesCompute(const PbnGameTagsDef* ptGameTags) {
 
 bool AnnoIsMarker(const unsigned char* pcText, int Index) {
   if (pcText[Index] < ANNO_AUCTION_HEADER || pcText[Index] > ANNO_TABLE_HEADER) return false;
-  if (PbnImportOptions().Encoding != PBN_ENCODING_UTF_8) return true;
+  if (!PbnTextIsUtf8()) return true;
   // A marker stands where a character begins: after at most three tail bytes comes their lead.
   int Tail = 0;
   for (int i = Index - 1; i >= 0 && Tail < 3 && (pcText[i] & 0xC0) == 0x80; i--)
@@ -576,6 +575,115 @@ const unsigned char* TextAnnoLine(UInt32 Line) {
   const UInt32 Offset = *DynamicDataAt<UInt16>(tAnnoAdmin.tLinesDD, Line);
   if (Offset >= tAnnoAdmin.tCharsDD.CurData) return nullptr;
   return DynamicDataAt<unsigned char>(tAnnoAdmin.tCharsDD, Offset);
+}
+
+PbnBoolDef TextAnnoHeaderAlone(UInt32 Line) {
+  const unsigned char* pcLine = TextAnnoLine(Line);
+  if (pcLine == nullptr || AnnoHeaderText(pcLine[0]) == nullptr) return PBN_FALSE;
+  const unsigned char* pcNext = TextAnnoLine(Line + 1);
+  return pcNext == nullptr || AnnoHeaderText(pcNext[0]) != nullptr;
+}
+
+namespace {
+
+// The suit of a suit marker, or PBN_SUIT_NO_CARD for any other byte.
+PbnSuitDef MarkerSuit(unsigned char cByte) {
+  const auto it = std::find(aSuitCodes.begin(), aSuitCodes.end(), cByte);
+  return it != aSuitCodes.end() ? static_cast<PbnSuitDef>(it - aSuitCodes.begin())
+                                : PBN_SUIT_NO_CARD;
+}
+
+// Where a marker that heads a line stands elsewhere, it is a character like any other.
+bool InlineMarker(const unsigned char* pcLine, UInt32 Index) {
+  const unsigned char cByte = pcLine[Index];
+  return cByte != ANNO_TABLE_HEADER && AnnoHeaderText(cByte) == nullptr &&
+         AnnoIsMarker(pcLine, static_cast<int>(Index));
+}
+
+// The scan of one line: the parts that lie in the window [Begin, End) go to the visitor.
+class AnnoLineScanDef {
+ public:
+  AnnoLineScanDef(const unsigned char* pcLine, UInt32 Length, AnnoLineVisitorDef* ptVisitor,
+                  UInt32 Begin, UInt32 End)
+      : pcLine_(pcLine), Length_(Length), ptVisitor_(ptVisitor), Begin_(Begin), End_(End) {}
+
+  void Run() {
+    UInt32 RunBegin = 0;  // the pending characters: RunBegin .. Index - 1
+    for (UInt32 Index = 0; Index < Length_; Index++) {
+      if (!InlineMarker(pcLine_, Index)) continue;
+      Chars(RunBegin, Index);
+      const unsigned char cByte = pcLine_[Index];
+      const PbnSuitDef Suit = MarkerSuit(cByte);
+      if (Suit != PBN_SUIT_NO_CARD && Shown(Index)) ptVisitor_->Suit(Suit);
+      if (cByte == ANNO_NOTE_BEGIN) Index = Reference(Index);
+      RunBegin = Index + 1;  // a suit's end and a stray reference end add nothing
+    }
+    Chars(RunBegin, Length_);
+  }
+
+ private:
+  bool Shown(UInt32 Index) const { return Index >= Begin_ && Index < End_; }
+
+  void Chars(UInt32 First, UInt32 Last) const {
+    First = std::max(First, Begin_);
+    Last = std::min(Last, End_);
+    if (First < Last) {
+      ptVisitor_->Text(
+          std::string_view(reinterpret_cast<const char*>(pcLine_) + First, Last - First));
+    }
+  }
+
+  // The reference that opens at Open: the characters up to its end ("n)"), other markers
+  // dropped. Returns the index of its end, or the last of the line when it has none.
+  UInt32 Reference(UInt32 Open) const {
+    UInt32 Close = Open + 1;
+    while (Close < Length_ && !(pcLine_[Close] == ANNO_NOTE_END && InlineMarker(pcLine_, Close)))
+      Close++;
+    const bool bClosed = Close < Length_;
+    if (bClosed && Close >= End_) return Close;  // cut by the window's end: not shown
+    const UInt32 First = std::max(Open + 1, Begin_);
+    const UInt32 Last = std::min(Close, End_);
+    std::string Text = Open >= Begin_ ? "(" : "";
+    for (UInt32 Index = First; Index < Last; Index++) {
+      if (!InlineMarker(pcLine_, Index)) Text += static_cast<char>(pcLine_[Index]);
+    }
+    if (Open < End_ && !Text.empty()) ptVisitor_->Note(Text);
+    return bClosed ? Close : Length_ - 1;
+  }
+
+  const unsigned char* pcLine_;
+  UInt32 Length_;
+  AnnoLineVisitorDef* ptVisitor_;
+  UInt32 Begin_;
+  UInt32 End_;
+};
+
+}  // namespace
+
+void AnnoLineVisit(const unsigned char* pcLine, AnnoLineVisitorDef* ptVisitor, UInt32 Begin,
+                   UInt32 End) {
+  const auto Length = static_cast<UInt32>(std::strlen(reinterpret_cast<const char*>(pcLine)));
+  End = std::min(End, Length);
+  if (const char* pcHeader = AnnoHeaderText(pcLine[0])) return ptVisitor->Header(pcHeader);
+  if (pcLine[0] == ANNO_TABLE_HEADER) {
+    const auto* pcTag = reinterpret_cast<const char*>(pcLine + 1);
+    return ptVisitor->TableHeader(std::string_view(pcTag, End > 0 ? End - 1 : 0));
+  }
+  AnnoLineScanDef(pcLine, Length, ptVisitor, std::min(Begin, End), End).Run();
+}
+
+std::string AnnoLineText(const unsigned char* pcLine) {
+  class TextDef final : public AnnoLineVisitorDef {
+   public:
+    void Header(const char* pcName) override { Line += pcName; }
+    void TableHeader(std::string_view Tag) override { Line += PbnTextToUtf8(Tag); }
+    void Text(std::string_view Chars) override { Line += PbnTextToUtf8(Chars); }
+    void Suit(PbnSuitDef Suit) override { Line += apcPbnStrainSymbols[Suit]; }
+    void Note(std::string_view Reference) override { Line += PbnTextToUtf8(Reference); }
+    std::string Line;
+  } tText;
+  AnnoLineVisit(pcLine, &tText);
+  return tText.Line;
 }
 
 }  // namespace pbn

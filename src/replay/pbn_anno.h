@@ -4,6 +4,8 @@
 #pragma once
 
 #include <array>
+#include <string>
+#include <string_view>
 
 #include "core/pbn.h"
 #include "core/pbn_util.h"
@@ -43,6 +45,32 @@ constexpr const char* AnnoHeaderText(unsigned char cFirst) {
       return nullptr;
   }
 }
+
+// The parts of a stored annotation line in order, for whoever shows it: the text pane draws them,
+// show and the hand records write them as text.
+class AnnoLineVisitorDef {
+ public:
+  virtual void Header(const char* pcName) = 0;         // the line is "AUCTION", "PLAY", "MISTAKES"
+  virtual void TableHeader(std::string_view Tag) = 0;  // the line heads the block of a table
+  virtual void Text(std::string_view Chars) = 0;       // characters in the file's encoding
+  virtual void Suit(PbnSuitDef Suit) = 0;              // a suit symbol
+  virtual void Note(std::string_view Reference) = 0;   // "(3)", or the tail "3)" (see below)
+
+ protected:
+  ~AnnoLineVisitorDef() = default;
+};
+
+inline constexpr UInt32 kAnnoWholeLine = 0xFFFFFFFF;
+
+// Hands the parts of the stored line pcLine to the visitor, as far as they lie between byte Begin
+// and byte End: a pane scrolled sideways shows that window of a line. A note reference that the
+// window's end cuts is left out; one that its start cuts gives the tail it shows. A header stands
+// only at the start of a line; a reference without its end runs to the end of the line.
+void AnnoLineVisit(const unsigned char* pcLine, AnnoLineVisitorDef* ptVisitor, UInt32 Begin = 0,
+                   UInt32 End = kAnnoWholeLine);
+
+// A stored line as UTF-8 text: a header by its name, suit symbols, a note as "(n)".
+std::string AnnoLineText(const unsigned char* pcLine);
 
 // ANNO_TYPE_LOG: lines of the import log, stored as they are.
 enum AnnoTypeDef : int {
@@ -95,5 +123,9 @@ const unsigned char* TextAnnoLine(UInt32 Line);
 inline UInt32 TextAnnoNrLines() {
   return tAnnoAdmin.bActive ? tAnnoAdmin.tLinesDD.CurData : 0;
 }
+
+// Whether stored line Line is a section header with nothing of its section under it: the next
+// line is a header too, or there is none. Paper, which has no steps to reveal, leaves it out.
+PbnBoolDef TextAnnoHeaderAlone(UInt32 Line);
 
 }  // namespace pbn

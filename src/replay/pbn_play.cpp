@@ -108,12 +108,12 @@ void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pN
       const PbnBoolDef bLeadReal = PbnCardIsReal(tLead);
       if (bLeadReal) ExTakeCard(Leader, tLead);
 
-      PbnCardDef tWinning = tLead;
-      PbnSideDef Winner = Leader;
+      std::array<PbnCardDef, PBN_N_SIDES> atPlayed{tLead};  // in the order played
       PbnSideDef Side = Leader;
       for (int Place = 1; Place < PBN_N_SIDES; ++Place) {
         Side = PbnNextSide(Side);
         const PbnCardDef& tCard = tTrick.atCards[Side];
+        atPlayed[Place] = tCard;
         atPlayCards[NrEntries++] = PbnPlayCardDef{Side, tCard};
         if (!PbnCardIsReal(tCard)) continue;
         ExTakeCard(Side, tCard);
@@ -122,14 +122,10 @@ void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pN
             tExAdmin.tNrDeal.tHands[Side].Ranks[tLead.Suit] > 0) {
           aacIllegals[Trick][Side] = kIllegalRevoke;
         }
-        if (tCard.Suit == Trump && tWinning.Suit != Trump) tWinning = PbnCardDef{Trump, 0};
-        if (tCard.Suit == tWinning.Suit && tCard.Rank > tWinning.Rank) {
-          tWinning = tCard;
-          Winner = Side;
-        }
       }
       // A trick without a lead card counts for nobody, even ruffed, and its leader leads again.
       if (bLeadReal) {
+        const auto Winner = static_cast<PbnSideDef>((Leader + PbnTrickWinner(atPlayed, Trump)) % 4);
         if (Winner % 2 == 0) ++NrWonNS;
         Leader = Winner;
       }

@@ -25,28 +25,9 @@ bool SameText(std::string_view Text, std::string_view Word) {
   return Text.size() == Word.size() && strncasecmp(Text.data(), Word.data(), Text.size()) == 0;
 }
 
-// A file's text as UTF-8: ISO 8859-1 unless the reading takes the file as UTF-8.
-std::string Utf8Of(std::string_view Text) {
-  if (PbnImportOptions().Encoding == PBN_ENCODING_UTF_8) return std::string(Text);
-  std::string Utf8;
-  Utf8.reserve(Text.size());
-  for (const char c : Text) {
-    const auto Byte = static_cast<unsigned char>(c);
-    if (Byte < 0x80) {
-      Utf8 += c;
-    } else {
-      Utf8 += static_cast<char>(0xC0 | (Byte >> 6));
-      Utf8 += static_cast<char>(0x80 | (Byte & 0x3F));
-    }
-  }
-  return Utf8;
-}
-
 // A tag's value as UTF-8; "" for an absent tag and for an empty value.
 std::string TagText(const PbnGameTagsDef& tTags, int TagId) {
-  const char* pcValue = TagValue(tTags, TagId);
-  if (pcValue[0] == PBN_EMPTY_VALUE_MARKER && pcValue[1] == '\0') return "";
-  return Utf8Of(pcValue);
+  return PbnTextToUtf8(TagValueText(TagValue(tTags, TagId)));
 }
 
 std::string PairText(const std::string& First, const std::string& Second) {
@@ -386,7 +367,7 @@ class TableRowDef {
   // A cell as text, "" for "-".
   std::string Text(int Column) const {
     const std::string_view Value = TrimBlanks(Cell(Column));
-    return Value == "-" ? std::string() : Utf8Of(Value);
+    return Value == "-" ? std::string() : PbnTextToUtf8(Value);
   }
   std::optional<FileNumberDef> Number(int Column) const { return ParseFileNumber(Cell(Column)); }
 
@@ -500,7 +481,7 @@ bool SessionDef::AddTableRows(const GameFactsDef& tFacts, const PbnGameTagsDef& 
       if (Kind == CellKindDef::Adjusted) {
         tResult.Unscored = UnscoredDef::Adjusted;
         const std::string_view NS = TrimBlanks(tRow.Cell(tColumns.ScoreNS));
-        tResult.UnscoredText = Utf8Of(
+        tResult.UnscoredText = PbnTextToUtf8(
             CellKind(NS) == CellKindDef::Adjusted ? NS : TrimBlanks(tRow.Cell(tColumns.ScoreEW)));
       } else {
         tResult.Unscored =

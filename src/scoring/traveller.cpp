@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/defs.h"
+#include "core/text.h"
 
 namespace scoring {
 
@@ -23,15 +24,7 @@ std::string FigureText(const std::optional<double>& Value) {
   return Value ? FigureText(*Value) : "";
 }
 
-std::string ContractText(const ResultDef& tResult) {
-  const PbnContractDef& tContract = tResult.tContract;
-  if (tContract.Trump == PBN_TRUMP_PASS) return acPbnPass;
-  if (!PbnTrumpIsValid(tContract.Trump) || tContract.NrTricks < 1 || tContract.NrTricks > 7) {
-    return "";
-  }
-  return std::to_string(tContract.NrTricks) + apcPbnTrumpNames[tContract.Trump] +
-         apcPbnRiskNames[tContract.Risk & 3];
-}
+std::string ContractText(const ResultDef& tResult) { return pbn::ContractText(tResult.tContract); }
 
 std::string DeclarerText(const ResultDef& tResult) {
   const PbnSideDef Declarer = tResult.tContract.Declarer;

@@ -11,6 +11,8 @@
 
 #include "analysis/dd.h"
 #include "core/defs.h"
+#include "core/score.h"
+#include "core/text.h"
 #include "games/game_list.h"
 #include "replay/pbn_play.h"
 #include "viewer/karvelon.h"
@@ -233,7 +235,7 @@ void PaintTricks(Canvas* hDC, const analysis::DealAnalysisDef& tAnalysis) {
     PanelLine(hDC, 100, "Par: " + tPar.Error);
     return;
   }
-  PanelLine(hDC, 100, "Par " + analysis::ParScoreText(tPar.Score));
+  PanelLine(hDC, 100, "Par " + ScoreText(tPar.Score));
   pbn::GameListSetPar(tPbnGames.CurValue, tPar.Score);  // the game list shows it from now on
   std::string Contracts;
   for (const std::string& Contract : tPar.Contracts) {
@@ -253,8 +255,7 @@ void PaintCards(Canvas* hDC, const analysis::PlayAnalysisDef& tPlay) {
         Cell(407 + 56 * static_cast<int>(i % 4), 162 + 20 * static_cast<int>(i / 4), 54, 18);
     hDC->FillRect(tCell, tCard.bBest ? hbHistLtGreen : hbWhite);
     DrawBitmap(hDC, hBitmapSuits[tCard.Card.Suit & 3], {tCell.left + 1, tCell.top + 1});
-    const char cRank = acPbnRankNames[PbnRankGetIndex(tCard.Card.Rank)];
-    DrawIn(hDC, std::string(1, cRank) + " " + std::to_string(tCard.Tricks),
+    DrawIn(hDC, std::string(1, RankChar(tCard.Card.Rank)) + " " + std::to_string(tCard.Tricks),
            Cell(tCell.left + 18, tCell.top, 36, 18), kColorBlack, DT_LEFT);
   }
 }

@@ -485,7 +485,6 @@ PbnImportOptionsDef UseReading(std::FILE* pFile, PbnHeadDef* ptHead) {
   *ptHead = PbnReadHead(pFile);
   const PbnImportOptionsDef tReading = PbnReadingFor(tReadingChoice, *ptHead);
   PbnSkipBom(pFile, *ptHead, tReading);
-  bCanvasTextUtf8 = tReading.Encoding == PBN_ENCODING_UTF_8;
   return tReading;
 }
 
@@ -805,16 +804,13 @@ void ShowGameTextAnno(Canvas* hDC, UInt32 NrTxtLines, UInt32 CurLine, UInt32 Scr
   for (UInt32 i = 0; i < NrTxtLines; ++i) {
     const unsigned char* pcLine = TextAnnoLine(CurLine + i);
     if (pcLine == nullptr) break;
-    UInt32 Length = static_cast<UInt32>(std::strlen(reinterpret_cast<const char*>(pcLine)));
+    const UInt32 Length = static_cast<UInt32>(std::strlen(reinterpret_cast<const char*>(pcLine)));
     // Section headers do not scroll sideways.
-    if (AnnoHeaderText(pcLine[0]) == nullptr && pcLine[0] != ANNO_TABLE_HEADER) {
-      const UInt32 Skip = std::min(ScrollOffset, Length);
-      pcLine += Skip;
-      Length -= Skip;
-    }
-    Length = std::min(Length, TRAdmin.NrDlgChars);
+    const bool bHeader = AnnoHeaderText(pcLine[0]) != nullptr || pcLine[0] == ANNO_TABLE_HEADER;
+    const UInt32 Skip = bHeader ? 0 : std::min(ScrollOffset, Length);
+    const UInt32 End = Skip + std::min(Length - Skip, TRAdmin.NrDlgChars);
     const RectDef tRect = TextLineRect(i);
-    DrawGameTextAnno(hDC, pcLine, static_cast<int>(Length), &tRect);
+    DrawGameTextAnno(hDC, pcLine, Skip, End, &tRect);
   }
 }
 

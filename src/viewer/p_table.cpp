@@ -84,8 +84,7 @@ void TextOutString(Canvas* hDC, int x, int y, const char* pcText) {
 // A tag value as the table shows it: the empty-value marker and a missing record show nothing.
 const char* DisplayTagValue(const PbnGameTagsDef* ptGameTags, int TagId) {
   if (ptGameTags == nullptr) return "";
-  const char* pcValue = TagValue(*ptGameTags, TagId);
-  return pcValue[0] == PBN_EMPTY_VALUE_MARKER ? "" : pcValue;
+  return TagValueText(TagValue(*ptGameTags, TagId));
 }
 
 // The left edge that centres Width pixels in a cell (integer division toward zero).
@@ -430,7 +429,7 @@ void PaintHistCard(Canvas* hDC, const RectDef* ptRectangle, const PbnCardDef* pt
     DrawCentred(hDC, "-", *ptRectangle, kColorBlack);
     return;
   }
-  const char cRank = acPbnRankNames[std::min<int>(PbnRankGetIndex(Rank), 15)];
+  const char cRank = RankChar(Rank);
   const char cMark = static_cast<char>(cIllegal);
   char acText[8];
   if (cIllegal != 0) {
@@ -537,95 +536,59 @@ void PaintTable(Canvas* hDC, PbnBoolDef bGames) {
   if (DdPanelShown()) PaintDdPanel(hDC, bGames);  // over the history
 }
 
-void DrawGameTextAnno(Canvas* hDC, const unsigned char* pcText, int Length,
+namespace {
+
+// The parts of an annotation line drawn from the current position on: suits as bitmaps, note
+// references in green, a header across the whole line.
+class AnnoPainterDef final : public AnnoLineVisitorDef {
+ public:
+  AnnoPainterDef(Canvas* hDC, const RectDef& tRect, unsigned OldAlign)
+      : hDC_(hDC), tRect_(tRect), OldAlign_(OldAlign) {}
+
+  void Header(const char* pcName) override {
+    hDC_->SetTextAlign(OldAlign_);
+    const int Middle = (tRect_.top + tRect_.bottom) / 2;
+    hDC_->MoveTo(tRect_.left, Middle);
+    hDC_->LineTo(tRect_.left + 160, Middle);
+    hDC_->MoveTo(tRect_.right - 1, Middle);
+    hDC_->LineTo(tRect_.right - 161, Middle);
+    DrawCentred(hDC_, pcName, tRect_, kColorMagenta);
+    hDC_->SetTextColor(kColorBlack);
+  }
+  void TableHeader(std::string_view Tag) override {
+    hDC_->SetTextAlign(OldAlign_);
+    DrawTableHeading(hDC_, Tag.data(), static_cast<int>(Tag.size()), tRect_);
+    hDC_->SetTextColor(kColorBlack);
+  }
+  void Text(std::string_view Chars) override {
+    hDC_->TextOut(0, 0, Chars.data(), static_cast<int>(Chars.size()));
+  }
+  void Suit(PbnSuitDef Suit) override {
+    const PointDef ptPoint = hDC_->GetCurrentPosition();
+    PaintBitmapSuit(hDC_, 4 + Suit, ptPoint);  // the 16 x 12 bitmaps
+    hDC_->MoveTo(ptPoint.x + kBitmapWidth, ptPoint.y);
+  }
+  void Note(std::string_view Reference) override {
+    hDC_->SetTextColor(kColorGreen);
+    hDC_->TextOut(0, 0, Reference.data(), static_cast<int>(Reference.size()));
+    hDC_->SetTextColor(kColorBlack);
+  }
+
+ private:
+  Canvas* hDC_;
+  const RectDef& tRect_;
+  unsigned OldAlign_;
+};
+
+}  // namespace
+
+void DrawGameTextAnno(Canvas* hDC, const unsigned char* pcLine, UInt32 Begin, UInt32 End,
                       const RectDef* ptRectangle) {
-  const char* pcChars = reinterpret_cast<const char*>(pcText);
   hDC->SetTextColor(kColorBlack);
   const unsigned OldAlign = hDC->SetTextAlign(TA_UPDATECP);
   hDC->MoveTo(ptRectangle->left, ptRectangle->top);
-
-  int RunBegin = 0;  // the pending run of plain characters: RunBegin .. Index-1
-  char acReference[8];
-  int ReferenceLength = 0;
-  bool bInReference = false;
-  bool bReferenceSeen = false;
-  const auto FlushRun = [&](int End) {
-    if (End > RunBegin) hDC->TextOut(0, 0, pcChars + RunBegin, End - RunBegin);
-    RunBegin = End;
-  };
-
-  for (int Index = 0; Index < Length; ++Index) {
-    const unsigned char cByte = pcText[Index];
-    switch (AnnoIsMarker(pcText, Index) ? cByte : 0) {
-      case ANNO_AUCTION_HEADER:
-      case ANNO_PLAY_HEADER:
-      case ANNO_MISTAKES_HEADER: {
-        if (!bInReference) FlushRun(Index);
-        hDC->SetTextAlign(OldAlign);
-        const int Middle = (ptRectangle->top + ptRectangle->bottom) / 2;
-        hDC->MoveTo(ptRectangle->left, Middle);
-        hDC->LineTo(ptRectangle->left + 160, Middle);
-        hDC->MoveTo(ptRectangle->right - 1, Middle);
-        hDC->LineTo(ptRectangle->right - 161, Middle);
-        DrawCentred(hDC, AnnoHeaderText(cByte), *ptRectangle, kColorMagenta);
-        hDC->SetTextColor(kColorBlack);
-        return;
-      }
-      case ANNO_TABLE_HEADER: {
-        if (!bInReference) FlushRun(Index);
-        hDC->SetTextAlign(OldAlign);
-        DrawTableHeading(hDC, pcChars + Index + 1, Length - Index - 1, *ptRectangle);
-        hDC->SetTextColor(kColorBlack);
-        return;
-      }
-      case ANNO_HEARTS:
-      case ANNO_DIAMONDS:
-      case ANNO_CLUBS:
-      case ANNO_SPADES: {
-        if (bInReference) break;
-        FlushRun(Index);
-        static constexpr int aSuits[4] = {PBN_HEARTS, PBN_DIAMONDS, PBN_CLUBS, PBN_SPADES};
-        const PointDef ptPoint = hDC->GetCurrentPosition();
-        PaintBitmapSuit(hDC, 4 + aSuits[cByte - ANNO_HEARTS], ptPoint);
-        hDC->MoveTo(ptPoint.x + kBitmapWidth, ptPoint.y);
-        RunBegin = Index + 1;
-        break;
-      }
-      case ANNO_SUIT_END:
-        if (!bInReference) {
-          FlushRun(Index);
-          RunBegin = Index + 1;
-        }
-        break;
-      case ANNO_NOTE_BEGIN:
-        if (!bInReference) FlushRun(Index);
-        bInReference = true;
-        bReferenceSeen = true;
-        acReference[0] = '(';
-        ReferenceLength = 1;
-        break;
-      case ANNO_NOTE_END:
-        hDC->SetTextColor(kColorGreen);
-        if (bInReference) {
-          hDC->TextOut(0, 0, acReference, ReferenceLength);
-        } else if (!bReferenceSeen) {
-          FlushRun(Index);  // the line starts inside the reference: its tail is green
-        }
-        hDC->SetTextColor(kColorBlack);
-        bInReference = false;
-        RunBegin = Index + 1;
-        break;
-      default:
-        if (bInReference) {
-          if (ReferenceLength < static_cast<int>(sizeof acReference) - 1) {
-            acReference[ReferenceLength++] = static_cast<char>(cByte);
-          }
-          RunBegin = Index + 1;
-        }
-        break;
-    }
-  }
-  if (!bInReference) FlushRun(Length);  // an unfinished reference is not drawn
+  AnnoPainterDef tPainter(hDC, *ptRectangle, OldAlign);
+  AnnoLineVisit(pcLine, &tPainter, Begin, End);
   hDC->SetTextAlign(OldAlign);
 }
 

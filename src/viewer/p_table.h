@@ -44,7 +44,8 @@ void PaintBitmapTerm();
 void InitLogFont(LogFontDef* ptLogFont);
 void SelectPaintFont(Canvas* hDC, int Index);
 void PaintTable(Canvas* hDC, pbn::PbnBoolDef bGames);
-void DrawGameTextAnno(Canvas* hDC, const unsigned char* pcText, int Length,
+// The part from byte Begin to byte End of a stored annotation line (a pane scrolled sideways).
+void DrawGameTextAnno(Canvas* hDC, const unsigned char* pcLine, pbn::UInt32 Begin, pbn::UInt32 End,
                       const RectDef* ptRectangle);
 void DrawBitmap(Canvas* hDC, const char* hBitmap, PointDef ptStart);
 

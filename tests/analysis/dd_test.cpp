@@ -1,7 +1,11 @@
 // Double-dummy tables, par and card values for deals whose answers can be checked by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 #include "analysis/dd.h"
+#include "core/score.h"
 #include "replay/pbn_play.h"
 #include "support/test_support.h"
 
@@ -36,10 +40,11 @@ void ExpectTable(const DdTableDef& aaTricks, const int (&aaExpected)[4][5]) {
 
 // North all spades, East all hearts, South all diamonds, West all clubs: a side with trumps
 // ruffs the lead and takes every trick; in no trump the leader runs its suit.
+constexpr const char* kOneSuitEach =
+    "N:AKQJT98765432... .AKQJT98765432.. ..AKQJT98765432. ...AKQJT98765432";
+
 TEST(DoubleDummy, OneSuitPerHandPutsEachSideAndStrainInItsPlace) {
-  const auto tAnalysis =
-      Analysed(Imported("N:AKQJT98765432... .AKQJT98765432.. "
-                        "..AKQJT98765432. ...AKQJT98765432"));
+  const auto tAnalysis = Analysed(Imported(kOneSuitEach));
   ASSERT_EQ(tAnalysis.Error, "");
   ExpectTable(tAnalysis.aaTricks, {{0, 13, 0, 13, 0},    // N
                                    {0, 0, 13, 0, 13},    // E
@@ -67,19 +72,61 @@ TEST(DoubleDummy, ParFollowsTheVulnerability) {
   for (const auto& tCase : atCases) {
     const auto tPar = analysis::ComputePar(tAnalysis.aaTricks, tCase.Dealer, tCase.Vulner);
     EXPECT_EQ(tPar.Error, "");
-    EXPECT_EQ(analysis::ParScoreText(tPar.Score), tCase.Score);
+    EXPECT_EQ(ScoreText(tPar.Score), tCase.Score);
     EXPECT_EQ(tPar.Contracts, std::vector<std::string>{"7NT by NS"});
   }
   EXPECT_NE(analysis::ComputePar(tAnalysis.aaTricks, PBN_NORTH, PBN_VULNER_UNKNOWN).Error, "");
 }
 
-// More deals than one library batch holds: each gets the table of the single call.
-TEST(DoubleDummy, BatchCallsAgreeWithTheSingleCall) {
-  const PbnGameDataDef tData = Imported(testing_support::kTestDeal);
-  const auto atBatch = analysis::AnalyseDeals(
-      std::vector<analysis::DealInputDef>(40, {tData.tDeal, PBN_NORTH, PBN_VULNER_NONE}));
-  ASSERT_EQ(atBatch.size(), 40u);
-  EXPECT_EQ(atBatch[39].aaTricks, Analysed(tData).aaTricks);
+// The cards of a hand, suit by suit.
+std::vector<PbnCardDef> CardsOf(const PbnHandDef& tHand) {
+  std::vector<PbnCardDef> atCards;
+  for (int Suit = 0; Suit < PBN_N_SUITS; Suit++) {
+    for (PbnRankDef Rank = PBN_RANK_2; Rank <= PBN_RANK_A;
+         Rank = static_cast<PbnRankDef>(Rank << 1))
+      if (tHand.Ranks[Suit] & Rank) atCards.push_back({static_cast<PbnSuitDef>(Suit), Rank});
+  }
+  return atCards;
+}
+
+// Card First of hand Side and card Second of the hand after it change places.
+void SwapCards(PbnDealDef* ptDeal, PbnSideDef Side, int First, int Second) {
+  PbnHandDef& tHand = ptDeal->tHands[Side];
+  PbnHandDef& tNext = ptDeal->tHands[PbnNextSide(Side)];
+  const PbnCardDef tGiven = CardsOf(tHand)[First % 13];
+  const PbnCardDef tTaken = CardsOf(tNext)[Second % 13];
+  tHand.Ranks[tGiven.Suit] ^= tGiven.Rank;
+  tNext.Ranks[tGiven.Suit] ^= tGiven.Rank;
+  tNext.Ranks[tTaken.Suit] ^= tTaken.Rank;
+  tHand.Ranks[tTaken.Suit] ^= tTaken.Rank;
+}
+
+// More deals than one library batch holds, each with a table of its own, and one the solver
+// refuses among them: each gets the table of the single call, in its place. The deals are one
+// quick to solve with a card of North and one of South given to the next hand for another.
+TEST(DoubleDummy, BatchCallsGiveEachDealItsOwnTable) {
+  const PbnDealDef tBase = Imported(kTopCards).tDeal;
+  std::vector<analysis::DealInputDef> atInputs;
+  for (int Deal = 0; Deal < 48; Deal++) {
+    PbnDealDef tDeal = tBase;
+    SwapCards(&tDeal, PBN_NORTH, Deal, 3 * Deal);
+    SwapCards(&tDeal, PBN_SOUTH, Deal / 4, 5 * Deal);
+    atInputs.push_back({tDeal, PBN_NORTH, PBN_VULNER_NONE});
+  }
+  PbnDealDef tRefused = tBase;
+  tRefused.tHands[PBN_EAST].Ranks = {};
+  atInputs.insert(atInputs.begin() + 17, {tRefused, PBN_NORTH, PBN_VULNER_NONE});
+  const auto atBatch = analysis::AnalyseDeals(atInputs);
+  ASSERT_EQ(atBatch.size(), atInputs.size());
+  std::set<DdTableDef> aaTables;
+  for (std::size_t i = 0; i < atBatch.size(); i++) {
+    const auto tSingle = analysis::AnalyseDeal(atInputs[i]);
+    EXPECT_EQ(atBatch[i].Error, tSingle.Error) << i;
+    EXPECT_EQ(atBatch[i].aaTricks, tSingle.aaTricks) << i;
+    if (tSingle.Error.empty()) aaTables.insert(tSingle.aaTricks);
+  }
+  EXPECT_EQ(atBatch[17].Error, "East's hand is not given");
+  EXPECT_GT(aaTables.size(), 40u) << "the deals must differ in their tables";
 }
 
 TEST(DoubleDummy, RefusesDealsItCannotSolve) {

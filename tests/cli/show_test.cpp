@@ -82,6 +82,23 @@ TEST(ShowCommand, FillsDeclarerStrainAndRiskFromTheAuction) {
   EXPECT_EQ(Game["auction"][3]["call"], "X");
 }
 
+// A file that declares UTF-8 but holds bytes that are not: every text output replaces each
+// ill-formed sequence by U+FFFD, CSV as JSON (which refuses them), and nothing else changes.
+TEST(ShowCommand, TextOutputsAreUtf8) {
+  TempFile File(
+      "% PBN 2.1\n% charset=UTF-8\n[Event \"\xC5\x81\xFE\xFF|\xED\xA0\x80|\xC0\xAF\"]\n"
+      "[Board \"1\"]\n{\xE2\x99\xA0 \xFE}\n[Dealer \"N\"]\n[Vulnerable \"None\"]\n"
+      "[Deal \"N:AKQJ.T98.765.432 - - -\"]\n\n");
+  const std::string Event = "\u0141\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD|\uFFFD\uFFFD";
+  const auto Csv = RunCli("list " + Quote(File.Path()) + " --pbn auto --csv");
+  EXPECT_NE(Csv.Out.find(",1," + Event + ","), std::string::npos) << Csv.Out;
+  const auto Lines = RunCli("list " + Quote(File.Path()) + " --pbn auto --json");
+  EXPECT_EQ(json::parse(Lines.Out)["tags"]["Event"], Event);
+  const json Game = Show(File.Path(), 1, " --pbn auto");
+  EXPECT_EQ(Game["tags"]["Event"], Event);
+  EXPECT_EQ(Game["annotation"][0], "\u2660 \uFFFD");
+}
+
 // The 2.1 reading adds its fields; the tables come without quotes, escapes resolved.
 TEST(ShowCommand, Pbn21TablesExtraTagsAndEndPositions) {
   auto Game = Show(Example("pbn21.pbn"), 1, " --pbn 2.1");

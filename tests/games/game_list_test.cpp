@@ -70,6 +70,15 @@ TEST_F(GameList, EachGameItsRowWithInheritedValues) {
   EXPECT_EQ(GameListString(GameListRow(3).idEvent), "Club");
   EXPECT_FALSE(GameListHasPar());
   EXPECT_LE(sizeof(GameListRowDef), 48u);  // and a few bytes a game for the texts
+
+  // The contract as list says it: a risk given as "?" shows; a strain that the auction gave
+  // without its level is no contract.
+  ASSERT_EQ(IndexText(Game("[Dealer \"N\"]\n[Declarer \"E\"]\n[Contract \"5D?\"]\n") +
+                      "[Dealer \"N\"]\n" + TestDealTag() + "[Auction \"N\"]\n1H Pass Pass Pass\n")
+                .NrGames,
+            2u);
+  EXPECT_EQ(GameListText(1, GameListColumnDef::Contract), "5D? E");
+  EXPECT_EQ(GameListText(2, GameListColumnDef::Contract), "");
 }
 
 TEST_F(GameList, FilterSortAndTraveller) {

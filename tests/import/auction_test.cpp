@@ -42,7 +42,7 @@ AuctionRun RunAuction(const std::string& Calls, const char* pcAuctionSide = "N",
   return Run;
 }
 
-std::string CallText(const PbnCallDef& tCall) {
+std::string StoredCall(const PbnCallDef& tCall) {
   switch (tCall.CallType) {
     case PBN_CALL_PASS:
       return "P";
@@ -62,7 +62,7 @@ std::string CallText(const PbnCallDef& tCall) {
 std::string Stored(const PbnAuctionDef& tAuction) {
   std::string Text;
   for (int i = 0; i < tAuction.NrCalls; i++) {
-    Text += (i ? " " : "") + CallText(tAuction.atCalls[i]) + ":" +
+    Text += (i ? " " : "") + StoredCall(tAuction.atCalls[i]) + ":" +
             apcPbnSideNames[tAuction.atCalls[i].Side][0];
   }
   return Text;

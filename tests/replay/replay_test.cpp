@@ -489,4 +489,70 @@ TEST(DealDiagram, CompassLayoutWithHeading) {
   EXPECT_NE(Text.find("S AKQJT98765432\n                    H -\n"), std::string::npos);
 }
 
+// The parts of a stored line that the decoder hands out, spelled: "T:text", "S" and the suit
+// code, "N:(n)", "H:PLAY", "B:tag", each followed by "|".
+class PartsDef final : public AnnoLineVisitorDef {
+ public:
+  void Header(const char* pcName) override { Parts += "H:" + std::string(pcName) + "|"; }
+  void TableHeader(std::string_view Tag) override { Parts += "B:" + std::string(Tag) + "|"; }
+  void Text(std::string_view Chars) override { Parts += "T:" + std::string(Chars) + "|"; }
+  void Suit(PbnSuitDef Suit) override { Parts += "S" + std::to_string(Suit) + "|"; }
+  void Note(std::string_view Reference) override { Parts += "N:" + std::string(Reference) + "|"; }
+  std::string Parts;
+};
+
+TEST(AnnotationLine, PartsOfALineAndOfItsWindow) {
+  const struct {
+    const char* pcLine;
+    UInt32 Begin;
+    UInt32 End;
+    const char* pcParts;
+  } atCases[] = {
+      {"1\x83\x87 good", 0, kAnnoWholeLine, "T:1|S2|T: good|"},
+      {"1\x85\x87 \x88"
+       "1)\x89 short",
+       0, kAnnoWholeLine, "T:1|S0|T: |N:(1)|T: short|"},
+      {"\x81", 0, kAnnoWholeLine, "H:AUCTION|"},
+      {"\x82rest", 0, kAnnoWholeLine, "H:PLAY|"},
+      {"\x8AMISTAKES", 0, 3, "H:MISTAKES|"},
+      {"\x8BOptimumResultTable", 0, 8, "B:Optimum|"},
+      // A window: cut text, a suit whose marker lies outside, the tail of a reference.
+      {"ab\x86\x87"
+       "cd",
+       1, 5, "T:b|S3|T:c|"},
+      {"ab\x86\x87"
+       "cd",
+       3, 6, "T:cd|"},
+      {"x \x88"
+       "12)\x89 y",
+       4, kAnnoWholeLine, "N:2)|T: y|"},
+      {"x \x88"
+       "12)\x89 y",
+       0, 5, "T:x |"},  // a reference the end cuts is left out
+      {"x \x88"
+       "12",
+       0, kAnnoWholeLine, "T:x |N:(12|"},              // without its end: to the line's end
+      {"a\x81z\x89", 0, kAnnoWholeLine, "T:a\x81z|"},  // a header byte inside, a stray end
+  };
+  for (const auto& t : atCases) {
+    PartsDef tParts;
+    AnnoLineVisit(reinterpret_cast<const unsigned char*>(t.pcLine), &tParts, t.Begin, t.End);
+    EXPECT_EQ(tParts.Parts, t.pcParts) << &t - atCases;
+  }
+}
+
+TEST(AnnotationLine, PlainTextInEitherEncoding) {
+  const auto Line = [](const char* pcLine) {
+    return AnnoLineText(reinterpret_cast<const unsigned char*>(pcLine));
+  };
+  EXPECT_EQ(Line("1\x86\x87 \x88"
+                 "2)\x89 caf\xE9"),
+            "1\u2660 (2) caf\u00E9");
+  EXPECT_EQ(Line("\x82"), "PLAY");
+  // UTF-8 text: a character whose tail takes a marker's value stays, a stray byte is U+FFFD.
+  PbnImportSetOptions({PBN_STANDARD_2_1, PBN_ENCODING_UTF_8, PBN_FALSE});
+  EXPECT_EQ(Line("\xC4\x81 \x85\x87 \xFE"), "\u0101 \u2663 \uFFFD");
+  PbnImportSetOptions({});
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,13 @@ class TempFile {
 };
 
 std::string ReadFile(const std::string& Path);
+
+// Whether every program named (a list of words) is on the path: a test that needs a tool that
+// is not installed skips, and says which.
+inline bool ProgramsFound(const std::string& Names) {
+  const std::string Command = "for p in " + Names + "; do command -v $p || exit 1; done";
+  return std::system((Command + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 // One game imported from the start of a text, with what it logged.
 struct ImportResult {

@@ -4,6 +4,7 @@
 
 #include "core/pbn.h"
 #include "recording_canvas.h"
+#include "replay/pbn_anno.h"
 #include "replay/pbn_play.h"
 #include "viewer/p_table.h"
 
@@ -56,12 +57,12 @@ class TablePainting : public ::testing::Test {
     bool operator==(const Run&) const = default;
   };
   using Runs = std::vector<Run>;
-  Runs Draw(const std::string& Line, int Length = -1) {
+  // The window of the line from byte Begin to byte End, as a pane scrolled sideways shows it.
+  Runs Draw(const std::string& Line, UInt32 Begin = 0, UInt32 End = kAnnoWholeLine) {
     SelectPaintFont(&c, FONT_TEXT);
     c.tState.Color = Rgb(1, 2, 3);  // whatever the table painting left
     c.Clear();
-    DrawGameTextAnno(&c, reinterpret_cast<const unsigned char*>(Line.data()),
-                     Length < 0 ? static_cast<int>(Line.size()) : Length, &kLine);
+    DrawGameTextAnno(&c, reinterpret_cast<const unsigned char*>(Line.c_str()), Begin, End, &kLine);
     Runs atRuns;
     for (const TextOp& tText : c.Texts)
       atRuns.push_back({tText.Text, tText.x, tText.Color});
@@ -236,9 +237,41 @@ TEST_F(TablePainting, PlayCellsTrickOnTableAndMarks) {
 }
 
 TEST_F(TablePainting, WholeTableShowsTheBoxesOfItsSection) {
-  std::snprintf(tGameTags.atTagValue[PBN_TAG_ID_SOUTH].acValue.data(), PBN_VALUE_SIZE, "\x01");
-  PaintTable(&c, PBN_TRUE);
-  EXPECT_EQ(c.CountText("\x01") + c.CountText("Result : "), 0);  // an empty value shows nothing
+  const auto Put = [this](int TagId, const char* pcValue) {
+    std::snprintf(tGameTags.atTagValue[TagId].acValue.data(), PBN_VALUE_SIZE, "%s", pcValue);
+  };
+  Put(PBN_TAG_ID_NORTH, "Bert");
+  Put(PBN_TAG_ID_EAST, "Cora");
+  Put(PBN_TAG_ID_WEST, "Anna");
+  Put(PBN_TAG_ID_SOUTH, "\x01");  // present with an empty value
+  Put(PBN_TAG_ID_BOARD, "7");
+  tGameData.tSituation = {PBN_NORTH, PBN_VULNER_EW};
+  tGameData.tContract = {PBN_SOUTH, 4, PBN_SPADES, PBN_RISK_DOUBLED, PBN_FALSE};
+  tGameData.Result = 10;
+  tGameAdmin.tDeal.tHands[PBN_NORTH].Ranks[PBN_HEARTS] = PBN_RANK_A;
+  tGameAdmin.bPlayDone = PBN_TRUE;
+  const auto NameBox = [](PbnSideDef Side) {
+    return Rect(atTableSides[Side].x, atTableSides[Side].y + 68, 132, 16);
+  };
+  for (PbnSectionDef Section : {PBN_SECTION_IDENT, PBN_SECTION_AUCTION, PBN_SECTION_PLAY}) {
+    SCOPED_TRACE(Section);
+    c.Clear();
+    tGameAdmin.Section = Section;
+    PaintTable(&c, PBN_TRUE);
+    // Every section: the hands with their names, the board and the situation.
+    for (const auto& [Side, Name] : {std::pair{PBN_NORTH, "Bert"}, std::pair{PBN_EAST, "Cora"},
+                                     std::pair{PBN_WEST, "Anna"}, std::pair{PBN_SOUTH, ""}}) {
+      ExpectIn(Name, NameBox(Side), kCentred | DT_END_ELLIPSIS);
+    }
+    EXPECT_EQ(c.BitmapAt(134, 2 + 17), "hearts");
+    ExpectAt("A", 152, 2 + 17);
+    ExpectIn("Board : 7", Rect(10, 6, 116, 16), kLeft);
+    EXPECT_EQ(c.CountText("N / EW"), 1);
+    EXPECT_EQ(c.CountText("\x01"), 0);  // an empty value shows nothing
+    // Only the play shows the contract and the result.
+    const bool bPlay = Section == PBN_SECTION_PLAY;
+    EXPECT_EQ(c.CountText("S : 4") + c.CountText("X") + c.CountText("Result : 10"), bPlay ? 3 : 0);
+  }
 }
 
 TEST_F(TablePainting, AnnotationLine) {
@@ -258,13 +291,21 @@ TEST_F(TablePainting, AnnotationLine) {
                   {" ", 4 + W14 + 16, kColorBlack},
                   {"(1)", 4 + 2 * W14 + 16, kColorGreen},
                   {" Could be short", 4 + 5 * W14 + 16, kColorBlack}}));
-  EXPECT_EQ(Draw("2)\x89 rest"),
+  EXPECT_EQ(Draw("x \x88"
+                 "2)\x89 rest",
+                 3),
             (Runs{{"2)", 4, kColorGreen}, {" rest", 4 + 2 * W14, kColorBlack}}));
-  // The visible length cuts the text; a reference it cuts is not drawn.
+  // The window's end cuts the text; a reference it cuts is not drawn.
   EXPECT_EQ(Draw("SA \x88"
                  "12)\x89 text",
-                 6),
+                 0, 6),
             (Runs{{"SA ", 4, kColorBlack}}));
+  // A reference without its end runs to the end of the line; a header byte inside a line is a
+  // character (in UTF-8 text the tail of a character).
+  EXPECT_EQ(Draw("a \x88"
+                 "1 b"),
+            (Runs{{"a ", 4, kColorBlack}, {"(1 b", 4 + 2 * W14, kColorGreen}}));
+  EXPECT_EQ(Draw("a\x82z"), (Runs{{"a\x82z", 4, kColorBlack}}));
   // A header: 160-pixel rules from both ends, the word centred in magenta, nothing else.
   EXPECT_EQ(Draw("\x81"), (Runs{{"AUCTION", 4 + (408 - 7 * W14) / 2, kColorMagenta}}));
   EXPECT_EQ(c.Lines, (std::vector<std::array<int, 4>>{{4, 285, 164, 285}, {411, 285, 251, 285}}));

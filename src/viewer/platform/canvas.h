@@ -30,8 +30,7 @@ constexpr unsigned BlueOf(ColorRefDef Color) {
   return (Color >> 16) & 0xFFu;
 }
 
-// Text handed to a canvas is ISO 8859-1, or UTF-8 while a file read as UTF-8 is open.
-inline bool bCanvasTextUtf8 = false;
+// Text handed to a canvas is the open file's text, in its encoding (PbnTextToUtf8).
 
 // Background modes.
 inline constexpr int TRANSPARENT = 1;

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "replay/pbn_play.h"
+#include "support/test_support.h"
 #include "viewer/karvelon.h"
 #include "viewer/platform/qt/print_dialog.h"
 #include "viewer/platform/qt/qt_host.h"
@@ -29,6 +30,9 @@ int PdfPages(const std::string& Path) {
 }
 
 TEST(PrintItems, ExportTheOpenFileAsItIsRead) {
+  if (!testing_support::ProgramsFound("pdfinfo")) {
+    GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed: the pages cannot be counted";
+  }
   viewer::SetImportLogEnabled(false);
   viewer::qt::MainWindow tWindow(false);
   QStringList Items;

@@ -22,11 +22,8 @@ using pbn::GameListColumnDef;
 
 namespace {
 
-// PBN text is ISO 8859-1, or UTF-8 where the 2.1 reading found it declared.
 QString ListText(const std::string& Text) {
-  return pbn::PbnImportOptions().Encoding == pbn::PBN_ENCODING_UTF_8
-             ? QString::fromUtf8(Text.data(), static_cast<qsizetype>(Text.size()))
-             : QString::fromLatin1(Text.data(), static_cast<qsizetype>(Text.size()));
+  return QString::fromStdString(pbn::PbnTextToUtf8(Text));
 }
 
 bool RightAligned(GameListColumnDef Column) {
@@ -221,8 +218,8 @@ void MainWindow::ShowGameList(bool bSameBoard) {
   if (ptDock == nullptr) {
     auto* ptPanel = new GameListPanel(bSameBoard, this);
     ptPanel->Follow(tPbnGames.CurValue);
-    ptDock = AddSidePanel(ptPanel, bSameBoard ? QStringLiteral("Same board")
-                                              : QStringLiteral("Game list"));
+    ptDock = AddSidePanel(ptPanel,
+                          bSameBoard ? QStringLiteral("Same board") : QStringLiteral("Game list"));
   }
   ptDock->show();
   ptDock->raise();

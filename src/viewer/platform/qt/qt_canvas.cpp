@@ -6,6 +6,7 @@
 #include <map>
 #include <tuple>
 
+#include "import/import.h"
 #include "viewer/platform/qt/qt_bitmaps.h"
 #include "viewer/platform/qt/qt_vector_art.h"
 
@@ -55,7 +56,7 @@ QFont FontForLogFont(const LogFontDef& tLogFont) {
 QString CanvasText(const char* pcText, int Length) {
   if (pcText == nullptr) return QString();
   if (Length < 0) Length = static_cast<int>(std::strlen(pcText));
-  return bCanvasTextUtf8 ? QString::fromUtf8(pcText, Length) : QString::fromLatin1(pcText, Length);
+  return QString::fromStdString(pbn::PbnTextToUtf8(std::string_view(pcText, Length)));
 }
 
 QString ElideText(const QFontMetrics& tMetrics, QString tText, int Width) {

@@ -17,8 +17,8 @@ namespace viewer::qt {
 // cell (ascent + descent) fits lfHeight, as a Win32 font of positive height is built.
 QFont FontForLogFont(const LogFontDef& tLogFont);
 
-// Text of the open file as the canvas draws it (ISO 8859-1, or UTF-8 while such a file is open);
-// Length -1: up to the terminator.
+// Text of the open file as the canvas draws it, by the file's encoding; Length -1: up to the
+// terminator.
 QString CanvasText(const char* pcText, int Length = -1);
 
 // Text shortened at its end to "..." so that it fits Width pixels of the font; as it is when it

@@ -165,8 +165,8 @@ QString GameCopyText() {
   const pbn::PbnGameDataDef* ptData = pbn::tGameAdmin.ptGameData;
   if (tPbnGames.MaxValue == 0 || ptData == nullptr) return QString();
   const pbn::PbnGameTagsDef* ptTags = pbn::tGameAdmin.ptGameTags;
-  const char* pcBoard = ptTags != nullptr ? pbn::TagValue(*ptTags, pbn::PBN_TAG_ID_BOARD) : "";
-  if (pcBoard[0] == pbn::PBN_EMPTY_VALUE_MARKER) pcBoard = "";
+  const char* pcBoard =
+      ptTags != nullptr ? pbn::TagValueText(pbn::TagValue(*ptTags, pbn::PBN_TAG_ID_BOARD)) : "";
   QString tText =
       CanvasText(pbn::PbnDealDiagram(pcBoard, ptData->tSituation, ptData->tDeal).c_str());
   tText += QLatin1Char('\n');
@@ -617,7 +617,6 @@ void MainWindow::UpdateRecentMenu() {
   ptRecentMenu_->setEnabled(!atRecent_.isEmpty());
 }
 
-// The design fitted into the room the stage has: the largest scale, never below the design.
 // The design fitted into the room the stage has: the largest scale, never below the design;
 // what room is left below goes to the text pane.
 void MainWindow::FitToStage() {
