@@ -120,8 +120,8 @@ char Lower(char c) {
 }
 
 using pbn::IsBlank;
-using pbn::Utf8CharLength;
 using pbn::TrimBlanks;
+using pbn::Utf8CharLength;
 
 bool IsUtf8(std::string_view Text) {
   for (std::size_t i = 0; i < Text.size();) {
@@ -995,7 +995,6 @@ class Converter {
 };
 
 }  // namespace
-
 
 LinToPbnDef LinToPbn(std::string_view Lin) {
   LinToPbnDef tOut;

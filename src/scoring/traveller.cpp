@@ -24,7 +24,9 @@ std::string FigureText(const std::optional<double>& Value) {
   return Value ? FigureText(*Value) : "";
 }
 
-std::string ContractText(const ResultDef& tResult) { return pbn::ContractText(tResult.tContract); }
+std::string ContractText(const ResultDef& tResult) {
+  return pbn::ContractText(tResult.tContract);
+}
 
 std::string DeclarerText(const ResultDef& tResult) {
   const PbnSideDef Declarer = tResult.tContract.Declarer;
