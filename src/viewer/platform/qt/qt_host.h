@@ -26,6 +26,7 @@
 
 #include "viewer/platform/host.h"
 #include "viewer/platform/qt/qt_canvas.h"
+#include "viewer/platform/qt/qt_scaling.h"
 
 class QAction;
 class QDockWidget;
@@ -55,9 +56,6 @@ QString HostText(const char* pcText);
 
 // Qt's filter string for a Win32 filter list: "PBN Files (*.pbn *.PBN);;All Files (*)".
 QString QtFileFilter(const char* pcFilter);
-
-// The zoom steps of the window: the design's size times these.
-inline constexpr double kZoomSteps[] = {1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 4.0};
 
 class MainWindow final : public QMainWindow, public Host {
  public:

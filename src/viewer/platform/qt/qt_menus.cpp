@@ -1,0 +1,249 @@
+// The window's menus and keys: Project (with the recent files), Edit, View, Game and Options, the
+// shortcuts on top of the controls, and the choices and window state kept between runs.
+#include <QAction>
+#include <QActionGroup>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QShortcut>
+
+#include "viewer/dd_panel.h"
+#include "viewer/karvelon.h"
+#include "viewer/platform/qt/print_dialog.h"
+#include "viewer/platform/qt/qt_host.h"
+#include "viewer/platform/qt/qt_settings.h"
+
+namespace viewer::qt {
+
+// Annotation or PbnFile, and Double dummy, as the last run left them. Both are read before
+// either is applied: applying one keeps the choices as they then stand.
+void MainWindow::RestoreChoices() {
+  QSettings tSettings = Settings();
+  const bool bAnnotation = tSettings.value(kAnnotationKey, true).toBool();
+  const bool bDoubleDummy = tSettings.value(kDoubleDummyKey, false).toBool();
+  Send(WM_COMMAND, static_cast<unsigned>(bAnnotation ? CM_ANNOTATION : CM_PBNFILE), 0);
+  if (bDoubleDummy != DdPanelShown()) Send(WM_COMMAND, CM_DOUBLE_DUMMY, 0);
+  MenuAction(bAnnotation ? CM_ANNOTATION : CM_PBNFILE)->setChecked(true);
+  MenuAction(CM_DOUBLE_DUMMY)->setChecked(DdPanelShown());
+}
+
+void MainWindow::KeepChoices() {
+  QSettings tSettings = Settings();
+  tSettings.setValue(kAnnotationKey, static_cast<bool>(bShowAnno));
+  tSettings.setValue(kDoubleDummyKey, DdPanelShown());
+}
+
+QAction* MainWindow::AddCommand(QMenu* ptMenu, const char* pcText, int idCommand,
+                                const QKeySequence& tKey) {
+  QAction* ptAction = ptMenu->addAction(QString::fromLatin1(pcText));
+  connect(ptAction, &QAction::triggered, this, [this, idCommand] { Command(idCommand); });
+  if (!tKey.isEmpty()) ptAction->setShortcut(tKey);
+  aActions_[idCommand] = ptAction;
+  return ptAction;
+}
+
+// Project, Edit, View, Game and Options. A key after a tab is shown, not bound: the window's
+// own shortcuts serve it (they act in every state of the menus).
+void MainWindow::BuildMenu() {
+  QMenuBar* ptMenuBar = menuBar();
+  ptMenuBar->setObjectName(QStringLiteral("ViewMenu"));
+  QMenu* ptProject = ptMenuBar->addMenu(QStringLiteral("&Project"));
+  AddCommand(ptProject, "&Open", CM_OPEN, QKeySequence(Qt::CTRL | Qt::Key_O));
+  ptRecentMenu_ = ptProject->addMenu(QStringLiteral("&Recent files"));
+  UpdateRecentMenu();
+  AddPrintItems(this, ptProject);
+  ptProject->addSeparator();
+  AddCommand(ptProject, "&About", CM_ABOUT);
+  ptProject->addSeparator();
+  AddCommand(ptProject, "&Exit", CM_EXIT, QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+  QMenu* ptEdit = ptMenuBar->addMenu(QStringLiteral("&Edit"));
+  QAction* ptCopy = ptEdit->addAction(QStringLiteral("&Copy game"));
+  ptCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  connect(ptCopy, &QAction::triggered, this, &MainWindow::CopyGame);
+  QAction* ptCopyPicture = ptEdit->addAction(QStringLiteral("Copy &picture"));
+  ptCopyPicture->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+  connect(ptCopyPicture, &QAction::triggered, this, &MainWindow::CopyPicture);
+
+  BuildViewMenu();
+
+  ptGameMenu_ = ptMenuBar->addMenu(QStringLiteral("&Game"));
+  AddCommand(ptGameMenu_, "&First", CM_FIRST);
+  AddCommand(ptGameMenu_, "&Next\tPgDown", CM_NEXT);
+  AddCommand(ptGameMenu_, "&Previous\tPgUp", CM_PREVIOUS);
+  AddCommand(ptGameMenu_, "&Last", CM_LAST);
+  AddCommand(ptGameMenu_, "Next with &Mistakes\tN", CM_NEXT_MISTAKES);
+  AddCommand(ptGameMenu_, "&Go to game...", CM_GO_TO, QKeySequence(Qt::CTRL | Qt::Key_G));
+
+  ptOptionsMenu_ = ptMenuBar->addMenu(QStringLiteral("&Options"));
+  BuildTextMenu(ptOptionsMenu_);
+  ptOptionsMenu_->addSeparator();
+  AddCommand(ptOptionsMenu_, "Games with &mistakes", CM_WITH_MISTAKES)->setCheckable(true);
+  AddDoubleDummyItem(ptOptionsMenu_);
+  BuildReadingMenu(ptOptionsMenu_);
+}
+
+// View: the zoom. Ctrl+Plus also as Ctrl+= (the same key without Shift on most keyboards).
+void MainWindow::BuildViewMenu() {
+  ptViewMenu_ = menuBar()->addMenu(QStringLiteral("&View"));
+  static constexpr struct {
+    const char* pcText;
+    int Direction;
+  } atZooms[] = {{"Zoom &in", 1}, {"Zoom &out", -1}, {"&Actual size", 0}};
+  const QList<QKeySequence> aatKeys[] = {
+      {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+      {QKeySequence(Qt::CTRL | Qt::Key_Minus)},
+      {QKeySequence(Qt::CTRL | Qt::Key_0)}};
+  for (std::size_t i = 0; i < std::size(atZooms); ++i) {
+    QAction* ptAction = ptViewMenu_->addAction(QString::fromLatin1(atZooms[i].pcText));
+    ptAction->setShortcuts(aatKeys[i]);
+    const int Direction = atZooms[i].Direction;
+    connect(ptAction, &QAction::triggered, this, [this, Direction] { Zoom(Direction); });
+  }
+  ptViewMenu_->addSeparator();
+  AddCommand(ptViewMenu_, "Game &list", CM_GAME_LIST, QKeySequence(Qt::Key_L));
+  AddCommand(ptViewMenu_, "Same &board", CM_SAME_BOARD, QKeySequence(Qt::Key_T));
+}
+
+// Annotation or PbnFile: one of the two texts below the table, marked as a radio choice.
+void MainWindow::BuildTextMenu(QMenu* ptOptions) {
+  auto* ptGroup = new QActionGroup(this);
+  for (const int idCommand : {CM_ANNOTATION, CM_PBNFILE}) {
+    QAction* ptAction =
+        AddCommand(ptOptions, idCommand == CM_ANNOTATION ? "&Annotation" : "&PbnFile", idCommand);
+    ptAction->setCheckable(true);
+    ptAction->setChecked((idCommand == CM_ANNOTATION) == (bShowAnno != 0));
+    ptGroup->addAction(ptAction);
+  }
+}
+
+void MainWindow::CheckMenuItem(int idCommand, bool bChecked) {
+  QAction* ptAction = MenuAction(idCommand);
+  if (ptAction != nullptr) ptAction->setChecked(bChecked);
+  if (bInteractive_ && idCommand == CM_WITH_MISTAKES) {
+    Settings().setValue(kWithMistakesKey, bChecked);
+  }
+}
+
+// Options "Double dummy" (key D): a check mark that follows the panel, and the worker's answers
+// brought to the window's thread as a repaint.
+void MainWindow::AddDoubleDummyItem(QMenu* ptOptions) {
+  QAction* ptAction = ptOptions->addAction(QStringLiteral("&Double dummy"));
+  ptAction->setCheckable(true);
+  ptAction->setShortcut(QKeySequence(Qt::Key_D));
+  connect(ptAction, &QAction::triggered, this, [this, ptAction] {
+    Command(CM_DOUBLE_DUMMY);
+    ptAction->setChecked(DdPanelShown());
+  });
+  aActions_[CM_DOUBLE_DUMMY] = ptAction;
+  DdPanelSetNotify([this] {
+    QMetaObject::invokeMethod(
+        this, [] { InvalidateRectPaint(); }, Qt::QueuedConnection);
+  });
+}
+
+// The standard to read by: one of three, kept between runs of the interactive viewer; it applies
+// from the next file opened.
+void MainWindow::BuildReadingMenu(QMenu* ptOptions) {
+  static constexpr struct {
+    const char* pcText;
+    const char* pcSetting;
+    pbn::ReadingChoiceDef Choice;
+  } atChoices[] = {{"PBN &1.0", "1.0", pbn::ReadingChoiceDef::Pbn10},
+                   {"PBN &2.1", "2.1", pbn::ReadingChoiceDef::Pbn21},
+                   {"As the file &declares", "auto", pbn::ReadingChoiceDef::AsDeclared}};
+  if (bInteractive_) {
+    const QString tSetting =
+        Settings().value(QStringLiteral("Options/Reading"), QStringLiteral("1.0")).toString();
+    pbn::ReadingChoiceDef Choice = pbn::ReadingChoiceDef::Pbn10;
+    pbn::PbnParseReadingChoice(tSetting.toLatin1().constData(), &Choice);
+    SetReadingChoice(Choice);
+  }
+  SetTitle(WindowTitle(ReadingNameInForce(), nullptr).c_str());
+  ptOptions->addSeparator();
+  auto* ptGroup = new QActionGroup(this);
+  for (const auto& tChoice : atChoices) {
+    QAction* ptAction = ptOptions->addAction(QString::fromLatin1(tChoice.pcText));
+    ptAction->setCheckable(true);
+    ptAction->setData(static_cast<int>(tChoice.Choice));
+    ptAction->setChecked(tChoice.Choice == ReadingChoice());
+    ptGroup->addAction(ptAction);
+    const pbn::ReadingChoiceDef Choice = tChoice.Choice;
+    const QString tSetting = QString::fromLatin1(tChoice.pcSetting);
+    connect(ptAction, &QAction::triggered, this, [this, Choice, tSetting, ptGroup] {
+      if (!ChooseReading(Choice)) {  // cancelled: the mark goes back to the reading in force
+        for (QAction* ptOther : ptGroup->actions())
+          ptOther->setChecked(ptOther->data().toInt() == static_cast<int>(ReadingChoice()));
+      } else if (bInteractive_) {
+        Settings().setValue(QStringLiteral("Options/Reading"), tSetting);
+      }
+    });
+  }
+}
+
+void MainWindow::BuildShortcuts() {
+  static constexpr struct {
+    int Key;
+    KeyDef Command;
+  } atKeys[] = {
+      {Qt::Key_Left, KeyDef::Left},     {Qt::Key_Right, KeyDef::Right},
+      {Qt::Key_Home, KeyDef::Home},     {Qt::Key_End, KeyDef::End},
+      {Qt::Key_PageUp, KeyDef::PageUp}, {Qt::Key_PageDown, KeyDef::PageDown},
+      {Qt::Key_Space, KeyDef::Space},   {Qt::Key_N, KeyDef::N},
+  };
+  for (const auto& tKey : atKeys) {
+    auto* ptShortcut = new QShortcut(QKeySequence(tKey.Key), this);
+    const KeyDef Key = tKey.Command;
+    connect(ptShortcut, &QShortcut::activated, this, [this, Key] {
+      if (const int idCommand = KeyCommand(Key)) Command(idCommand);
+    });
+  }
+}
+
+QAction* MainWindow::MenuAction(int idCommand) const {
+  const auto it = aActions_.find(idCommand);
+  return it != aActions_.end() ? it->second : nullptr;
+}
+
+QStringList MainWindow::RecentFiles() const {
+  return atRecent_;
+}
+
+void MainWindow::RememberRecent(const QString& tPath) {
+  const QString tAbsolute = QFileInfo(tPath).absoluteFilePath();
+  atRecent_.removeAll(tAbsolute);
+  atRecent_.prepend(tAbsolute);
+  while (atRecent_.size() > kNrRecentFiles)
+    atRecent_.removeLast();
+  if (bInteractive_) Settings().setValue(kRecentKey, atRecent_);
+  UpdateRecentMenu();
+}
+
+void MainWindow::UpdateRecentMenu() {
+  ptRecentMenu_->clear();
+  for (qsizetype i = 0; i < atRecent_.size(); ++i) {
+    const QString tPath = atRecent_[i];
+    // "&1 games.pbn  (/the/folder)": the number is the key.
+    const QFileInfo tInfo(tPath);
+    QAction* ptAction = ptRecentMenu_->addAction(
+        QStringLiteral("&%1 %2  (%3)")
+            .arg(i + 1)
+            .arg(tInfo.fileName(), QDir::toNativeSeparators(tInfo.absolutePath())));
+    connect(ptAction, &QAction::triggered, this,
+            [this, tPath] { OpenLater(QFile::encodeName(tPath).toStdString()); });
+  }
+  ptRecentMenu_->setEnabled(!atRecent_.isEmpty());
+}
+
+void MainWindow::RestoreWindowState() {
+  restoreGeometry(Settings().value(kGeometryKey).toByteArray());
+}
+
+void MainWindow::SaveWindowState() {
+  if (!bInteractive_) return;
+  QSettings tSettings = Settings();
+  tSettings.setValue(kGeometryKey, saveGeometry());
+  tSettings.setValue(kDocksKey, saveState());
+}
+
+}  // namespace viewer::qt

@@ -1,0 +1,132 @@
+// The layout of the window at its scale: the design fitted into the room the window has, the
+// text pane given the room below it, zooming, the side panels beside it, and the client area
+// drawn into an image at any scale.
+#include "viewer/platform/qt/qt_scaling.h"
+
+#include <QCoreApplication>
+#include <QDockWidget>
+#include <QScreen>
+#include <cmath>
+
+#include "viewer/karvelon.h"
+#include "viewer/platform/qt/qt_host.h"
+#include "viewer/platform/qt/qt_settings.h"
+#include "viewer/platform/qt/qt_widgets.h"
+
+namespace viewer::qt {
+
+int Scaled(int Value, double Scale) {
+  return Scale == 1.0 ? Value : static_cast<int>(std::lround(Value * Scale));
+}
+
+QRect ScaledRect(const QRect& tDesign, double Scale) {
+  const int Left = Scaled(tDesign.left(), Scale);
+  const int Top = Scaled(tDesign.top(), Scale);
+  return QRect(Left, Top, Scaled(tDesign.left() + tDesign.width(), Scale) - Left,
+               Scaled(tDesign.top() + tDesign.height(), Scale) - Top);
+}
+
+QPoint DesignPoint(const QPointF& tScaled, double Scale) {
+  return QPoint(static_cast<int>(std::floor(tScaled.x() / Scale)),
+                static_cast<int>(std::floor(tScaled.y() / Scale)));
+}
+
+QRect MovedForTextPane(int idCtrl, QRect tDesign, int ExtraHeight) {
+  if (idCtrl == ID_HOR_TEXT) tDesign.translate(0, ExtraHeight);
+  if (idCtrl == ID_VER_TEXT) tDesign.setHeight(tDesign.height() + ExtraHeight);
+  return tDesign;
+}
+
+// The design fitted into the room the stage has: the largest scale, never below the design.
+// The design fitted into the room the stage has: the largest scale, never below the design;
+// what room is left below goes to the text pane.
+void MainWindow::FitToStage() {
+  const double Fit =
+      std::max(1.0, std::min(static_cast<double>(ptStage_->width()) / kClientWidth,
+                             static_cast<double>(ptStage_->height()) / kClientHeight));
+  SetScale(Fit, static_cast<int>(ptStage_->height() / Fit) - kClientHeight);
+}
+
+void MainWindow::SetScale(double Scale, int ExtraHeight) {
+  Scale_ = Scale > 0 ? Scale : 1.0;
+  ExtraHeight_ = std::max(0, ExtraHeight);
+  LayoutClient();
+}
+
+void MainWindow::LayoutClient() {
+  if (ptClient_ == nullptr) return;
+  SetTextPaneExtraHeight(ExtraHeight_);
+  const QSize tSize(Scaled(kClientWidth, Scale_), Scaled(kClientHeight + ExtraHeight_, Scale_));
+  ptClient_->setGeometry(QRect(QPoint(std::max(0, (ptStage_->width() - tSize.width()) / 2),
+                                      std::max(0, (ptStage_->height() - tSize.height()) / 2)),
+                               tSize));
+  ptControlStyle_->Scale = Scale_;
+  for (const PlacedControlDef& tPlaced : atPlaced_) {
+    QFont tFont = tPlaced.tFont;
+    if (Scale_ != 1.0 && tFont.pointSizeF() > 0) {
+      tFont.setPointSizeF(tFont.pointSizeF() * Scale_);
+    } else if (Scale_ != 1.0 && tFont.pixelSize() > 0) {
+      tFont.setPixelSize(Scaled(tFont.pixelSize(), Scale_));
+    }
+    tPlaced.ptWidget->setFont(tFont);
+    tPlaced.ptWidget->setGeometry(
+        ScaledRect(MovedForTextPane(tPlaced.idCtrl, tPlaced.tDesign, ExtraHeight_), Scale_));
+  }
+  atElided_.clear();
+  ptClient_->update();
+}
+
+void MainWindow::Zoom(int Direction) {
+  double Target = 1.0;
+  if (Direction > 0) {
+    Target = kZoomSteps[std::size(kZoomSteps) - 1];
+    for (double Step : kZoomSteps) {
+      if (Step > Scale_ + 0.01) {
+        Target = Step;
+        break;
+      }
+    }
+  } else if (Direction < 0) {
+    for (double Step : kZoomSteps) {
+      if (Step < Scale_ - 0.01) Target = Step;
+    }
+  }
+  if (isMaximized() || isFullScreen()) showNormal();
+  // The window around the stage (menu, status line, side panels) keeps its size.
+  const QSize tAround = size() - ptStage_->size();
+  QSize tWanted = QSize(Scaled(kClientWidth, Target), Scaled(kClientHeight, Target)) + tAround;
+  if (const QScreen* ptScreen = screen()) {
+    const QSize tRoom = ptScreen->availableGeometry().size() - (frameGeometry().size() - size());
+    tWanted = tWanted.boundedTo(tRoom);
+  }
+  resize(tWanted);
+  FitToStage();
+}
+
+QDockWidget* MainWindow::AddSidePanel(QWidget* ptPanel, const QString& tTitle) {
+  auto* ptDock = new QDockWidget(tTitle, this);
+  ptDock->setObjectName(tTitle);  // kept between runs by this name
+  ptDock->setWidget(ptPanel);
+  ptDock->setAllowedAreas(Qt::RightDockWidgetArea | Qt::LeftDockWidgetArea);
+  addDockWidget(Qt::RightDockWidgetArea, ptDock);
+  if (bInteractive_) restoreState(Settings().value(kDocksKey).toByteArray());
+  return ptDock;
+}
+
+QImage MainWindow::RenderClient(double Scale, double PixelRatio) {
+  SetScale(Scale);
+  QImage tImage(ptClient_->size() * PixelRatio, QImage::Format_RGB32);
+  tImage.setDevicePixelRatio(PixelRatio);
+  // A paint may reveal annotation lines and ask for another; at most a few rounds are needed.
+  for (int Round = 0; Round < 8; ++Round) {
+    QCoreApplication::processEvents();
+    const unsigned long NrBefore = NrInvalidations_;
+    tImage.fill(Qt::white);
+    ptClient_->render(&tImage);
+    QCoreApplication::processEvents();
+    if (NrInvalidations_ == NrBefore) break;
+  }
+  return tImage;
+}
+
+}  // namespace viewer::qt
