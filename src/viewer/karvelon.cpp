@@ -134,6 +134,7 @@ void GoToGame() {
 // index pass imported last; the table is cleared rather than show a stale or broken game.
 void ClearGameOnDisplay() {
   if (tGameAdmin.ptGameData != nullptr) GameDataInit(tGameAdmin.ptGameData);
+  if (tGameAdmin.ptGameTags != nullptr) GameTagsReset(tGameAdmin.ptGameTags);  // the names too
   GameReset();
   tGameAdmin.Section = PBN_SECTION_IDENT;
   tGameAdmin.NrPlayCards = 0;

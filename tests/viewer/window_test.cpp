@@ -389,9 +389,11 @@ TEST_F(ShowcaseWindow, FileWithoutGames) {
   w.Scroll(ID_VER_TEXT, SB_LINEDOWN);
   EXPECT_TRUE(w.h.GetCheck(ID_AUCTION) == 1 && tGameAdmin.Section == PBN_SECTION_IDENT &&
               w.Label() == "0" && tGameAdmin.abHiddenSide[PBN_NORTH]);
-  // The table shows no game: no board box, no ranks, no calls, no text in the pane.
+  // The table shows no game: no board box, no ranks, no calls, no names, no text in the pane.
   const RecordingCanvas& tCanvas = w.Paint();
   EXPECT_EQ(tCanvas.FillOf({10, 6, 126, 22}), kNoFill);
+  for (const char* pcName : {"Anna", "Bert", "Cora", "Dirk"})
+    EXPECT_EQ(tCanvas.CountText(pcName), 0) << pcName;
   for (const TextOp& tText : tCanvas.Texts)
     EXPECT_TRUE(tText.bDrawText && tText.y < 258) << tText.Text;
 }
