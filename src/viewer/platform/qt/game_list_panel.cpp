@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -138,15 +140,31 @@ GameListPanel::GameListPanel(bool bSameBoard, QWidget* ptParent)
   ptView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   ptView_->verticalHeader()->setDefaultSectionSize(ptView_->fontMetrics().height() + 4);
   ptView_->horizontalHeader()->setStretchLastSection(true);
-  static constexpr int aWidths[pbn::kGameListNrColumns] = {60, 44, 64, 46, 64, 220, 56, 80};
-  for (int Column = 0; Column < pbn::kGameListNrColumns; Column++)
-    ptView_->setColumnWidth(Column, aWidths[Column]);
   ptView_->setSortingEnabled(true);
   ptView_->sortByColumn(0, Qt::AscendingOrder);
+  // Each heading whole, with the sort arrow beside it: the style measures every heading as if its
+  // column were the one sorted by.
+  static constexpr int aWidths[pbn::kGameListNrColumns] = {60, 44, 64, 46, 64, 220, 56, 80};
+  const QHeaderView* ptHeader = ptView_->horizontalHeader();
+  for (int Column = 0; Column < pbn::kGameListNrColumns; Column++) {
+    QStyleOptionHeader tOption;
+    tOption.initFrom(ptHeader);
+    tOption.text = QString::fromLatin1(pbn::apcGameListHeaders[Column]);
+    tOption.fontMetrics = QFontMetrics(ptHeader->font());
+    tOption.sortIndicator = QStyleOptionHeader::SortDown;
+    const int Heading =
+        ptHeader->style()
+            ->sizeFromContents(QStyle::CT_HeaderSection, &tOption, QSize(), ptHeader)
+            .width();
+    ptView_->setColumnWidth(Column, std::max(aWidths[Column], Heading));
+  }
   ptView_->setMinimumWidth(320);
   ptLayout->addWidget(ptView_);
   connect(ptView_, &QAbstractItemView::activated, this,
           [this](const QModelIndex& tIndex) { ShowRow(tIndex.row()); });
+  // The heading counts the rows: it follows every change of them.
+  connect(ptModel_, &QAbstractItemModel::modelReset, this, [this] { ShowCount(); });
+  connect(ptModel_, &QAbstractItemModel::rowsInserted, this, [this] { ShowCount(); });
   Refill();
 }
 
@@ -174,7 +192,6 @@ void GameListPanel::Refill() {
 
 void GameListPanel::Filter() {
   ptModel_->Select(ptFilter_ != nullptr ? ptFilter_->text() : QString());
-  ShowCount();
   Follow(GameOnDisplay_);
 }
 
@@ -193,10 +210,7 @@ void GameListPanel::ShowCount() {
 void GameListPanel::Follow(std::uint32_t GameNr) {
   const bool bOtherBoard = bSameBoard_ && ptModel_->RowOf(GameNr) < 0;
   GameOnDisplay_ = GameNr;
-  if (bOtherBoard) {
-    ptModel_->SelectSameBoard(GameNr);
-    ShowCount();
-  }
+  if (bOtherBoard) ptModel_->SelectSameBoard(GameNr);
   const int Row = ptModel_->RowOf(GameNr);
   if (Row < 0) {
     ptView_->clearSelection();
@@ -215,17 +229,26 @@ void GameListPanel::ShowRow(int Row) {
   if (const std::uint32_t GameNr = ptModel_->GameAt(Row)) ShowGameNumber(GameNr);
 }
 
-// The main window's side of the list: docks on the right, made when first asked for.
-void MainWindow::ShowGameList(bool bSameBoard) {
+// The main window's side of the list: docks on the right, made hidden when first asked for.
+QDockWidget* MainWindow::GameListDock(bool bSameBoard) {
   QDockWidget*& ptDock = bSameBoard ? ptSameBoardDock_ : ptGameListDock_;
   if (ptDock == nullptr) {
     auto* ptPanel = new GameListPanel(bSameBoard, this);
     ptPanel->Follow(tPbnGames.CurValue);
-    ptDock = AddSidePanel(ptPanel, bSameBoard ? QStringLiteral("Same board")
-                                              : QStringLiteral("Game list"));
+    ptDock = AddSidePanel(ptPanel,
+                          bSameBoard ? QStringLiteral("Same board") : QStringLiteral("Game list"));
+    ptDock->hide();
   }
+  return ptDock;
+}
+
+void MainWindow::ShowGameList(bool bSameBoard) {
+  QDockWidget* ptDock = GameListDock(bSameBoard);
+  const bool bOpening = ptDock->isHidden();
+  const int StageWidth = ptStage_->width();
   ptDock->show();
   ptDock->raise();
+  if (bOpening) KeepStageWidth(StageWidth);
   auto* ptPanel = static_cast<GameListPanel*>(ptDock->widget());
   if (ptPanel->FilterBox() != nullptr) {
     ptPanel->FilterBox()->setFocus();

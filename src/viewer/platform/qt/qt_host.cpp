@@ -226,8 +226,12 @@ void MainWindow::CopyGame() {
   if (!tText.isEmpty()) QGuiApplication::clipboard()->setText(tText);
 }
 
+// The table alone, at the window's scale: the hands, the centre and the name bars.
 void MainWindow::CopyPicture() {
-  QGuiApplication::clipboard()->setImage(ptClient_->grab().toImage());
+  const RectDef& tTable = tTableRectangle;
+  const QRect tDesign(tTable.left, tTable.top, tTable.right - tTable.left,
+                      tTable.bottom - tTable.top);
+  QGuiApplication::clipboard()->setImage(ptClient_->grab(ScaledRect(tDesign, Scale_)).toImage());
 }
 
 QString MainWindow::ElidedTextAt(const QPoint& tDesignPoint) const {

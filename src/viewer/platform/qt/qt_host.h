@@ -154,6 +154,8 @@ class MainWindow final : public QMainWindow, public Host {
   void RememberRecent(const QString& tPath);
   void OpenLater(const std::string& Path);
   void FitToStage();
+  void KeepStageWidth(int Width);
+  QDockWidget* GameListDock(bool bSameBoard);
   void LayoutClient();
   void RestoreWindowState();
   void SaveWindowState();
@@ -167,6 +169,7 @@ class MainWindow final : public QMainWindow, public Host {
 
   bool bInteractive_;
   double Scale_ = 1.0;
+  double ZoomCap_ = 0;          // the zoom step of a maximized window; 0: as large as it fits
   int ExtraHeight_ = 0;         // design pixels below the design, given to the text pane
   QWidget* ptStage_ = nullptr;  // the room for the client area, which it centres
   QMenu* ptGameMenu_ = nullptr;

@@ -235,8 +235,14 @@ void MainWindow::UpdateRecentMenu() {
   ptRecentMenu_->setEnabled(!atRecent_.isEmpty());
 }
 
+// The size and place of the window, and which side panels were open and how wide: both docks
+// are made first, so that the state kept finds them.
 void MainWindow::RestoreWindowState() {
-  restoreGeometry(Settings().value(kGeometryKey).toByteArray());
+  QSettings tSettings = Settings();
+  restoreGeometry(tSettings.value(kGeometryKey).toByteArray());
+  GameListDock(false);
+  GameListDock(true);
+  restoreState(tSettings.value(kDocksKey).toByteArray());
 }
 
 void MainWindow::SaveWindowState() {

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDockWidget>
+#include <QLayout>
 #include <QScreen>
 #include <cmath>
 
@@ -37,13 +38,13 @@ QRect MovedForTextPane(int idCtrl, QRect tDesign, int ExtraHeight) {
   return tDesign;
 }
 
-// The design fitted into the room the stage has: the largest scale, never below the design.
-// The design fitted into the room the stage has: the largest scale, never below the design;
-// what room is left below goes to the text pane.
+// The design fitted into the room the stage has: the largest scale, never below the design, and
+// in a maximized window no larger than it was zoomed to; what room is left below goes to the
+// text pane.
 void MainWindow::FitToStage() {
-  const double Fit =
-      std::max(1.0, std::min(static_cast<double>(ptStage_->width()) / kClientWidth,
-                             static_cast<double>(ptStage_->height()) / kClientHeight));
+  double Fit = std::max(1.0, std::min(static_cast<double>(ptStage_->width()) / kClientWidth,
+                                      static_cast<double>(ptStage_->height()) / kClientHeight));
+  if (ZoomCap_ > 0 && (isMaximized() || isFullScreen())) Fit = std::min(Fit, ZoomCap_);
   SetScale(Fit, static_cast<int>(ptStage_->height() / Fit) - kClientHeight);
 }
 
@@ -91,7 +92,13 @@ void MainWindow::Zoom(int Direction) {
       if (Step < Scale_ - 0.01) Target = Step;
     }
   }
-  if (isMaximized() || isFullScreen()) showNormal();
+  // A maximized window stays so: the design is drawn at the step, as far as the window holds it.
+  if (isMaximized() || isFullScreen()) {
+    ZoomCap_ = Target;
+    FitToStage();
+    return;
+  }
+  ZoomCap_ = 0;
   // The window around the stage (menu, status line, side panels) keeps its size.
   const QSize tAround = size() - ptStage_->size();
   QSize tWanted = QSize(Scaled(kClientWidth, Target), Scaled(kClientHeight, Target)) + tAround;
@@ -104,13 +111,32 @@ void MainWindow::Zoom(int Direction) {
 }
 
 QDockWidget* MainWindow::AddSidePanel(QWidget* ptPanel, const QString& tTitle) {
-  auto* ptDock = new QDockWidget(tTitle, this);
+  // Closed: the window has laid the room out anew once the dock has gone.
+  auto* ptDock = new SideDock(tTitle, this, [this] {
+    const int Width = ptStage_->width();
+    QMetaObject::invokeMethod(
+        this, [this, Width] { KeepStageWidth(Width); }, Qt::QueuedConnection);
+  });
   ptDock->setObjectName(tTitle);  // kept between runs by this name
   ptDock->setWidget(ptPanel);
   ptDock->setAllowedAreas(Qt::RightDockWidgetArea | Qt::LeftDockWidgetArea);
   addDockWidget(Qt::RightDockWidgetArea, ptDock);
-  if (bInteractive_) restoreState(Settings().value(kDocksKey).toByteArray());
   return ptDock;
+}
+
+// A side panel that opens or closes takes its room from the window, not from the table: the
+// window grows or shrinks by what the stage would lose or gain. A maximized window keeps its size.
+void MainWindow::KeepStageWidth(int Width) {
+  if (bDestroyed_ || !isVisible() || isMaximized() || isFullScreen()) return;
+  layout()->activate();
+  const int Change = Width - ptStage_->width();
+  if (Change == 0) return;
+  int Wanted = width() + Change;
+  if (const QScreen* ptScreen = screen()) {
+    Wanted = std::min(Wanted,
+                      ptScreen->availableGeometry().width() - (frameGeometry().width() - width()));
+  }
+  resize(std::max(Wanted, minimumSizeHint().width()), height());
 }
 
 QImage MainWindow::RenderClient(double Scale, double PixelRatio) {
