@@ -5,6 +5,7 @@
 #include "cli/cli.h"
 #include "formats/lin.h"
 #include "games/pbn_game.h"
+#include "replay/pbn_play.h"
 
 namespace cli {
 

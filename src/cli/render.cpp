@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "cli/cli.h"
-#include "viewer/controls.h"
+#include "replay/controls.h"
 #include "viewer/dd_panel.h"
 #include "viewer/karvelon.h"
 #include "viewer/platform/qt/qt_host.h"

@@ -6,17 +6,18 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "games/game_admin.h"
 #include "games/game_list.h"
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/admin.h"
 #include "import/import.h"
 #include "import/reading.h"
-#include "replay/pbn_play.h"
 
 namespace pbn {
 
 FileAdminDef tFileAdmin;
+PbnGameAdminDef tGameAdmin;
 
 namespace {
 
@@ -279,7 +280,6 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
     return PBN_FALSE;
   }
   *pNrGames = tFileAdmin.tGameTagDD.CurData;
-  PlaySetGamesLoaded(tFileAdmin.tGameTagDD.CurData != 0);
   return PBN_TRUE;
 }
 

@@ -53,11 +53,11 @@ using GamesLoadProgressDef = bool (*)(long FilePos, UInt32 NrGames);
 // The options are kept for the games loaded from this file afterwards.
 PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsDef& tOptions = {},
                      GamesLoadProgressDef Progress = nullptr);
-void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines);
-// Forgets the values of source games kept by GameLoad; the index pass calls it.
+// Forgets the values of source games kept by GameLoadRecords; the index pass calls it.
 void GameForgetSources();
-// The part of GameLoad that lists need: the game's records (tGameAdmin's data and tags, inherited
-// values filled in) without the replay, the raw text and the annotation; false for no such game.
+// A game loaded for lists and for display (the replay's GameLoad builds on it): the game's records
+// (tGameAdmin's data and tags, inherited values filled in) without the replay, the raw text and
+// the annotation; false for no such game.
 bool GameLoadRecords(std::FILE* pFile, UInt32 GameIndex, PbnFilePosDef* pFilePosBegin,
                      PbnFilePosDef* pFilePosOut);
 

@@ -565,6 +565,7 @@ bool IndexOpenFile(PbnFilePosDef KeepAt) {
   ScrollBarReset(&tPbnHorText);
   ScrollBarReset(&tPbnVerText);
   ScrollBarMax(&tPbnGames, MaxNrGames);
+  PlaySetGamesLoaded(MaxNrGames != 0);
   IndexStatus = OpenFileStatusText(MaxNrGames, tHead);
   hMyWnd->SetStatusText(IndexStatus.c_str());
   hMyWnd->GamesIndexed();

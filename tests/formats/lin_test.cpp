@@ -6,6 +6,7 @@
 
 #include "formats/lin.h"
 #include "games/pbn_game.h"
+#include "replay/pbn_play.h"
 #include "import/reading.h"
 #include "support/test_support.h"
 

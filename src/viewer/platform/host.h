@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "viewer/controls.h"
+#include "replay/controls.h"
 #include "viewer/platform/canvas.h"
 
 namespace viewer {
