@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "core/pbn.h"
@@ -23,6 +24,8 @@ inline constexpr std::uint32_t WM_COMMAND = 0x0111;
 inline constexpr std::uint32_t WM_TIMER = 0x0113;
 inline constexpr std::uint32_t WM_HSCROLL = 0x0114;
 inline constexpr std::uint32_t WM_VSCROLL = 0x0115;
+// WM_APP + 1: the next step of the index pass, after the events waiting.
+inline constexpr std::uint32_t WM_INDEX_PASS = 0x8001;
 // wParam: the wheel's turn in its high 16 bits (signed, 120 a notch, positive away from the
 // user), the keys in its low 16 bits; lParam: the pointer in client coordinates, x low, y high.
 inline constexpr std::uint32_t WM_MOUSEWHEEL = 0x020A;
@@ -76,6 +79,11 @@ inline constexpr int CM_DOUBLE_DUMMY = 430;   // Options: the double-dummy panel
 inline constexpr int CM_GO_TO = 440;          // Game: go to a game by its number
 inline constexpr int CM_GAME_LIST = 441;      // View: the list of every game
 inline constexpr int CM_SAME_BOARD = 442;     // View: the tables of the board on display
+inline constexpr int CM_STOP_READING = 450;   // the Cancel of the index pass's progress
+// Options: the standard to read by.
+inline constexpr int CM_READING_PBN10 = 460;
+inline constexpr int CM_READING_PBN21 = 461;
+inline constexpr int CM_READING_AUTO = 462;
 
 inline constexpr const char szWndName[] = "KARVELON";
 // Pairs of description and pattern, ended by an empty string.
@@ -119,10 +127,14 @@ void wmDestroy();
 void wmPaint();
 void wmDrawItem(const DrawItemDef* lpDis);
 void cmOpen();
-// The index pass over the open file with its log, and the game shown: the one that starts at
-// KeepAt, or the nearest one, else the first. False when the user cancelled the pass (the index
-// and the game on display are then those of before).
-bool IndexOpenFile(pbn::PbnFilePosDef KeepAt = -1);
+// Starts the index pass over the open file with its log; it goes on in steps (WM_INDEX_PASS)
+// between the window's events. The game shown: the one that starts at KeepAt, or the nearest one,
+// else the first, as soon as the pass has indexed it. Undo: what a stop before then goes back
+// to. False when the file is refused at once (Undo is then the caller's).
+bool IndexOpenFile(pbn::PbnFilePosDef KeepAt, std::function<void()> Undo);
+// One step of the pass; the next is asked for until the pass is over.
+void IndexPassStep();
+bool IndexPassRunning();
 void ShowGame(pbn::UInt32 GameIndex);
 
 int GetFileOpen(Host* hWnd, char* lpstrFileName, char* lpstrTitleName);
@@ -167,8 +179,9 @@ std::FILE* OpenGameFile();
 // The standard the importer reads by, as chosen in the Options menu (PBN 1.0 by default); it
 // applies from the next file opened.
 void SetReadingChoice(pbn::ReadingChoiceDef Choice);
-// The Options menu's choice: the open file is read again at once, on the game on display. False
-// when the user cancelled that pass: the choice then stays as it was.
+// The Options menu's choice: the open file is read again at once, on the game on display. A pass
+// stopped before it shows that game leaves the choice as it was; false when the file is refused
+// at once.
 bool ChooseReading(pbn::ReadingChoiceDef Choice);
 pbn::ReadingChoiceDef ReadingChoice();
 

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
@@ -505,6 +506,45 @@ TEST(QtWindow, ZoomAndDocksKeepTheTable) {
                        ptHeader->style()->pixelMetric(QStyle::PM_HeaderMarkSize);
     EXPECT_GE(ptHeader->sectionSize(Column), Needed) << tText.toStdString();
   }
+}
+
+// In the interactive viewer's way the pass runs between the window's events: the first game is
+// on display while it reads on, the bar and Cancel beside the status line; Cancel keeps the
+// games read so far and the status line says so.
+TEST(QtWindow, PassBetweenEventsAndItsCancel) {
+  const std::string Club = testing_support::ReadFile(KARVELON_SOURCE_DIR "/examples/club-36.pbn");
+  std::string Text;
+  for (int Copy = 0; Copy < 100; ++Copy)
+    Text += Club;
+  const testing_support::TempFile tBig(Text);
+  qt::MainWindow w(false);
+  w.SetIndexPassInEvents(true);
+  w.show();
+  w.OpenFile(tBig.Path());
+  EXPECT_TRUE(IndexPassRunning() && tPbnGames.MaxValue == 0);
+  for (int Round = 0; Round < 100 && tPbnGames.CurValue == 0; ++Round)
+    QCoreApplication::processEvents();
+  ASSERT_TRUE(IndexPassRunning());
+  const pbn::UInt32 NrFirst = tPbnGames.MaxValue;
+  EXPECT_TRUE(tPbnGames.CurValue == 1 && NrFirst > 0 && NrFirst < 3600) << NrFirst;
+  QPushButton* ptCancel = nullptr;
+  for (QPushButton* ptButton : w.statusBar()->findChildren<QPushButton*>()) {
+    if (ptButton->text() == "Cancel" && ptButton->isVisible()) ptCancel = ptButton;
+  }
+  ASSERT_NE(ptCancel, nullptr);
+  w.Command(CM_NEXT);
+  EXPECT_EQ(qobject_cast<QLabel*>(w.Control(ID_GAME_NUMBER))->text(), "2");
+  QCoreApplication::processEvents();
+  ptCancel->click();
+  const pbn::UInt32 NrKept = tPbnGames.MaxValue;
+  EXPECT_TRUE(!IndexPassRunning() && NrKept >= NrFirst && NrKept < 3600 && !ptCancel->isVisible());
+  const QString tStatus = w.statusBar()->findChild<QLabel*>()->toolTip().isEmpty()
+                              ? w.statusBar()->findChild<QLabel*>()->text()
+                              : w.statusBar()->findChild<QLabel*>()->toolTip();
+  EXPECT_TRUE(tStatus.startsWith(QStringLiteral("Game 2 of %1; reading stopped at ").arg(NrKept)))
+      << tStatus.toStdString();
+  ProcessEvents();
+  EXPECT_EQ(tPbnGames.MaxValue, NrKept);  // nothing reads on
 }
 
 TEST(Viewer, RefusesToStartWithoutADisplay) {

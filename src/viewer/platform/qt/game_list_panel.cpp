@@ -89,10 +89,24 @@ void GameListModel::sort(int Column, Qt::SortOrder Order) {
 
 void GameListModel::Select(const QString& Filter) {
   Show(pbn::GameListSelect(Filter.toLatin1().toStdString()));
+  bEveryGame_ = Filter.trimmed().isEmpty();
+}
+
+bool GameListModel::AppendNewGames() {
+  if (!bEveryGame_ || SortColumn_ != GameListColumnDef::Number || bDescending_) return false;
+  const int NrRows = rowCount();
+  const auto NrGames = static_cast<int>(pbn::GameListSize());
+  if (NrGames <= NrRows) return true;
+  beginInsertRows({}, NrRows, NrGames - 1);
+  for (int GameNr = NrRows + 1; GameNr <= NrGames; GameNr++)
+    aGames_.push_back(static_cast<pbn::UInt32>(GameNr));
+  endInsertRows();
+  return true;
 }
 
 void GameListModel::SelectSameBoard(std::uint32_t GameNr) {
   Show(pbn::GameListSameBoard(GameNr));
+  bEveryGame_ = false;
 }
 
 void GameListModel::Show(std::vector<pbn::UInt32> aGames) {
@@ -178,6 +192,11 @@ bool GameListPanel::eventFilter(QObject* ptObject, QEvent* ptEvent) {
 }
 
 void GameListPanel::Refill() {
+  if (!isVisible()) {
+    bStale_ = true;
+    return;
+  }
+  bStale_ = false;
   if (bSameBoard_) {
     ptModel_->SelectSameBoard(GameOnDisplay_);
   } else {
@@ -188,6 +207,19 @@ void GameListPanel::Refill() {
                            !pbn::GameListHasPar() && !DdPanelShown());
   ptView_->setColumnHidden(static_cast<int>(GameListColumnDef::Mistakes),
                            !pbn::GamesWithMistakes());
+}
+
+void GameListPanel::Grow() {
+  if (!isVisible()) {
+    bStale_ = true;
+  } else if (bSameBoard_ || !ptModel_->AppendNewGames()) {
+    Refill();
+  }
+}
+
+void GameListPanel::showEvent(QShowEvent* ptEvent) {
+  QWidget::showEvent(ptEvent);
+  if (bStale_) Refill();
 }
 
 void GameListPanel::Filter() {
@@ -263,8 +295,19 @@ GameListPanel* MainWindow::GameList(bool bSameBoard) const {
 }
 
 void MainWindow::GamesIndexed() {
+  tListGrown_.invalidate();
   for (const bool bSameBoard : {false, true}) {
     if (GameListPanel* ptPanel = GameList(bSameBoard)) ptPanel->Refill();
+  }
+}
+
+// A few times a second while the pass reads on; every time would rebuild a filtered list of a big
+// file some hundred times.
+void MainWindow::GamesAppended() {
+  if (tListGrown_.isValid() && tListGrown_.elapsed() < 250) return;
+  tListGrown_.start();
+  for (const bool bSameBoard : {false, true}) {
+    if (GameListPanel* ptPanel = GameList(bSameBoard)) ptPanel->Grow();
   }
 }
 

@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLayout>
@@ -26,8 +27,10 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
@@ -113,7 +116,6 @@ void CopyBounded(const std::string& Text, char* pcBuffer, std::uint32_t Size) {
 }
 
 constexpr qint64 kProgressDelayMs = 300;  // a pass shorter than this shows no dialog
-constexpr qint64 kProgressEventsMs = 50;  // how often a long pass lets the window paint
 
 }  // namespace
 
@@ -146,7 +148,8 @@ QString QtFileFilter(const char* pcFilter) {
   return atFilters.join(QStringLiteral(";;"));
 }
 
-MainWindow::MainWindow(bool bInteractive) : bInteractive_(bInteractive) {
+MainWindow::MainWindow(bool bInteractive)
+    : bInteractive_(bInteractive), bPassInEvents_(bInteractive) {
   setWindowIcon(QIcon(QPixmap::fromImage(BitmapImage("Pbn_Icon"))));
   // The choices of the Options menu are kept between runs of the viewer.
   if (bInteractive_) {
@@ -165,6 +168,7 @@ MainWindow::MainWindow(bool bInteractive) : bInteractive_(bInteractive) {
   // A label of its own: a status message would vanish as soon as a menu shows its tips.
   ptStatus_ = new ElidedLabel(this);
   statusBar()->addWidget(ptStatus_, 1);
+  BuildStatusProgress();
   ptTimer_ = new QTimer(this);
   connect(ptTimer_, &QTimer::timeout, this, [this] { Send(WM_TIMER, idTimer_, 0); });
 
@@ -195,6 +199,7 @@ void MainWindow::Command(int idCommand) {
   const std::string Before = OpenFilePath();
   OpenedPath_.clear();
   Send(WM_COMMAND, static_cast<unsigned>(idCommand), 0);
+  if (!bPassInEvents_) RunIndexPass();
   // A file that opens joins the recent files: the open file changed, or the same was chosen.
   const std::string After = OpenFilePath();
   if (idCommand == CM_OPEN && !OpenedPath_.empty() && !After.empty() &&
@@ -460,39 +465,72 @@ void MainWindow::SetStatusText(const char* pcText) {
   ptStatus_->SetFullText(HostText(pcText));
 }
 
-bool MainWindow::IndexProgress(int Permille, std::uint32_t NrGames) {
-  if (!bInteractive_) return true;
-  if (!tIndexClock_.isValid()) {
-    tIndexClock_.start();
-    tIndexEvents_.start();
+// The bar of the pass that reads on while a game is shown, and its Cancel; hidden meanwhile.
+void MainWindow::BuildStatusProgress() {
+  ptStatusProgress_ = new QWidget(this);
+  auto* ptLayout = new QHBoxLayout(ptStatusProgress_);
+  ptLayout->setContentsMargins(0, 0, 0, 0);
+  ptStatusBar_ = new QProgressBar(ptStatusProgress_);
+  ptStatusBar_->setRange(0, 1000);
+  ptStatusBar_->setMaximumWidth(120);
+  ptStatusBar_->setTextVisible(false);
+  auto* ptCancel = new QPushButton(QStringLiteral("Cancel"), ptStatusProgress_);
+  ptCancel->setFocusPolicy(Qt::NoFocus);  // the keys stay with the window
+  connect(ptCancel, &QPushButton::clicked, this, [this] { Command(CM_STOP_READING); });
+  ptLayout->addWidget(ptStatusBar_);
+  ptLayout->addWidget(ptCancel);
+  statusBar()->addPermanentWidget(ptStatusProgress_);
+  ptStatusProgress_->hide();
+}
+
+void MainWindow::IndexPassLater() {
+  bPassStepAsked_ = true;
+  if (!bPassInEvents_) return;  // the command that started the pass runs it (RunIndexPass)
+  QTimer::singleShot(0, this, [this] {
+    bPassStepAsked_ = false;
+    Send(WM_INDEX_PASS, 0, 0);
+  });
+}
+
+void MainWindow::RunIndexPass() {
+  while (bPassStepAsked_ && !bDestroyed_) {
+    bPassStepAsked_ = false;
+    Send(WM_INDEX_PASS, 0, 0);
   }
-  const bool bCancelled = ptProgress_ != nullptr && ptProgress_->wasCanceled();
-  if (bCancelled || tIndexEvents_.elapsed() < kProgressEventsMs) return !bCancelled;
-  tIndexEvents_.start();
-  if (ptProgress_ == nullptr && tIndexClock_.elapsed() >= kProgressDelayMs) {
+}
+
+// Before the first game shows, a pass longer than a moment shows a progress dialog that holds
+// the window; once a game is on display, a bar and Cancel beside the status line.
+void MainWindow::IndexProgress(int Permille, std::uint32_t NrGames, bool bGamesShown) {
+  if (!bPassInEvents_) return;
+  if (!tIndexClock_.isValid()) tIndexClock_.start();
+  if (bGamesShown) {
+    delete ptProgress_;
+    ptProgress_ = nullptr;
+    ptStatusBar_->setValue(Permille);
+    ptStatusProgress_->show();
+    return;
+  }
+  if (ptProgress_ == nullptr && bInteractive_ && tIndexClock_.elapsed() >= kProgressDelayMs) {
     ptProgress_ = new QProgressDialog(QString(), QStringLiteral("Cancel"), 0, 1000, this);
     ptProgress_->setWindowTitle(QStringLiteral("Karvelon"));
     ptProgress_->setWindowModality(Qt::ApplicationModal);  // nothing else may act meanwhile
     ptProgress_->setMinimumDuration(0);
     ptProgress_->setAutoReset(false);
     ptProgress_->setAutoClose(false);
+    connect(ptProgress_, &QProgressDialog::canceled, this, [this] { Command(CM_STOP_READING); });
   }
-  if (ptProgress_ == nullptr) {
-    // Paints (the closed file dialog's picture goes), but no input may reach the window yet.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    return true;
-  }
+  if (ptProgress_ == nullptr) return;
   ptProgress_->setLabelText(QStringLiteral("Reading the games of the file: %1 games found")
                                 .arg(static_cast<qulonglong>(NrGames)));
   ptProgress_->setValue(Permille);
-  QCoreApplication::processEvents();  // paints the window and the dialog, reads Cancel
-  return !ptProgress_->wasCanceled();
 }
 
 void MainWindow::IndexProgressEnd() {
   tIndexClock_.invalidate();
   delete ptProgress_;
   ptProgress_ = nullptr;
+  if (ptStatusProgress_ != nullptr) ptStatusProgress_->hide();
 }
 
 void MainWindow::Wheel(const QWheelEvent& tEvent) {

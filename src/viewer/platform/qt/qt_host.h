@@ -33,6 +33,7 @@ class QDockWidget;
 class QLabel;
 class QMenu;
 class QPainter;
+class QProgressBar;
 class QProgressDialog;
 class QTimer;
 class QWheelEvent;
@@ -73,6 +74,10 @@ class MainWindow final : public QMainWindow, public Host {
   void Command(int idCommand);
   // Menu Open with Path as the dialog's answer.
   void OpenFile(const std::string& Path);
+  // The index pass in steps between the window's events (the interactive viewer's way), or run to
+  // its end within the command that starts it (the render command, tests): the default of a
+  // window that is not interactive.
+  void SetIndexPassInEvents(bool bInEvents) { bPassInEvents_ = bInEvents; }
   // The same once the window has been shown and painted: messages then stand over it.
   void OpenFileWhenShown(const std::string& Path);
   // Paints the client area, as often as painting asks for more, into an image of the design's
@@ -122,7 +127,8 @@ class MainWindow final : public QMainWindow, public Host {
   bool GetOpenFileName(OpenFileNameDef* ptOfn) override;
   void SetTitle(const char* pcTitle) override;
   void SetStatusText(const char* pcText) override;
-  bool IndexProgress(int Permille, std::uint32_t NrGames) override;
+  void IndexPassLater() override;
+  void IndexProgress(int Permille, std::uint32_t NrGames, bool bGamesShown) override;
   void IndexProgressEnd() override;
   void DestroyWindow() override;
   void PostQuitMessage(int ExitCode) override;
@@ -131,6 +137,7 @@ class MainWindow final : public QMainWindow, public Host {
   bool AskGameNumber(std::uint32_t Current, std::uint32_t Max, std::uint32_t* pGame) override;
   void ShowGameList(bool bSameBoard) override;
   void GamesIndexed() override;
+  void GamesAppended() override;
   void GameShown(std::uint32_t GameNr) override;
   GameListPanel* GameList(bool bSameBoard) const;  // null until first shown
 
@@ -161,6 +168,9 @@ class MainWindow final : public QMainWindow, public Host {
   void SaveWindowState();
   void AddDoubleDummyItem(QMenu* ptOptions);
   void BuildReadingMenu(QMenu* ptOptions);
+  void KeepReading(int idCommand);
+  void RunIndexPass();
+  void BuildStatusProgress();
   void BuildShortcuts();
   void ScrollAction(int idCtrl, int Action);
   void Destroy();
@@ -203,9 +213,13 @@ class MainWindow final : public QMainWindow, public Host {
   std::unique_ptr<QImage> ptScratchImage_;
   std::unique_ptr<QPainter> ptScratchPainter_;
   std::unique_ptr<QtCanvas> ptScratchCanvas_;
-  QElapsedTimer tIndexClock_;   // runs while an index pass reports progress
-  QElapsedTimer tIndexEvents_;  // since the window last painted during the pass
+  bool bPassInEvents_ = false;
+  bool bPassStepAsked_ = false;  // a step of the pass waits
+  QElapsedTimer tIndexClock_;    // runs while an index pass reports progress
+  QElapsedTimer tListGrown_;     // since the lists last took the games the pass added
   QProgressDialog* ptProgress_ = nullptr;
+  QWidget* ptStatusProgress_ = nullptr;  // the progress beside the status line, and its Cancel
+  QProgressBar* ptStatusBar_ = nullptr;
   ElidedLabel* ptStatus_ = nullptr;
   QDockWidget* ptGameListDock_ = nullptr;
   QDockWidget* ptSameBoardDock_ = nullptr;

@@ -120,6 +120,9 @@ void MainWindow::BuildTextMenu(QMenu* ptOptions) {
 void MainWindow::CheckMenuItem(int idCommand, bool bChecked) {
   QAction* ptAction = MenuAction(idCommand);
   if (ptAction != nullptr) ptAction->setChecked(bChecked);
+  if (bInteractive_ && bChecked && idCommand >= CM_READING_PBN10 && idCommand <= CM_READING_AUTO) {
+    KeepReading(idCommand);
+  }
   if (bInteractive_ && idCommand == CM_WITH_MISTAKES) {
     Settings().setValue(kWithMistakesKey, bChecked);
   }
@@ -142,16 +145,25 @@ void MainWindow::AddDoubleDummyItem(QMenu* ptOptions) {
   });
 }
 
-// The standard to read by: one of three, kept between runs of the interactive viewer; it applies
-// from the next file opened.
+// The standard to read by: one of three, kept between runs of the interactive viewer; a choice
+// reads the open file again at once.
+namespace {
+
+constexpr struct {
+  const char* pcText;
+  const char* pcSetting;
+  int idCommand;
+  pbn::ReadingChoiceDef Choice;
+} atReadings[] = {
+    {"PBN &1.0", "1.0", CM_READING_PBN10, pbn::ReadingChoiceDef::Pbn10},
+    {"PBN &2.1", "2.1", CM_READING_PBN21, pbn::ReadingChoiceDef::Pbn21},
+    {"As the file &declares", "auto", CM_READING_AUTO, pbn::ReadingChoiceDef::AsDeclared}};
+
+const QString kReadingKey = QStringLiteral("Options/Reading");
+
+}  // namespace
+
 void MainWindow::BuildReadingMenu(QMenu* ptOptions) {
-  static constexpr struct {
-    const char* pcText;
-    const char* pcSetting;
-    pbn::ReadingChoiceDef Choice;
-  } atChoices[] = {{"PBN &1.0", "1.0", pbn::ReadingChoiceDef::Pbn10},
-                   {"PBN &2.1", "2.1", pbn::ReadingChoiceDef::Pbn21},
-                   {"As the file &declares", "auto", pbn::ReadingChoiceDef::AsDeclared}};
   if (bInteractive_) {
     const QString tSetting =
         Settings().value(QStringLiteral("Options/Reading"), QStringLiteral("1.0")).toString();
@@ -159,25 +171,23 @@ void MainWindow::BuildReadingMenu(QMenu* ptOptions) {
     pbn::PbnParseReadingChoice(tSetting.toLatin1().constData(), &Choice);
     SetReadingChoice(Choice);
   }
-  SetTitle(WindowTitle(ReadingNameInForce(), nullptr).c_str());
   ptOptions->addSeparator();
   auto* ptGroup = new QActionGroup(this);
-  for (const auto& tChoice : atChoices) {
-    QAction* ptAction = ptOptions->addAction(QString::fromLatin1(tChoice.pcText));
+  for (const auto& tReading : atReadings) {
+    QAction* ptAction = AddCommand(ptOptions, tReading.pcText, tReading.idCommand);
     ptAction->setCheckable(true);
-    ptAction->setData(static_cast<int>(tChoice.Choice));
-    ptAction->setChecked(tChoice.Choice == ReadingChoice());
+    ptAction->setChecked(tReading.Choice == ReadingChoice());
     ptGroup->addAction(ptAction);
-    const pbn::ReadingChoiceDef Choice = tChoice.Choice;
-    const QString tSetting = QString::fromLatin1(tChoice.pcSetting);
-    connect(ptAction, &QAction::triggered, this, [this, Choice, tSetting, ptGroup] {
-      if (!ChooseReading(Choice)) {  // cancelled: the mark goes back to the reading in force
-        for (QAction* ptOther : ptGroup->actions())
-          ptOther->setChecked(ptOther->data().toInt() == static_cast<int>(ReadingChoice()));
-      } else if (bInteractive_) {
-        Settings().setValue(QStringLiteral("Options/Reading"), tSetting);
-      }
-    });
+  }
+}
+
+// The mark of a reading, set by the window's logic (also when a pass stopped early takes the
+// choice back), is the choice kept.
+void MainWindow::KeepReading(int idCommand) {
+  for (const auto& tReading : atReadings) {
+    if (tReading.idCommand == idCommand) {
+      Settings().setValue(kReadingKey, QString::fromLatin1(tReading.pcSetting));
+    }
   }
 }
 
