@@ -132,11 +132,15 @@ void MainWindow::KeepStageWidth(int Width) {
   const int Change = Width - ptStage_->width();
   if (Change == 0) return;
   int Wanted = width() + Change;
-  if (const QScreen* ptScreen = screen()) {
-    Wanted = std::min(Wanted,
-                      ptScreen->availableGeometry().width() - (frameGeometry().width() - width()));
-  }
+  const QScreen* ptScreen = screen();
+  if (ptScreen == nullptr) return resize(std::max(Wanted, minimumSizeHint().width()), height());
+  const QRect tRoom = ptScreen->availableGeometry();
+  const int Frame = frameGeometry().width() - width();
+  if (Change > 0) Wanted = std::max(width(), std::min(Wanted, tRoom.width() - Frame));
   resize(std::max(Wanted, minimumSizeHint().width()), height());
+  // A window grown past the screen's right edge moves left, as far as the screen has room.
+  const int Overflow = frameGeometry().right() - tRoom.right();
+  if (Change > 0 && Overflow > 0) move(std::max(tRoom.left(), x() - Overflow), y());
 }
 
 QImage MainWindow::RenderClient(double Scale, double PixelRatio) {
