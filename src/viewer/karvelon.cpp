@@ -15,6 +15,7 @@
 #include "games/pbn_game.h"
 #include "import/import.h"
 #include "replay/pbn_anno.h"
+#include "replay/pbn_diagram.h"
 #include "replay/pbn_play.h"
 #include "viewer/dd_panel.h"
 #include "viewer/p_table.h"
@@ -572,7 +573,6 @@ PbnImportOptionsDef UseReading(std::FILE* pFile, PbnHeadDef* ptHead) {
   *ptHead = PbnReadHead(pFile);
   const PbnImportOptionsDef tReading = PbnReadingFor(tReadingChoice, *ptHead);
   PbnSkipBom(pFile, *ptHead, tReading);
-  bCanvasTextUtf8 = tReading.Encoding == PBN_ENCODING_UTF_8;
   return tReading;
 }
 
@@ -640,6 +640,7 @@ void PublishIndex() {
   tIndexRun.bPublished = true;
   tIndexRun.Undo = nullptr;
   GamesPassPublish();
+  bCanvasTextUtf8 = PbnImportOptions().Encoding == PBN_ENCODING_UTF_8;  // the file's texts
   PutFileHandle(&hFilePrevious);
   const UInt32 NrGames = tFileAdmin.tGameTagDD.CurData;
   hMyWnd->SetTitle(WindowTitle(ReadingNameInForce(), szTitleImport).c_str());
@@ -1097,6 +1098,135 @@ int KeyCommand(KeyDef Key) {
       return CM_NEXT_MISTAKES;
   }
   return 0;
+}
+
+void ViewerResourcesInit() {
+  PaintBitmapInit();
+  CtrlBitmapInit();
+}
+
+void ViewerResourcesTerm() {
+  PaintBitmapTerm();
+  CtrlBitmapTerm();
+  TextAnnoTerm();
+}
+
+void SetKeepRefusedGames(bool bKeep) {
+  tImportOptions.bKeepRefused = bKeep;
+}
+
+bool SetReadingSetting(const char* pcSetting) {
+  ReadingChoiceDef Choice = ReadingChoiceDef::Pbn10;
+  if (!PbnParseReadingChoice(pcSetting, &Choice)) return false;
+  SetReadingChoice(Choice);
+  return true;
+}
+
+int ReadingCommand() {
+  for (const int idCommand : {CM_READING_PBN10, CM_READING_PBN21, CM_READING_AUTO}) {
+    if (ReadingOfCommand(idCommand) == tReadingChoice) return idCommand;
+  }
+  return CM_READING_PBN10;
+}
+
+bool TextPaneShowsAnnotation() {
+  return bShowAnno != PBN_FALSE;
+}
+
+bool DoubleDummyShown() {
+  return DdPanelShown();
+}
+
+void DoubleDummyOnAnswer(std::function<void()> Post) {
+  DdPanelSetNotify(std::move(Post));
+}
+
+void DoubleDummyAnswered() {
+  InvalidateRectPaint();
+}
+
+std::uint32_t GameOnDisplay() {
+  return GamesLoaded() ? tPbnGames.CurValue : 0;
+}
+
+std::string GameCopyText() {
+  const PbnGameDataDef* ptData = tGameAdmin.ptGameData;
+  const PbnGameTagsDef* ptTags = tGameAdmin.ptGameTags;
+  if (!GamesLoaded() || ptData == nullptr || ptTags == nullptr) return {};
+  const char* pcBoard = TagValue(*ptTags, PBN_TAG_ID_BOARD);
+  if (pcBoard[0] == PBN_EMPTY_VALUE_MARKER) pcBoard = "";
+  std::string Text = PbnDealDiagram(pcBoard, ptData->tSituation, ptData->tDeal) + "\n";
+  for (UInt32 Line = 0; Line < TRAdmin.NrGameLines; ++Line) {
+    const char* pcLine = GameTxtLine(Line);
+    if (pcLine == nullptr) break;
+    Text += std::string(pcLine) + "\n";
+  }
+  return Text;
+}
+
+bool ListShowsMistakes() {
+  return GamesWithMistakes() != PBN_FALSE;
+}
+
+bool ListShowsPar() {
+  return GameListHasPar() || DdPanelShown();
+}
+
+std::uint32_t HandRecordGames() {
+  return OpenGameFile() != nullptr ? tPbnGames.MaxValue : 0;
+}
+
+namespace {
+
+// The replay and the text pane of the game on display, while the hand records use its records.
+struct StoodDef {
+  bool bKept = false;
+  PbnGameAdminDef tGame;
+  UInt32 VerPos;
+  UInt32 HorPos;
+};
+StoodDef tStood;
+
+}  // namespace
+
+bool LoadHandRecordGame(std::uint32_t GameNr) {
+  if (OpenGameFile() == nullptr || GameNr < 1 || GameNr > tPbnGames.MaxValue) return false;
+  if (!tStood.bKept) tStood = {true, tGameAdmin, tPbnVerText.CurValue, tPbnHorText.CurValue};
+  UInt32 NrLines = 0;
+  GameLoad(hFileImport, GameNr, &NrLines);
+  return true;
+}
+
+// The game on display loaded again, its replay and its text pane where they stood: the records
+// held the games of the hand records meanwhile. The annotation reveal is rebuilt from the move on
+// display.
+void HandRecordsDone() {
+  if (!tStood.bKept) return;
+  const StoodDef tKept = tStood;
+  tStood.bKept = false;
+  if (!GamesLoaded()) return;
+  GameLoad(hFileImport, tPbnGames.CurValue, &TRAdmin.NrGameLines);
+  PbnGameAdminDef& t = tGameAdmin;
+  const PbnGameAdminDef& tWas = tKept.tGame;
+  t.Section = tWas.Section;
+  t.tDeal = tWas.tDeal;
+  t.NrCalls = tWas.NrCalls;
+  t.NrTricks = tWas.NrTricks;
+  t.NrCards = tWas.NrCards;
+  t.bTrick = tWas.bTrick;
+  t.bPlayDone = tWas.bPlayDone;
+  t.abHiddenSide = tWas.abHiddenSide;
+  GameTextCompute();
+  TRAdmin.NrAnnoLines = 0;
+  TRAdmin.NrAnnoChars = tAnnoAdmin.MaxLineLength;
+  SetTextScroll();
+  for (const auto& [ptBar, Pos] :
+       {std::pair{&tPbnVerText, tKept.VerPos}, std::pair{&tPbnHorText, tKept.HorPos}}) {
+    ptBar->CurValue = std::min(Pos, ptBar->MaxValue);
+    hMyWnd->SetScrollPos(ptBar->idCtrl, static_cast<int>(ptBar->CurValue), true);
+  }
+  InvalidateRectPaint();
+  InvalidateRectText();
 }
 
 }  // namespace viewer

@@ -8,6 +8,7 @@
 #include "core/pbn.h"
 #include "core/tags.h"
 #include "viewer/platform/canvas.h"
+#include "viewer/viewer.h"
 
 namespace viewer {
 
@@ -25,10 +26,6 @@ inline constexpr ColorRefDef kColorBlack = Rgb(0, 0, 0);
 inline constexpr ColorRefDef kColorNavy = Rgb(0, 0, 128);
 inline constexpr ColorRefDef kColorMagenta = Rgb(255, 0, 255);
 inline constexpr ColorRefDef kColorGreen = Rgb(0, 128, 0);
-
-// The table: the four hands with their name bars and the centre between them; the history
-// panel stands to its right.
-inline constexpr RectDef tTableRectangle{0, 0, 402, 258};
 
 // Font indexes of SelectPaintFont.
 inline constexpr int FONT_TABLE = 1;

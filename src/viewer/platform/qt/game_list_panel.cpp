@@ -12,11 +12,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "games/game_mistakes.h"
-#include "import/import.h"
-#include "viewer/dd_panel.h"
-#include "viewer/karvelon.h"
+#include "viewer/platform/qt/qt_canvas.h"
 #include "viewer/platform/qt/qt_host.h"
+#include "viewer/viewer.h"
 
 namespace viewer::qt {
 
@@ -24,11 +22,9 @@ using pbn::GameListColumnDef;
 
 namespace {
 
-// PBN text is ISO 8859-1, or UTF-8 where the 2.1 reading found it declared.
+// PBN text is ISO 8859-1, or UTF-8 where the 2.1 reading found it declared: as the canvas has it.
 QString ListText(const std::string& Text) {
-  return pbn::PbnImportOptions().Encoding == pbn::PBN_ENCODING_UTF_8
-             ? QString::fromUtf8(Text.data(), static_cast<qsizetype>(Text.size()))
-             : QString::fromLatin1(Text.data(), static_cast<qsizetype>(Text.size()));
+  return CanvasText(Text.data(), static_cast<int>(Text.size()));
 }
 
 bool RightAligned(GameListColumnDef Column) {
@@ -203,10 +199,8 @@ void GameListPanel::Refill() {
     Filter();
   }
   // Par where the file carries it, or where the double-dummy panel finds it.
-  ptView_->setColumnHidden(static_cast<int>(GameListColumnDef::Par),
-                           !pbn::GameListHasPar() && !DdPanelShown());
-  ptView_->setColumnHidden(static_cast<int>(GameListColumnDef::Mistakes),
-                           !pbn::GamesWithMistakes());
+  ptView_->setColumnHidden(static_cast<int>(GameListColumnDef::Par), !ListShowsPar());
+  ptView_->setColumnHidden(static_cast<int>(GameListColumnDef::Mistakes), !ListShowsMistakes());
 }
 
 void GameListPanel::Grow() {
@@ -252,7 +246,7 @@ void GameListPanel::Follow(std::uint32_t GameNr) {
   ptView_->selectionModel()->setCurrentIndex(
       tIndex, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   ptView_->scrollTo(tIndex);
-  if (pbn::GameListHasPar() || DdPanelShown()) {
+  if (ListShowsPar()) {
     ptView_->setColumnHidden(static_cast<int>(GameListColumnDef::Par), false);
   }
 }
@@ -266,7 +260,7 @@ QDockWidget* MainWindow::GameListDock(bool bSameBoard) {
   QDockWidget*& ptDock = bSameBoard ? ptSameBoardDock_ : ptGameListDock_;
   if (ptDock == nullptr) {
     auto* ptPanel = new GameListPanel(bSameBoard, this);
-    ptPanel->Follow(tPbnGames.CurValue);
+    ptPanel->Follow(GameOnDisplay());
     ptDock = AddSidePanel(ptPanel,
                           bSameBoard ? QStringLiteral("Same board") : QStringLiteral("Game list"));
     ptDock->hide();

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "games/game_list.h"
+#include "viewer/viewer.h"  // the list of games: games/game_list.h
 
 class QLabel;
 class QLineEdit;

@@ -44,40 +44,15 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/tags.h"
-#include "games/pbn_game.h"
-#include "replay/pbn_anno.h"
-#include "replay/pbn_diagram.h"
-#include "replay/pbn_play.h"
-#include "viewer/dd_panel.h"
-#include "viewer/karvelon.h"
-#include "viewer/p_table.h"
 #include "viewer/platform/qt/qt_bitmaps.h"
 #include "viewer/platform/qt/qt_canvas.h"
 #include "viewer/platform/qt/qt_settings.h"
 #include "viewer/platform/qt/qt_widgets.h"
+#include "viewer/viewer.h"
 
 namespace viewer::qt {
 
 namespace {
-
-// The text of the game on display for the clipboard: a diagram of the deal, then its PBN text.
-QString GameCopyText() {
-  const pbn::PbnGameDataDef* ptData = pbn::tGameAdmin.ptGameData;
-  if (tPbnGames.MaxValue == 0 || ptData == nullptr) return QString();
-  const pbn::PbnGameTagsDef* ptTags = pbn::tGameAdmin.ptGameTags;
-  const char* pcBoard = ptTags != nullptr ? pbn::TagValue(*ptTags, pbn::PBN_TAG_ID_BOARD) : "";
-  if (pcBoard[0] == pbn::PBN_EMPTY_VALUE_MARKER) pcBoard = "";
-  QString tText =
-      CanvasText(pbn::PbnDealDiagram(pcBoard, ptData->tSituation, ptData->tDeal).c_str());
-  tText += QLatin1Char('\n');
-  for (pbn::UInt32 Line = 0; Line < TRAdmin.NrGameLines; ++Line) {
-    const char* pcLine = pbn::GameTxtLine(Line);
-    if (pcLine == nullptr) break;
-    tText += CanvasText(pcLine) + QLatin1Char('\n');
-  }
-  return tText;
-}
 
 unsigned ScrollCode(int Action, bool* pbKnown) {
   *pbKnown = true;
@@ -153,7 +128,7 @@ MainWindow::MainWindow(bool bInteractive)
   setWindowIcon(QIcon(QPixmap::fromImage(BitmapImage("Pbn_Icon"))));
   // The choices of the Options menu are kept between runs of the viewer.
   if (bInteractive_) {
-    ViewerImportOptions().bKeepRefused = Settings().value(kWithMistakesKey, false).toBool();
+    SetKeepRefusedGames(Settings().value(kWithMistakesKey, false).toBool());
     atRecent_ = Settings().value(kRecentKey).toStringList();
   }
   // Owned by the application: the controls use it until the very end of the window.
@@ -173,8 +148,7 @@ MainWindow::MainWindow(bool bInteractive)
   connect(ptTimer_, &QTimer::timeout, this, [this] { Send(WM_TIMER, idTimer_, 0); });
 
   WndProc(this, WM_CREATE, 0, 0);
-  PaintBitmapInit();
-  CtrlBitmapInit();
+  ViewerResourcesInit();
   BuildShortcuts();
   LayoutClient();
   if (bInteractive_) {
@@ -185,9 +159,7 @@ MainWindow::MainWindow(bool bInteractive)
 
 MainWindow::~MainWindow() {
   Destroy();
-  PaintBitmapTerm();
-  CtrlBitmapTerm();
-  pbn::TextAnnoTerm();
+  ViewerResourcesTerm();
 }
 
 QWidget* MainWindow::Control(int idCtrl) const {
@@ -227,7 +199,7 @@ void MainWindow::OpenLater(const std::string& Path) {
 }
 
 void MainWindow::CopyGame() {
-  const QString tText = GameCopyText();
+  const QString tText = CanvasText(viewer::GameCopyText().c_str());
   if (!tText.isEmpty()) QGuiApplication::clipboard()->setText(tText);
 }
 

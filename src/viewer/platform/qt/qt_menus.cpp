@@ -7,11 +7,10 @@
 #include <QMenuBar>
 #include <QShortcut>
 
-#include "viewer/dd_panel.h"
-#include "viewer/karvelon.h"
 #include "viewer/platform/qt/print_dialog.h"
 #include "viewer/platform/qt/qt_host.h"
 #include "viewer/platform/qt/qt_settings.h"
+#include "viewer/viewer.h"
 
 namespace viewer::qt {
 
@@ -22,15 +21,15 @@ void MainWindow::RestoreChoices() {
   const bool bAnnotation = tSettings.value(kAnnotationKey, true).toBool();
   const bool bDoubleDummy = tSettings.value(kDoubleDummyKey, false).toBool();
   Send(WM_COMMAND, static_cast<unsigned>(bAnnotation ? CM_ANNOTATION : CM_PBNFILE), 0);
-  if (bDoubleDummy != DdPanelShown()) Send(WM_COMMAND, CM_DOUBLE_DUMMY, 0);
+  if (bDoubleDummy != DoubleDummyShown()) Send(WM_COMMAND, CM_DOUBLE_DUMMY, 0);
   MenuAction(bAnnotation ? CM_ANNOTATION : CM_PBNFILE)->setChecked(true);
-  MenuAction(CM_DOUBLE_DUMMY)->setChecked(DdPanelShown());
+  MenuAction(CM_DOUBLE_DUMMY)->setChecked(DoubleDummyShown());
 }
 
 void MainWindow::KeepChoices() {
   QSettings tSettings = Settings();
-  tSettings.setValue(kAnnotationKey, static_cast<bool>(bShowAnno));
-  tSettings.setValue(kDoubleDummyKey, DdPanelShown());
+  tSettings.setValue(kAnnotationKey, TextPaneShowsAnnotation());
+  tSettings.setValue(kDoubleDummyKey, DoubleDummyShown());
 }
 
 QAction* MainWindow::AddCommand(QMenu* ptMenu, const char* pcText, int idCommand,
@@ -112,7 +111,7 @@ void MainWindow::BuildTextMenu(QMenu* ptOptions) {
     QAction* ptAction =
         AddCommand(ptOptions, idCommand == CM_ANNOTATION ? "&Annotation" : "&PbnFile", idCommand);
     ptAction->setCheckable(true);
-    ptAction->setChecked((idCommand == CM_ANNOTATION) == (bShowAnno != 0));
+    ptAction->setChecked((idCommand == CM_ANNOTATION) == TextPaneShowsAnnotation());
     ptGroup->addAction(ptAction);
   }
 }
@@ -136,12 +135,16 @@ void MainWindow::AddDoubleDummyItem(QMenu* ptOptions) {
   ptAction->setShortcut(QKeySequence(Qt::Key_D));
   connect(ptAction, &QAction::triggered, this, [this, ptAction] {
     Command(CM_DOUBLE_DUMMY);
-    ptAction->setChecked(DdPanelShown());
+    ptAction->setChecked(DoubleDummyShown());
   });
   aActions_[CM_DOUBLE_DUMMY] = ptAction;
-  DdPanelSetNotify([this] {
+  DoubleDummyOnAnswer([this] {
     QMetaObject::invokeMethod(
-        this, [] { InvalidateRectPaint(); }, Qt::QueuedConnection);
+        this,
+        [this] {
+          if (!bDestroyed_) DoubleDummyAnswered();
+        },
+        Qt::QueuedConnection);
   });
 }
 
@@ -153,11 +156,9 @@ constexpr struct {
   const char* pcText;
   const char* pcSetting;
   int idCommand;
-  pbn::ReadingChoiceDef Choice;
-} atReadings[] = {
-    {"PBN &1.0", "1.0", CM_READING_PBN10, pbn::ReadingChoiceDef::Pbn10},
-    {"PBN &2.1", "2.1", CM_READING_PBN21, pbn::ReadingChoiceDef::Pbn21},
-    {"As the file &declares", "auto", CM_READING_AUTO, pbn::ReadingChoiceDef::AsDeclared}};
+} atReadings[] = {{"PBN &1.0", "1.0", CM_READING_PBN10},
+                  {"PBN &2.1", "2.1", CM_READING_PBN21},
+                  {"As the file &declares", "auto", CM_READING_AUTO}};
 
 const QString kReadingKey = QStringLiteral("Options/Reading");
 
@@ -167,16 +168,14 @@ void MainWindow::BuildReadingMenu(QMenu* ptOptions) {
   if (bInteractive_) {
     const QString tSetting =
         Settings().value(QStringLiteral("Options/Reading"), QStringLiteral("1.0")).toString();
-    pbn::ReadingChoiceDef Choice = pbn::ReadingChoiceDef::Pbn10;
-    pbn::PbnParseReadingChoice(tSetting.toLatin1().constData(), &Choice);
-    SetReadingChoice(Choice);
+    if (!SetReadingSetting(tSetting.toLatin1().constData())) SetReadingSetting("1.0");
   }
   ptOptions->addSeparator();
   auto* ptGroup = new QActionGroup(this);
   for (const auto& tReading : atReadings) {
     QAction* ptAction = AddCommand(ptOptions, tReading.pcText, tReading.idCommand);
     ptAction->setCheckable(true);
-    ptAction->setChecked(tReading.Choice == ReadingChoice());
+    ptAction->setChecked(tReading.idCommand == ReadingCommand());
     ptGroup->addAction(ptAction);
   }
 }

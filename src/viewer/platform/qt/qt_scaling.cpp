@@ -9,10 +9,10 @@
 #include <QScreen>
 #include <cmath>
 
-#include "viewer/karvelon.h"
 #include "viewer/platform/qt/qt_host.h"
 #include "viewer/platform/qt/qt_settings.h"
 #include "viewer/platform/qt/qt_widgets.h"
+#include "viewer/viewer.h"
 
 namespace viewer::qt {
 
