@@ -150,6 +150,7 @@ void ClearGameOnDisplay() {
 }
 
 void EndIndexPass(bool bCompleted);
+void SupersedeIndexPass();
 void ChooseWithMistakes(bool bKeepRefused);
 
 ReadingChoiceDef ReadingOfCommand(int idCommand) {
@@ -480,7 +481,7 @@ void wmCreate(Host* hWnd) {
 
 void wmDestroy() {
   TimerStop();
-  if (tIndexRun.bRunning) EndIndexPass(false);
+  if (tIndexRun.bRunning) SupersedeIndexPass();  // its log is kept as far as it shows games
   DdPanelTerm();  // the worker may be solving: let it finish before the records go
   GameTerm();
   // The records are gone: nothing may be stepped or shown any more.

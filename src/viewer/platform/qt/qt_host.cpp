@@ -1,47 +1,35 @@
+// The Host of the Qt window: the window built with its controls, the window services and the
+// operations of the window procedure on real widgets (check marks, scroll bars, labels, paints,
+// timers, message boxes, the open dialog, the index pass's steps and progress), and the events
+// turned into messages of the window procedure.
 #include "viewer/platform/qt/qt_host.h"
-#include "viewer/platform/qt/print_dialog.h"
 
 #include <QAbstractButton>
-#include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
-#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHelpEvent>
 #include <QLabel>
-#include <QLayout>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QProgressBar>
 #include <QProgressDialog>
-#include <QProxyStyle>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
-#include <QSettings>
-#include <QShortcut>
 #include <QSpacerItem>
 #include <QStatusBar>
-#include <QStyleOptionSlider>
 #include <QTimer>
-#include <QToolTip>
 #include <QWheelEvent>
-#include <cmath>
 #include <cstring>
 
 #include "viewer/platform/qt/qt_bitmaps.h"
