@@ -465,8 +465,7 @@ void MainWindow::IndexProgress(int Permille, std::uint32_t NrGames, bool bGamesS
   if (!bPassInEvents_) return;
   if (!tIndexClock_.isValid()) tIndexClock_.start();
   if (bGamesShown) {
-    delete ptProgress_;
-    ptProgress_ = nullptr;
+    DropProgressDialog();
     ptStatusBar_->setValue(Permille);
     ptStatusProgress_->show();
     return;
@@ -486,10 +485,15 @@ void MainWindow::IndexProgress(int Permille, std::uint32_t NrGames, bool bGamesS
   ptProgress_->setValue(Permille);
 }
 
+// Later: its Cancel may be what ended the pass, and the dialog is still in its signal.
+void MainWindow::DropProgressDialog() {
+  if (ptProgress_ != nullptr) ptProgress_->deleteLater();
+  ptProgress_ = nullptr;
+}
+
 void MainWindow::IndexProgressEnd() {
   tIndexClock_.invalidate();
-  delete ptProgress_;
-  ptProgress_ = nullptr;
+  DropProgressDialog();
   if (ptStatusProgress_ != nullptr) ptStatusProgress_->hide();
 }
 

@@ -171,6 +171,7 @@ class MainWindow final : public QMainWindow, public Host {
   void KeepReading(int idCommand);
   void RunIndexPass();
   void BuildStatusProgress();
+  void DropProgressDialog();
   void BuildShortcuts();
   void ScrollAction(int idCtrl, int Action);
   void Destroy();
