@@ -567,6 +567,8 @@ TEST(MainWindow, TheFirstGameWhileThePassReadsOn) {
     w.Open(tBig.Path());
     // Until the first step the window shows the game of before.
     EXPECT_TRUE(IndexPassRunning() && w.bStepAsked && tPbnGames.CurValue == NrGames);
+    w.Command(CM_FIRST);  // nothing loads a game of the index being replaced
+    EXPECT_TRUE(!ShowGameNumber(2) && tPbnGames.CurValue == NrGames);
     w.bStepAsked = false;
     w.Send(WM_INDEX_PASS);
     const UInt32 NrFirst = tPbnGames.MaxValue;
