@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 EXAMPLE ?= examples/showcase.pbn
 
-.PHONY: all deps build test run package screenshot bench bench-dd bench-annotate bench-lin fuzz faults test-asan clean
+.PHONY: all deps build test run package screenshot bench bench-dd bench-annotate bench-lin bench-viewer fuzz faults test-asan clean
 
 FUZZ_SECONDS ?= 600
 ASAN_BUILD ?= build-asan
@@ -132,6 +132,15 @@ bench-annotate: deps
 	  annotate $(BENCH_BUILD)/annotate.pbn --dd > /dev/null
 	@awk -v n=$(DD_GAMES) '{ printf "karvelon-cli annotate --dd: %d tables, %.2f s wall, %.2f s CPU: %.1f tables/s, %.1f tables per CPU s\n", n, $$1, $$2 + $$3, n / $$1, n / ($$2 + $$3) }' $(BENCH_BUILD)/annotate.time
 	@awk -v n=$(DD_GAMES) 'NR == FNR { wall = $$4; cpu = $$7; next } { printf "annotate / library: %.2f (wall), %.2f (CPU)\n", wall / $$1, cpu / ($$2 + $$3) }' $(BENCH_BUILD)/dds-rate.txt $(BENCH_BUILD)/annotate.time
+
+# The viewer on the same generated file (BENCH_MB megabytes): how soon its first game is on screen
+# while the pass reads on, and when the pass is over (bench/first_game_bench.cpp, Qt off screen).
+VIEWER_BENCH_FILE ?= $(BUILD)/bench/games-$(BENCH_MB)mb-seed$(BENCH_SEED).pbn
+bench-viewer: build
+	cmake --build $(BUILD) -j $(JOBS) --target first-game-bench pbn-generate
+	@[ -f $(VIEWER_BENCH_FILE) ] || $(BUILD)/bench/pbn-generate $(VIEWER_BENCH_FILE) \
+	  --megabytes $(BENCH_MB) --seed $(BENCH_SEED)
+	$(BUILD)/bench/first-game-bench $(VIEWER_BENCH_FILE)
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz build-bench

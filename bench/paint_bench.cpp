@@ -9,7 +9,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "viewer/controls.h"
+#include "replay/controls.h"
 #include "viewer/karvelon.h"
 #include "viewer/platform/qt/qt_host.h"
 

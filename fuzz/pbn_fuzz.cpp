@@ -196,6 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Siz
   UInt32 NrGames = 0;
   GamesLoad(pFile, &NrGames, tOptions);
   PbnImportLog({});
+  PlaySetGamesLoaded(NrGames != 0);  // the step commands act only on the games of an index
 
   volatile unsigned Sink = 0;
   for (UInt32 Game = 1; Game <= NrGames && Game <= 64; Game++) {

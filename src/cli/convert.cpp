@@ -10,6 +10,7 @@
 #include "files/safe_writer.h"
 #include "formats/lin.h"
 #include "games/pbn_game.h"
+#include "replay/pbn_play.h"
 
 namespace cli {
 

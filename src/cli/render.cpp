@@ -10,7 +10,7 @@
 
 #include "cli/cli.h"
 #include "cli/options.h"
-#include "viewer/controls.h"
+#include "replay/controls.h"
 #include "viewer/dd_panel.h"
 #include "viewer/karvelon.h"
 #include "viewer/platform/qt/qt_host.h"

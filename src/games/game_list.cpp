@@ -67,7 +67,8 @@ struct GameListTableDef {
 };
 
 GameListTableDef tList;
-GameListTableDef tListBuilt;  // the one the index pass is filling
+GameListTableDef tListBuilt;  // the one the index pass fills until it is published
+GameListTableDef* ptListFilled = &tListBuilt;
 
 const GameListRowDef tNoRow{};
 
@@ -315,22 +316,32 @@ void GameListKeep(PbnBoolDef bKeep) {
 
 void GameListPassBegin() {
   tListBuilt = GameListTableDef{};
+  ptListFilled = &tListBuilt;
 }
 
 void GameListAddGame(const PbnGameDataDef& tGameData, const PbnGameTagsDef& tGameTags) {
   if (!bListKept) return;
+  GameListTableDef& tTable = *ptListFilled;
   try {
-    tListBuilt.atRows.push_back(MakeRow(tGameData, tGameTags, &tListBuilt));
-    tListBuilt.bHasPar = tListBuilt.bHasPar || tListBuilt.atRows.back().ParNS != kGameListNoPar ||
-                         tListBuilt.atRows.back().idParContract != 0;
+    tTable.atRows.push_back(MakeRow(tGameData, tGameTags, &tTable));
+    tTable.bHasPar = tTable.bHasPar || tTable.atRows.back().ParNS != kGameListNoPar ||
+                     tTable.atRows.back().idParContract != 0;
   } catch (const std::bad_alloc&) {
     // Out of memory: the list shows the games it holds; the rest stay empty rows.
   }
 }
 
-void GameListPassEnd(PbnBoolDef bCompleted) {
-  if (bCompleted) tList = std::move(tListBuilt);
+void GameListPassPublish() {
+  if (ptListFilled == &tList) return;
+  tList = std::move(tListBuilt);
   tListBuilt = GameListTableDef{};
+  ptListFilled = &tList;
+}
+
+void GameListPassEnd(PbnBoolDef bCompleted) {
+  if (bCompleted && ptListFilled == &tListBuilt) tList = std::move(tListBuilt);
+  tListBuilt = GameListTableDef{};
+  ptListFilled = &tListBuilt;
 }
 
 UInt32 GameListSize() {

@@ -43,12 +43,14 @@ struct GameListRowDef {
   Int16 ParNS;  // kGameListNoPar when not known
 };
 
-// The index pass fills a table of its own; it becomes the list once the pass has completed, and a
-// cancelled pass leaves the list of the file before. Only a program that shows the list keeps
-// one (off at first): the others pay nothing for it in the index pass.
+// The index pass fills a table of its own; it becomes the list once the pass has completed (or is
+// published), and a cancelled pass leaves the list of the file before. Only a program that shows
+// the list keeps one (off at first): the others pay nothing for it in the index pass.
 void GameListKeep(PbnBoolDef bKeep);
 void GameListPassBegin();
 void GameListAddGame(const PbnGameDataDef& tGameData, const PbnGameTagsDef& tGameTags);
+// From here on the list is the one the pass fills: it grows as the pass goes on.
+void GameListPassPublish();
 void GameListPassEnd(PbnBoolDef bCompleted);
 
 UInt32 GameListSize();

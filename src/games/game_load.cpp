@@ -1,13 +1,11 @@
-// Loading one game for display: its inherited tag values, its replay data, its annotation text
-// and its raw text.
+// Loading one game: its records with their inherited tag values, and its raw text.
 #include <climits>
 #include <cstring>
 
+#include "games/game_admin.h"
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
-#include "replay/pbn_anno.h"
-#include "replay/pbn_play.h"
 
 namespace pbn {
 
@@ -181,21 +179,6 @@ bool GameLoadRecords(std::FILE* pFile, UInt32 GameIndex, PbnFilePosDef* pFilePos
     DropRefusedCards(tGameAdmin.ptGameData);
   }
   return true;
-}
-
-void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines) {
-  PbnFilePosDef FilePosBegin = -1;
-  PbnFilePosDef FilePosOut = -1;
-  if (!GameLoadRecords(pFile, GameIndex, &FilePosBegin, &FilePosOut)) return;
-  tGameAdmin.Section = PBN_SECTION_IDENT;
-  GameReset();
-  PbnGetPlayCards(tGameAdmin.ptGameData, tGameAdmin.aNrWonNS.data(), &tGameAdmin.NrPlayCards,
-                  tGameAdmin.atPlayCards.data(), tGameAdmin.aacIllegals.data());
-  GameTxtLoad(pFile, FilePosBegin, FilePosOut, pNrLines);
-  if (TextAnnoInit()) {
-    TextMistakesCompute(GameMistakes(GameIndex), GameNrKeptMistakes(GameIndex));
-    TextAnnoCompute(tGameAdmin.ptGameData, tGameAdmin.ptGameTags);
-  }
 }
 
 void GameTxtLoad(std::FILE* pFile, PbnFilePosDef FilePosBegin, PbnFilePosDef FilePosEnd,

@@ -7,17 +7,18 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "games/game_admin.h"
 #include "games/game_list.h"
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/admin.h"
 #include "import/import.h"
 #include "import/reading.h"
-#include "replay/pbn_play.h"
 
 namespace pbn {
 
 FileAdminDef tFileAdmin;
+PbnGameAdminDef tGameAdmin;
 
 namespace {
 
@@ -196,49 +197,60 @@ void EndIndexBlock(DynamicDataDef* ptBlock, const DynamicDataDef& tPrevious,
   *ptSpare = tOther;
 }
 
-// The pass itself, on records of its own: the game on display stays intact while it runs.
-PbnBoolDef IndexGames(std::FILE* pFile, PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
-                      GamesLoadProgressDef Progress) {
-  long FilePos = std::ftell(pFile);
-  // Positioned once, the stream keeps count of its offset, so that each import can find the
-  // stream already where it starts without a system call.
-  bool bDone = FilePos < 0 || std::fseek(pFile, FilePos, SEEK_SET) != 0;
-  GameSourcesDef aSources;
-  aSources.fill(kNoSource);  // the first game of a file has nothing to inherit
-  long NextReport = FilePos + kProgressStep;
-  while (!bDone) {
-    GameDataInit(ptGameData);
-    if (GameTagsInit(ptGameTags) != PBN_ERR_OK) break;
-    PbnFilePosDef FilePosBegin = -1;
-    PbnFilePosDef FilePosOut = -1;
-    const PbnErrDef Error = PbnImportGame(pFile, static_cast<PbnFilePosDef>(FilePos), ptGameData,
-                                          ptGameTags, &FilePosBegin, &FilePosOut);
-    const PbnBoolDef bIndex = MistakesIndexGame(Error);
-    if (bIndex) {
-      tFileAdmin.NrGamesRead++;
-      if (FillGameTagData(ptGameTags, FilePosBegin, &aSources) != PBN_ERR_OK) bDone = true;
-      if (!bDone) GameListAddGame(*ptGameData, *ptGameTags);
-    } else if (FilePosBegin >= 0) {
-      UpdateSources(*ptGameTags, FilePosBegin, &aSources);
-    }
-    MistakesGameDone(bIndex && !bDone);
-    // Positioning failed, the file ended, or no progress: the pass is over.
-    if (Error == PBN_ERR_FILE || FilePosOut < 0 || FilePosOut <= FilePos) bDone = true;
-    FilePos = FilePosOut;
-    GameTagsTerm(ptGameTags);
-    if (Progress != nullptr && FilePos >= NextReport && !bDone) {
-      NextReport = FilePos + kProgressStep;
-      if (!Progress(FilePos, tFileAdmin.tGameTagDD.CurData)) return PBN_FALSE;
-    }
+// The pass itself, on records of its own: the game on display stays intact while it runs. It
+// goes on from step to step, whole games each; between steps other imports may run.
+struct IndexPassDef {
+  std::FILE* pFile = nullptr;
+  bool bRunning = false;
+  bool bDone = true;
+  bool bPublished = false;
+  long FilePos = 0;
+  PbnImportOptionsDef tPrevOptions;
+  DynamicDataDef tPrevious{};  // the index of before, until the pass completes or publishes
+  DynamicDataDef tPreviousSources{};
+  UInt32 PrevNrGamesRead = 0;
+  PbnGameDataDef* ptGameData = nullptr;
+  PbnGameTagsDef* ptGameTags = nullptr;
+  GameSourcesDef aSources{};
+  PbnImportPassStateDef tImport;
+};
+IndexPassDef tPass;
+
+// Imports the next game of the pass into the index; false once the pass is over.
+bool IndexNextGame() {
+  PbnGameDataDef* ptGameData = tPass.ptGameData;
+  PbnGameTagsDef* ptGameTags = tPass.ptGameTags;
+  GameDataInit(ptGameData);
+  if (GameTagsInit(ptGameTags) != PBN_ERR_OK) return false;
+  bool bDone = false;
+  PbnFilePosDef FilePosBegin = -1;
+  PbnFilePosDef FilePosOut = -1;
+  const PbnErrDef Error = PbnImportGame(tPass.pFile, static_cast<PbnFilePosDef>(tPass.FilePos),
+                                        ptGameData, ptGameTags, &FilePosBegin, &FilePosOut);
+  const PbnBoolDef bIndex = MistakesIndexGame(Error);
+  if (bIndex) {
+    tFileAdmin.NrGamesRead++;
+    if (FillGameTagData(ptGameTags, FilePosBegin, &tPass.aSources) != PBN_ERR_OK) bDone = true;
+    if (!bDone) GameListAddGame(*ptGameData, *ptGameTags);
+  } else if (FilePosBegin >= 0) {
+    UpdateSources(*ptGameTags, FilePosBegin, &tPass.aSources);
   }
-  return PBN_TRUE;
+  MistakesGameDone(bIndex && !bDone);
+  // Positioning failed, the file ended, or no progress: the pass is over.
+  if (Error == PBN_ERR_FILE || FilePosOut < 0 || FilePosOut <= tPass.FilePos) bDone = true;
+  tPass.FilePos = FilePosOut;
+  GameTagsTerm(ptGameTags);
+  return !bDone;
 }
 
 }  // namespace
 
-PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsDef& tOptions,
-                     GamesLoadProgressDef Progress) {
-  const PbnImportOptionsDef tPrevOptions = PbnImportOptions();
+void GamesPassBegin(std::FILE* pFile, const PbnImportOptionsDef& tOptions) {
+  if (tPass.bRunning) GamesPassEnd(PBN_FALSE);
+  tPass = IndexPassDef{};
+  tPass.bRunning = true;
+  tPass.pFile = pFile;
+  tPass.tPrevOptions = PbnImportOptions();
   PbnImportSetOptions(tOptions);  // kept for the games loaded from this file
   MistakesPassBegin();
   GameListPassBegin();
@@ -249,40 +261,90 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
   GameForgetSources();
   aStickySources.fill(kNoSource);
   // The previous index stays until this pass has completed, so that a cancel keeps it.
-  const DynamicDataDef tPrevious = tFileAdmin.tGameTagDD;
-  const DynamicDataDef tPreviousSources = tFileAdmin.tSourceDD;
-  const UInt32 PrevNrGamesRead = tFileAdmin.NrGamesRead;
+  tPass.tPrevious = tFileAdmin.tGameTagDD;
+  tPass.tPreviousSources = tFileAdmin.tSourceDD;
+  tPass.PrevNrGamesRead = tFileAdmin.NrGamesRead;
   tFileAdmin.NrGamesRead = 0;
-  auto* ptGameData = AllocZeroed<PbnGameDataDef>();
-  auto* ptGameTags = AllocZeroed<PbnGameTagsDef>();
-  PbnBoolDef bCompleted = PBN_TRUE;
-  const bool bBlocks =
-      BeginIndexBlock(&tFileAdmin.tGameTagDD, tPrevious, &tSpareTagDD, sizeof(GameTagDataDef)) &&
-      BeginIndexBlock(&tFileAdmin.tSourceDD, tPreviousSources, &tSpareSourceDD,
-                      sizeof(GameSourceDef));
+  tPass.ptGameData = AllocZeroed<PbnGameDataDef>();
+  tPass.ptGameTags = AllocZeroed<PbnGameTagsDef>();
+  const bool bBlocks = BeginIndexBlock(&tFileAdmin.tGameTagDD, tPass.tPrevious, &tSpareTagDD,
+                                       sizeof(GameTagDataDef)) &&
+                       BeginIndexBlock(&tFileAdmin.tSourceDD, tPass.tPreviousSources,
+                                       &tSpareSourceDD, sizeof(GameSourceDef));
   if (!bBlocks) {
     // Nothing to index into: the blocks of before serve as an empty index.
-    EndIndexBlock(&tFileAdmin.tGameTagDD, tPrevious, &tSpareTagDD, false);
-    EndIndexBlock(&tFileAdmin.tSourceDD, tPreviousSources, &tSpareSourceDD, false);
+    EndIndexBlock(&tFileAdmin.tGameTagDD, tPass.tPrevious, &tSpareTagDD, false);
+    EndIndexBlock(&tFileAdmin.tSourceDD, tPass.tPreviousSources, &tSpareSourceDD, false);
     tFileAdmin.tGameTagDD.CurData = tFileAdmin.tSourceDD.CurData = 0;
-  } else if (pFile != nullptr && ptGameData != nullptr && ptGameTags != nullptr &&
+  } else if (pFile != nullptr && tPass.ptGameData != nullptr && tPass.ptGameTags != nullptr &&
              !GameFileTooLarge(pFile)) {
-    bCompleted = IndexGames(pFile, ptGameData, ptGameTags, Progress);
+    tPass.FilePos = std::ftell(pFile);
+    // Positioned once, the stream keeps count of its offset, so that each import can find the
+    // stream already where it starts without a system call.
+    tPass.bDone = tPass.FilePos < 0 || std::fseek(pFile, tPass.FilePos, SEEK_SET) != 0;
+    tPass.aSources.fill(kNoSource);  // the first game of a file has nothing to inherit
   }
-  if (ptGameTags != nullptr) GameTagsTerm(ptGameTags);
-  Release(ptGameData);
-  Release(ptGameTags);
-  MistakesPassEnd(bCompleted);
-  GameListPassEnd(bCompleted);
-  EndIndexBlock(&tFileAdmin.tGameTagDD, tPrevious, &tSpareTagDD, bCompleted);
-  EndIndexBlock(&tFileAdmin.tSourceDD, tPreviousSources, &tSpareSourceDD, bCompleted);
-  if (!bCompleted) {
-    tFileAdmin.NrGamesRead = PrevNrGamesRead;
-    PbnImportSetOptions(tPrevOptions);  // the games of the file kept are read as before
-    return PBN_FALSE;
+  tPass.tImport = PbnImportPassSuspend();
+}
+
+PbnBoolDef GamesPassStep(long MaxBytes) {
+  if (!tPass.bRunning || tPass.bDone) return PBN_FALSE;
+  PbnImportPassResume(tPass.tImport);
+  const long End = tPass.FilePos + MaxBytes;
+  while (!tPass.bDone && tPass.FilePos < End)
+    tPass.bDone = !IndexNextGame();
+  tPass.tImport = PbnImportPassSuspend();
+  return !tPass.bDone;
+}
+
+long GamesPassFilePos() {
+  return tPass.FilePos;
+}
+
+PbnBoolDef GamesPassRunning() {
+  return tPass.bRunning;
+}
+
+void GamesPassPublish() {
+  if (!tPass.bRunning || tPass.bPublished) return;
+  tPass.bPublished = true;
+  EndIndexBlock(&tFileAdmin.tGameTagDD, tPass.tPrevious, &tSpareTagDD, true);
+  EndIndexBlock(&tFileAdmin.tSourceDD, tPass.tPreviousSources, &tSpareSourceDD, true);
+  GameListPassPublish();
+}
+
+void GamesPassEnd(PbnBoolDef bCompleted) {
+  if (!tPass.bRunning) return;
+  PbnImportPassResume(tPass.tImport);  // the log as it was before the pass
+  const bool bKeep = bCompleted || tPass.bPublished;
+  if (tPass.ptGameTags != nullptr) GameTagsTerm(tPass.ptGameTags);
+  Release(tPass.ptGameData);
+  Release(tPass.ptGameTags);
+  MistakesPassEnd(bKeep);
+  GameListPassEnd(bKeep);
+  if (!tPass.bPublished) {
+    EndIndexBlock(&tFileAdmin.tGameTagDD, tPass.tPrevious, &tSpareTagDD, bKeep);
+    EndIndexBlock(&tFileAdmin.tSourceDD, tPass.tPreviousSources, &tSpareSourceDD, bKeep);
   }
+  if (!bKeep) {
+    tFileAdmin.NrGamesRead = tPass.PrevNrGamesRead;
+    PbnImportSetOptions(tPass.tPrevOptions);  // the games of the file kept are read as before
+  }
+  tPass = IndexPassDef{};
+}
+
+PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsDef& tOptions,
+                     GamesLoadProgressDef Progress) {
+  GamesPassBegin(pFile, tOptions);
+  PbnBoolDef bCompleted = PBN_TRUE;
+  while (bCompleted && GamesPassStep(kProgressStep)) {
+    if (Progress != nullptr && !Progress(GamesPassFilePos(), tFileAdmin.tGameTagDD.CurData)) {
+      bCompleted = PBN_FALSE;
+    }
+  }
+  GamesPassEnd(bCompleted);
+  if (!bCompleted) return PBN_FALSE;
   *pNrGames = tFileAdmin.tGameTagDD.CurData;
-  PlaySetGamesLoaded(tFileAdmin.tGameTagDD.CurData != 0);
   return PBN_TRUE;
 }
 

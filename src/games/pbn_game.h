@@ -55,11 +55,24 @@ using GamesLoadProgressDef = bool (*)(long FilePos, UInt32 NrGames);
 // The options are kept for the games loaded from this file afterwards.
 PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsDef& tOptions = {},
                      GamesLoadProgressDef Progress = nullptr);
-void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines);
-// Forgets the values of source games kept by GameLoad; the index pass calls it.
+// The same pass in steps, for a program that shows games while it reads on (the viewer). Each
+// step reads whole games, on from where the last one stopped until about MaxBytes more of the file
+// are read; PBN_FALSE once the pass is over. Between steps other imports may run (the game on
+// display is loaded): a step takes the importer's state of the pass back before it reads on.
+// Until GamesPassPublish the index of before stays the index and the pass fills one of its own;
+// from then on the games indexed so far are the index (and the list), and an end before the pass
+// completed keeps them. GamesPassEnd(PBN_FALSE) before publishing restores what was before.
+void GamesPassBegin(std::FILE* pFile, const PbnImportOptionsDef& tOptions);
+PbnBoolDef GamesPassStep(long MaxBytes);
+long GamesPassFilePos();  // where the next step reads on
+PbnBoolDef GamesPassRunning();
+void GamesPassPublish();
+void GamesPassEnd(PbnBoolDef bCompleted);
+// Forgets the values of source games kept by GameLoadRecords; the index pass calls it.
 void GameForgetSources();
-// The part of GameLoad that lists need: the game's records (tGameAdmin's data and tags, inherited
-// values filled in) without the replay, the raw text and the annotation; false for no such game.
+// A game loaded for lists and for display (the replay's GameLoad builds on it): the game's records
+// (tGameAdmin's data and tags, inherited values filled in) without the replay, the raw text and
+// the annotation; false for no such game.
 bool GameLoadRecords(std::FILE* pFile, UInt32 GameIndex, PbnFilePosDef* pFilePosBegin,
                      PbnFilePosDef* pFilePosOut);
 

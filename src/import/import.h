@@ -143,4 +143,17 @@ PbnBoolDef PbnImportRefusedTag(int TagId);
 // not "#".
 const char* PbnImportInheritedValue(int TagId);
 
+// What an index pass carries from one game to the next besides the stream: the file's line count,
+// the inheritance record and the log. A pass that lets other imports run between its games (the
+// viewer loads the game on display while it reads on) suspends after a run of games, which keeps
+// this state and detaches the log, so that an import between them writes nothing, and resumes
+// before the next run. Both are called at a game boundary, where a line of the file has ended.
+struct PbnImportPassStateDef {
+  UInt32 LineNr = 0;
+  std::array<PbnTagValueDef, PBN_N_TAG_IDS> atInherited{};
+  PbnLogSinkDef tSink;
+};
+PbnImportPassStateDef PbnImportPassSuspend();
+void PbnImportPassResume(const PbnImportPassStateDef& tState);
+
 }  // namespace pbn

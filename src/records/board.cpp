@@ -156,4 +156,8 @@ int PutAnalysis(const analysis::DealAnalysisDef& tAnalysis, const PbnGameTagsDef
   return NrDisagree;
 }
 
+int PutLoadedAnalysis(const analysis::DealAnalysisDef& tAnalysis, BoardDef* ptBoard) {
+  return PutAnalysis(tAnalysis, *tGameAdmin.ptGameTags, ptBoard);
+}
+
 }  // namespace records

@@ -60,6 +60,8 @@ analysis::DealInputDef LoadedDeal();
 // disagree with the solver (0 without such a table).
 int PutAnalysis(const analysis::DealAnalysisDef& tAnalysis, const pbn::PbnGameTagsDef& tTags,
                 BoardDef* ptBoard);
+// The same for a board of the game on display.
+int PutLoadedAnalysis(const analysis::DealAnalysisDef& tAnalysis, BoardDef* ptBoard);
 
 // The suit symbol of a suit code and whether it prints red.
 QString SuitSymbol(int Suit);

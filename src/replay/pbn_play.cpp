@@ -4,12 +4,13 @@
 #include <cassert>
 #include <numeric>
 
+#include "games/game_mistakes.h"
+#include "games/pbn_game.h"
 #include "import/import.h"
-#include "viewer/controls.h"
+#include "replay/controls.h"
+#include "replay/pbn_anno.h"
 
 namespace pbn {
-
-PbnGameAdminDef tGameAdmin;
 
 namespace {
 
@@ -286,6 +287,21 @@ void SetHiddenSides() {
 
 void PlaySetGamesLoaded(PbnBoolDef bGamesLoadedIn) {
   bGamesLoaded = bGamesLoadedIn;
+}
+
+void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines) {
+  PbnFilePosDef FilePosBegin = -1;
+  PbnFilePosDef FilePosOut = -1;
+  if (!GameLoadRecords(pFile, GameIndex, &FilePosBegin, &FilePosOut)) return;
+  tGameAdmin.Section = PBN_SECTION_IDENT;
+  GameReset();
+  PbnGetPlayCards(tGameAdmin.ptGameData, tGameAdmin.aNrWonNS.data(), &tGameAdmin.NrPlayCards,
+                  tGameAdmin.atPlayCards.data(), tGameAdmin.aacIllegals.data());
+  GameTxtLoad(pFile, FilePosBegin, FilePosOut, pNrLines);
+  if (TextAnnoInit()) {
+    TextMistakesCompute(GameMistakes(GameIndex), GameNrKeptMistakes(GameIndex));
+    TextAnnoCompute(tGameAdmin.ptGameData, tGameAdmin.ptGameTags);
+  }
 }
 
 }  // namespace pbn

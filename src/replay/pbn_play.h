@@ -4,32 +4,13 @@
 #pragma once
 
 #include <array>
+#include <cstdio>
 
 #include "core/pbn.h"
 #include "core/tags.h"
+#include "games/game_admin.h"
 
 namespace pbn {
-
-inline constexpr int PBN_MAX_PLAY_CARDS = 52;
-
-struct PbnGameAdminDef {
-  PbnGameDataDef* ptGameData;  // the game on display (allocated by GameInit)
-  PbnGameTagsDef* ptGameTags;
-  PbnSectionDef Section;
-  PbnDealDef tDeal;      // the deal minus the cards played so far
-  Int16 NrCalls;         // calls shown
-  Int8 NrTricks;         // tricks shown complete in the play history (written by the painting)
-  Int8 NrCards;          // entries of atPlayCards played so far
-  PbnBoolDef bTrick;     // a complete trick still lies on the table
-  PbnBoolDef bPlayDone;  // stepped to the end; the result is shown
-  std::array<PbnBoolDef, PBN_N_SIDES> abHiddenSide;
-  std::array<UInt8, PBN_N_TRICKS> aNrWonNS;  // NS tricks up to and including each trick
-  Int8 NrPlayCards;
-  std::array<PbnPlayCardDef, PBN_MAX_PLAY_CARDS + 1> atPlayCards;       // ends with Side 6
-  std::array<std::array<Int8, PBN_N_SIDES>, PBN_N_TRICKS> aacIllegals;  // 0, 'L' or 'R'
-};
-
-extern PbnGameAdminDef tGameAdmin;
 
 // The entries of tGameAdmin.atPlayCards; at most PBN_MAX_PLAY_CARDS, bound where counted.
 inline int PlayNrEntries() {
@@ -38,6 +19,11 @@ inline int PlayNrEntries() {
 
 void PbnGetPlayCards(const PbnGameDataDef* ptGameData, UInt8* aNrWonNS, Int8* pNrPlayCards,
                      PbnPlayCardDef* atPlayCards, std::array<Int8, PBN_N_SIDES>* aacIllegals);
+
+// Loads game GameIndex of the index for display: its records with their inherited values
+// (GameLoadRecords), the replay reset with the chronological play, the raw text (*pNrLines
+// lines) and the annotation text.
+void GameLoad(std::FILE* pFile, UInt32 GameIndex, UInt32* pNrLines);
 
 void GameReset();
 void GameDeal();

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "formats/lin.h"
 #include "games/game_list.h"
@@ -14,6 +15,7 @@
 #include "games/pbn_game.h"
 #include "import/import.h"
 #include "replay/pbn_anno.h"
+#include "replay/pbn_diagram.h"
 #include "replay/pbn_play.h"
 #include "viewer/dd_panel.h"
 #include "viewer/p_table.h"
@@ -44,8 +46,26 @@ ReadingChoiceDef tReadingChoice = ReadingChoiceDef::AsDeclared;  // a new user's
 bool bDestroyed = false;
 
 std::FILE* hFilePrevious = nullptr;  // the file on display while its successor is indexed
-long FileSizeIndexed = 0;
-std::string IndexStatus;  // what the last index pass found, for the status line
+std::string IndexStatus;  // what the index pass found (or is finding), for the status line
+
+// The index pass runs in steps between the window's events. Until it publishes (the first game
+// of a file opened, or the game on display of a file read again, is indexed) the window shows
+// what it showed before and takes no command that loads a game; from then on the games indexed
+// so far are the index, shown and stepped through while the pass reads on.
+struct IndexRunDef {
+  bool bRunning = false;
+  bool bPublished = false;
+  PbnFilePosDef KeepAt = kNoSource;  // the file read again: the game to show, by its place
+  bool bLog = false;
+  PbnHeadDef tHead{};
+  long FileSize = 0;
+  std::function<void()> Undo;  // a stop before publishing: back to the file or choice of before
+};
+IndexRunDef tIndexRun;
+int NrInWndProc = 0;         // calls of WndProc under way: a dialog of one runs events meanwhile
+bool bStepDeferred = false;  // a step of the pass asked for inside such a dialog
+
+constexpr long kIndexStepBytes = 256 * 1024;  // a step takes a few milliseconds
 
 OpenFileNameDef ofn;
 // The folder part of a path may be long on this platform; the title is the bare file name.
@@ -99,20 +119,6 @@ std::string LogFullPath() {
   return Error ? std::string(szLogFileName) : Path.string();
 }
 
-bool IndexProgress(long FilePos, UInt32 NrGames) {
-  const long Permille = FileSizeIndexed > 0 ? FilePos * 1000 / FileSizeIndexed : 0;
-  return hMyWnd->IndexProgress(static_cast<int>(std::clamp(Permille, 0L, 1000L)), NrGames);
-}
-
-// The index pass of the file just opened, with its progress on screen; false when cancelled.
-bool IndexFile(UInt32* pNrGames, const PbnImportOptionsDef& tReading) {
-  struct stat tStat;
-  FileSizeIndexed = fstat(fileno(hFileImport), &tStat) == 0 ? static_cast<long>(tStat.st_size) : 0;
-  const bool bCompleted = GamesLoad(hFileImport, pNrGames, tReading, IndexProgress);
-  hMyWnd->IndexProgressEnd();
-  return bCompleted;
-}
-
 void SetGameLabel(UInt32 GameNumber) {
   const std::string Text = GameNumberText(GameNumber, GameNrMistakes(GameNumber) != 0);
   if (hMyWnd != nullptr) hMyWnd->SetWindowText(ID_GAME_NUMBER, Text.c_str());
@@ -134,12 +140,64 @@ void GoToGame() {
 // index pass imported last; the table is cleared rather than show a stale or broken game.
 void ClearGameOnDisplay() {
   if (tGameAdmin.ptGameData != nullptr) GameDataInit(tGameAdmin.ptGameData);
+  if (tGameAdmin.ptGameTags != nullptr) GameTagsReset(tGameAdmin.ptGameTags);  // the names too
   GameReset();
   tGameAdmin.Section = PBN_SECTION_IDENT;
   tGameAdmin.NrPlayCards = 0;
   tGameAdmin.atPlayCards[0].Side = PBN_SIDE_NONE;
   SetChildCheck(ID_AUCTION, 0);
   SetChildCheck(ID_PLAY, 0);
+}
+
+void EndIndexPass(bool bCompleted);
+void SupersedeIndexPass();
+void ChooseWithMistakes(bool bKeepRefused);
+
+ReadingChoiceDef ReadingOfCommand(int idCommand) {
+  return idCommand == CM_READING_PBN21  ? ReadingChoiceDef::Pbn21
+         : idCommand == CM_READING_AUTO ? ReadingChoiceDef::AsDeclared
+                                        : ReadingChoiceDef::Pbn10;
+}
+
+// The marks of the three readings in the Options menu.
+void CheckReadingItems() {
+  if (hMyWnd == nullptr) return;
+  for (const int idCommand : {CM_READING_PBN10, CM_READING_PBN21, CM_READING_AUTO})
+    hMyWnd->CheckMenuItem(idCommand, ReadingOfCommand(idCommand) == tReadingChoice);
+}
+
+// While the pass has not published, the window shows the file (or reading) of before: nothing
+// may load one of its games, and no other pass may start.
+bool IndexPassHoldsWindow() {
+  return tIndexRun.bRunning && !tIndexRun.bPublished;
+}
+
+bool TakenWhilePassHoldsWindow(std::uint32_t message, std::uintptr_t wParam) {
+  switch (message) {
+    case WM_COMMAND:
+      switch (static_cast<int>(wParam)) {
+        case CM_OPEN:
+        case CM_FIRST:
+        case CM_NEXT:
+        case CM_PREVIOUS:
+        case CM_LAST:
+        case CM_WITH_MISTAKES:
+        case CM_NEXT_MISTAKES:
+        case CM_GO_TO:
+        case CM_READING_PBN10:
+        case CM_READING_PBN21:
+        case CM_READING_AUTO:
+          return false;
+        default:
+          return true;
+      }
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL:
+      return false;
+    default:
+      return true;
+  }
 }
 
 void MessageBoxA(const char* pcText, const char* pcCaption, unsigned Flags) {
@@ -236,13 +294,15 @@ void WmCommand(int idCommand) {
       InvalidateRectText();
       break;
     case CM_WITH_MISTAKES:
-      tImportOptions.bKeepRefused = !tImportOptions.bKeepRefused;
-      if (hMyWnd != nullptr) hMyWnd->CheckMenuItem(CM_WITH_MISTAKES, tImportOptions.bKeepRefused);
-      // A cancelled pass keeps the file as it was indexed, and so the choice it was indexed with.
-      if (hFileImport != nullptr && !IndexOpenFile(GameOnDisplayPos())) {
-        tImportOptions.bKeepRefused = !tImportOptions.bKeepRefused;
-        if (hMyWnd != nullptr) hMyWnd->CheckMenuItem(CM_WITH_MISTAKES, tImportOptions.bKeepRefused);
-      }
+      ChooseWithMistakes(!tImportOptions.bKeepRefused);
+      break;
+    case CM_READING_PBN10:
+    case CM_READING_PBN21:
+    case CM_READING_AUTO:
+      ChooseReading(ReadingOfCommand(idCommand));
+      break;
+    case CM_STOP_READING:
+      if (tIndexRun.bRunning) EndIndexPass(false);
       break;
     case CM_NEXT_MISTAKES:
       if (const UInt32 Game = GameNextWithMistakes(tPbnGames.CurValue)) ShowGameNumber(Game);
@@ -314,10 +374,37 @@ PbnImportOptionsDef& ViewerImportOptions() {
   return tImportOptions;
 }
 
+namespace {
+
+// A step of the pass asked for while a command's dialog runs events waits for the command to end:
+// the pass never changes the index under a command.
+struct WndProcCallDef {
+  WndProcCallDef() { ++NrInWndProc; }
+  ~WndProcCallDef() {
+    if (--NrInWndProc == 0 && bStepDeferred && tIndexRun.bRunning && hMyWnd != nullptr) {
+      bStepDeferred = false;
+      hMyWnd->IndexPassLater();
+    }
+  }
+  WndProcCallDef(const WndProcCallDef&) = delete;
+  WndProcCallDef& operator=(const WndProcCallDef&) = delete;
+};
+
+}  // namespace
+
 std::intptr_t WndProc(Host* hWnd, std::uint32_t message, std::uintptr_t wParam,
                       std::intptr_t lParam) {
   if (message != WM_CREATE && (bDestroyed || hWnd != hMyWnd)) return 0;
+  if (message == WM_INDEX_PASS && NrInWndProc > 0) {
+    bStepDeferred = true;
+    return 0;
+  }
+  if (IndexPassHoldsWindow() && !TakenWhilePassHoldsWindow(message, wParam)) return 0;
+  const WndProcCallDef tCall;
   switch (message) {
+    case WM_INDEX_PASS:
+      IndexPassStep();
+      return 0;
     case WM_CREATE:
       wmCreate(hWnd);
       return 0;
@@ -389,10 +476,12 @@ void wmCreate(Host* hWnd) {
   tPbnVerText.idCtrl = ID_VER_TEXT;
   tPbnGames.IncValue = tPbnHorText.IncValue = tPbnVerText.IncValue = 8;
   hWnd->CheckMenuItem(CM_WITH_MISTAKES, tImportOptions.bKeepRefused);
+  CheckReadingItems();
 }
 
 void wmDestroy() {
   TimerStop();
+  if (tIndexRun.bRunning) SupersedeIndexPass();  // its log is kept as far as it shows games
   DdPanelTerm();  // the worker may be solving: let it finish before the records go
   GameTerm();
   // The records are gone: nothing may be stepped or shown any more.
@@ -489,21 +578,22 @@ PbnImportOptionsDef UseReading(std::FILE* pFile, PbnHeadDef* ptHead) {
 }
 
 void cmOpen() {
-  // The names of the file on display, kept in case its successor's index pass is cancelled.
+  // The names of the file on display, kept in case its successor's index pass is stopped.
   const std::string PreviousFile = szFileImport;
   const std::string PreviousTitle = szTitleImport;
-  if (!GetFileOpen(hMyWnd, szFileImport, szTitleImport)) {
-    CopyName(PreviousFile, szFileImport);
-    CopyName(PreviousTitle, szTitleImport);
-    return;
-  }
-  if (!IndexOpenFile()) {
+  const auto Undo = [PreviousFile, PreviousTitle] {
     PutFileHandle(&hFileImport);
     hFileImport = hFilePrevious;
     hFilePrevious = nullptr;
     CopyName(PreviousFile, szFileImport);
     CopyName(PreviousTitle, szTitleImport);
+  };
+  if (!GetFileOpen(hMyWnd, szFileImport, szTitleImport)) {
+    CopyName(PreviousFile, szFileImport);
+    CopyName(PreviousTitle, szTitleImport);
+    return;
   }
+  if (!IndexOpenFile(kNoSource, Undo)) Undo();
 }
 
 // "M of N games have mistakes: see LOG" after an index pass of N games that left M out, or "".
@@ -533,37 +623,116 @@ std::string NoGamesText() {
   return "No PBN games\nInspect " + (bImportLog ? LogFullPath() : std::string(szLogFileName));
 }
 
-bool IndexOpenFile(PbnFilePosDef KeepAt) {
-  if (tImportOptions.bKeepRefused && !GameFileIsText(hFileImport)) {
-    const std::string Text = std::string(szFileImport) + "\n" + kGameFileNotTextText;
-    MessageBoxA(Text.c_str(), "Open error PBN file", MB_ICONEXCLAMATION);
-    return false;  // as a cancelled pass: the file and game of before stay
-  }
-  std::rewind(hFileImport);  // indexed again when the choice of games changes
-  // The log is written beside its final name and takes it once the pass is complete, so that a
-  // cancelled pass leaves the log of the file still on display.
-  const bool bLog = bImportLog && GetFileHandle(&hFileLogging, szPartLogName, "w");
-  if (bLog) PbnImportFile(hFileLogging);
-  UInt32 MaxNrGames = 0;
-  PbnHeadDef tHead;
-  PbnImportOptionsDef tReading = UseReading(hFileImport, &tHead);
-  tReading.bKeepRefused = tImportOptions.bKeepRefused;
-  const bool bCompleted = IndexFile(&MaxNrGames, tReading);
-  PbnImportFile(nullptr);
-  PutFileHandle(&hFileLogging);
-  if (bLog && bCompleted) {
-    std::rename(szPartLogName, szLogFileName);
-  } else if (bLog) {
-    std::remove(szPartLogName);
-  }
-  if (!bCompleted) return false;
+namespace {
+
+int IndexPermille() {
+  const long Size = tIndexRun.FileSize;
+  const long Permille = Size > 0 ? GamesPassFilePos() * 1000 / Size : 0;
+  return static_cast<int>(std::clamp(Permille, 0L, 1000L));
+}
+
+// While the pass reads on: the status line's part for it.
+std::string ReadingStatusText() {
+  return "reading the file: " + std::to_string(IndexPermille() / 10) + "%";
+}
+
+// The games indexed so far become the index: the window shows the file, and the game to show.
+void PublishIndex() {
+  tIndexRun.bPublished = true;
+  tIndexRun.Undo = nullptr;
+  GamesPassPublish();
   PutFileHandle(&hFilePrevious);
+  const UInt32 NrGames = tFileAdmin.tGameTagDD.CurData;
   hMyWnd->SetTitle(WindowTitle(ReadingNameInForce(), szTitleImport).c_str());
   ScrollBarReset(&tPbnGames);
   ScrollBarReset(&tPbnHorText);
   ScrollBarReset(&tPbnVerText);
-  ScrollBarMax(&tPbnGames, MaxNrGames);
-  IndexStatus = OpenFileStatusText(MaxNrGames, tHead);
+  ScrollBarMax(&tPbnGames, NrGames);
+  PlaySetGamesLoaded(NrGames != 0);
+  IndexStatus = ReadingStatusText();
+  hMyWnd->SetStatusText(IndexStatus.c_str());
+  hMyWnd->GamesIndexed();
+  if (NrGames == 0) return;
+  const UInt32 Game = tIndexRun.KeepAt != kNoSource ? GameAtFilePos(tIndexRun.KeepAt) : 1;
+  tPbnGames.CurValue = Game;
+  ShowGame(Game);
+}
+
+// The game count, the game scroll bar and the lists take the games the pass added.
+void GrowIndex() {
+  const UInt32 NrGames = tFileAdmin.tGameTagDD.CurData;
+  if (NrGames == tPbnGames.MaxValue) return;
+  tPbnGames.MaxValue = NrGames;
+  if (tPbnGames.CurValue == 0) tPbnGames.CurValue = 1;
+  hMyWnd->SetScrollRange(ID_GAMES, 1, static_cast<int>(NrGames), true);
+  hMyWnd->SetScrollPos(ID_GAMES, static_cast<int>(tPbnGames.CurValue), true);
+  PlaySetGamesLoaded(PBN_TRUE);
+  hMyWnd->GamesAppended();
+}
+
+// Whether the pass has indexed the game the window is to show.
+bool ReachedGameToShow() {
+  const UInt32 NrGames = tFileAdmin.tGameTagDD.CurData;
+  if (NrGames == 0) return false;
+  return tIndexRun.KeepAt == kNoSource || GameFilePos(NrGames) >= tIndexRun.KeepAt;
+}
+
+// The log is written beside its final name and takes it once the games it speaks of are the
+// index, so that a pass stopped before leaves the log of the file still on display.
+void CloseIndexLog(bool bKeep) {
+  PbnImportFile(nullptr);
+  PutFileHandle(&hFileLogging);
+  if (tIndexRun.bLog && bKeep) {
+    std::rename(szPartLogName, szLogFileName);
+  } else if (tIndexRun.bLog) {
+    std::remove(szPartLogName);
+  }
+}
+
+// A pass stopped after publishing keeps its games and says where it stopped.
+std::string StoppedStatusText() {
+  return "reading stopped at " + std::to_string(IndexPermille() / 10) +
+         "% of the file: the games after it are not indexed";
+}
+
+// Another pass takes over (a file opened or read again while this one reads on): what it
+// indexed is kept, quietly.
+void SupersedeIndexPass() {
+  const std::string Stopped = StoppedStatusText();
+  const bool bPublished = tIndexRun.bPublished;
+  GamesPassEnd(PBN_FALSE);
+  CloseIndexLog(bPublished);
+  hMyWnd->IndexProgressEnd();
+  const std::function<void()> Undo = std::move(tIndexRun.Undo);
+  tIndexRun = IndexRunDef{};
+  bStepDeferred = false;
+  if (!bPublished) {
+    if (Undo) Undo();
+    return;
+  }
+  GrowIndex();
+  IndexStatus = Stopped;
+}
+
+void EndIndexPass(bool bCompleted) {
+  const std::string Stopped = StoppedStatusText();
+  GamesPassEnd(bCompleted ? PBN_TRUE : PBN_FALSE);
+  const bool bKeep = bCompleted || tIndexRun.bPublished;
+  CloseIndexLog(bKeep);
+  hMyWnd->IndexProgressEnd();
+  bStepDeferred = false;
+  if (!bKeep) {
+    const std::function<void()> Undo = std::move(tIndexRun.Undo);
+    tIndexRun = IndexRunDef{};
+    if (Undo) Undo();  // the file or choice of before, as it was
+    return;
+  }
+  if (!tIndexRun.bPublished) PublishIndex();
+  GrowIndex();
+  const PbnHeadDef tHead = tIndexRun.tHead;
+  tIndexRun = IndexRunDef{};
+  const std::string Found = OpenFileStatusText(tPbnGames.MaxValue, tHead);
+  IndexStatus = bCompleted ? Found : Found + (Found.empty() ? "" : "; ") + Stopped;
   hMyWnd->SetStatusText(IndexStatus.c_str());
   hMyWnd->GamesIndexed();
   if (!GamesLoaded()) {
@@ -572,11 +741,66 @@ bool IndexOpenFile(PbnFilePosDef KeepAt) {
     SetGameLabel(0);
     ShowGame(1);
     MessageBoxA(NoGamesText().c_str(), nullptr, MB_ICONEXCLAMATION);
-    return true;
+    return;
   }
-  const UInt32 Game = KeepAt != kNoSource ? GameAtFilePos(KeepAt) : 1;
-  tPbnGames.CurValue = GamesLoaded() ? Game : 0;
-  ShowGame(Game);
+  hMyWnd->SetStatusText(GameStatusText(tPbnGames.CurValue).c_str());
+}
+
+// The reading chosen for games with mistakes: the open file is read again on the game on display.
+void ChooseWithMistakes(bool bKeepRefused) {
+  tImportOptions.bKeepRefused = bKeepRefused;
+  if (hMyWnd != nullptr) hMyWnd->CheckMenuItem(CM_WITH_MISTAKES, bKeepRefused);
+  if (hFileImport == nullptr) return;
+  // A pass stopped before it shows the game keeps the file as it was indexed, and so the choice.
+  const auto Undo = [bKeepRefused] {
+    tImportOptions.bKeepRefused = !bKeepRefused;
+    if (hMyWnd != nullptr) hMyWnd->CheckMenuItem(CM_WITH_MISTAKES, !bKeepRefused);
+  };
+  if (!IndexOpenFile(GameOnDisplayPos(), Undo)) Undo();
+}
+
+}  // namespace
+
+void IndexPassStep() {
+  if (!tIndexRun.bRunning) return;
+  const bool bMore = GamesPassStep(kIndexStepBytes) != PBN_FALSE;
+  if (!tIndexRun.bPublished && ReachedGameToShow()) {
+    PublishIndex();
+  } else if (tIndexRun.bPublished) {
+    GrowIndex();
+    IndexStatus = ReadingStatusText();
+    hMyWnd->SetStatusText(GameStatusText(tPbnGames.CurValue).c_str());
+  }
+  if (!bMore) return EndIndexPass(true);
+  hMyWnd->IndexProgress(IndexPermille(), tFileAdmin.tGameTagDD.CurData, tIndexRun.bPublished);
+  hMyWnd->IndexPassLater();
+}
+
+bool IndexPassRunning() {
+  return tIndexRun.bRunning;
+}
+
+bool IndexOpenFile(PbnFilePosDef KeepAt, std::function<void()> Undo) {
+  if (tImportOptions.bKeepRefused && !GameFileIsText(hFileImport)) {
+    const std::string Text = std::string(szFileImport) + "\n" + kGameFileNotTextText;
+    MessageBoxA(Text.c_str(), "Open error PBN file", MB_ICONEXCLAMATION);
+    return false;  // as a pass stopped at once: the file and game of before stay
+  }
+  if (tIndexRun.bRunning) SupersedeIndexPass();
+  std::rewind(hFileImport);  // indexed again when the choice of games changes
+  tIndexRun.bRunning = true;
+  tIndexRun.KeepAt = KeepAt;
+  tIndexRun.Undo = std::move(Undo);
+  struct stat tStat;
+  tIndexRun.FileSize =
+      fstat(fileno(hFileImport), &tStat) == 0 ? static_cast<long>(tStat.st_size) : 0;
+  tIndexRun.bLog = bImportLog && GetFileHandle(&hFileLogging, szPartLogName, "w");
+  if (tIndexRun.bLog) PbnImportFile(hFileLogging);
+  PbnImportOptionsDef tReading = UseReading(hFileImport, &tIndexRun.tHead);
+  tReading.bKeepRefused = tImportOptions.bKeepRefused;
+  GamesPassBegin(hFileImport, tReading);
+  PbnImportFile(nullptr);  // the pass keeps its log; a game loaded meanwhile writes none
+  hMyWnd->IndexPassLater();
   return true;
 }
 
@@ -618,8 +842,15 @@ std::string GameStatusText(UInt32 GameNumber) {
 bool ChooseReading(ReadingChoiceDef Choice) {
   const ReadingChoiceDef Before = tReadingChoice;
   tReadingChoice = Choice;
-  if (hFileImport == nullptr || Choice == Before || IndexOpenFile(GameOnDisplayPos())) return true;
-  tReadingChoice = Before;  // a cancelled pass keeps the file as it was read
+  CheckReadingItems();
+  if (hFileImport == nullptr || Choice == Before) return true;
+  // A pass stopped before it shows the game keeps the file as it was read.
+  const auto Undo = [Before] {
+    tReadingChoice = Before;
+    CheckReadingItems();
+  };
+  if (IndexOpenFile(GameOnDisplayPos(), Undo)) return true;
+  Undo();
   return false;
 }
 
@@ -660,11 +891,11 @@ void ShowGame(UInt32 GameIndex) {
 }
 
 std::FILE* OpenGameFile() {
-  return GamesLoaded() ? hFileImport : nullptr;
+  return GamesLoaded() && !IndexPassHoldsWindow() ? hFileImport : nullptr;
 }
 
 bool ShowGameNumber(UInt32 GameIndex) {
-  if (GameIndex < 1 || GameIndex > tPbnGames.MaxValue) return false;
+  if (IndexPassHoldsWindow() || GameIndex < 1 || GameIndex > tPbnGames.MaxValue) return false;
   tPbnGames.CurValue = GameIndex;
   ShowGame(GameIndex);
   return true;
@@ -863,6 +1094,134 @@ int KeyCommand(KeyDef Key) {
       return CM_NEXT_MISTAKES;
   }
   return 0;
+}
+
+void ViewerResourcesInit() {
+  PaintBitmapInit();
+  CtrlBitmapInit();
+}
+
+void ViewerResourcesTerm() {
+  PaintBitmapTerm();
+  CtrlBitmapTerm();
+  TextAnnoTerm();
+}
+
+void SetKeepRefusedGames(bool bKeep) {
+  tImportOptions.bKeepRefused = bKeep;
+}
+
+bool SetReadingSetting(const char* pcSetting) {
+  ReadingChoiceDef Choice = ReadingChoiceDef::Pbn10;
+  if (!PbnParseReadingChoice(pcSetting, &Choice)) return false;
+  SetReadingChoice(Choice);
+  return true;
+}
+
+int ReadingCommand() {
+  for (const int idCommand : {CM_READING_PBN10, CM_READING_PBN21, CM_READING_AUTO}) {
+    if (ReadingOfCommand(idCommand) == tReadingChoice) return idCommand;
+  }
+  return CM_READING_PBN10;
+}
+
+bool TextPaneShowsAnnotation() {
+  return bShowAnno != PBN_FALSE;
+}
+
+bool DoubleDummyShown() {
+  return DdPanelShown();
+}
+
+void DoubleDummyOnAnswer(std::function<void()> Post) {
+  DdPanelSetNotify(std::move(Post));
+}
+
+void DoubleDummyAnswered() {
+  InvalidateRectPaint();
+}
+
+std::uint32_t GameOnDisplay() {
+  return GamesLoaded() ? tPbnGames.CurValue : 0;
+}
+
+std::string GameCopyText() {
+  const PbnGameDataDef* ptData = tGameAdmin.ptGameData;
+  const PbnGameTagsDef* ptTags = tGameAdmin.ptGameTags;
+  if (!GamesLoaded() || ptData == nullptr || ptTags == nullptr) return {};
+  const char* pcBoard = TagValueText(TagValue(*ptTags, PBN_TAG_ID_BOARD));
+  std::string Text = PbnDealDiagram(pcBoard, ptData->tSituation, ptData->tDeal) + "\n";
+  for (UInt32 Line = 0; Line < TRAdmin.NrGameLines; ++Line) {
+    const char* pcLine = GameTxtLine(Line);
+    if (pcLine == nullptr) break;
+    Text += std::string(pcLine) + "\n";
+  }
+  return Text;
+}
+
+bool ListShowsMistakes() {
+  return GamesWithMistakes() != PBN_FALSE;
+}
+
+bool ListShowsPar() {
+  return GameListHasPar() || DdPanelShown();
+}
+
+std::uint32_t HandRecordGames() {
+  return OpenGameFile() != nullptr ? tPbnGames.MaxValue : 0;
+}
+
+namespace {
+
+// The replay and the text pane of the game on display, while the hand records use its records.
+struct StoodDef {
+  bool bKept = false;
+  PbnGameAdminDef tGame;
+  UInt32 VerPos;
+  UInt32 HorPos;
+};
+StoodDef tStood;
+
+}  // namespace
+
+bool LoadHandRecordGame(std::uint32_t GameNr) {
+  if (OpenGameFile() == nullptr || GameNr < 1 || GameNr > tPbnGames.MaxValue) return false;
+  if (!tStood.bKept) tStood = {true, tGameAdmin, tPbnVerText.CurValue, tPbnHorText.CurValue};
+  UInt32 NrLines = 0;
+  GameLoad(hFileImport, GameNr, &NrLines);
+  return true;
+}
+
+// The game on display loaded again, its replay and its text pane where they stood: the records
+// held the games of the hand records meanwhile. The annotation reveal is rebuilt from the move on
+// display.
+void HandRecordsDone() {
+  if (!tStood.bKept) return;
+  const StoodDef tKept = tStood;
+  tStood.bKept = false;
+  if (!GamesLoaded()) return;
+  GameLoad(hFileImport, tPbnGames.CurValue, &TRAdmin.NrGameLines);
+  PbnGameAdminDef& t = tGameAdmin;
+  const PbnGameAdminDef& tWas = tKept.tGame;
+  t.Section = tWas.Section;
+  t.tDeal = tWas.tDeal;
+  t.NrCalls = tWas.NrCalls;
+  t.NrTricks = tWas.NrTricks;
+  t.NrCards = tWas.NrCards;
+  t.bTrick = tWas.bTrick;
+  t.bPlayDone = tWas.bPlayDone;
+  t.abHiddenSide = tWas.abHiddenSide;
+  GameTextCompute();
+  TRAdmin.NrAnnoLines = 0;
+  TRAdmin.NrAnnoChars = tAnnoAdmin.MaxLineLength;
+  SetTextScroll();
+  for (const auto& [ptBar, Pos] :
+       {std::pair{&tPbnVerText, tKept.VerPos}, std::pair{&tPbnHorText, tKept.HorPos}}) {
+    ptBar->CurValue = std::min(Pos, ptBar->MaxValue);
+    hMyWnd->SetScrollPos(ptBar->idCtrl, static_cast<int>(ptBar->CurValue), true);
+  }
+  InvalidateRectPaint();
+  InvalidateRectText();
 }
 
 }  // namespace viewer

@@ -51,7 +51,6 @@ constexpr int kTrickCardWidth = 48;
 constexpr int kHistPanelBottom = 258;
 constexpr int kBitmapWidth = 16;
 
-constexpr RectDef kTableArea{0, 0, 402, 258};
 constexpr RectDef kHistPanel{402, 0, 634, 258};
 
 LogFontDef tLogFont;
@@ -505,7 +504,7 @@ void PaintTableAllCards(Canvas* hDC, const PbnGameTagsDef* ptGameTags) {
 
 void PaintTable(Canvas* hDC, PbnBoolDef bGames) {
   SelectPaintFont(hDC, FONT_TABLE);
-  hDC->FillRect(kTableArea, hbTableDkRed);
+  hDC->FillRect(tTableRectangle, hbTableDkRed);
   const PbnGameTagsDef* ptGameTags = tGameAdmin.ptGameTags;
   const PbnGameDataDef* ptGameData = tGameAdmin.ptGameData;
   for (int Side = 0; Side < PBN_N_SIDES; ++Side) {

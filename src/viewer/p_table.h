@@ -8,6 +8,7 @@
 #include "core/pbn.h"
 #include "core/tags.h"
 #include "viewer/platform/canvas.h"
+#include "viewer/viewer.h"
 
 namespace viewer {
 

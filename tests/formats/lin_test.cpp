@@ -7,6 +7,7 @@
 #include "formats/lin.h"
 #include "games/pbn_game.h"
 #include "import/reading.h"
+#include "replay/pbn_play.h"
 #include "support/test_support.h"
 
 namespace lin {

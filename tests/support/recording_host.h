@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "viewer/controls.h"
+#include "replay/controls.h"
 
 namespace testing_support {
 

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
 
+#include "games/game_list.h"
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "recording_canvas.h"
@@ -41,7 +43,22 @@ class RecordingWindow final : public Host {
   void Send(std::uint32_t Message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
     WndProc(this, Message, wParam, lParam);
   }
-  void Command(int idCommand) { Send(WM_COMMAND, static_cast<unsigned>(idCommand)); }
+  // A command, and the index pass it starts run to its end (unless bRunPasses is off), the user
+  // stopping it after report CancelAtProgress.
+  void Command(int idCommand) {
+    Send(WM_COMMAND, static_cast<unsigned>(idCommand));
+    if (bRunPasses) RunPass();
+  }
+  void RunPass() {
+    while (bStepAsked) {
+      bStepAsked = false;
+      if (NrProgress >= CancelAtProgress) {
+        Send(WM_COMMAND, CM_STOP_READING);
+      } else {
+        Send(WM_INDEX_PASS);
+      }
+    }
+  }
   // A press as the user makes it: a check box (121 to 144) toggles its mark first.
   void Press(int idCtrl) {
     if (idCtrl >= ID_AUCTION && idCtrl <= ID_HIDE_S) h.Click(idCtrl);
@@ -95,8 +112,14 @@ class RecordingWindow final : public Host {
   }
   void SetTitle(const char* pcTitle) override { Title = pcTitle; }
   void SetStatusText(const char* pcText) override { Status = pcText; }
-  bool IndexProgress(int, std::uint32_t) override { return ++NrProgress < CancelAtProgress; }
-  void IndexProgressEnd() override {}
+  void IndexPassLater() override { bStepAsked = true; }
+  void IndexProgress(int Permille, std::uint32_t, bool bGamesShown) override {
+    ++NrProgress;
+    LastPermille = Permille;
+    bShownWhileReading = bShownWhileReading || bGamesShown;
+  }
+  void IndexProgressEnd() override { ++NrProgressEnds; }
+  void GamesAppended() override { ++NrAppended; }
   void DestroyWindow() override { Send(WM_DESTROY); }
   void PostQuitMessage(int ExitCode) override { QuitCode = ExitCode; }
   void CheckMenuItem(int idCommand, bool bChecked) override { MenuChecks[idCommand] = bChecked; }
@@ -116,7 +139,13 @@ class RecordingWindow final : public Host {
   std::string Title;
   std::string Status;
   int NrProgress = 0;
-  int CancelAtProgress = 1 << 30;  // the progress report at which the user cancels
+  int CancelAtProgress = 1 << 30;  // the progress report after which the user cancels
+  int LastPermille = 0;
+  int NrProgressEnds = 0;
+  int NrAppended = 0;
+  bool bShownWhileReading = false;  // a report said a game was on display
+  bool bStepAsked = false;
+  bool bRunPasses = true;
 };
 
 const std::string kExamples = KARVELON_SOURCE_DIR "/examples/";
@@ -391,9 +420,11 @@ TEST_F(ShowcaseWindow, FileWithoutGames) {
   w.Scroll(ID_VER_TEXT, SB_LINEDOWN);
   EXPECT_TRUE(w.h.GetCheck(ID_AUCTION) == 1 && tGameAdmin.Section == PBN_SECTION_IDENT &&
               w.Label() == "0" && tGameAdmin.abHiddenSide[PBN_NORTH]);
-  // The table shows no game: no board box, no ranks, no calls, no text in the pane.
+  // The table shows no game: no board box, no ranks, no calls, no names, no text in the pane.
   const RecordingCanvas& tCanvas = w.Paint();
   EXPECT_EQ(tCanvas.FillOf({10, 6, 126, 22}), kNoFill);
+  for (const char* pcName : {"Anna", "Bert", "Cora", "Dirk"})
+    EXPECT_EQ(tCanvas.CountText(pcName), 0) << pcName;
   for (const TextOp& tText : tCanvas.Texts)
     EXPECT_TRUE(tText.bDrawText && tText.y < 258) << tText.Text;
 }
@@ -472,10 +503,6 @@ TEST(MainWindow, GamesWithMistakes) {
   EXPECT_EQ(w.Status, "Game 1 of 11, 10 with mistakes: see " + LogPath());
   w.Command(CM_NEXT_MISTAKES);
   EXPECT_EQ(w.Label(), "2!");
-  // A pass cancelled at its first report keeps the games with mistakes of the file on display.
-  const TempFile tLong(LongFile());
-  OpenCancelled(w, tLong.Path());
-  EXPECT_TRUE(tPbnGames.MaxValue == 11 && GamesNrWithMistakes() == 10 && w.Label() == "2!");
   std::vector<std::string> atPane;
   for (const TextOp* ptText : Pane(w.Paint(3)))
     atPane.push_back(ptText->Text);
@@ -486,8 +513,90 @@ TEST(MainWindow, GamesWithMistakes) {
   w.Command(CM_LAST);
   w.Command(CM_NEXT_MISTAKES);  // on from the first game past the last
   EXPECT_EQ(w.Label(), "2!");
-  w.Command(CM_WITH_MISTAKES);
-  EXPECT_TRUE(tPbnGames.MaxValue == 1 && !w.MenuChecks[CM_WITH_MISTAKES]);
+  // A pass stopped at its first report keeps the games it read of the new file, and says so.
+  const TempFile tLong(LongFile());
+  OpenCancelled(w, tLong.Path());
+  const UInt32 NrKept = tPbnGames.MaxValue;
+  const std::string Long = LongFile();
+  const auto NrInFile = static_cast<UInt32>(std::ranges::count(Long, '\n') / 3);
+  EXPECT_TRUE(NrKept > NrInFile / 2 && NrKept < NrInFile && GamesNrWithMistakes() == NrKept)
+      << NrKept;
+  EXPECT_EQ(w.Label(), "1!");
+  EXPECT_EQ(w.Status, "Game 1 of " + std::to_string(NrKept) + ", " + std::to_string(NrKept) +
+                          " with mistakes: see " + LogPath() +
+                          "; reading stopped at 87% of the file: the games after it are not "
+                          "indexed");
+  w.Command(CM_LAST);
+  EXPECT_EQ(w.Label(), std::to_string(NrKept) + "!");
+  w.Command(CM_WITH_MISTAKES);  // off: the file read again holds no clean game
+  EXPECT_TRUE(tPbnGames.MaxValue == 0 && !w.MenuChecks[CM_WITH_MISTAKES]);
+  EXPECT_EQ(w.h.MessageBoxes.back().Text, "No PBN games\nInspect " + LogPath());
+}
+
+// What a game shows of its import: its place, the Event it inherits through "#" as loaded and as
+// the list took it, its mistakes with their lines.
+std::string GameFacts(UInt32 GameNr) {
+  if (!ShowGameNumber(GameNr)) return "none";
+  std::string Facts = std::to_string(GameFilePos(GameNr)) + " " +
+                      TagValue(*tGameAdmin.ptGameTags, PBN_TAG_ID_EVENT) + " " +
+                      GameListString(GameListRow(GameNr).idEvent);
+  for (UInt32 i = 0; i < GameNrMistakes(GameNr); ++i)
+    Facts += " " + std::to_string(GameMistakes(GameNr)[i].LineNr);
+  return Facts;
+}
+
+// The first game shows after the first step of the pass and steps while the pass reads on; games
+// loaded between the steps (with "#" values of earlier games) change nothing of what the pass
+// finds: the same index, the same log, the same mistakes with their lines as a pass at once.
+TEST(MainWindow, TheFirstGameWhileThePassReadsOn) {
+  const std::string Club = testing_support::ReadFile(kExamples + "club-36.pbn");
+  std::string Text;
+  for (int Copy = 0; Copy < 30; ++Copy)
+    Text += Club + "\n[Event \"x\"]\n[Dealer \"Q\"]\n\n";
+  const TempFile tBig(Text);
+  for (const bool bWithMistakes : {false, true}) {
+    RecordingWindow w;
+    if (bWithMistakes) w.Command(CM_WITH_MISTAKES);
+    w.Open(tBig.Path());
+    const UInt32 NrGames = tPbnGames.MaxValue;
+    const std::string Log = testing_support::ReadFile("karvelon.log");
+    ASSERT_EQ(NrGames, bWithMistakes ? 30u * 37 : 30u * 36);
+    std::vector<std::string> atWhole(NrGames + 1);
+    for (UInt32 GameNr = 1; GameNr <= NrGames; ++GameNr)
+      atWhole[GameNr] = GameFacts(GameNr);
+
+    w.bRunPasses = false;
+    w.Open(tBig.Path());
+    // Until the first step the window shows the game of before.
+    EXPECT_TRUE(IndexPassRunning() && w.bStepAsked && tPbnGames.CurValue == NrGames);
+    w.Command(CM_FIRST);  // nothing loads a game of the index being replaced
+    EXPECT_TRUE(!ShowGameNumber(2) && tPbnGames.CurValue == NrGames);
+    w.bStepAsked = false;
+    w.Send(WM_INDEX_PASS);
+    const UInt32 NrFirst = tPbnGames.MaxValue;
+    EXPECT_TRUE(IndexPassRunning() && NrFirst > 0 && NrFirst < NrGames && tPbnGames.CurValue == 1);
+    EXPECT_EQ(w.Bars[ID_GAMES], (std::array{1, static_cast<int>(NrFirst), 1}));
+    EXPECT_EQ(w.Status.find("Game 1 of " + std::to_string(NrFirst)), 0u) << w.Status;
+    EXPECT_NE(w.Status.find("reading the file: "), std::string::npos) << w.Status;
+    w.Press(ID_EXEC);
+    EXPECT_EQ(tGameAdmin.Section, PBN_SECTION_AUCTION);
+    std::map<UInt32, std::string> aFacts;  // of the games shown while the pass read on
+    while (w.bStepAsked) {
+      const UInt32 Last = tPbnGames.MaxValue;
+      aFacts[Last] = GameFacts(Last);
+      aFacts[Last / 2 + 1] = GameFacts(Last / 2 + 1);
+      w.bStepAsked = false;
+      w.Send(WM_INDEX_PASS);
+    }
+    EXPECT_TRUE(!IndexPassRunning() && tPbnGames.MaxValue == NrGames && w.NrAppended > 2);
+    EXPECT_EQ(w.Bars[ID_GAMES][1], static_cast<int>(NrGames));
+    EXPECT_EQ(testing_support::ReadFile("karvelon.log"), Log);
+    EXPECT_EQ(w.NrProgressEnds, 2);
+    for (const auto& [GameNr, Facts] : aFacts)
+      EXPECT_EQ(atWhole[GameNr], Facts) << GameNr;
+    w.bRunPasses = true;
+    if (bWithMistakes) w.Command(CM_WITH_MISTAKES);
+  }
 }
 
 // The Count texts drawn last in the history panel, each ended by "|": the double-dummy panel
@@ -545,14 +654,18 @@ TEST(MainWindow, GoToGameAndChoicesThatKeepTheGame) {
   EXPECT_TRUE(tPbnGames.MaxValue == 1 && w.Label() == "1");
 
   EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::Pbn10));
+  w.RunPass();
   w.Open(kExamples + "pbn21.pbn");                           // no game by PBN 1.0
   EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::Pbn21));  // read again at once
+  w.RunPass();
   EXPECT_TRUE(tPbnGames.MaxValue == 4 && w.Title == "Karvelon (PBN 2.1) - pbn21.pbn");
   w.GoTo = 3;
   w.Command(CM_GO_TO);
   EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::AsDeclared));
+  w.RunPass();
   EXPECT_EQ(w.Label(), "3");  // the same game, by its place in the file
   EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::Pbn10));
+  w.RunPass();
   EXPECT_EQ(tPbnGames.MaxValue, 0u);
   EXPECT_TRUE(ChooseReading(pbn::ReadingChoiceDef::AsDeclared));  // as the tests after expect
 }

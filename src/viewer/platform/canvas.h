@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "viewer/controls.h"
+#include "replay/controls.h"
 
 namespace viewer {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "viewer/controls.h"
+#include "replay/controls.h"
 #include "viewer/platform/canvas.h"
 
 namespace viewer {
@@ -49,10 +49,14 @@ class Host : public ControlHost {
   // The main window's title, and the status text below the window's client area.
   virtual void SetTitle(const char* pcTitle) = 0;
   virtual void SetStatusText(const char* pcText) = 0;
-  // While a long index pass runs, now and then: how far it has read (0 to 1000) and the games
-  // found so far. The window shows it once the pass has run for a while and keeps painting; false
-  // when the user cancelled. IndexProgressEnd follows the pass, whatever its end.
-  virtual bool IndexProgress(int Permille, std::uint32_t NrGames) = 0;
+  // The index pass runs in steps: sends WM_INDEX_PASS once the events now waiting are handled.
+  virtual void IndexPassLater() = 0;
+  // After each step: how far the pass has read (0 to 1000) and the games found so far.
+  // bGamesShown false: the window still shows what it showed before and takes no command that
+  // loads a game (a long wait shows the progress with its Cancel); true: a game of the file is on
+  // display and the user goes on while the pass reads on (the progress stands aside). Cancel sends
+  // CM_STOP_READING. IndexProgressEnd follows the pass, whatever its end.
+  virtual void IndexProgress(int Permille, std::uint32_t NrGames, bool bGamesShown) = 0;
   virtual void IndexProgressEnd() = 0;
   virtual void DestroyWindow() = 0;
   virtual void PostQuitMessage(int ExitCode) = 0;
@@ -64,9 +68,10 @@ class Host : public ControlHost {
     return false;
   }
   // The list of games: shown (bSameBoard: the tables of the board on display), told of a new
-  // index, and of the game on display.
+  // index, of games added to it while the pass reads on, and of the game on display.
   virtual void ShowGameList(bool /*bSameBoard*/) {}
   virtual void GamesIndexed() {}
+  virtual void GamesAppended() {}  // the pass has indexed more games
   virtual void GameShown(std::uint32_t /*GameNr*/) {}
 };
 

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenuBar>
+#include <QPrinter>
+#include <QThread>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "replay/pbn_play.h"
@@ -58,6 +62,62 @@ TEST(PrintItems, ExportTheOpenFileAsItIsRead) {
   }
   // Game 3 on display again, its board loaded.
   EXPECT_EQ(viewer::tPbnGames.CurValue, 3u);
+  EXPECT_STREQ(pbn::TagValue(*pbn::tGameAdmin.ptGameTags, pbn::PBN_TAG_ID_BOARD), "3");
+  std::filesystem::remove(Pdf);
+  std::filesystem::remove(Pdf + ".info");
+}
+
+// Print asks for the printer before it solves anything; given one, it solves the boards of the
+// pages chosen off the window's thread and prints them; the game on display stays at its step.
+TEST(PrintItems, AsksThePrinterFirstThenSolves) {
+  viewer::SetImportLogEnabled(false);
+  viewer::qt::MainWindow tWindow(false);
+  tWindow.OpenFile(kShowcase);
+  viewer::ShowGameNumber(3);
+  for (int Press = 0; Press < 3; ++Press)
+    tWindow.Command(viewer::ID_EXEC);
+  const int Section = pbn::tGameAdmin.Section;
+  const int NrCalls = pbn::tGameAdmin.NrCalls;
+  ASSERT_EQ(Section, pbn::PBN_SECTION_AUCTION);
+  const viewer::qt::PrintChoicesDef tChoices{1, true, QPageSize::A4};
+  int NrPagesAsked = 0;
+  bool bSolvingWhenAsked = true;
+  std::optional<QString> Done;
+  const auto Finished = [&Done](const QString& Error) { Done = Error; };
+  viewer::qt::PrintHandRecords(
+      &tWindow, tChoices,
+      [&](QPrinter*, int NrPages) {
+        NrPagesAsked = NrPages;
+        bSolvingWhenAsked = viewer::qt::HandRecordsSolving();
+        return false;  // the user steps back in the print dialog
+      },
+      Finished);
+  EXPECT_TRUE(NrPagesAsked == 5 && !bSolvingWhenAsked && !viewer::qt::HandRecordsSolving());
+  EXPECT_EQ(Done, QString());
+
+  const std::string Pdf = (std::filesystem::temp_directory_path() /
+                           ("karvelon-printer-" + std::to_string(getpid()) + ".pdf"))
+                              .string();
+  Done.reset();
+  viewer::qt::PrintHandRecords(
+      &tWindow, tChoices,
+      [&](QPrinter* ptPrinter, int) {
+        ptPrinter->setOutputFileName(QString::fromStdString(Pdf));
+        ptPrinter->setPrintRange(QPrinter::PageRange);
+        ptPrinter->setFromTo(2, 3);
+        return true;
+      },
+      Finished);
+  EXPECT_TRUE(viewer::qt::HandRecordsSolving());  // on its worker thread
+  for (int Round = 0; Round < 6000 && !Done; ++Round) {
+    QCoreApplication::processEvents();
+    QThread::msleep(5);
+  }
+  ASSERT_EQ(Done, QString());
+  EXPECT_EQ(PdfPages(Pdf), 2);
+  EXPECT_EQ(viewer::tPbnGames.CurValue, 3u);
+  EXPECT_TRUE(pbn::tGameAdmin.Section == Section && pbn::tGameAdmin.NrCalls == NrCalls)
+      << pbn::tGameAdmin.Section << " " << pbn::tGameAdmin.NrCalls;
   EXPECT_STREQ(pbn::TagValue(*pbn::tGameAdmin.ptGameTags, pbn::PBN_TAG_ID_BOARD), "3");
   std::filesystem::remove(Pdf);
   std::filesystem::remove(Pdf + ".info");

@@ -9,11 +9,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDockWidget>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
@@ -32,6 +35,8 @@
 #include <vector>
 
 #include "replay/pbn_play.h"
+#include "support/test_support.h"
+#include "viewer/dd_panel.h"
 #include "viewer/karvelon.h"
 #include "viewer/p_table.h"
 #include "viewer/platform/qt/game_list_panel.h"
@@ -384,12 +389,11 @@ TEST(QtWindow, WideWindowHoldsASidePanel) {
   EXPECT_TRUE(w.Scale() == 1.0 && w.Client()->size() == QSize(640, 480));
 }
 
-// A new user's viewer reads each file by the standard it declares; a choice saved is kept. The
-// settings live in a folder of the test's own (QSettings finds it at its first use).
+// A new user's viewer reads each file by the standard it declares; a choice saved is kept (the
+// settings are the test's own, see main).
 TEST(QtWindow, TheReadingOfANewUserAndTheOneSaved) {
-  char acDir[] = "/tmp/karvelon_settingsXXXXXX";
-  ASSERT_NE(mkdtemp(acDir), nullptr);
-  setenv("XDG_CONFIG_HOME", acDir, 1);
+  QSettings(QStringLiteral("Karvelon"), QStringLiteral("Karvelon"))
+      .remove(QStringLiteral("Options/Reading"));
   SetReadingChoice(pbn::ReadingChoiceDef::Pbn21);
   {
     qt::MainWindow w(true);
@@ -401,8 +405,168 @@ TEST(QtWindow, TheReadingOfANewUserAndTheOneSaved) {
     qt::MainWindow w(true);
     EXPECT_EQ(ReadingChoice(), pbn::ReadingChoiceDef::Pbn10);
   }
+  QSettings(QStringLiteral("Karvelon"), QStringLiteral("Karvelon"))
+      .remove(QStringLiteral("Options/Reading"));
   SetReadingChoice(pbn::ReadingChoiceDef::AsDeclared);
-  std::filesystem::remove_all(acDir);
+}
+
+void ProcessEvents(int NrRounds = 4) {
+  for (int Round = 0; Round < NrRounds; ++Round)
+    QCoreApplication::processEvents();
+}
+
+QDockWidget* DockOf(const qt::MainWindow& w, bool bSameBoard) {
+  return w.GameList(bSameBoard) != nullptr
+             ? qobject_cast<QDockWidget*>(w.GameList(bSameBoard)->parentWidget())
+             : nullptr;
+}
+
+// The interactive viewer keeps its choices and docks: a second run finds PbnFile, Double dummy
+// and the game list as the first run left them, the list at its width, Same board closed.
+TEST(QtWindow, ChoicesAndDocksKeptBetweenRuns) {
+  int ListWidth = 0;
+  {
+    qt::MainWindow w(true);
+    w.show();
+    w.MenuAction(CM_PBNFILE)->trigger();
+    w.MenuAction(CM_DOUBLE_DUMMY)->trigger();
+    w.Command(CM_GAME_LIST);
+    ProcessEvents();
+    ListWidth = DockOf(w, false)->width();
+    w.close();
+  }
+  qt::MainWindow w(true);
+  w.show();
+  ProcessEvents();
+  EXPECT_TRUE(!bShowAnno && w.MenuAction(CM_PBNFILE)->isChecked());
+  EXPECT_TRUE(DdPanelShown() && w.MenuAction(CM_DOUBLE_DUMMY)->isChecked());
+  ASSERT_TRUE(DockOf(w, false) != nullptr && DockOf(w, true) != nullptr);
+  EXPECT_TRUE(DockOf(w, false)->isVisible() && !DockOf(w, true)->isVisible());
+  EXPECT_EQ(DockOf(w, false)->width(), ListWidth);
+  w.MenuAction(CM_ANNOTATION)->trigger();
+  w.MenuAction(CM_DOUBLE_DUMMY)->trigger();
+  EXPECT_TRUE(bShowAnno && !DdPanelShown());
+  w.close();
+}
+
+// The heading of Same board counts the rows it shows, also after another file is opened.
+TEST(QtWindow, SameBoardHeadingFollowsItsRows) {
+  char acDir[] = "/tmp/karvelon_sameXXXXXX";
+  ASSERT_NE(mkdtemp(acDir), nullptr);
+  const std::filesystem::path Dir = acDir;
+  const std::string Showcase = testing_support::ReadFile(kShowcase);
+  std::ofstream(Dir / "twice.pbn") << Showcase << "\n" << Showcase;  // every board at two tables
+  qt::MainWindow w(false);
+  w.show();
+  w.OpenFile(kShowcase);
+  w.Command(CM_SAME_BOARD);
+  qt::GameListPanel* ptPanel = w.GameList(true);
+  const auto Heading = [ptPanel] { return ptPanel->findChild<QLabel*>()->text().toStdString(); };
+  EXPECT_EQ(Heading(), "Board 1: 1 table");
+  w.OpenFile((Dir / "twice.pbn").string());
+  EXPECT_EQ(ptPanel->Model()->rowCount(), 2);
+  EXPECT_EQ(Heading(), "Board 1: 2 tables");
+  w.Command(CM_NEXT);
+  EXPECT_EQ(Heading(), "Board 2: 2 tables");
+  std::filesystem::remove_all(Dir);
+}
+
+// Copy picture: the table (hands, centre, name bars) at the window's scale, not the design.
+TEST(QtWindow, CopyPictureIsTheTable) {
+  qt::MainWindow w(false);
+  w.show();
+  w.OpenFile(kShowcase);
+  for (const double Scale : {1.0, 2.0}) {
+    const QImage tClient = w.RenderClient(Scale);
+    w.CopyPicture();
+    const QImage tCopied = QGuiApplication::clipboard()->image();
+    ASSERT_EQ(tCopied.size(), QSize(qRound(402 * Scale), qRound(258 * Scale))) << Scale;
+    EXPECT_EQ(tCopied.convertToFormat(QImage::Format_RGB32),
+              tClient.copy(QRect(QPoint(0, 0), tCopied.size())));
+  }
+}
+
+// Zoom in a maximized window keeps it maximized; the game list opened in a zoomed window takes its
+// room from the window, not from the table, and gives it back when closed; every heading of the
+// list fits with its sort arrow.
+TEST(QtWindow, ZoomAndDocksKeepTheTable) {
+  qt::MainWindow w(false);
+  w.show();
+  w.OpenFile(kShowcase);
+  w.showMaximized();
+  ProcessEvents();
+  ASSERT_TRUE(w.isMaximized());
+  w.Zoom(-1);
+  ProcessEvents();
+  EXPECT_TRUE(w.isMaximized() && w.Scale() == 2.0);  // the step below the 2.4 that fits
+  w.Zoom(0);
+  ProcessEvents();
+  EXPECT_TRUE(w.isMaximized() && w.Scale() == 1.0);
+  w.showNormal();
+  ProcessEvents();
+  w.Zoom(1);
+  w.Zoom(1);
+  ProcessEvents();
+  const double Scale = w.Scale();
+  const int Width = w.width();
+  ASSERT_EQ(Scale, 1.5);
+  w.Command(CM_GAME_LIST);
+  ProcessEvents();
+  EXPECT_EQ(w.Scale(), Scale);
+  EXPECT_GT(w.width(), Width + 300);
+  DockOf(w, false)->close();
+  ProcessEvents();
+  EXPECT_TRUE(w.Scale() == Scale && w.width() == Width) << w.width() << " " << Width;
+
+  const QHeaderView* ptHeader = w.GameList(false)->View()->horizontalHeader();
+  for (int Column = 0; Column < ptHeader->count(); ++Column) {
+    if (ptHeader->isSectionHidden(Column)) continue;
+    const QString tText = ptHeader->model()->headerData(Column, Qt::Horizontal).toString();
+    // The text, the margins on both sides and the arrow with its margin.
+    const int Margin = ptHeader->style()->pixelMetric(QStyle::PM_HeaderMargin);
+    const int Needed = ptHeader->fontMetrics().horizontalAdvance(tText) + 3 * Margin +
+                       ptHeader->style()->pixelMetric(QStyle::PM_HeaderMarkSize);
+    EXPECT_GE(ptHeader->sectionSize(Column), Needed) << tText.toStdString();
+  }
+}
+
+// In the interactive viewer's way the pass runs between the window's events: the first game is
+// on display while it reads on, the bar and Cancel beside the status line; Cancel keeps the
+// games read so far and the status line says so.
+TEST(QtWindow, PassBetweenEventsAndItsCancel) {
+  const std::string Club = testing_support::ReadFile(KARVELON_SOURCE_DIR "/examples/club-36.pbn");
+  std::string Text;
+  for (int Copy = 0; Copy < 100; ++Copy)
+    Text += Club;
+  const testing_support::TempFile tBig(Text);
+  qt::MainWindow w(false);
+  w.SetIndexPassInEvents(true);
+  w.show();
+  w.OpenFile(tBig.Path());
+  EXPECT_TRUE(IndexPassRunning() && tPbnGames.MaxValue == 0);
+  for (int Round = 0; Round < 100 && tPbnGames.CurValue == 0; ++Round)
+    QCoreApplication::processEvents();
+  ASSERT_TRUE(IndexPassRunning());
+  const pbn::UInt32 NrFirst = tPbnGames.MaxValue;
+  EXPECT_TRUE(tPbnGames.CurValue == 1 && NrFirst > 0 && NrFirst < 3600) << NrFirst;
+  QPushButton* ptCancel = nullptr;
+  for (QPushButton* ptButton : w.statusBar()->findChildren<QPushButton*>()) {
+    if (ptButton->text() == "Cancel" && ptButton->isVisible()) ptCancel = ptButton;
+  }
+  ASSERT_NE(ptCancel, nullptr);
+  w.Command(CM_NEXT);
+  EXPECT_EQ(qobject_cast<QLabel*>(w.Control(ID_GAME_NUMBER))->text(), "2");
+  QCoreApplication::processEvents();
+  ptCancel->click();
+  const pbn::UInt32 NrKept = tPbnGames.MaxValue;
+  EXPECT_TRUE(!IndexPassRunning() && NrKept >= NrFirst && NrKept < 3600 && !ptCancel->isVisible());
+  const QString tStatus = w.statusBar()->findChild<QLabel*>()->toolTip().isEmpty()
+                              ? w.statusBar()->findChild<QLabel*>()->text()
+                              : w.statusBar()->findChild<QLabel*>()->toolTip();
+  EXPECT_TRUE(tStatus.startsWith(QStringLiteral("Game 2 of %1; reading stopped at ").arg(NrKept)))
+      << tStatus.toStdString();
+  ProcessEvents();
+  EXPECT_EQ(tPbnGames.MaxValue, NrKept);  // nothing reads on
 }
 
 TEST(Viewer, RefusesToStartWithoutADisplay) {
@@ -416,8 +580,18 @@ TEST(Viewer, RefusesToStartWithoutADisplay) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // A screen of 1920 x 1200, room to zoom and to widen the window; and a settings folder of the
+  // test's own, so that an interactive window neither reads nor changes the user's.
+  char acDir[] = "/tmp/karvelon_qt_testXXXXXX";
+  const std::string Dir = mkdtemp(acDir) != nullptr ? acDir : "/tmp";
+  std::ofstream(Dir + "/screen.json")
+      << R"({"screens": [{"name": "s", "x": 0, "y": 0, "width": 1920, "height": 1200,)"
+      << R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
+  setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + Dir + "/screen.json").c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (Dir + "/config").c_str(), 1);
   QApplication tApplication(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int Status = RUN_ALL_TESTS();
+  std::filesystem::remove_all(Dir);
+  return Status;
 }

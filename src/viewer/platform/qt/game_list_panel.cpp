@@ -6,15 +6,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "games/game_mistakes.h"
-#include "import/import.h"
-#include "viewer/dd_panel.h"
-#include "viewer/karvelon.h"
+#include "viewer/platform/qt/qt_canvas.h"
 #include "viewer/platform/qt/qt_host.h"
+#include "viewer/viewer.h"
 
 namespace viewer::qt {
 
@@ -22,8 +22,9 @@ using pbn::GameListColumnDef;
 
 namespace {
 
+// PBN text is ISO 8859-1, or UTF-8 where the 2.1 reading found it declared: as the canvas has it.
 QString ListText(const std::string& Text) {
-  return QString::fromStdString(pbn::PbnTextToUtf8(Text));
+  return CanvasText(Text.data(), static_cast<int>(Text.size()));
 }
 
 bool RightAligned(GameListColumnDef Column) {
@@ -84,10 +85,24 @@ void GameListModel::sort(int Column, Qt::SortOrder Order) {
 
 void GameListModel::Select(const QString& Filter) {
   Show(pbn::GameListSelect(Filter.toLatin1().toStdString()));
+  bEveryGame_ = Filter.trimmed().isEmpty();
+}
+
+bool GameListModel::AppendNewGames() {
+  if (!bEveryGame_ || SortColumn_ != GameListColumnDef::Number || bDescending_) return false;
+  const int NrRows = rowCount();
+  const auto NrGames = static_cast<int>(pbn::GameListSize());
+  if (NrGames <= NrRows) return true;
+  beginInsertRows({}, NrRows, NrGames - 1);
+  for (int GameNr = NrRows + 1; GameNr <= NrGames; GameNr++)
+    aGames_.push_back(static_cast<pbn::UInt32>(GameNr));
+  endInsertRows();
+  return true;
 }
 
 void GameListModel::SelectSameBoard(std::uint32_t GameNr) {
   Show(pbn::GameListSameBoard(GameNr));
+  bEveryGame_ = false;
 }
 
 void GameListModel::Show(std::vector<pbn::UInt32> aGames) {
@@ -135,15 +150,31 @@ GameListPanel::GameListPanel(bool bSameBoard, QWidget* ptParent)
   ptView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   ptView_->verticalHeader()->setDefaultSectionSize(ptView_->fontMetrics().height() + 4);
   ptView_->horizontalHeader()->setStretchLastSection(true);
-  static constexpr int aWidths[pbn::kGameListNrColumns] = {60, 44, 64, 46, 64, 220, 56, 80};
-  for (int Column = 0; Column < pbn::kGameListNrColumns; Column++)
-    ptView_->setColumnWidth(Column, aWidths[Column]);
   ptView_->setSortingEnabled(true);
   ptView_->sortByColumn(0, Qt::AscendingOrder);
+  // Each heading whole, with the sort arrow beside it: the style measures every heading as if its
+  // column were the one sorted by.
+  static constexpr int aWidths[pbn::kGameListNrColumns] = {60, 44, 64, 46, 64, 220, 56, 80};
+  const QHeaderView* ptHeader = ptView_->horizontalHeader();
+  for (int Column = 0; Column < pbn::kGameListNrColumns; Column++) {
+    QStyleOptionHeader tOption;
+    tOption.initFrom(ptHeader);
+    tOption.text = QString::fromLatin1(pbn::apcGameListHeaders[Column]);
+    tOption.fontMetrics = QFontMetrics(ptHeader->font());
+    tOption.sortIndicator = QStyleOptionHeader::SortDown;
+    const int Heading =
+        ptHeader->style()
+            ->sizeFromContents(QStyle::CT_HeaderSection, &tOption, QSize(), ptHeader)
+            .width();
+    ptView_->setColumnWidth(Column, std::max(aWidths[Column], Heading));
+  }
   ptView_->setMinimumWidth(320);
   ptLayout->addWidget(ptView_);
   connect(ptView_, &QAbstractItemView::activated, this,
           [this](const QModelIndex& tIndex) { ShowRow(tIndex.row()); });
+  // The heading counts the rows: it follows every change of them.
+  connect(ptModel_, &QAbstractItemModel::modelReset, this, [this] { ShowCount(); });
+  connect(ptModel_, &QAbstractItemModel::rowsInserted, this, [this] { ShowCount(); });
   Refill();
 }
 
@@ -157,21 +188,36 @@ bool GameListPanel::eventFilter(QObject* ptObject, QEvent* ptEvent) {
 }
 
 void GameListPanel::Refill() {
+  if (!isVisible()) {
+    bStale_ = true;
+    return;
+  }
+  bStale_ = false;
   if (bSameBoard_) {
     ptModel_->SelectSameBoard(GameOnDisplay_);
   } else {
     Filter();
   }
   // Par where the file carries it, or where the double-dummy panel finds it.
-  ptView_->setColumnHidden(static_cast<int>(GameListColumnDef::Par),
-                           !pbn::GameListHasPar() && !DdPanelShown());
-  ptView_->setColumnHidden(static_cast<int>(GameListColumnDef::Mistakes),
-                           !pbn::GamesWithMistakes());
+  ptView_->setColumnHidden(static_cast<int>(GameListColumnDef::Par), !ListShowsPar());
+  ptView_->setColumnHidden(static_cast<int>(GameListColumnDef::Mistakes), !ListShowsMistakes());
+}
+
+void GameListPanel::Grow() {
+  if (!isVisible()) {
+    bStale_ = true;
+  } else if (bSameBoard_ || !ptModel_->AppendNewGames()) {
+    Refill();
+  }
+}
+
+void GameListPanel::showEvent(QShowEvent* ptEvent) {
+  QWidget::showEvent(ptEvent);
+  if (bStale_) Refill();
 }
 
 void GameListPanel::Filter() {
   ptModel_->Select(ptFilter_ != nullptr ? ptFilter_->text() : QString());
-  ShowCount();
   Follow(GameOnDisplay_);
 }
 
@@ -190,10 +236,7 @@ void GameListPanel::ShowCount() {
 void GameListPanel::Follow(std::uint32_t GameNr) {
   const bool bOtherBoard = bSameBoard_ && ptModel_->RowOf(GameNr) < 0;
   GameOnDisplay_ = GameNr;
-  if (bOtherBoard) {
-    ptModel_->SelectSameBoard(GameNr);
-    ShowCount();
-  }
+  if (bOtherBoard) ptModel_->SelectSameBoard(GameNr);
   const int Row = ptModel_->RowOf(GameNr);
   if (Row < 0) {
     ptView_->clearSelection();
@@ -203,7 +246,7 @@ void GameListPanel::Follow(std::uint32_t GameNr) {
   ptView_->selectionModel()->setCurrentIndex(
       tIndex, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   ptView_->scrollTo(tIndex);
-  if (pbn::GameListHasPar() || DdPanelShown()) {
+  if (ListShowsPar()) {
     ptView_->setColumnHidden(static_cast<int>(GameListColumnDef::Par), false);
   }
 }
@@ -212,17 +255,26 @@ void GameListPanel::ShowRow(int Row) {
   if (const std::uint32_t GameNr = ptModel_->GameAt(Row)) ShowGameNumber(GameNr);
 }
 
-// The main window's side of the list: docks on the right, made when first asked for.
-void MainWindow::ShowGameList(bool bSameBoard) {
+// The main window's side of the list: docks on the right, made hidden when first asked for.
+QDockWidget* MainWindow::GameListDock(bool bSameBoard) {
   QDockWidget*& ptDock = bSameBoard ? ptSameBoardDock_ : ptGameListDock_;
   if (ptDock == nullptr) {
     auto* ptPanel = new GameListPanel(bSameBoard, this);
-    ptPanel->Follow(tPbnGames.CurValue);
+    ptPanel->Follow(GameOnDisplay());
     ptDock = AddSidePanel(ptPanel,
                           bSameBoard ? QStringLiteral("Same board") : QStringLiteral("Game list"));
+    ptDock->hide();
   }
+  return ptDock;
+}
+
+void MainWindow::ShowGameList(bool bSameBoard) {
+  QDockWidget* ptDock = GameListDock(bSameBoard);
+  const bool bOpening = ptDock->isHidden();
+  const int StageWidth = ptStage_->width();
   ptDock->show();
   ptDock->raise();
+  if (bOpening) KeepStageWidth(StageWidth);
   auto* ptPanel = static_cast<GameListPanel*>(ptDock->widget());
   if (ptPanel->FilterBox() != nullptr) {
     ptPanel->FilterBox()->setFocus();
@@ -237,8 +289,19 @@ GameListPanel* MainWindow::GameList(bool bSameBoard) const {
 }
 
 void MainWindow::GamesIndexed() {
+  tListGrown_.invalidate();
   for (const bool bSameBoard : {false, true}) {
     if (GameListPanel* ptPanel = GameList(bSameBoard)) ptPanel->Refill();
+  }
+}
+
+// A few times a second while the pass reads on; every time would rebuild a filtered list of a big
+// file some hundred times.
+void MainWindow::GamesAppended() {
+  if (tListGrown_.isValid() && tListGrown_.elapsed() < 250) return;
+  tListGrown_.start();
+  for (const bool bSameBoard : {false, true}) {
+    if (GameListPanel* ptPanel = GameList(bSameBoard)) ptPanel->Grow();
   }
 }
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "games/game_list.h"
+#include "viewer/viewer.h"  // the list of games: games/game_list.h
 
 class QLabel;
 class QLineEdit;
@@ -30,6 +30,9 @@ class GameListModel final : public QAbstractTableModel {
   // list is sorted by.
   void Select(const QString& Filter);
   void SelectSameBoard(std::uint32_t GameNr);
+  // The games of the list after the last one listed, when every game is listed in file order;
+  // false otherwise (the rows must be chosen again).
+  bool AppendNewGames();
   std::uint32_t GameAt(int Row) const;
   int RowOf(std::uint32_t GameNr) const;  // -1 when the game is not listed
 
@@ -37,6 +40,7 @@ class GameListModel final : public QAbstractTableModel {
   void Show(std::vector<pbn::UInt32> aGames);
 
   std::vector<pbn::UInt32> aGames_;
+  bool bEveryGame_ = false;  // the rows are every game of the list, in file order
   pbn::GameListColumnDef SortColumn_ = pbn::GameListColumnDef::Number;
   bool bDescending_ = false;
 };
@@ -46,6 +50,7 @@ class GameListPanel final : public QWidget {
   GameListPanel(bool bSameBoard, QWidget* ptParent);
 
   void Refill();                      // a new index
+  void Grow();                        // games added to the index while the pass reads on
   void Follow(std::uint32_t GameNr);  // the game on display
   GameListModel* Model() const { return ptModel_; }
   QLineEdit* FilterBox() const { return ptFilter_; }
@@ -53,6 +58,7 @@ class GameListPanel final : public QWidget {
 
  protected:
   bool eventFilter(QObject* ptObject, QEvent* ptEvent) override;
+  void showEvent(QShowEvent* ptEvent) override;
 
  private:
   void Filter();
@@ -60,6 +66,7 @@ class GameListPanel final : public QWidget {
   void ShowCount();
 
   bool bSameBoard_;
+  bool bStale_ = false;  // hidden while the index changed: filled again when shown
   std::uint32_t GameOnDisplay_ = 0;
   GameListModel* ptModel_;
   QLineEdit* ptFilter_ = nullptr;

@@ -1,7 +1,6 @@
 #include "viewer/platform/qt/print_dialog.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -16,13 +15,14 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
+#include <memory>
+#include <optional>
 
-#include "games/pbn_game.h"
 #include "records/board.h"
 #include "records/pdf.h"
-#include "replay/pbn_play.h"
-#include "viewer/karvelon.h"
+#include "viewer/viewer.h"
 
 namespace viewer::qt {
 
@@ -57,139 +57,188 @@ bool AskChoices(QWidget* ptParent, const QString& Title, PrintChoicesDef* ptChoi
   return true;
 }
 
-// The deals of every game of the open file.
-std::vector<analysis::DealInputDef> DealsOfFile(std::FILE* pFile, pbn::UInt32 NrGames) {
+// The solver's run: the deals, filled in on the worker thread, the cancel heard between calls.
+struct SolveRunDef {
   std::vector<analysis::DealInputDef> atDeals;
-  for (pbn::UInt32 GameNr = 1; GameNr <= NrGames; ++GameNr) {
-    pbn::UInt32 NrLines = 0;
-    pbn::GameLoad(pFile, GameNr, &NrLines);
-    atDeals.push_back(records::LoadedDeal());
-  }
-  return atDeals;
-}
-
-// The solver off the window's thread, with a progress dialog whose Cancel is heard between
-// calls; a call takes two deals a core (the library spreads a batch's tables over its threads), so
-// progress moves and Cancel answers within seconds.
-bool Solve(QWidget* ptParent, const std::vector<analysis::DealInputDef>& atDeals,
-           std::vector<analysis::DealAnalysisDef>* patResults) {
-  QProgressDialog tProgress(QStringLiteral("Double dummy..."), QStringLiteral("Cancel"), 0,
-                            static_cast<int>(atDeals.size()), ptParent);
-  tProgress.setWindowModality(Qt::WindowModal);
-  tProgress.setMinimumDuration(300);
+  std::vector<analysis::DealAnalysisDef> atResults;
   std::atomic<bool> bCancel = false;
   std::atomic<size_t> NrDone = 0;
+};
+
+std::atomic<int> NrSolving = 0;
+
+// A call takes two deals a core (the library spreads a batch's tables over its threads), so
+// progress moves and Cancel answers within seconds.
+void SolveInBatches(SolveRunDef* ptRun) {
   const size_t Batch = std::clamp<size_t>(2 * QThread::idealThreadCount(), 4, 32);
-  QThread* ptWorker = QThread::create([&] {
-    for (size_t First = 0; First < atDeals.size() && !bCancel; First += Batch) {
-      const std::vector<analysis::DealInputDef> atBatch(
-          atDeals.begin() + First, atDeals.begin() + std::min(First + Batch, atDeals.size()));
-      for (analysis::DealAnalysisDef& tResult : analysis::AnalyseDeals(atBatch))
-        patResults->push_back(std::move(tResult));
-      NrDone = patResults->size();
-    }
-  });
-  ptWorker->start();
-  while (!ptWorker->wait(50)) {
-    QApplication::processEvents();
-    tProgress.setValue(static_cast<int>(NrDone));
-    if (tProgress.wasCanceled()) bCancel = true;
+  const std::vector<analysis::DealInputDef>& atDeals = ptRun->atDeals;
+  for (size_t First = 0; First < atDeals.size() && !ptRun->bCancel; First += Batch) {
+    const std::vector<analysis::DealInputDef> atBatch(
+        atDeals.begin() + First, atDeals.begin() + std::min(First + Batch, atDeals.size()));
+    for (analysis::DealAnalysisDef& tResult : analysis::AnalyseDeals(atBatch))
+      ptRun->atResults.push_back(std::move(tResult));
+    ptRun->NrDone = ptRun->atResults.size();
   }
-  delete ptWorker;
-  return !bCancel;
 }
 
-class PrintJobDef {
+// The hand records of the open file: its document, whose boards are loaded as their pages are
+// drawn, and the solver's answers for the boards asked.
+class HandRecordJobDef {
  public:
-  explicit PrintJobDef(QWidget* ptWindow) : ptWindow_(ptWindow) {}
-
-  // Asks the choices and builds the document; false when the user stepped back or there is no
-  // game.
-  bool Prepare(const QString& Title) {
-    QString Error;
-    if (!HasGames(&Error)) {
-      QMessageBox::information(ptWindow_, Title, Error);
-      return false;
-    }
-    return AskChoices(ptWindow_, Title, &tChoices_) && Build(tChoices_, &Error);
-  }
-
-  bool HasGames(QString* pError) {
-    pFile_ = OpenGameFile();
-    NrGames_ = tPbnGames.MaxValue;
-    if (pFile_ != nullptr && NrGames_ > 0) return true;
-    *pError = QStringLiteral("No games to print.");
-    return false;
-  }
-
-  // Solves the deals when asked and makes the document; false when the solver was cancelled.
-  bool Build(const PrintChoicesDef& tChoices, QString* pError) {
-    tChoices_ = tChoices;
-    if (tChoices_.bDoubleDummy && !Solve(ptWindow_, DealsOfFile(pFile_, NrGames_), &atDd_)) {
-      *pError = QStringLiteral("Cancelled.");
-      return false;
-    }
+  HandRecordJobDef(QWidget* ptWindow, const PrintChoicesDef& tChoices)
+      : ptWindow_(ptWindow), tChoices_(tChoices) {
+    NrGames_ = HandRecordGames();
+    Path_ = OpenFilePath();
     tDocument_.FileName = QFileInfo(QString::fromLocal8Bit(OpenFilePath())).fileName();
     tDocument_.PerPage = tChoices_.PerPage;
     tDocument_.bDoubleDummy = tChoices_.bDoubleDummy;
     tDocument_.NrBoards = NrGames_;
     tDocument_.Board = [this](size_t i) { return Board(i); };
-    tDocument_.Title = Board(0).Event;
-    return true;
+    if (NrGames_ > 0) {
+      tDocument_.Title = Board(0).Event;
+      HandRecordsDone();
+    }
   }
 
-  ~PrintJobDef() { ShowGameNumber(tPbnGames.CurValue); }  // the game on display again
-
+  bool HasGames(QString* pError) const {
+    if (NrGames_ > 0) return true;
+    *pError = QStringLiteral("No games to print.");
+    return false;
+  }
+  // The file on display is still the one of the job (another may have been opened meanwhile).
+  bool FileKept(QString* pError) const {
+    if (HandRecordGames() == NrGames_ && Path_ == OpenFilePath()) return true;
+    *pError = QStringLiteral("Another file was opened meanwhile.");
+    return false;
+  }
   const records::DocumentDef& Document() const { return tDocument_; }
   QPageSize::PageSizeId Paper() const { return tChoices_.Paper; }
+  int NrPages() const { return records::PageCount(tDocument_); }
+
+  // The boards of pages FirstPage to LastPage (from 1).
+  void SetPages(int FirstPage, int LastPage) {
+    const auto PerPage = static_cast<size_t>(std::max(tChoices_.PerPage, 1));
+    First_ = std::min(static_cast<size_t>(std::max(FirstPage, 1) - 1) * PerPage, size_t{NrGames_});
+    Last_ = std::min(static_cast<size_t>(std::max(LastPage, 0)) * PerPage, size_t{NrGames_});
+  }
+
+  // The deals of the boards asked, solved on a worker thread with a progress dialog whose Cancel
+  // is heard between calls; Done(true) on the window's thread once solved, false when cancelled.
+  // Without double dummy Done follows at once.
+  static void SolveThen(const std::shared_ptr<HandRecordJobDef>& ptJob,
+                        std::function<void(bool)> Done) {
+    if (!ptJob->tChoices_.bDoubleDummy) return Done(true);
+    auto ptRun = std::make_shared<SolveRunDef>();
+    ptRun->atDeals = ptJob->Deals();
+    auto* ptProgress =
+        new QProgressDialog(QStringLiteral("Double dummy..."), QStringLiteral("Cancel"), 0,
+                            static_cast<int>(ptRun->atDeals.size()), ptJob->ptWindow_);
+    ptProgress->setWindowModality(Qt::WindowModal);
+    ptProgress->setMinimumDuration(300);
+    ptProgress->setAutoClose(false);
+    ptProgress->setAutoReset(false);
+    QObject::connect(ptProgress, &QProgressDialog::canceled, [ptRun] { ptRun->bCancel = true; });
+    QThread* ptWorker = QThread::create([ptRun] { SolveInBatches(ptRun.get()); });
+    // The progress moves as the batches come in.
+    auto* ptTicker = new QTimer(ptProgress);
+    QObject::connect(ptTicker, &QTimer::timeout, ptProgress, [ptRun, ptProgress] {
+      ptProgress->setValue(static_cast<int>(ptRun->NrDone));
+    });
+    ptTicker->start(100);
+    ++NrSolving;
+    QObject::connect(ptWorker, &QThread::finished, ptJob->ptWindow_,
+                     [ptJob, ptRun, ptProgress, ptWorker, Done = std::move(Done)] {
+                       --NrSolving;
+                       ptProgress->deleteLater();
+                       ptWorker->deleteLater();
+                       if (ptRun->bCancel) return Done(false);
+                       ptJob->TakeResults(std::move(ptRun->atResults));
+                       Done(true);
+                     });
+    ptWorker->start();
+  }
+
+  // The same on the calling thread, without a dialog.
+  void SolveHere() {
+    if (!tChoices_.bDoubleDummy) return;
+    SolveRunDef tRun;
+    tRun.atDeals = Deals();
+    SolveInBatches(&tRun);
+    TakeResults(std::move(tRun.atResults));
+  }
 
  private:
+  std::vector<analysis::DealInputDef> Deals() {
+    std::vector<analysis::DealInputDef> atDeals;
+    for (size_t i = First_; i < Last_; ++i) {
+      LoadHandRecordGame(static_cast<std::uint32_t>(i + 1));
+      atDeals.push_back(records::LoadedDeal());
+    }
+    HandRecordsDone();
+    return atDeals;
+  }
+
+  void TakeResults(std::vector<analysis::DealAnalysisDef> atResults) {
+    atDd_.assign(NrGames_, std::nullopt);
+    for (size_t i = 0; i < atResults.size() && First_ + i < NrGames_; ++i)
+      atDd_[First_ + i] = std::move(atResults[i]);
+  }
+
   records::BoardDef Board(size_t i) {
-    pbn::UInt32 NrLines = 0;
-    pbn::GameLoad(pFile_, static_cast<pbn::UInt32>(i + 1), &NrLines);
+    LoadHandRecordGame(static_cast<std::uint32_t>(i + 1));
     records::BoardDef tBoard = records::LoadedBoard(records::PerPageWithDetails(tChoices_.PerPage));
-    if (i < atDd_.size()) records::PutAnalysis(atDd_[i], *pbn::tGameAdmin.ptGameTags, &tBoard);
+    if (i < atDd_.size() && atDd_[i]) records::PutLoadedAnalysis(*atDd_[i], &tBoard);
     return tBoard;
   }
 
   QWidget* ptWindow_;
-  std::FILE* pFile_ = nullptr;
-  pbn::UInt32 NrGames_ = 0;
   PrintChoicesDef tChoices_;
-  std::vector<analysis::DealAnalysisDef> atDd_;
+  std::uint32_t NrGames_ = 0;
+  std::string Path_;
+  size_t First_ = 0;
+  size_t Last_ = 0;
+  std::vector<std::optional<analysis::DealAnalysisDef>> atDd_;
   records::DocumentDef tDocument_;
 };
 
-void Print(QWidget* ptWindow) {
-  PrintJobDef tJob(ptWindow);
-  if (!tJob.Prepare(QStringLiteral("Print"))) return;
-  QPrinter tPrinter(QPrinter::HighResolution);
-  tPrinter.setPageSize(QPageSize(tJob.Paper()));
-  tPrinter.setDocName(tJob.Document().Title);
-  const int NrPages = records::PageCount(tJob.Document());
-  tPrinter.setFromTo(1, NrPages);
-  QPrintDialog tDialog(&tPrinter, ptWindow);
-  tDialog.setMinMax(1, NrPages);
-  if (tDialog.exec() != QDialog::Accepted) return;
-  const bool bRange = tPrinter.printRange() == QPrinter::PageRange;
+// The pages of the range on the printer; "" once printed.
+QString PrintPages(const HandRecordJobDef& tJob, QPrinter* ptPrinter, int First, int Last) {
+  QString Error;
+  if (!tJob.FileKept(&Error)) return Error;
   QPainter tPainter;
-  if (!tPainter.begin(&tPrinter)) {
-    QMessageBox::warning(ptWindow, QStringLiteral("Print"), QStringLiteral("Cannot print."));
+  if (!tPainter.begin(ptPrinter)) return QStringLiteral("Cannot print.");
+  records::DrawPages(&tPainter, ptPrinter, tJob.Document(), First, Last);
+  tPainter.end();
+  HandRecordsDone();
+  return QString();
+}
+
+void Print(QWidget* ptWindow) {
+  const QString Title = QStringLiteral("Print");
+  PrintChoicesDef tChoices;
+  if (HandRecordsSolving()) return;
+  if (HandRecordGames() == 0) {
+    QMessageBox::information(ptWindow, Title, QStringLiteral("No games to print."));
     return;
   }
-  records::DrawPages(&tPainter, &tPrinter, tJob.Document(), bRange ? tPrinter.fromPage() : 1,
-                     bRange ? tPrinter.toPage() : NrPages);
-  tPainter.end();
+  if (!AskChoices(ptWindow, Title, &tChoices)) return;
+  const auto AskPrinter = [ptWindow](QPrinter* ptPrinter, int NrPages) {
+    QPrintDialog tDialog(ptPrinter, ptWindow);
+    tDialog.setMinMax(1, NrPages);
+    return tDialog.exec() == QDialog::Accepted;
+  };
+  PrintHandRecords(ptWindow, tChoices, AskPrinter, [ptWindow, Title](const QString& Error) {
+    if (!Error.isEmpty()) QMessageBox::warning(ptWindow, Title, Error);
+  });
 }
 
 // The choices and the file are asked before the solver's long run.
 void ExportPdf(QWidget* ptWindow) {
   const QString Title = QStringLiteral("Export PDF");
-  PrintJobDef tJob(ptWindow);
+  if (HandRecordsSolving()) return;
   PrintChoicesDef tChoices;
-  QString Error;
-  if (!tJob.HasGames(&Error)) {
-    QMessageBox::information(ptWindow, Title, Error);
+  if (HandRecordGames() == 0) {
+    QMessageBox::information(ptWindow, Title, QStringLiteral("No games to print."));
     return;
   }
   if (!AskChoices(ptWindow, Title, &tChoices)) return;
@@ -197,18 +246,59 @@ void ExportPdf(QWidget* ptWindow) {
   const QString Suggested = tPbn.absolutePath() + "/" + tPbn.completeBaseName() + ".pdf";
   const QString Path =
       QFileDialog::getSaveFileName(ptWindow, Title, Suggested, QStringLiteral("PDF files (*.pdf)"));
-  if (Path.isEmpty() || !tJob.Build(tChoices, &Error)) return;
-  if (!records::WritePdf(Path, tJob.Document(), tJob.Paper(), &Error))
-    QMessageBox::warning(ptWindow, Title, QStringLiteral("Cannot write %1: %2").arg(Path, Error));
+  if (Path.isEmpty()) return;
+  auto ptJob = std::make_shared<HandRecordJobDef>(ptWindow, tChoices);
+  ptJob->SetPages(1, ptJob->NrPages());
+  HandRecordJobDef::SolveThen(ptJob, [ptJob, ptWindow, Title, Path](bool bSolved) {
+    QString Error;
+    if (!bSolved || !ptJob->FileKept(&Error)) {
+      if (!Error.isEmpty()) QMessageBox::warning(ptWindow, Title, Error);
+      return;
+    }
+    const bool bWritten = records::WritePdf(Path, ptJob->Document(), ptJob->Paper(), &Error);
+    HandRecordsDone();
+    if (!bWritten) {
+      QMessageBox::warning(ptWindow, Title, QStringLiteral("Cannot write %1: %2").arg(Path, Error));
+    }
+  });
 }
 
 }  // namespace
 
+void PrintHandRecords(QWidget* ptWindow, const PrintChoicesDef& tChoices,
+                      const std::function<bool(QPrinter*, int)>& AskPrinter,
+                      std::function<void(const QString&)> Done) {
+  auto ptJob = std::make_shared<HandRecordJobDef>(ptWindow, tChoices);
+  QString Error;
+  if (!ptJob->HasGames(&Error)) return Done(Error);
+  auto ptPrinter = std::make_shared<QPrinter>(QPrinter::HighResolution);
+  ptPrinter->setPageSize(QPageSize(ptJob->Paper()));
+  ptPrinter->setDocName(ptJob->Document().Title);
+  const int NrPages = ptJob->NrPages();
+  ptPrinter->setFromTo(1, NrPages);
+  if (!AskPrinter(ptPrinter.get(), NrPages)) return Done(QString());
+  const bool bRange = ptPrinter->printRange() == QPrinter::PageRange;
+  const int First = bRange ? ptPrinter->fromPage() : 1;
+  const int Last = bRange ? ptPrinter->toPage() : NrPages;
+  ptJob->SetPages(First, Last);  // only the boards printed are solved
+  HandRecordJobDef::SolveThen(ptJob, [ptJob, ptPrinter, First, Last, Done](bool bSolved) {
+    Done(bSolved ? PrintPages(*ptJob, ptPrinter.get(), First, Last) : QString());
+  });
+}
+
+bool HandRecordsSolving() {
+  return NrSolving > 0;
+}
+
 bool ExportHandRecords(QWidget* ptWindow, const PrintChoicesDef& tChoices, const QString& Path,
                        QString* pError) {
-  PrintJobDef tJob(ptWindow);
-  return tJob.HasGames(pError) && tJob.Build(tChoices, pError) &&
-         records::WritePdf(Path, tJob.Document(), tJob.Paper(), pError);
+  HandRecordJobDef tJob(ptWindow, tChoices);
+  if (!tJob.HasGames(pError)) return false;
+  tJob.SetPages(1, tJob.NrPages());
+  tJob.SolveHere();
+  const bool bWritten = records::WritePdf(Path, tJob.Document(), tJob.Paper(), pError);
+  HandRecordsDone();
+  return bWritten;
 }
 
 void AddPrintItems(QWidget* ptWindow, QMenu* ptProject) {

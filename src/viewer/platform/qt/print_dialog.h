@@ -1,13 +1,16 @@
 // Project > Print... and Project > Export PDF...: the hand records of the open file, as it is
-// read, through the page renderer of src/records.
+// read, through the page renderer of src/records. Both ask everything first (the choices, then
+// the printer or the file), then solve the deals off the window's thread, then write.
 #pragma once
 
 #include <QPageSize>
 #include <QString>
+#include <functional>
 
 #include "records/pages.h"
 
 class QMenu;
+class QPrinter;
 class QWidget;
 
 namespace viewer::qt {
@@ -19,13 +22,23 @@ struct PrintChoicesDef {
   QPageSize::PageSizeId Paper = records::DefaultPaper();
 };
 
-// Adds both items to the Project menu. The open file and its path come from OpenFile; after
-// printing, the game on display is shown again from its start.
+// Adds both items to the Project menu. The game on display stays as it stood.
 void AddPrintItems(QWidget* ptWindow, QMenu* ptProject);
 
-// Export PDF past its dialogs: the open file's hand records with these choices written to Path;
-// false with the reason in *pError when there is no game, the solver was cancelled or Path cannot
-// be written.
+// Print past the choices: AskPrinter is given the printer and the number of pages (the system's
+// print dialog in the menu item) before anything is solved; then the deals of the pages chosen
+// are solved on a worker thread, with a progress dialog and its Cancel, and the pages printed.
+// Done follows with "" once printed or when the user stepped back, else with the reason.
+void PrintHandRecords(QWidget* ptWindow, const PrintChoicesDef& tChoices,
+                      const std::function<bool(QPrinter*, int)>& AskPrinter,
+                      std::function<void(const QString&)> Done);
+
+// Whether the solver of a print or an export runs (a second one waits for it).
+bool HandRecordsSolving();
+
+// Export PDF past its dialogs, solved on the calling thread: the open file's hand records with
+// these choices written to Path; false with the reason in *pError when there is no game or Path
+// cannot be written.
 bool ExportHandRecords(QWidget* ptWindow, const PrintChoicesDef& tChoices, const QString& Path,
                        QString* pError);
 

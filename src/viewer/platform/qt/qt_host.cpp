@@ -1,182 +1,46 @@
+// The Host of the Qt window: the window built with its controls, the window services and the
+// operations of the window procedure on real widgets (check marks, scroll bars, labels, paints,
+// timers, message boxes, the open dialog, the index pass's steps and progress), and the events
+// turned into messages of the window procedure.
 #include "viewer/platform/qt/qt_host.h"
-#include "viewer/platform/qt/print_dialog.h"
 
 #include <QAbstractButton>
-#include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
-#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
-#include <QHelpEvent>
+#include <QHBoxLayout>
 #include <QLabel>
-#include <QLayout>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QProgressBar>
 #include <QProgressDialog>
-#include <QProxyStyle>
-#include <QScreen>
+#include <QPushButton>
 #include <QScrollBar>
-#include <QSettings>
-#include <QShortcut>
 #include <QSpacerItem>
 #include <QStatusBar>
-#include <QStyleOptionSlider>
 #include <QTimer>
-#include <QToolTip>
 #include <QWheelEvent>
-#include <cmath>
 #include <cstring>
 
-#include "core/tags.h"
-#include "games/pbn_game.h"
-#include "replay/pbn_anno.h"
-#include "replay/pbn_diagram.h"
-#include "replay/pbn_play.h"
-#include "viewer/dd_panel.h"
-#include "viewer/karvelon.h"
-#include "viewer/p_table.h"
 #include "viewer/platform/qt/qt_bitmaps.h"
 #include "viewer/platform/qt/qt_canvas.h"
+#include "viewer/platform/qt/qt_settings.h"
+#include "viewer/platform/qt/qt_widgets.h"
+#include "viewer/viewer.h"
 
 namespace viewer::qt {
 
 namespace {
-
-const QString kWithMistakesKey = QStringLiteral("Options/GamesWithMistakes");
-
-QSettings Settings() {
-  return QSettings(QStringLiteral("Karvelon"), QStringLiteral("Karvelon"));
-}
-
-const QString kRecentKey = QStringLiteral("Files/Recent");
-const QString kGeometryKey = QStringLiteral("Window/Geometry");
-const QString kDocksKey = QStringLiteral("Window/Docks");
-constexpr int kNrRecentFiles = 8;
-
-constexpr int kClientWidth = 640;
-constexpr int kClientHeight = 480;
-
-// A length of the design at a scale, as the canvas scales it: edges, not sizes.
-int Scaled(int Value, double Scale) {
-  return Scale == 1.0 ? Value : static_cast<int>(std::lround(Value * Scale));
-}
-
-QRect ScaledRect(const QRect& tDesign, double Scale) {
-  const int Left = Scaled(tDesign.left(), Scale);
-  const int Top = Scaled(tDesign.top(), Scale);
-  return QRect(Left, Top, Scaled(tDesign.left() + tDesign.width(), Scale) - Left,
-               Scaled(tDesign.top() + tDesign.height(), Scale) - Top);
-}
-
-QPoint DesignPoint(const QPointF& tScaled, double Scale) {
-  return QPoint(static_cast<int>(std::floor(tScaled.x() / Scale)),
-                static_cast<int>(std::floor(tScaled.y() / Scale)));
-}
-
-// The room for the client area: it fits the design into itself whenever its size changes.
-class StageWidget final : public QWidget {
- public:
-  StageWidget(MainWindow* ptWindow, void (MainWindow::*pFit)())
-      : QWidget(ptWindow), ptWindow_(ptWindow), pFit_(pFit) {
-    setMinimumSize(kClientWidth, kClientHeight);
-  }
-  QSize sizeHint() const override { return QSize(kClientWidth, kClientHeight); }
-
- protected:
-  void resizeEvent(QResizeEvent*) override { (ptWindow_->*pFit_)(); }
-
- private:
-  MainWindow* ptWindow_;
-  void (MainWindow::*pFit_)();
-};
-
-class ClientWidget final : public QWidget {
- public:
-  ClientWidget(MainWindow* ptWindow, QWidget* ptParent) : QWidget(ptParent), ptWindow_(ptWindow) {
-    resize(kClientWidth, kClientHeight);
-    QPalette tPalette = palette();
-    tPalette.setColor(QPalette::Window, Qt::white);  // the class background, WHITE_BRUSH
-    setPalette(tPalette);
-    setAutoFillBackground(true);
-  }
-
- protected:
-  void paintEvent(QPaintEvent* ptEvent) override {
-    QPainter tPainter(this);
-    ptWindow_->PaintClient(&tPainter, ptEvent->rect());
-  }
-  void wheelEvent(QWheelEvent* ptEvent) override { ptWindow_->Wheel(*ptEvent); }
-  bool event(QEvent* ptEvent) override {
-    if (ptEvent->type() != QEvent::ToolTip) return QWidget::event(ptEvent);
-    const auto* ptHelp = static_cast<QHelpEvent*>(ptEvent);
-    const QString tText = ptWindow_->ElidedTextAt(DesignPoint(ptHelp->pos(), ptWindow_->Scale()));
-    if (tText.isEmpty()) {
-      QToolTip::hideText();
-    } else {
-      QToolTip::showText(ptHelp->globalPos(), tText, this);
-    }
-    return true;
-  }
-
- private:
-  MainWindow* ptWindow_;
-};
-
-// A BS_OWNERDRAW button: the window procedure draws it (WM_DRAWITEM).
-class StepButton final : public QAbstractButton {
- public:
-  StepButton(MainWindow* ptWindow, QWidget* ptParent, int idCtrl)
-      : QAbstractButton(ptParent), ptWindow_(ptWindow), idCtrl_(idCtrl) {}
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter tPainter(this);
-    ptWindow_->DrawItem(idCtrl_, &tPainter);
-  }
-
- private:
-  MainWindow* ptWindow_;
-  int idCtrl_;
-};
-
-// The text pane's scroll bars follow its bottom when a tall window makes it taller.
-QRect MovedForTextPane(int idCtrl, QRect tDesign, int ExtraHeight) {
-  if (idCtrl == ID_HOR_TEXT) tDesign.translate(0, ExtraHeight);
-  if (idCtrl == ID_VER_TEXT) tDesign.setHeight(tDesign.height() + ExtraHeight);
-  return tDesign;
-}
-
-// The text of the game on display for the clipboard: a diagram of the deal, then its PBN text.
-QString GameCopyText() {
-  const pbn::PbnGameDataDef* ptData = pbn::tGameAdmin.ptGameData;
-  if (tPbnGames.MaxValue == 0 || ptData == nullptr) return QString();
-  const pbn::PbnGameTagsDef* ptTags = pbn::tGameAdmin.ptGameTags;
-  const char* pcBoard =
-      ptTags != nullptr ? pbn::TagValueText(pbn::TagValue(*ptTags, pbn::PBN_TAG_ID_BOARD)) : "";
-  QString tText =
-      CanvasText(pbn::PbnDealDiagram(pcBoard, ptData->tSituation, ptData->tDeal).c_str());
-  tText += QLatin1Char('\n');
-  for (pbn::UInt32 Line = 0; Line < TRAdmin.NrGameLines; ++Line) {
-    const char* pcLine = pbn::GameTxtLine(Line);
-    if (pcLine == nullptr) break;
-    tText += CanvasText(pcLine) + QLatin1Char('\n');
-  }
-  return tText;
-}
 
 unsigned ScrollCode(int Action, bool* pbKnown) {
   *pbKnown = true;
@@ -215,83 +79,8 @@ void CopyBounded(const std::string& Text, char* pcBuffer, std::uint32_t Size) {
 }
 
 constexpr qint64 kProgressDelayMs = 300;  // a pass shorter than this shows no dialog
-constexpr qint64 kProgressEventsMs = 50;  // how often a long pass lets the window paint
 
 }  // namespace
-
-// The check boxes' marks and spacing grow with the scale; everything else is the style's own.
-class ScaledControlStyle final : public QProxyStyle {
- public:
-  double Scale = 1.0;
-
-  int pixelMetric(PixelMetric Metric, const QStyleOption* ptOption,
-                  const QWidget* ptWidget) const override {
-    const int Value = QProxyStyle::pixelMetric(Metric, ptOption, ptWidget);
-    if (bDesignMetrics_) return Value;
-    switch (Metric) {
-      case PM_IndicatorWidth:
-      case PM_IndicatorHeight:
-      case PM_CheckBoxLabelSpacing:
-      case PM_ScrollBarExtent:
-      case PM_ScrollBarSliderMin:
-      case PM_ScrollView_ScrollBarOverlap:
-        return Scaled(Value, Scale);
-      default:
-        return Value;
-    }
-  }
-
-  // A scroll bar is drawn as at the design's size under a scaled painter: its arrows grow with
-  // it. Its parts keep their proportions, so the places the style hits stay those it draws.
-  void drawComplexControl(ComplexControl Control, const QStyleOptionComplex* ptOption,
-                          QPainter* ptPainter, const QWidget* ptWidget) const override {
-    const auto* ptBar = qstyleoption_cast<const QStyleOptionSlider*>(ptOption);
-    if (Control != CC_ScrollBar || Scale == 1.0 || ptBar == nullptr) {
-      return QProxyStyle::drawComplexControl(Control, ptOption, ptPainter, ptWidget);
-    }
-    QStyleOptionSlider tDesign = *ptBar;
-    tDesign.rect =
-        QRect(0, 0, qRound(ptBar->rect.width() / Scale), qRound(ptBar->rect.height() / Scale));
-    bDesignMetrics_ = true;  // the design's own metrics while it draws
-    ptPainter->save();
-    ptPainter->translate(ptBar->rect.topLeft());
-    ptPainter->scale(static_cast<double>(ptBar->rect.width()) / tDesign.rect.width(),
-                     static_cast<double>(ptBar->rect.height()) / tDesign.rect.height());
-    QProxyStyle::drawComplexControl(Control, &tDesign, ptPainter, ptWidget);
-    ptPainter->restore();
-    bDesignMetrics_ = false;
-  }
-
- private:
-  mutable bool bDesignMetrics_ = false;
-};
-
-// The status line: one line, shortened with "..." when the window is too narrow for it, the
-// whole text then in its tooltip.
-class ElidedLabel final : public QLabel {
- public:
-  explicit ElidedLabel(QWidget* ptParent) : QLabel(ptParent) {}
-  void SetFullText(const QString& tText) {
-    tFull_ = tText;
-    Refresh();
-  }
-  QSize minimumSizeHint() const override { return QSize(0, QLabel::minimumSizeHint().height()); }
-  QSize sizeHint() const override { return QSize(0, QLabel::sizeHint().height()); }
-
- protected:
-  void resizeEvent(QResizeEvent* ptEvent) override {
-    QLabel::resizeEvent(ptEvent);
-    Refresh();
-  }
-
- private:
-  void Refresh() {
-    const QString tShown = ElideText(fontMetrics(), tFull_, contentsRect().width());
-    setText(tShown);
-    setToolTip(tShown != tFull_ ? tFull_ : QString());
-  }
-  QString tFull_;
-};
 
 QString HostText(const char* pcText) {
   return QFile::decodeName(pcText != nullptr ? pcText : "");
@@ -322,11 +111,12 @@ QString QtFileFilter(const char* pcFilter) {
   return atFilters.join(QStringLiteral(";;"));
 }
 
-MainWindow::MainWindow(bool bInteractive) : bInteractive_(bInteractive) {
+MainWindow::MainWindow(bool bInteractive)
+    : bInteractive_(bInteractive), bPassInEvents_(bInteractive) {
   setWindowIcon(QIcon(QPixmap::fromImage(BitmapImage("Pbn_Icon"))));
   // The choices of the Options menu are kept between runs of the viewer.
   if (bInteractive_) {
-    ViewerImportOptions().bKeepRefused = Settings().value(kWithMistakesKey, false).toBool();
+    SetKeepRefusedGames(Settings().value(kWithMistakesKey, false).toBool());
     atRecent_ = Settings().value(kRecentKey).toStringList();
   }
   // Owned by the application: the controls use it until the very end of the window.
@@ -341,12 +131,12 @@ MainWindow::MainWindow(bool bInteractive) : bInteractive_(bInteractive) {
   // A label of its own: a status message would vanish as soon as a menu shows its tips.
   ptStatus_ = new ElidedLabel(this);
   statusBar()->addWidget(ptStatus_, 1);
+  BuildStatusProgress();
   ptTimer_ = new QTimer(this);
   connect(ptTimer_, &QTimer::timeout, this, [this] { Send(WM_TIMER, idTimer_, 0); });
 
   WndProc(this, WM_CREATE, 0, 0);
-  PaintBitmapInit();
-  CtrlBitmapInit();
+  ViewerResourcesInit();
   BuildShortcuts();
   LayoutClient();
   if (bInteractive_) {
@@ -355,195 +145,9 @@ MainWindow::MainWindow(bool bInteractive) : bInteractive_(bInteractive) {
   }
 }
 
-// Annotation or PbnFile, and Double dummy, as the last run left them.
-void MainWindow::RestoreChoices() {
-  QSettings tSettings = Settings();
-  if (!tSettings.value(QStringLiteral("Options/Annotation"), true).toBool()) Command(CM_PBNFILE);
-  if (tSettings.value(QStringLiteral("Options/DoubleDummy"), false).toBool()) {
-    Command(CM_DOUBLE_DUMMY);
-    MenuAction(CM_DOUBLE_DUMMY)->setChecked(DdPanelShown());
-  }
-}
-
-void MainWindow::KeepChoices() {
-  QSettings tSettings = Settings();
-  tSettings.setValue(QStringLiteral("Options/Annotation"), static_cast<bool>(bShowAnno));
-  tSettings.setValue(QStringLiteral("Options/DoubleDummy"), DdPanelShown());
-}
-
 MainWindow::~MainWindow() {
   Destroy();
-  PaintBitmapTerm();
-  CtrlBitmapTerm();
-  pbn::TextAnnoTerm();
-}
-
-QAction* MainWindow::AddCommand(QMenu* ptMenu, const char* pcText, int idCommand,
-                                const QKeySequence& tKey) {
-  QAction* ptAction = ptMenu->addAction(QString::fromLatin1(pcText));
-  connect(ptAction, &QAction::triggered, this, [this, idCommand] { Command(idCommand); });
-  if (!tKey.isEmpty()) ptAction->setShortcut(tKey);
-  aActions_[idCommand] = ptAction;
-  return ptAction;
-}
-
-// Project, Edit, View, Game and Options. A key after a tab is shown, not bound: the window's
-// own shortcuts serve it (they act in every state of the menus).
-void MainWindow::BuildMenu() {
-  QMenuBar* ptMenuBar = menuBar();
-  ptMenuBar->setObjectName(QStringLiteral("ViewMenu"));
-  QMenu* ptProject = ptMenuBar->addMenu(QStringLiteral("&Project"));
-  AddCommand(ptProject, "&Open", CM_OPEN, QKeySequence(Qt::CTRL | Qt::Key_O));
-  ptRecentMenu_ = ptProject->addMenu(QStringLiteral("&Recent files"));
-  UpdateRecentMenu();
-  AddPrintItems(this, ptProject);
-  ptProject->addSeparator();
-  AddCommand(ptProject, "&About", CM_ABOUT);
-  ptProject->addSeparator();
-  AddCommand(ptProject, "&Exit", CM_EXIT, QKeySequence(Qt::CTRL | Qt::Key_Q));
-
-  QMenu* ptEdit = ptMenuBar->addMenu(QStringLiteral("&Edit"));
-  QAction* ptCopy = ptEdit->addAction(QStringLiteral("&Copy game"));
-  ptCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-  connect(ptCopy, &QAction::triggered, this, &MainWindow::CopyGame);
-  QAction* ptCopyPicture = ptEdit->addAction(QStringLiteral("Copy &picture"));
-  ptCopyPicture->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
-  connect(ptCopyPicture, &QAction::triggered, this, &MainWindow::CopyPicture);
-
-  BuildViewMenu();
-
-  ptGameMenu_ = ptMenuBar->addMenu(QStringLiteral("&Game"));
-  AddCommand(ptGameMenu_, "&First", CM_FIRST);
-  AddCommand(ptGameMenu_, "&Next\tPgDown", CM_NEXT);
-  AddCommand(ptGameMenu_, "&Previous\tPgUp", CM_PREVIOUS);
-  AddCommand(ptGameMenu_, "&Last", CM_LAST);
-  AddCommand(ptGameMenu_, "Next with &Mistakes\tN", CM_NEXT_MISTAKES);
-  AddCommand(ptGameMenu_, "&Go to game...", CM_GO_TO, QKeySequence(Qt::CTRL | Qt::Key_G));
-
-  ptOptionsMenu_ = ptMenuBar->addMenu(QStringLiteral("&Options"));
-  BuildTextMenu(ptOptionsMenu_);
-  ptOptionsMenu_->addSeparator();
-  AddCommand(ptOptionsMenu_, "Games with &mistakes", CM_WITH_MISTAKES)->setCheckable(true);
-  AddDoubleDummyItem(ptOptionsMenu_);
-  BuildReadingMenu(ptOptionsMenu_);
-}
-
-// View: the zoom. Ctrl+Plus also as Ctrl+= (the same key without Shift on most keyboards).
-void MainWindow::BuildViewMenu() {
-  ptViewMenu_ = menuBar()->addMenu(QStringLiteral("&View"));
-  static constexpr struct {
-    const char* pcText;
-    int Direction;
-  } atZooms[] = {{"Zoom &in", 1}, {"Zoom &out", -1}, {"&Actual size", 0}};
-  const QList<QKeySequence> aatKeys[] = {
-      {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
-      {QKeySequence(Qt::CTRL | Qt::Key_Minus)},
-      {QKeySequence(Qt::CTRL | Qt::Key_0)}};
-  for (std::size_t i = 0; i < std::size(atZooms); ++i) {
-    QAction* ptAction = ptViewMenu_->addAction(QString::fromLatin1(atZooms[i].pcText));
-    ptAction->setShortcuts(aatKeys[i]);
-    const int Direction = atZooms[i].Direction;
-    connect(ptAction, &QAction::triggered, this, [this, Direction] { Zoom(Direction); });
-  }
-  ptViewMenu_->addSeparator();
-  AddCommand(ptViewMenu_, "Game &list", CM_GAME_LIST, QKeySequence(Qt::Key_L));
-  AddCommand(ptViewMenu_, "Same &board", CM_SAME_BOARD, QKeySequence(Qt::Key_T));
-}
-
-// Annotation or PbnFile: one of the two texts below the table, marked as a radio choice.
-void MainWindow::BuildTextMenu(QMenu* ptOptions) {
-  auto* ptGroup = new QActionGroup(this);
-  for (const int idCommand : {CM_ANNOTATION, CM_PBNFILE}) {
-    QAction* ptAction =
-        AddCommand(ptOptions, idCommand == CM_ANNOTATION ? "&Annotation" : "&PbnFile", idCommand);
-    ptAction->setCheckable(true);
-    ptAction->setChecked((idCommand == CM_ANNOTATION) == (bShowAnno != 0));
-    ptGroup->addAction(ptAction);
-  }
-}
-
-void MainWindow::CheckMenuItem(int idCommand, bool bChecked) {
-  QAction* ptAction = MenuAction(idCommand);
-  if (ptAction != nullptr) ptAction->setChecked(bChecked);
-  if (bInteractive_ && idCommand == CM_WITH_MISTAKES) {
-    Settings().setValue(kWithMistakesKey, bChecked);
-  }
-}
-
-// Options "Double dummy" (key D): a check mark that follows the panel, and the worker's answers
-// brought to the window's thread as a repaint.
-void MainWindow::AddDoubleDummyItem(QMenu* ptOptions) {
-  QAction* ptAction = ptOptions->addAction(QStringLiteral("&Double dummy"));
-  ptAction->setCheckable(true);
-  ptAction->setShortcut(QKeySequence(Qt::Key_D));
-  connect(ptAction, &QAction::triggered, this, [this, ptAction] {
-    Command(CM_DOUBLE_DUMMY);
-    ptAction->setChecked(DdPanelShown());
-  });
-  aActions_[CM_DOUBLE_DUMMY] = ptAction;
-  DdPanelSetNotify([this] {
-    QMetaObject::invokeMethod(
-        this, [] { InvalidateRectPaint(); }, Qt::QueuedConnection);
-  });
-}
-
-// The standard to read by: one of three, kept between runs of the interactive viewer; it applies
-// from the next file opened.
-void MainWindow::BuildReadingMenu(QMenu* ptOptions) {
-  static constexpr struct {
-    const char* pcText;
-    const char* pcSetting;
-    pbn::ReadingChoiceDef Choice;
-  } atChoices[] = {{"PBN &1.0", "1.0", pbn::ReadingChoiceDef::Pbn10},
-                   {"PBN &2.1", "2.1", pbn::ReadingChoiceDef::Pbn21},
-                   {"As the file &declares", "auto", pbn::ReadingChoiceDef::AsDeclared}};
-  if (bInteractive_) {
-    // A saved choice is kept; a new user reads each file by the standard it declares.
-    const QString tSetting =
-        Settings().value(QStringLiteral("Options/Reading"), QStringLiteral("auto")).toString();
-    pbn::ReadingChoiceDef Choice = pbn::ReadingChoiceDef::AsDeclared;
-    pbn::PbnParseReadingChoice(tSetting.toLatin1().constData(), &Choice);
-    SetReadingChoice(Choice);
-  }
-  SetTitle(WindowTitle(ReadingNameInForce(), nullptr).c_str());
-  ptOptions->addSeparator();
-  auto* ptGroup = new QActionGroup(this);
-  for (const auto& tChoice : atChoices) {
-    QAction* ptAction = ptOptions->addAction(QString::fromLatin1(tChoice.pcText));
-    ptAction->setCheckable(true);
-    ptAction->setData(static_cast<int>(tChoice.Choice));
-    ptAction->setChecked(tChoice.Choice == ReadingChoice());
-    ptGroup->addAction(ptAction);
-    const pbn::ReadingChoiceDef Choice = tChoice.Choice;
-    const QString tSetting = QString::fromLatin1(tChoice.pcSetting);
-    connect(ptAction, &QAction::triggered, this, [this, Choice, tSetting, ptGroup] {
-      if (!ChooseReading(Choice)) {  // cancelled: the mark goes back to the reading in force
-        for (QAction* ptOther : ptGroup->actions())
-          ptOther->setChecked(ptOther->data().toInt() == static_cast<int>(ReadingChoice()));
-      } else if (bInteractive_) {
-        Settings().setValue(QStringLiteral("Options/Reading"), tSetting);
-      }
-    });
-  }
-}
-
-void MainWindow::BuildShortcuts() {
-  static constexpr struct {
-    int Key;
-    KeyDef Command;
-  } atKeys[] = {
-      {Qt::Key_Left, KeyDef::Left},     {Qt::Key_Right, KeyDef::Right},
-      {Qt::Key_Home, KeyDef::Home},     {Qt::Key_End, KeyDef::End},
-      {Qt::Key_PageUp, KeyDef::PageUp}, {Qt::Key_PageDown, KeyDef::PageDown},
-      {Qt::Key_Space, KeyDef::Space},   {Qt::Key_N, KeyDef::N},
-  };
-  for (const auto& tKey : atKeys) {
-    auto* ptShortcut = new QShortcut(QKeySequence(tKey.Key), this);
-    const KeyDef Key = tKey.Command;
-    connect(ptShortcut, &QShortcut::activated, this, [this, Key] {
-      if (const int idCommand = KeyCommand(Key)) Command(idCommand);
-    });
-  }
+  ViewerResourcesTerm();
 }
 
 QWidget* MainWindow::Control(int idCtrl) const {
@@ -551,19 +155,14 @@ QWidget* MainWindow::Control(int idCtrl) const {
   return it != aControls_.end() ? it->second : nullptr;
 }
 
-QAction* MainWindow::MenuAction(int idCommand) const {
-  const auto it = aActions_.find(idCommand);
-  return it != aActions_.end() ? it->second : nullptr;
-}
-
 void MainWindow::Command(int idCommand) {
-  if (idCommand != CM_OPEN) return Send(WM_COMMAND, static_cast<unsigned>(idCommand), 0);
-  // A file that opens joins the recent files: the open file changed, or the same was chosen.
   const std::string Before = OpenFilePath();
   OpenedPath_.clear();
   Send(WM_COMMAND, static_cast<unsigned>(idCommand), 0);
+  if (!bPassInEvents_) RunIndexPass();
+  // A file that opens joins the recent files: the open file changed, or the same was chosen.
   const std::string After = OpenFilePath();
-  if (!OpenedPath_.empty() && !After.empty() &&
+  if (idCommand == CM_OPEN && !OpenedPath_.empty() && !After.empty() &&
       (After != Before || After.rfind(OpenedPath_, 0) == 0)) {
     RememberRecent(QFile::decodeName(After.c_str()));
   }
@@ -587,118 +186,17 @@ void MainWindow::OpenLater(const std::string& Path) {
   QTimer::singleShot(0, this, [this, Path] { OpenFile(Path); });
 }
 
-QStringList MainWindow::RecentFiles() const {
-  return atRecent_;
-}
-
-void MainWindow::RememberRecent(const QString& tPath) {
-  const QString tAbsolute = QFileInfo(tPath).absoluteFilePath();
-  atRecent_.removeAll(tAbsolute);
-  atRecent_.prepend(tAbsolute);
-  while (atRecent_.size() > kNrRecentFiles)
-    atRecent_.removeLast();
-  if (bInteractive_) Settings().setValue(kRecentKey, atRecent_);
-  UpdateRecentMenu();
-}
-
-void MainWindow::UpdateRecentMenu() {
-  ptRecentMenu_->clear();
-  for (qsizetype i = 0; i < atRecent_.size(); ++i) {
-    const QString tPath = atRecent_[i];
-    // "&1 games.pbn  (/the/folder)": the number is the key.
-    const QFileInfo tInfo(tPath);
-    QAction* ptAction = ptRecentMenu_->addAction(
-        QStringLiteral("&%1 %2  (%3)")
-            .arg(i + 1)
-            .arg(tInfo.fileName(), QDir::toNativeSeparators(tInfo.absolutePath())));
-    connect(ptAction, &QAction::triggered, this,
-            [this, tPath] { OpenLater(QFile::encodeName(tPath).toStdString()); });
-  }
-  ptRecentMenu_->setEnabled(!atRecent_.isEmpty());
-}
-
-// The design fitted into the room the stage has: the largest scale, never below the design;
-// what room is left below goes to the text pane.
-void MainWindow::FitToStage() {
-  const double Fit =
-      std::max(1.0, std::min(static_cast<double>(ptStage_->width()) / kClientWidth,
-                             static_cast<double>(ptStage_->height()) / kClientHeight));
-  SetScale(Fit, static_cast<int>(ptStage_->height() / Fit) - kClientHeight);
-}
-
-void MainWindow::SetScale(double Scale, int ExtraHeight) {
-  Scale_ = Scale > 0 ? Scale : 1.0;
-  ExtraHeight_ = std::max(0, ExtraHeight);
-  LayoutClient();
-}
-
-void MainWindow::LayoutClient() {
-  if (ptClient_ == nullptr) return;
-  SetTextPaneExtraHeight(ExtraHeight_);
-  const QSize tSize(Scaled(kClientWidth, Scale_), Scaled(kClientHeight + ExtraHeight_, Scale_));
-  ptClient_->setGeometry(QRect(QPoint(std::max(0, (ptStage_->width() - tSize.width()) / 2),
-                                      std::max(0, (ptStage_->height() - tSize.height()) / 2)),
-                               tSize));
-  ptControlStyle_->Scale = Scale_;
-  for (const PlacedControlDef& tPlaced : atPlaced_) {
-    QFont tFont = tPlaced.tFont;
-    if (Scale_ != 1.0 && tFont.pointSizeF() > 0) {
-      tFont.setPointSizeF(tFont.pointSizeF() * Scale_);
-    } else if (Scale_ != 1.0 && tFont.pixelSize() > 0) {
-      tFont.setPixelSize(Scaled(tFont.pixelSize(), Scale_));
-    }
-    tPlaced.ptWidget->setFont(tFont);
-    tPlaced.ptWidget->setGeometry(
-        ScaledRect(MovedForTextPane(tPlaced.idCtrl, tPlaced.tDesign, ExtraHeight_), Scale_));
-  }
-  atElided_.clear();
-  ptClient_->update();
-}
-
-void MainWindow::Zoom(int Direction) {
-  double Target = 1.0;
-  if (Direction > 0) {
-    Target = kZoomSteps[std::size(kZoomSteps) - 1];
-    for (double Step : kZoomSteps) {
-      if (Step > Scale_ + 0.01) {
-        Target = Step;
-        break;
-      }
-    }
-  } else if (Direction < 0) {
-    for (double Step : kZoomSteps) {
-      if (Step < Scale_ - 0.01) Target = Step;
-    }
-  }
-  if (isMaximized() || isFullScreen()) showNormal();
-  // The window around the stage (menu, status line, side panels) keeps its size.
-  const QSize tAround = size() - ptStage_->size();
-  QSize tWanted = QSize(Scaled(kClientWidth, Target), Scaled(kClientHeight, Target)) + tAround;
-  if (const QScreen* ptScreen = screen()) {
-    const QSize tRoom = ptScreen->availableGeometry().size() - (frameGeometry().size() - size());
-    tWanted = tWanted.boundedTo(tRoom);
-  }
-  resize(tWanted);
-  FitToStage();
-}
-
-QDockWidget* MainWindow::AddSidePanel(QWidget* ptPanel, const QString& tTitle) {
-  auto* ptDock = new QDockWidget(tTitle, this);
-  ptDock->setObjectName(tTitle);  // kept between runs by this name
-  ptDock->setWidget(ptPanel);
-  ptDock->setAllowedAreas(Qt::RightDockWidgetArea | Qt::LeftDockWidgetArea);
-  addDockWidget(Qt::RightDockWidgetArea, ptDock);
-  if (bInteractive_) restoreState(Settings().value(kDocksKey).toByteArray());
-  return ptDock;
-}
-
 void MainWindow::CopyGame() {
-  const QString tText = GameCopyText();
+  const QString tText = CanvasText(viewer::GameCopyText().c_str());
   if (!tText.isEmpty()) QGuiApplication::clipboard()->setText(tText);
 }
 
+// The table alone, at the window's scale: the hands, the centre and the name bars.
 void MainWindow::CopyPicture() {
-  QGuiApplication::clipboard()->setImage(ptClient_->grab().toImage());
+  const RectDef& tTable = tTableRectangle;
+  const QRect tDesign(tTable.left, tTable.top, tTable.right - tTable.left,
+                      tTable.bottom - tTable.top);
+  QGuiApplication::clipboard()->setImage(ptClient_->grab(ScaledRect(tDesign, Scale_)).toImage());
 }
 
 QString MainWindow::ElidedTextAt(const QPoint& tDesignPoint) const {
@@ -706,17 +204,6 @@ QString MainWindow::ElidedTextAt(const QPoint& tDesignPoint) const {
     if (it->tArea.contains(tDesignPoint)) return it->tText;
   }
   return QString();
-}
-
-void MainWindow::RestoreWindowState() {
-  restoreGeometry(Settings().value(kGeometryKey).toByteArray());
-}
-
-void MainWindow::SaveWindowState() {
-  if (!bInteractive_) return;
-  QSettings tSettings = Settings();
-  tSettings.setValue(kGeometryKey, saveGeometry());
-  tSettings.setValue(kDocksKey, saveState());
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* ptEvent) {
@@ -731,22 +218,6 @@ void MainWindow::dropEvent(QDropEvent* ptEvent) {
   if (atUrls.isEmpty() || !atUrls.front().isLocalFile()) return;
   ptEvent->acceptProposedAction();
   OpenLater(QFile::encodeName(atUrls.front().toLocalFile()).toStdString());
-}
-
-QImage MainWindow::RenderClient(double Scale, double PixelRatio) {
-  SetScale(Scale);
-  QImage tImage(ptClient_->size() * PixelRatio, QImage::Format_RGB32);
-  tImage.setDevicePixelRatio(PixelRatio);
-  // A paint may reveal annotation lines and ask for another; at most a few rounds are needed.
-  for (int Round = 0; Round < 8; ++Round) {
-    QCoreApplication::processEvents();
-    const unsigned long NrBefore = NrInvalidations_;
-    tImage.fill(Qt::white);
-    ptClient_->render(&tImage);
-    QCoreApplication::processEvents();
-    if (NrInvalidations_ == NrBefore) break;
-  }
-  return tImage;
 }
 
 int MainWindow::ScrollPos(int idCtrl) const {
@@ -954,39 +425,76 @@ void MainWindow::SetStatusText(const char* pcText) {
   ptStatus_->SetFullText(HostText(pcText));
 }
 
-bool MainWindow::IndexProgress(int Permille, std::uint32_t NrGames) {
-  if (!bInteractive_) return true;
-  if (!tIndexClock_.isValid()) {
-    tIndexClock_.start();
-    tIndexEvents_.start();
+// The bar of the pass that reads on while a game is shown, and its Cancel; hidden meanwhile.
+void MainWindow::BuildStatusProgress() {
+  ptStatusProgress_ = new QWidget(this);
+  auto* ptLayout = new QHBoxLayout(ptStatusProgress_);
+  ptLayout->setContentsMargins(0, 0, 0, 0);
+  ptStatusBar_ = new QProgressBar(ptStatusProgress_);
+  ptStatusBar_->setRange(0, 1000);
+  ptStatusBar_->setMaximumWidth(120);
+  ptStatusBar_->setTextVisible(false);
+  auto* ptCancel = new QPushButton(QStringLiteral("Cancel"), ptStatusProgress_);
+  ptCancel->setFocusPolicy(Qt::NoFocus);  // the keys stay with the window
+  connect(ptCancel, &QPushButton::clicked, this, [this] { Command(CM_STOP_READING); });
+  ptLayout->addWidget(ptStatusBar_);
+  ptLayout->addWidget(ptCancel);
+  statusBar()->addPermanentWidget(ptStatusProgress_);
+  ptStatusProgress_->hide();
+}
+
+void MainWindow::IndexPassLater() {
+  bPassStepAsked_ = true;
+  if (!bPassInEvents_) return;  // the command that started the pass runs it (RunIndexPass)
+  QTimer::singleShot(0, this, [this] {
+    bPassStepAsked_ = false;
+    Send(WM_INDEX_PASS, 0, 0);
+  });
+}
+
+void MainWindow::RunIndexPass() {
+  while (bPassStepAsked_ && !bDestroyed_) {
+    bPassStepAsked_ = false;
+    Send(WM_INDEX_PASS, 0, 0);
   }
-  const bool bCancelled = ptProgress_ != nullptr && ptProgress_->wasCanceled();
-  if (bCancelled || tIndexEvents_.elapsed() < kProgressEventsMs) return !bCancelled;
-  tIndexEvents_.start();
-  if (ptProgress_ == nullptr && tIndexClock_.elapsed() >= kProgressDelayMs) {
+}
+
+// Before the first game shows, a pass longer than a moment shows a progress dialog that holds
+// the window; once a game is on display, a bar and Cancel beside the status line.
+void MainWindow::IndexProgress(int Permille, std::uint32_t NrGames, bool bGamesShown) {
+  if (!bPassInEvents_) return;
+  if (!tIndexClock_.isValid()) tIndexClock_.start();
+  if (bGamesShown) {
+    DropProgressDialog();
+    ptStatusBar_->setValue(Permille);
+    ptStatusProgress_->show();
+    return;
+  }
+  if (ptProgress_ == nullptr && bInteractive_ && tIndexClock_.elapsed() >= kProgressDelayMs) {
     ptProgress_ = new QProgressDialog(QString(), QStringLiteral("Cancel"), 0, 1000, this);
     ptProgress_->setWindowTitle(QStringLiteral("Karvelon"));
     ptProgress_->setWindowModality(Qt::ApplicationModal);  // nothing else may act meanwhile
     ptProgress_->setMinimumDuration(0);
     ptProgress_->setAutoReset(false);
     ptProgress_->setAutoClose(false);
+    connect(ptProgress_, &QProgressDialog::canceled, this, [this] { Command(CM_STOP_READING); });
   }
-  if (ptProgress_ == nullptr) {
-    // Paints (the closed file dialog's picture goes), but no input may reach the window yet.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    return true;
-  }
+  if (ptProgress_ == nullptr) return;
   ptProgress_->setLabelText(QStringLiteral("Reading the games of the file: %1 games found")
                                 .arg(static_cast<qulonglong>(NrGames)));
   ptProgress_->setValue(Permille);
-  QCoreApplication::processEvents();  // paints the window and the dialog, reads Cancel
-  return !ptProgress_->wasCanceled();
+}
+
+// Later: its Cancel may be what ended the pass, and the dialog is still in its signal.
+void MainWindow::DropProgressDialog() {
+  if (ptProgress_ != nullptr) ptProgress_->deleteLater();
+  ptProgress_ = nullptr;
 }
 
 void MainWindow::IndexProgressEnd() {
   tIndexClock_.invalidate();
-  delete ptProgress_;
-  ptProgress_ = nullptr;
+  DropProgressDialog();
+  if (ptStatusProgress_ != nullptr) ptStatusProgress_->hide();
 }
 
 void MainWindow::Wheel(const QWheelEvent& tEvent) {

@@ -26,12 +26,14 @@
 
 #include "viewer/platform/host.h"
 #include "viewer/platform/qt/qt_canvas.h"
+#include "viewer/platform/qt/qt_scaling.h"
 
 class QAction;
 class QDockWidget;
 class QLabel;
 class QMenu;
 class QPainter;
+class QProgressBar;
 class QProgressDialog;
 class QTimer;
 class QWheelEvent;
@@ -56,9 +58,6 @@ QString HostText(const char* pcText);
 // Qt's filter string for a Win32 filter list: "PBN Files (*.pbn *.PBN);;All Files (*)".
 QString QtFileFilter(const char* pcFilter);
 
-// The zoom steps of the window: the design's size times these.
-inline constexpr double kZoomSteps[] = {1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 4.0};
-
 class MainWindow final : public QMainWindow, public Host {
  public:
   // Not interactive: message boxes are only recorded and the open dialog answers only with a
@@ -75,6 +74,10 @@ class MainWindow final : public QMainWindow, public Host {
   void Command(int idCommand);
   // Menu Open with Path as the dialog's answer.
   void OpenFile(const std::string& Path);
+  // The index pass in steps between the window's events (the interactive viewer's way), or run to
+  // its end within the command that starts it (the render command, tests): the default of a
+  // window that is not interactive.
+  void SetIndexPassInEvents(bool bInEvents) { bPassInEvents_ = bInEvents; }
   // The same once the window has been shown and painted: messages then stand over it.
   void OpenFileWhenShown(const std::string& Path);
   // Paints the client area, as often as painting asks for more, into an image of the design's
@@ -124,7 +127,8 @@ class MainWindow final : public QMainWindow, public Host {
   bool GetOpenFileName(OpenFileNameDef* ptOfn) override;
   void SetTitle(const char* pcTitle) override;
   void SetStatusText(const char* pcText) override;
-  bool IndexProgress(int Permille, std::uint32_t NrGames) override;
+  void IndexPassLater() override;
+  void IndexProgress(int Permille, std::uint32_t NrGames, bool bGamesShown) override;
   void IndexProgressEnd() override;
   void DestroyWindow() override;
   void PostQuitMessage(int ExitCode) override;
@@ -133,6 +137,7 @@ class MainWindow final : public QMainWindow, public Host {
   bool AskGameNumber(std::uint32_t Current, std::uint32_t Max, std::uint32_t* pGame) override;
   void ShowGameList(bool bSameBoard) override;
   void GamesIndexed() override;
+  void GamesAppended() override;
   void GameShown(std::uint32_t GameNr) override;
   GameListPanel* GameList(bool bSameBoard) const;  // null until first shown
 
@@ -156,11 +161,17 @@ class MainWindow final : public QMainWindow, public Host {
   void RememberRecent(const QString& tPath);
   void OpenLater(const std::string& Path);
   void FitToStage();
+  void KeepStageWidth(int Width);
+  QDockWidget* GameListDock(bool bSameBoard);
   void LayoutClient();
   void RestoreWindowState();
   void SaveWindowState();
   void AddDoubleDummyItem(QMenu* ptOptions);
   void BuildReadingMenu(QMenu* ptOptions);
+  void KeepReading(int idCommand);
+  void RunIndexPass();
+  void BuildStatusProgress();
+  void DropProgressDialog();
   void BuildShortcuts();
   void ScrollAction(int idCtrl, int Action);
   void Destroy();
@@ -169,6 +180,7 @@ class MainWindow final : public QMainWindow, public Host {
 
   bool bInteractive_;
   double Scale_ = 1.0;
+  double ZoomCap_ = 0;          // the zoom step of a maximized window; 0: as large as it fits
   int ExtraHeight_ = 0;         // design pixels below the design, given to the text pane
   QWidget* ptStage_ = nullptr;  // the room for the client area, which it centres
   QMenu* ptGameMenu_ = nullptr;
@@ -202,9 +214,13 @@ class MainWindow final : public QMainWindow, public Host {
   std::unique_ptr<QImage> ptScratchImage_;
   std::unique_ptr<QPainter> ptScratchPainter_;
   std::unique_ptr<QtCanvas> ptScratchCanvas_;
-  QElapsedTimer tIndexClock_;   // runs while an index pass reports progress
-  QElapsedTimer tIndexEvents_;  // since the window last painted during the pass
+  bool bPassInEvents_ = false;
+  bool bPassStepAsked_ = false;  // a step of the pass waits
+  QElapsedTimer tIndexClock_;    // runs while an index pass reports progress
+  QElapsedTimer tListGrown_;     // since the lists last took the games the pass added
   QProgressDialog* ptProgress_ = nullptr;
+  QWidget* ptStatusProgress_ = nullptr;  // the progress beside the status line, and its Cancel
+  QProgressBar* ptStatusBar_ = nullptr;
   ElidedLabel* ptStatus_ = nullptr;
   QDockWidget* ptGameListDock_ = nullptr;
   QDockWidget* ptSameBoardDock_ = nullptr;

@@ -1,7 +1,8 @@
 // The window services that the replay model, the text panes and the main window rely on: the
 // table of the main window's 21 child controls, check marks, the two repaint requests and the
 // automatic-play timer. They forward to whatever host is installed (the Qt window, or a
-// recording host in tests); with none installed they do nothing.
+// recording host in tests); with none installed they do nothing. They sit below the replay model,
+// which calls them, and keep the viewer's namespace: the controls and their names are the window's.
 #pragma once
 
 #include <array>

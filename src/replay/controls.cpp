@@ -1,4 +1,4 @@
-#include "viewer/controls.h"
+#include "replay/controls.h"
 
 namespace viewer {
 
