@@ -46,8 +46,9 @@ const std::vector<CommandDef> atCommands = {
     {"list", CMD_LIST, "FILES...",
      "one row per game: file, number, Board, Event, Date, dealer, vulnerability, deal, points "
      "and shape of each hand, contract, declarer, result, score, players, mistakes, the file's "
-     "Score, Room, Table, Round, the opening lead and the game's first line in the file; CSV "
-     "with a header row (the default) or JSON lines"},
+     "Score, Room, Table, Round, the opening lead, the game's first line in the file, and its "
+     "percentage and IMPs by its board's Scoring; CSV with a header row (the default) or JSON "
+     "lines"},
     {"render", CMD_RENDER, "FILE", "draw the viewer's window for game N into a PNG"},
     {"dd", CMD_DD, "FILES...",
      "the double-dummy table and par of every game, one line each: number, Board, deal, the "
