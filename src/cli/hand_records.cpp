@@ -1,5 +1,8 @@
 // karvelon-cli hand-records FILES... -o OUT.pdf: a sheet per board as a director hands them out,
-// with the deal, the points, the double-dummy table and par, written as a PDF.
+// with the deal, the points, the double-dummy table and par, written as a PDF. The games of all
+// files are grouped into the boards of a session by the scoring layer: each board is printed
+// once, from its first game (with --every-table each game), and with one or two boards a page
+// under its traveller with the scores.
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -13,7 +16,9 @@
 #include "games/pbn_game.h"
 #include "records/board.h"
 #include "records/pdf.h"
+#include "records/traveller.h"
 #include "replay/pbn_play.h"
+#include "scoring/session.h"
 
 namespace cli {
 
@@ -36,6 +41,7 @@ struct HandRecordsArgs {
   bool bDoubleDummy = true;
   int Jobs = 0;
   bool bWithMistakes = false;
+  bool bEveryTable = false;  // a diagram for each game, not for each board
 };
 
 bool Refuse(const std::string& Text) {
@@ -104,6 +110,7 @@ bool ParseArgs(const Args& args, HandRecordsArgs* ptArgs) {
   }
   ptArgs->bDoubleDummy = !tLine.Has("--no-dd");
   ptArgs->bWithMistakes = tLine.Has(kWithMistakes);
+  ptArgs->bEveryTable = tLine.Has("--every-table");
   ptArgs->Files = tLine.aOperands;
   if (ptArgs->Files.empty() || ptArgs->Out.empty())
     return Refuse("usage: " + CommandUsage("hand-records"));
@@ -120,32 +127,60 @@ bool BoardSelected(const std::vector<BoardRangeDef>& atRanges, const std::string
   return false;
 }
 
-// The boards to print, file by file, and the deals to solve for them.
+// The diagrams to print, a game each, and the deals to solve for them; the games of all files as
+// the boards of one session.
 struct BoardListDef {
   struct EntryDef {
     size_t File;
     UInt32 GameNr;
+    const scoring::BoardDef* ptBoard;  // of the session; null for a game that gives no result
   };
   std::vector<std::string> aFiles;
   std::vector<EntryDef> atEntries;
   QString FirstEvent;  // of the first board, for the title
   std::vector<analysis::DealInputDef> atDeals;
+  scoring::SessionDef tSession;
 };
 
-// Adds the indexed games of the open file whose boards the ranges select.
-void AddFileBoards(std::FILE* pFile, const std::string& Path, unsigned NrGames,
-                   const std::vector<BoardRangeDef>& atRanges, BoardListDef* ptList) {
+// Adds every indexed game of the open file to the session; with --every-table each game the
+// ranges select is a diagram.
+void AddFileGames(std::FILE* pFile, const std::string& Path, unsigned NrGames,
+                  const HandRecordsArgs& tArgs, BoardListDef* ptList) {
   ptList->aFiles.push_back(Path);
+  const scoring::UInt32 FileNr = ptList->tSession.AddFile(Path);
   for (UInt32 GameNr = 1; GameNr <= NrGames; ++GameNr) {
-    UInt32 NrLines = 0;
-    GameLoad(pFile, GameNr, &NrLines);
-    if (!BoardSelected(atRanges, TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_BOARD))) continue;
+    PbnFilePosDef FilePosBegin = -1;
+    PbnFilePosDef FilePosOut = -1;
+    if (!GameLoadRecords(pFile, GameNr, &FilePosBegin, &FilePosOut)) continue;
+    ptList->tSession.AddGame(FileNr, GameNr, *tGameAdmin.ptGameData, *tGameAdmin.ptGameTags);
+    if (!tArgs.bEveryTable ||
+        !BoardSelected(tArgs.atBoards, TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_BOARD))) {
+      continue;
+    }
     if (ptList->atEntries.empty()) {
       ptList->FirstEvent =
           QString::fromStdString(TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_EVENT));
     }
-    ptList->atEntries.push_back({ptList->aFiles.size() - 1, GameNr});
+    ptList->atEntries.push_back({FileNr, GameNr, nullptr});
     ptList->atDeals.push_back(records::LoadedDeal());
+  }
+}
+
+// Once every file is read the boards are scored; by default the diagrams are the boards the
+// ranges select, in the order of their first games, each with the deal of its first game.
+void ChooseEntries(const HandRecordsArgs& tArgs, BoardListDef* ptList) {
+  scoring::SessionDef& tSession = ptList->tSession;
+  tSession.Score({});
+  if (tArgs.bEveryTable) {
+    for (BoardListDef::EntryDef& tEntry : ptList->atEntries)
+      tEntry.ptBoard = tSession.GameBoard(static_cast<scoring::UInt32>(tEntry.File), tEntry.GameNr);
+    return;
+  }
+  for (const scoring::BoardDef& tBoard : tSession.Boards()) {
+    if (!BoardSelected(tArgs.atBoards, tBoard.Board)) continue;
+    if (ptList->atEntries.empty()) ptList->FirstEvent = QString::fromStdString(tBoard.Event);
+    ptList->atEntries.push_back({tBoard.FileNr, tBoard.GameNr, &tBoard});
+    ptList->atDeals.push_back({tBoard.tDeal, tBoard.tSituation.Dealer, tBoard.tSituation.Vulner});
   }
 }
 
@@ -190,23 +225,42 @@ class BoardLoaderDef {
     }
     UInt32 NrLines = 0;
     GameLoad(pFile_.get(), tEntry.GameNr, &NrLines);
-    records::BoardDef tBoard = records::LoadedBoard(records::PerPageWithDetails(tArgs_.PerPage));
+    const bool bDetails = records::PerPageWithDetails(tArgs_.PerPage);
+    const scoring::BoardDef* ptBoard = tEntry.ptBoard;
+    // The auction, play and commentary are a game's: printed where the diagram stands for one
+    // game; a board played at several tables has its traveller instead.
+    records::BoardDef tBoard = records::LoadedBoard(
+        bDetails && (tArgs_.bEveryTable || ptBoard == nullptr || ptBoard->NrGames == 1),
+        tEntry.GameNr);
+    if (bDetails && ptBoard != nullptr && ptBoard->aResults.size() > 1) {
+      const scoring::ResultDef* ptOwn =
+          tArgs_.bEveryTable
+              ? tList_.tSession.GameResult(static_cast<scoring::UInt32>(tEntry.File), tEntry.GameNr)
+              : nullptr;
+      tBoard.Traveller = records::TravellerOf(tList_.tSession, *ptBoard, ptOwn);
+    }
     if (tList_.aFiles.size() > 1) tBoard.FileName = FileNameOf(tList_.aFiles[tEntry.File]);
     if (tArgs_.bDoubleDummy) {
       const int NrCells = records::PutAnalysis(atDd_[i], *tGameAdmin.ptGameTags, &tBoard);
-      NrCellsDisagree_ += NrCells;
-      NrBoardsDisagree_ += NrCells > 0;
+      aNrCellsDisagree_.resize(tList_.atEntries.size(), 0);
+      aNrCellsDisagree_[i] = NrCells;  // a board may be loaded more than once
     }
     return tBoard;
   }
 
   // Said once the pages are written.
   void ReportDisagreements() const {
-    if (NrBoardsDisagree_ == 0) return;
+    int NrBoards = 0;
+    int NrCells = 0;
+    for (int NrBoardCells : aNrCellsDisagree_) {
+      NrBoards += NrBoardCells > 0;
+      NrCells += NrBoardCells;
+    }
+    if (NrBoards == 0) return;
     std::fprintf(stderr,
                  "hand-records: the OptimumResultTable of %d boards disagrees with the solver in "
                  "%d cells; the solver's tricks are printed\n",
-                 NrBoardsDisagree_, NrCellsDisagree_);
+                 NrBoards, NrCells);
   }
 
  private:
@@ -215,8 +269,7 @@ class BoardLoaderDef {
   const HandRecordsArgs& tArgs_;
   FilePtr pFile_{nullptr, std::fclose};
   size_t File_ = 0;
-  int NrCellsDisagree_ = 0;
-  int NrBoardsDisagree_ = 0;
+  std::vector<int> aNrCellsDisagree_;  // by board
 };
 
 // Adds the boards of one open file to the list; the file's status.
@@ -225,7 +278,7 @@ int AddFile(const std::string& Path, std::FILE* pFile, const HandRecordsArgs& tA
   const unsigned NrGames = IndexOpenFile(pFile, Path, tArgs.bWithMistakes, true);
   NoteIndexPass("hand-records", Path, NrGames);
   if (NrGames == 0) return kExitNone;
-  AddFileBoards(pFile, Path, NrGames, tArgs.atBoards, ptList);
+  AddFileGames(pFile, Path, NrGames, tArgs, ptList);
   return kExitOk;
 }
 
@@ -245,6 +298,7 @@ int HandRecords(const Args& args) {
   const int Status = ForEachFile(tInputs, [&](const std::string& Path, std::FILE* pFile, size_t) {
     return AddFile(Path, pFile, tArgs, &tList);
   });
+  ChooseEntries(tArgs, &tList);
   if (tList.atEntries.empty()) {
     if (Status != kExitOk) return Status;
     Fail("hand-records: no board in the --boards given");
@@ -270,6 +324,7 @@ int HandRecords(const Args& args) {
   if (tArgs.bDoubleDummy) atDd = Solve(tList.atDeals, tArgs.Jobs);
   BoardLoaderDef tLoader(tList, atDd, tArgs);
   tDocument.Board = std::ref(tLoader);
+  records::PlanPages(&tDocument, tArgs.Paper);  // at one board a page, a board may go on
   if (!records::WritePdf(Out, tDocument, tArgs.Paper, &Error))
     return Fail("hand-records: cannot write " + tArgs.Out + ": " + Error.toStdString());
   tLoader.ReportDisagreements();

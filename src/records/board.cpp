@@ -1,7 +1,11 @@
 #include "records/board.h"
 
+#include <cstring>
+
 #include "core/defs.h"
 #include "core/pbn_util.h"
+#include "core/score.h"
+#include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
 #include "replay/pbn_anno.h"
@@ -153,20 +157,77 @@ QString AnnotationLine(const unsigned char* pcLine) {
   return Text + PbnString(pcChars + RunBegin, Index - RunBegin);
 }
 
-// The annotation lines; a section header (AUCTION, PLAY) with no comment under it is left out.
-QStringList Commentary() {
-  QStringList Lines;
+// A line of commentary and whether it is running text that a file may have wrapped (no
+// section header, no note).
+struct CommentLineDef {
+  QString Text;
+  bool bRunning;
+};
+
+// The lines the annotation text opens with for the mistakes of game GameNr (none without them):
+// a header, then a heading each, with the erroneous line and its marks under it where given.
+UInt32 MistakeLines(UInt32 GameNr) {
+  const unsigned char* pcFirst = TextAnnoLine(0);
+  if (GameNr == 0 || pcFirst == nullptr || pcFirst[0] != ANNO_MISTAKES_HEADER) return 0;
+  UInt32 NrLines = 1;
+  const PbnLogEntryDef* atEntries = GameMistakes(GameNr);
+  for (UInt32 Entry = 0; atEntries != nullptr && Entry < GameNrMistakes(GameNr); ++Entry) {
+    const PbnLogEntryDef& tEntry = atEntries[Entry];
+    NrLines += tEntry.Text.empty() && tEntry.Marks.empty() ? 1 : 3;
+  }
+  return NrLines;
+}
+
+// The annotation lines between the game's mistakes and its tables and other tags, which are no
+// commentary; a section header (AUCTION, PLAY) with no comment under it is left out.
+std::vector<CommentLineDef> CommentLines(UInt32 GameNr) {
+  std::vector<CommentLineDef> atLines;
   bool bHeaderLast = false;
-  for (UInt32 Line = 0; Line < TextAnnoNrLines(); ++Line) {
+  const UInt32 End = std::min<UInt32>(TextAnnoNrLines(), tAnnoAdmin.tTables.FirstLine);
+  for (UInt32 Line = MistakeLines(GameNr); Line < End; ++Line) {
     const unsigned char* pcLine = TextAnnoLine(Line);
     if (pcLine == nullptr) break;
     const bool bHeader = AnnoHeaderText(pcLine[0]) != nullptr;
-    if (bHeader && bHeaderLast) Lines.removeLast();
-    Lines << AnnotationLine(pcLine);
+    if (bHeader && bHeaderLast) atLines.pop_back();
+    const bool bNote =
+        std::strchr(reinterpret_cast<const char*>(pcLine), ANNO_NOTE_BEGIN) != nullptr;
+    atLines.push_back({AnnotationLine(pcLine), !bHeader && !bNote});
     bHeaderLast = bHeader;
   }
-  if (bHeaderLast) Lines.removeLast();
-  return Lines;
+  if (bHeaderLast) atLines.pop_back();
+  return atLines;
+}
+
+qsizetype FirstWordLength(const QString& Text) {
+  const qsizetype Space = Text.indexOf(QLatin1Char(' '));
+  return Space < 0 ? Text.size() : Space;
+}
+
+// The lines as paragraphs: a file that wraps its comments at a width writes a line wherever the
+// next word would pass it, so a running line that would have taken the next line's first word
+// within the widest line (at least 40 characters) goes on in the next one. Shorter lines, empty
+// lines, headers and notes end their paragraph.
+QStringList Paragraphs(const std::vector<CommentLineDef>& atLines) {
+  constexpr qsizetype kNarrowest = 40;
+  qsizetype Widest = 0;
+  for (const CommentLineDef& tLine : atLines) {
+    if (tLine.bRunning) Widest = std::max(Widest, tLine.Text.size());
+  }
+  QStringList Paragraphs;
+  bool bGoesOn = false;
+  for (size_t i = 0; i < atLines.size(); ++i) {
+    const QString Text = atLines[i].Text.trimmed();
+    if (bGoesOn) {
+      Paragraphs.last() += QLatin1Char(' ') + Text;
+    } else {
+      Paragraphs << (atLines[i].bRunning ? Text : atLines[i].Text);
+    }
+    const bool bNextRuns = i + 1 < atLines.size() && atLines[i + 1].bRunning &&
+                           !atLines[i + 1].Text.trimmed().isEmpty();
+    bGoesOn = Widest >= kNarrowest && atLines[i].bRunning && !Text.isEmpty() && bNextRuns &&
+              atLines[i].Text.size() + 1 + FirstWordLength(atLines[i + 1].Text.trimmed()) > Widest;
+  }
+  return Paragraphs;
 }
 
 }  // namespace
@@ -180,7 +241,7 @@ bool SuitIsRed(int Suit) {
   return Suit == PBN_HEARTS || Suit == PBN_DIAMONDS;
 }
 
-BoardDef LoadedBoard(bool bDetails) {
+BoardDef LoadedBoard(bool bDetails, UInt32 GameNr) {
   const PbnGameDataDef& tData = *tGameAdmin.ptGameData;
   const PbnGameTagsDef& tTags = *tGameAdmin.ptGameTags;
   BoardDef tBoard;
@@ -193,11 +254,19 @@ BoardDef LoadedBoard(bool bDetails) {
   for (int Side = 0; Side < PBN_N_SIDES; ++Side)
     tBoard.atHands[Side] = HandOf(tData.tDeal.tHands[Side]);
   if (!bDetails) return tBoard;
+  static constexpr int aPlayerTags[PBN_N_SIDES] = {PBN_TAG_ID_SOUTH, PBN_TAG_ID_WEST,
+                                                   PBN_TAG_ID_NORTH, PBN_TAG_ID_EAST};
+  for (int Side = 0; Side < PBN_N_SIDES; ++Side)
+    tBoard.aPlayers[Side] = TagString(tTags, aPlayerTags[Side]).trimmed();
   tBoard.Auction = AuctionOf(tData.tAuction);
   tBoard.Contract = ContractOf(tData.tContract);
   tBoard.Result = ResultOf(tData.Result);
+  const std::optional<int> Score =
+      GameScoreNS(tData.tContract, tData.Result, tData.tSituation.Vulner);
+  tBoard.Score = Score ? QString::fromStdString(ScoreText(*Score))
+                       : TagString(tTags, PBN_TAG_ID_SCORE).trimmed();
   tBoard.atTricks = TricksOfPlay();
-  tBoard.Commentary = Commentary();
+  tBoard.Commentary = Paragraphs(CommentLines(GameNr));
   return tBoard;
 }
 
