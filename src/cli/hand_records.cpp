@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <cstdlib>
 #include <filesystem>
+#include <unordered_map>
 
 #include "analysis/dd.h"
 #include "cli/cli.h"
@@ -135,15 +136,23 @@ struct BoardListDef {
     UInt32 GameNr;
     const scoring::BoardDef* ptBoard;  // of the session; null for a game that gives no result
   };
+  // An indexed game, in file order.
+  struct GameDef {
+    size_t File;
+    UInt32 GameNr;
+    bool bSelected;  // its Board is in --boards
+    std::string Event;
+    analysis::DealInputDef tDeal;
+  };
   std::vector<std::string> aFiles;
+  std::vector<GameDef> atGames;
   std::vector<EntryDef> atEntries;
   QString FirstEvent;  // of the first board, for the title
   std::vector<analysis::DealInputDef> atDeals;
   scoring::SessionDef tSession;
 };
 
-// Adds every indexed game of the open file to the session; with --every-table each game the
-// ranges select is a diagram.
+// Adds every indexed game of the open file to the session and to the games.
 void AddFileGames(std::FILE* pFile, const std::string& Path, unsigned NrGames,
                   const HandRecordsArgs& tArgs, BoardListDef* ptList) {
   ptList->aFiles.push_back(Path);
@@ -152,36 +161,40 @@ void AddFileGames(std::FILE* pFile, const std::string& Path, unsigned NrGames,
     PbnFilePosDef FilePosBegin = -1;
     PbnFilePosDef FilePosOut = -1;
     if (!GameLoadRecords(pFile, GameNr, &FilePosBegin, &FilePosOut)) continue;
-    ptList->tSession.AddGame(FileNr, GameNr, *tGameAdmin.ptGameData, *tGameAdmin.ptGameTags);
-    if (!tArgs.bEveryTable ||
-        !BoardSelected(tArgs.atBoards, TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_BOARD))) {
-      continue;
-    }
-    if (ptList->atEntries.empty()) {
-      ptList->FirstEvent =
-          QString::fromStdString(TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_EVENT));
-    }
-    ptList->atEntries.push_back({FileNr, GameNr, nullptr});
-    ptList->atDeals.push_back(records::LoadedDeal());
+    const PbnGameTagsDef& tTags = *tGameAdmin.ptGameTags;
+    ptList->tSession.AddGame(FileNr, GameNr, *tGameAdmin.ptGameData, tTags);
+    ptList->atGames.push_back({FileNr, GameNr,
+                               BoardSelected(tArgs.atBoards, TagText(tTags, PBN_TAG_ID_BOARD)),
+                               TagText(tTags, PBN_TAG_ID_EVENT), records::LoadedDeal()});
   }
 }
 
-// Once every file is read the boards are scored; by default the diagrams are the boards the
-// ranges select, in the order of their first games, each with the deal of its first game.
+// Once every file is read the boards are scored and the diagrams chosen, in file order: by
+// default a board's first game stands for the board; a board without a deal is no deal played
+// at several tables, so each of its games is printed. With --every-table every game is printed.
 void ChooseEntries(const HandRecordsArgs& tArgs, BoardListDef* ptList) {
   scoring::SessionDef& tSession = ptList->tSession;
   tSession.Score({});
-  if (tArgs.bEveryTable) {
-    for (BoardListDef::EntryDef& tEntry : ptList->atEntries)
-      tEntry.ptBoard = tSession.GameBoard(static_cast<scoring::UInt32>(tEntry.File), tEntry.GameNr);
-    return;
+  // The board of each board's first game, also of one that gives no result.
+  std::unordered_map<uint64_t, const scoring::BoardDef*> aFirstGames;
+  const auto Key = [](size_t File, UInt32 GameNr) {
+    return (static_cast<uint64_t>(File) << 32) | GameNr;
+  };
+  for (const scoring::BoardDef& tBoard : tSession.Boards())
+    aFirstGames.emplace(Key(tBoard.FileNr, tBoard.GameNr), &tBoard);
+  for (const BoardListDef::GameDef& tGame : ptList->atGames) {
+    if (!tGame.bSelected) continue;
+    const auto it = aFirstGames.find(Key(tGame.File, tGame.GameNr));
+    const bool bFirst = it != aFirstGames.end();
+    const scoring::BoardDef* ptBoard =
+        bFirst ? it->second
+               : tSession.GameBoard(static_cast<scoring::UInt32>(tGame.File), tGame.GameNr);
+    if (!tArgs.bEveryTable && !bFirst && ptBoard != nullptr && ptBoard->bDeal) continue;
+    if (ptList->atEntries.empty()) ptList->FirstEvent = QString::fromStdString(tGame.Event);
+    ptList->atEntries.push_back({tGame.File, tGame.GameNr, ptBoard});
+    ptList->atDeals.push_back(tGame.tDeal);
   }
-  for (const scoring::BoardDef& tBoard : tSession.Boards()) {
-    if (!BoardSelected(tArgs.atBoards, tBoard.Board)) continue;
-    if (ptList->atEntries.empty()) ptList->FirstEvent = QString::fromStdString(tBoard.Event);
-    ptList->atEntries.push_back({tBoard.FileNr, tBoard.GameNr, &tBoard});
-    ptList->atDeals.push_back({tBoard.tDeal, tBoard.tSituation.Dealer, tBoard.tSituation.Vulner});
-  }
+  ptList->atGames = {};
 }
 
 // Indexes an open file with the reading chosen; the number of games.
@@ -229,9 +242,10 @@ class BoardLoaderDef {
     const scoring::BoardDef* ptBoard = tEntry.ptBoard;
     // The auction, play and commentary are a game's: printed where the diagram stands for one
     // game; a board played at several tables has its traveller instead.
-    records::BoardDef tBoard = records::LoadedBoard(
-        bDetails && (tArgs_.bEveryTable || ptBoard == nullptr || ptBoard->NrGames == 1),
-        tEntry.GameNr);
+    records::BoardDef tBoard =
+        records::LoadedBoard(bDetails && (tArgs_.bEveryTable || ptBoard == nullptr ||
+                                          ptBoard->NrGames == 1 || !ptBoard->bDeal),
+                             tEntry.GameNr);
     if (bDetails && ptBoard != nullptr && ptBoard->aResults.size() > 1) {
       const scoring::ResultDef* ptOwn =
           tArgs_.bEveryTable

@@ -115,6 +115,20 @@ TEST_F(HandRecordsCommand, ShowcaseTextWhole) {
   EXPECT_EQ(Poppler("pdffonts", Pdf).find(" no "), std::string::npos);  // every font embedded
 }
 
+// Games without a deal are no board played at several tables: each is printed, with its own
+// auction, also where they share a Board.
+TEST_F(HandRecordsCommand, GamesWithoutADealAreEachPrinted) {
+  std::ofstream(Dir / "auctions.pbn")
+      << "[Event \"Bidding\"]\n[Board \"1\"]\n[Dealer \"N\"]\n[Auction \"N\"]\n1C Pass 1H Pass\n\n"
+      << "[Event \"Bidding\"]\n[Board \"1\"]\n[Dealer \"N\"]\n[Auction \"N\"]\n1S Pass 2S Pass\n";
+  const auto Run =
+      RunCli("hand-records auctions.pbn -o out.pdf --no-dd --per-page 2", Dir.string());
+  EXPECT_EQ(Run.Status, 0) << Run.Err;
+  const std::string Text = Poppler("pdftotext -raw", Pdf());
+  for (const char* pcCall : {"1♥", "2♠"})
+    EXPECT_NE(Text.find(pcCall), Text.npos) << pcCall << "\n" << Text;
+}
+
 // A session of four tables: each board once, from its first game, with its traveller and the
 // matchpoints under the deal, the file's own percentage that disagrees marked.
 TEST_F(HandRecordsCommand, ClubSessionTextWhole) {
