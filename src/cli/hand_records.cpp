@@ -246,7 +246,10 @@ class BoardLoaderDef {
         records::LoadedBoard(bDetails && (tArgs_.bEveryTable || ptBoard == nullptr ||
                                           ptBoard->NrGames == 1 || !ptBoard->bDeal),
                              tEntry.GameNr);
-    if (bDetails && ptBoard != nullptr && ptBoard->aResults.size() > 1) {
+    // A traveller is the results of one deal: of a board with a deal, or of the one game that
+    // carries its ScoreTable.
+    if (bDetails && ptBoard != nullptr && ptBoard->aResults.size() > 1 &&
+        (ptBoard->bDeal || ptBoard->NrGames == 1)) {
       const scoring::ResultDef* ptOwn =
           tArgs_.bEveryTable
               ? tList_.tSession.GameResult(static_cast<scoring::UInt32>(tEntry.File), tEntry.GameNr)

@@ -116,7 +116,7 @@ TEST_F(HandRecordsCommand, ShowcaseTextWhole) {
 }
 
 // Games without a deal are no board played at several tables: each is printed, with its own
-// auction, also where they share a Board.
+// auction and no traveller, also where they share a Board.
 TEST_F(HandRecordsCommand, GamesWithoutADealAreEachPrinted) {
   std::ofstream(Dir / "auctions.pbn")
       << "[Event \"Bidding\"]\n[Board \"1\"]\n[Dealer \"N\"]\n[Auction \"N\"]\n1C Pass 1H Pass\n\n"
@@ -127,6 +127,7 @@ TEST_F(HandRecordsCommand, GamesWithoutADealAreEachPrinted) {
   const std::string Text = Poppler("pdftotext -raw", Pdf());
   for (const char* pcCall : {"1♥", "2♠"})
     EXPECT_NE(Text.find(pcCall), Text.npos) << pcCall << "\n" << Text;
+  EXPECT_EQ(Text.find("Traveller"), Text.npos) << Text;  // no results of one deal
 }
 
 // A session of four tables: each board once, from its first game, with its traveller and the
