@@ -244,8 +244,7 @@ class BoardLoaderDef {
     // game; a board played at several tables has its traveller instead.
     records::BoardDef tBoard =
         records::LoadedBoard(bDetails && (tArgs_.bEveryTable || ptBoard == nullptr ||
-                                          ptBoard->NrGames == 1 || !ptBoard->bDeal),
-                             tEntry.GameNr);
+                                          ptBoard->NrGames == 1 || !ptBoard->bDeal));
     // A traveller is the results of one deal: of a board with a deal, or of the one game that
     // carries its ScoreTable.
     if (bDetails && ptBoard != nullptr && ptBoard->aResults.size() > 1 &&

@@ -5,7 +5,6 @@
 #include "core/defs.h"
 #include "core/pbn_util.h"
 #include "core/score.h"
-#include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
 #include "replay/pbn_anno.h"
@@ -164,27 +163,14 @@ struct CommentLineDef {
   bool bRunning;
 };
 
-// The lines the annotation text opens with for the mistakes of game GameNr (none without them):
-// a header, then a heading each, with the erroneous line and its marks under it where given.
-UInt32 MistakeLines(UInt32 GameNr) {
-  const unsigned char* pcFirst = TextAnnoLine(0);
-  if (GameNr == 0 || pcFirst == nullptr || pcFirst[0] != ANNO_MISTAKES_HEADER) return 0;
-  UInt32 NrLines = 1;
-  const PbnLogEntryDef* atEntries = GameMistakes(GameNr);
-  for (UInt32 Entry = 0; atEntries != nullptr && Entry < GameNrMistakes(GameNr); ++Entry) {
-    const PbnLogEntryDef& tEntry = atEntries[Entry];
-    NrLines += tEntry.Text.empty() && tEntry.Marks.empty() ? 1 : 3;
-  }
-  return NrLines;
-}
-
 // The annotation lines between the game's mistakes and its tables and other tags, which are no
 // commentary; a section header (AUCTION, PLAY) with no comment under it is left out.
-std::vector<CommentLineDef> CommentLines(UInt32 GameNr) {
+std::vector<CommentLineDef> CommentLines() {
   std::vector<CommentLineDef> atLines;
   bool bHeaderLast = false;
   const UInt32 End = std::min<UInt32>(TextAnnoNrLines(), tAnnoAdmin.tTables.FirstLine);
-  for (UInt32 Line = MistakeLines(GameNr); Line < End; ++Line) {
+  const UInt32 First = UInt32{tAnnoAdmin.tMistakes.FirstLine} + tAnnoAdmin.tMistakes.NrLines;
+  for (UInt32 Line = First; Line < End; ++Line) {
     const unsigned char* pcLine = TextAnnoLine(Line);
     if (pcLine == nullptr) break;
     const bool bHeader = AnnoHeaderText(pcLine[0]) != nullptr;
@@ -241,7 +227,7 @@ bool SuitIsRed(int Suit) {
   return Suit == PBN_HEARTS || Suit == PBN_DIAMONDS;
 }
 
-BoardDef LoadedBoard(bool bDetails, UInt32 GameNr) {
+BoardDef LoadedBoard(bool bDetails) {
   const PbnGameDataDef& tData = *tGameAdmin.ptGameData;
   const PbnGameTagsDef& tTags = *tGameAdmin.ptGameTags;
   BoardDef tBoard;
@@ -266,7 +252,7 @@ BoardDef LoadedBoard(bool bDetails, UInt32 GameNr) {
   tBoard.Score = Score ? QString::fromStdString(ScoreText(*Score))
                        : TagString(tTags, PBN_TAG_ID_SCORE).trimmed();
   tBoard.atTricks = TricksOfPlay();
-  tBoard.Commentary = Paragraphs(CommentLines(GameNr));
+  tBoard.Commentary = Paragraphs(CommentLines());
   return tBoard;
 }
 

@@ -66,9 +66,8 @@ struct BoardDef {
   std::optional<TravellerDef> Traveller;
 };
 
-// The game on display as a board; bDetails adds the auction, play and commentary. GameNr, its
-// number in the index, leaves out the mistakes that its annotation text opens with (0: none).
-BoardDef LoadedBoard(bool bDetails, pbn::UInt32 GameNr = 0);
+// The game on display as a board; bDetails adds the auction, play and commentary.
+BoardDef LoadedBoard(bool bDetails);
 
 // The deal of the game on display with its dealer and vulnerability, for the solver.
 analysis::DealInputDef LoadedDeal();

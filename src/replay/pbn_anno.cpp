@@ -508,6 +508,7 @@ PbnErrDef TextAnnoCompute(const PbnGameDataDef* ptGameData, const PbnGameTagsDef
 
 void TextMistakesCompute(const PbnLogEntryDef* atEntries, UInt32 NrEntries) {
   if (!tAnnoAdmin.bActive || atEntries == nullptr || NrEntries == 0) return;
+  tAnnoAdmin.tMistakes.FirstLine = static_cast<UInt16>(LineCount());
   const char acHeader[] = {static_cast<char>(ANNO_MISTAKES_HEADER), '\0'};
   TextComputeString(acHeader);
   tAnnoAdmin.AnnoType = ANNO_TYPE_LOG;
@@ -519,6 +520,7 @@ void TextMistakesCompute(const PbnLogEntryDef* atEntries, UInt32 NrEntries) {
     TextComputeString(tEntry.Text.c_str());
     TextComputeString(tEntry.Marks.c_str());
   }
+  tAnnoAdmin.tMistakes.NrLines = static_cast<UInt16>(LineCount() - tAnnoAdmin.tMistakes.FirstLine);
   tAnnoAdmin.AnnoType = ANNO_TYPE_COMMENT;
 }
 

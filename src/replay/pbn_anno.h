@@ -72,6 +72,8 @@ struct AnnoAdminDef {
   std::array<TextSizeDef, PBN_MAX_CALLS> atCall;
   std::array<TextSizeDef, 52> atCard;
   TextSizeDef tTables;  // the blocks of the tables (PBN 2.1), after the play
+  // The game's mistakes where they are laid out, first (hand records leave them out).
+  TextSizeDef tMistakes;
 };
 
 extern AnnoAdminDef tAnnoAdmin;

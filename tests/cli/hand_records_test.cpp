@@ -130,6 +130,22 @@ TEST_F(HandRecordsCommand, GamesWithoutADealAreEachPrinted) {
   EXPECT_EQ(Text.find("Traveller"), Text.npos) << Text;  // no results of one deal
 }
 
+// A game kept with --with-mistakes: its commentary is printed, its mistakes are not.
+TEST_F(HandRecordsCommand, MistakesAreNoCommentary) {
+  std::ofstream(Dir / "flags.pbn")
+      << "[Event \"Lesson\"]\n[Board \"1\"]\n[BCFlags \"1f\"]\n[Dealer \"N\"]\n"
+      << "[Vulnerable \"None\"]\n"
+      << "[Deal \"N:AK.K86.AK95.T865 85.T92.Q8764.K93 QT9742.Q54.3.A72 J63.AJ73.JT2.QJ4\"]\n"
+      << "{Lead a trump.}\n";
+  const auto Run = RunCli("hand-records flags.pbn -o out.pdf --no-dd --per-page 1 --with-mistakes",
+                          Dir.string());
+  EXPECT_EQ(Run.Status, 0) << Run.Err;
+  const std::string Text = Poppler("pdftotext -raw", Pdf());
+  EXPECT_NE(Text.find("Lead a trump."), Text.npos) << Text;
+  for (const char* pcText : {"MISTAKES", "Bad tag name", "BCFlags"})
+    EXPECT_EQ(Text.find(pcText), Text.npos) << pcText << "\n" << Text;
+}
+
 // A session of four tables: each board once, from its first game, with its traveller and the
 // matchpoints under the deal, the file's own percentage that disagrees marked.
 TEST_F(HandRecordsCommand, ClubSessionTextWhole) {
