@@ -1,11 +1,15 @@
 // karvelon-cli hand-records FILES... -o OUT.pdf: a sheet per board as a director hands them out,
 // with the deal, the points, the double-dummy table and par, written as a PDF by the safe writer:
 // OUT is checked before the work starts and replaced only when no input changed during the run.
+// The games of all files are grouped into the boards of a session by the scoring layer: each
+// board is printed once, from its first game (with --every-table each game), and with one or two
+// boards a page under its traveller with the scores.
 #include <unistd.h>
 
 #include <QGuiApplication>
 #include <cstdlib>
 #include <filesystem>
+#include <unordered_map>
 
 #include "analysis/dd.h"
 #include "cli/cli.h"
@@ -16,7 +20,9 @@
 #include "games/pbn_game.h"
 #include "records/board.h"
 #include "records/pdf.h"
+#include "records/traveller.h"
 #include "replay/pbn_play.h"
+#include "scoring/session.h"
 
 namespace cli {
 
@@ -40,6 +46,7 @@ struct HandRecordsArgs {
   int Jobs = 0;
   bool bWithMistakes = false;
   files::TargetRulesDef tRules;
+  bool bEveryTable = false;  // a diagram for each game, not for each board
 };
 
 bool Refuse(const std::string& Text) {
@@ -109,6 +116,7 @@ bool ParseArgs(const Args& args, HandRecordsArgs* ptArgs) {
   ptArgs->bDoubleDummy = !tLine.Has("--no-dd");
   ptArgs->bWithMistakes = tLine.Has(kWithMistakes);
   ptArgs->tRules.bBreakLinks = tLine.Has(kBreakLinks);
+  ptArgs->bEveryTable = tLine.Has("--every-table");
   ptArgs->Files = tLine.aOperands;
   if (ptArgs->Files.empty() || ptArgs->Out.empty())
     return Refuse("usage: " + CommandUsage("hand-records"));
@@ -125,33 +133,73 @@ bool BoardSelected(const std::vector<BoardRangeDef>& atRanges, const std::string
   return false;
 }
 
-// The boards to print, file by file, and the deals to solve for them.
+// The diagrams to print, a game each, and the deals to solve for them; the games of all files as
+// the boards of one session.
 struct BoardListDef {
   struct EntryDef {
     size_t File;
     UInt32 GameNr;
+    const scoring::BoardDef* ptBoard;  // of the session; null for a game that gives no result
+  };
+  // An indexed game, in file order.
+  struct GameDef {
+    size_t File;
+    UInt32 GameNr;
+    bool bSelected;  // its Board is in --boards
+    std::string Event;
+    analysis::DealInputDef tDeal;
   };
   std::vector<std::string> aFiles;
+  std::vector<GameDef> atGames;
   std::vector<EntryDef> atEntries;
   QString FirstEvent;  // of the first board, for the title
   std::vector<analysis::DealInputDef> atDeals;
+  scoring::SessionDef tSession;
 };
 
-// Adds the indexed games of the open file whose boards the ranges select.
-void AddFileBoards(std::FILE* pFile, const std::string& Path, unsigned NrGames,
-                   const std::vector<BoardRangeDef>& atRanges, BoardListDef* ptList) {
+// Adds every indexed game of the open file to the session and to the games.
+void AddFileGames(std::FILE* pFile, const std::string& Path, unsigned NrGames,
+                  const HandRecordsArgs& tArgs, BoardListDef* ptList) {
   ptList->aFiles.push_back(Path);
+  const scoring::UInt32 FileNr = ptList->tSession.AddFile(Path);
   for (UInt32 GameNr = 1; GameNr <= NrGames; ++GameNr) {
-    UInt32 NrLines = 0;
-    GameLoad(pFile, GameNr, &NrLines);
-    if (!BoardSelected(atRanges, TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_BOARD))) continue;
-    if (ptList->atEntries.empty()) {
-      ptList->FirstEvent =
-          QString::fromStdString(TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_EVENT));
-    }
-    ptList->atEntries.push_back({ptList->aFiles.size() - 1, GameNr});
-    ptList->atDeals.push_back(records::LoadedDeal());
+    PbnFilePosDef FilePosBegin = -1;
+    PbnFilePosDef FilePosOut = -1;
+    if (!GameLoadRecords(pFile, GameNr, &FilePosBegin, &FilePosOut)) continue;
+    const PbnGameTagsDef& tTags = *tGameAdmin.ptGameTags;
+    ptList->tSession.AddGame(FileNr, GameNr, *tGameAdmin.ptGameData, tTags);
+    ptList->atGames.push_back({FileNr, GameNr,
+                               BoardSelected(tArgs.atBoards, TagText(tTags, PBN_TAG_ID_BOARD)),
+                               TagText(tTags, PBN_TAG_ID_EVENT), records::LoadedDeal()});
   }
+}
+
+// Once every file is read the boards are scored and the diagrams chosen, in file order: by
+// default a board's first game stands for the board; a board without a deal is no deal played
+// at several tables, so each of its games is printed. With --every-table every game is printed.
+void ChooseEntries(const HandRecordsArgs& tArgs, BoardListDef* ptList) {
+  scoring::SessionDef& tSession = ptList->tSession;
+  tSession.Score({});
+  // The board of each board's first game, also of one that gives no result.
+  std::unordered_map<uint64_t, const scoring::BoardDef*> aFirstGames;
+  const auto Key = [](size_t File, UInt32 GameNr) {
+    return (static_cast<uint64_t>(File) << 32) | GameNr;
+  };
+  for (const scoring::BoardDef& tBoard : tSession.Boards())
+    aFirstGames.emplace(Key(tBoard.FileNr, tBoard.GameNr), &tBoard);
+  for (const BoardListDef::GameDef& tGame : ptList->atGames) {
+    if (!tGame.bSelected) continue;
+    const auto it = aFirstGames.find(Key(tGame.File, tGame.GameNr));
+    const bool bFirst = it != aFirstGames.end();
+    const scoring::BoardDef* ptBoard =
+        bFirst ? it->second
+               : tSession.GameBoard(static_cast<scoring::UInt32>(tGame.File), tGame.GameNr);
+    if (!tArgs.bEveryTable && !bFirst && ptBoard != nullptr && ptBoard->bDeal) continue;
+    if (ptList->atEntries.empty()) ptList->FirstEvent = QString::fromStdString(tGame.Event);
+    ptList->atEntries.push_back({tGame.File, tGame.GameNr, ptBoard});
+    ptList->atDeals.push_back(tGame.tDeal);
+  }
+  ptList->atGames = {};
 }
 
 // Indexes an open file with the reading chosen; the number of games.
@@ -195,23 +243,45 @@ class BoardLoaderDef {
     }
     UInt32 NrLines = 0;
     GameLoad(pFile_.get(), tEntry.GameNr, &NrLines);
-    records::BoardDef tBoard = records::LoadedBoard(records::PerPageWithDetails(tArgs_.PerPage));
+    const bool bDetails = records::PerPageWithDetails(tArgs_.PerPage);
+    const scoring::BoardDef* ptBoard = tEntry.ptBoard;
+    // The auction, play and commentary are a game's: printed where the diagram stands for one
+    // game; a board played at several tables has its traveller instead.
+    records::BoardDef tBoard =
+        records::LoadedBoard(bDetails && (tArgs_.bEveryTable || ptBoard == nullptr ||
+                                          ptBoard->NrGames == 1 || !ptBoard->bDeal));
+    // A traveller is the results of one deal: of a board with a deal, or of the one game that
+    // carries its ScoreTable.
+    if (bDetails && ptBoard != nullptr && ptBoard->aResults.size() > 1 &&
+        (ptBoard->bDeal || ptBoard->NrGames == 1)) {
+      const scoring::ResultDef* ptOwn =
+          tArgs_.bEveryTable
+              ? tList_.tSession.GameResult(static_cast<scoring::UInt32>(tEntry.File), tEntry.GameNr)
+              : nullptr;
+      tBoard.Traveller = records::TravellerOf(tList_.tSession, *ptBoard, ptOwn);
+    }
     if (tList_.aFiles.size() > 1) tBoard.FileName = FileNameOf(tList_.aFiles[tEntry.File]);
     if (tArgs_.bDoubleDummy) {
       const int NrCells = records::PutAnalysis(atDd_[i], *tGameAdmin.ptGameTags, &tBoard);
-      NrCellsDisagree_ += NrCells;
-      NrBoardsDisagree_ += NrCells > 0;
+      aNrCellsDisagree_.resize(tList_.atEntries.size(), 0);
+      aNrCellsDisagree_[i] = NrCells;  // a board may be loaded more than once
     }
     return tBoard;
   }
 
   // Said once the pages are written.
   void ReportDisagreements() const {
-    if (NrBoardsDisagree_ == 0) return;
+    int NrBoards = 0;
+    int NrCells = 0;
+    for (int NrBoardCells : aNrCellsDisagree_) {
+      NrBoards += NrBoardCells > 0;
+      NrCells += NrBoardCells;
+    }
+    if (NrBoards == 0) return;
     std::fprintf(stderr,
                  "hand-records: the OptimumResultTable of %d boards disagrees with the solver in "
                  "%d cells; the solver's tricks are printed\n",
-                 NrBoardsDisagree_, NrCellsDisagree_);
+                 NrBoards, NrCells);
   }
 
  private:
@@ -220,8 +290,7 @@ class BoardLoaderDef {
   const HandRecordsArgs& tArgs_;
   FilePtr pFile_{nullptr, std::fclose};
   size_t File_ = 0;
-  int NrCellsDisagree_ = 0;
-  int NrBoardsDisagree_ = 0;
+  std::vector<int> aNrCellsDisagree_;  // by board
 };
 
 // Adds the boards of one open file to the list; the file's status.
@@ -230,7 +299,7 @@ int AddFile(const std::string& Path, std::FILE* pFile, const HandRecordsArgs& tA
   const unsigned NrGames = IndexOpenFile(pFile, Path, tArgs.bWithMistakes, true);
   NoteIndexPass("hand-records", Path, NrGames);
   if (NrGames == 0) return kExitNone;
-  AddFileBoards(pFile, Path, NrGames, tArgs.atBoards, ptList);
+  AddFileGames(pFile, Path, NrGames, tArgs, ptList);
   return kExitOk;
 }
 
@@ -271,6 +340,7 @@ int HandRecords(const Args& args) {
   const int Status = ForEachFile(tInputs, [&](const std::string& Path, std::FILE* pFile, size_t) {
     return AddFile(Path, pFile, tArgs, &tList);
   });
+  ChooseEntries(tArgs, &tList);
   if (tList.atEntries.empty()) {
     if (Status != kExitOk) return Status;
     Fail("hand-records: no board in the --boards given");
@@ -293,6 +363,7 @@ int HandRecords(const Args& args) {
   if (tArgs.bDoubleDummy) atDd = Solve(tList.atDeals, tArgs.Jobs);
   BoardLoaderDef tLoader(tList, atDd, tArgs);
   tDocument.Board = std::ref(tLoader);
+  records::PlanPages(&tDocument, tArgs.Paper);  // at one board a page, a board may go on
   QByteArray Pdf;
   if (!records::RenderPdf(tDocument, tArgs.Paper, &Pdf, &Error))
     return Fail("hand-records: cannot write " + tArgs.Out + ": " + Error.toStdString());

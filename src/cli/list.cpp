@@ -1,7 +1,10 @@
 // karvelon-cli list FILES... [--csv | --json] [--dd] [--with-mistakes] [--shard K/N]: one row per
 // indexed game, for a spreadsheet (CSV per RFC 4180 with a header row) or jq (JSON lines with the
-// field names and shapes of show).
+// field names and shapes of show). Each game's percentage and IMPs come from the scoring layer,
+// its board scored within its file.
 #include <algorithm>
+#include <cmath>
+#include <deque>
 #include <nlohmann/json.hpp>
 
 #include "cli/cli.h"
@@ -14,6 +17,8 @@
 #include "games/game_mistakes.h"
 #include "games/pbn_game.h"
 #include "replay/pbn_play.h"
+#include "scoring/session.h"
+#include "scoring/traveller.h"
 
 namespace cli {
 
@@ -92,6 +97,7 @@ std::vector<std::string> CsvHeader(bool bDoubleDummy) {
 std::vector<std::string> CsvHeaderAdded(bool bDoubleDummy) {
   std::vector<std::string> Names = {"file_score", "room", "table", "round", "lead", "line"};
   if (bDoubleDummy) Names.insert(Names.end(), {"par_score", "par_contract"});
+  Names.insert(Names.end(), {"pct_ns", "imps_ns"});
   return Names;
 }
 
@@ -250,33 +256,81 @@ void AddDoubleDummy(const analysis::DealAnalysisDef& tAnalysis, GameRowDef* ptRo
   ptRow->Added.push_back(Error.empty() ? Contracts : "");
 }
 
-void PrintRow(const GameRowDef& tRow, bool bJson) {
+// A row as text without its line end and without the scores, which come last: they wait for the
+// whole file.
+std::string RowText(GameRowDef tRow, bool bJson) {
   if (bJson) {
-    std::printf("%s\n", tRow.Object.dump(-1, ' ', false, Json::error_handler_t::replace).c_str());
-  } else {
-    std::vector<std::string> Fields = tRow.Fields;
-    Fields.insert(Fields.end(), tRow.Added.begin(), tRow.Added.end());
-    std::fputs(CsvLine(Fields).c_str(), stdout);
+    std::string Text = tRow.Object.dump(-1, ' ', false, Json::error_handler_t::replace);
+    Text.pop_back();  // the closing brace
+    return Text;
   }
+  tRow.Fields.insert(tRow.Fields.end(), tRow.Added.begin(), tRow.Added.end());
+  std::string Text = CsvLine(tRow.Fields);
+  Text.resize(Text.size() - 2);  // CR LF
+  return Text;
 }
 
-// The rows wait for their double-dummy analysis, which takes the deals of all files in full
-// batches; a few batches at a time keep the memory small.
+Json FigureJson(const std::optional<double>& Value) {
+  return Value ? Json(std::round(*Value * 100) / 100) : Json(nullptr);
+}
+
+// A row waits for its text (with --dd its analysis) and for the scores of its file's boards.
+struct QueuedRowDef {
+  std::string Text;  // without the scores; set once analysed
+  bool bText = false;
+  bool bScored = false;
+  std::optional<double> PctNS, ImpsNS;
+};
+
+// The rows in order: the double-dummy analysis takes the deals of all files in full batches, a
+// few batches at a time, and a file's rows take their scores when the file has been read.
 struct PendingDef {
-  std::vector<GameRowDef> atRows;
+  std::vector<GameRowDef> atRows;  // the last rows of atQueue, waiting for their analysis
   std::vector<analysis::DealInputDef> atInputs;
+  std::deque<QueuedRowDef> atQueue;
 };
 constexpr size_t kPendingRows = 400;  // ten of the solver's batches of 40
 
-void PrintPending(PendingDef* ptPending, bool bJson) {
+void AnalysePending(PendingDef* ptPending, bool bJson) {
   const auto atResults = analysis::AnalyseDeals(ptPending->atInputs);
+  const size_t First = ptPending->atQueue.size() - ptPending->atRows.size();
   for (size_t i = 0; i < atResults.size(); i++) {
     AddDoubleDummy(atResults[i], &ptPending->atRows[i], bJson);
-    PrintRow(ptPending->atRows[i], bJson);
+    QueuedRowDef& tQueued = ptPending->atQueue[First + i];
+    tQueued.Text = RowText(std::move(ptPending->atRows[i]), bJson);
+    tQueued.bText = true;
   }
-  *ptPending = PendingDef{};
+  ptPending->atRows.clear();
+  ptPending->atInputs.clear();
 }
 
+// Prints the rows at the front that have their text and their scores.
+void PrintReady(PendingDef* ptPending, bool bJson) {
+  auto& atQueue = ptPending->atQueue;
+  for (; !atQueue.empty() && atQueue.front().bText && atQueue.front().bScored;
+       atQueue.pop_front()) {
+    const QueuedRowDef& tRow = atQueue.front();
+    const std::string Tail = bJson ? ",\"pct_ns\":" + FigureJson(tRow.PctNS).dump() +
+                                         ",\"imps_ns\":" + FigureJson(tRow.ImpsNS).dump() + "}\n"
+                                   : "," + scoring::FigureText(tRow.PctNS) + "," +
+                                         scoring::FigureText(tRow.ImpsNS) + "\r\n";
+    std::fputs(tRow.Text.c_str(), stdout);
+    std::fputs(Tail.c_str(), stdout);
+  }
+}
+
+// A game's own percentage and IMPs; none for a game whose board's results are the rows of its
+// ScoreTable (no row is the game's).
+void PutScores(const scoring::SessionDef& tSession, unsigned GameNr, QueuedRowDef* ptRow) {
+  ptRow->bScored = true;
+  const scoring::ResultDef* ptResult = tSession.GameResult(0, GameNr);
+  if (ptResult == nullptr || ptResult->GameNr != GameNr) return;
+  ptRow->PctNS = ptResult->PctNS;
+  ptRow->ImpsNS = ptResult->ImpsNS;
+}
+
+// Every game of the file is a result of its board (also the games outside a shard's range: a
+// board needs all its results), the boards scored by each event's Scoring once the file is read.
 int ListFile(const std::string& Path, std::FILE* pFile, const GameRangeDef& tRange,
              const ListArgs& tArgs, PendingDef* ptPending) {
   if (tRange.Empty()) return kExitOk;
@@ -284,22 +338,36 @@ int ListFile(const std::string& Path, std::FILE* pFile, const GameRangeDef& tRan
   tOptions.bKeepRefused = tArgs.bWithMistakes;
   const unsigned NrGames = IndexGames(pFile, {}, tOptions);
   NoteIndexPass("list", Path, NrGames);
+  scoring::SessionDef tSession;
+  tSession.AddFile(Path);
   LineCounterDef tLines(pFile);
-  for (unsigned GameNr = tRange.First; GameNr <= NrGames && GameNr < tRange.End; ++GameNr) {
+  const size_t FirstRow = ptPending->atQueue.size();
+  std::vector<unsigned> aGameNrs;
+  for (unsigned GameNr = 1; GameNr <= NrGames; ++GameNr) {
     PbnFilePosDef FilePosBegin = -1;
     PbnFilePosDef FilePosOut = -1;
-    GameLoadRecords(pFile, GameNr, &FilePosBegin, &FilePosOut);  // no replay, text or annotation
+    // No replay, text or annotation.
+    if (GameLoadRecords(pFile, GameNr, &FilePosBegin, &FilePosOut))
+      tSession.AddGame(0, GameNr, *tGameAdmin.ptGameData, *tGameAdmin.ptGameTags);
+    if (!tRange.Holds(GameNr)) continue;
     const GameExtrasDef tExtras = {OpeningLead(*tGameAdmin.ptGameData),
                                    tLines.LineAt(FilePosBegin)};
     GameRowDef tRow = tArgs.bJson ? JsonRow(Path, GameNr, tExtras) : CsvRow(Path, GameNr, tExtras);
+    aGameNrs.push_back(GameNr);
+    QueuedRowDef& tQueued = ptPending->atQueue.emplace_back();
     if (!tArgs.bDoubleDummy) {
-      PrintRow(tRow, tArgs.bJson);
+      tQueued.Text = RowText(std::move(tRow), tArgs.bJson);
+      tQueued.bText = true;
       continue;
     }
     ptPending->atRows.push_back(std::move(tRow));
     ptPending->atInputs.push_back(DealInput(*tGameAdmin.ptGameData));
-    if (ptPending->atRows.size() == kPendingRows) PrintPending(ptPending, tArgs.bJson);
+    if (ptPending->atRows.size() == kPendingRows) AnalysePending(ptPending, tArgs.bJson);
   }
+  tSession.Score({});
+  for (size_t i = 0; i < aGameNrs.size(); i++)
+    PutScores(tSession, aGameNrs[i], &ptPending->atQueue[FirstRow + i]);
+  PrintReady(ptPending, tArgs.bJson);
   return NrGames > 0 ? kExitOk : kExitNone;
 }
 
@@ -322,7 +390,8 @@ int List(const Args& args) {
   const int Status = ForEachFile(tInputs, [&](const std::string& Path, std::FILE* pFile, size_t i) {
     return ListFile(Path, pFile, atRanges[i], tArgs, &tPending);
   });
-  if (tArgs.bDoubleDummy) PrintPending(&tPending, tArgs.bJson);
+  if (tArgs.bDoubleDummy) AnalysePending(&tPending, tArgs.bJson);
+  PrintReady(&tPending, tArgs.bJson);
   return Status;
 }
 

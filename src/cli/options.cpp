@@ -46,15 +46,16 @@ const std::vector<CommandDef> atCommands = {
     {"list", CMD_LIST, "FILES...",
      "one row per game: file, number, Board, Event, Date, dealer, vulnerability, deal, points "
      "and shape of each hand, contract, declarer, result, score, players, mistakes, the file's "
-     "Score, Room, Table, Round, the opening lead and the game's first line in the file; CSV "
-     "with a header row (the default) or JSON lines"},
+     "Score, Room, Table, Round, the opening lead, the game's first line in the file, and its "
+     "percentage and IMPs by its board's Scoring; CSV with a header row (the default) or JSON "
+     "lines"},
     {"render", CMD_RENDER, "FILE", "draw the viewer's window for game N into a PNG"},
     {"dd", CMD_DD, "FILES...",
      "the double-dummy table and par of every game, one line each: number, Board, deal, the "
      "20 tricks as hex digits and par"},
     {"hand-records", CMD_HAND_RECORDS, "FILES...",
-     "the hand records of the games as a PDF: hands with points, double-dummy table and par "
-     "for each board"},
+     "the hand records of the boards as a PDF, each board once: hands with points, "
+     "double-dummy table, par and makeable contracts, with one or two a page its traveller"},
     {"annotate", CMD_ANNOTATE, "FILES...",
      "write the double-dummy tags OptimumResultTable, OptimumScore, DoubleDummyTricks and "
      "ParContract into every game that lacks them, and \"% PBN 2.1\" into the head; all other "
@@ -161,6 +162,11 @@ const std::vector<OptionDef> atOptions = {
      .pcValue = "TEXT",
      .Commands = CMD_HAND_RECORDS,
      .pcHelp = "the title of every page (default: the Event of the first board)"},
+    {.pcName = "--every-table",
+     .pcValue = nullptr,
+     .Commands = CMD_HAND_RECORDS,
+     .pcHelp = "a diagram for every game, each table of a board, instead of one for each board "
+               "from its first game"},
     {.pcName = "--no-dd",
      .pcValue = nullptr,
      .Commands = CMD_HAND_RECORDS,

@@ -1,6 +1,9 @@
 #include "records/board.h"
 
+#include <cstring>
+
 #include "core/defs.h"
+#include "core/pbn_util.h"
 #include "core/score.h"
 #include "core/text.h"
 #include "games/pbn_game.h"
@@ -76,15 +79,64 @@ std::vector<TrickDef> TricksOfPlay() {
   return atTricks;
 }
 
-// The annotation lines; a section header (AUCTION, PLAY) with no comment under it is left out.
-QStringList Commentary() {
-  QStringList Lines;
-  for (UInt32 Line = 0; Line < TextAnnoNrLines(); ++Line) {
+// A line of commentary and whether it is running text that a file may have wrapped (no
+// section header, no note).
+struct CommentLineDef {
+  QString Text;
+  bool bRunning;
+};
+
+// The annotation lines between the game's mistakes and its tables and other tags, which are no
+// commentary; a section header (AUCTION, PLAY) with no comment under it is left out.
+std::vector<CommentLineDef> CommentLines() {
+  std::vector<CommentLineDef> atLines;
+  bool bHeaderLast = false;
+  const UInt32 End = std::min<UInt32>(TextAnnoNrLines(), tAnnoAdmin.tTables.FirstLine);
+  const UInt32 First = UInt32{tAnnoAdmin.tMistakes.FirstLine} + tAnnoAdmin.tMistakes.NrLines;
+  for (UInt32 Line = First; Line < End; ++Line) {
     const unsigned char* pcLine = TextAnnoLine(Line);
     if (pcLine == nullptr) break;
-    if (!TextAnnoHeaderAlone(Line)) Lines << QString::fromStdString(AnnoLineText(pcLine));
+    const bool bHeader = AnnoHeaderText(pcLine[0]) != nullptr;
+    if (bHeader && bHeaderLast) atLines.pop_back();
+    const bool bNote =
+        std::strchr(reinterpret_cast<const char*>(pcLine), ANNO_NOTE_BEGIN) != nullptr;
+    atLines.push_back({QString::fromStdString(AnnoLineText(pcLine)), !bHeader && !bNote});
+    bHeaderLast = bHeader;
   }
-  return Lines;
+  if (bHeaderLast) atLines.pop_back();
+  return atLines;
+}
+
+qsizetype FirstWordLength(const QString& Text) {
+  const qsizetype Space = Text.indexOf(QLatin1Char(' '));
+  return Space < 0 ? Text.size() : Space;
+}
+
+// The lines as paragraphs: a file that wraps its comments at a width writes a line wherever the
+// next word would pass it, so a running line that would have taken the next line's first word
+// within the widest line (at least 40 characters) goes on in the next one. Shorter lines, empty
+// lines, headers and notes end their paragraph.
+QStringList Paragraphs(const std::vector<CommentLineDef>& atLines) {
+  constexpr qsizetype kNarrowest = 40;
+  qsizetype Widest = 0;
+  for (const CommentLineDef& tLine : atLines) {
+    if (tLine.bRunning) Widest = std::max(Widest, tLine.Text.size());
+  }
+  QStringList Paragraphs;
+  bool bGoesOn = false;
+  for (size_t i = 0; i < atLines.size(); ++i) {
+    const QString Text = atLines[i].Text.trimmed();
+    if (bGoesOn) {
+      Paragraphs.last() += QLatin1Char(' ') + Text;
+    } else {
+      Paragraphs << (atLines[i].bRunning ? Text : atLines[i].Text);
+    }
+    const bool bNextRuns = i + 1 < atLines.size() && atLines[i + 1].bRunning &&
+                           !atLines[i + 1].Text.trimmed().isEmpty();
+    bGoesOn = Widest >= kNarrowest && atLines[i].bRunning && !Text.isEmpty() && bNextRuns &&
+              atLines[i].Text.size() + 1 + FirstWordLength(atLines[i + 1].Text.trimmed()) > Widest;
+  }
+  return Paragraphs;
 }
 
 }  // namespace
@@ -110,11 +162,19 @@ BoardDef LoadedBoard(bool bDetails) {
   for (int Side = 0; Side < PBN_N_SIDES; ++Side)
     tBoard.atHands[Side] = HandOf(tData.tDeal.tHands[Side]);
   if (!bDetails) return tBoard;
+  static constexpr int aPlayerTags[PBN_N_SIDES] = {PBN_TAG_ID_SOUTH, PBN_TAG_ID_WEST,
+                                                   PBN_TAG_ID_NORTH, PBN_TAG_ID_EAST};
+  for (int Side = 0; Side < PBN_N_SIDES; ++Side)
+    tBoard.aPlayers[Side] = TagString(tTags, aPlayerTags[Side]).trimmed();
   tBoard.Auction = AuctionOf(tData.tAuction);
   tBoard.Contract = ContractOf(tData.tContract);
   tBoard.Result = ResultOf(tData.Result);
+  const std::optional<int> Score =
+      GameScoreNS(tData.tContract, tData.Result, tData.tSituation.Vulner);
+  tBoard.Score = Score ? QString::fromStdString(ScoreText(*Score))
+                       : TagString(tTags, PBN_TAG_ID_SCORE).trimmed();
   tBoard.atTricks = TricksOfPlay();
-  tBoard.Commentary = Commentary();
+  tBoard.Commentary = Paragraphs(CommentLines());
   return tBoard;
 }
 

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <array>
 #include <optional>
+#include <vector>
 
 #include "analysis/dd.h"
 #include "core/pbn.h"
@@ -25,6 +26,16 @@ struct TrickDef {
   std::array<QString, 4> aCards;
 };
 
+// A board's traveller as hand records print it under the deal: the columns of its scoring that
+// some result fills, a row per result.
+struct TravellerDef {
+  QString Heading;  // "Traveller: matchpoints"
+  QStringList Headers;
+  std::vector<bool> abRight;  // numbers, right-aligned
+  std::vector<QStringList> aaRows;
+  int OwnRow = -1;  // the row of the game whose diagram this is (one a table), or -1
+};
+
 struct BoardDef {
   QString Board;   // the Board tag
   QString Dealer;  // "N", "E", "S", "W", or "" when not known
@@ -41,12 +52,18 @@ struct BoardDef {
   QStringList ParContracts;  // "4S by NS"
   QString ParProblem;        // why par cannot be known (no vulnerability, ...)
 
-  // With one or two boards a page: the auction, contract, result, play and commentary.
-  QStringList Auction;  // calls in order ("1♠", "Pass", "X"), the dealer's first
-  QString Contract;     // "4♠X by N", "Passed out"
-  QString Result;       // "10 tricks"
+  // With one or two boards a page: the game's players, auction, contract, result, score, play
+  // and commentary, and the board's traveller.
+  std::array<QString, pbn::PBN_N_SIDES> aPlayers;  // by side code, from the North ... West tags
+  QStringList Auction;                             // calls in order ("1♠", "Pass", "X")
+  QString Contract;                                // "4♠X by N", "Passed out"
+  QString Result;                                  // "10 tricks"
+  QString Score;                                   // "NS 620", or the file's Score
   std::vector<TrickDef> atTricks;
-  QStringList Commentary;  // the annotation text, a line each
+  // The annotation text without the game's tables and other tags: a paragraph a line, the
+  // lines a file wrapped at its width joined, "" for an empty line.
+  QStringList Commentary;
+  std::optional<TravellerDef> Traveller;
 };
 
 // The game on display as a board; bDetails adds the auction, play and commentary.

@@ -5,6 +5,7 @@
 #include <QPageSize>
 #include <QString>
 #include <functional>
+#include <vector>
 
 #include "records/board.h"
 
@@ -32,7 +33,14 @@ struct DocumentDef {
   // Board i of the document, 0-based, asked for in order when its page is drawn; keeps the
   // document's memory to the boards of one page however many pages there are.
   std::function<BoardDef(size_t)> Board;
+  // At one board a page, the pages each board takes (PlanPages): its traveller, play and
+  // commentary go on to further pages. Empty: a page each, what does not fit cut with "…".
+  std::vector<int> aBoardPages;
 };
+
+// Lays every board out once on the paper to fill aBoardPages, at one board a page; nothing at
+// more a page.
+void PlanPages(DocumentDef* ptDocument, QPageSize::PageSizeId Paper);
 
 int PageCount(const DocumentDef& tDocument);
 

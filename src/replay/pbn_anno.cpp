@@ -507,6 +507,7 @@ PbnErrDef TextAnnoCompute(const PbnGameDataDef* ptGameData, const PbnGameTagsDef
 
 void TextMistakesCompute(const PbnLogEntryDef* atEntries, UInt32 NrEntries) {
   if (!tAnnoAdmin.bActive || atEntries == nullptr || NrEntries == 0) return;
+  tAnnoAdmin.tMistakes.FirstLine = static_cast<UInt16>(LineCount());
   const char acHeader[] = {static_cast<char>(ANNO_MISTAKES_HEADER), '\0'};
   TextComputeString(acHeader);
   tAnnoAdmin.AnnoType = ANNO_TYPE_LOG;
@@ -518,6 +519,7 @@ void TextMistakesCompute(const PbnLogEntryDef* atEntries, UInt32 NrEntries) {
     TextComputeString(tEntry.Text.c_str());
     TextComputeString(tEntry.Marks.c_str());
   }
+  tAnnoAdmin.tMistakes.NrLines = static_cast<UInt16>(LineCount() - tAnnoAdmin.tMistakes.FirstLine);
   tAnnoAdmin.AnnoType = ANNO_TYPE_COMMENT;
 }
 
@@ -575,13 +577,6 @@ const unsigned char* TextAnnoLine(UInt32 Line) {
   const UInt32 Offset = *DynamicDataAt<UInt16>(tAnnoAdmin.tLinesDD, Line);
   if (Offset >= tAnnoAdmin.tCharsDD.CurData) return nullptr;
   return DynamicDataAt<unsigned char>(tAnnoAdmin.tCharsDD, Offset);
-}
-
-PbnBoolDef TextAnnoHeaderAlone(UInt32 Line) {
-  const unsigned char* pcLine = TextAnnoLine(Line);
-  if (pcLine == nullptr || AnnoHeaderText(pcLine[0]) == nullptr) return PBN_FALSE;
-  const unsigned char* pcNext = TextAnnoLine(Line + 1);
-  return pcNext == nullptr || AnnoHeaderText(pcNext[0]) != nullptr;
 }
 
 namespace {

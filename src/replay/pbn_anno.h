@@ -100,6 +100,8 @@ struct AnnoAdminDef {
   std::array<TextSizeDef, PBN_MAX_CALLS> atCall;
   std::array<TextSizeDef, 52> atCard;
   TextSizeDef tTables;  // the blocks of the tables (PBN 2.1), after the play
+  // The game's mistakes where they are laid out, first (hand records leave them out).
+  TextSizeDef tMistakes;
 };
 
 extern AnnoAdminDef tAnnoAdmin;
@@ -123,9 +125,5 @@ const unsigned char* TextAnnoLine(UInt32 Line);
 inline UInt32 TextAnnoNrLines() {
   return tAnnoAdmin.bActive ? tAnnoAdmin.tLinesDD.CurData : 0;
 }
-
-// Whether stored line Line is a section header with nothing of its section under it: the next
-// line is a header too, or there is none. Paper, which has no steps to reveal, leaves it out.
-PbnBoolDef TextAnnoHeaderAlone(UInt32 Line);
 
 }  // namespace pbn

@@ -273,8 +273,12 @@ UInt32 SessionDef::BoardOf(const GameFactsDef& tFacts, UInt32 FileNr, UInt32 Gam
     Key += '\1' + tFacts.Event;
   }
   const auto it = aBoardIds_.find(Key);
-  if (it != aBoardIds_.end()) return it->second;
+  if (it != aBoardIds_.end()) {
+    atBoards_[it->second].NrGames++;
+    return it->second;
+  }
   BoardDef tBoard;
+  tBoard.NrGames = 1;
   tBoard.Board = tFacts.Board;
   tBoard.Event = tFacts.Event;
   tBoard.Scoring = tFacts.Scoring;

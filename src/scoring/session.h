@@ -130,6 +130,7 @@ struct BoardDef {
   bool bDeal = false;  // the deal is given
   pbn::PbnSituationDef tSituation{pbn::PBN_SIDE_NOT_GIVEN, pbn::PBN_VULNER_NOT_GIVEN};
   UInt32 FileNr = 0, GameNr = 0;              // its first game: the diagram of hand records
+  UInt32 NrGames = 0;                         // its games (one that carries a ScoreTable, once)
   MethodDef Method = MethodDef::Matchpoints;  // after Score()
   std::vector<UInt32> aResults;               // by section, by match (teams), then file order
 };

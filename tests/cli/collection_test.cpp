@@ -193,13 +193,13 @@ TEST_F(ListCommand, AddedColumnsComeAfterTheOthers) {
             "shape_e,shape_s,shape_w,contract,declarer,result,score,score_ns,north,east,south,"
             "west,mistakes,dd_n_nt,dd_n_s,dd_n_h,dd_n_d,dd_n_c,dd_s_nt,dd_s_s,dd_s_h,dd_s_d,"
             "dd_s_c,dd_e_nt,dd_e_s,dd_e_h,dd_e_d,dd_e_c,dd_w_nt,dd_w_s,dd_w_h,dd_w_d,dd_w_c,par,"
-            "file_score,room,table,round,lead,line,par_score,par_contract\r\n"
+            "file_score,room,table,round,lead,line,par_score,par_contract,pct_ns,imps_ns\r\n"
             "cols.pbn,1,1,Club,,N,None," +
                 Hands + "4S,S,,,,,,,,0," + Tricks +
-                "NS 420: 4S by NS,NS 420,Open,3,2,HA,1,NS 420,4S by NS\r\n"
+                "NS 420: 4S by NS,NS 420,Open,3,2,HA,1,NS 420,4S by NS,,\r\n"
                 "cols.pbn,2,2,Club,,E,NS," +
                 Hands + "Pass,,,0,0,,,,,0," + Tricks +
-                "NS 620: 4S by NS,0,,,,,16,NS 620,4S by NS\r\n");
+                "NS 620: 4S by NS,0,,,,,16,NS 620,4S by NS,,\r\n");
   const auto Lines = testing_support::Lines(RunCli("list cols.pbn --json", Dir).Out);
   ASSERT_EQ(Lines.size(), 2u);
   const auto Played = nlohmann::json::parse(Lines[0]);
@@ -212,6 +212,50 @@ TEST_F(ListCommand, AddedColumnsComeAfterTheOthers) {
   EXPECT_EQ(PassedOut["contract"]["risk"], "");
   EXPECT_TRUE(PassedOut["lead"].is_null());
   EXPECT_EQ(PassedOut["line"], 16);
+  EXPECT_TRUE(PassedOut["pct_ns"].is_null());  // a board of one result has no percentage
+}
+
+// The last columns: each game's percentage and IMPs by its board's scoring, the board made of
+// all the games of the file, also those outside a shard's part; the rows stay in order when they
+// wait for the solver across files.
+TEST_F(ListCommand, ScoresOfEachGameByItsBoard) {
+  // The values of a column counted from the last, on every line, each followed by a space.
+  const auto Column = [](const std::string& Csv, size_t FromEnd) {
+    std::string Values;
+    for (const std::string& Line : testing_support::Lines(Csv)) {
+      std::vector<std::string> aFields(1);
+      bool bQuoted = false;
+      for (char c : Line.substr(0, Line.size() - 1)) {  // without the CR
+        if (c == '"') {
+          bQuoted = !bQuoted;
+        } else if (c == ',' && !bQuoted) {
+          aFields.emplace_back();
+        } else {
+          aFields.back() += c;
+        }
+      }
+      Values += aFields[aFields.size() - 1 - FromEnd] + " ";
+    }
+    return Values;
+  };
+  const std::string Club = Quote(Example("club-session.pbn"));
+  auto Run = RunCli("list " + Club, Dir);
+  EXPECT_EQ(Run.Status, 0) << Run.Err;
+  EXPECT_EQ(Column(Run.Out, 1), "pct_ns 66.67 100 33.33 0 66.67 33.33 0 100 27.78 27.78 94.44  ");
+  EXPECT_EQ(Column(RunCli("list " + Club + " --shard 2/2", Dir).Out, 1),
+            "0 100 27.78 27.78 94.44  ");
+  const std::string Match = Quote(Example("online-match.pbn"));
+  EXPECT_EQ(Column(RunCli("list " + Match, Dir).Out, 0), "imps_ns -6 6 -4 4 ");
+  const auto Lines =
+      testing_support::Lines(RunCli("list " + Match + " " + Club + " --json", Dir).Out);
+  ASSERT_EQ(Lines.size(), 16u);
+  EXPECT_EQ(nlohmann::json::parse(Lines[1])["imps_ns"], 6);
+  EXPECT_TRUE(nlohmann::json::parse(Lines[1])["pct_ns"].is_null());
+  EXPECT_EQ(nlohmann::json::parse(Lines[14])["pct_ns"], 94.44);
+  Run = RunCli("list " + Match + " " + Match + " --dd", Dir);
+  EXPECT_EQ(Run.Status, 0) << Run.Err;
+  EXPECT_EQ(Column(Run.Out, 0), "imps_ns -6 6 -4 4 -6 6 -4 4 ");
+  EXPECT_EQ(Column(Run.Out, 4), "line 1 39 55 80 1 39 55 80 ");
 }
 
 TEST(ShardRanges, SplitTheGamesOfAllFilesInContiguousParts) {

@@ -41,7 +41,7 @@ writers=(
   "annotate|annotated.pbn|out.pbn|--dd --pbn 2.1"
   "convert|big.pbn|out.lin|"
   "convert|big.lin|back.pbn|"
-  "hand-records|boards.pbn|out.pdf|--no-dd"
+  "hand-records|boards.pbn|out.pdf|--no-dd --every-table"
 )
 # Runs writer $1 into folder $2; extra arguments follow. Output in $dir/out, $dir/err. In a
 # background job with exec_run set, the job's process is the writer itself, so that waiting for

@@ -104,6 +104,8 @@ TEST(Session, MatchpointsNeubergAndRanking) {
   EXPECT_EQ(tSession.Results()[3].Disagree, 1 << FILE_VALUE_MP);
   EXPECT_EQ(tSession.GameResult(0, 4), &tSession.Results()[3]);
   EXPECT_EQ(tSession.GameBoard(0, 5), &tSession.Boards()[1]);
+  EXPECT_EQ(tSession.Boards()[0].NrGames, 4u);  // hand records: one diagram of four tables
+  EXPECT_EQ(tSession.Boards()[1].GameNr, 5u);
 
   // NS: 2 has 6.33 of 12, 1 and 4 share 50%, 3 has 5.67 of 12; EW the mirror.
   std::vector<std::string> aRanking;
@@ -149,6 +151,7 @@ TEST(Session, ScoreTableRowsScoredByButler) {
   tSession.Score({});
   ASSERT_EQ(tSession.Boards().size(), 1u);
   EXPECT_EQ(tSession.Boards()[0].Method, MethodDef::Butler);
+  EXPECT_EQ(tSession.Boards()[0].NrGames, 1u);  // the game of the table, not its rows
   // 140 twice, 400, 420, 450: without one 140 and the 450, (140 + 400 + 420) / 3 = 320.
   EXPECT_EQ(Figures(tSession, 0), (std::vector<std::string>{"420 3.00", "450 4.00", "400 2.00",
                                                             "140 -5.00", "unscored", "unscored"}));
