@@ -1,5 +1,6 @@
-// Project > Print... and Export PDF... of the real window off screen: both items in the menu, and
-// the open file's hand records written with the dialog's choices, the game on display kept.
+// Project > Print... and Export PDF... of the real window off screen: both items in the menu, the
+// open file's hand records written with the dialog's choices, the game on display kept, and its
+// games grouped into boards as karvelon-cli hand-records groups them.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -139,6 +140,30 @@ TEST(PrintItems, AsksThePrinterFirstThenSolves) {
   EXPECT_STREQ(pbn::TagValue(*pbn::tGameAdmin.ptGameTags, pbn::PBN_TAG_ID_BOARD), "3");
   std::filesystem::remove(Pdf);
   std::filesystem::remove(Pdf + ".info");
+}
+
+// Print solves the boards of the pages chosen: at one a page a board may take several pages,
+// at more a page a page takes several boards.
+TEST(PrintItems, PagesChosenGiveTheirBoards) {
+  records::DocumentDef tOnePerPage;
+  tOnePerPage.PerPage = 1;
+  tOnePerPage.NrBoards = 5;
+  tOnePerPage.aBoardPages = {1, 3, 1, 2, 1};  // pages 1, 2-4, 5, 6-7, 8
+  records::DocumentDef tFourPerPage;
+  tFourPerPage.NrBoards = 10;  // pages of boards 0-3, 4-7, 8-9
+  const struct {
+    const records::DocumentDef& tDocument;
+    int First, Last;
+    std::pair<size_t, size_t> Boards;
+  } atCases[] = {
+      {tOnePerPage, 1, 8, {0, 5}},  {tOnePerPage, 3, 3, {1, 2}}, {tOnePerPage, 4, 6, {1, 4}},
+      {tOnePerPage, 8, 20, {4, 5}}, {tOnePerPage, 9, 9, {0, 0}}, {tFourPerPage, 2, 3, {4, 10}},
+      {tFourPerPage, 0, 1, {0, 4}},
+  };
+  for (const auto& tCase : atCases) {
+    EXPECT_EQ(records::PageBoards(tCase.tDocument, tCase.First, tCase.Last), tCase.Boards)
+        << tCase.First << "-" << tCase.Last;
+  }
 }
 
 // A session of four tables exported as karvelon-cli hand-records prints it: each board once with
