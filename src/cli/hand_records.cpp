@@ -1,15 +1,14 @@
 // karvelon-cli hand-records FILES... -o OUT.pdf: a sheet per board as a director hands them out,
 // with the deal, the points, the double-dummy table and par, written as a PDF by the safe writer:
 // OUT is checked before the work starts and replaced only when no input changed during the run.
-// The games of all files are grouped into the boards of a session by the scoring layer: each
-// board is printed once, from its first game (with --every-table each game), and with one or two
-// boards a page under its traveller with the scores.
+// The games of all files are grouped into the boards of a session (records/hand_records.h, as the
+// viewer's Print groups them): each board is printed once, from its first game (with
+// --every-table each game), and with one or two boards a page under its traveller with the scores.
 #include <unistd.h>
 
 #include <QGuiApplication>
 #include <cstdlib>
 #include <filesystem>
-#include <unordered_map>
 
 #include "analysis/dd.h"
 #include "cli/cli.h"
@@ -18,11 +17,9 @@
 #include "cli/writing.h"
 #include "files/safe_writer.h"
 #include "games/pbn_game.h"
-#include "records/board.h"
+#include "records/hand_records.h"
 #include "records/pdf.h"
-#include "records/traveller.h"
 #include "replay/pbn_play.h"
-#include "scoring/session.h"
 
 namespace cli {
 
@@ -133,73 +130,18 @@ bool BoardSelected(const std::vector<BoardRangeDef>& atRanges, const std::string
   return false;
 }
 
-// The diagrams to print, a game each, and the deals to solve for them; the games of all files as
-// the boards of one session.
-struct BoardListDef {
-  struct EntryDef {
-    size_t File;
-    UInt32 GameNr;
-    const scoring::BoardDef* ptBoard;  // of the session; null for a game that gives no result
-  };
-  // An indexed game, in file order.
-  struct GameDef {
-    size_t File;
-    UInt32 GameNr;
-    bool bSelected;  // its Board is in --boards
-    std::string Event;
-    analysis::DealInputDef tDeal;
-  };
-  std::vector<std::string> aFiles;
-  std::vector<GameDef> atGames;
-  std::vector<EntryDef> atEntries;
-  QString FirstEvent;  // of the first board, for the title
-  std::vector<analysis::DealInputDef> atDeals;
-  scoring::SessionDef tSession;
-};
-
-// Adds every indexed game of the open file to the session and to the games.
+// Adds every indexed game of the open file to the hand records.
 void AddFileGames(std::FILE* pFile, const std::string& Path, unsigned NrGames,
-                  const HandRecordsArgs& tArgs, BoardListDef* ptList) {
-  ptList->aFiles.push_back(Path);
-  const scoring::UInt32 FileNr = ptList->tSession.AddFile(Path);
+                  const HandRecordsArgs& tArgs, records::HandRecordsDef* ptRecords) {
+  const size_t File = ptRecords->AddFile(Path);
   for (UInt32 GameNr = 1; GameNr <= NrGames; ++GameNr) {
     PbnFilePosDef FilePosBegin = -1;
     PbnFilePosDef FilePosOut = -1;
     if (!GameLoadRecords(pFile, GameNr, &FilePosBegin, &FilePosOut)) continue;
-    const PbnGameTagsDef& tTags = *tGameAdmin.ptGameTags;
-    ptList->tSession.AddGame(FileNr, GameNr, *tGameAdmin.ptGameData, tTags);
-    ptList->atGames.push_back({FileNr, GameNr,
-                               BoardSelected(tArgs.atBoards, TagText(tTags, PBN_TAG_ID_BOARD)),
-                               TagText(tTags, PBN_TAG_ID_EVENT), records::LoadedDeal()});
+    ptRecords->AddLoadedGame(
+        File, GameNr,
+        BoardSelected(tArgs.atBoards, TagText(*tGameAdmin.ptGameTags, PBN_TAG_ID_BOARD)));
   }
-}
-
-// Once every file is read the boards are scored and the diagrams chosen, in file order: by
-// default a board's first game stands for the board; a board without a deal is no deal played
-// at several tables, so each of its games is printed. With --every-table every game is printed.
-void ChooseEntries(const HandRecordsArgs& tArgs, BoardListDef* ptList) {
-  scoring::SessionDef& tSession = ptList->tSession;
-  tSession.Score({});
-  // The board of each board's first game, also of one that gives no result.
-  std::unordered_map<uint64_t, const scoring::BoardDef*> aFirstGames;
-  const auto Key = [](size_t File, UInt32 GameNr) {
-    return (static_cast<uint64_t>(File) << 32) | GameNr;
-  };
-  for (const scoring::BoardDef& tBoard : tSession.Boards())
-    aFirstGames.emplace(Key(tBoard.FileNr, tBoard.GameNr), &tBoard);
-  for (const BoardListDef::GameDef& tGame : ptList->atGames) {
-    if (!tGame.bSelected) continue;
-    const auto it = aFirstGames.find(Key(tGame.File, tGame.GameNr));
-    const bool bFirst = it != aFirstGames.end();
-    const scoring::BoardDef* ptBoard =
-        bFirst ? it->second
-               : tSession.GameBoard(static_cast<scoring::UInt32>(tGame.File), tGame.GameNr);
-    if (!tArgs.bEveryTable && !bFirst && ptBoard != nullptr && ptBoard->bDeal) continue;
-    if (ptList->atEntries.empty()) ptList->FirstEvent = QString::fromStdString(tGame.Event);
-    ptList->atEntries.push_back({tGame.File, tGame.GameNr, ptBoard});
-    ptList->atDeals.push_back(tGame.tDeal);
-  }
-  ptList->atGames = {};
 }
 
 // Indexes an open file with the reading chosen; the number of games.
@@ -221,85 +163,48 @@ std::vector<analysis::DealAnalysisDef> Solve(const std::vector<analysis::DealInp
   return atResults;
 }
 
-QString FileNameOf(const std::string& Path) {
-  return QString::fromStdString(std::filesystem::path(Path).filename().string());
-}
-
-// Loads the boards in order, indexing a file again when the boards move on to it, and counts the
-// cells where a game's own table of tricks disagrees with the solver.
-class BoardLoaderDef {
+// Loads a game of the run's files for its page, indexing a file again when the boards move on
+// to it.
+class RunGamesDef {
  public:
-  BoardLoaderDef(const BoardListDef& tList, const std::vector<analysis::DealAnalysisDef>& atDd,
-                 const HandRecordsArgs& tArgs)
-      : tList_(tList), atDd_(atDd), tArgs_(tArgs) {}
+  RunGamesDef(const std::vector<std::string>& aFiles, bool bWithMistakes)
+      : aFiles_(aFiles), bWithMistakes_(bWithMistakes) {}
 
-  records::BoardDef operator()(size_t i) {
-    const BoardListDef::EntryDef& tEntry = tList_.atEntries[i];
-    if (tEntry.File != File_ || !pFile_) {
-      pFile_ = OpenPbnFile(tList_.aFiles[tEntry.File], tArgs_.bWithMistakes);
-      if (pFile_)
-        IndexOpenFile(pFile_.get(), tList_.aFiles[tEntry.File], tArgs_.bWithMistakes, false);
-      File_ = tEntry.File;
+  bool operator()(size_t File, UInt32 GameNr) {
+    if (File != File_ || !pFile_) {
+      pFile_ = OpenPbnFile(aFiles_[File], bWithMistakes_);
+      if (pFile_) IndexOpenFile(pFile_.get(), aFiles_[File], bWithMistakes_, false);
+      File_ = File;
     }
+    if (!pFile_) return false;
     UInt32 NrLines = 0;
-    GameLoad(pFile_.get(), tEntry.GameNr, &NrLines);
-    const bool bDetails = records::PerPageWithDetails(tArgs_.PerPage);
-    const scoring::BoardDef* ptBoard = tEntry.ptBoard;
-    // The auction, play and commentary are a game's: printed where the diagram stands for one
-    // game; a board played at several tables has its traveller instead.
-    records::BoardDef tBoard =
-        records::LoadedBoard(bDetails && (tArgs_.bEveryTable || ptBoard == nullptr ||
-                                          ptBoard->NrGames == 1 || !ptBoard->bDeal));
-    // A traveller is the results of one deal: of a board with a deal, or of the one game that
-    // carries its ScoreTable.
-    if (bDetails && ptBoard != nullptr && ptBoard->aResults.size() > 1 &&
-        (ptBoard->bDeal || ptBoard->NrGames == 1)) {
-      const scoring::ResultDef* ptOwn =
-          tArgs_.bEveryTable
-              ? tList_.tSession.GameResult(static_cast<scoring::UInt32>(tEntry.File), tEntry.GameNr)
-              : nullptr;
-      tBoard.Traveller = records::TravellerOf(tList_.tSession, *ptBoard, ptOwn);
-    }
-    if (tList_.aFiles.size() > 1) tBoard.FileName = FileNameOf(tList_.aFiles[tEntry.File]);
-    if (tArgs_.bDoubleDummy) {
-      const int NrCells = records::PutAnalysis(atDd_[i], *tGameAdmin.ptGameTags, &tBoard);
-      aNrCellsDisagree_.resize(tList_.atEntries.size(), 0);
-      aNrCellsDisagree_[i] = NrCells;  // a board may be loaded more than once
-    }
-    return tBoard;
-  }
-
-  // Said once the pages are written.
-  void ReportDisagreements() const {
-    int NrBoards = 0;
-    int NrCells = 0;
-    for (int NrBoardCells : aNrCellsDisagree_) {
-      NrBoards += NrBoardCells > 0;
-      NrCells += NrBoardCells;
-    }
-    if (NrBoards == 0) return;
-    std::fprintf(stderr,
-                 "hand-records: the OptimumResultTable of %d boards disagrees with the solver in "
-                 "%d cells; the solver's tricks are printed\n",
-                 NrBoards, NrCells);
+    GameLoad(pFile_.get(), GameNr, &NrLines);
+    return true;
   }
 
  private:
-  const BoardListDef& tList_;
-  const std::vector<analysis::DealAnalysisDef>& atDd_;
-  const HandRecordsArgs& tArgs_;
+  const std::vector<std::string>& aFiles_;
+  bool bWithMistakes_;
   FilePtr pFile_{nullptr, std::fclose};
   size_t File_ = 0;
-  std::vector<int> aNrCellsDisagree_;  // by board
 };
+
+// Said once the pages are written.
+void ReportDisagreements(const records::HandRecordsDef& tRecords) {
+  if (tRecords.NrBoardsDisagree() == 0) return;
+  std::fprintf(stderr,
+               "hand-records: the OptimumResultTable of %d boards disagrees with the solver in "
+               "%d cells; the solver's tricks are printed\n",
+               tRecords.NrBoardsDisagree(), tRecords.NrCellsDisagree());
+}
 
 // Adds the boards of one open file to the list; the file's status.
 int AddFile(const std::string& Path, std::FILE* pFile, const HandRecordsArgs& tArgs,
-            BoardListDef* ptList) {
+            records::HandRecordsDef* ptRecords) {
   const unsigned NrGames = IndexOpenFile(pFile, Path, tArgs.bWithMistakes, true);
   NoteIndexPass("hand-records", Path, NrGames);
   if (NrGames == 0) return kExitNone;
-  AddFileGames(pFile, Path, NrGames, tArgs, ptList);
+  AddFileGames(pFile, Path, NrGames, tArgs, ptRecords);
   return kExitOk;
 }
 
@@ -336,12 +241,12 @@ int HandRecords(const Args& args) {
   if (const std::string Problem = files::TargetProblem(tArgs.Out, tArgs.tRules); !Problem.empty())
     return Fail("hand-records: cannot write " + tArgs.Out + ": " + TargetRefusal(Problem));
   const InputStampsDef tStamps(tInputs.Files);  // before any file is read
-  BoardListDef tList;
+  records::HandRecordsDef tRecords({tArgs.PerPage, tArgs.bDoubleDummy, tArgs.bEveryTable});
   const int Status = ForEachFile(tInputs, [&](const std::string& Path, std::FILE* pFile, size_t) {
-    return AddFile(Path, pFile, tArgs, &tList);
+    return AddFile(Path, pFile, tArgs, &tRecords);
   });
-  ChooseEntries(tArgs, &tList);
-  if (tList.atEntries.empty()) {
+  tRecords.ChooseDiagrams();
+  if (tRecords.NrDiagrams() == 0) {
     if (Status != kExitOk) return Status;
     Fail("hand-records: no board in the --boards given");
     return kExitNone;
@@ -353,23 +258,17 @@ int HandRecords(const Args& args) {
   QGuiApplication tApplication(argc, argv);
   QString Error;
 
-  records::DocumentDef tDocument;
-  tDocument.Title = tArgs.Title ? QString::fromLocal8Bit(tArgs.Title->c_str()) : tList.FirstEvent;
-  tDocument.FileName = tList.aFiles.size() == 1 ? FileNameOf(tList.aFiles.front()) : QString();
-  tDocument.PerPage = tArgs.PerPage;
-  tDocument.bDoubleDummy = tArgs.bDoubleDummy;
-  tDocument.NrBoards = tList.atEntries.size();
-  std::vector<analysis::DealAnalysisDef> atDd;
-  if (tArgs.bDoubleDummy) atDd = Solve(tList.atDeals, tArgs.Jobs);
-  BoardLoaderDef tLoader(tList, atDd, tArgs);
-  tDocument.Board = std::ref(tLoader);
-  records::PlanPages(&tDocument, tArgs.Paper);  // at one board a page, a board may go on
+  if (tArgs.bDoubleDummy)
+    tRecords.PutAnalyses(0, Solve(tRecords.Deals(0, tRecords.NrDiagrams()), tArgs.Jobs));
+  RunGamesDef tGames(tRecords.Files(), tArgs.bWithMistakes);
+  records::DocumentDef tDocument = tRecords.Document(std::ref(tGames), tArgs.Paper);
+  if (tArgs.Title) tDocument.Title = QString::fromLocal8Bit(tArgs.Title->c_str());
   QByteArray Pdf;
   if (!records::RenderPdf(tDocument, tArgs.Paper, &Pdf, &Error))
     return Fail("hand-records: cannot write " + tArgs.Out + ": " + Error.toStdString());
   if (const int WriteStatus = WritePdfFile(tArgs, tStamps, Pdf); WriteStatus != kExitOk)
     return WriteStatus;
-  tLoader.ReportDisagreements();
+  ReportDisagreements(tRecords);
   return Status;
 }
 

@@ -823,6 +823,15 @@ int PageCount(const DocumentDef& tDocument) {
   return static_cast<int>(PagesOf(tDocument).size());
 }
 
+std::pair<size_t, size_t> PageBoards(const DocumentDef& tDocument, int First, int Last) {
+  const std::vector<PagePlanDef> atPages = PagesOf(tDocument);
+  const auto NrPages = static_cast<int>(atPages.size());
+  First = std::max(First, 1);
+  Last = std::min(Last, NrPages);
+  if (First > Last) return {0, 0};
+  return {atPages[First - 1].First, atPages[Last - 1].End};
+}
+
 void PlanPages(DocumentDef* ptDocument, QPageSize::PageSizeId Paper) {
   ptDocument->aBoardPages.clear();
   if (ptDocument->PerPage != 1) return;

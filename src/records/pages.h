@@ -5,6 +5,7 @@
 #include <QPageSize>
 #include <QString>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "records/board.h"
@@ -43,6 +44,9 @@ struct DocumentDef {
 void PlanPages(DocumentDef* ptDocument, QPageSize::PageSizeId Paper);
 
 int PageCount(const DocumentDef& tDocument);
+
+// The boards drawn on pages First to Last (1-based): [first, end) of the document's boards.
+std::pair<size_t, size_t> PageBoards(const DocumentDef& tDocument, int First, int Last);
 
 // Draws pages First to Last (1-based) on a painter active on a paged device, one device page
 // each. Stops, returning false, when Keep returns false before a page.

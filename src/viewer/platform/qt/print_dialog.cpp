@@ -18,18 +18,49 @@
 #include <QTimer>
 #include <atomic>
 #include <memory>
-#include <optional>
+#include <tuple>
 
-#include "records/board.h"
+#include "records/hand_records.h"
 #include "records/pdf.h"
+#include "viewer/platform/qt/qt_settings.h"
 #include "viewer/viewer.h"
 
 namespace viewer::qt {
 
 namespace {
 
-// Boards per page, double dummy on or off, paper: the one small dialog of both items.
+// The dialog's choices, kept between runs (qt_settings.h).
+const QString kPerPageKey = QStringLiteral("Print/PerPage");
+const QString kPrintDoubleDummyKey = QStringLiteral("Print/DoubleDummy");
+const QString kPaperKey = QStringLiteral("Print/Paper");
+const QString kEveryTableKey = QStringLiteral("Print/EveryTable");
+
+PrintChoicesDef KeptChoices() {
+  const QSettings tSettings = Settings();
+  PrintChoicesDef tChoices;
+  const int PerPage = tSettings.value(kPerPageKey, tChoices.PerPage).toInt();
+  if (records::PerPageOffered(PerPage)) tChoices.PerPage = PerPage;
+  tChoices.bDoubleDummy = tSettings.value(kPrintDoubleDummyKey, tChoices.bDoubleDummy).toBool();
+  const QString Paper = tSettings.value(kPaperKey).toString();
+  if (Paper == QLatin1String("a4")) tChoices.Paper = QPageSize::A4;
+  if (Paper == QLatin1String("letter")) tChoices.Paper = QPageSize::Letter;
+  tChoices.bEveryTable = tSettings.value(kEveryTableKey, tChoices.bEveryTable).toBool();
+  return tChoices;
+}
+
+void KeepChoices(const PrintChoicesDef& tChoices) {
+  QSettings tSettings = Settings();
+  tSettings.setValue(kPerPageKey, tChoices.PerPage);
+  tSettings.setValue(kPrintDoubleDummyKey, tChoices.bDoubleDummy);
+  tSettings.setValue(kPaperKey, tChoices.Paper == QPageSize::Letter ? QStringLiteral("letter")
+                                                                    : QStringLiteral("a4"));
+  tSettings.setValue(kEveryTableKey, tChoices.bEveryTable);
+}
+
+// Boards per page, double dummy on or off, paper, every table: the one small dialog of both
+// items, with the choices of the last time.
 bool AskChoices(QWidget* ptParent, const QString& Title, PrintChoicesDef* ptChoices) {
+  *ptChoices = KeptChoices();
   QDialog tDialog(ptParent);
   tDialog.setWindowTitle(Title);
   auto* ptPerPage = new QComboBox(&tDialog);
@@ -42,6 +73,10 @@ bool AskChoices(QWidget* ptParent, const QString& Title, PrintChoicesDef* ptChoi
   ptPaper->addItem(QStringLiteral("A4"), QPageSize::A4);
   ptPaper->addItem(QStringLiteral("Letter"), QPageSize::Letter);
   ptPaper->setCurrentIndex(ptChoices->Paper == QPageSize::Letter ? 1 : 0);
+  auto* ptEveryTable = new QCheckBox(QStringLiteral("Every table"), &tDialog);
+  ptEveryTable->setToolTip(
+      QStringLiteral("A diagram for each game as played at each table, not one for each board"));
+  ptEveryTable->setChecked(ptChoices->bEveryTable);
   auto* ptButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &tDialog);
   QObject::connect(ptButtons, &QDialogButtonBox::accepted, &tDialog, &QDialog::accept);
   QObject::connect(ptButtons, &QDialogButtonBox::rejected, &tDialog, &QDialog::reject);
@@ -49,11 +84,14 @@ bool AskChoices(QWidget* ptParent, const QString& Title, PrintChoicesDef* ptChoi
   ptForm->addRow(QStringLiteral("Boards per page"), ptPerPage);
   ptForm->addRow(QStringLiteral("Double dummy"), ptDoubleDummy);
   ptForm->addRow(QStringLiteral("Paper"), ptPaper);
+  ptForm->addRow(QStringLiteral("Diagrams"), ptEveryTable);
   ptForm->addRow(ptButtons);
   if (tDialog.exec() != QDialog::Accepted) return false;
   ptChoices->PerPage = ptPerPage->currentData().toInt();
   ptChoices->bDoubleDummy = ptDoubleDummy->isChecked();
   ptChoices->Paper = static_cast<QPageSize::PageSizeId>(ptPaper->currentData().toInt());
+  ptChoices->bEveryTable = ptEveryTable->isChecked();
+  KeepChoices(*ptChoices);
   return true;
 }
 
@@ -81,27 +119,30 @@ void SolveInBatches(SolveRunDef* ptRun) {
   }
 }
 
-// The hand records of the open file: its document, whose boards are loaded as their pages are
+// The hand records of the open file as far as it is read: its games grouped into boards as
+// karvelon-cli hand-records groups them, the document whose boards are loaded as their pages are
 // drawn, and the solver's answers for the boards asked.
 class HandRecordJobDef {
  public:
   HandRecordJobDef(QWidget* ptWindow, const PrintChoicesDef& tChoices)
-      : ptWindow_(ptWindow), tChoices_(tChoices) {
+      : ptWindow_(ptWindow),
+        tChoices_(tChoices),
+        tRecords_({tChoices.PerPage, tChoices.bDoubleDummy, tChoices.bEveryTable}) {
     NrGames_ = HandRecordGames();
     Path_ = OpenFilePath();
-    tDocument_.FileName = QFileInfo(QString::fromLocal8Bit(OpenFilePath())).fileName();
-    tDocument_.PerPage = tChoices_.PerPage;
-    tDocument_.bDoubleDummy = tChoices_.bDoubleDummy;
-    tDocument_.NrBoards = NrGames_;
-    tDocument_.Board = [this](size_t i) { return Board(i); };
-    if (NrGames_ > 0) {
-      tDocument_.Title = Board(0).Event;
-      HandRecordsDone();
+    if (NrGames_ == 0) return;
+    const size_t File = tRecords_.AddFile(Path_);
+    for (std::uint32_t GameNr = 1; GameNr <= NrGames_; ++GameNr) {
+      if (LoadHandRecordGame(GameNr)) tRecords_.AddLoadedGame(File, GameNr, true);
     }
+    tRecords_.ChooseDiagrams();
+    tDocument_ = tRecords_.Document(
+        [](size_t, std::uint32_t GameNr) { return LoadHandRecordGame(GameNr); }, tChoices_.Paper);
+    HandRecordsDone();
   }
 
   bool HasGames(QString* pError) const {
-    if (NrGames_ > 0) return true;
+    if (tRecords_.NrDiagrams() > 0) return true;
     *pError = QStringLiteral("No games to print.");
     return false;
   }
@@ -117,9 +158,7 @@ class HandRecordJobDef {
 
   // The boards of pages FirstPage to LastPage (from 1).
   void SetPages(int FirstPage, int LastPage) {
-    const auto PerPage = static_cast<size_t>(std::max(tChoices_.PerPage, 1));
-    First_ = std::min(static_cast<size_t>(std::max(FirstPage, 1) - 1) * PerPage, size_t{NrGames_});
-    Last_ = std::min(static_cast<size_t>(std::max(LastPage, 0)) * PerPage, size_t{NrGames_});
+    std::tie(First_, End_) = records::PageBoards(tDocument_, FirstPage, LastPage);
   }
 
   // The deals of the boards asked, solved on a worker thread with a progress dialog whose Cancel
@@ -129,7 +168,7 @@ class HandRecordJobDef {
                         std::function<void(bool)> Done) {
     if (!ptJob->tChoices_.bDoubleDummy) return Done(true);
     auto ptRun = std::make_shared<SolveRunDef>();
-    ptRun->atDeals = ptJob->Deals();
+    ptRun->atDeals = ptJob->tRecords_.Deals(ptJob->First_, ptJob->End_);
     auto* ptProgress =
         new QProgressDialog(QStringLiteral("Double dummy..."), QStringLiteral("Cancel"), 0,
                             static_cast<int>(ptRun->atDeals.size()), ptJob->ptWindow_);
@@ -152,7 +191,7 @@ class HandRecordJobDef {
                        ptProgress->deleteLater();
                        ptWorker->deleteLater();
                        if (ptRun->bCancel) return Done(false);
-                       ptJob->TakeResults(std::move(ptRun->atResults));
+                       ptJob->tRecords_.PutAnalyses(ptJob->First_, std::move(ptRun->atResults));
                        Done(true);
                      });
     ptWorker->start();
@@ -162,42 +201,19 @@ class HandRecordJobDef {
   void SolveHere() {
     if (!tChoices_.bDoubleDummy) return;
     SolveRunDef tRun;
-    tRun.atDeals = Deals();
+    tRun.atDeals = tRecords_.Deals(First_, End_);
     SolveInBatches(&tRun);
-    TakeResults(std::move(tRun.atResults));
+    tRecords_.PutAnalyses(First_, std::move(tRun.atResults));
   }
 
  private:
-  std::vector<analysis::DealInputDef> Deals() {
-    std::vector<analysis::DealInputDef> atDeals;
-    for (size_t i = First_; i < Last_; ++i) {
-      LoadHandRecordGame(static_cast<std::uint32_t>(i + 1));
-      atDeals.push_back(records::LoadedDeal());
-    }
-    HandRecordsDone();
-    return atDeals;
-  }
-
-  void TakeResults(std::vector<analysis::DealAnalysisDef> atResults) {
-    atDd_.assign(NrGames_, std::nullopt);
-    for (size_t i = 0; i < atResults.size() && First_ + i < NrGames_; ++i)
-      atDd_[First_ + i] = std::move(atResults[i]);
-  }
-
-  records::BoardDef Board(size_t i) {
-    LoadHandRecordGame(static_cast<std::uint32_t>(i + 1));
-    records::BoardDef tBoard = records::LoadedBoard(records::PerPageWithDetails(tChoices_.PerPage));
-    if (i < atDd_.size() && atDd_[i]) records::PutLoadedAnalysis(*atDd_[i], &tBoard);
-    return tBoard;
-  }
-
   QWidget* ptWindow_;
   PrintChoicesDef tChoices_;
+  records::HandRecordsDef tRecords_;
   std::uint32_t NrGames_ = 0;
   std::string Path_;
-  size_t First_ = 0;
-  size_t Last_ = 0;
-  std::vector<std::optional<analysis::DealAnalysisDef>> atDd_;
+  size_t First_ = 0;  // the boards to solve, End_ excluded
+  size_t End_ = 0;
   records::DocumentDef tDocument_;
 };
 

@@ -1,6 +1,7 @@
 // Project > Print... and Project > Export PDF...: the hand records of the open file, as it is
-// read, through the page renderer of src/records. Both ask everything first (the choices, then
-// the printer or the file), then solve the deals off the window's thread, then write.
+// read, with the boards and pages of karvelon-cli hand-records (records/hand_records.h). Both ask
+// everything first (the choices, then the printer or the file), then solve the deals off the
+// window's thread, then write.
 #pragma once
 
 #include <QPageSize>
@@ -15,11 +16,12 @@ class QWidget;
 
 namespace viewer::qt {
 
-// What the one small dialog of both items asks.
+// What the one small dialog of both items asks; kept between runs.
 struct PrintChoicesDef {
   int PerPage = 4;
   bool bDoubleDummy = true;
   QPageSize::PageSizeId Paper = records::DefaultPaper();
+  bool bEveryTable = false;  // a diagram for each game, not one for each board
 };
 
 // Adds both items to the Project menu. The game on display stays as it stood.
