@@ -78,12 +78,13 @@ unsigned ReadTexts(UInt32 NrRawLines) {
   for (UInt32 Line = 0; Line < TextAnnoNrLines(); Line++) {
     const unsigned char* pcLine = TextAnnoLine(Line);
     if (pcLine == nullptr) break;
-    const int Length = static_cast<int>(std::strlen(reinterpret_cast<const char*>(pcLine)));
+    const auto Length = static_cast<UInt32>(std::strlen(reinterpret_cast<const char*>(pcLine)));
     // Drawn from its start and scrolled sideways, as the text pane would.
-    for (int Offset : {0, 1, 3, 7}) {
+    for (UInt32 Offset : {0u, 1u, 3u, 7u}) {
       if (Offset > Length) break;
       const viewer::RectDef tLine{4, 264, 412, 278};
-      viewer::DrawGameTextAnno(&tCanvas, pcLine + Offset, std::min(Length - Offset, 58), &tLine);
+      viewer::DrawGameTextAnno(&tCanvas, pcLine, Offset, Offset + std::min(Length - Offset, 58u),
+                               &tLine);
     }
   }
   for (UInt32 Line = 0; Line < NrRawLines; Line++) {
