@@ -147,9 +147,16 @@ void CheckTagPlaces(std::string_view Text, UInt32 Game) {
   size_t Last = 0;
   for (const PbnTagPlaceDef& tPlace :
        PbnReadTagPlaces(Text, static_cast<size_t>(ptElement->FilePosBegin))) {
-    const bool bInOrder = tPlace.TagBegin >= Last && tPlace.NameBegin <= tPlace.NameEnd &&
-                          tPlace.ValueBegin <= tPlace.ValueEnd && tPlace.DataEnd <= Text.size();
-    if (!bInOrder) __builtin_trap();
+    // Every place lies within the text; those of a tag read to its "]" (all that annotate
+    // edits) also follow one another.
+    const bool bWithin =
+        tPlace.TagBegin >= Last && std::max({tPlace.NameEnd, tPlace.ValueBegin, tPlace.ValueEnd,
+                                             tPlace.DataEnd}) <= Text.size();
+    const bool bInOrder = tPlace.TagBegin < tPlace.NameBegin &&
+                          tPlace.NameBegin <= tPlace.NameEnd &&
+                          tPlace.NameEnd < tPlace.ValueBegin &&
+                          tPlace.ValueBegin <= tPlace.ValueEnd && tPlace.ValueEnd < tPlace.DataEnd;
+    if (!bWithin || (tPlace.bClosed && !bInOrder)) __builtin_trap();
     for (const PbnTagPlaceDef::TokenDef& tToken : tPlace.atTokens) {
       if (tToken.Begin > tToken.End || tToken.End > Text.size()) __builtin_trap();
     }

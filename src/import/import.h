@@ -116,7 +116,7 @@ struct PbnTagPlaceDef {
   size_t ValueBegin;
   size_t ValueEnd;
   size_t DataEnd;
-  bool bClosed;  // its "]" was read
+  bool bClosed;  // its "]" was read; else the places after the fault stay at TagBegin
   struct TokenDef {
     size_t Begin;
     size_t End;  // a string without its quotes
