@@ -152,6 +152,9 @@ void ScoresTerm() {
 }
 
 void ScoresAfterIndexPass() {
+  // A step asked for before may have gone to the pass: every WM_INDEX_PASS is the pass's while
+  // it runs.
+  tScores.bStepPosted = false;
   if (tScores.bWanted && tScores.State != ScoresStateDef::Ready) PostStep();
 }
 

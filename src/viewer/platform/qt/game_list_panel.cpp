@@ -289,11 +289,17 @@ void GameListPanel::showEvent(QShowEvent* ptEvent) {
   if (bStale_) Refill();
 }
 
-// The traveller with its scores, each score column as wide as its cells: a board has a few rows.
+// The traveller with its scores, each score column as wide as its cells (a board has a few rows)
+// and shown after the score of the list, before the wide column of the players.
 void GameListPanel::SelectSameBoard(std::uint32_t GameNr) {
   ptModel_->SelectSameBoard(GameNr);
-  for (int Column = pbn::kGameListNrColumns; Column < ptModel_->columnCount(); Column++)
+  QHeaderView* ptHeader = ptView_->horizontalHeader();
+  const int After = ptHeader->visualIndex(static_cast<int>(GameListColumnDef::Score));
+  for (int Column = pbn::kGameListNrColumns; Column < ptModel_->columnCount(); Column++) {
     ptView_->resizeColumnToContents(Column);
+    ptHeader->moveSection(ptHeader->visualIndex(Column),
+                          After + 1 + Column - pbn::kGameListNrColumns);
+  }
 }
 
 void GameListPanel::Filter() {
