@@ -276,10 +276,22 @@ ScoreTableDef ResultsPairBoards(int Pair) {
   const scoring::SectionDef& tSection = ptSession->Sections()[tRow.SectionNr];
   const bool bTeams = tSection.Method == MethodDef::Teams;
   const bool bMp = tSection.Method.value_or(MethodDef::Matchpoints) == MethodDef::Matchpoints;
+  std::vector<scoring::UInt32> aResults = tRow.aResults;
+  std::stable_sort(aResults.begin(), aResults.end(),
+                   [ptSession](scoring::UInt32 a, scoring::UInt32 b) {
+                     return ptSession->Results()[a].BoardNr < ptSession->Results()[b].BoardNr;
+                   });
+  // A team plays each board in both rooms: its boards and its results.
+  std::size_t NrBoards = 0;
+  for (std::size_t i = 0; i < aResults.size(); i++) {
+    const auto BoardOf = [&](std::size_t j) { return ptSession->Results()[aResults[j]].BoardNr; };
+    if (i == 0 || BoardOf(i) != BoardOf(i - 1)) NrBoards++;
+  }
   tTable.Title = (bTeams ? "Team " : "Pair ") + tRow.Pair +
                  (tRow.Direction.empty() ? "" : " " + tRow.Direction) + ": " +
-                 std::to_string(tRow.aResults.size()) +
-                 (tRow.aResults.size() == 1 ? " board" : " boards");
+                 std::to_string(NrBoards) + (NrBoards == 1 ? " board" : " boards");
+  if (aResults.size() != NrBoards)
+    tTable.Title += ", " + std::to_string(aResults.size()) + " results";
   tTable.atColumns = {{"Board", false}, {"Sat", false},   {"Against", false}, {"Contract", false},
                       {"By", false},    {"Tricks", true}, {"Score NS", true}};
   if (bMp) {
@@ -287,11 +299,6 @@ ScoreTableDef ResultsPairBoards(int Pair) {
   } else {
     tTable.atColumns.push_back({"IMPs", true});
   }
-  std::vector<scoring::UInt32> aResults = tRow.aResults;
-  std::stable_sort(aResults.begin(), aResults.end(),
-                   [ptSession](scoring::UInt32 a, scoring::UInt32 b) {
-                     return ptSession->Results()[a].BoardNr < ptSession->Results()[b].BoardNr;
-                   });
   for (const scoring::UInt32 ResultNr : aResults) {
     const ResultDef& tResult = ptSession->Results()[ResultNr];
     const BoardDef& tBoard = ptSession->Boards()[tResult.BoardNr];

@@ -771,10 +771,18 @@ TEST(MainWindow, SameBoardScoresAndResults) {
   const ScoreTableDef tTeams = ResultsRanking();
   ASSERT_EQ(tTeams.atRows.size(), 3u);
   EXPECT_EQ(tTeams.atRows[1].aCells, (std::vector<std::string>{"1", "Visit", "2", "10", "0"}));
-  EXPECT_EQ(ResultsPairBoards(tTeams.atRows[1].Pair).atRows[0].aCells,
+  const ScoreTableDef tVisit = ResultsPairBoards(tTeams.atRows[1].Pair);
+  EXPECT_EQ(tVisit.Title, "Team Visit: 2 boards, 4 results");  // in both rooms
+  EXPECT_EQ(tVisit.atRows[0].aCells,
             (std::vector<std::string>{"1", "EW", "Home", "4S", "N", "5", "-250", "6"}));
   w.Send(WM_DESTROY);
   EXPECT_EQ(ScoresState(), ScoresStateDef::None);
+  // Wanted before a file is open: the step asked for goes to the file's pass, and the scores
+  // follow it.
+  RecordingWindow w2;
+  WantScores();
+  w2.Open(kExamples + "club-session.pbn");
+  EXPECT_EQ(ScoresState(), ScoresStateDef::Ready);
 }
 
 }  // namespace

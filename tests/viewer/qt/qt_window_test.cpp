@@ -529,6 +529,21 @@ TEST(QtWindow, SameBoardScoresAndTheResultsDock) {
   EXPECT_EQ(qobject_cast<QLabel*>(w.Control(ID_GAME_NUMBER))->text(), "10");
   EXPECT_EQ(w.GameList(true)->Model()->RowOf(10), 1);  // Same board follows
 
+  // The interactive viewer's way: the pass and then the scores in steps between events, the
+  // dock saying so meanwhile.
+  w.SetIndexPassInEvents(true);
+  w.OpenFile(KARVELON_SOURCE_DIR "/examples/online-match.pbn");
+  bool bScoring = false;
+  for (int Round = 0; Round < 100 && ptResults->Heading() != "2 boards, 2 ranked"; Round++) {
+    ProcessEvents(1);
+    bScoring = bScoring || ptResults->Heading() == "Scoring the boards\u2026";
+  }
+  EXPECT_TRUE(bScoring && ScoresState() == ScoresStateDef::Ready);
+  EXPECT_EQ(ptResults->Heading(), "2 boards, 2 ranked");
+  w.SetIndexPassInEvents(false);
+  w.OpenFile(Club);
+  ptResults->ChoosePair(aPairRows[4]);
+
   if (const char* pcShot = std::getenv("KARVELON_SHOT")) {
     QDockWidget* ptSameDock = DockOf(w, true);
     w.resizeDocks({ptSameDock}, {560}, Qt::Horizontal);
