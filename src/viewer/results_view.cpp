@@ -101,12 +101,10 @@ const scoring::SessionDef* ReadySession() {
   return tScores.State == ScoresStateDef::Ready ? tScores.ptSession.get() : nullptr;
 }
 
-// The traveller's cells of one result, of the columns chosen by their place.
-std::vector<std::string> CellsAt(const ResultDef* ptResult, MethodDef Method,
+// The traveller's cells of the columns chosen, by their place, of all a result's cells.
+std::vector<std::string> CellsAt(const std::vector<std::string>& aAll,
                                  const std::vector<std::size_t>& aColumns) {
   std::vector<std::string> aCells;
-  const std::vector<std::string> aAll =
-      ptResult != nullptr ? scoring::TravellerCells(*ptResult, Method) : std::vector<std::string>();
   for (const std::size_t Column : aColumns)
     aCells.push_back(Column < aAll.size() ? aAll[Column] : std::string());
   return aCells;
@@ -200,16 +198,25 @@ ScoreTableDef SameBoardScores(std::uint32_t GameNr, const std::vector<std::uint3
   if (ptBoard == nullptr) return tTable;
   const MethodDef Method = ptBoard->Method;
   // The games listed, then the rows of the board's ScoreTable: a game that carries one has its
-  // rows for its results.
-  std::vector<std::pair<std::uint32_t, const ResultDef*>> atResults;
+  // rows for its results. Each with all the cells of its traveller's row.
+  struct EntryDef {
+    std::uint32_t GameNr;
+    const ResultDef* ptResult;
+    std::vector<std::string> aAll;
+  };
+  std::vector<EntryDef> atEntries;
+  const auto Add = [&](std::uint32_t Game, const ResultDef* ptResult) {
+    atEntries.push_back({Game, ptResult,
+                         ptResult != nullptr ? scoring::TravellerCells(*ptResult, Method)
+                                             : std::vector<std::string>()});
+  };
   for (const std::uint32_t Game : aGames) {
     const ResultDef* ptResult = ptSession->GameResult(0, Game);
-    atResults.emplace_back(Game,
-                           ptResult != nullptr && ptResult->GameNr == Game ? ptResult : nullptr);
+    Add(Game, ptResult != nullptr && ptResult->GameNr == Game ? ptResult : nullptr);
   }
   for (const scoring::UInt32 ResultNr : ptBoard->aResults) {
     const ResultDef& tResult = ptSession->Results()[ResultNr];
-    if (tResult.GameNr == 0) atResults.emplace_back(0, &tResult);
+    if (tResult.GameNr == 0) Add(0, &tResult);
   }
   // Table and room where any result has them, the method's figures, the file's values that
   // disagree where any does: contract, tricks and score are the list's own columns.
@@ -221,17 +228,16 @@ ScoreTableDef SameBoardScores(std::uint32_t GameNr, const std::vector<std::uint3
     const bool bOptional = Column <= 1 || Column + 1 == atAll.size();
     if (!bFigure && !bOptional) continue;
     const bool bFilled =
-        bFigure || std::any_of(atResults.begin(), atResults.end(), [&](const auto& tEntry) {
-          return tEntry.second != nullptr &&
-                 !CellsAt(tEntry.second, Method, {Column}).front().empty();
+        bFigure || std::any_of(atEntries.begin(), atEntries.end(), [&](const EntryDef& tEntry) {
+          return Column < tEntry.aAll.size() && !tEntry.aAll[Column].empty();
         });
     if (bFilled) aColumns.push_back(Column);
   }
   for (const std::size_t Column : aColumns)
     tTable.atColumns.push_back({atAll[Column].pcHeader, atAll[Column].bRight});
-  for (const auto& [Game, ptResult] : atResults) {
-    ScoreRowDef tRow{Game, -1, false, CellsAt(ptResult, Method, aColumns), {}};
-    if (Game == 0) tRow.aListCells = ListCells(*ptBoard, *ptResult);
+  for (const EntryDef& tEntry : atEntries) {
+    ScoreRowDef tRow{tEntry.GameNr, -1, false, CellsAt(tEntry.aAll, aColumns), {}};
+    if (tEntry.GameNr == 0) tRow.aListCells = ListCells(*ptBoard, *tEntry.ptResult);
     tTable.atRows.push_back(std::move(tRow));
   }
   tTable.Title = scoring::MethodName(Method);
