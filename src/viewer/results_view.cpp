@@ -235,8 +235,17 @@ ScoreTableDef SameBoardScores(std::uint32_t GameNr, const std::vector<std::uint3
   }
   for (const std::size_t Column : aColumns)
     tTable.atColumns.push_back({atAll[Column].pcHeader, atAll[Column].bRight});
+  // Why a result takes no part in the arithmetic ("no contract", "adjusted A60"), where any.
+  const bool bNotes = std::any_of(atEntries.begin(), atEntries.end(), [](const EntryDef& tEntry) {
+    return tEntry.ptResult != nullptr && !tEntry.ptResult->Scored();
+  });
+  if (bNotes) tTable.atColumns.push_back({"Note", false});
   for (const EntryDef& tEntry : atEntries) {
     ScoreRowDef tRow{tEntry.GameNr, -1, false, CellsAt(tEntry.aAll, aColumns), {}};
+    if (bNotes) {
+      tRow.aCells.push_back(tEntry.ptResult != nullptr ? scoring::UnscoredText(*tEntry.ptResult)
+                                                       : std::string());
+    }
     if (tEntry.GameNr == 0) tRow.aListCells = ListCells(*ptBoard, *tEntry.ptResult);
     tTable.atRows.push_back(std::move(tRow));
   }
@@ -257,9 +266,21 @@ ScoreTableDef ResultsRanking() {
       Field = {tRow.SectionNr, tRow.Direction};
       pField = &Field;
       tTable.atRows.push_back({0, -1, true, {scoring::RankingTitle(*ptSession, tRow)}, {}});
+      // The table's columns are those of its first field; a field of another method names its
+      // own in a row under its heading.
+      std::vector<ScoreColumnDef> atColumns;
+      for (const scoring::TravellerColumnDef& tColumn : scoring::RankingColumns(tSection))
+        atColumns.push_back({tColumn.pcHeader, tColumn.bRight});
+      const auto Headers = [](const std::vector<ScoreColumnDef>& atOf) {
+        std::vector<std::string> aHeaders;
+        for (const ScoreColumnDef& tColumn : atOf)
+          aHeaders.push_back(tColumn.Header);
+        return aHeaders;
+      };
       if (tTable.atColumns.empty()) {
-        for (const scoring::TravellerColumnDef& tColumn : scoring::RankingColumns(tSection))
-          tTable.atColumns.push_back({tColumn.pcHeader, tColumn.bRight});
+        tTable.atColumns = atColumns;
+      } else if (Headers(atColumns) != Headers(tTable.atColumns)) {
+        tTable.atRows.push_back({0, -1, false, Headers(atColumns), {}});
       }
     }
     tTable.atRows.push_back(

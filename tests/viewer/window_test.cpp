@@ -735,11 +735,11 @@ TEST(MainWindow, SameBoardScoresAndResults) {
         {"7", "3", "0", "6", "0", "100", ""},
         {"8", "4", "6", "0", "100", "0", "pct_ns=83.33"}}},
       {12,
-       {{"Table", "MP NS", "MP EW", "% NS", "% EW"},
-        {"9", "1", "1.67", "4.33", "27.78", "72.22"},
-        {"10", "2", "1.67", "4.33", "27.78", "72.22"},
-        {"11", "3", "5.67", "0.33", "94.44", "5.56"},
-        {"12", "4", "", "", "", ""}}}};
+       {{"Table", "MP NS", "MP EW", "% NS", "% EW", "Note"},
+        {"9", "1", "1.67", "4.33", "27.78", "72.22", ""},
+        {"10", "2", "1.67", "4.33", "27.78", "72.22", ""},
+        {"11", "3", "5.67", "0.33", "94.44", "5.56", ""},
+        {"12", "4", "", "", "", "", "no contract"}}}};
   for (const auto& [GameNr, aaCells] : atBoards)
     EXPECT_EQ(ScoreCells(GameNr), aaCells) << GameNr;
 
@@ -783,6 +783,16 @@ TEST(MainWindow, SameBoardScoresAndResults) {
   WantScores();
   w2.Open(kExamples + "club-session.pbn");
   EXPECT_EQ(ScoresState(), ScoresStateDef::Ready);
+  // Two events of a file, pairs and teams: the teams' field names its own columns.
+  const TempFile tBoth(testing_support::ReadFile(kExamples + "club-session.pbn") + "\n" +
+                       testing_support::ReadFile(kExamples + "online-match.pbn"));
+  w2.Open(tBoth.Path());
+  const ScoreTableDef tBothRanking = ResultsRanking();
+  ASSERT_EQ(tBothRanking.atRows.size(), 14u);
+  EXPECT_EQ(tBothRanking.atRows[10].aCells.front(), "Ranking  Karvelon Cup  (teams)");
+  EXPECT_EQ(tBothRanking.atRows[11].aCells,
+            (std::vector<std::string>{"Rank", "Team", "Boards", "IMPs", "Lost"}));
+  EXPECT_EQ(tBothRanking.atColumns[4].Header, "%");
 }
 
 }  // namespace
