@@ -490,6 +490,13 @@ TEST(QtWindow, SameBoardScoresAndTheResultsDock) {
             (std::vector<std::string>{"2", "6", "0", "100", "0"}));
   tSame.sort(pbn::kGameListNrColumns + 3, Qt::AscendingOrder);  // by % NS: table 4 first
   EXPECT_EQ(tSame.GameAt(0), 4u);
+  // Board 2 has a column more ("File"): the list's own columns stay as they were.
+  w.Command(CM_NEXT);
+  w.Command(CM_NEXT);
+  w.Command(CM_NEXT);
+  EXPECT_EQ(tSame.columnCount(), pbn::kGameListNrColumns + 6);
+  EXPECT_TRUE(
+      w.GameList(true)->View()->isColumnHidden(static_cast<int>(pbn::GameListColumnDef::Mistakes)));
 
   w.Command(CM_RESULTS);
   qt::ResultsPanel* ptResults = w.Results();
