@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "core/score.h"
@@ -78,10 +79,22 @@ bool BeginComputing() {
   return true;
 }
 
+// The session's records in place of those of the game on display, for as long as it lives, also
+// when the session runs out of memory.
+struct OwnRecordsInUseDef {
+  OwnRecordsInUseDef() { Swap(); }
+  ~OwnRecordsInUseDef() { Swap(); }
+  OwnRecordsInUseDef(const OwnRecordsInUseDef&) = delete;
+  OwnRecordsInUseDef& operator=(const OwnRecordsInUseDef&) = delete;
+  static void Swap() {
+    std::swap(tGameAdmin.ptGameData, tScores.ptGameData);
+    std::swap(tGameAdmin.ptGameTags, tScores.ptGameTags);
+  }
+};
+
 // Loads and adds games until the step's time is up; true once every game is added.
 bool AddGames(std::FILE* pFile) {
-  std::swap(tGameAdmin.ptGameData, tScores.ptGameData);
-  std::swap(tGameAdmin.ptGameTags, tScores.ptGameTags);
+  const OwnRecordsInUseDef tInUse;
   const auto End = std::chrono::steady_clock::now() + kStepTime;
   while (tScores.NextGame <= tScores.NrGames) {
     const UInt32 GameNr = tScores.NextGame++;
@@ -92,8 +105,6 @@ bool AddGames(std::FILE* pFile) {
     }
     if (GameNr % 16 == 0 && std::chrono::steady_clock::now() >= End) break;
   }
-  std::swap(tGameAdmin.ptGameData, tScores.ptGameData);
-  std::swap(tGameAdmin.ptGameTags, tScores.ptGameTags);
   return tScores.NextGame > tScores.NrGames;
 }
 
@@ -163,11 +174,17 @@ void ScoresPassStep() {
   if (tScores.State != ScoresStateDef::Computing) return;
   std::FILE* pFile = OpenGameFile();
   if (pFile == nullptr) return ScoresForget();
-  if (!AddGames(pFile)) return PostStep();
-  ReleaseRecords();
-  tScores.ptSession->Score({});
-  tScores.atRanking = scoring::Ranking(*tScores.ptSession);
-  tScores.State = ScoresStateDef::Ready;
+  try {
+    if (!AddGames(pFile)) return PostStep();
+    ReleaseRecords();
+    tScores.ptSession->Score({});
+    tScores.atRanking = scoring::Ranking(*tScores.ptSession);
+    tScores.State = ScoresStateDef::Ready;
+  } catch (const std::bad_alloc&) {
+    // Out of memory: the panels go on without scores until one is shown again.
+    ScoresForget();
+    tScores.bWanted = false;
+  }
   if (hMyWnd != nullptr) hMyWnd->ScoresComputed();
 }
 
