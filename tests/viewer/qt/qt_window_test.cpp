@@ -550,10 +550,11 @@ TEST(QtWindow, SameBoardScoresAndTheResultsDock) {
   w.SetIndexPassInEvents(false);
   w.OpenFile(Club);
   ptResults->ChoosePair(aPairRows[4]);
+  ptResults->ChooseBoard(1);  // board 2, which has a percentage of the file's that disagrees
 
   if (const char* pcShot = std::getenv("KARVELON_SHOT")) {
     QDockWidget* ptSameDock = DockOf(w, true);
-    w.resizeDocks({ptSameDock}, {560}, Qt::Horizontal);
+    w.resizeDocks({ptSameDock}, {760}, Qt::Horizontal);
     w.resizeDocks({ptSameDock, qobject_cast<QDockWidget*>(ptResults->parentWidget())}, {200, 420},
                   Qt::Vertical);
     ProcessEvents();
