@@ -450,7 +450,20 @@ TEST(QtWindow, ChoicesAndDocksKeptBetweenRuns) {
   w.MenuAction(CM_ANNOTATION)->trigger();
   w.MenuAction(CM_DOUBLE_DUMMY)->trigger();
   EXPECT_TRUE(bShowAnno && !DdPanelShown());
+  // Results opened beside the list, kept open, as wide as the list, in the next run.
+  w.MenuAction(CM_RESULTS)->trigger();
+  ProcessEvents();
+  EXPECT_TRUE(w.Results()->isVisible());
   w.close();
+  qt::MainWindow w3(true);
+  w3.show();
+  ProcessEvents();
+  ASSERT_NE(w3.Results(), nullptr);
+  EXPECT_TRUE(w3.Results()->isVisible() && DockOf(w3, false)->isVisible());
+  EXPECT_EQ(qobject_cast<QDockWidget*>(w3.Results()->parentWidget())->width(),
+            DockOf(w3, false)->width());
+  w3.MenuAction(CM_RESULTS)->trigger();
+  w3.close();
 }
 
 // What standard output a command line writes.
