@@ -313,26 +313,16 @@ void PrintRanking(const SessionDef& tSession, const std::vector<RankRowDef>& atR
   };
   for (const RankRowDef& tRow : atRows) {
     const scoring::SectionDef& tSection = tSession.Sections()[tRow.SectionNr];
-    const bool bTeams = tSection.Method == MethodDef::Teams;
-    const bool bMp = tSection.Method.value_or(MethodDef::Matchpoints) == MethodDef::Matchpoints;
     if (Field != std::make_pair(tRow.SectionNr, tRow.Direction)) {
       Flush();
       Field = std::make_pair(tRow.SectionNr, tRow.Direction);
-      std::string Title = "Ranking";
-      if (!tSection.Event.empty()) Title += "  " + tSection.Event;
-      if (!tSection.Section.empty()) Title += "  Section " + tSection.Section;
-      if (!tRow.Direction.empty()) Title += "  " + tRow.Direction;
-      std::printf("%s  (%s)\n", Title.c_str(), SectionMethodName(tSection).c_str());
-      tTable.emplace(bTeams ? std::vector<std::string>{"Rank>", "Team", "Boards>", "IMPs>", "Lost>"}
-                     : bMp
-                         ? std::vector<std::string>{"Rank>", "Pair", "Boards>", "MP>", "%>"}
-                         : std::vector<std::string>{"Rank>", "Pair", "Boards>", "IMPs>", "Mean>"});
+      std::printf("%s\n", scoring::RankingTitle(tSession, tRow).c_str());
+      std::vector<std::string> aHeaders;
+      for (const scoring::TravellerColumnDef& tColumn : scoring::RankingColumns(tSection))
+        aHeaders.push_back(std::string(tColumn.pcHeader) + (tColumn.bRight ? ">" : ""));
+      tTable.emplace(std::move(aHeaders));
     }
-    const std::string Last = bTeams ? FigureText(tRow.Against)
-                             : bMp  ? FigureText(tRow.Percentage)
-                                    : FigureText(tRow.TotalMean);
-    tTable->Add({std::to_string(tRow.Rank), tRow.Pair, std::to_string(tRow.NrBoards),
-                 FigureText(tRow.Total), Last});
+    tTable->Add(scoring::RankingCells(tSection, tRow));
   }
   Flush();
 }

@@ -133,4 +133,43 @@ std::vector<std::string> TravellerCells(const ResultDef& tResult, MethodDef Meth
   return aCells;
 }
 
+namespace {
+
+bool RanksTeams(const SectionDef& tSection) {
+  return tSection.Method == MethodDef::Teams;
+}
+
+bool RanksMatchpoints(const SectionDef& tSection) {
+  return tSection.Method.value_or(MethodDef::Matchpoints) == MethodDef::Matchpoints;
+}
+
+}  // namespace
+
+std::string RankingTitle(const SessionDef& tSession, const RankRowDef& tRow) {
+  const SectionDef& tSection = tSession.Sections()[tRow.SectionNr];
+  std::string Title = "Ranking";
+  if (!tSection.Event.empty()) Title += "  " + tSection.Event;
+  if (!tSection.Section.empty()) Title += "  Section " + tSection.Section;
+  if (!tRow.Direction.empty()) Title += "  " + tRow.Direction;
+  return Title + "  (" + (tSection.Method ? MethodName(*tSection.Method) : "") + ")";
+}
+
+std::vector<TravellerColumnDef> RankingColumns(const SectionDef& tSection) {
+  if (RanksTeams(tSection)) {
+    return {{"Rank", true}, {"Team", false}, {"Boards", true}, {"IMPs", true}, {"Lost", true}};
+  }
+  if (RanksMatchpoints(tSection)) {
+    return {{"Rank", true}, {"Pair", false}, {"Boards", true}, {"MP", true}, {"%", true}};
+  }
+  return {{"Rank", true}, {"Pair", false}, {"Boards", true}, {"IMPs", true}, {"Mean", true}};
+}
+
+std::vector<std::string> RankingCells(const SectionDef& tSection, const RankRowDef& tRow) {
+  const std::string Last = RanksTeams(tSection)         ? FigureText(tRow.Against)
+                           : RanksMatchpoints(tSection) ? FigureText(tRow.Percentage)
+                                                        : FigureText(tRow.TotalMean);
+  return {std::to_string(tRow.Rank), tRow.Pair, std::to_string(tRow.NrBoards),
+          FigureText(tRow.Total), Last};
+}
+
 }  // namespace scoring

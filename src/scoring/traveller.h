@@ -36,4 +36,11 @@ struct TravellerColumnDef {
 std::vector<TravellerColumnDef> TravellerColumns(MethodDef Method);
 std::vector<std::string> TravellerCells(const ResultDef& tResult, MethodDef Method);
 
+// The ranking of one field (a section, or its North-South or East-West pairs) as a table: its
+// title ("Ranking  Club Pairs  Section A  NS  (mp)"), columns (rank, pair or team, boards, then
+// the total with the percentage, the IMPs lost of a team, or the total at the mean) and cells.
+std::string RankingTitle(const SessionDef& tSession, const RankRowDef& tRow);
+std::vector<TravellerColumnDef> RankingColumns(const SectionDef& tSection);
+std::vector<std::string> RankingCells(const SectionDef& tSection, const RankRowDef& tRow);
+
 }  // namespace scoring

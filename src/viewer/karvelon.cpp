@@ -19,6 +19,7 @@
 #include "replay/pbn_play.h"
 #include "viewer/dd_panel.h"
 #include "viewer/p_table.h"
+#include "viewer/results_view.h"
 
 namespace viewer {
 
@@ -317,6 +318,9 @@ void WmCommand(int idCommand) {
     case CM_SAME_BOARD:
       if (hMyWnd != nullptr) hMyWnd->ShowGameList(idCommand == CM_SAME_BOARD);
       break;
+    case CM_RESULTS:
+      if (hMyWnd != nullptr) hMyWnd->ShowResults();
+      break;
     default:
       break;
   }
@@ -381,7 +385,7 @@ namespace {
 struct WndProcCallDef {
   WndProcCallDef() { ++NrInWndProc; }
   ~WndProcCallDef() {
-    if (--NrInWndProc == 0 && bStepDeferred && tIndexRun.bRunning && hMyWnd != nullptr) {
+    if (--NrInWndProc == 0 && bStepDeferred && hMyWnd != nullptr) {
       bStepDeferred = false;
       hMyWnd->IndexPassLater();
     }
@@ -403,7 +407,11 @@ std::intptr_t WndProc(Host* hWnd, std::uint32_t message, std::uintptr_t wParam,
   const WndProcCallDef tCall;
   switch (message) {
     case WM_INDEX_PASS:
-      IndexPassStep();
+      if (tIndexRun.bRunning) {
+        IndexPassStep();
+      } else {
+        ScoresPassStep();
+      }
       return 0;
     case WM_CREATE:
       wmCreate(hWnd);
@@ -482,6 +490,7 @@ void wmCreate(Host* hWnd) {
 void wmDestroy() {
   TimerStop();
   if (tIndexRun.bRunning) SupersedeIndexPass();  // its log is kept as far as it shows games
+  ScoresTerm();
   DdPanelTerm();  // the worker may be solving: let it finish before the records go
   GameTerm();
   // The records are gone: nothing may be stepped or shown any more.
@@ -641,6 +650,7 @@ void PublishIndex() {
   tIndexRun.bPublished = true;
   tIndexRun.Undo = nullptr;
   GamesPassPublish();
+  ScoresForget();
   PutFileHandle(&hFilePrevious);
   const UInt32 NrGames = tFileAdmin.tGameTagDD.CurData;
   hMyWnd->SetTitle(WindowTitle(ReadingNameInForce(), szTitleImport).c_str());
@@ -715,6 +725,7 @@ void SupersedeIndexPass() {
 }
 
 void EndIndexPass(bool bCompleted) {
+  ScoresAfterIndexPass();  // of the index it leaves, once it is over
   const std::string Stopped = StoppedStatusText();
   GamesPassEnd(bCompleted ? PBN_TRUE : PBN_FALSE);
   const bool bKeep = bCompleted || tIndexRun.bPublished;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "games/game_list.h"
 #include "viewer/platform/host.h"
@@ -77,6 +78,7 @@ inline constexpr int CM_DOUBLE_DUMMY = 430;   // Options: the double-dummy panel
 inline constexpr int CM_GO_TO = 440;          // Game: go to a game by its number
 inline constexpr int CM_GAME_LIST = 441;      // View: the list of every game
 inline constexpr int CM_SAME_BOARD = 442;     // View: the tables of the board on display
+inline constexpr int CM_RESULTS = 443;        // View: the ranking of the open file
 inline constexpr int CM_STOP_READING = 450;   // the Cancel of the index pass's progress
 // Options: the standard to read by.
 inline constexpr int CM_READING_PBN10 = 460;
@@ -142,5 +144,43 @@ bool ListShowsPar();
 std::uint32_t HandRecordGames();
 bool LoadHandRecordGame(std::uint32_t GameNr);
 void HandRecordsDone();
+
+// The scores of the open file (results_view.cpp): its boards grouped and scored by each event's
+// Scoring as karvelon-cli results scores them. A board's scores depend on all its results, so they
+// are computed once the index pass has read the file, in steps between the window's events, and
+// only once a panel wants them: they take memory for every game. Host::ScoresComputed follows.
+enum class ScoresStateDef { None, Computing, Ready };
+void WantScores();
+ScoresStateDef ScoresState();
+
+// A table of texts (UTF-8) as a panel shows it.
+struct ScoreColumnDef {
+  std::string Header;
+  bool bRight = false;  // a column of numbers
+};
+struct ScoreRowDef {
+  std::uint32_t GameNr = 0;  // the game the row shows; 0 for none (a heading, a ScoreTable row)
+  int Pair = -1;             // a row of the ranking: the pair, for ResultsPairBoards
+  bool bHeading = false;     // the title of a field of the ranking, in its first cell
+  std::vector<std::string> aCells;
+  std::vector<std::string> aListCells;  // a row that is no game: in the game list's columns
+};
+struct ScoreTableDef {
+  std::string Title;
+  std::vector<ScoreColumnDef> atColumns;
+  std::vector<ScoreRowDef> atRows;
+};
+
+// Same board: the score columns of the board of game GameNr (its table and room where the file
+// gives them, then the figures of its method: matchpoints and percentages, or each side's IMPs,
+// which between the rooms of a team match are the swing; then the file's values that disagree),
+// and a row for each game of aGames. While the scores are computed one column says "…".
+ScoreTableDef SameBoardScores(std::uint32_t GameNr, const std::vector<std::uint32_t>& aGames);
+// Results: the ranking of every field (a section, or its North-South or East-West pairs): a
+// heading row for each, then its pairs or teams. Empty until the scores are ready.
+ScoreTableDef ResultsRanking();
+// The boards of pair Pair of ResultsRanking: board, the opponents, contract, declarer, tricks,
+// North-South's score and the pair's own matchpoints and percentage, or its IMPs.
+ScoreTableDef ResultsPairBoards(int Pair);
 
 }  // namespace viewer

@@ -120,6 +120,7 @@ class RecordingWindow final : public Host {
   }
   void IndexProgressEnd() override { ++NrProgressEnds; }
   void GamesAppended() override { ++NrAppended; }
+  void ScoresComputed() override { ++NrScoresComputed; }
   void DestroyWindow() override { Send(WM_DESTROY); }
   void PostQuitMessage(int ExitCode) override { QuitCode = ExitCode; }
   void CheckMenuItem(int idCommand, bool bChecked) override { MenuChecks[idCommand] = bChecked; }
@@ -143,6 +144,7 @@ class RecordingWindow final : public Host {
   int LastPermille = 0;
   int NrProgressEnds = 0;
   int NrAppended = 0;
+  int NrScoresComputed = 0;
   bool bShownWhileReading = false;  // a report said a game was on display
   bool bStepAsked = false;
   bool bRunPasses = true;
@@ -687,6 +689,110 @@ TEST(MainWindow, GameNumberLabelAndKeys) {
     EXPECT_EQ(KeyCommand(Key), idCommand);
   w.Command(ID_START);  // Space stops automatic play while it runs
   EXPECT_EQ(KeyCommand(KeyDef::Space), ID_STOP);
+}
+
+// The score cells of a traveller as Same board shows them: its headers, and per game its cells.
+std::vector<std::vector<std::string>> ScoreCells(std::uint32_t GameNr) {
+  const ScoreTableDef tTable = SameBoardScores(GameNr, GameListSameBoard(GameNr));
+  std::vector<std::vector<std::string>> aaCells(1);
+  for (const ScoreColumnDef& tColumn : tTable.atColumns)
+    aaCells[0].push_back(tColumn.Header);
+  for (const ScoreRowDef& tRow : tTable.atRows) {
+    aaCells.push_back({std::to_string(tRow.GameNr)});
+    aaCells.back().insert(aaCells.back().end(), tRow.aCells.begin(), tRow.aCells.end());
+  }
+  return aaCells;
+}
+
+// The scores come once the pass is over and a panel wants them: matchpoints and percentages of a
+// pairs session (a disagreeing percentage of the file named, Neuberg's formula on a board with a
+// result less), the IMPs of a team match each way, which are the swing between the two rooms; the
+// boards of a pair of the ranking each lead to its game.
+TEST(MainWindow, SameBoardScoresAndResults) {
+  RecordingWindow w;
+  SetReadingChoice(pbn::ReadingChoiceDef::AsDeclared);
+  w.Open(kExamples + "club-session.pbn");
+  EXPECT_TRUE(ScoresState() == ScoresStateDef::None && ScoreCells(1).size() == 1);
+  WantScores();
+  EXPECT_EQ(ScoresState(), ScoresStateDef::Computing);
+  EXPECT_EQ(ScoreCells(1), (std::vector<std::vector<std::string>>{
+                               {"Scores"}, {"1", "…"}, {"2", "…"}, {"3", "…"}, {"4", "…"}}));
+  w.RunPass();
+  ASSERT_EQ(ScoresState(), ScoresStateDef::Ready);
+  EXPECT_EQ(w.NrScoresComputed, 1);
+  using Cells = std::vector<std::vector<std::string>>;
+  const std::pair<std::uint32_t, Cells> atBoards[] = {
+      {2,
+       {{"Table", "MP NS", "MP EW", "% NS", "% EW"},
+        {"1", "1", "4", "2", "66.67", "33.33"},
+        {"2", "2", "6", "0", "100", "0"},
+        {"3", "3", "2", "4", "33.33", "66.67"},
+        {"4", "4", "0", "6", "0", "100"}}},
+      {8,
+       {{"Table", "MP NS", "MP EW", "% NS", "% EW", "File"},
+        {"5", "1", "4", "2", "66.67", "33.33", ""},
+        {"6", "2", "2", "4", "33.33", "66.67", ""},
+        {"7", "3", "0", "6", "0", "100", ""},
+        {"8", "4", "6", "0", "100", "0", "pct_ns=83.33"}}},
+      {12,
+       {{"Table", "MP NS", "MP EW", "% NS", "% EW", "Note"},
+        {"9", "1", "1.67", "4.33", "27.78", "72.22", ""},
+        {"10", "2", "1.67", "4.33", "27.78", "72.22", ""},
+        {"11", "3", "5.67", "0.33", "94.44", "5.56", ""},
+        {"12", "4", "", "", "", "", "no contract"}}}};
+  for (const auto& [GameNr, aaCells] : atBoards)
+    EXPECT_EQ(ScoreCells(GameNr), aaCells) << GameNr;
+
+  // The ranking: a heading per field, then its pairs; a pair's boards, each with its game.
+  const ScoreTableDef tRanking = ResultsRanking();
+  ASSERT_EQ(tRanking.atRows.size(), 10u);
+  EXPECT_TRUE(tRanking.atRows[0].bHeading && tRanking.atRows[5].bHeading);
+  EXPECT_EQ(tRanking.atRows[0].aCells.front(), "Ranking  Karvelon Club Pairs  NS  (mp)");
+  EXPECT_EQ(tRanking.atRows[6].aCells, (std::vector<std::string>{"1", "8", "3", "16.33", "90.74"}));
+  EXPECT_EQ(tRanking.Title, "3 boards, 8 ranked");
+  const ScoreTableDef tBoards = ResultsPairBoards(tRanking.atRows[6].Pair);
+  EXPECT_EQ(tBoards.Title, "Pair 8 EW: 3 boards");
+  ASSERT_EQ(tBoards.atRows.size(), 3u);
+  EXPECT_EQ(tBoards.atRows[1].aCells,
+            (std::vector<std::string>{"2", "EW", "3", "3NT", "E", "10", "-430", "6", "100"}));
+  EXPECT_EQ(tBoards.atRows[1].GameNr, 7u);
+  EXPECT_TRUE(ShowGameNumber(tBoards.atRows[1].GameNr) && w.Label() == "7");
+  EXPECT_TRUE(ResultsPairBoards(-1).atRows.empty() && ResultsPairBoards(99).atRows.empty());
+
+  // Another file: the scores of the first go with its index, and come again for the new one.
+  w.Open(kExamples + "online-match.pbn");
+  ASSERT_EQ(ScoresState(), ScoresStateDef::Ready);
+  EXPECT_EQ(ScoreCells(1), (Cells{{"Room", "Team NS", "IMPs NS", "IMPs EW"},
+                                  {"1", "Open", "Home", "-6", "6"},
+                                  {"2", "Closed", "Visit", "6", "-6"}}));
+  EXPECT_EQ(ScoreCells(4), (Cells{{"Room", "Team NS", "IMPs NS", "IMPs EW"},
+                                  {"3", "Open", "Home", "-4", "4"},
+                                  {"4", "Closed", "Visit", "4", "-4"}}));
+  const ScoreTableDef tTeams = ResultsRanking();
+  ASSERT_EQ(tTeams.atRows.size(), 3u);
+  EXPECT_EQ(tTeams.atRows[1].aCells, (std::vector<std::string>{"1", "Visit", "2", "10", "0"}));
+  const ScoreTableDef tVisit = ResultsPairBoards(tTeams.atRows[1].Pair);
+  EXPECT_EQ(tVisit.Title, "Team Visit: 2 boards, 4 results");  // in both rooms
+  EXPECT_EQ(tVisit.atRows[0].aCells,
+            (std::vector<std::string>{"1", "EW", "Home", "4S", "N", "5", "-250", "6"}));
+  w.Send(WM_DESTROY);
+  EXPECT_EQ(ScoresState(), ScoresStateDef::None);
+  // Wanted before a file is open: the step asked for goes to the file's pass, and the scores
+  // follow it.
+  RecordingWindow w2;
+  WantScores();
+  w2.Open(kExamples + "club-session.pbn");
+  EXPECT_EQ(ScoresState(), ScoresStateDef::Ready);
+  // Two events of a file, pairs and teams: the teams' field names its own columns.
+  const TempFile tBoth(testing_support::ReadFile(kExamples + "club-session.pbn") + "\n" +
+                       testing_support::ReadFile(kExamples + "online-match.pbn"));
+  w2.Open(tBoth.Path());
+  const ScoreTableDef tBothRanking = ResultsRanking();
+  ASSERT_EQ(tBothRanking.atRows.size(), 14u);
+  EXPECT_EQ(tBothRanking.atRows[10].aCells.front(), "Ranking  Karvelon Cup  (teams)");
+  EXPECT_EQ(tBothRanking.atRows[11].aCells,
+            (std::vector<std::string>{"Rank", "Team", "Boards", "IMPs", "Lost"}));
+  EXPECT_EQ(tBothRanking.atColumns[4].Header, "%");
 }
 
 }  // namespace

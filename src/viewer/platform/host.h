@@ -73,6 +73,9 @@ class Host : public ControlHost {
   virtual void GamesIndexed() {}
   virtual void GamesAppended() {}  // the pass has indexed more games
   virtual void GameShown(std::uint32_t /*GameNr*/) {}
+  // The Results view shown; the scores of the open file computed (or forgotten with the index).
+  virtual void ShowResults() {}
+  virtual void ScoresComputed() {}
 };
 
 }  // namespace viewer

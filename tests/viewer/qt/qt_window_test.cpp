@@ -30,6 +30,7 @@
 #include <filesystem>
 #include <fstream>
 #include <span>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -42,6 +43,7 @@
 #include "viewer/platform/qt/game_list_panel.h"
 #include "viewer/platform/qt/qt_canvas.h"
 #include "viewer/platform/qt/qt_host.h"
+#include "viewer/platform/qt/results_panel.h"
 
 namespace {
 
@@ -443,10 +445,134 @@ TEST(QtWindow, ChoicesAndDocksKeptBetweenRuns) {
   ASSERT_TRUE(DockOf(w, false) != nullptr && DockOf(w, true) != nullptr);
   EXPECT_TRUE(DockOf(w, false)->isVisible() && !DockOf(w, true)->isVisible());
   EXPECT_EQ(DockOf(w, false)->width(), ListWidth);
+  ASSERT_NE(w.Results(), nullptr);  // made for the state kept, and closed as it was
+  EXPECT_FALSE(w.Results()->isVisible());
   w.MenuAction(CM_ANNOTATION)->trigger();
   w.MenuAction(CM_DOUBLE_DUMMY)->trigger();
   EXPECT_TRUE(bShowAnno && !DdPanelShown());
+  // Results opened beside the list, kept open, as wide as the list, in the next run.
+  w.MenuAction(CM_RESULTS)->trigger();
+  ProcessEvents();
+  EXPECT_TRUE(w.Results()->isVisible());
   w.close();
+  qt::MainWindow w3(true);
+  w3.show();
+  ProcessEvents();
+  ASSERT_NE(w3.Results(), nullptr);
+  EXPECT_TRUE(w3.Results()->isVisible() && DockOf(w3, false)->isVisible());
+  EXPECT_EQ(qobject_cast<QDockWidget*>(w3.Results()->parentWidget())->width(),
+            DockOf(w3, false)->width());
+  w3.MenuAction(CM_RESULTS)->trigger();
+  w3.close();
+}
+
+// What standard output a command line writes.
+std::string CommandOutput(const std::string& Command) {
+  std::FILE* pPipe = popen((Command + " 2>/dev/null").c_str(), "r");
+  std::string Output;
+  char acBuffer[512];
+  while (pPipe != nullptr && std::fgets(acBuffer, sizeof acBuffer, pPipe) != nullptr)
+    Output += acBuffer;
+  if (pPipe != nullptr) pclose(pPipe);
+  return Output;
+}
+
+std::vector<std::string> ModelRow(const QAbstractItemModel& tModel, int Row) {
+  std::vector<std::string> aCells;
+  for (int Column = 0; Column < tModel.columnCount(); Column++)
+    aCells.push_back(tModel.data(tModel.index(Row, Column)).toString().toStdString());
+  return aCells;
+}
+
+// Same board's score columns follow the game list's own; the Results dock ranks as karvelon-cli
+// results --ranking does, and from a pair's boards a game is shown. With KARVELON_SHOT set to a
+// file name, the window with both docks is written there as a PNG.
+TEST(QtWindow, SameBoardScoresAndTheResultsDock) {
+  const std::string Club = KARVELON_SOURCE_DIR "/examples/club-session.pbn";
+  qt::MainWindow w(false);
+  w.show();
+  w.resize(1500, 760);
+  w.OpenFile(Club);
+  w.Command(CM_NEXT);
+  w.Command(CM_SAME_BOARD);
+  qt::GameListModel& tSame = *w.GameList(true)->Model();
+  ASSERT_EQ(tSame.columnCount(), pbn::kGameListNrColumns + 5);
+  EXPECT_EQ(tSame.headerData(pbn::kGameListNrColumns + 3, Qt::Horizontal, Qt::DisplayRole), "% NS");
+  const std::vector<std::string> aSecond = ModelRow(tSame, 1);
+  EXPECT_EQ(std::vector<std::string>(aSecond.begin() + pbn::kGameListNrColumns, aSecond.end()),
+            (std::vector<std::string>{"2", "6", "0", "100", "0"}));
+  tSame.sort(pbn::kGameListNrColumns + 3, Qt::AscendingOrder);  // by % NS: table 4 first
+  EXPECT_EQ(tSame.GameAt(0), 4u);
+  // Board 2 has a column more ("File"): the list's own columns stay as they were.
+  w.Command(CM_NEXT);
+  w.Command(CM_NEXT);
+  w.Command(CM_NEXT);
+  EXPECT_EQ(tSame.columnCount(), pbn::kGameListNrColumns + 6);
+  EXPECT_TRUE(
+      w.GameList(true)->View()->isColumnHidden(static_cast<int>(pbn::GameListColumnDef::Mistakes)));
+
+  w.Command(CM_RESULTS);
+  qt::ResultsPanel* ptResults = w.Results();
+  ASSERT_TRUE(ptResults != nullptr && ptResults->isVisible());
+  EXPECT_EQ(ptResults->Heading(), "3 boards, 8 ranked");
+  const qt::ScoreTableModel& tRanking = *ptResults->Ranking();
+  std::vector<std::string> aViewer;
+  std::vector<int> aPairRows;
+  for (int Row = 0; Row < tRanking.rowCount(); Row++) {
+    if (tRanking.Row(Row)->bHeading) continue;
+    std::string Line;
+    for (const std::string& Cell : ModelRow(tRanking, Row))
+      Line += Cell + ",";
+    aViewer.push_back(Line);
+    aPairRows.push_back(Row);
+  }
+  // rank, pair, boards, total and percentage of each row of the command's CSV
+  std::vector<std::string> aCommand;
+  std::istringstream tCsv(CommandOutput(KARVELON_CLI " results '" + Club + "' --ranking --csv"));
+  std::string Line;
+  std::getline(tCsv, Line);
+  while (std::getline(tCsv, Line)) {
+    std::vector<std::string> aFields;
+    std::istringstream tLine(Line);
+    for (std::string Field; std::getline(tLine, Field, ',');)
+      aFields.push_back(Field);
+    ASSERT_GE(aFields.size(), 9u) << Line;
+    aCommand.push_back(aFields[2] + "," + aFields[3] + "," + aFields[5] + "," + aFields[6] + "," +
+                       aFields[8] + ",");
+  }
+  EXPECT_EQ(aViewer, aCommand);
+
+  ptResults->ChoosePair(aPairRows[4]);  // pair 8, the first of East-West
+  EXPECT_EQ(ptResults->PairHeading(), "Pair 8 EW: 3 boards");
+  ASSERT_EQ(ptResults->Boards()->rowCount(), 3);
+  ptResults->ChooseBoard(2);
+  EXPECT_EQ(qobject_cast<QLabel*>(w.Control(ID_GAME_NUMBER))->text(), "10");
+  EXPECT_EQ(w.GameList(true)->Model()->RowOf(10), 1);  // Same board follows
+
+  // The interactive viewer's way: the pass and then the scores in steps between events, the
+  // dock saying so meanwhile.
+  w.SetIndexPassInEvents(true);
+  w.OpenFile(KARVELON_SOURCE_DIR "/examples/online-match.pbn");
+  bool bScoring = false;
+  for (int Round = 0; Round < 100 && ptResults->Heading() != "2 boards, 2 ranked"; Round++) {
+    ProcessEvents(1);
+    bScoring = bScoring || ptResults->Heading() == "Scoring the boards\u2026";
+  }
+  EXPECT_TRUE(bScoring && ScoresState() == ScoresStateDef::Ready);
+  EXPECT_EQ(ptResults->Heading(), "2 boards, 2 ranked");
+  w.SetIndexPassInEvents(false);
+  w.OpenFile(Club);
+  ptResults->ChoosePair(aPairRows[4]);
+  ptResults->ChooseBoard(1);  // board 2, which has a percentage of the file's that disagrees
+
+  if (const char* pcShot = std::getenv("KARVELON_SHOT")) {
+    QDockWidget* ptSameDock = DockOf(w, true);
+    w.resizeDocks({ptSameDock}, {760}, Qt::Horizontal);
+    w.resizeDocks({ptSameDock, qobject_cast<QDockWidget*>(ptResults->parentWidget())}, {200, 420},
+                  Qt::Vertical);
+    ProcessEvents();
+    w.grab().save(QString::fromLocal8Bit(pcShot));
+  }
 }
 
 // The heading of Same board counts the rows it shows, also after another file is opened.

@@ -14,6 +14,7 @@
 
 #include "viewer/platform/qt/qt_canvas.h"
 #include "viewer/platform/qt/qt_host.h"
+#include "viewer/platform/qt/results_panel.h"
 #include "viewer/viewer.h"
 
 namespace viewer::qt {
@@ -39,15 +40,39 @@ int GameListModel::rowCount(const QModelIndex& tParent) const {
 }
 
 int GameListModel::columnCount(const QModelIndex& tParent) const {
-  return tParent.isValid() ? 0 : pbn::kGameListNrColumns;
+  return tParent.isValid() ? 0 : pbn::kGameListNrColumns + NrScoreColumns();
+}
+
+const ScoreRowDef* GameListModel::ScoreRow(pbn::UInt32 Id) const {
+  if ((Id & kTableRow) != 0) return &tScores_.atRows[Id & ~kTableRow];
+  const auto it = aScoreRows_.find(Id);
+  return it != aScoreRows_.end() ? &tScores_.atRows[it->second] : nullptr;
 }
 
 QVariant GameListModel::data(const QModelIndex& tIndex, int Role) const {
   if (!tIndex.isValid() || tIndex.row() >= rowCount()) return {};
-  const auto Column = static_cast<GameListColumnDef>(tIndex.column());
-  if (Role == Qt::DisplayRole) {
-    return ListText(pbn::GameListText(aGames_[static_cast<std::size_t>(tIndex.row())], Column));
+  const pbn::UInt32 Id = aGames_[static_cast<std::size_t>(tIndex.row())];
+  // The scores and a ScoreTable's rows are UTF-8, as the scoring layer gives its texts.
+  const int ScoreColumn = tIndex.column() - pbn::kGameListNrColumns;
+  if (ScoreColumn >= 0) {
+    const ScoreRowDef* ptRow = ScoreRow(Id);
+    const auto Place = static_cast<std::size_t>(ScoreColumn);
+    if (Role == Qt::DisplayRole && ptRow != nullptr && Place < ptRow->aCells.size()) {
+      return QString::fromStdString(ptRow->aCells[Place]);
+    }
+    if (Role == Qt::TextAlignmentRole) {
+      const bool bRight = tScores_.atColumns[Place].bRight;
+      return QVariant::fromValue(Qt::AlignVCenter | (bRight ? Qt::AlignRight : Qt::AlignLeft));
+    }
+    return {};
   }
+  const auto Column = static_cast<GameListColumnDef>(tIndex.column());
+  if (Role == Qt::DisplayRole && (Id & kTableRow) != 0) {
+    const std::vector<std::string>& aCells = ScoreRow(Id)->aListCells;
+    const auto Place = static_cast<std::size_t>(tIndex.column());
+    return Place < aCells.size() ? QString::fromStdString(aCells[Place]) : QString();
+  }
+  if (Role == Qt::DisplayRole) return ListText(pbn::GameListText(Id, Column));
   if (Role == Qt::TextAlignmentRole) {
     return QVariant::fromValue(Qt::AlignVCenter |
                                (RightAligned(Column) ? Qt::AlignRight : Qt::AlignLeft));
@@ -57,15 +82,41 @@ QVariant GameListModel::data(const QModelIndex& tIndex, int Role) const {
 
 QVariant GameListModel::headerData(int Section, Qt::Orientation Orientation, int Role) const {
   if (Role != Qt::DisplayRole || Orientation != Qt::Horizontal || Section < 0 ||
-      Section >= pbn::kGameListNrColumns) {
+      Section >= columnCount()) {
     return {};
+  }
+  if (Section >= pbn::kGameListNrColumns) {
+    const auto Place = static_cast<std::size_t>(Section - pbn::kGameListNrColumns);
+    return QString::fromStdString(tScores_.atColumns[Place].Header);
   }
   return QString::fromLatin1(pbn::apcGameListHeaders[Section]);
 }
 
+// By the figure of a score column, rows without one after those with one; equal rows as they
+// were.
+void GameListModel::SortByScore(int Column) {
+  const auto Place = static_cast<std::size_t>(Column - pbn::kGameListNrColumns);
+  const auto Key = [this, Place](pbn::UInt32 Id) {
+    const ScoreRowDef* ptRow = ScoreRow(Id);
+    bool bNumber = false;
+    const double Value = ptRow != nullptr && Place < ptRow->aCells.size()
+                             ? QString::fromStdString(ptRow->aCells[Place]).toDouble(&bNumber)
+                             : 0;
+    return std::pair{!bNumber, bNumber ? Value : 0.0};
+  };
+  std::stable_sort(aGames_.begin(), aGames_.end(), [&](pbn::UInt32 First, pbn::UInt32 Second) {
+    const auto [bFirstNone, FirstValue] = Key(First);
+    const auto [bSecondNone, SecondValue] = Key(Second);
+    if (bFirstNone != bSecondNone) return bSecondNone;
+    return bDescending_ ? SecondValue < FirstValue : FirstValue < SecondValue;
+  });
+}
+
 void GameListModel::sort(int Column, Qt::SortOrder Order) {
-  if (Column < 0 || Column >= pbn::kGameListNrColumns) return;
-  SortColumn_ = static_cast<GameListColumnDef>(Column);
+  if (Column < 0 || Column >= columnCount()) return;
+  const bool bScore = Column >= pbn::kGameListNrColumns;
+  SortScoreColumn_ = bScore ? Column : -1;
+  if (!bScore) SortColumn_ = static_cast<GameListColumnDef>(Column);
   bDescending_ = Order == Qt::DescendingOrder;
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   // The selected and the current row stay on their games.
@@ -73,7 +124,11 @@ void GameListModel::sort(int Column, Qt::SortOrder Order) {
   std::vector<pbn::UInt32> aKept;
   for (const QModelIndex& tIndex : atBefore)
     aKept.push_back(GameAt(tIndex.row()));
-  pbn::GameListSort(&aGames_, SortColumn_, bDescending_);
+  if (bScore) {
+    SortByScore(Column);
+  } else {
+    pbn::GameListSort(&aGames_, SortColumn_, bDescending_);
+  }
   QModelIndexList atAfter;
   for (qsizetype i = 0; i < atBefore.size(); i++) {
     const int Row = RowOf(aKept[static_cast<std::size_t>(i)]);
@@ -101,21 +156,38 @@ bool GameListModel::AppendNewGames() {
 }
 
 void GameListModel::SelectSameBoard(std::uint32_t GameNr) {
-  Show(pbn::GameListSameBoard(GameNr));
+  std::vector<pbn::UInt32> aGames = pbn::GameListSameBoard(GameNr);
+  tScores_ = SameBoardScores(GameNr, aGames);
+  aScoreRows_.clear();
+  for (std::size_t i = 0; i < tScores_.atRows.size(); i++) {
+    const std::uint32_t Game = tScores_.atRows[i].GameNr;
+    if (Game != 0) {
+      aScoreRows_[Game] = i;
+    } else {
+      aGames.push_back(kTableRow | static_cast<pbn::UInt32>(i));
+    }
+  }
+  // A score column the board has no more: back to the list's order.
+  if (SortScoreColumn_ >= columnCount()) SortScoreColumn_ = -1;
+  Show(std::move(aGames));
   bEveryGame_ = false;
 }
 
 void GameListModel::Show(std::vector<pbn::UInt32> aGames) {
   beginResetModel();
   aGames_ = std::move(aGames);
-  if (SortColumn_ != GameListColumnDef::Number || bDescending_) {
+  if (SortScoreColumn_ >= 0) {
+    SortByScore(SortScoreColumn_);
+  } else if (SortColumn_ != GameListColumnDef::Number || bDescending_) {
     pbn::GameListSort(&aGames_, SortColumn_, bDescending_);
   }
   endResetModel();
 }
 
 std::uint32_t GameListModel::GameAt(int Row) const {
-  return Row >= 0 && Row < rowCount() ? aGames_[static_cast<std::size_t>(Row)] : 0;
+  if (Row < 0 || Row >= rowCount()) return 0;
+  const pbn::UInt32 Id = aGames_[static_cast<std::size_t>(Row)];
+  return (Id & kTableRow) != 0 ? 0 : Id;
 }
 
 int GameListModel::RowOf(std::uint32_t GameNr) const {
@@ -194,7 +266,7 @@ void GameListPanel::Refill() {
   }
   bStale_ = false;
   if (bSameBoard_) {
-    ptModel_->SelectSameBoard(GameOnDisplay_);
+    SelectSameBoard(GameOnDisplay_);
   } else {
     Filter();
   }
@@ -213,7 +285,21 @@ void GameListPanel::Grow() {
 
 void GameListPanel::showEvent(QShowEvent* ptEvent) {
   QWidget::showEvent(ptEvent);
+  if (bSameBoard_) WantScores();
   if (bStale_) Refill();
+}
+
+// The traveller with its scores, each score column as wide as its cells (a board has a few rows)
+// and shown after the score of the list, before the wide column of the players.
+void GameListPanel::SelectSameBoard(std::uint32_t GameNr) {
+  ptModel_->SelectSameBoard(GameNr);
+  QHeaderView* ptHeader = ptView_->horizontalHeader();
+  const int After = ptHeader->visualIndex(static_cast<int>(GameListColumnDef::Score));
+  for (int Column = pbn::kGameListNrColumns; Column < ptModel_->columnCount(); Column++) {
+    ptView_->resizeColumnToContents(Column);
+    ptHeader->moveSection(ptHeader->visualIndex(Column),
+                          After + 1 + Column - pbn::kGameListNrColumns);
+  }
 }
 
 void GameListPanel::Filter() {
@@ -236,7 +322,7 @@ void GameListPanel::ShowCount() {
 void GameListPanel::Follow(std::uint32_t GameNr) {
   const bool bOtherBoard = bSameBoard_ && ptModel_->RowOf(GameNr) < 0;
   GameOnDisplay_ = GameNr;
-  if (bOtherBoard) ptModel_->SelectSameBoard(GameNr);
+  if (bOtherBoard) SelectSameBoard(GameNr);
   const int Row = ptModel_->RowOf(GameNr);
   if (Row < 0) {
     ptView_->clearSelection();
@@ -275,6 +361,7 @@ void MainWindow::ShowGameList(bool bSameBoard) {
   ptDock->show();
   ptDock->raise();
   if (bOpening) KeepStageWidth(StageWidth);
+  if (bSameBoard) WantScores();
   auto* ptPanel = static_cast<GameListPanel*>(ptDock->widget());
   if (ptPanel->FilterBox() != nullptr) {
     ptPanel->FilterBox()->setFocus();
@@ -293,6 +380,12 @@ void MainWindow::GamesIndexed() {
   for (const bool bSameBoard : {false, true}) {
     if (GameListPanel* ptPanel = GameList(bSameBoard)) ptPanel->Refill();
   }
+  if (ResultsPanel* ptPanel = Results()) ptPanel->Refill();
+}
+
+void MainWindow::ScoresComputed() {
+  if (GameListPanel* ptPanel = GameList(true)) ptPanel->Refill();
+  if (ResultsPanel* ptPanel = Results()) ptPanel->Refill();
 }
 
 // A few times a second while the pass reads on; every time would rebuild a filtered list of a big

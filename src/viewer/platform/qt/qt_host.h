@@ -45,6 +45,7 @@ namespace viewer::qt {
 class ElidedLabel;
 class ScaledControlStyle;
 class GameListPanel;
+class ResultsPanel;
 
 struct MessageBoxRecord {  // as shown, in UTF-8
   std::string Text;
@@ -140,6 +141,10 @@ class MainWindow final : public QMainWindow, public Host {
   void GamesAppended() override;
   void GameShown(std::uint32_t GameNr) override;
   GameListPanel* GameList(bool bSameBoard) const;  // null until first shown
+  // The Results view (results_panel.cpp).
+  void ShowResults() override;
+  void ScoresComputed() override;
+  ResultsPanel* Results() const;  // null until first shown
 
   // Called by the client widget and the owner-drawn buttons. tDirty: the part to paint, in
   // pixels of the scaled window.
@@ -163,6 +168,7 @@ class MainWindow final : public QMainWindow, public Host {
   void FitToStage();
   void KeepStageWidth(int Width);
   QDockWidget* GameListDock(bool bSameBoard);
+  QDockWidget* ResultsDock();
   void LayoutClient();
   void RestoreWindowState();
   void SaveWindowState();
@@ -224,6 +230,7 @@ class MainWindow final : public QMainWindow, public Host {
   ElidedLabel* ptStatus_ = nullptr;
   QDockWidget* ptGameListDock_ = nullptr;
   QDockWidget* ptSameBoardDock_ = nullptr;
+  QDockWidget* ptResultsDock_ = nullptr;
 };
 
 }  // namespace viewer::qt

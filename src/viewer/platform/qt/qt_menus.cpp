@@ -102,6 +102,7 @@ void MainWindow::BuildViewMenu() {
   ptViewMenu_->addSeparator();
   AddCommand(ptViewMenu_, "Game &list", CM_GAME_LIST, QKeySequence(Qt::Key_L));
   AddCommand(ptViewMenu_, "Same &board", CM_SAME_BOARD, QKeySequence(Qt::Key_T));
+  AddCommand(ptViewMenu_, "&Results", CM_RESULTS, QKeySequence(Qt::Key_R));
 }
 
 // Annotation or PbnFile: one of the two texts below the table, marked as a radio choice.
@@ -244,13 +245,14 @@ void MainWindow::UpdateRecentMenu() {
   ptRecentMenu_->setEnabled(!atRecent_.isEmpty());
 }
 
-// The size and place of the window, and which side panels were open and how wide: both docks
-// are made first, so that the state kept finds them.
+// The size and place of the window, and which side panels were open and how wide: the docks are
+// made first, so that the state kept finds them.
 void MainWindow::RestoreWindowState() {
   QSettings tSettings = Settings();
   restoreGeometry(tSettings.value(kGeometryKey).toByteArray());
   GameListDock(false);
   GameListDock(true);
+  ResultsDock();
   restoreState(tSettings.value(kDocksKey).toByteArray());
 }
 
