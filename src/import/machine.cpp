@@ -150,8 +150,10 @@ void RecordAt(ImportRunDef& r, size_t PbnTagPlaceDef::*pPlace, size_t Offset = 0
   if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->*pPlace = CharPos(r) + Offset;
 }
 
+// A token that a fault cuts before its end stays empty, never reaching back before its begin.
 void RecordTokenBegin(ImportRunDef& r, size_t Offset) {
-  if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->atTokens.push_back({CharPos(r) + Offset, 0});
+  const size_t Begin = CharPos(r) + Offset;
+  if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->atTokens.push_back({Begin, Begin});
 }
 
 void RecordTokenEnd(ImportRunDef& r, size_t Offset) {

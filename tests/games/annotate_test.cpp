@@ -1,8 +1,11 @@
 // Annotate's edits of a file's text: the lines added, the bytes kept, the tags already present.
 #include "games/annotate.h"
 
+#include "import/import.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -197,6 +200,22 @@ TEST(Annotate, AnyTextKeepsItsBytes) {
         ASSERT_NE(Found, std::string::npos) << Text;
         Found++;
       }
+    }
+  }
+}
+
+// Where the importer finds tags in texts that faults cut: every place stays inside the text, and
+// a token cut before its end is empty, so that the value annotate takes of it is a real part.
+TEST(Annotate, PlacesOfCutTagsAndTokensStayInTheText) {
+  const std::string atTexts[] = {
+      "[Dealer \"S\"]\nQJ4\"]\n[Declarer \"S\"]\n[Contract \"3NT\"]\n[Result \"^0\"]\n"
+      "[Auc!!on \"S\"]\n1NT Pass 3NT AP\n[\n",
+      "[Event \"d\tx\"]\v\n\n[Event \"x\"]\n", "[Event \"a\"]\nx \"cut", "[Ev"};
+  for (const std::string& Text : atTexts) {
+    for (const PbnTagPlaceDef& tPlace : PbnReadTagPlaces(Text, 0)) {
+      EXPECT_LE(std::max({tPlace.NameEnd, tPlace.ValueEnd, tPlace.DataEnd}), Text.size()) << Text;
+      for (const PbnTagPlaceDef::TokenDef& tToken : tPlace.atTokens)
+        EXPECT_TRUE(tToken.Begin <= tToken.End && tToken.End <= Text.size()) << Text;
     }
   }
 }
