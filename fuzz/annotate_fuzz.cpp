@@ -103,8 +103,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t Siz
   const std::string Result = ApplyEdits(Text, tEdits.atEdits);
   Check(Result == Expected, "a byte outside the edits changed");
 
-  // Once more over the result: nothing to add.
-  if (!tEdits.atEdits.empty()) {
+  // Once more over the result: nothing to add. The index gives whole games, so this holds where
+  // the span ends as a game does: at the end of the text or before an empty line. A span cut
+  // inside a section gets its tags in the section's data, where they read as more of it.
+  const std::string_view After = std::string_view(Text).substr(tSpan.End);
+  const bool bWholeGame = After.empty() || After[0] == '\n' || After.substr(0, 2) == "\r\n";
+  if (!tEdits.atEdits.empty() && bWholeGame) {
     const GameSpanDef tAgain = GameSpanOf(
         Result, tSpan.Begin, static_cast<UInt32>(static_cast<long>(NrLines) + LineDelta));
     const GameEditsDef tSecond = AnnotateGame(Result, tAgain, tDd, false);
