@@ -294,11 +294,9 @@ TEST(LinStream, IndexPassNamesLinPlaces) {
   std::fclose(pFile);
 }
 
-// The LIN lines of the games of a PBN text, as convert writes them.
-std::string LinOfGames(const std::string& Pbn) {
-  TempFile tFile(Pbn, ".pbn");
-  std::FILE* pFile = OpenGameFile(tFile.Path().c_str());
-  const pbn::UInt32 NrGames = testing_support::IndexFile(pFile, kUtf8Reading).NrGames;
+// The LIN lines of the games of a file indexed by tReading, as convert writes them; closes it.
+std::string LinOfFile(std::FILE* pFile, const pbn::PbnImportOptionsDef& tReading) {
+  const pbn::UInt32 NrGames = testing_support::IndexFile(pFile, tReading).NrGames;
   std::string Lin;
   for (pbn::UInt32 Game = 1; Game <= NrGames; Game++) {
     pbn::UInt32 NrLines = 0;
@@ -307,6 +305,11 @@ std::string LinOfGames(const std::string& Pbn) {
   }
   std::fclose(pFile);
   return Lin;
+}
+
+std::string LinOfGames(const std::string& Pbn) {
+  TempFile tFile(Pbn, ".pbn");
+  return LinOfFile(OpenGameFile(tFile.Path().c_str()), kUtf8Reading);
 }
 
 // A game is written as a line that reads back as a board of its own, or not at all when its
@@ -348,16 +351,8 @@ TEST(LinRoundTrip, LinToPbnToLin) {
   TempFile tFile(Example("online-match.lin"), ".lin");
   std::FILE* pFile = OpenGameFile(tFile.Path().c_str());
   ASSERT_NE(pFile, nullptr);
-  const pbn::UInt32 NrGames =
-      testing_support::IndexFile(pFile, pbn::PbnReadingFor({}, pbn::PbnReadHead(pFile))).NrGames;
-  ASSERT_EQ(NrGames, 4u);
-  std::string Lin;
-  for (pbn::UInt32 Game = 1; Game <= NrGames; Game++) {
-    pbn::UInt32 NrLines = 0;
-    pbn::GameLoad(pFile, Game, &NrLines);
-    Lin += GameToLin();
-  }
-  std::fclose(pFile);
+  const std::string Lin = LinOfFile(pFile, pbn::PbnReadingFor({}, pbn::PbnReadHead(pFile)));
+  ASSERT_EQ(testing_support::Lines(Lin).size(), 4u);
   // As the service writes it: all four hands, capitals, a pause after each trick.
   EXPECT_EQ(testing_support::Lines(Lin)[2],
             "qx|o5|pn|s-one,w-one,n-one,e-one|st||md|"
