@@ -212,10 +212,6 @@ int CreateTemp(const std::string& Target, const std::string& Tag, int* pFd) {
   return -1;
 }
 
-const char* TempPath(int Slot) {
-  return atSlots[Slot].acPath;
-}
-
 void DropTemp(int Slot) {
   const SignalsHeld tHeld;
   if (atSlots[Slot].bActive) unlink(atSlots[Slot].acPath);

@@ -13,7 +13,6 @@ std::string BaseName(const std::string& Path);
 // Creates ".NAME.TAG-HOST-PID-XXXXXX" beside Target, registered so that a signal that ends the
 // process removes it; the slot of its name, or -1 with errno set. *pFd gets the descriptor.
 int CreateTemp(const std::string& Target, const std::string& Tag, int* pFd);
-const char* TempPath(int Slot);
 // Removes the temporary file and frees its slot.
 void DropTemp(int Slot);
 // Renames the temporary file over Target and frees its slot; false with errno set (the file is

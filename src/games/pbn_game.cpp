@@ -301,10 +301,6 @@ long GamesPassFilePos() {
   return tPass.FilePos;
 }
 
-PbnBoolDef GamesPassRunning() {
-  return tPass.bRunning;
-}
-
 void GamesPassPublish() {
   if (!tPass.bRunning || tPass.bPublished) return;
   tPass.bPublished = true;

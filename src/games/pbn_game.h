@@ -65,7 +65,6 @@ PbnBoolDef GamesLoad(std::FILE* pFile, UInt32* pNrGames, const PbnImportOptionsD
 void GamesPassBegin(std::FILE* pFile, const PbnImportOptionsDef& tOptions);
 PbnBoolDef GamesPassStep(long MaxBytes);
 long GamesPassFilePos();  // where the next step reads on
-PbnBoolDef GamesPassRunning();
 void GamesPassPublish();
 void GamesPassEnd(PbnBoolDef bCompleted);
 // Forgets the values of source games kept by GameLoadRecords; the index pass calls it.

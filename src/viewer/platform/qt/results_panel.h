@@ -41,7 +41,6 @@ class ResultsPanel final : public QWidget {
   ScoreTableModel* Ranking() const { return ptRanking_; }
   ScoreTableModel* Boards() const { return ptBoards_; }
   QTableView* RankingView() const { return ptRankingView_; }
-  QTableView* BoardsView() const { return ptBoardsView_; }
   QString Heading() const;
   QString PairHeading() const;
 
