@@ -54,12 +54,12 @@ bool AppendLine(UInt32 Offset) {
   return true;
 }
 
-// Imports the game that starts at FilePosIn into the records of the game on display.
-void ImportGameAt(std::FILE* pFile, PbnFilePosDef FilePosIn, PbnFilePosDef* pFilePosBegin,
-                  PbnFilePosDef* pFilePosOut) {
-  GameDataInit(tGameAdmin.ptGameData);
-  GameTagsReset(tGameAdmin.ptGameTags);
-  PbnImportGame(pFile, FilePosIn, tGameAdmin.ptGameData, tGameAdmin.ptGameTags, pFilePosBegin,
+// Imports the game that starts at FilePosIn into the records tRecords.
+void ImportGameAt(std::FILE* pFile, PbnFilePosDef FilePosIn, const GameRecordsDef& tRecords,
+                  PbnFilePosDef* pFilePosBegin, PbnFilePosDef* pFilePosOut) {
+  GameDataInit(tRecords.ptGameData);
+  GameTagsReset(tRecords.ptGameTags);
+  PbnImportGame(pFile, FilePosIn, tRecords.ptGameData, tRecords.ptGameTags, pFilePosBegin,
                 pFilePosOut);
 }
 
@@ -71,27 +71,30 @@ struct SourceCacheDef {
 };
 SourceCacheDef tSourceCache;
 
+// The source game is imported into tScratch, the records the game itself is read into next.
 const std::array<PbnTagValueDef, PBN_N_TAG_IDS>& SourceValues(std::FILE* pFile,
-                                                              PbnFilePosDef SourcePos) {
+                                                              PbnFilePosDef SourcePos,
+                                                              const GameRecordsDef& tScratch) {
   if (tSourceCache.Pos == SourcePos) return tSourceCache.atValue;
   PbnImportTags(nullptr);
   PbnFilePosDef FilePosBegin;
   PbnFilePosDef FilePosOut;
   // A refused source game still stores the values it gives.
-  ImportGameAt(pFile, SourcePos, &FilePosBegin, &FilePosOut);
+  ImportGameAt(pFile, SourcePos, tScratch, &FilePosBegin, &FilePosOut);
   tSourceCache.Pos = SourcePos;
-  tSourceCache.atValue = tGameAdmin.ptGameTags->atTagValue;
+  tSourceCache.atValue = tScratch.ptGameTags->atTagValue;
   return tSourceCache.atValue;
 }
 
-void CollectInheritedValues(std::FILE* pFile, const GameSourcesDef& aSourcePos) {
+void CollectInheritedValues(std::FILE* pFile, const GameSourcesDef& aSourcePos,
+                            const GameRecordsDef& tScratch) {
   PbnGameTagsDef* ptPrevTags = tFileAdmin.ptPrevTags;
   for (PbnTagValueDef& tValue : ptPrevTags->atTagValue)
     tValue.acValue[0] = '\0';
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
     const PbnFilePosDef SourcePos = aSourcePos[TagId];
     if (SourcePos < 0 || ptPrevTags->atTagValue[TagId].acValue[0] != '\0') continue;
-    const auto& atValue = SourceValues(pFile, SourcePos);
+    const auto& atValue = SourceValues(pFile, SourcePos, tScratch);
     // One import of the source game serves every tag it supplies.
     for (int Other = TagId; Other < PBN_N_TAG_IDS; Other++) {
       if (aSourcePos[Other] == SourcePos) ptPrevTags->atTagValue[Other] = atValue[Other];
@@ -155,28 +158,34 @@ void GameForgetSources() {
 
 bool GameLoadRecords(std::FILE* pFile, UInt32 GameIndex, PbnFilePosDef* pFilePosBegin,
                      PbnFilePosDef* pFilePosOut) {
-  if (pFile == nullptr || tGameAdmin.ptGameData == nullptr || tGameAdmin.ptGameTags == nullptr ||
+  return GameLoadRecords(pFile, GameIndex, {tGameAdmin.ptGameData, tGameAdmin.ptGameTags},
+                         pFilePosBegin, pFilePosOut);
+}
+
+bool GameLoadRecords(std::FILE* pFile, UInt32 GameIndex, const GameRecordsDef& tRecords,
+                     PbnFilePosDef* pFilePosBegin, PbnFilePosDef* pFilePosOut) {
+  if (pFile == nullptr || tRecords.ptGameData == nullptr || tRecords.ptGameTags == nullptr ||
       tFileAdmin.ptPrevTags == nullptr || GameIndex == 0 ||
       GameIndex > tFileAdmin.tGameTagDD.CurData) {
     return false;
   }
   const GameTagDataDef tElement = *DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameIndex);
   const GameSourcesDef aSourcePos = IndexSources(GameIndex);
-  CollectInheritedValues(pFile, aSourcePos);
+  CollectInheritedValues(pFile, aSourcePos, tRecords);
   PbnImportTags(tFileAdmin.ptPrevTags);
 
   *pFilePosBegin = tElement.FilePosBegin;
   *pFilePosOut = -1;
-  ImportGameAt(pFile, tElement.FilePosBegin, pFilePosBegin, pFilePosOut);
+  ImportGameAt(pFile, tElement.FilePosBegin, tRecords, pFilePosBegin, pFilePosOut);
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
     if (aSourcePos[TagId] != kNoSource) {
-      tGameAdmin.ptGameTags->atTagValue[TagId] = tFileAdmin.ptPrevTags->atTagValue[TagId];
+      tRecords.ptGameTags->atTagValue[TagId] = tFileAdmin.ptPrevTags->atTagValue[TagId];
     }
   }
 
   if (GameNrMistakes(GameIndex) != 0) {
-    ForgetRefusedValues(tGameAdmin.ptGameData, *tGameAdmin.ptGameTags);
-    DropRefusedCards(tGameAdmin.ptGameData);
+    ForgetRefusedValues(tRecords.ptGameData, *tRecords.ptGameTags);
+    DropRefusedCards(tRecords.ptGameData);
   }
   return true;
 }

@@ -74,6 +74,13 @@ void GameForgetSources();
 // the annotation; false for no such game.
 bool GameLoadRecords(std::FILE* pFile, UInt32 GameIndex, PbnFilePosDef* pFilePosBegin,
                      PbnFilePosDef* pFilePosOut);
+// The same into records of the caller's own, so that the game on display stays as it is.
+struct GameRecordsDef {
+  PbnGameDataDef* ptGameData;
+  PbnGameTagsDef* ptGameTags;
+};
+bool GameLoadRecords(std::FILE* pFile, UInt32 GameIndex, const GameRecordsDef& tRecords,
+                     PbnFilePosDef* pFilePosBegin, PbnFilePosDef* pFilePosOut);
 
 // For every tag, the start of a game whose value stands in its place: the source of a "#" (of a
 // game, or at the point the index pass has reached), or kNoSource for an own value.

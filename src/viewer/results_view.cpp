@@ -11,7 +11,6 @@
 #include <utility>
 
 #include "core/score.h"
-#include "games/game_admin.h"
 #include "games/pbn_game.h"
 #include "scoring/session.h"
 #include "scoring/traveller.h"
@@ -40,7 +39,7 @@ struct ScoresDef {
   std::vector<RankRowDef> atRanking;
   UInt32 NextGame = 1;
   UInt32 NrGames = 0;
-  // The records the games are loaded into, in place of those of the game on display.
+  // The records the games are loaded into, apart from those of the game on display.
   PbnGameDataDef* ptGameData = nullptr;
   PbnGameTagsDef* ptGameTags = nullptr;
 };
@@ -79,29 +78,17 @@ bool BeginComputing() {
   return true;
 }
 
-// The session's records in place of those of the game on display, for as long as it lives, also
-// when the session runs out of memory.
-struct OwnRecordsInUseDef {
-  OwnRecordsInUseDef() { Swap(); }
-  ~OwnRecordsInUseDef() { Swap(); }
-  OwnRecordsInUseDef(const OwnRecordsInUseDef&) = delete;
-  OwnRecordsInUseDef& operator=(const OwnRecordsInUseDef&) = delete;
-  static void Swap() {
-    std::swap(tGameAdmin.ptGameData, tScores.ptGameData);
-    std::swap(tGameAdmin.ptGameTags, tScores.ptGameTags);
-  }
-};
-
 // Loads and adds games until the step's time is up; true once every game is added.
 bool AddGames(std::FILE* pFile) {
-  const OwnRecordsInUseDef tInUse;
   const auto End = std::chrono::steady_clock::now() + kStepTime;
   while (tScores.NextGame <= tScores.NrGames) {
     const UInt32 GameNr = tScores.NextGame++;
     PbnFilePosDef FilePosBegin = -1;
     PbnFilePosDef FilePosOut = -1;
-    if (GameLoadRecords(pFile, GameNr, &FilePosBegin, &FilePosOut)) {
-      tScores.ptSession->AddGame(0, GameNr, *tGameAdmin.ptGameData, *tGameAdmin.ptGameTags);
+    // Into the session's own records: the game on display stays as it is.
+    if (GameLoadRecords(pFile, GameNr, {tScores.ptGameData, tScores.ptGameTags}, &FilePosBegin,
+                        &FilePosOut)) {
+      tScores.ptSession->AddGame(0, GameNr, *tScores.ptGameData, *tScores.ptGameTags);
     }
     if (GameNr % 16 == 0 && std::chrono::steady_clock::now() >= End) break;
   }
