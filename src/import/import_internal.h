@@ -31,6 +31,10 @@ bool PbnReaderStart(std::FILE* pFile, PbnFilePosDef FilePos);
 // until the next one is read.
 PbnErrDef PbnReadChunk(PbnChunkDef* ptChunk);
 
+// Whether the importer reads whole tokens in one go (the default) or every character by its own
+// step; both read alike, which the tests compare.
+void PbnImportWholeTokens(bool bOn);
+
 // Character classes; the character is a byte value 0..255 (or the neutral 1).
 constexpr PbnBoolDef IsPbnChar(int c) {
   return (c >= 0 && c <= 126) || (c >= 160 && c <= 255);

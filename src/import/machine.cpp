@@ -45,6 +45,7 @@ struct ImportRunDef {
   PbnTagIdDef TagId;
   int c;
   bool bCharFromFile;  // the step's character was taken from the file (not made up or left)
+  bool bNulAhead;      // the chunk read ahead is a NUL byte alone, not yet handed out
   PbnErrDef CharError;
   PbnErrDef LineError;
   PbnErrDef GameError;
@@ -196,12 +197,23 @@ constexpr auto atIntakeUtf8 = IntakeTable<true>();
 
 // The next character of the file, or false at its end. A chunk that begins with a NUL byte hands
 // out that one character (its NrChars is 0).
+bool NextChunk(ImportRunDef& r) {
+  PbnChunkDef tChunk;  // a local: the run record stays out of memory the reader sees
+  if (PbnReadChunk(&tChunk) != PBN_ERR_OK) return false;
+  r.tChunk = tChunk;
+  r.ChunkIndex = 0;
+  return true;
+}
+
+// A step whose line has room reads the next chunk before it takes its character, so that it sees
+// the whole chunk: the chunk it would have read for that character.
+void ReadChunkAhead(ImportRunDef& r) {
+  if (NextChunk(r)) r.bNulAhead = r.tChunk.NrChars == 0;
+}
+
 bool NextFileChar(ImportRunDef& r, int* pChar) {
-  if (r.ChunkIndex >= r.tChunk.NrChars) {
-    PbnChunkDef tChunk;  // a local: the run record stays out of memory the reader sees
-    if (PbnReadChunk(&tChunk) != PBN_ERR_OK) return false;
-    r.tChunk = tChunk;
-    r.ChunkIndex = 0;
+  if (r.ChunkIndex >= r.tChunk.NrChars && !std::exchange(r.bNulAhead, false) && !NextChunk(r)) {
+    return false;
   }
   *pChar = static_cast<unsigned char>(r.tChunk.pcChars[r.ChunkIndex++]);
   return true;
@@ -267,14 +279,25 @@ void CommentOpen(ImportRunDef& r, int c) {
   PbnCommentBegin(r.InputIndex);
 }
 
+// A "[" between tags opens a tag above the state that reads the tags.
+void OpenTag(ImportRunDef& r) {
+  PbnStateInc(PBN_STATE_TAG_BEGIN);
+  r.bTagFound = PBN_TRUE;
+  RecordTagBegin(r);
+}
+
+// A "[" after a section or its data opens a tag in its place.
+void OpenTagInPlace(ImportRunDef& r) {
+  PbnStateChange(PBN_STATE_TAG_BEGIN);
+  RecordTagBegin(r);
+}
+
 void RuleIdle(ImportRunDef& r) {
   const int c = r.c;
   if (c == ';' || c == '{') {
     CommentOpen(r, c);
   } else if (c == '[') {
-    PbnStateInc(PBN_STATE_TAG_BEGIN);
-    r.bTagFound = PBN_TRUE;
-    RecordTagBegin(r);
+    OpenTag(r);
   } else if (!CharIsSpace(c)) {
     Report(r, PBN_ERR_BAD_CHAR);
   }
@@ -323,24 +346,29 @@ void RuleTagEqual(ImportRunDef& r) {
   }
 }
 
+// The closing quote of a value: the value is checked, and the tag's end awaits its "]".
+void CloseTagValue(ImportRunDef& r) {
+  const char* pcValue = TokenEnd(r);
+  const UInt32 NrTables = PbnTableCount(r.ptGameTags->tTables);
+  RecordAt(r, &PbnTagPlaceDef::ValueEnd);
+  RecordAt(r, &PbnTagPlaceDef::DataEnd, 1);
+  // A value continued past 255 characters cannot be stored whole: it is refused.
+  if (r.patPlaces != nullptr) {
+    // the places of tags ask for their syntax only: no value is checked
+  } else if (r.bCheckOverflow) {
+    Report(r, PBN_ERR_BAD_TAG_VALUE);
+  } else {
+    Report(r, TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue));
+  }
+  r.bTableData = PbnTableCount(r.ptGameTags->tTables) != NrTables;
+  r.NextPbnState = NextStateAfterTag(r.TagId);
+  PbnStateChange(PBN_STATE_TAG_END);
+}
+
 void RuleTagValue(ImportRunDef& r) {
   const int c = r.c;
   if (c == '"') {
-    const char* pcValue = TokenEnd(r);
-    const UInt32 NrTables = PbnTableCount(r.ptGameTags->tTables);
-    RecordAt(r, &PbnTagPlaceDef::ValueEnd);
-    RecordAt(r, &PbnTagPlaceDef::DataEnd, 1);
-    // A value continued past 255 characters cannot be stored whole: it is refused.
-    if (r.patPlaces != nullptr) {
-      // the places of tags ask for their syntax only: no value is checked
-    } else if (r.bCheckOverflow) {
-      Report(r, PBN_ERR_BAD_TAG_VALUE);
-    } else {
-      Report(r, TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue));
-    }
-    r.bTableData = PbnTableCount(r.ptGameTags->tTables) != NrTables;
-    r.NextPbnState = NextStateAfterTag(r.TagId);
-    PbnStateChange(PBN_STATE_TAG_END);
+    CloseTagValue(r);
   } else if (c == '\\') {
     PbnStateInc(PBN_STATE_BACKSLASH);
   } else if (c < 32) {
@@ -356,19 +384,24 @@ void RuleBackslash(ImportRunDef& r) {
   TokenAppend(r, r.c);
 }
 
+// The "]" of a tag: what the tag opens takes its place (a section, or the tags again).
+void CloseTag(ImportRunDef& r) {
+  RecordAt(r, &PbnTagPlaceDef::DataEnd, 1);
+  if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->bClosed = true;
+  if (r.NextPbnState == PBN_STATE_IDLE && r.b21) {
+    PbnStateChange(PBN_STATE_SECTION_DATA);  // any tag may be followed by section data
+    r.bDataSeen = false;
+  } else if (r.NextPbnState == PBN_STATE_IDLE) {
+    PbnStateDec();  // back to the tags
+  } else {
+    tAdmin.Section = SectionOf(r.NextPbnState);  // the section's state takes the tag's place
+    PbnStateChange(r.NextPbnState);
+  }
+}
+
 void RuleTagEnd(ImportRunDef& r) {
   if (r.c == ']') {
-    RecordAt(r, &PbnTagPlaceDef::DataEnd, 1);
-    if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->bClosed = true;
-    if (r.NextPbnState == PBN_STATE_IDLE && r.b21) {
-      PbnStateChange(PBN_STATE_SECTION_DATA);  // any tag may be followed by section data
-      r.bDataSeen = false;
-    } else if (r.NextPbnState == PBN_STATE_IDLE) {
-      PbnStateDec();  // back to the tags
-    } else {
-      tAdmin.Section = SectionOf(r.NextPbnState);  // the section's state takes the tag's place
-      PbnStateChange(r.NextPbnState);
-    }
+    CloseTag(r);
   } else if (!CharIsSpace(r.c)) {
     Report(r, PBN_ERR_BAD_CHAR);
   }
@@ -448,8 +481,7 @@ void RuleSectionIdle(ImportRunDef& r) {
       CommentOpen(r, c);
       return;
     case '[':
-      PbnStateChange(PBN_STATE_TAG_BEGIN);
-      RecordTagBegin(r);
+      OpenTagInPlace(r);
       return;
     case '^':
       PbnStateInc(bPlay ? PBN_STATE_PLAY_ILL : PBN_STATE_AUCTION_ILL);
@@ -542,8 +574,7 @@ void DataElement(ImportRunDef& r, const char* pcElement) {
 void RuleSectionData(ImportRunDef& r) {
   const int c = r.c;
   if (c == '[') {
-    PbnStateChange(PBN_STATE_TAG_BEGIN);
-    RecordTagBegin(r);
+    OpenTagInPlace(r);
   } else if ((c == ';' || c == '{') && !r.bDataSeen) {
     CommentOpen(r, c);  // a comment may follow the tag itself, not its data
   } else if (c == '"') {
@@ -871,6 +902,209 @@ bool TakeRun(ImportRunDef& r) {
   return true;
 }
 
+// --- whole tokens ---
+//
+// A tag pair that stands whole on its line, and a call or a card with the character that ends it
+// in the chunk, are read in one go: what their steps one character at a time would do, with one
+// update of the line, the token and the counts, and the rules' own actions in their order. The
+// scan first makes sure that no step would meet what it rules out: the end of the chunk or of the
+// line, an escape line, a character outside its class. A check that reports an error ends the go
+// after its character, with everything as that step leaves it; the steps go on from there.
+
+bool bWholeTokens = true;
+
+// The step of the line feed after a tag pair, in the state that the pair left: every state that
+// follows a tag only stores it, so the line just ends.
+void KnownLineFeed(ImportRunDef& r) {
+  r.CharError = PBN_ERR_OK;
+  StepEnter(r, PbnStateCurrent());
+  r.PrevInputIndex = r.InputIndex;
+  r.c = '\n';
+  r.bCharFromFile = true;
+  r.ChunkIndex++;
+  EndLine(r);
+}
+
+// The length of the run of pcChars[From..NrChars) whose characters are in abRun.
+size_t RunLength(const unsigned char* pcChars, size_t From, size_t NrChars,
+                 const std::array<bool, 256>& abRun) {
+  size_t End = From;
+  while (End < NrChars && abRun[pcChars[End]])
+    End++;
+  return End - From;
+}
+
+// Where the step of the character at Offset from the go's first character leaves the line, the
+// chunk and the step's state: the character stored and taken, its state State.
+void AfterStepAt(ImportRunDef& r, unsigned long First, int FirstChunkIndex, size_t Offset,
+                 PbnStateDef State) {
+  r.CurrPbnState = State;
+  r.PrevInputIndex = First + Offset;
+  r.InputIndex = First + Offset + 1;
+  r.ChunkIndex = FirstChunkIndex + static_cast<int>(Offset) + 1;
+  r.c = static_cast<unsigned char>(r.tChunk.pcChars[r.ChunkIndex - 1]);
+  r.bCharFromFile = true;
+}
+
+// The step of the character at Offset ended with an error: handled as the step handles it.
+void ErrorAt(ImportRunDef& r, unsigned long First, int FirstChunkIndex, size_t Offset,
+             PbnStateDef State) {
+  AfterStepAt(r, First, FirstChunkIndex, Offset, State);
+  r.bErrorDec = PBN_TRUE;
+  HandleError(r);
+}
+
+// A tag pair [Name "Value"] from the "[" on, which State opens (a state that tags follow); false,
+// with nothing read, when it is not whole in the chunk and the line.
+template <PbnStateDef State>
+bool TakeTag(ImportRunDef& r) {
+  if (r.patPlaces != nullptr) return false;  // the places of a tag are set at each character
+  const auto* pcChars = reinterpret_cast<const unsigned char*>(r.tChunk.pcChars) + r.ChunkIndex;
+  const auto NrChars = static_cast<size_t>(r.tChunk.NrChars - r.ChunkIndex);
+  const size_t NameLength = RunLength(pcChars, 1, NrChars, (*r.paaRuns)[PBN_STATE_TAG_NAME]);
+  const size_t Quote = 1 + NameLength + 1;  // the value's opening quote
+  if (NameLength == 0 || Quote >= NrChars || pcChars[Quote - 1] != ' ' || pcChars[Quote] != '"') {
+    return false;
+  }
+  const size_t ValueLength =
+      RunLength(pcChars, Quote + 1, NrChars, (*r.paaRuns)[PBN_STATE_TAG_VALUE]);
+  const size_t Close = Quote + 1 + ValueLength + 1;  // the "]"
+  const unsigned long First = r.InputIndex;
+  if (Close >= NrChars || pcChars[Close - 1] != '"' || pcChars[Close] != ']' ||
+      First + Close >= kMaxLineChars) {
+    return false;
+  }
+  const int FirstChunkIndex = r.ChunkIndex;
+  CopyRun(InputBuffer + First, pcChars, Close + 1);
+  r.bLineNonBlank = true;
+  NoteGameBegin(r);
+  // "[" and the name.
+  if constexpr (State == PBN_STATE_IDLE) {
+    OpenTag(r);
+  } else {
+    OpenTagInPlace(r);
+  }
+  PbnStateChange(PBN_STATE_TAG_NAME);
+  CopyRun(CheckBuffer, pcChars + 1, NameLength);
+  r.CheckIndex = NameLength;
+  r.bCheckOverflow = false;
+  r.ErrorIndex = First + 2;
+  r.bNameFound = PBN_FALSE;
+  // The blank after the name.
+  PbnStateChange(PBN_STATE_TAG_EQUAL);
+  r.CharError = PBN_ERR_OK;
+  CompleteTagName(r);
+  if (r.CharError != PBN_ERR_OK) {
+    ErrorAt(r, First, FirstChunkIndex, Quote - 1, PBN_STATE_TAG_NAME);
+    return true;
+  }
+  // The value between its quotes.
+  PbnStateChange(PBN_STATE_TAG_VALUE);
+  CopyRun(CheckBuffer, pcChars + Quote + 1, ValueLength);
+  r.CheckIndex = ValueLength;
+  r.ErrorIndex = First + Quote + 1;
+  CloseTagValue(r);
+  if (r.CharError != PBN_ERR_OK) {
+    ErrorAt(r, First, FirstChunkIndex, Close - 1, PBN_STATE_TAG_VALUE);
+    return true;
+  }
+  // The "]".
+  AfterStepAt(r, First, FirstChunkIndex, Close, PBN_STATE_TAG_END);
+  r.ErrorIndex = First + Close;
+  CloseTag(r);
+  if (Close + 1 < NrChars && pcChars[Close + 1] == '\n' && First + Close + 1 < kMaxLineChars) {
+    KnownLineFeed(r);
+  }
+  return true;
+}
+
+// A call or a card at the chunk's next character, read in the section idle state State; false,
+// with nothing read, when the character that ends it is not in the chunk and the line, or is one
+// that the move's state must take.
+template <PbnStateDef State>
+bool TakeOneMove(ImportRunDef& r) {
+  constexpr bool bPlay = State == PBN_STATE_PLAY_IDLE;
+  constexpr PbnStateDef MoveState = bPlay ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL;
+  const auto* pcChars = reinterpret_cast<const unsigned char*>(r.tChunk.pcChars) + r.ChunkIndex;
+  const auto NrChars = static_cast<size_t>(r.tChunk.NrChars - r.ChunkIndex);
+  const std::array<bool, 256>& abMove = (*r.paaRuns)[MoveState];
+  if (NrChars == 0 || !abMove[pcChars[0]]) return false;
+  const size_t Length = 1 + RunLength(pcChars, 1, NrChars, abMove);
+  const unsigned long First = r.InputIndex;
+  if (Length >= NrChars || First + Length >= kMaxLineChars ||
+      !(*r.paaLeaves)[MoveState][pcChars[Length]]) {
+    return false;
+  }
+  // The step of its first character: the section's rule opens it.
+  r.CharError = PBN_ERR_OK;
+  StepEnter(r, State);
+  CopyRun(InputBuffer + First, pcChars, Length);
+  CopyRun(CheckBuffer, pcChars, Length);
+  r.CheckIndex = Length;
+  r.bCheckOverflow = false;
+  r.bLineNonBlank = true;
+  NoteGameBegin(r);
+  PbnStateInc(MoveState);
+  // The step of the character after it, which ends it and is left to the section.
+  r.ChunkIndex += static_cast<int>(Length);
+  r.PrevInputIndex = r.InputIndex = First + Length;
+  r.CurrPbnState = MoveState;
+  r.ErrorIndex = First + 1;
+  r.bCharFromFile = false;
+  r.c = 1;
+  CheckMove(r, bPlay, TokenEnd(r));
+  LeaveToken(r);
+  if (r.CharError != PBN_ERR_OK) HandleError(r);
+  return true;
+}
+
+// The step of a run of blanks in State at the chunk's next character, known to lie in the line.
+template <PbnStateDef State>
+void TakeBlanks(ImportRunDef& r, size_t NrBlanks) {
+  r.CharError = PBN_ERR_OK;
+  StepEnter(r, State);
+  std::memset(InputBuffer + r.InputIndex, ' ', NrBlanks);
+  r.InputIndex += NrBlanks;
+  r.ErrorIndex = r.PrevInputIndex = r.InputIndex - 1;
+  r.ChunkIndex += static_cast<int>(NrBlanks);
+  r.c = ' ';
+  r.bCharFromFile = true;
+}
+
+// The calls or cards of a line from the chunk's next character on, each after the blanks before
+// it, read in the section idle state State, as long as they read without an error; a line feed
+// after the last ends the line. False, with nothing read, when the first cannot be read so.
+template <PbnStateDef State>
+bool TakeMoves(ImportRunDef& r) {
+  if (!TakeOneMove<State>(r)) return false;
+  while (r.CharError == PBN_ERR_OK) {
+    const auto* pcChars = reinterpret_cast<const unsigned char*>(r.tChunk.pcChars) + r.ChunkIndex;
+    const auto NrChars = static_cast<size_t>(r.tChunk.NrChars - r.ChunkIndex);
+    if (pcChars[0] == '\n') {  // within the chunk: it ended the move
+      KnownLineFeed(r);
+      break;
+    }
+    const size_t NrBlanks = RunLength(pcChars, 0, NrChars, (*r.paaRuns)[State]);
+    if (NrBlanks == 0 || r.InputIndex + NrBlanks > kMaxLineChars) break;
+    TakeBlanks<State>(r, NrBlanks);
+    if (!TakeOneMove<State>(r)) break;
+  }
+  return true;
+}
+
+// Whether State reads whole tokens, of which kind, from the next character c.
+template <PbnStateDef State>
+bool TakeWholeToken(ImportRunDef& r, int c) {
+  constexpr bool bSection = State == PBN_STATE_AUCTION_IDLE || State == PBN_STATE_PLAY_IDLE;
+  if constexpr (bSection) {
+    if (CharInMove(c)) return TakeMoves<State>(r);
+  }
+  if constexpr (bSection || State == PBN_STATE_IDLE || State == PBN_STATE_SECTION_DATA) {
+    if (c == '[') return TakeTag<State>(r);
+  }
+  return false;
+}
+
 // One step in the state State: a run, or one character and the state's rule.
 template <PbnStateDef State>
 void Step(ImportRunDef& r) {
@@ -878,8 +1112,10 @@ void Step(ImportRunDef& r) {
   r.CharError = PBN_ERR_OK;
   r.bErrorDec = PBN_TRUE;
   StepEnter(r, State);
+  if (r.ChunkIndex >= r.tChunk.NrChars && r.InputIndex < kMaxLineChars) ReadChunkAhead(r);
   if (r.ChunkIndex < r.tChunk.NrChars && r.InputIndex < kMaxLineChars) {
     const int c = static_cast<unsigned char>(r.tChunk.pcChars[r.ChunkIndex]);
+    if (bWholeTokens && TakeWholeToken<State>(r, c)) return;
     if (tRow.Ordinary != kNothing && (*r.paaRuns)[State][c] && TakeRun<State>(r)) return;
     r.PrevInputIndex = r.InputIndex;
     r.c = c;
@@ -973,6 +1209,10 @@ void WholeGameChecks(ImportRunDef& r) {
 }
 
 }  // namespace
+
+void PbnImportWholeTokens(bool bOn) {
+  bWholeTokens = bOn;
+}
 
 void PbnStateInc(PbnStateDef NewState) {
   assert(StateIndex + 1 < PBN_STATE_STACK_SIZE);       // the grammar nests at most 4 deep

@@ -1,14 +1,17 @@
 // Where a reader that takes a line by runs of characters can go wrong: lines of 254 to 511
 // characters, a token cut by the 255th, a file without its last line feed or cut inside a tag,
 // carriage returns alone, NUL bytes and tabs. The log, the count and the offsets of every case
-// must stay exactly those kept in tests/import/data.
+// must stay exactly those kept in tests/import/data. Whole tokens read in one go must read every
+// such text, and a generated file, exactly as the steps of one character each do.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "../../bench/pbn_generator.h"
 #include "games/pbn_game.h"
 #include "import/import.h"
+#include "import/import_internal.h"
 #include "support/test_support.h"
 
 namespace pbn {
@@ -91,6 +94,103 @@ TEST(EdgeLines, LogsCountsAndOffsetsAreUnchanged) {
     Text += Reading(tCase, {PBN_STANDARD_2_1, PBN_ENCODING_UTF_8});
   EXPECT_EQ(Text,
             ReadFile(std::string(KARVELON_SOURCE_DIR) + "/tests/import/data/edge_lines.expected"));
+}
+
+// Where reading a whole tag pair or a whole call or card in one go must stop or hand over: at the
+// 255th character and the chunk's end, at every error of a tag or a move, at a character that a
+// move's state must take itself, and where a tag follows a section or its data.
+std::vector<EdgeCase> WholeTokenCases() {
+  const std::string Auction =
+      "[Dealer \"N\"]\n" + testing_support::TestDealTag() + "[Auction \"N\"]\n";
+  const std::string Play = "[Dealer \"S\"]\n" + testing_support::TestDealTag() +
+                           "[Declarer \"S\"]\n[Contract \"3NT\"]\n[Play \"W\"]\n";
+  const auto Blanks = [](size_t NrBlanks) { return std::string(NrBlanks, ' '); };
+  std::vector<EdgeCase> atCases;
+  // A tag whose "]" or line feed is the 254th, 255th or 256th character; calls likewise.
+  for (size_t NrBlanks = 239; NrBlanks <= 245; NrBlanks++) {
+    atCases.push_back(
+        {"a tag late on its line", Blanks(NrBlanks) + "[Event \"abcd\"]\n[Site \"s\"]\n"});
+  }
+  for (size_t NrBlanks = 245; NrBlanks <= 254; NrBlanks++) {
+    atCases.push_back({"calls late on their line", Auction + Blanks(NrBlanks) + "1C Pass Pass\n"});
+  }
+  const std::vector<std::string> aTexts = {
+      "[Evnt \"a\"] [Board \"x\"] [Event \"b\"]\n",
+      "[Board \"x\"]x\n[Board \"\"]\n[Event \"a\"] ]\n",
+      "[Event \"a\"][Site \"b\"]\n[Date\"c\"]\n[Round  \"d\"]\n[Board \"1\" ]\n",
+      "[Event \"a\\\"b\"]\n[Site \"100%\"]\n[Date \"a\tb\"]\n[Event \"\xc3\xa9\x85\"]\n",
+      "[Event \"a\"]\r\n[Site \"b\"]\r[Date \"c\"]\n",
+      "[Event \"" + std::string(240, 'v') + "\"]\n",
+      "[" + std::string(252, 'N') + " \"v\"]\n",
+      Auction + "1C 1C Pass 8C pass\nPass\n",
+      Auction + "1C=1= Pass! 1H$12 Pass{c} 2H;x\nPass*\n",
+      Auction + "1C\tPass\x85 Pass\r\n1H %x\n1C^S Pass\n",
+      Play + "HA H6 HT ^R H4\nS2 SX S3 S4 H7\nC2 C3 C4 C5 D2 D3\n",
+      Play + "HA H6 HT H4\n[Result \"9\"]\n",
+      Play + "HA H6 $1 HT! H4 =1=\nS2 {a} S3 ; b\nS4* S5\n",
+      Auction + "1C Pass Pass Pass\n[Play \"E\"]\nD2 D3\n[Note \"1:x\"]\n",
+      "% PBN 2.1\n[Event \"a\"] x \"y\" z\n[Site \"b\"] {c} [Date \"d\"]\n",
+      Blanks(253) + "[E \"\"]\n" + Blanks(255) + "[Event \"a\"]\n" + Blanks(300) + "[Site \"s\"]\n",
+  };
+  for (const std::string& Text : aTexts)
+    atCases.push_back({"tokens that hand over", Text});
+  return atCases;
+}
+
+// All that a reading of Text gives: the log of its index pass with line numbers, the count and
+// the offsets, then each game imported on its own after the one before.
+std::string EverythingRead(const std::string& Text, const PbnImportOptionsDef& tOptions) {
+  if (tFileAdmin.tGameTagDD.ptData == nullptr) GameInit();
+  TempFile File(Text);
+  FilePtr pFile(std::fopen(File.Path().c_str(), "rb"), std::fclose);
+  std::string Log;
+  PbnLogSinkDef tSink;
+  tSink.pMemory = &Log;
+  tSink.bLineNumbers = PBN_TRUE;
+  PbnImportLog(tSink);
+  UInt32 NrGames = 0;
+  GamesLoad(pFile.get(), &NrGames, tOptions);
+  PbnImportLog({});
+  std::string Read = std::to_string(NrGames) + " games\n" + Log;
+  for (UInt32 GameNr = 1; GameNr <= NrGames; GameNr++) {
+    Read +=
+        std::to_string(DynamicDataAt<GameTagDataDef>(tFileAdmin.tGameTagDD, GameNr)->FilePosBegin) +
+        " ";
+  }
+  PbnImportSetOptions(tOptions);
+  PbnFilePosDef FilePos = 0;
+  for (int Game = 0; Game < 1000 && FilePos >= 0; Game++) {
+    const auto Result = testing_support::ImportText(Text, FilePos);
+    Read += "\n" + std::to_string(Result.Error) + " " + std::to_string(Result.FilePosBegin) + " " +
+            std::to_string(Result.FilePosOut) + "\n" + Result.Log;
+    FilePos = Result.FilePosOut;
+  }
+  PbnImportSetOptions({});
+  return Read;
+}
+
+TEST(EdgeLines, WholeTokensReadAsSingleCharacters) {
+  std::vector<EdgeCase> atCases = EdgeCases();
+  const std::vector<EdgeCase> atWholeTokenCases = WholeTokenCases();
+  atCases.insert(atCases.end(), atWholeTokenCases.begin(), atWholeTokenCases.end());
+  pbngen::GeneratorOptionsDef tGenerated;
+  tGenerated.Seed = 11;
+  tGenerated.ErrorPerMille = 150;
+  atCases.push_back({"a generated file", pbngen::GeneratePbn(tGenerated, 300)});
+  const std::vector<PbnImportOptionsDef> atReadings = {
+      {},
+      {PBN_STANDARD_2_1, PBN_ENCODING_ISO_8859_1},
+      {PBN_STANDARD_2_1, PBN_ENCODING_UTF_8, PBN_TRUE}};
+  for (const EdgeCase& tCase : atCases) {
+    for (const PbnImportOptionsDef& tOptions : atReadings) {
+      PbnImportWholeTokens(false);
+      const std::string ByCharacters = EverythingRead(tCase.Text, tOptions);
+      PbnImportWholeTokens(true);
+      EXPECT_EQ(EverythingRead(tCase.Text, tOptions), ByCharacters)
+          << tCase.pcName << ", standard " << tOptions.Standard << ":\n"
+          << tCase.Text.substr(0, 400);
+    }
+  }
 }
 
 }  // namespace
