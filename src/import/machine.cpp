@@ -2,11 +2,15 @@
 // cuts it into tokens, hands each to its check, marks and logs every erroneous line and runs the
 // whole-game checks at the end.
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstring>
 #include <iterator>
 #include <memory>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/defs.h"
 #include "import/import.h"
@@ -200,7 +204,9 @@ constexpr auto atIntakeUtf8 = IntakeTable<true>();
 bool NextChunk(ImportRunDef& r) {
   PbnChunkDef tChunk;  // a local: the run record stays out of memory the reader sees
   if (PbnReadChunk(&tChunk) != PBN_ERR_OK) return false;
-  r.tChunk = tChunk;
+  // Field by field: a copy of the whole record as one load would wait for the reader's stores.
+  r.tChunk.pcChars = tChunk.pcChars;
+  r.tChunk.NrChars = tChunk.NrChars;
   r.ChunkIndex = 0;
   return true;
 }
@@ -934,6 +940,33 @@ size_t RunLength(const unsigned char* pcChars, size_t From, size_t NrChars,
   return End - From;
 }
 
+// The same for the characters of a tag value, sixteen at a time while they are printable ASCII
+// other than the quote, the backslash and "%" (all in the value's runs in either encoding); the
+// reader's block has room for the bytes read beyond the chunk.
+size_t ValueRunLength(const unsigned char* pcChars, size_t From, size_t NrChars,
+                      const std::array<bool, 256>& abRun) {
+  size_t End = From;
+#if defined(__SSE2__)
+  const __m128i Below = _mm_set1_epi8(32 - 1);
+  const __m128i Above = _mm_set1_epi8(127);
+  while (End < NrChars) {
+    const __m128i Bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pcChars + End));
+    // Bytes above 127 are negative here, so they fail the first test.
+    __m128i Plain = _mm_and_si128(_mm_cmpgt_epi8(Bytes, Below), _mm_cmplt_epi8(Bytes, Above));
+    for (const char cDelimiter : {'"', '\\', '%'})
+      Plain = _mm_andnot_si128(_mm_cmpeq_epi8(Bytes, _mm_set1_epi8(cDelimiter)), Plain);
+    const auto Mask = static_cast<unsigned>(_mm_movemask_epi8(Plain));
+    if (Mask != 0xFFFF) {
+      End = std::min(NrChars, End + std::countr_zero(~Mask));
+      break;
+    }
+    End += 16;
+  }
+  End = std::min(End, NrChars);
+#endif
+  return End - From + RunLength(pcChars, End, NrChars, abRun);
+}
+
 // Where the step of the character at Offset from the go's first character leaves the line, the
 // chunk and the step's state: the character stored and taken, its state State.
 void AfterStepAt(ImportRunDef& r, unsigned long First, int FirstChunkIndex, size_t Offset,
@@ -967,7 +1000,7 @@ bool TakeTag(ImportRunDef& r) {
     return false;
   }
   const size_t ValueLength =
-      RunLength(pcChars, Quote + 1, NrChars, (*r.paaRuns)[PBN_STATE_TAG_VALUE]);
+      ValueRunLength(pcChars, Quote + 1, NrChars, (*r.paaRuns)[PBN_STATE_TAG_VALUE]);
   const size_t Close = Quote + 1 + ValueLength + 1;  // the "]"
   const unsigned long First = r.InputIndex;
   if (Close >= NrChars || pcChars[Close - 1] != '"' || pcChars[Close] != ']' ||
@@ -1035,9 +1068,9 @@ bool TakeOneMove(ImportRunDef& r) {
       !(*r.paaLeaves)[MoveState][pcChars[Length]]) {
     return false;
   }
-  // The step of its first character: the section's rule opens it.
+  // The step of its first character: the section's rule opens it. (What the steps set of the
+  // step's state and marks, the step of the character after it sets again.)
   r.CharError = PBN_ERR_OK;
-  StepEnter(r, State);
   CopyRun(InputBuffer + First, pcChars, Length);
   CopyRun(CheckBuffer, pcChars, Length);
   r.CheckIndex = Length;
@@ -1063,8 +1096,8 @@ template <PbnStateDef State>
 void TakeBlanks(ImportRunDef& r, size_t NrBlanks) {
   r.CharError = PBN_ERR_OK;
   StepEnter(r, State);
-  std::memset(InputBuffer + r.InputIndex, ' ', NrBlanks);
-  r.InputIndex += NrBlanks;
+  for (size_t i = 0; i < NrBlanks; i++)  // mostly one
+    InputBuffer[r.InputIndex++] = ' ';
   r.ErrorIndex = r.PrevInputIndex = r.InputIndex - 1;
   r.ChunkIndex += static_cast<int>(NrBlanks);
   r.c = ' ';
