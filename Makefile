@@ -48,13 +48,14 @@ FAULT_ROUNDS ?= 100
 faults: build
 	bash tests/cli/writer_faults.sh $(BUILD)/src/cli/karvelon-cli examples $(FAULT_ROUNDS)
 
-# libFuzzer with ASan and UBSan over the whole path a user triggers, annotate's edit and the LIN
-# conversions: each target of FUZZ_TARGETS for FUZZ_SECONDS (600), from its seeds
-# (FUZZ_SEEDS_<target>).
-FUZZ_TARGETS ?= karvelon_fuzz annotate_fuzz karvelon_lin_fuzz
+# libFuzzer with ASan and UBSan over the whole path a user triggers, annotate's edit, the LIN
+# conversions and the index pass by whole tokens against one character at a time: each target of
+# FUZZ_TARGETS for FUZZ_SECONDS (600), from its seeds (FUZZ_SEEDS_<target>).
+FUZZ_TARGETS ?= karvelon_fuzz annotate_fuzz karvelon_lin_fuzz tokens_fuzz
 FUZZ_SEEDS_karvelon_fuzz = fuzz/seeds examples
 FUZZ_SEEDS_annotate_fuzz = fuzz/seeds-annotate
 FUZZ_SEEDS_karvelon_lin_fuzz = fuzz/seeds examples
+FUZZ_SEEDS_tokens_fuzz = fuzz/seeds examples
 fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARVELON_FUZZ=ON \
 	  -DKARVELON_SANITIZE=ON -DKARVELON_GUI=OFF -DKARVELON_TESTS=OFF -DKARVELON_BENCH=OFF
