@@ -958,6 +958,8 @@ size_t ValueRunLength(const unsigned char* pcChars, size_t From, size_t NrChars,
     const auto Mask = static_cast<unsigned>(_mm_movemask_epi8(Plain));
     if (Mask != 0xFFFF) {
       End = std::min(NrChars, End + std::countr_zero(~Mask));
+      // Mostly the value's closing quote, which no run holds.
+      if (End < NrChars && pcChars[End] == '"') return End - From;
       break;
     }
     End += 16;
@@ -1051,44 +1053,171 @@ bool TakeTag(ImportRunDef& r) {
   return true;
 }
 
-// A call or a card at the chunk's next character, read in the section idle state State; false,
-// with nothing read, when the character that ends it is not in the chunk and the line, or is one
-// that the move's state must take.
-template <PbnStateDef State>
-bool TakeOneMove(ImportRunDef& r) {
-  constexpr bool bPlay = State == PBN_STATE_PLAY_IDLE;
-  constexpr PbnStateDef MoveState = bPlay ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL;
-  const auto* pcChars = reinterpret_cast<const unsigned char*>(r.tChunk.pcChars) + r.ChunkIndex;
-  const auto NrChars = static_cast<size_t>(r.tChunk.NrChars - r.ChunkIndex);
-  const std::array<bool, 256>& abMove = (*r.paaRuns)[MoveState];
-  if (NrChars == 0 || !abMove[pcChars[0]]) return false;
-  const size_t Length = 1 + RunLength(pcChars, 1, NrChars, abMove);
-  const unsigned long First = r.InputIndex;
-  if (Length >= NrChars || First + Length >= kMaxLineChars ||
-      !(*r.paaLeaves)[MoveState][pcChars[Length]]) {
-    return false;
-  }
-  // The step of its first character: the section's rule opens it. (What the steps set of the
-  // step's state and marks, the step of the character after it sets again.)
-  r.CharError = PBN_ERR_OK;
-  CopyRun(InputBuffer + First, pcChars, Length);
+// The Length characters at the chunk's next character, found whole by a scan, stored into the
+// line as they are.
+void StoreWhole(ImportRunDef& r, const unsigned char* pcChars, size_t Length) {
+  CopyRun(InputBuffer + r.InputIndex, pcChars, Length);
+  r.bLineNonBlank = true;
+  NoteGameBegin(r);
+}
+
+// The Length characters at pcChars collected as the token for its check.
+void CollectWhole(ImportRunDef& r, const unsigned char* pcChars, size_t Length) {
   CopyRun(CheckBuffer, pcChars, Length);
   r.CheckIndex = Length;
   r.bCheckOverflow = false;
-  r.bLineNonBlank = true;
-  NoteGameBegin(r);
-  PbnStateInc(MoveState);
-  // The step of the character after it, which ends it and is left to the section.
+}
+
+// Where the steps of a token of Length characters, stored, leave the line and the chunk: its state
+// TokenState entered, its marks from the character after its first, and the step after its last
+// character (bLeft: at the character after it, which ends it and is left to the section).
+void AfterToken(ImportRunDef& r, const unsigned char* pcChars, size_t Length,
+                PbnStateDef TokenState, bool bLeft) {
+  const unsigned long First = r.InputIndex;
+  PbnStateInc(TokenState);
   r.ChunkIndex += static_cast<int>(Length);
-  r.PrevInputIndex = r.InputIndex = First + Length;
-  r.CurrPbnState = MoveState;
+  r.InputIndex = First + Length;
+  r.PrevInputIndex = bLeft ? r.InputIndex : r.InputIndex - 1;
+  r.CurrPbnState = TokenState;
   r.ErrorIndex = First + 1;
-  r.bCharFromFile = false;
-  r.c = 1;
-  CheckMove(r, bPlay, TokenEnd(r));
+  r.bCharFromFile = !bLeft;
+  r.c = bLeft ? 1 : pcChars[Length - 1];
+  r.CharError = PBN_ERR_OK;
+}
+
+// The end of a token's last step, after its check: the state left, an error handled.
+void TokenDone(ImportRunDef& r) {
   LeaveToken(r);
   if (r.CharError != PBN_ERR_OK) HandleError(r);
-  return true;
+}
+
+// A call or a card of Length characters.
+template <PbnStateDef State>
+void TakeWholeMove(ImportRunDef& r, const unsigned char* pcChars, size_t Length) {
+  constexpr bool bPlay = State == PBN_STATE_PLAY_IDLE;
+  StoreWhole(r, pcChars, Length);
+  CollectWhole(r, pcChars, Length);
+  AfterToken(r, pcChars, Length, bPlay ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL, true);
+  CheckMove(r, bPlay, TokenEnd(r));
+  TokenDone(r);
+}
+
+// "$" and the NrDigits digits of a NAG.
+void TakeWholeNag(ImportRunDef& r, const unsigned char* pcChars, size_t NrDigits) {
+  StoreWhole(r, pcChars, NrDigits + 1);
+  CollectWhole(r, pcChars + 1, NrDigits);
+  AfterToken(r, pcChars, NrDigits + 1, PBN_STATE_NAG, true);
+  Report(r, NagCheck(r.ptGameTags, TokenEnd(r)));
+  TokenDone(r);
+}
+
+// A suffix of one or two characters: two end it, one is ended by the character after it.
+void TakeWholeSuffix(ImportRunDef& r, const unsigned char* pcChars, size_t Length) {
+  StoreWhole(r, pcChars, Length);
+  CollectWhole(r, pcChars, Length);
+  AfterToken(r, pcChars, Length, PBN_STATE_SUFFIX, Length == 1);
+  Report(r, SuffixCheck(r.ptGameTags, TokenEnd(r)));
+  TokenDone(r);
+}
+
+// "=", the NrDigits digits of a note reference and its closing "=".
+void TakeWholeNote(ImportRunDef& r, const unsigned char* pcChars, size_t NrDigits) {
+  StoreWhole(r, pcChars, NrDigits + 2);
+  CollectWhole(r, pcChars + 1, NrDigits);
+  AfterToken(r, pcChars, NrDigits + 2, PBN_STATE_NOTE, false);
+  Report(r, NoteCheck(r.ptGameTags, TokenEnd(r)));
+  TokenDone(r);
+}
+
+// A comment in braces of Length characters, or one from ";" that its line's line feed ends (not
+// among the Length): opened, its text stored, closed, and the line ended by its line feed.
+void TakeWholeComment(ImportRunDef& r, const unsigned char* pcChars, size_t Length) {
+  const unsigned long First = r.InputIndex;
+  const bool bBraces = pcChars[0] == '{';
+  StoreWhole(r, pcChars, Length);
+  r.InputIndex = First + 1;
+  CommentOpen(r, pcChars[0]);
+  r.CharError = PBN_ERR_OK;
+  r.bCharFromFile = true;
+  r.ChunkIndex += static_cast<int>(Length);
+  r.InputIndex = First + Length;
+  if (bBraces) {
+    r.PrevInputIndex = r.ErrorIndex = r.InputIndex - 1;
+    r.c = '}';
+    PbnCommentEnd(InputBuffer, r.InputIndex - 1, CommentPlace(r));  // the position of the "}"
+  } else {
+    r.ChunkIndex++;  // the line feed, which is not stored
+    r.PrevInputIndex = r.ErrorIndex = r.InputIndex;
+    r.c = '\n';
+    InputBuffer[r.InputIndex] = '\0';
+    PbnCommentEol(InputBuffer, r.InputIndex, CommentPlace(r));
+  }
+  r.CurrPbnState = bBraces ? PBN_STATE_COMMENT : PBN_STATE_COMMENT_EOL;
+  PbnStateDec();
+  if (!bBraces) EndLine(r);
+}
+
+// The token at the chunk's next character, read in the section idle state State when the scan
+// finds it whole in the chunk and the line and ended as its state would end it: a call or a card,
+// a NAG, a suffix, a note reference or a comment. False, with nothing read, otherwise.
+template <PbnStateDef State>
+bool TakeSectionToken(ImportRunDef& r) {
+  constexpr PbnStateDef MoveState =
+      State == PBN_STATE_PLAY_IDLE ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL;
+  const auto* pcChars = reinterpret_cast<const unsigned char*>(r.tChunk.pcChars) + r.ChunkIndex;
+  const auto NrChars = static_cast<size_t>(r.tChunk.NrChars - r.ChunkIndex);
+  if (NrChars < 2) return false;
+  // The room of the line: the index of the step of the character at Offset is below 255.
+  const auto InLine = [&r](size_t Offset) { return r.InputIndex + Offset < kMaxLineChars; };
+  // The token's last character, or the one after it that ends it, at End within the chunk.
+  const auto Ends = [&](size_t End, PbnStateDef TokenState) {
+    return End < NrChars && InLine(End) && (*r.paaLeaves)[TokenState][pcChars[End]];
+  };
+  const CharTableDef& aaRuns = *r.paaRuns;
+  switch (pcChars[0]) {
+    case '$': {
+      const size_t NrDigits = RunLength(pcChars, 1, NrChars, aaRuns[PBN_STATE_NAG]);
+      if (!Ends(1 + NrDigits, PBN_STATE_NAG)) return false;
+      TakeWholeNag(r, pcChars, NrDigits);
+      return true;
+    }
+    case '!':
+    case '?':
+      if (!InLine(1)) return false;
+      if (pcChars[1] == '!' || pcChars[1] == '?') {
+        TakeWholeSuffix(r, pcChars, 2);
+      } else if (Ends(1, PBN_STATE_SUFFIX)) {
+        TakeWholeSuffix(r, pcChars, 1);
+      } else {
+        return false;
+      }
+      return true;
+    case '=': {
+      const size_t NrDigits = RunLength(pcChars, 1, NrChars, aaRuns[PBN_STATE_NOTE]);
+      const size_t Close = 1 + NrDigits;
+      if (Close >= NrChars || pcChars[Close] != '=' || !InLine(Close)) return false;
+      TakeWholeNote(r, pcChars, NrDigits);
+      return true;
+    }
+    case '{':
+    case ';': {
+      const bool bBraces = pcChars[0] == '{';
+      const PbnStateDef CommentState = bBraces ? PBN_STATE_COMMENT : PBN_STATE_COMMENT_EOL;
+      const size_t Close = 1 + RunLength(pcChars, 1, NrChars, aaRuns[CommentState]);
+      if (Close >= NrChars || pcChars[Close] != (bBraces ? '}' : '\n') || !InLine(Close)) {
+        return false;
+      }
+      TakeWholeComment(r, pcChars, bBraces ? Close + 1 : Close);
+      return true;
+    }
+    default: {
+      if (!aaRuns[MoveState][pcChars[0]]) return false;
+      const size_t Length = 1 + RunLength(pcChars, 1, NrChars, aaRuns[MoveState]);
+      if (!Ends(Length, MoveState)) return false;
+      TakeWholeMove<State>(r, pcChars, Length);
+      return true;
+    }
+  }
 }
 
 // The step of a run of blanks in State at the chunk's next character, known to lie in the line.
@@ -1104,23 +1233,24 @@ void TakeBlanks(ImportRunDef& r, size_t NrBlanks) {
   r.bCharFromFile = true;
 }
 
-// The calls or cards of a line from the chunk's next character on, each after the blanks before
-// it, read in the section idle state State, as long as they read without an error; a line feed
-// after the last ends the line. False, with nothing read, when the first cannot be read so.
+// The tokens of a line of a section from the chunk's next character on, each after the blanks
+// before it, read in the section idle state State as long as they are whole and read without an
+// error; a line feed after the last ends the line. False, with nothing read, when the first
+// cannot be read so.
 template <PbnStateDef State>
-bool TakeMoves(ImportRunDef& r) {
-  if (!TakeOneMove<State>(r)) return false;
-  while (r.CharError == PBN_ERR_OK) {
+bool TakeSectionTokens(ImportRunDef& r) {
+  if (!TakeSectionToken<State>(r)) return false;
+  while (r.CharError == PBN_ERR_OK && r.ChunkIndex < r.tChunk.NrChars) {
     const auto* pcChars = reinterpret_cast<const unsigned char*>(r.tChunk.pcChars) + r.ChunkIndex;
     const auto NrChars = static_cast<size_t>(r.tChunk.NrChars - r.ChunkIndex);
-    if (pcChars[0] == '\n') {  // within the chunk: it ended the move
-      KnownLineFeed(r);
+    if (pcChars[0] == '\n') {
+      if (r.InputIndex < kMaxLineChars) KnownLineFeed(r);
       break;
     }
     const size_t NrBlanks = RunLength(pcChars, 0, NrChars, (*r.paaRuns)[State]);
     if (NrBlanks == 0 || r.InputIndex + NrBlanks > kMaxLineChars) break;
     TakeBlanks<State>(r, NrBlanks);
-    if (!TakeOneMove<State>(r)) break;
+    if (!TakeSectionToken<State>(r)) break;
   }
   return true;
 }
@@ -1130,7 +1260,7 @@ template <PbnStateDef State>
 bool TakeWholeToken(ImportRunDef& r, int c) {
   constexpr bool bSection = State == PBN_STATE_AUCTION_IDLE || State == PBN_STATE_PLAY_IDLE;
   if constexpr (bSection) {
-    if (CharInMove(c)) return TakeMoves<State>(r);
+    if (c != '[') return TakeSectionTokens<State>(r);
   }
   if constexpr (bSection || State == PBN_STATE_IDLE || State == PBN_STATE_SECTION_DATA) {
     if (c == '[') return TakeTag<State>(r);

@@ -111,8 +111,21 @@ std::vector<EdgeCase> WholeTokenCases() {
     atCases.push_back(
         {"a tag late on its line", Blanks(NrBlanks) + "[Event \"abcd\"]\n[Site \"s\"]\n"});
   }
-  for (size_t NrBlanks = 245; NrBlanks <= 254; NrBlanks++) {
+  for (size_t NrBlanks = 240; NrBlanks <= 254; NrBlanks++) {
     atCases.push_back({"calls late on their line", Auction + Blanks(NrBlanks) + "1C Pass Pass\n"});
+    atCases.push_back({"annotations late on their line",
+                       Auction + Blanks(NrBlanks) + "1C !? ! =1= $5 {c} ;x\nPass\n"});
+  }
+  // After a NUL the line goes on in the next chunk, so that a token may meet the 255th character
+  // of the line before the end of its chunk.
+  for (size_t NrBlanks = 40; NrBlanks <= 56; NrBlanks++) {
+    atCases.push_back({"tokens after a NUL", Auction + std::string(200, ' ') + "1C\0x\n"s +
+                                                 Blanks(NrBlanks) +
+                                                 "1C =1= $5 !? ! {c} [Event \"e\"] ;z\nPass\n"});
+  }
+  for (size_t NrBlanks = 40; NrBlanks <= 48; NrBlanks++) {
+    atCases.push_back({"a tag after a NUL", "[Event \"a\"]" + Blanks(190) + "\0z\n"s +
+                                                Blanks(NrBlanks) + "[Site \"s\"]\n"});
   }
   const std::vector<std::string> aTexts = {
       "[Evnt \"a\"] [Board \"x\"] [Event \"b\"]\n",
@@ -128,6 +141,10 @@ std::vector<EdgeCase> WholeTokenCases() {
       Play + "HA H6 HT ^R H4\nS2 SX S3 S4 H7\nC2 C3 C4 C5 D2 D3\n",
       Play + "HA H6 HT H4\n[Result \"9\"]\n",
       Play + "HA H6 $1 HT! H4 =1=\nS2 {a} S3 ; b\nS4* S5\n",
+      Auction + "1C!?=1=$3{x}Pass;y\n1H $ $99999999999 =x= =1 !!! ?x 1S\n",
+      Auction + "1C {a\tb} {} {a%b} ; c\td\n;\n1H {open\nstill} Pass ;last",
+      Auction + "1C =12345= $0 ?? ?! !x\r\n1D ;\r\nPass $1\n",
+      Auction + "1C !\x85 Pass !% Pass !\x01 Pass ?\t1D !\x7f\n",
       Auction + "1C Pass Pass Pass\n[Play \"E\"]\nD2 D3\n[Note \"1:x\"]\n",
       "% PBN 2.1\n[Event \"a\"] x \"y\" z\n[Site \"b\"] {c} [Date \"d\"]\n",
       Blanks(253) + "[E \"\"]\n" + Blanks(255) + "[Event \"a\"]\n" + Blanks(300) + "[Site \"s\"]\n",
