@@ -2,15 +2,11 @@
 // cuts it into tokens, hands each to its check, marks and logs every erroneous line and runs the
 // whole-game checks at the end.
 #include <algorithm>
-#include <bit>
 #include <cassert>
 #include <cstring>
 #include <iterator>
 #include <memory>
 #include <utility>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "core/defs.h"
 #include "import/import.h"
@@ -940,35 +936,6 @@ size_t RunLength(const unsigned char* pcChars, size_t From, size_t NrChars,
   return End - From;
 }
 
-// The same for the characters of a tag value, sixteen at a time while they are printable ASCII
-// other than the quote, the backslash and "%" (all in the value's runs in either encoding); the
-// reader's block has room for the bytes read beyond the chunk.
-size_t ValueRunLength(const unsigned char* pcChars, size_t From, size_t NrChars,
-                      const std::array<bool, 256>& abRun) {
-  size_t End = From;
-#if defined(__SSE2__)
-  const __m128i Below = _mm_set1_epi8(32 - 1);
-  const __m128i Above = _mm_set1_epi8(127);
-  while (End < NrChars) {
-    const __m128i Bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pcChars + End));
-    // Bytes above 127 are negative here, so they fail the first test.
-    __m128i Plain = _mm_and_si128(_mm_cmpgt_epi8(Bytes, Below), _mm_cmplt_epi8(Bytes, Above));
-    for (const char cDelimiter : {'"', '\\', '%'})
-      Plain = _mm_andnot_si128(_mm_cmpeq_epi8(Bytes, _mm_set1_epi8(cDelimiter)), Plain);
-    const auto Mask = static_cast<unsigned>(_mm_movemask_epi8(Plain));
-    if (Mask != 0xFFFF) {
-      End = std::min(NrChars, End + std::countr_zero(~Mask));
-      // Mostly the value's closing quote, which no run holds.
-      if (End < NrChars && pcChars[End] == '"') return End - From;
-      break;
-    }
-    End += 16;
-  }
-  End = std::min(End, NrChars);
-#endif
-  return End - From + RunLength(pcChars, End, NrChars, abRun);
-}
-
 // Where the step of the character at Offset from the go's first character leaves the line, the
 // chunk and the step's state: the character stored and taken, its state State.
 void AfterStepAt(ImportRunDef& r, unsigned long First, int FirstChunkIndex, size_t Offset,
@@ -1002,7 +969,7 @@ bool TakeTag(ImportRunDef& r) {
     return false;
   }
   const size_t ValueLength =
-      ValueRunLength(pcChars, Quote + 1, NrChars, (*r.paaRuns)[PBN_STATE_TAG_VALUE]);
+      RunLength(pcChars, Quote + 1, NrChars, (*r.paaRuns)[PBN_STATE_TAG_VALUE]);
   const size_t Close = Quote + 1 + ValueLength + 1;  // the "]"
   const unsigned long First = r.InputIndex;
   if (Close >= NrChars || pcChars[Close - 1] != '"' || pcChars[Close] != ']' ||
