@@ -13,6 +13,7 @@ using Int32 = std::int32_t;
 using UInt8 = std::uint8_t;
 using UInt16 = std::uint16_t;
 using UInt32 = std::uint32_t;
+using UInt64 = std::uint64_t;
 
 using PbnBoolDef = bool;
 inline constexpr PbnBoolDef PBN_FALSE = false;

@@ -282,7 +282,15 @@ struct PbnGameTagsDef {
   std::array<PbnMoveAnnoDef, PBN_MAX_CALLS> atCallAnno;
   std::array<std::array<PbnMoveAnnoDef, PBN_N_SIDES>, PBN_N_TRICKS> aatCardAnno;
   PbnTableStoreDef tTables;  // PBN 2.1 tables; no block until the game has one
+  // Which comment ranges and move annotations may have been written since the record was
+  // cleared: GameTagsInit clears only those, since a game annotates some moves and the whole
+  // block is some 6 KB. The rest is zero; the importer marks each place as it hands it out
+  // (MoveAnno, the comment collector).
+  UInt64 CallAnnosUsed;    // bit n: atCallAnno[n]
+  UInt64 CardAnnosUsed;    // bit 4 * trick + side: aatCardAnno[trick][side]
+  PbnBoolDef bRangesUsed;  // tGameComment to atCardNoteComment
 };
+static_assert(PBN_MAX_CALLS <= 64 && PBN_N_TRICKS * PBN_N_SIDES <= 64);
 
 // The comment collector: where the comment being read belongs and where its text goes.
 struct PbnCommentAdminDef {

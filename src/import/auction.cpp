@@ -133,10 +133,12 @@ PbnErrDef SuffixStore(PbnGameTagsDef* ptGameTags, PbnSuffixDef Suffix) {
 
 PbnMoveAnnoDef* MoveAnno(PbnGameTagsDef* ptGameTags) {
   if (tAdmin.Section == PBN_SECTION_AUCTION && tAdmin.NrCalls >= 0) {
+    ptGameTags->CallAnnosUsed |= UInt64{1} << tAdmin.NrCalls;  // what GameTagsInit clears
     return &ptGameTags->atCallAnno[tAdmin.NrCalls];
   }
   if (tAdmin.Section == PBN_SECTION_PLAY && tAdmin.NrTricks >= 0 &&
       tAdmin.NrTricks < PBN_N_TRICKS) {
+    ptGameTags->CardAnnosUsed |= UInt64{1} << (tAdmin.NrTricks * PBN_N_SIDES + tAdmin.PlaySide);
     return &ptGameTags->aatCardAnno[tAdmin.NrTricks][tAdmin.PlaySide];
   }
   return nullptr;
