@@ -148,7 +148,7 @@ PbnErrDef AuctionCallCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
   // The words of the auction begin with a letter or "-": a call that begins with a digit is a bid.
   if (!CharIsDigit(acBuffer[0])) {
     if (TextIs(acBuffer, '-')) return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_PLACEHOLDER));
-    if (PbnStrcmp(acBuffer, "AP") == 0) {
+    if (TextIsLiteral(acBuffer, "AP")) {
       const int NrPasses = ptGameData->tAuction.NrCalls == 0 ? 4 : 3;
       PbnErrDef Error = PBN_ERR_OK;
       for (int Pass = 0; Pass < NrPasses; Pass++) {
@@ -156,13 +156,13 @@ PbnErrDef AuctionCallCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
       }
       return Error;
     }
-    if (PbnStrcmp(acBuffer, acPbnPass) == 0) {
+    if (TextIsLiteral(acBuffer, acPbnPass)) {
       return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_PASS));
     }
-    if (PbnStrcmp(acBuffer, apcPbnRiskNames[PBN_RISK_DOUBLED]) == 0) {
+    if (TextIsWord(acBuffer, apcPbnRiskNames[PBN_RISK_DOUBLED])) {
       return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_DOUBLE));
     }
-    if (PbnStrcmp(acBuffer, apcPbnRiskNames[PBN_RISK_REDOUBLED]) == 0) {
+    if (TextIsWord(acBuffer, apcPbnRiskNames[PBN_RISK_REDOUBLED])) {
       return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_REDOUBLE));
     }
   }

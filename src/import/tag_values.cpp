@@ -13,7 +13,7 @@ namespace {
 
 bool ValueIsOneOf(const char* acBuffer, std::initializer_list<const char*> apcWords) {
   for (const char* pcWord : apcWords) {
-    if (PbnStrcmp(acBuffer, pcWord) == 0) return true;
+    if (TextIsWord(acBuffer, pcWord)) return true;
   }
   return false;
 }
@@ -273,8 +273,8 @@ bool StrainOnly(const char* acBuffer, PbnTrumpDef* pTrump) {
 }
 
 PbnScoringDef ScoringOf(const char* pcField) {
-  if (PbnStrcmp(pcField, "Chicago") == 0) return PBN_SCORING_CHICAGO;
-  if (PbnStrcmp(pcField, "Rubber") == 0) return PBN_SCORING_RUBBER;
+  if (TextIsLiteral(pcField, "Chicago")) return PBN_SCORING_CHICAGO;
+  if (TextIsLiteral(pcField, "Rubber")) return PBN_SCORING_RUBBER;
   if (ValueIsOneOf(pcField, {"EMP", "IMP_1948", "IMP_1961", "IMP", "BAM"})) return PBN_SCORING_IMP;
   if (ValueIsOneOf(pcField, {"OldMP", "MP", "MatchPoints"})) return PBN_SCORING_MP;
   return PBN_SCORING_NONE;
@@ -369,7 +369,7 @@ constexpr TagVulnerDef atTagVulners[9] = {
 PbnErrDef TagValueCheckVulnerable(char* acBuffer, PbnGameDataDef* ptGameData) {
   if (bUsePrevTag) return PBN_ERR_BAD_INHERITANCE;
   for (const TagVulnerDef& tRow : atTagVulners) {
-    if (PbnStrcmp(acBuffer, tRow.acVulner) == 0) {
+    if (TextIsWord(acBuffer, tRow.acVulner)) {
       ptGameData->tSituation.Vulner = tRow.Vulner;
       return PBN_ERR_OK;
     }
@@ -379,7 +379,7 @@ PbnErrDef TagValueCheckVulnerable(char* acBuffer, PbnGameDataDef* ptGameData) {
 
 PbnErrDef TagValueCheckContract(char* acBuffer, PbnGameDataDef* ptGameData, PbnGameTagsDef*) {
   PbnContractDef tContract = ptGameData->tContract;
-  if (PbnStrcmp(acBuffer, acPbnPass) == 0) {
+  if (TextIsLiteral(acBuffer, acPbnPass)) {
     tContract.Trump = PBN_TRUMP_PASS;
   } else if (PbnReading21() && EndPosition() && StrainOnly(acBuffer, &tContract.Trump)) {
     tContract.NrTricks = 0;  // an end position names the strain alone
@@ -390,7 +390,7 @@ PbnErrDef TagValueCheckContract(char* acBuffer, PbnGameDataDef* ptGameData, PbnG
     const char* pc = acBuffer + 1;
     if (CharTrumpCheck(&pc, &tContract.Trump) != PBN_ERR_OK) return PBN_ERR_BAD_TRUMP;
     int Risk = 0;
-    while (Risk < 4 && PbnStrcmp(pc, apcPbnRiskNames[Risk]) != 0)
+    while (Risk < 4 && !TextIsWord(pc, apcPbnRiskNames[Risk]))
       Risk++;
     if (Risk == 4) return PBN_ERR_BAD_TAG_VALUE;
     tContract.Risk = static_cast<PbnRiskDef>(Risk);
@@ -435,13 +435,13 @@ PbnErrDef TagValueCheckHidden(char* acBuffer) {
 }
 
 PbnErrDef TagValueCheckScoring(char* acBuffer) {
-  if (PbnStrcmp(acBuffer, "Chicago") == 0) {
+  if (TextIsLiteral(acBuffer, "Chicago")) {
     tAdmin.Scoring = PBN_SCORING_CHICAGO;
-  } else if (PbnStrcmp(acBuffer, "Rubber") == 0) {
+  } else if (TextIsLiteral(acBuffer, "Rubber")) {
     tAdmin.Scoring = PBN_SCORING_RUBBER;
   } else if (ValueIsOneOf(acBuffer, {"EMP", "IMP_1948", "IMP_1961", "IMP", "BAM"})) {
     tAdmin.Scoring = PBN_SCORING_IMP;
-  } else if (PbnStrcmp(acBuffer, "OldMP") == 0) {
+  } else if (TextIsLiteral(acBuffer, "OldMP")) {
     tAdmin.Scoring = PBN_SCORING_MP;
   } else {
     return PBN_ERR_UNKNOWN_TAG_VALUE;
