@@ -1,5 +1,6 @@
 // The check of every tag value: accepts or refuses it, and for the tags that carry play data
 // turns it into the codes of the game record or the importer's bookkeeping.
+#include <array>
 #include <cstring>
 #include <iterator>
 
@@ -588,6 +589,31 @@ PbnErrDef DealCheck() {
   return PBN_ERR_OK;
 }
 
+// What each character of the hands of a Deal value is: a card (the bit of its rank, in either
+// case), one of the marks, or 0: none of them ("x" and "?" name no card of a deal). One look-up
+// a character, since nearly all of them are cards.
+enum DealCharDef : UInt16 {
+  kDealNoCard = 0,
+  kDealMark = 0x4000,  // above every rank's bit; "?" (0x8000) is no card here
+  kDealEnd,            // the end of the value
+  kDealNextHand,       // " "
+  kDealUnknownHand,    // "-"
+  kDealNextSuit,       // "."
+};
+
+constexpr std::array<UInt16, 256> aDealChars = [] {
+  std::array<UInt16, 256> aCodes{};
+  for (int c = 0; c < 256; c++) {
+    const PbnRankDef Rank = aPbnCharRanks[c];
+    if (Rank >= PBN_RANK_2 && Rank <= PBN_RANK_A) aCodes[c] = Rank;
+  }
+  aCodes['\0'] = kDealEnd;
+  aCodes[' '] = kDealNextHand;
+  aCodes['-'] = kDealUnknownHand;
+  aCodes['.'] = kDealNextSuit;
+  return aCodes;
+}();
+
 PbnErrDef TagValueCheckDeal(char* acBuffer, PbnGameDataDef* ptGameData, PbnGameTagsDef*) {
   PbnSideDef Side;
   if (CharSideCheck(acBuffer[0], &Side) != PBN_ERR_OK) return PBN_ERR_BAD_SIDE;
@@ -607,32 +633,28 @@ PbnErrDef TagValueCheckDeal(char* acBuffer, PbnGameDataDef* ptGameData, PbnGameT
     Ranks = 0;
   };
   for (;; pc++) {
-    const char c = *pc;
-    if (c == '\0') {
+    const UInt16 Code = aDealChars[static_cast<unsigned char>(*pc)];
+    if (Code < kDealMark) {
+      if (Code == kDealNoCard) return PBN_ERR_BAD_RANK;
+      Ranks |= Code;
+      if (aMask[Suit] & Code) return PBN_ERR_BAD_TAG_VALUE;  // a card given twice
+    } else if (Code == kDealEnd) {
       if (NrHand != 4 || Suit != PBN_CLUBS) return PBN_ERR_BAD_TAG_VALUE;
       StoreSuit();
       break;
-    }
-    if (c == ' ') {
+    } else if (Code == kDealNextHand) {
       if (NrHand >= 4 || Suit != PBN_CLUBS) return PBN_ERR_BAD_TAG_VALUE;
       StoreSuit();
       Side = PbnNextSide(Side);
       NrHand++;
       Suit = PBN_SPADES;
-    } else if (c == '-') {
+    } else if (Code == kDealUnknownHand) {
       tAdmin.abUnknownSide[Side] = PBN_TRUE;
       Suit = PBN_CLUBS;
-    } else if (c == '.') {
+    } else {
       if (Suit == PBN_CLUBS) return PBN_ERR_BAD_TAG_VALUE;
       StoreSuit();
       Suit--;
-    } else {
-      PbnRankDef Rank;
-      if (CharRankCheck(c, &Rank) != PBN_ERR_OK || Rank == PBN_RANK_X || Rank == PBN_RANK_UNKNOWN) {
-        return PBN_ERR_BAD_RANK;
-      }
-      Ranks |= Rank;
-      if (aMask[Suit] & Rank) return PBN_ERR_BAD_TAG_VALUE;  // a card given twice
     }
   }
   ptGameData->tDeal = tDeal;
