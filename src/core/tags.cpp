@@ -102,12 +102,14 @@ PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags) {
   tTags.NrExtraTags = 0;
   tTags.IxExtraTags = 0;
   tTags.ptExtraTags = nullptr;  // allocated with the first extra tag
-  for (auto* patNotes : {&tTags.atCallNote, &tTags.atCardNote}) {
-    for (PbnMoveNoteDef& tNote : *patNotes) {
-      tNote.bReference = PBN_FALSE;
-      tNote.tTagValue.acValue[0] = '\0';
-    }
+  for (UInt64 Used = tTags.NotesUsed; Used != 0; Used &= Used - 1) {
+    const int Place = std::countr_zero(Used);
+    PbnMoveNoteDef& tNote =
+        (Place < PBN_N_NOTES ? tTags.atCallNote : tTags.atCardNote)[Place % PBN_N_NOTES];
+    tNote.bReference = PBN_FALSE;
+    tNote.tTagValue.acValue[0] = '\0';
   }
+  tTags.NotesUsed = 0;
   // The comment ranges and move annotations: only those written since the last clear.
   if (tTags.bRangesUsed) {
     static_assert(offsetof(PbnGameTagsDef, tGameComment) < offsetof(PbnGameTagsDef, atCallAnno));

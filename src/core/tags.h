@@ -288,9 +288,16 @@ struct PbnGameTagsDef {
   // (MoveAnno, the comment collector).
   UInt64 CallAnnosUsed;    // bit n: atCallAnno[n]
   UInt64 CardAnnosUsed;    // bit 4 * trick + side: aatCardAnno[trick][side]
+  UInt64 NotesUsed;        // bit n: atCallNote[n], bit 32 + n: atCardNote[n] (PbnNoteUsed)
   PbnBoolDef bRangesUsed;  // tGameComment to atCardNoteComment
 };
-static_assert(PBN_MAX_CALLS <= 64 && PBN_N_TRICKS * PBN_N_SIDES <= 64);
+static_assert(PBN_MAX_CALLS <= 64 && PBN_N_TRICKS * PBN_N_SIDES <= 64 && 2 * PBN_N_NOTES <= 64);
+
+// Note Note (1 to 32) of the auction's or the play's notes, marked as written.
+inline PbnMoveNoteDef& PbnNoteUsed(PbnGameTagsDef* ptGameTags, bool bPlay, long Note) {
+  ptGameTags->NotesUsed |= UInt64{1} << ((bPlay ? PBN_N_NOTES : 0) + Note - 1);
+  return (bPlay ? ptGameTags->atCardNote : ptGameTags->atCallNote)[Note - 1];
+}
 
 // The comment collector: where the comment being read belongs and where its text goes.
 struct PbnCommentAdminDef {

@@ -97,9 +97,7 @@ PbnCallDef MakeCall(PbnCallTypeDef CallType) {
 PbnErrDef NoteStore(PbnGameTagsDef* ptGameTags, long Note) {
   PbnMoveAnnoDef* ptAnno = MoveAnno(ptGameTags);
   if (ptAnno == nullptr) return PBN_ERR_BAD_NOTE;
-  auto& atNotes =
-      tAdmin.Section == PBN_SECTION_AUCTION ? ptGameTags->atCallNote : ptGameTags->atCardNote;
-  atNotes[Note - 1].bReference = PBN_TRUE;
+  PbnNoteUsed(ptGameTags, tAdmin.Section != PBN_SECTION_AUCTION, Note).bReference = PBN_TRUE;
   if (ptAnno->Note != 0) return PBN_ERR_DOUBLE_NOTE;
   ptAnno->Note = static_cast<UInt8>(Note);
   return PBN_ERR_OK;

@@ -1,6 +1,7 @@
 // Cards of the play checked against the hands, tricks evaluated (leader, revokes, winner,
 // tricks won), and the whole-game checks of notes, declarer and result.
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "core/defs.h"
@@ -250,19 +251,21 @@ PbnErrDef CheckCardIllegal(const char* acBuffer) {
 
 PbnErrDef CheckNotes(const PbnGameTagsDef* ptGameTags) {
   PbnErrDef Error = PBN_ERR_OK;
-  for (const auto* ptNotes : {&ptGameTags->atCallNote, &ptGameTags->atCardNote}) {
-    for (int Note = 1; Note <= PBN_N_NOTES; Note++) {
-      const PbnMoveNoteDef& tNote = (*ptNotes)[Note - 1];
-      const bool bText = tNote.tTagValue.acValue[0] != '\0';
-      if (tNote.bReference && !bText) {
-        Error = PBN_ERR_NO_NOTE;
-      } else if (!tNote.bReference && bText) {
-        Error = PBN_ERR_UNUSED_NOTE;
-      } else {
-        continue;
-      }
-      ImportPrintf2(PbnErrors[Error], Note);
+  // The notes of the auction, then those of the play, each in its order: only those written.
+  for (UInt64 Used = ptGameTags->NotesUsed; Used != 0; Used &= Used - 1) {
+    const int Place = std::countr_zero(Used);
+    const int Note = Place % PBN_N_NOTES + 1;
+    const PbnMoveNoteDef& tNote =
+        (Place < PBN_N_NOTES ? ptGameTags->atCallNote : ptGameTags->atCardNote)[Note - 1];
+    const bool bText = tNote.tTagValue.acValue[0] != '\0';
+    if (tNote.bReference && !bText) {
+      Error = PBN_ERR_NO_NOTE;
+    } else if (!tNote.bReference && bText) {
+      Error = PBN_ERR_UNUSED_NOTE;
+    } else {
+      continue;
     }
+    ImportPrintf2(PbnErrors[Error], Note);
   }
   return Error;
 }

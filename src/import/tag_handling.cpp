@@ -195,14 +195,10 @@ PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char*
 
 PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcBuffer) {
   if (Note < 1 || Note > PBN_N_NOTES) return PBN_ERR_BAD_NOTE;
-  PbnMoveNoteDef* ptNote;
-  if (tAdmin.Section == PBN_SECTION_AUCTION) {
-    ptNote = &ptGameTags->atCallNote[Note - 1];
-  } else if (tAdmin.Section == PBN_SECTION_PLAY) {
-    ptNote = &ptGameTags->atCardNote[Note - 1];
-  } else {
+  if (tAdmin.Section != PBN_SECTION_AUCTION && tAdmin.Section != PBN_SECTION_PLAY) {
     return PBN_ERR_BAD_SECTION;
   }
+  PbnMoveNoteDef* ptNote = &PbnNoteUsed(ptGameTags, tAdmin.Section == PBN_SECTION_PLAY, Note);
   if (ptNote->tTagValue.acValue[0] != '\0') return PBN_ERR_TAG_EXISTS;
   const char* pcColon = std::strchr(pcBuffer, ':');
   CopyValue(&ptNote->tTagValue, pcColon != nullptr ? pcColon + 1 : "");
