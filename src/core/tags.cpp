@@ -149,11 +149,6 @@ PbnErrDef PbnCommentInit(PbnGameTagsDef* ptGameTags) {
   return PBN_ERR_OK;
 }
 
-void PbnCommentSetType(PbnCommentTypeDef CommentType, int Index) {
-  tCommentAdmin.Type = CommentType;
-  tCommentAdmin.Index = static_cast<Int16>(Index);
-}
-
 void PbnCommentBegin(unsigned long InputIndex) {
   tCommentAdmin.tRange.Begin = tCommentAdmin.tRange.End;
   tCommentAdmin.InputIndex = static_cast<Int32>(InputIndex);

@@ -331,7 +331,11 @@ PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags);
 void GameTagsTerm(PbnGameTagsDef* ptGameTags);
 
 PbnErrDef PbnCommentInit(PbnGameTagsDef* ptGameTags);
-void PbnCommentSetType(PbnCommentTypeDef CommentType, int Index);
+// Where a comment read from now on belongs; set at every tag and state: inline.
+inline void PbnCommentSetType(PbnCommentTypeDef CommentType, int Index) {
+  tCommentAdmin.Type = CommentType;
+  tCommentAdmin.Index = static_cast<Int16>(Index);
+}
 void PbnCommentBegin(unsigned long InputIndex);
 PbnErrDef PbnCommentNext(char* pcInputBuffer, unsigned long InputIndex);
 // Where a comment that ends now belongs: the section being read and the annotations of the move
