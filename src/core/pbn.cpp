@@ -55,16 +55,4 @@ PbnBoolDef PbnAuctionEnds(const PbnAuctionDef* ptAuction, int* pNrPasses) {
   return NrPasses >= 3;
 }
 
-int PbnTrickWinner(const std::array<PbnCardDef, PBN_N_SIDES>& atCards, int Trump) {
-  int Winner = 0;
-  for (int Place = 1; Place < PBN_N_SIDES; Place++) {
-    const PbnCardDef& tCard = atCards[Place];
-    const PbnCardDef& tBest = atCards[Winner];
-    if (!PbnCardIsReal(tCard)) continue;
-    const bool bRuffs = tCard.Suit == Trump && tBest.Suit != Trump;
-    if (bRuffs || (tCard.Suit == tBest.Suit && tCard.Rank > tBest.Rank)) Winner = Place;
-  }
-  return Winner;
-}
-
 }  // namespace pbn

@@ -47,7 +47,7 @@ PbnErrDef EvaluateTrick(PbnGameDataDef* ptGameData, PbnSideDef Leader) {
   std::array<PbnCardDef, PBN_N_SIDES> atPlayed;  // in the order played
   bool bUnrecorded = false;
   for (int Step = 0; Step < PBN_N_SIDES; Step++) {
-    const PbnSideDef Side = static_cast<PbnSideDef>((Leader + Step) % 4);
+    const auto Side = static_cast<PbnSideDef>((Leader + static_cast<unsigned>(Step)) % 4);
     const PbnCardDef& tCard = tTrick.atCards[Side];
     atPlayed[Step] = tCard;
     if (Step == 0) continue;
