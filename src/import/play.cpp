@@ -182,8 +182,12 @@ PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
   if (*pc == '-') {
     pc++;
   } else {
-    if (CharSuitCheck(pc[0], &tCard.Suit) != PBN_ERR_OK) return PBN_ERR_BAD_SUIT;
-    if (CharRankCheck(pc[1], &tCard.Rank) != PBN_ERR_OK) return PBN_ERR_BAD_RANK;
+    // The tables of CharSuitCheck and CharRankCheck, looked up by byte: a byte beyond 127 is
+    // neither a suit nor a rank in them.
+    tCard.Suit = aPbnCharSuits[static_cast<unsigned char>(pc[0])];
+    if (tCard.Suit == PBN_SUIT_NO_CARD) return PBN_ERR_BAD_SUIT;
+    tCard.Rank = aPbnCharRanks[static_cast<unsigned char>(pc[1])];
+    if (tCard.Rank == 0) return PBN_ERR_BAD_RANK;
     pc += 2;
   }
   if (*pc != '\0') return PBN_ERR_BAD_CARD;
