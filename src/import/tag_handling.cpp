@@ -12,8 +12,6 @@ namespace {
 // The inheritance record: the latest value read for each tag that was not "#".
 std::array<PbnTagValueDef, PBN_N_TAG_IDS> atPrevTagValue;
 
-PbnImportOptionsDef tImportOptions;
-
 // The 2.1 reading reads the value of a repeated tag (an identical repeat is ignored) and of an
 // unknown tag (kept as an extra tag under this name).
 bool bRepeatedTag = false;
@@ -120,19 +118,17 @@ PbnErrDef TagIdGet(const char* acBuffer, size_t Length, PbnTagIdDef* pTagId) {
     if (tSlot.Length == Length && SameName(acBuffer, aPbnTagNames[tSlot.TagId], Length)) {
       *pTagId = static_cast<PbnTagIdDef>(tSlot.TagId);
       // A tag of a later standard than the one read is as unknown as any other name.
-      if (atPbnTags[*pTagId].Standard <= tImportOptions.Standard) return PBN_ERR_OK;
+      if (atPbnTags[*pTagId].Standard <= tPbnImportOptions.Standard) return PBN_ERR_OK;
     }
   }
   *pTagId = PBN_N_TAG_IDS;
   return PBN_ERR_BAD_TAG_NAME;
 }
 
-void PbnImportSetOptions(const PbnImportOptionsDef& tOptions) {
-  tImportOptions = tOptions;
-}
+PbnImportOptionsDef tPbnImportOptions;
 
-const PbnImportOptionsDef& PbnImportOptions() {
-  return tImportOptions;
+void PbnImportSetOptions(const PbnImportOptionsDef& tOptions) {
+  tPbnImportOptions = tOptions;
 }
 
 PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t Length,
