@@ -9,7 +9,7 @@ const char* const apcPbnTrumpNames[6] = {"C", "D", "H", "S", "NT", nullptr};
 const char* const apcPbnRiskNames[4] = {"", "X", "XX", "?"};
 const char* const apcPbnVulnerNames[6] = {"None", "NS", "EW", "All", "", "?"};
 const char* const apcPbnSuffixNames[7] = {"", "!", "?", "!!", "??", "!?", "?!"};
-const char acPbnPass[] = "Pass";
+const char acPbnPass[5] = "Pass";
 const char acPbnMoveEnd[] = "*";
 
 const char* const PbnErrors[PBN_N_ERRORS] = {

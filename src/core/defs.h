@@ -12,7 +12,7 @@ extern const char* const apcPbnTrumpNames[6];
 extern const char* const apcPbnRiskNames[4];
 extern const char* const apcPbnVulnerNames[6];
 extern const char* const apcPbnSuffixNames[7];
-extern const char acPbnPass[];
+extern const char acPbnPass[5];  // "Pass"
 extern const char acPbnMoveEnd[];
 
 // Message of each PbnErrDef, severity letter first. Codes 34 and 44 are printf formats.

@@ -4,9 +4,22 @@
 
 namespace pbn {
 
+namespace {
+
+// The number of bits of every byte: a count in two look-ups, since without the processor's own
+// instruction (not in the x86-64 baseline) std::popcount is a library call.
+constexpr std::array<UInt8, 256> aNrBits = [] {
+  std::array<UInt8, 256> aCounts{};
+  for (unsigned Byte = 0; Byte < 256; Byte++)
+    aCounts[Byte] = static_cast<UInt8>(std::popcount(Byte));
+  return aCounts;
+}();
+
+}  // namespace
+
 UInt8 PbnRanksGetNumber(PbnRankDef Ranks) {
   // Bit 0 ("x") is outside the precondition and is not counted.
-  return static_cast<UInt8>(std::popcount(static_cast<unsigned>(Ranks & ~1u)));
+  return static_cast<UInt8>(aNrBits[Ranks & 0xFE] + aNrBits[Ranks >> 8]);
 }
 
 UInt8 PbnRankGetIndex(PbnRankDef Rank) {
@@ -40,18 +53,6 @@ PbnBoolDef PbnAuctionEnds(const PbnAuctionDef* ptAuction, int* pNrPasses) {
   }
   *pNrPasses = NrPasses;
   return NrPasses >= 3;
-}
-
-int PbnTrickWinner(const std::array<PbnCardDef, PBN_N_SIDES>& atCards, int Trump) {
-  int Winner = 0;
-  for (int Place = 1; Place < PBN_N_SIDES; Place++) {
-    const PbnCardDef& tCard = atCards[Place];
-    const PbnCardDef& tBest = atCards[Winner];
-    if (!PbnCardIsReal(tCard)) continue;
-    const bool bRuffs = tCard.Suit == Trump && tBest.Suit != Trump;
-    if (bRuffs || (tCard.Suit == tBest.Suit && tCard.Rank > tBest.Rank)) Winner = Place;
-  }
-  return Winner;
 }
 
 }  // namespace pbn

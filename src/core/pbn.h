@@ -13,6 +13,7 @@ using Int32 = std::int32_t;
 using UInt8 = std::uint8_t;
 using UInt16 = std::uint16_t;
 using UInt32 = std::uint32_t;
+using UInt64 = std::uint64_t;
 
 using PbnBoolDef = bool;
 inline constexpr PbnBoolDef PBN_FALSE = false;
@@ -246,6 +247,17 @@ PbnBoolDef PbnAuctionEnds(const PbnAuctionDef* ptAuction, int* pNrPasses);
 // The place (0 to 3) of the card that wins a trick, its cards in the order played: the highest
 // trump, else the highest card of the suit led. Trump is a strain code; no trump, a passed-out
 // deal or none given has no trumps. A place without a card takes no part (the lead always does).
-int PbnTrickWinner(const std::array<PbnCardDef, PBN_N_SIDES>& atCards, int Trump);
+// Inline: the index pass judges every trick of every game.
+constexpr int PbnTrickWinner(const std::array<PbnCardDef, PBN_N_SIDES>& atCards, int Trump) {
+  int Winner = 0;
+  for (int Place = 1; Place < PBN_N_SIDES; Place++) {
+    const PbnCardDef& tCard = atCards[Place];
+    const PbnCardDef& tBest = atCards[Winner];
+    if (!PbnCardIsReal(tCard)) continue;
+    const bool bRuffs = tCard.Suit == Trump && tBest.Suit != Trump;
+    if (bRuffs || (tCard.Suit == tBest.Suit && tCard.Rank > tBest.Rank)) Winner = Place;
+  }
+  return Winner;
+}
 
 }  // namespace pbn

@@ -1,5 +1,6 @@
 #include "core/tags.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -75,6 +76,7 @@ void CommentAttach(const PbnCommentPlaceDef& tPlace) {
   if (tCommentAdmin.ptGameTags == nullptr) return;
   PbnRangeDef* ptTarget = CommentTarget(tPlace);
   if (ptTarget == nullptr) return;  // the text stays in the block, unreferenced
+  if (tCommentAdmin.Type >= PBN_N_MOVE_COMMENT_TYPES) tCommentAdmin.ptGameTags->bRangesUsed = true;
   if (ptTarget->End == 0) ptTarget->Begin = tCommentAdmin.tRange.Begin;
   ptTarget->End = tCommentAdmin.tRange.End;
 }
@@ -100,18 +102,30 @@ PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags) {
   tTags.NrExtraTags = 0;
   tTags.IxExtraTags = 0;
   tTags.ptExtraTags = nullptr;  // allocated with the first extra tag
-  for (auto* patNotes : {&tTags.atCallNote, &tTags.atCardNote}) {
-    for (PbnMoveNoteDef& tNote : *patNotes) {
-      tNote.bReference = PBN_FALSE;
-      tNote.tTagValue.acValue[0] = '\0';
-    }
+  for (UInt64 Used = tTags.NotesUsed; Used != 0; Used &= Used - 1) {
+    const int Place = std::countr_zero(Used);
+    PbnMoveNoteDef& tNote =
+        (Place < PBN_N_NOTES ? tTags.atCallNote : tTags.atCardNote)[Place % PBN_N_NOTES];
+    tNote.bReference = PBN_FALSE;
+    tNote.tTagValue.acValue[0] = '\0';
   }
-  // The comment ranges, the move annotations and the empty tables store close the record: one
-  // block of some 6 KB.
-  static_assert(offsetof(PbnGameTagsDef, atCardNote) < offsetof(PbnGameTagsDef, tGameComment) &&
-                offsetof(PbnGameTagsDef, tGameComment) < offsetof(PbnGameTagsDef, aatCardAnno));
-  char* pcRanges = reinterpret_cast<char*>(&tTags.tGameComment);
-  std::memset(pcRanges, 0, reinterpret_cast<char*>(&tTags + 1) - pcRanges);
+  tTags.NotesUsed = 0;
+  // The comment ranges and move annotations: only those written since the last clear.
+  if (tTags.bRangesUsed) {
+    static_assert(offsetof(PbnGameTagsDef, tGameComment) < offsetof(PbnGameTagsDef, atCallAnno));
+    char* pcRanges = reinterpret_cast<char*>(&tTags.tGameComment);
+    std::memset(pcRanges, 0, reinterpret_cast<char*>(&tTags.atCallAnno) - pcRanges);
+  }
+  for (UInt64 Used = tTags.CallAnnosUsed; Used != 0; Used &= Used - 1)
+    tTags.atCallAnno[std::countr_zero(Used)] = PbnMoveAnnoDef{};
+  for (UInt64 Used = tTags.CardAnnosUsed; Used != 0; Used &= Used - 1) {
+    const int Place = std::countr_zero(Used);
+    tTags.aatCardAnno[Place / PBN_N_SIDES][Place % PBN_N_SIDES] = PbnMoveAnnoDef{};
+  }
+  tTags.CallAnnosUsed = 0;
+  tTags.CardAnnosUsed = 0;
+  tTags.bRangesUsed = PBN_FALSE;
+  tTags.tTables = PbnTableStoreDef{};
   const PbnErrDef Error = PbnNagInit(ptGameTags);
   if (Error != PBN_ERR_OK) return Error;
   return PbnCommentInit(ptGameTags);
@@ -133,11 +147,6 @@ PbnErrDef PbnCommentInit(PbnGameTagsDef* ptGameTags) {
   ptGameTags->NrComments = kCommentStep;
   ptGameTags->IxComments = 0;
   return PBN_ERR_OK;
-}
-
-void PbnCommentSetType(PbnCommentTypeDef CommentType, int Index) {
-  tCommentAdmin.Type = CommentType;
-  tCommentAdmin.Index = static_cast<Int16>(Index);
 }
 
 void PbnCommentBegin(unsigned long InputIndex) {

@@ -282,7 +282,22 @@ struct PbnGameTagsDef {
   std::array<PbnMoveAnnoDef, PBN_MAX_CALLS> atCallAnno;
   std::array<std::array<PbnMoveAnnoDef, PBN_N_SIDES>, PBN_N_TRICKS> aatCardAnno;
   PbnTableStoreDef tTables;  // PBN 2.1 tables; no block until the game has one
+  // Which comment ranges and move annotations may have been written since the record was
+  // cleared: GameTagsInit clears only those, since a game annotates some moves and the whole
+  // block is some 6 KB. The rest is zero; the importer marks each place as it hands it out
+  // (MoveAnno, the comment collector).
+  UInt64 CallAnnosUsed;    // bit n: atCallAnno[n]
+  UInt64 CardAnnosUsed;    // bit 4 * trick + side: aatCardAnno[trick][side]
+  UInt64 NotesUsed;        // bit n: atCallNote[n], bit 32 + n: atCardNote[n] (PbnNoteUsed)
+  PbnBoolDef bRangesUsed;  // tGameComment to atCardNoteComment
 };
+static_assert(PBN_MAX_CALLS <= 64 && PBN_N_TRICKS * PBN_N_SIDES <= 64 && 2 * PBN_N_NOTES <= 64);
+
+// Note Note (1 to 32) of the auction's or the play's notes, marked as written.
+inline PbnMoveNoteDef& PbnNoteUsed(PbnGameTagsDef* ptGameTags, bool bPlay, long Note) {
+  ptGameTags->NotesUsed |= UInt64{1} << ((bPlay ? PBN_N_NOTES : 0) + Note - 1);
+  return (bPlay ? ptGameTags->atCardNote : ptGameTags->atCallNote)[Note - 1];
+}
 
 // The comment collector: where the comment being read belongs and where its text goes.
 struct PbnCommentAdminDef {
@@ -316,7 +331,11 @@ PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags);
 void GameTagsTerm(PbnGameTagsDef* ptGameTags);
 
 PbnErrDef PbnCommentInit(PbnGameTagsDef* ptGameTags);
-void PbnCommentSetType(PbnCommentTypeDef CommentType, int Index);
+// Where a comment read from now on belongs; set at every tag and state: inline.
+inline void PbnCommentSetType(PbnCommentTypeDef CommentType, int Index) {
+  tCommentAdmin.Type = CommentType;
+  tCommentAdmin.Index = static_cast<Int16>(Index);
+}
 void PbnCommentBegin(unsigned long InputIndex);
 PbnErrDef PbnCommentNext(char* pcInputBuffer, unsigned long InputIndex);
 // Where a comment that ends now belongs: the section being read and the annotations of the move

@@ -41,12 +41,14 @@ bool TagIsInherited(const PbnGameTagsDef& tGameTags, int TagId) {
 // Per tag, the latest game of the file that gave it as "##value" (2.1 reading), or kNoSource.
 GameSourcesDef aStickySources;
 
-// Where each tag of a game just read takes its value from (paSourcePos, when given), and the game
-// as the source of the values it gives for the "#" of later games (paSources). A "##value" stands
-// for every later game of the file that lacks the tag.
-void TakeSources(const PbnGameTagsDef& tGameTags, PbnFilePosDef FilePosBegin,
-                 GameSourcesDef* paSources, GameSourcesDef* paSourcePos) {
+// Where each tag of a game just read takes its value from, appended to ptAppend (when given) for
+// each tag that takes it from an earlier game, and the game as the source of the values it gives
+// for the "#" of later games (paSources). A "##value" stands for every later game of the file that
+// lacks the tag. False when ptAppend could not grow; the sources are taken all the same.
+bool TakeSources(const PbnGameTagsDef& tGameTags, PbnFilePosDef FilePosBegin,
+                 GameSourcesDef* paSources, DynamicDataDef* ptAppend) {
   const bool b21 = PbnReading21();
+  bool bAppended = true;
   for (int TagId = 0; TagId < (b21 ? PBN_N_TAG_IDS : PBN_N_TAG_IDS_10); TagId++) {
     PbnFilePosDef& Source = (*paSources)[TagId];
     PbnFilePosDef Own = kNoSource;
@@ -58,8 +60,14 @@ void TakeSources(const PbnGameTagsDef& tGameTags, PbnFilePosDef FilePosBegin,
       Source = FilePosBegin;  // this game's value, or none, for the "#" of later games
     }
     if (b21 && tAdmin.abStickyTag[TagId]) aStickySources[TagId] = FilePosBegin;
-    if (paSourcePos != nullptr) (*paSourcePos)[TagId] = Own;
+    if (ptAppend == nullptr || Own == kNoSource || !bAppended) continue;
+    bAppended = DynamicDataCheck(ptAppend);
+    if (bAppended) {
+      *DynamicDataAt<GameSourceDef>(*ptAppend, ptAppend->CurData++) = {static_cast<UInt8>(TagId),
+                                                                       Own};
+    }
   }
+  return bAppended;
 }
 
 // The index blocks that the last pass did not keep (see BeginIndexBlock).
@@ -135,18 +143,10 @@ PbnErrDef FillGameTagData(const PbnGameTagsDef* ptGameTags, PbnFilePosDef FilePo
   DynamicDataDef& tSources = tFileAdmin.tSourceDD;
   const UInt32 GameNr = tIndex.CurData + 1;
   if (GameNr >= tIndex.MaxData && !DynamicDataExtend(&tIndex)) return PBN_ERR_RESOURCES;
-  GameSourcesDef aSourcePos;
-  aSourcePos.fill(kNoSource);  // the tags that the reading does not know have none
-  TakeSources(*ptGameTags, FilePosBegin, paSources, &aSourcePos);
   const UInt32 FirstSource = tSources.CurData;
-  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    if (aSourcePos[TagId] == kNoSource) continue;
-    if (!DynamicDataCheck(&tSources)) {
-      tSources.CurData = FirstSource;  // the game is not indexed: none of its sources stays
-      return PBN_ERR_RESOURCES;
-    }
-    *DynamicDataAt<GameSourceDef>(tSources, tSources.CurData++) = {static_cast<UInt8>(TagId),
-                                                                   aSourcePos[TagId]};
+  if (!TakeSources(*ptGameTags, FilePosBegin, paSources, &tSources)) {
+    tSources.CurData = FirstSource;  // the game is not indexed: none of its sources stays
+    return PBN_ERR_RESOURCES;
   }
   tIndex.CurData++;
   *DynamicDataAt<GameTagDataDef>(tIndex, GameNr) = {FilePosBegin, FirstSource};

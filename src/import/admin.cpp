@@ -24,39 +24,6 @@ void AdminInit() {
   tAdmin.Leader = PBN_SIDE_NONE;
 }
 
-PbnErrDef AdminCallInc() {
-  tAdmin.NrCalls++;
-  if (tAdmin.NrCalls >= PBN_MAX_CALLS) {
-    tAdmin.NrCalls = PBN_MAX_CALLS - 1;
-    return PBN_ERR_RESOURCES;
-  }
-  return PBN_ERR_OK;
-}
-
-void AdminCardInc() {
-  tAdmin.NrPlayed++;
-  if (tAdmin.NrPlayed >= 4) {
-    tAdmin.NrPlayed = 0;
-    // Trick lines beyond the thirteenth all count as trick 13, which holds no card.
-    if (tAdmin.NrTricks < PBN_N_TRICKS) tAdmin.NrTricks++;
-  }
-  tAdmin.PlaySide = static_cast<PbnSideDef>((tAdmin.TagPlaySide + tAdmin.NrPlayed) % 4);
-}
-
-PbnBoolDef AdminIllegalLead(PbnSideDef* pIllegalSide) {
-  for (PbnSideDef Side = 0; Side < PBN_N_SIDES; Side++) {
-    if (tAdmin.IllegalPlay[Side] & PBN_ILLEGAL_L) {
-      *pIllegalSide = Side;
-      return PBN_TRUE;
-    }
-  }
-  return PBN_FALSE;
-}
-
-void MoveClear() {
-  tAdmin.IllegalMove = 0;
-}
-
 const std::array<PbnBoolDef, PBN_N_SIDES>& PbnImportHiddenSides() {
   return tAdmin.abHiddenSide;
 }

@@ -69,7 +69,7 @@ struct PbnTagAdminDef {
   PbnIllegalDef IllegalMove;
   std::array<PbnIllegalDef, PBN_N_SIDES> IllegalPlay;
   PbnIllegalDef IllegalTrick;
-  std::array<PbnBoolDef, PBN_N_TAG_IDS> abStickyTag;  // given as "##value" (PBN 2.1)
+  std::array<PbnBoolDef, PBN_N_TAG_IDS> abStickyTag;   // given as "##value" (PBN 2.1)
   std::array<PbnBoolDef, PBN_N_TAG_IDS> abRefusedTag;  // of this game: its value refused
 };
 
@@ -86,10 +86,42 @@ extern const char acTagValueUnknown[];  // "?"
 extern const char acTagValueEmpty[];    // the empty-value marker
 
 void AdminInit();
-PbnErrDef AdminCallInc();
-void AdminCardInc();
-PbnBoolDef AdminIllegalLead(PbnSideDef* pIllegalSide);
-void MoveClear();
+
+// The counts of calls and cards move on at every call and card: inline.
+inline PbnErrDef AdminCallInc() {
+  tAdmin.NrCalls++;
+  if (tAdmin.NrCalls >= PBN_MAX_CALLS) {
+    tAdmin.NrCalls = PBN_MAX_CALLS - 1;
+    return PBN_ERR_RESOURCES;
+  }
+  return PBN_ERR_OK;
+}
+
+inline void AdminCardInc() {
+  tAdmin.NrPlayed++;
+  if (tAdmin.NrPlayed >= 4) {
+    tAdmin.NrPlayed = 0;
+    // Trick lines beyond the thirteenth all count as trick 13, which holds no card.
+    if (tAdmin.NrTricks < PBN_N_TRICKS) tAdmin.NrTricks++;
+  }
+  // Both are 0 to 3, or a side code beyond them: the sum is never negative.
+  tAdmin.PlaySide = static_cast<PbnSideDef>(
+      (static_cast<unsigned>(tAdmin.TagPlaySide) + static_cast<unsigned>(tAdmin.NrPlayed)) % 4);
+}
+
+inline PbnBoolDef AdminIllegalLead(PbnSideDef* pIllegalSide) {
+  for (PbnSideDef Side = 0; Side < PBN_N_SIDES; Side++) {
+    if (tAdmin.IllegalPlay[Side] & PBN_ILLEGAL_L) {
+      *pIllegalSide = Side;
+      return PBN_TRUE;
+    }
+  }
+  return PBN_FALSE;
+}
+
+inline void MoveClear() {
+  tAdmin.IllegalMove = 0;
+}
 
 void PbnStateInit();
 

@@ -97,9 +97,7 @@ PbnCallDef MakeCall(PbnCallTypeDef CallType) {
 PbnErrDef NoteStore(PbnGameTagsDef* ptGameTags, long Note) {
   PbnMoveAnnoDef* ptAnno = MoveAnno(ptGameTags);
   if (ptAnno == nullptr) return PBN_ERR_BAD_NOTE;
-  auto& atNotes =
-      tAdmin.Section == PBN_SECTION_AUCTION ? ptGameTags->atCallNote : ptGameTags->atCardNote;
-  atNotes[Note - 1].bReference = PBN_TRUE;
+  PbnNoteUsed(ptGameTags, tAdmin.Section != PBN_SECTION_AUCTION, Note).bReference = PBN_TRUE;
   if (ptAnno->Note != 0) return PBN_ERR_DOUBLE_NOTE;
   ptAnno->Note = static_cast<UInt8>(Note);
   return PBN_ERR_OK;
@@ -133,10 +131,12 @@ PbnErrDef SuffixStore(PbnGameTagsDef* ptGameTags, PbnSuffixDef Suffix) {
 
 PbnMoveAnnoDef* MoveAnno(PbnGameTagsDef* ptGameTags) {
   if (tAdmin.Section == PBN_SECTION_AUCTION && tAdmin.NrCalls >= 0) {
+    ptGameTags->CallAnnosUsed |= UInt64{1} << tAdmin.NrCalls;  // what GameTagsInit clears
     return &ptGameTags->atCallAnno[tAdmin.NrCalls];
   }
   if (tAdmin.Section == PBN_SECTION_PLAY && tAdmin.NrTricks >= 0 &&
       tAdmin.NrTricks < PBN_N_TRICKS) {
+    ptGameTags->CardAnnosUsed |= UInt64{1} << (tAdmin.NrTricks * PBN_N_SIDES + tAdmin.PlaySide);
     return &ptGameTags->aatCardAnno[tAdmin.NrTricks][tAdmin.PlaySide];
   }
   return nullptr;
@@ -146,7 +146,7 @@ PbnErrDef AuctionCallCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
   // The words of the auction begin with a letter or "-": a call that begins with a digit is a bid.
   if (!CharIsDigit(acBuffer[0])) {
     if (TextIs(acBuffer, '-')) return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_PLACEHOLDER));
-    if (PbnStrcmp(acBuffer, "AP") == 0) {
+    if (TextIsLiteral(acBuffer, "AP")) {
       const int NrPasses = ptGameData->tAuction.NrCalls == 0 ? 4 : 3;
       PbnErrDef Error = PBN_ERR_OK;
       for (int Pass = 0; Pass < NrPasses; Pass++) {
@@ -154,13 +154,13 @@ PbnErrDef AuctionCallCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
       }
       return Error;
     }
-    if (PbnStrcmp(acBuffer, acPbnPass) == 0) {
+    if (TextIsLiteral(acBuffer, acPbnPass)) {
       return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_PASS));
     }
-    if (PbnStrcmp(acBuffer, apcPbnRiskNames[PBN_RISK_DOUBLED]) == 0) {
+    if (TextIsWord(acBuffer, apcPbnRiskNames[PBN_RISK_DOUBLED])) {
       return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_DOUBLE));
     }
-    if (PbnStrcmp(acBuffer, apcPbnRiskNames[PBN_RISK_REDOUBLED]) == 0) {
+    if (TextIsWord(acBuffer, apcPbnRiskNames[PBN_RISK_REDOUBLED])) {
       return AuctionCallStore(ptGameData, MakeCall(PBN_CALL_REDOUBLE));
     }
   }

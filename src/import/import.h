@@ -29,7 +29,11 @@ struct PbnImportOptionsDef {
 };
 
 void PbnImportSetOptions(const PbnImportOptionsDef& tOptions);
-const PbnImportOptionsDef& PbnImportOptions();
+// The options in force; asked at every tag value, so inline. Set through PbnImportSetOptions.
+extern PbnImportOptionsDef tPbnImportOptions;
+inline const PbnImportOptionsDef& PbnImportOptions() {
+  return tPbnImportOptions;
+}
 
 // Whether the text of the file read last, and of the games loaded from it, is UTF-8: the one
 // answer for every place that shows or writes that text.

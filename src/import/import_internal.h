@@ -63,6 +63,26 @@ constexpr bool TextIs(const char* pcText, char c) {
   return pcText[0] == c && pcText[1] == '\0';
 }
 
+// Whether a text is the word, its letters A to Z in either case: PbnStrcmp(...) == 0, but
+// inline, since the words of calls and of tag values are compared at every call and game.
+constexpr char CharFoldCase(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+constexpr bool TextIsWord(const char* pcText, const char* pcWord) {
+  for (;; pcText++, pcWord++) {
+    if (CharFoldCase(*pcText) != CharFoldCase(*pcWord)) return false;
+    if (*pcText == '\0') return true;
+  }
+}
+// The same for a word written out, which the compiler then compares letter by letter.
+template <size_t N>
+constexpr bool TextIsLiteral(const char* pcText, const char (&acWord)[N]) {
+  for (size_t i = 0; i < N; i++) {
+    if (CharFoldCase(pcText[i]) != CharFoldCase(acWord[i])) return false;
+  }
+  return true;
+}
+
 void CharSkipSpace(const char** pacBuffer);
 int PbnStrcmp(const char* pc1, const char* pc2);
 PbnErrDef TagValueGetNumber(const char** pacBuffer, long* pNumber);

@@ -1,6 +1,7 @@
 // Cards of the play checked against the hands, tricks evaluated (leader, revokes, winner,
 // tricks won), and the whole-game checks of notes, declarer and result.
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "core/defs.h"
@@ -46,7 +47,7 @@ PbnErrDef EvaluateTrick(PbnGameDataDef* ptGameData, PbnSideDef Leader) {
   std::array<PbnCardDef, PBN_N_SIDES> atPlayed;  // in the order played
   bool bUnrecorded = false;
   for (int Step = 0; Step < PBN_N_SIDES; Step++) {
-    const PbnSideDef Side = static_cast<PbnSideDef>((Leader + Step) % 4);
+    const auto Side = static_cast<PbnSideDef>((Leader + static_cast<unsigned>(Step)) % 4);
     const PbnCardDef& tCard = tTrick.atCards[Side];
     atPlayed[Step] = tCard;
     if (Step == 0) continue;
@@ -181,8 +182,12 @@ PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
   if (*pc == '-') {
     pc++;
   } else {
-    if (CharSuitCheck(pc[0], &tCard.Suit) != PBN_ERR_OK) return PBN_ERR_BAD_SUIT;
-    if (CharRankCheck(pc[1], &tCard.Rank) != PBN_ERR_OK) return PBN_ERR_BAD_RANK;
+    // The tables of CharSuitCheck and CharRankCheck, looked up by byte: a byte beyond 127 is
+    // neither a suit nor a rank in them.
+    tCard.Suit = aPbnCharSuits[static_cast<unsigned char>(pc[0])];
+    if (tCard.Suit == PBN_SUIT_NO_CARD) return PBN_ERR_BAD_SUIT;
+    tCard.Rank = aPbnCharRanks[static_cast<unsigned char>(pc[1])];
+    if (tCard.Rank == 0) return PBN_ERR_BAD_RANK;
     pc += 2;
   }
   if (*pc != '\0') return PBN_ERR_BAD_CARD;
@@ -197,10 +202,11 @@ PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
   return Error;
 }
 
-PbnErrDef TrickCheck(PbnGameDataDef* ptGameData) {
-  ptGameData->tPlay.aFirsts[tAdmin.NrTricks] = PBN_SIDE_NONE;
-  if (tAdmin.NrPlayed != 3) return PBN_ERR_OK;
+namespace {
 
+// The trick is complete: its leader, its revokes, its winner. Apart from TrickCheck, so that the
+// three cards of a trick before its last pass through a call that does next to nothing.
+[[gnu::noinline]] PbnErrDef CompleteTrick(PbnGameDataDef* ptGameData) {
   PbnErrDef Error = PBN_ERR_OK;
   PbnSideDef Leader = tAdmin.Leader;
   PbnSideDef MarkedSide;
@@ -220,6 +226,13 @@ PbnErrDef TrickCheck(PbnGameDataDef* ptGameData) {
   // Without a valid leader (no Declarer tag) the trick is not evaluated.
   tAdmin.IllegalTrick = 0;
   return Error;
+}
+
+}  // namespace
+
+PbnErrDef TrickCheck(PbnGameDataDef* ptGameData) {
+  ptGameData->tPlay.aFirsts[tAdmin.NrTricks] = PBN_SIDE_NONE;
+  return tAdmin.NrPlayed != 3 ? PBN_ERR_OK : CompleteTrick(ptGameData);
 }
 
 PbnErrDef CheckCardIllegal(const char* acBuffer) {
@@ -242,19 +255,21 @@ PbnErrDef CheckCardIllegal(const char* acBuffer) {
 
 PbnErrDef CheckNotes(const PbnGameTagsDef* ptGameTags) {
   PbnErrDef Error = PBN_ERR_OK;
-  for (const auto* ptNotes : {&ptGameTags->atCallNote, &ptGameTags->atCardNote}) {
-    for (int Note = 1; Note <= PBN_N_NOTES; Note++) {
-      const PbnMoveNoteDef& tNote = (*ptNotes)[Note - 1];
-      const bool bText = tNote.tTagValue.acValue[0] != '\0';
-      if (tNote.bReference && !bText) {
-        Error = PBN_ERR_NO_NOTE;
-      } else if (!tNote.bReference && bText) {
-        Error = PBN_ERR_UNUSED_NOTE;
-      } else {
-        continue;
-      }
-      ImportPrintf2(PbnErrors[Error], Note);
+  // The notes of the auction, then those of the play, each in its order: only those written.
+  for (UInt64 Used = ptGameTags->NotesUsed; Used != 0; Used &= Used - 1) {
+    const int Place = std::countr_zero(Used);
+    const int Note = Place % PBN_N_NOTES + 1;
+    const PbnMoveNoteDef& tNote =
+        (Place < PBN_N_NOTES ? ptGameTags->atCallNote : ptGameTags->atCardNote)[Note - 1];
+    const bool bText = tNote.tTagValue.acValue[0] != '\0';
+    if (tNote.bReference && !bText) {
+      Error = PBN_ERR_NO_NOTE;
+    } else if (!tNote.bReference && bText) {
+      Error = PBN_ERR_UNUSED_NOTE;
+    } else {
+      continue;
     }
+    ImportPrintf2(PbnErrors[Error], Note);
   }
   return Error;
 }

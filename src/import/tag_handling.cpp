@@ -12,8 +12,6 @@ namespace {
 // The inheritance record: the latest value read for each tag that was not "#".
 std::array<PbnTagValueDef, PBN_N_TAG_IDS> atPrevTagValue;
 
-PbnImportOptionsDef tImportOptions;
-
 // The 2.1 reading reads the value of a repeated tag (an identical repeat is ignored) and of an
 // unknown tag (kept as an extra tag under this name).
 bool bRepeatedTag = false;
@@ -53,18 +51,6 @@ bool SameText(const char* pc1, const char* pc2) {
   return *pc1 == *pc2;
 }
 
-// Every tag of every game is looked up by its name, in a small open hash table of the names
-// (71 in 256 slots: a free slot always ends the search) keyed by the length and the first and
-// last characters, so that a look-up reads the name once to hash it and once to compare it.
-constexpr unsigned kNameSlots = 256;
-static_assert(PBN_N_TAG_IDS <= kNameSlots / 2, "searches stay short");
-
-constexpr unsigned NameSlot(const char* pcName, size_t Length) {
-  const auto First = static_cast<unsigned char>(pcName[0]);
-  const auto Last = static_cast<unsigned char>(pcName[Length - 1]);
-  return (static_cast<unsigned>(Length) * 97 + First * 31 + Last) % kNameSlots;
-}
-
 constexpr size_t TextLength(const char* pc) {
   size_t Length = 0;
   while (pc[Length] != '\0')
@@ -72,51 +58,77 @@ constexpr size_t TextLength(const char* pc) {
   return Length;
 }
 
+constexpr size_t kMinNameLength = 4;  // the shortest and longest names, checked below
+constexpr size_t kMaxNameLength = 18;
+
+// Every tag of every game is looked up by its name, in a table of 256 slots where no two names
+// share a slot (checked below): the length and three characters of a name pick the one slot
+// that can hold it, so that a look-up hashes it and compares it once.
+constexpr unsigned kNameSlots = 256;
+
+constexpr unsigned NameSlot(const char* pcName, size_t Length) {
+  const auto First = static_cast<unsigned char>(pcName[0]);
+  const auto BeforeLast = static_cast<unsigned char>(pcName[Length - 2]);
+  const auto Last = static_cast<unsigned char>(pcName[Length - 1]);
+  return (static_cast<unsigned>(Length) * 24 + First * 39 + BeforeLast * 2 + Last) % kNameSlots;
+}
+
 struct NameSlotDef {
-  Int8 TagId;  // -1: free
-  UInt8 Length;
+  Int8 TagId;
+  UInt8 Length;  // 0: free
 };
 
 constexpr std::array<NameSlotDef, kNameSlots> atNameSlots = [] {
   std::array<NameSlotDef, kNameSlots> atSlots{};
-  for (NameSlotDef& tSlot : atSlots)
-    tSlot = {-1, 0};
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
     const size_t Length = TextLength(aPbnTagNames[TagId]);
-    unsigned Slot = NameSlot(aPbnTagNames[TagId], Length);
-    while (atSlots[Slot].TagId >= 0)
-      Slot = (Slot + 1) % kNameSlots;
-    atSlots[Slot] = {static_cast<Int8>(TagId), static_cast<UInt8>(Length)};
+    if (Length < kMinNameLength || Length > kMaxNameLength) throw "a name outside the lengths";
+    NameSlotDef& tSlot = atSlots[NameSlot(aPbnTagNames[TagId], Length)];
+    if (tSlot.Length != 0) throw "two names share a slot";
+    tSlot = {static_cast<Int8>(TagId), static_cast<UInt8>(Length)};
   }
   return atSlots;
 }();
 
+template <typename T>
+T LoadWord(const char* pc) {
+  T Word;
+  std::memcpy(&Word, pc, sizeof Word);
+  return Word;
+}
+
+// Whether Length characters (kMinNameLength to kMaxNameLength) of two texts are the same,
+// compared a word at a time; the last word overlaps the one before it.
+bool SameName(const char* pc1, const char* pc2, size_t Length) {
+  if (Length < 8) {
+    return LoadWord<UInt32>(pc1) == LoadWord<UInt32>(pc2) &&
+           LoadWord<UInt32>(pc1 + Length - 4) == LoadWord<UInt32>(pc2 + Length - 4);
+  }
+  for (size_t i = 0; i + 8 < Length; i += 8) {
+    if (LoadWord<UInt64>(pc1 + i) != LoadWord<UInt64>(pc2 + i)) return false;
+  }
+  return LoadWord<UInt64>(pc1 + Length - 8) == LoadWord<UInt64>(pc2 + Length - 8);
+}
+
 }  // namespace
 
 PbnErrDef TagIdGet(const char* acBuffer, size_t Length, PbnTagIdDef* pTagId) {
-  if (Length > 0) {
-    for (unsigned Slot = NameSlot(acBuffer, Length); atNameSlots[Slot].TagId >= 0;
-         Slot = (Slot + 1) % kNameSlots) {
-      const NameSlotDef& tSlot = atNameSlots[Slot];
-      if (tSlot.Length != Length || std::memcmp(acBuffer, aPbnTagNames[tSlot.TagId], Length) != 0) {
-        continue;
-      }
+  if (Length >= kMinNameLength && Length <= kMaxNameLength) {
+    const NameSlotDef& tSlot = atNameSlots[NameSlot(acBuffer, Length)];
+    if (tSlot.Length == Length && SameName(acBuffer, aPbnTagNames[tSlot.TagId], Length)) {
       *pTagId = static_cast<PbnTagIdDef>(tSlot.TagId);
       // A tag of a later standard than the one read is as unknown as any other name.
-      if (atPbnTags[*pTagId].Standard > tImportOptions.Standard) break;
-      return PBN_ERR_OK;
+      if (atPbnTags[*pTagId].Standard <= tPbnImportOptions.Standard) return PBN_ERR_OK;
     }
   }
   *pTagId = PBN_N_TAG_IDS;
   return PBN_ERR_BAD_TAG_NAME;
 }
 
-void PbnImportSetOptions(const PbnImportOptionsDef& tOptions) {
-  tImportOptions = tOptions;
-}
+PbnImportOptionsDef tPbnImportOptions;
 
-const PbnImportOptionsDef& PbnImportOptions() {
-  return tImportOptions;
+void PbnImportSetOptions(const PbnImportOptionsDef& tOptions) {
+  tPbnImportOptions = tOptions;
 }
 
 PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t Length,
@@ -195,14 +207,10 @@ PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char*
 
 PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcBuffer) {
   if (Note < 1 || Note > PBN_N_NOTES) return PBN_ERR_BAD_NOTE;
-  PbnMoveNoteDef* ptNote;
-  if (tAdmin.Section == PBN_SECTION_AUCTION) {
-    ptNote = &ptGameTags->atCallNote[Note - 1];
-  } else if (tAdmin.Section == PBN_SECTION_PLAY) {
-    ptNote = &ptGameTags->atCardNote[Note - 1];
-  } else {
+  if (tAdmin.Section != PBN_SECTION_AUCTION && tAdmin.Section != PBN_SECTION_PLAY) {
     return PBN_ERR_BAD_SECTION;
   }
+  PbnMoveNoteDef* ptNote = &PbnNoteUsed(ptGameTags, tAdmin.Section == PBN_SECTION_PLAY, Note);
   if (ptNote->tTagValue.acValue[0] != '\0') return PBN_ERR_TAG_EXISTS;
   const char* pcColon = std::strchr(pcBuffer, ':');
   CopyValue(&ptNote->tTagValue, pcColon != nullptr ? pcColon + 1 : "");

@@ -1,5 +1,6 @@
 // The check of every tag value: accepts or refuses it, and for the tags that carry play data
 // turns it into the codes of the game record or the importer's bookkeeping.
+#include <array>
 #include <cstring>
 #include <iterator>
 
@@ -13,7 +14,7 @@ namespace {
 
 bool ValueIsOneOf(const char* acBuffer, std::initializer_list<const char*> apcWords) {
   for (const char* pcWord : apcWords) {
-    if (PbnStrcmp(acBuffer, pcWord) == 0) return true;
+    if (TextIsWord(acBuffer, pcWord)) return true;
   }
   return false;
 }
@@ -273,8 +274,8 @@ bool StrainOnly(const char* acBuffer, PbnTrumpDef* pTrump) {
 }
 
 PbnScoringDef ScoringOf(const char* pcField) {
-  if (PbnStrcmp(pcField, "Chicago") == 0) return PBN_SCORING_CHICAGO;
-  if (PbnStrcmp(pcField, "Rubber") == 0) return PBN_SCORING_RUBBER;
+  if (TextIsLiteral(pcField, "Chicago")) return PBN_SCORING_CHICAGO;
+  if (TextIsLiteral(pcField, "Rubber")) return PBN_SCORING_RUBBER;
   if (ValueIsOneOf(pcField, {"EMP", "IMP_1948", "IMP_1961", "IMP", "BAM"})) return PBN_SCORING_IMP;
   if (ValueIsOneOf(pcField, {"OldMP", "MP", "MatchPoints"})) return PBN_SCORING_MP;
   return PBN_SCORING_NONE;
@@ -369,7 +370,7 @@ constexpr TagVulnerDef atTagVulners[9] = {
 PbnErrDef TagValueCheckVulnerable(char* acBuffer, PbnGameDataDef* ptGameData) {
   if (bUsePrevTag) return PBN_ERR_BAD_INHERITANCE;
   for (const TagVulnerDef& tRow : atTagVulners) {
-    if (PbnStrcmp(acBuffer, tRow.acVulner) == 0) {
+    if (TextIsWord(acBuffer, tRow.acVulner)) {
       ptGameData->tSituation.Vulner = tRow.Vulner;
       return PBN_ERR_OK;
     }
@@ -379,7 +380,7 @@ PbnErrDef TagValueCheckVulnerable(char* acBuffer, PbnGameDataDef* ptGameData) {
 
 PbnErrDef TagValueCheckContract(char* acBuffer, PbnGameDataDef* ptGameData, PbnGameTagsDef*) {
   PbnContractDef tContract = ptGameData->tContract;
-  if (PbnStrcmp(acBuffer, acPbnPass) == 0) {
+  if (TextIsLiteral(acBuffer, acPbnPass)) {
     tContract.Trump = PBN_TRUMP_PASS;
   } else if (PbnReading21() && EndPosition() && StrainOnly(acBuffer, &tContract.Trump)) {
     tContract.NrTricks = 0;  // an end position names the strain alone
@@ -390,7 +391,7 @@ PbnErrDef TagValueCheckContract(char* acBuffer, PbnGameDataDef* ptGameData, PbnG
     const char* pc = acBuffer + 1;
     if (CharTrumpCheck(&pc, &tContract.Trump) != PBN_ERR_OK) return PBN_ERR_BAD_TRUMP;
     int Risk = 0;
-    while (Risk < 4 && PbnStrcmp(pc, apcPbnRiskNames[Risk]) != 0)
+    while (Risk < 4 && !TextIsWord(pc, apcPbnRiskNames[Risk]))
       Risk++;
     if (Risk == 4) return PBN_ERR_BAD_TAG_VALUE;
     tContract.Risk = static_cast<PbnRiskDef>(Risk);
@@ -435,13 +436,13 @@ PbnErrDef TagValueCheckHidden(char* acBuffer) {
 }
 
 PbnErrDef TagValueCheckScoring(char* acBuffer) {
-  if (PbnStrcmp(acBuffer, "Chicago") == 0) {
+  if (TextIsLiteral(acBuffer, "Chicago")) {
     tAdmin.Scoring = PBN_SCORING_CHICAGO;
-  } else if (PbnStrcmp(acBuffer, "Rubber") == 0) {
+  } else if (TextIsLiteral(acBuffer, "Rubber")) {
     tAdmin.Scoring = PBN_SCORING_RUBBER;
   } else if (ValueIsOneOf(acBuffer, {"EMP", "IMP_1948", "IMP_1961", "IMP", "BAM"})) {
     tAdmin.Scoring = PBN_SCORING_IMP;
-  } else if (PbnStrcmp(acBuffer, "OldMP") == 0) {
+  } else if (TextIsLiteral(acBuffer, "OldMP")) {
     tAdmin.Scoring = PBN_SCORING_MP;
   } else {
     return PBN_ERR_UNKNOWN_TAG_VALUE;
@@ -588,6 +589,31 @@ PbnErrDef DealCheck() {
   return PBN_ERR_OK;
 }
 
+// What each character of the hands of a Deal value is: a card (the bit of its rank, in either
+// case), one of the marks, or 0: none of them ("x" and "?" name no card of a deal). One look-up
+// a character, since nearly all of them are cards.
+enum DealCharDef : UInt16 {
+  kDealNoCard = 0,
+  kDealMark = 0x4000,  // above every rank's bit; "?" (0x8000) is no card here
+  kDealEnd,            // the end of the value
+  kDealNextHand,       // " "
+  kDealUnknownHand,    // "-"
+  kDealNextSuit,       // "."
+};
+
+constexpr std::array<UInt16, 256> aDealChars = [] {
+  std::array<UInt16, 256> aCodes{};
+  for (int c = 0; c < 256; c++) {
+    const PbnRankDef Rank = aPbnCharRanks[c];
+    if (Rank >= PBN_RANK_2 && Rank <= PBN_RANK_A) aCodes[c] = Rank;
+  }
+  aCodes['\0'] = kDealEnd;
+  aCodes[' '] = kDealNextHand;
+  aCodes['-'] = kDealUnknownHand;
+  aCodes['.'] = kDealNextSuit;
+  return aCodes;
+}();
+
 PbnErrDef TagValueCheckDeal(char* acBuffer, PbnGameDataDef* ptGameData, PbnGameTagsDef*) {
   PbnSideDef Side;
   if (CharSideCheck(acBuffer[0], &Side) != PBN_ERR_OK) return PBN_ERR_BAD_SIDE;
@@ -607,32 +633,28 @@ PbnErrDef TagValueCheckDeal(char* acBuffer, PbnGameDataDef* ptGameData, PbnGameT
     Ranks = 0;
   };
   for (;; pc++) {
-    const char c = *pc;
-    if (c == '\0') {
+    const UInt16 Code = aDealChars[static_cast<unsigned char>(*pc)];
+    if (Code < kDealMark) {
+      if (Code == kDealNoCard) return PBN_ERR_BAD_RANK;
+      Ranks |= Code;
+      if (aMask[Suit] & Code) return PBN_ERR_BAD_TAG_VALUE;  // a card given twice
+    } else if (Code == kDealEnd) {
       if (NrHand != 4 || Suit != PBN_CLUBS) return PBN_ERR_BAD_TAG_VALUE;
       StoreSuit();
       break;
-    }
-    if (c == ' ') {
+    } else if (Code == kDealNextHand) {
       if (NrHand >= 4 || Suit != PBN_CLUBS) return PBN_ERR_BAD_TAG_VALUE;
       StoreSuit();
       Side = PbnNextSide(Side);
       NrHand++;
       Suit = PBN_SPADES;
-    } else if (c == '-') {
+    } else if (Code == kDealUnknownHand) {
       tAdmin.abUnknownSide[Side] = PBN_TRUE;
       Suit = PBN_CLUBS;
-    } else if (c == '.') {
+    } else {
       if (Suit == PBN_CLUBS) return PBN_ERR_BAD_TAG_VALUE;
       StoreSuit();
       Suit--;
-    } else {
-      PbnRankDef Rank;
-      if (CharRankCheck(c, &Rank) != PBN_ERR_OK || Rank == PBN_RANK_X || Rank == PBN_RANK_UNKNOWN) {
-        return PBN_ERR_BAD_RANK;
-      }
-      Ranks |= Rank;
-      if (aMask[Suit] & Rank) return PBN_ERR_BAD_TAG_VALUE;  // a card given twice
     }
   }
   ptGameData->tDeal = tDeal;

@@ -2,6 +2,7 @@
 // whole-game checks of notes, declarer and result.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -170,6 +171,50 @@ TEST(FinalChecks, NotesOfBothSections) {
   auto Result = ImportText(Text);
   EXPECT_EQ(Result.Log, "W: Unused note [1]\nW: No note for =2=\nW: Unused note [2]\n");
   EXPECT_EQ(Result.Error, PBN_ERR_UNUSED_NOTE);  // the last finding
+}
+
+bool RangeIsEmpty(const PbnRangeDef& tRange) {
+  return tRange.Begin == 0 && tRange.End == 0;
+}
+
+bool AnnoIsEmpty(const PbnMoveAnnoDef& tAnno) {
+  return tAnno.Note == 0 && tAnno.Suffix == PBN_SUFFIX_NONE && RangeIsEmpty(tAnno.tNag) &&
+         std::all_of(tAnno.tComment.atTypes.begin(), tAnno.tComment.atTypes.end(), RangeIsEmpty);
+}
+
+// A record is cleared of what its game wrote, not as a whole: the next game read into it must
+// find nothing of the one before, neither in its checks nor in the record.
+TEST(FinalChecks, ARecordReadAgainHoldsNothingOfTheGameBefore) {
+  const std::string Head =
+      "[Dealer \"S\"]\n[Deal \"N:.2.3. K..4. 3..5. A..2.\"]\n[Declarer \"S\"]\n"
+      "[Contract \"1NT\"]\n";
+  const std::string Annotated = Head +
+                                "{of a tag}\n[Auction \"S\"]\n"
+                                "1NT =2= $1 {a call} Pass ! Pass Pass\n"
+                                "[Note \"2:call\"] {of a note}\n[Play \"W\"]\n"
+                                "SA =1= $7 {a card} H2 ?? SK S3 {the last}\n"
+                                "D2 D3 D4 D5 $9\n[Note \"1:card\"]\n";
+  const std::string Plain =
+      Head + "[Auction \"S\"]\n1NT Pass Pass Pass\n[Play \"W\"]\nSA H2 SK S3\nD2 D3 D4 D5\n";
+  auto ptTags = testing_support::MakeTags();
+  ASSERT_EQ(ImportText(Annotated, 0, ptTags.get()).Log, "");
+  ASSERT_FALSE(AnnoIsEmpty(ptTags->atCallAnno[0]));
+  ASSERT_FALSE(AnnoIsEmpty(ptTags->aatCardAnno[1][PBN_SOUTH]));
+  ASSERT_TRUE(ptTags->atCardNote[0].bReference);
+  ASSERT_FALSE(RangeIsEmpty(ptTags->atTagComment[PBN_TAG_ID_CONTRACT]));
+
+  EXPECT_EQ(ImportText(Plain, 0, ptTags.get()).Log, "");
+  const PbnGameTagsDef& tTags = *ptTags;
+  EXPECT_TRUE(std::all_of(tTags.atCallAnno.begin(), tTags.atCallAnno.end(), AnnoIsEmpty));
+  for (const auto& atTrick : tTags.aatCardAnno)
+    EXPECT_TRUE(std::all_of(atTrick.begin(), atTrick.end(), AnnoIsEmpty));
+  for (const auto* patNotes : {&tTags.atCallNote, &tTags.atCardNote}) {
+    for (const PbnMoveNoteDef& tNote : *patNotes)
+      EXPECT_TRUE(!tNote.bReference && tNote.tTagValue.acValue[0] == '\0');
+  }
+  EXPECT_TRUE(std::all_of(tTags.atTagComment.begin(), tTags.atTagComment.end(), RangeIsEmpty));
+  for (const auto* patRanges : {&tTags.atCallNoteComment, &tTags.atCardNoteComment})
+    EXPECT_TRUE(std::all_of(patRanges->begin(), patRanges->end(), RangeIsEmpty));
 }
 
 }  // namespace
