@@ -119,6 +119,10 @@ PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t 
                        PbnTagIdDef* pTagId);
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
                         const char* acBuffer);
+// The same for a value of Length characters (at most 255), none of them NUL: measured once, by
+// the reader or by the check above.
+PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
+                        const char* acBuffer, size_t Length);
 // The check of one tag's value in acValueBuffer; *pNote receives a Note tag's number.
 PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
                             PbnTagIdDef TagId, long* pNote);

@@ -348,8 +348,9 @@ void RuleTagEqual(ImportRunDef& r) {
   }
 }
 
-// The closing quote of a value: the value is checked, and the tag's end awaits its "]".
-void CloseTagValue(ImportRunDef& r) {
+// The closing quote of a value: the value is checked, and the tag's end awaits its "]". A plain
+// value holds only the characters of a value's run, so that its length is the token's.
+void CloseTagValue(ImportRunDef& r, bool bPlainValue = false) {
   const char* pcValue = TokenEnd(r);
   const UInt32 NrTables = PbnTableCount(r.ptGameTags->tTables);
   RecordAt(r, &PbnTagPlaceDef::ValueEnd);
@@ -360,7 +361,9 @@ void CloseTagValue(ImportRunDef& r) {
   } else if (r.bCheckOverflow) {
     Report(r, PBN_ERR_BAD_TAG_VALUE);
   } else {
-    Report(r, TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue));
+    Report(r, bPlainValue
+                  ? TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue, r.CheckIndex)
+                  : TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue));
   }
   r.bTableData = PbnTableCount(r.ptGameTags->tTables) != NrTables;
   r.NextPbnState = NextStateAfterTag(r.TagId);
@@ -1005,7 +1008,7 @@ bool TakeTag(ImportRunDef& r) {
   CopyRun(CheckBuffer, pcChars + Quote + 1, ValueLength);
   r.CheckIndex = ValueLength;
   r.ErrorIndex = First + Quote + 1;
-  CloseTagValue(r);
+  CloseTagValue(r, true);
   if (r.CharError != PBN_ERR_OK) {
     ErrorAt(r, First, FirstChunkIndex, Close - 1, PBN_STATE_TAG_VALUE);
     return true;

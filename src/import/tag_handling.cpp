@@ -165,6 +165,11 @@ PbnErrDef RepeatedTagCheck(const PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
 
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
                         const char* acBuffer) {
+  return TagValueCheck(ptGameData, ptGameTags, TagId, acBuffer, ValueLength(acBuffer));
+}
+
+PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
+                        const char* acBuffer, size_t Length) {
   if (PbnReading21()) {
     if (TagId == PBN_N_TAG_IDS) return PbnExtraTagPut(ptGameTags, acExtraTagName, acBuffer);
     if (bRepeatedTag) return RepeatedTagCheck(ptGameTags, TagId, acBuffer);
@@ -172,12 +177,12 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
     if (acBuffer[0] == '#' && acBuffer[1] == '#') {
       if (TagValueIsOwnData(TagId)) return PBN_ERR_BAD_INHERITANCE;
       acBuffer += 2;
+      Length -= 2;
       tAdmin.abStickyTag[TagId] = PBN_TRUE;
     }
   }
   if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
   bUsePrevTag = PBN_FALSE;
-  const size_t Length = ValueLength(acBuffer);  // measured once for its copies
   if (TagId != PBN_TAG_ID_NOTE && TextIs(acBuffer, acTagValueIdent[0])) {
     bUsePrevTag = PBN_TRUE;
     CopyText(acValueBuffer, atPrevTagValue[TagId].acValue.data());
