@@ -1129,14 +1129,13 @@ void TakeWholeComment(ImportRunDef& r, const unsigned char* pcChars, size_t Leng
 
 // The token at the chunk's next character, read in the section idle state State when the scan
 // finds it whole in the chunk and the line and ended as its state would end it: a call or a card,
-// a NAG, a suffix, a note reference or a comment. False, with nothing read, otherwise.
+// a NAG, a suffix, a note reference or a comment. The chunk's NrChars characters from the next
+// on are at pcChars. How many of them it took (a comment's line feed too); 0 when it took none.
 template <PbnStateDef State>
-bool TakeSectionToken(ImportRunDef& r) {
+size_t TakeSectionToken(ImportRunDef& r, const unsigned char* pcChars, size_t NrChars) {
   constexpr PbnStateDef MoveState =
       State == PBN_STATE_PLAY_IDLE ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL;
-  const auto* pcChars = reinterpret_cast<const unsigned char*>(r.tChunk.pcChars) + r.ChunkIndex;
-  const auto NrChars = static_cast<size_t>(r.tChunk.NrChars - r.ChunkIndex);
-  if (NrChars < 2) return false;
+  if (NrChars < 2) return 0;
   // The room of the line: the index of the step of the character at Offset is below 255.
   const auto InLine = [&r](size_t Offset) { return r.InputIndex + Offset < kMaxLineChars; };
   // The token's last character, or the one after it that ends it, at End within the chunk.
@@ -1147,27 +1146,26 @@ bool TakeSectionToken(ImportRunDef& r) {
   switch (pcChars[0]) {
     case '$': {
       const size_t NrDigits = RunLength(pcChars, 1, NrChars, aaRuns[PBN_STATE_NAG]);
-      if (!Ends(1 + NrDigits, PBN_STATE_NAG)) return false;
+      if (!Ends(1 + NrDigits, PBN_STATE_NAG)) return 0;
       TakeWholeNag(r, pcChars, NrDigits);
-      return true;
+      return 1 + NrDigits;
     }
     case '!':
     case '?':
-      if (!InLine(1)) return false;
+      if (!InLine(1)) return 0;
       if (pcChars[1] == '!' || pcChars[1] == '?') {
         TakeWholeSuffix(r, pcChars, 2);
-      } else if (Ends(1, PBN_STATE_SUFFIX)) {
-        TakeWholeSuffix(r, pcChars, 1);
-      } else {
-        return false;
+        return 2;
       }
-      return true;
+      if (!Ends(1, PBN_STATE_SUFFIX)) return 0;
+      TakeWholeSuffix(r, pcChars, 1);
+      return 1;
     case '=': {
       const size_t NrDigits = RunLength(pcChars, 1, NrChars, aaRuns[PBN_STATE_NOTE]);
       const size_t Close = 1 + NrDigits;
-      if (Close >= NrChars || pcChars[Close] != '=' || !InLine(Close)) return false;
+      if (Close >= NrChars || pcChars[Close] != '=' || !InLine(Close)) return 0;
       TakeWholeNote(r, pcChars, NrDigits);
-      return true;
+      return Close + 1;
     }
     case '{':
     case ';': {
@@ -1175,17 +1173,17 @@ bool TakeSectionToken(ImportRunDef& r) {
       const PbnStateDef CommentState = bBraces ? PBN_STATE_COMMENT : PBN_STATE_COMMENT_EOL;
       const size_t Close = 1 + RunLength(pcChars, 1, NrChars, aaRuns[CommentState]);
       if (Close >= NrChars || pcChars[Close] != (bBraces ? '}' : '\n') || !InLine(Close)) {
-        return false;
+        return 0;
       }
       TakeWholeComment(r, pcChars, bBraces ? Close + 1 : Close);
-      return true;
+      return Close + 1;
     }
     default: {
-      if (!aaRuns[MoveState][pcChars[0]]) return false;
+      if (!aaRuns[MoveState][pcChars[0]]) return 0;
       const size_t Length = 1 + RunLength(pcChars, 1, NrChars, aaRuns[MoveState]);
-      if (!Ends(Length, MoveState)) return false;
+      if (!Ends(Length, MoveState)) return 0;
       TakeWholeMove<State>(r, pcChars, Length);
-      return true;
+      return Length;
     }
   }
 }
@@ -1209,10 +1207,15 @@ void TakeBlanks(ImportRunDef& r, size_t NrBlanks) {
 // cannot be read so.
 template <PbnStateDef State>
 bool TakeSectionTokens(ImportRunDef& r) {
-  if (!TakeSectionToken<State>(r)) return false;
-  while (r.CharError == PBN_ERR_OK && r.ChunkIndex < r.tChunk.NrChars) {
-    const auto* pcChars = reinterpret_cast<const unsigned char*>(r.tChunk.pcChars) + r.ChunkIndex;
-    const auto NrChars = static_cast<size_t>(r.tChunk.NrChars - r.ChunkIndex);
+  // The chunk's characters from the next on, kept at hand from token to token.
+  const auto* pcChars = reinterpret_cast<const unsigned char*>(r.tChunk.pcChars) + r.ChunkIndex;
+  auto NrChars = static_cast<size_t>(r.tChunk.NrChars - r.ChunkIndex);
+  size_t NrTaken = TakeSectionToken<State>(r, pcChars, NrChars);
+  if (NrTaken == 0) return false;
+  for (;;) {
+    pcChars += NrTaken;
+    NrChars -= NrTaken;
+    if (r.CharError != PBN_ERR_OK || NrChars == 0) break;
     if (pcChars[0] == '\n') {
       if (r.InputIndex < kMaxLineChars) KnownLineFeed(r);
       break;
@@ -1220,7 +1223,10 @@ bool TakeSectionTokens(ImportRunDef& r) {
     const size_t NrBlanks = RunLength(pcChars, 0, NrChars, (*r.paaRuns)[State]);
     if (NrBlanks == 0 || r.InputIndex + NrBlanks > kMaxLineChars) break;
     TakeBlanks<State>(r, NrBlanks);
-    if (!TakeSectionToken<State>(r)) break;
+    pcChars += NrBlanks;
+    NrChars -= NrBlanks;
+    NrTaken = TakeSectionToken<State>(r, pcChars, NrChars);
+    if (NrTaken == 0) break;
   }
   return true;
 }
