@@ -140,10 +140,13 @@ PbnTagPlaceDef* LastPlace(ImportRunDef& r) {
   return r.patPlaces != nullptr && !r.patPlaces->empty() ? &r.patPlaces->back() : nullptr;
 }
 
-void RecordTagBegin(ImportRunDef& r) {
-  if (r.patPlaces == nullptr) return;
+void RecordTagPlace(ImportRunDef& r) {
   const size_t Pos = CharPos(r);
   r.patPlaces->push_back({Pos, Pos, Pos, Pos, Pos, Pos, false, {}});
+}
+
+void RecordTagBegin(ImportRunDef& r) {
+  if (r.patPlaces != nullptr) RecordTagPlace(r);  // kept apart, so that this test is inlined
 }
 
 // Sets a place of the tag being read: the offset of the step's character, plus Offset.
