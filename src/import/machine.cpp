@@ -930,7 +930,14 @@ void KnownLineFeed(ImportRunDef& r) {
   r.c = '\n';
   r.bCharFromFile = true;
   r.ChunkIndex++;
-  EndLine(r);
+  // The line holds a token and is in no comment: without an error to log, it only ends.
+  if (r.LineError == PBN_ERR_OK && PbnVerbose == 0) {
+    r.bLineNonBlank = false;
+    r.InputIndex = 0;
+    r.ErrorIndex = 0;
+  } else {
+    EndLine(r);
+  }
 }
 
 // The length of the run of pcChars[From..NrChars) whose characters are in abRun.
