@@ -1082,30 +1082,18 @@ void TakeWholeMove(ImportRunDef& r, const unsigned char* pcChars, size_t Length)
   TokenDone(r);
 }
 
-// "$" and the NrDigits digits of a NAG.
-void TakeWholeNag(ImportRunDef& r, const unsigned char* pcChars, size_t NrDigits) {
-  StoreWhole(r, pcChars, NrDigits + 1);
-  CollectWhole(r, pcChars + 1, NrDigits);
-  AfterToken(r, pcChars, NrDigits + 1, PBN_STATE_NAG, true);
-  Report(r, NagCheck(r.ptGameTags, TokenEnd(r)));
-  TokenDone(r);
-}
+// A NAG ("$" and its digits), a suffix (one or two characters) or a note reference ("=", its digits
+// and "=") of Length characters, whose NrToken characters from From on are the token for Check
+// (bLeft: ended by the character after it, which is left to the section).
+using AnnotationCheckDef = PbnErrDef (*)(PbnGameTagsDef* ptGameTags, const char* acBuffer);
 
-// A suffix of one or two characters: two end it, one is ended by the character after it.
-void TakeWholeSuffix(ImportRunDef& r, const unsigned char* pcChars, size_t Length) {
+void TakeWholeAnnotation(ImportRunDef& r, const unsigned char* pcChars, size_t Length, size_t From,
+                         size_t NrToken, PbnStateDef TokenState, bool bLeft,
+                         AnnotationCheckDef Check) {
   StoreWhole(r, pcChars, Length);
-  CollectWhole(r, pcChars, Length);
-  AfterToken(r, pcChars, Length, PBN_STATE_SUFFIX, Length == 1);
-  Report(r, SuffixCheck(r.ptGameTags, TokenEnd(r)));
-  TokenDone(r);
-}
-
-// "=", the NrDigits digits of a note reference and its closing "=".
-void TakeWholeNote(ImportRunDef& r, const unsigned char* pcChars, size_t NrDigits) {
-  StoreWhole(r, pcChars, NrDigits + 2);
-  CollectWhole(r, pcChars + 1, NrDigits);
-  AfterToken(r, pcChars, NrDigits + 2, PBN_STATE_NOTE, false);
-  Report(r, NoteCheck(r.ptGameTags, TokenEnd(r)));
+  CollectWhole(r, pcChars + From, NrToken);
+  AfterToken(r, pcChars, Length, TokenState, bLeft);
+  Report(r, Check(r.ptGameTags, TokenEnd(r)));
   TokenDone(r);
 }
 
@@ -1157,24 +1145,24 @@ size_t TakeSectionToken(ImportRunDef& r, const unsigned char* pcChars, size_t Nr
     case '$': {
       const size_t NrDigits = RunLength(pcChars, 1, NrChars, aaRuns[PBN_STATE_NAG]);
       if (!Ends(1 + NrDigits, PBN_STATE_NAG)) return 0;
-      TakeWholeNag(r, pcChars, NrDigits);
+      TakeWholeAnnotation(r, pcChars, 1 + NrDigits, 1, NrDigits, PBN_STATE_NAG, true, NagCheck);
       return 1 + NrDigits;
     }
     case '!':
     case '?':
       if (!InLine(1)) return 0;
       if (pcChars[1] == '!' || pcChars[1] == '?') {
-        TakeWholeSuffix(r, pcChars, 2);
+        TakeWholeAnnotation(r, pcChars, 2, 0, 2, PBN_STATE_SUFFIX, false, SuffixCheck);
         return 2;
       }
       if (!Ends(1, PBN_STATE_SUFFIX)) return 0;
-      TakeWholeSuffix(r, pcChars, 1);
+      TakeWholeAnnotation(r, pcChars, 1, 0, 1, PBN_STATE_SUFFIX, true, SuffixCheck);
       return 1;
     case '=': {
       const size_t NrDigits = RunLength(pcChars, 1, NrChars, aaRuns[PBN_STATE_NOTE]);
       const size_t Close = 1 + NrDigits;
       if (Close >= NrChars || pcChars[Close] != '=' || !InLine(Close)) return 0;
-      TakeWholeNote(r, pcChars, NrDigits);
+      TakeWholeAnnotation(r, pcChars, Close + 1, 1, NrDigits, PBN_STATE_NOTE, false, NoteCheck);
       return Close + 1;
     }
     case '{':

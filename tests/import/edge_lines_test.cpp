@@ -62,19 +62,27 @@ std::vector<EdgeCase> EdgeCases() {
   };
 }
 
-// What the index pass logs (with line numbers) and counts, and what the import of the first
-// game gives.
-std::string Reading(const EdgeCase& tCase, const PbnImportOptionsDef& tOptions) {
-  TempFile File(tCase.Text);
+// What the index pass of Text logs, with line numbers; *pNrGames: how many it indexes.
+std::string PassLog(const std::string& Text, const PbnImportOptionsDef& tOptions,
+                    UInt32* pNrGames) {
+  if (tFileAdmin.tGameTagDD.ptData == nullptr) GameInit();
+  TempFile File(Text);
   FilePtr pFile(std::fopen(File.Path().c_str(), "rb"), std::fclose);
   std::string Log;
   PbnLogSinkDef tSink;
   tSink.pMemory = &Log;
   tSink.bLineNumbers = PBN_TRUE;
   PbnImportLog(tSink);
-  UInt32 NrGames = 0;
-  GamesLoad(pFile.get(), &NrGames, tOptions);
+  GamesLoad(pFile.get(), pNrGames, tOptions);
   PbnImportLog({});
+  return Log;
+}
+
+// What the index pass logs (with line numbers) and counts, and what the import of the first
+// game gives.
+std::string Reading(const EdgeCase& tCase, const PbnImportOptionsDef& tOptions) {
+  UInt32 NrGames = 0;
+  const std::string Log = PassLog(tCase.Text, tOptions, &NrGames);
   auto Result = testing_support::ImportText(tCase.Text);  // by the reading of the pass
   PbnImportSetOptions({});
   return "== " + std::string(tCase.pcName) + ": " + std::to_string(NrGames) +
@@ -157,17 +165,8 @@ std::vector<EdgeCase> WholeTokenCases() {
 // All that a reading of Text gives: the log of its index pass with line numbers, the count and
 // the offsets, then each game imported on its own after the one before.
 std::string EverythingRead(const std::string& Text, const PbnImportOptionsDef& tOptions) {
-  if (tFileAdmin.tGameTagDD.ptData == nullptr) GameInit();
-  TempFile File(Text);
-  FilePtr pFile(std::fopen(File.Path().c_str(), "rb"), std::fclose);
-  std::string Log;
-  PbnLogSinkDef tSink;
-  tSink.pMemory = &Log;
-  tSink.bLineNumbers = PBN_TRUE;
-  PbnImportLog(tSink);
   UInt32 NrGames = 0;
-  GamesLoad(pFile.get(), &NrGames, tOptions);
-  PbnImportLog({});
+  const std::string Log = PassLog(Text, tOptions, &NrGames);
   std::string Read = std::to_string(NrGames) + " games\n" + Log;
   for (UInt32 GameNr = 1; GameNr <= NrGames; GameNr++) {
     Read +=
