@@ -1,6 +1,6 @@
-// The import state machine: reads one game character by character through a stack of states,
-// cuts it into tokens, hands each to its check, marks and logs every erroneous line and runs the
-// whole-game checks at the end.
+// The import state machine: reads one game character by character through a stack of states
+// (the common tokens whole, as those steps would), cuts it into tokens, hands each to its check,
+// marks and logs every erroneous line and runs the whole-game checks at the end.
 #include <algorithm>
 #include <cassert>
 #include <cstring>
