@@ -912,17 +912,17 @@ bool TakeRun(ImportRunDef& r) {
 
 // --- whole tokens ---
 //
-// A tag pair that stands whole on its line, and a call or a card with the character that ends it
-// in the chunk, are read in one go: what their steps one character at a time would do, with one
-// update of the line, the token and the counts, and the rules' own actions in their order. The
-// scan first makes sure that no step would meet what it rules out: the end of the chunk or of the
-// line, an escape line, a character outside its class. A check that reports an error ends the go
-// after its character, with everything as that step leaves it; the steps go on from there.
+// A tag pair that stands whole on its line, and the calls, cards, NAGs, suffixes, note references
+// and comments of a section's line, are read in one go: what their steps one at a time would do,
+// with one update of the line, the token and the counts, and the rules' own actions in their order.
+// The scan first makes sure that no step would meet what it rules out: the end of the chunk or of
+// the line, an escape line, a character outside its class. A check that reports an error ends the
+// go after its character, with everything as that step leaves it; the steps go on from there.
 
 bool bWholeTokens = true;
 
-// The step of the line feed after a tag pair, in the state that the pair left: every state that
-// follows a tag only stores it, so the line just ends.
+// The step of the line feed after a tag pair or a section's token, in the state that it left:
+// every such state only stores it, so the line just ends.
 void KnownLineFeed(ImportRunDef& r) {
   r.CharError = PBN_ERR_OK;
   StepEnter(r, PbnStateCurrent());
@@ -947,6 +947,14 @@ size_t RunLength(const unsigned char* pcChars, size_t From, size_t NrChars,
   while (End < NrChars && abRun[pcChars[End]])
     End++;
   return End - From;
+}
+
+// The Length characters at the chunk's next character, found whole by a scan, stored into the
+// line as they are.
+void StoreWhole(ImportRunDef& r, const unsigned char* pcChars, size_t Length) {
+  CopyRun(InputBuffer + r.InputIndex, pcChars, Length);
+  r.bLineNonBlank = true;
+  NoteGameBegin(r);
 }
 
 // Where the step of the character at Offset from the go's first character leaves the line, the
@@ -990,9 +998,7 @@ bool TakeTag(ImportRunDef& r) {
     return false;
   }
   const int FirstChunkIndex = r.ChunkIndex;
-  CopyRun(InputBuffer + First, pcChars, Close + 1);
-  r.bLineNonBlank = true;
-  NoteGameBegin(r);
+  StoreWhole(r, pcChars, Close + 1);
   // "[" and the name.
   if constexpr (State == PBN_STATE_IDLE) {
     OpenTag(r);
@@ -1031,14 +1037,6 @@ bool TakeTag(ImportRunDef& r) {
     KnownLineFeed(r);
   }
   return true;
-}
-
-// The Length characters at the chunk's next character, found whole by a scan, stored into the
-// line as they are.
-void StoreWhole(ImportRunDef& r, const unsigned char* pcChars, size_t Length) {
-  CopyRun(InputBuffer + r.InputIndex, pcChars, Length);
-  r.bLineNonBlank = true;
-  NoteGameBegin(r);
 }
 
 // The Length characters at pcChars collected as the token for its check.
