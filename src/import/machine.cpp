@@ -768,6 +768,13 @@ void HandleError(ImportRunDef& r) {
   r.CurrPbnState = PbnStateCurrent();
 }
 
+// The next line starts empty.
+void StartLine(ImportRunDef& r) {
+  r.bLineNonBlank = false;
+  r.InputIndex = 0;
+  r.ErrorIndex = 0;
+}
+
 void EndLine(ImportRunDef& r) {
   InputBuffer[r.InputIndex] = '\0';
   if (PbnStateCurrent() == PBN_STATE_COMMENT) {
@@ -784,9 +791,7 @@ void EndLine(ImportRunDef& r) {
   } else if (PbnVerbose > 0) {
     ImportPrintLine(InputBuffer, nullptr, nullptr);
   }
-  r.bLineNonBlank = false;
-  r.InputIndex = 0;
-  r.ErrorIndex = 0;
+  StartLine(r);
   if (r.bEndOfFile) r.bReady = PBN_TRUE;
 }
 
@@ -932,9 +937,7 @@ void KnownLineFeed(ImportRunDef& r) {
   r.ChunkIndex++;
   // The line holds a token and is in no comment: without an error to log, it only ends.
   if (r.LineError == PBN_ERR_OK && PbnVerbose == 0) {
-    r.bLineNonBlank = false;
-    r.InputIndex = 0;
-    r.ErrorIndex = 0;
+    StartLine(r);
   } else {
     EndLine(r);
   }

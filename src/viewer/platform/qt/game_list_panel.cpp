@@ -14,6 +14,7 @@
 
 #include "viewer/platform/qt/qt_canvas.h"
 #include "viewer/platform/qt/qt_host.h"
+#include "viewer/platform/qt/qt_widgets.h"
 #include "viewer/platform/qt/results_panel.h"
 #include "viewer/viewer.h"
 
@@ -211,17 +212,7 @@ GameListPanel::GameListPanel(bool bSameBoard, QWidget* ptParent)
   ptCount_ = new QLabel(this);
   ptLayout->addWidget(ptCount_);
   ptModel_ = new GameListModel(this);
-  ptView_ = new QTableView(this);
-  ptView_->setModel(ptModel_);
-  ptView_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ptView_->setSelectionMode(QAbstractItemView::SingleSelection);
-  ptView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  ptView_->setWordWrap(false);
-  // Rows of one height, and columns not measured over 100,000 rows: the list shows at once.
-  ptView_->verticalHeader()->hide();
-  ptView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  ptView_->verticalHeader()->setDefaultSectionSize(ptView_->fontMetrics().height() + 4);
-  ptView_->horizontalHeader()->setStretchLastSection(true);
+  ptView_ = NewRowsView(ptModel_, this);
   ptView_->setSortingEnabled(true);
   ptView_->sortByColumn(0, Qt::AscendingOrder);
   // Each heading whole, with the sort arrow beside it: the style measures every heading as if its

@@ -1,8 +1,10 @@
 #include "viewer/platform/qt/qt_widgets.h"
 
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QStyleOptionSlider>
+#include <QTableView>
 #include <QToolTip>
 #include <QWheelEvent>
 
@@ -11,6 +13,20 @@
 #include "viewer/platform/qt/qt_scaling.h"
 
 namespace viewer::qt {
+
+QTableView* NewRowsView(QAbstractItemModel* ptModel, QWidget* ptParent) {
+  auto* ptView = new QTableView(ptParent);
+  ptView->setModel(ptModel);
+  ptView->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ptView->setSelectionMode(QAbstractItemView::SingleSelection);
+  ptView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ptView->setWordWrap(false);
+  ptView->verticalHeader()->hide();
+  ptView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  ptView->verticalHeader()->setDefaultSectionSize(ptView->fontMetrics().height() + 4);
+  ptView->horizontalHeader()->setStretchLastSection(true);
+  return ptView;
+}
 
 StageWidget::StageWidget(MainWindow* ptWindow, void (MainWindow::*pFit)())
     : QWidget(ptWindow), ptWindow_(ptWindow), pFit_(pFit) {

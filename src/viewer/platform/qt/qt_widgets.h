@@ -10,7 +10,14 @@
 #include <QWidget>
 #include <functional>
 
+class QAbstractItemModel;
+class QTableView;
+
 namespace viewer::qt {
+
+// A read-only table of ptModel's rows for a side panel: whole rows chosen one at a time, rows of
+// one height and columns not measured over every row, so that a long list shows at once.
+QTableView* NewRowsView(QAbstractItemModel* ptModel, QWidget* ptParent);
 
 class MainWindow;
 

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "viewer/platform/qt/qt_host.h"
+#include "viewer/platform/qt/qt_widgets.h"
 
 namespace viewer::qt {
 
@@ -64,20 +65,6 @@ void ScoreTableModel::Set(ScoreTableDef tTable) {
 
 namespace {
 
-QTableView* NewTable(ScoreTableModel* ptModel, QWidget* ptParent) {
-  auto* ptView = new QTableView(ptParent);
-  ptView->setModel(ptModel);
-  ptView->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ptView->setSelectionMode(QAbstractItemView::SingleSelection);
-  ptView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  ptView->setWordWrap(false);
-  ptView->verticalHeader()->hide();
-  ptView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  ptView->verticalHeader()->setDefaultSectionSize(ptView->fontMetrics().height() + 4);
-  ptView->horizontalHeader()->setStretchLastSection(true);
-  return ptView;
-}
-
 // Each column as wide as its heading and its cells (a ranking has tens of rows, not thousands);
 // a heading row spans the table, so it counts for none.
 void FitColumns(QTableView* ptView, const ScoreTableModel& tModel) {
@@ -106,14 +93,14 @@ ResultsPanel::ResultsPanel(QWidget* ptParent) : QWidget(ptParent) {
   ptLayout->addWidget(ptHeading_);
   auto* ptSplitter = new QSplitter(Qt::Vertical, this);
   ptRanking_ = new ScoreTableModel(this);
-  ptRankingView_ = NewTable(ptRanking_, ptSplitter);
+  ptRankingView_ = NewRowsView(ptRanking_, ptSplitter);
   auto* ptLower = new QWidget(ptSplitter);
   auto* ptLowerLayout = new QVBoxLayout(ptLower);
   ptLowerLayout->setContentsMargins(0, 4, 0, 0);
   ptPairHeading_ = new QLabel(ptLower);
   ptLowerLayout->addWidget(ptPairHeading_);
   ptBoards_ = new ScoreTableModel(this);
-  ptBoardsView_ = NewTable(ptBoards_, ptLower);
+  ptBoardsView_ = NewRowsView(ptBoards_, ptLower);
   ptLowerLayout->addWidget(ptBoardsView_);
   ptSplitter->addWidget(ptRankingView_);
   ptSplitter->addWidget(ptLower);
