@@ -73,6 +73,11 @@ bool TakeSources(const PbnGameTagsDef& tGameTags, PbnFilePosDef FilePosBegin,
 // The index blocks that the last pass did not keep (see BeginIndexBlock).
 DynamicDataDef tSpareTagDD{};
 DynamicDataDef tSpareSourceDD{};
+// Kept from pass to pass, for a folder runs a pass for each of its files: the importer's state
+// between runs of games, and the records the pass imports into (each game clears what it uses).
+PbnImportPassStateDef tPassImport;
+PbnGameDataDef* ptPassGameData = nullptr;
+PbnGameTagsDef* ptPassGameTags = nullptr;
 
 }  // namespace
 
@@ -97,6 +102,8 @@ void GameTerm() {
   Release(tFileAdmin.ptPrevTags);
   Release(tGameAdmin.ptGameData);
   Release(tGameAdmin.ptGameTags);
+  Release(ptPassGameData);
+  Release(ptPassGameTags);
   DynamicDataTerm(&tFileAdmin.tGameTagDD);
   DynamicDataTerm(&tFileAdmin.tSourceDD);
   DynamicDataTerm(&tFileAdmin.tGameTxtDD);
@@ -212,7 +219,6 @@ struct IndexPassDef {
   PbnGameDataDef* ptGameData = nullptr;
   PbnGameTagsDef* ptGameTags = nullptr;
   GameSourcesDef aSources{};
-  PbnImportPassStateDef tImport;
 };
 IndexPassDef tPass;
 
@@ -265,8 +271,10 @@ void GamesPassBegin(std::FILE* pFile, const PbnImportOptionsDef& tOptions) {
   tPass.tPreviousSources = tFileAdmin.tSourceDD;
   tPass.PrevNrGamesRead = tFileAdmin.NrGamesRead;
   tFileAdmin.NrGamesRead = 0;
-  tPass.ptGameData = AllocZeroed<PbnGameDataDef>();
-  tPass.ptGameTags = AllocZeroed<PbnGameTagsDef>();
+  if (ptPassGameData == nullptr) ptPassGameData = AllocZeroed<PbnGameDataDef>();
+  if (ptPassGameTags == nullptr) ptPassGameTags = AllocZeroed<PbnGameTagsDef>();
+  tPass.ptGameData = ptPassGameData;
+  tPass.ptGameTags = ptPassGameTags;
   const bool bBlocks = BeginIndexBlock(&tFileAdmin.tGameTagDD, tPass.tPrevious, &tSpareTagDD,
                                        sizeof(GameTagDataDef)) &&
                        BeginIndexBlock(&tFileAdmin.tSourceDD, tPass.tPreviousSources,
@@ -284,16 +292,16 @@ void GamesPassBegin(std::FILE* pFile, const PbnImportOptionsDef& tOptions) {
     tPass.bDone = tPass.FilePos < 0 || std::fseek(pFile, tPass.FilePos, SEEK_SET) != 0;
     tPass.aSources.fill(kNoSource);  // the first game of a file has nothing to inherit
   }
-  tPass.tImport = PbnImportPassSuspend();
+  PbnImportPassSuspend(&tPassImport);
 }
 
 PbnBoolDef GamesPassStep(long MaxBytes) {
   if (!tPass.bRunning || tPass.bDone) return PBN_FALSE;
-  PbnImportPassResume(tPass.tImport);
+  PbnImportPassResume(tPassImport);
   const long End = tPass.FilePos + MaxBytes;
   while (!tPass.bDone && tPass.FilePos < End)
     tPass.bDone = !IndexNextGame();
-  tPass.tImport = PbnImportPassSuspend();
+  PbnImportPassSuspend(&tPassImport);
   return !tPass.bDone;
 }
 
@@ -311,11 +319,9 @@ void GamesPassPublish() {
 
 void GamesPassEnd(PbnBoolDef bCompleted) {
   if (!tPass.bRunning) return;
-  PbnImportPassResume(tPass.tImport);  // the log as it was before the pass
+  PbnImportPassResume(tPassImport);  // the log as it was before the pass
   const bool bKeep = bCompleted || tPass.bPublished;
   if (tPass.ptGameTags != nullptr) GameTagsTerm(tPass.ptGameTags);
-  Release(tPass.ptGameData);
-  Release(tPass.ptGameTags);
   MistakesPassEnd(bKeep);
   GameListPassEnd(bKeep);
   if (!tPass.bPublished) {

@@ -146,6 +146,11 @@ PbnBoolDef PbnImportRefusedTag(int TagId);
 // What a "#" of tag TagId stands for at this point of the file: the latest value read that was
 // not "#".
 const char* PbnImportInheritedValue(int TagId);
+// The inheritance record saved and put back, by the characters of its values only: a pass does
+// both for every run of games, and a folder runs a pass for every file.
+using PbnTagValuesDef = std::array<PbnTagValueDef, PBN_N_TAG_IDS>;
+void PbnImportInheritedSave(PbnTagValuesDef* patValues);
+void PbnImportInheritedRestore(const PbnTagValuesDef& atValues);
 
 // What an index pass carries from one game to the next besides the stream: the file's line count,
 // the inheritance record and the log. A pass that lets other imports run between its games (the
@@ -154,10 +159,10 @@ const char* PbnImportInheritedValue(int TagId);
 // before the next run. Both are called at a game boundary, where a line of the file has ended.
 struct PbnImportPassStateDef {
   UInt32 LineNr = 0;
-  std::array<PbnTagValueDef, PBN_N_TAG_IDS> atInherited{};
+  PbnTagValuesDef atInherited{};
   PbnLogSinkDef tSink;
 };
-PbnImportPassStateDef PbnImportPassSuspend();
+void PbnImportPassSuspend(PbnImportPassStateDef* ptState);
 void PbnImportPassResume(const PbnImportPassStateDef& tState);
 
 }  // namespace pbn

@@ -239,4 +239,14 @@ const char* PbnImportInheritedValue(int TagId) {
   return atPrevTagValue[TagId].acValue.data();
 }
 
+void PbnImportInheritedSave(PbnTagValuesDef* patValues) {
+  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++)
+    CopyValue(&(*patValues)[TagId], atPrevTagValue[TagId].acValue.data());
+}
+
+void PbnImportInheritedRestore(const PbnTagValuesDef& atValues) {
+  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++)
+    CopyValue(&atPrevTagValue[TagId], atValues[TagId].acValue.data());
+}
+
 }  // namespace pbn
