@@ -66,30 +66,23 @@ struct ChunkEndsDef {
 
 ChunkEndsDef FindChunkEnds(const char* pcChunk, size_t NrMax) {
 #if defined(__SSE2__)
-  // Sixty-four bytes at a time, so that most lines take one round: the block has room for the
-  // bytes read beyond its end.
-  const auto Marks = [](const char* pcFrom, char cMark) {
-    const __m128i Mark = _mm_set1_epi8(cMark);
-    std::uint64_t Bits = 0;
-    for (int i = 0; i < 4; i++) {
-      const __m128i Bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pcFrom + 16 * i));
-      Bits |= static_cast<std::uint64_t>(
-                  static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(Bytes, Mark))))
-              << (16 * i);
-    }
-    return Bits;
-  };
-  size_t NulPos = NrMax;
-  for (size_t Pos = 0; Pos < NrMax; Pos += 64) {
-    const std::uint64_t Nuls = Marks(pcChunk + Pos, '\0');
-    const std::uint64_t LineFeeds = Marks(pcChunk + Pos, '\n');
-    if (Nuls != 0 && NulPos == NrMax) NulPos = std::min(NrMax, Pos + std::countr_zero(Nuls));
-    if (LineFeeds != 0) {
-      const size_t LineFeedPos = Pos + std::countr_zero(LineFeeds);
-      if (LineFeedPos < NrMax) return {LineFeedPos + 1, std::min(NulPos, LineFeedPos + 1)};
-    }
+  // The first line feed or NUL, sixteen bytes at a time (the block has room for the bytes read
+  // beyond its end). A NUL is rare; the chunk then still runs on to its line feed.
+  const __m128i LineFeed = _mm_set1_epi8('\n');
+  const __m128i Nul = _mm_setzero_si128();
+  for (size_t Pos = 0; Pos < NrMax; Pos += 16) {
+    const __m128i Bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pcChunk + Pos));
+    const auto Marks = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(Bytes, LineFeed), _mm_cmpeq_epi8(Bytes, Nul))));
+    if (Marks == 0) continue;
+    const size_t MarkPos = Pos + std::countr_zero(Marks);
+    if (MarkPos >= NrMax) break;
+    if (pcChunk[MarkPos] == '\n') return {MarkPos + 1, MarkPos + 1};
+    const void* pvLineFeed = std::memchr(pcChunk + MarkPos, '\n', NrMax - MarkPos);
+    return {pvLineFeed != nullptr ? static_cast<const char*>(pvLineFeed) - pcChunk + 1 : NrMax,
+            MarkPos};
   }
-  return {NrMax, NulPos};
+  return {NrMax, NrMax};
 #else
   if constexpr (std::endian::native != std::endian::little) {
     const void* pvLineFeed = std::memchr(pcChunk, '\n', NrMax);

@@ -1,7 +1,9 @@
 // The reader as the log shows it: how lines are stored, cut and echoed, and the number reader.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -58,6 +60,46 @@ TEST(StoredLines, EndOfFileAndNulBytes) {
   Result = ImportText(std::string("[Event \"a\"]\n\0q\n", 15));
   EXPECT_EQ(Result.Error, PBN_ERR_OK);
   EXPECT_EQ(Result.Log, "");
+}
+
+// The chunks are cut as a line read of 256 bytes cuts them: up to and including a line feed,
+// at most 255 bytes, and their characters up to the first NUL. Random text, dense in line feeds,
+// NULs and long lines, is read across several blocks of the reader and compared with that rule.
+TEST(StoredLines, ChunksAsLineReadsCutThem) {
+  unsigned Seed = 27;
+  const auto Next = [&Seed]() { return Seed = Seed * 1103515245u + 12345u, Seed >> 16; };
+  std::string Text;
+  while (Text.size() < 300 * 1024) {
+    const unsigned Kind = Next() % 16;
+    if (Kind == 0) {
+      Text += '\0';
+    } else if (Kind == 1) {
+      Text.append(200 + Next() % 120, 'x');  // around the 255th byte
+    } else if (Kind < 5) {
+      Text += '\n';
+    } else {
+      Text += static_cast<char>('a' + Next() % 26);
+    }
+  }
+  std::FILE* pFile = fmemopen(Text.data(), Text.size(), "rb");
+  ASSERT_NE(pFile, nullptr);
+  ASSERT_TRUE(PbnReaderStart(pFile, 0));
+  size_t Pos = 0;
+  PbnChunkDef tChunk;
+  while (PbnReadChunk(&tChunk) == PBN_ERR_OK) {
+    ASSERT_LT(Pos, Text.size());
+    const size_t NrMax = std::min<size_t>(255, Text.size() - Pos);
+    const size_t LineFeed = Text.find('\n', Pos);
+    const size_t Length = LineFeed < Pos + NrMax ? LineFeed - Pos + 1 : NrMax;
+    const size_t Nul = Text.find('\0', Pos);
+    const size_t NrChars = Nul < Pos + Length ? Nul - Pos : Length;
+    ASSERT_EQ(static_cast<size_t>(tChunk.NrChars), NrChars) << "at " << Pos;
+    ASSERT_EQ(std::memcmp(tChunk.pcChars, Text.data() + Pos, NrChars), 0) << "at " << Pos;
+    Pos += Length;
+  }
+  EXPECT_EQ(Pos, Text.size());
+  PbnReaderForget();
+  std::fclose(pFile);
 }
 
 struct NumberCase {
