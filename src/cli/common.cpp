@@ -131,7 +131,8 @@ unsigned IndexGames(std::FILE* pFile, const pbn::PbnLogSinkDef& tSink,
   static const bool bInit = pbn::GameInit();
   if (!bInit) return 0;
   struct stat tStat;
-  const bool bTerminal = bProgress && isatty(STDERR_FILENO) && fstat(fileno(pFile), &tStat) == 0;
+  static const bool bErrorsToTerminal = isatty(STDERR_FILENO);  // once, not for every file
+  const bool bTerminal = bProgress && bErrorsToTerminal && fstat(fileno(pFile), &tStat) == 0;
   if (bTerminal) {
     tProgressLine = {Clock::now() + std::chrono::seconds(1), static_cast<long>(tStat.st_size),
                      false};

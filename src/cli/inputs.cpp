@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #include "games/pbn_game.h"
 
@@ -33,18 +34,20 @@ bool AddFolder(const std::string& Folder, std::vector<std::string>* pFiles) {
     Fail("cannot read folder " + Folder + ": " + std::strerror(errno));
     return false;
   }
-  std::vector<std::string> Names;
+  // The type the folder gives spares a look-up per entry; a link or an unknown type is looked up.
+  std::vector<std::pair<std::string, unsigned char>> aEntries;
   while (const dirent* ptEntry = readdir(pDir)) {
     const std::string Name = ptEntry->d_name;
-    if (Name != "." && Name != "..") Names.push_back(Name);
+    if (Name != "." && Name != "..") aEntries.emplace_back(Name, ptEntry->d_type);
   }
   closedir(pDir);
-  std::sort(Names.begin(), Names.end());
+  std::sort(aEntries.begin(), aEntries.end());
   const std::string Prefix = Folder.ends_with('/') ? Folder : Folder + "/";
   bool bAllRead = true;
-  for (const std::string& Name : Names) {
+  for (const auto& [Name, Type] : aEntries) {
     const std::string Path = Prefix + Name;
-    if (IsRealFolder(Path)) {
+    const bool bKnownType = Type == DT_DIR || Type == DT_REG;
+    if (bKnownType ? Type == DT_DIR : IsRealFolder(Path)) {
       bAllRead = AddFolder(Path, pFiles) && bAllRead;
     } else if (IsInputFileName(Name)) {
       pFiles->push_back(Path);  // one that cannot be read is said when it is opened

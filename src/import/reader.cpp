@@ -24,7 +24,8 @@ bool bChunkEndedLine = true;  // the chunk read last ended its line of the file
 // The bytes of the file are read in blocks, and the chunks are cut from the block as the line
 // read of 256 bytes would cut them: a line read costs more than the importer spends on the line.
 // A block read after positioning is small, so that loading one game reads little; each further
-// block of the same run is twice as large, up to the whole buffer.
+// block of the same run is twice as large, up to the whole buffer. At the start of the file a
+// pass begins, which reads on: its first block is whole.
 constexpr size_t kBlockSize = 64 * 1024;
 constexpr size_t kFirstRead = 4 * 1024;
 
@@ -131,7 +132,7 @@ bool PbnReaderStart(std::FILE* pFile, PbnFilePosDef FilePos) {
     tBlock.Begin = FilePos;
     tBlock.NrBytes = 0;
     tBlock.Next = 0;
-    tBlock.ReadSize = kFirstRead;
+    tBlock.ReadSize = FilePos == 0 ? kBlockSize : kFirstRead;
     tBlock.bEnd = false;
   }
   FilePosRead = FilePos;
