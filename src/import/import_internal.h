@@ -27,9 +27,7 @@ extern UInt32 FileLineNr;          // the line of the file that the chunk belong
 // Positions the reader at FilePos of pFile for a game import; false when the stream cannot be
 // positioned there. The stream's own position is then the reader's business.
 bool PbnReaderStart(std::FILE* pFile, PbnFilePosDef FilePos);
-// The next chunk; PBN_ERR_FILE at the end of the file (or a read error). The chunk stays valid
-// until the next one is read.
-PbnErrDef PbnReadChunk(PbnChunkDef* ptChunk);
+// The chunks themselves are read by PbnReadChunk (reader_block.h).
 
 // Whether the importer reads whole tokens in one go (the default) or every character by its own
 // step; both read alike, which the tests compare.

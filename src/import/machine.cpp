@@ -11,6 +11,7 @@
 #include "core/defs.h"
 #include "import/import.h"
 #include "import/import_internal.h"
+#include "import/reader_block.h"
 #include "import/reading.h"
 
 namespace pbn {

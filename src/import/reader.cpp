@@ -1,15 +1,10 @@
 // The lowest layer of the importer: characters of the file one at a time with one character
 // of push-back, character classes, case-insensitive comparison and number reading.
 #include <algorithm>
-#include <bit>
 #include <climits>
-#include <cstdint>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
-#include "import/import_internal.h"
+#include "import/reader_block.h"
 
 namespace pbn {
 
@@ -17,28 +12,10 @@ PbnFilePosDef FilePosGet = 0;
 PbnFilePosDef FilePosRead = 0;
 UInt32 FileLineNr = 0;
 
-namespace {
+namespace reader {
 
-bool bChunkEndedLine = true;  // the chunk read last ended its line of the file
-
-// The bytes of the file are read in blocks, and the chunks are cut from the block as the line
-// read of 256 bytes would cut them: a line read costs more than the importer spends on the line.
-// A block read after positioning is small, so that loading one game reads little; each further
-// block of the same run is twice as large, up to the whole buffer. At the start of the file a
-// pass begins, which reads on: its first block is whole.
-constexpr size_t kBlockSize = 64 * 1024;
-constexpr size_t kFirstRead = 4 * 1024;
-
-struct BlockDef {
-  std::FILE* pFile;              // the stream the block was read from
-  long long Begin;               // the file offset of acData[0]
-  size_t NrBytes;                // bytes held
-  size_t Next;                   // where the next chunk begins
-  size_t ReadSize;               // of the next read
-  bool bEnd;                     // the stream has no more
-  char acData[kBlockSize + 64];  // room for the words and blocks read beyond a chunk
-};
 BlockDef tBlock;
+bool bChunkEndedLine = true;
 
 // Keeps the bytes from Next on and appends what the stream gives; false when it gave nothing.
 bool FillBlock() {
@@ -57,64 +34,30 @@ bool FillBlock() {
   return NrRead > 0;
 }
 
-// Where a chunk of at most NrMax bytes at pcChunk ends: up to and including the next line feed,
-// and its characters up to the first NUL byte, as a line read of 256 bytes gives them. Read a word
-// at a time: the block has room for the word read beyond its end.
-struct ChunkEndsDef {
-  size_t Length;
-  size_t NrChars;
-};
-
-ChunkEndsDef FindChunkEnds(const char* pcChunk, size_t NrMax) {
-#if defined(__SSE2__)
-  // The first line feed or NUL, sixteen bytes at a time (the block has room for the bytes read
-  // beyond its end). A NUL is rare; the chunk then still runs on to its line feed.
-  const __m128i LineFeed = _mm_set1_epi8('\n');
-  const __m128i Nul = _mm_setzero_si128();
-  for (size_t Pos = 0; Pos < NrMax; Pos += 16) {
-    const __m128i Bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pcChunk + Pos));
-    const auto Marks = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_or_si128(_mm_cmpeq_epi8(Bytes, LineFeed), _mm_cmpeq_epi8(Bytes, Nul))));
-    if (Marks == 0) continue;
-    const size_t MarkPos = Pos + std::countr_zero(Marks);
-    if (MarkPos >= NrMax) break;
-    if (pcChunk[MarkPos] == '\n') return {MarkPos + 1, MarkPos + 1};
-    const void* pvLineFeed = std::memchr(pcChunk + MarkPos, '\n', NrMax - MarkPos);
-    return {pvLineFeed != nullptr ? static_cast<const char*>(pvLineFeed) - pcChunk + 1 : NrMax,
-            MarkPos};
-  }
-  return {NrMax, NrMax};
-#else
-  if constexpr (std::endian::native != std::endian::little) {
-    const void* pvLineFeed = std::memchr(pcChunk, '\n', NrMax);
-    const size_t Length =
-        pvLineFeed != nullptr ? static_cast<const char*>(pvLineFeed) - pcChunk + 1 : NrMax;
-    const void* pvNul = std::memchr(pcChunk, '\0', Length);
-    return {Length, pvNul != nullptr ? static_cast<const char*>(pvNul) - pcChunk : Length};
-  }
-  constexpr std::uint64_t kOnes = 0x0101010101010101u;
-  constexpr std::uint64_t kHighs = 0x8080808080808080u;
-  // The high bit of each byte that is zero, and of none below the first zero byte.
-  const auto ZeroBytes = [](std::uint64_t Word) { return (Word - kOnes) & ~Word & kHighs; };
-  size_t NulPos = NrMax;
-  for (size_t Pos = 0; Pos < NrMax; Pos += 8) {
-    std::uint64_t Word;
-    std::memcpy(&Word, pcChunk + Pos, sizeof Word);
-    const std::uint64_t Nuls = ZeroBytes(Word);
-    const std::uint64_t LineFeeds = ZeroBytes(Word ^ (kOnes * '\n'));
-    if (Nuls != 0 && NulPos == NrMax) {
-      NulPos = std::min(NrMax, Pos + std::countr_zero(Nuls) / 8);
-    }
-    if (LineFeeds != 0) {
-      const size_t LineFeedPos = Pos + std::countr_zero(LineFeeds) / 8;
-      if (LineFeedPos < NrMax) return {LineFeedPos + 1, std::min(NulPos, LineFeedPos + 1)};
-    }
-  }
-  return {NrMax, NulPos};
-#endif
+size_t ChunkRoom() {
+  if (tBlock.pFile == nullptr) return 0;
+  if (tBlock.NrBytes - tBlock.Next < kMaxLineChars) FillBlock();
+  const size_t NrLeft = tBlock.NrBytes - tBlock.Next;
+  // Offsets are signed 32-bit: a stream that runs on beyond them (a device) ends there.
+  const size_t NrRoom = static_cast<size_t>(INT32_MAX - FilePosRead);
+  return std::min({NrLeft, kMaxLineChars, NrRoom});
 }
 
-}  // namespace
+// No stream: the block is emptied as well, so that a chunk read finds no room without asking.
+void ForgetStream() {
+  tBlock.pFile = nullptr;
+  tBlock.NrBytes = 0;
+  tBlock.Next = 0;
+}
+
+}  // namespace reader
+
+using reader::bChunkEndedLine;
+using reader::FillBlock;
+using reader::ForgetStream;
+using reader::kBlockSize;
+using reader::kFirstRead;
+using reader::tBlock;
 
 bool PbnReaderStart(std::FILE* pFile, PbnFilePosDef FilePos) {
   if (FilePos < 0) return false;
@@ -126,7 +69,7 @@ bool PbnReaderStart(std::FILE* pFile, PbnFilePosDef FilePos) {
   if (bInBlock) {
     tBlock.Next = static_cast<size_t>(FilePos - tBlock.Begin);
   } else {
-    tBlock.pFile = nullptr;
+    ForgetStream();
     if (std::fseek(pFile, FilePos, SEEK_SET) != 0) return false;
     tBlock.pFile = pFile;
     tBlock.Begin = FilePos;
@@ -146,28 +89,7 @@ bool PbnReaderStart(std::FILE* pFile, PbnFilePosDef FilePos) {
 }
 
 void PbnReaderForget() {
-  tBlock.pFile = nullptr;
-}
-
-PbnErrDef PbnReadChunk(PbnChunkDef* ptChunk) {
-  FilePosGet = FilePosRead;
-  if (tBlock.pFile == nullptr) return PBN_ERR_FILE;
-  if (tBlock.NrBytes - tBlock.Next < kMaxLineChars) FillBlock();
-  const size_t NrLeft = tBlock.NrBytes - tBlock.Next;
-  // Offsets are signed 32-bit: a stream that runs on beyond them (a device) ends there.
-  const size_t NrRoom = static_cast<size_t>(INT32_MAX - FilePosRead);
-  const size_t NrMax = std::min({NrLeft, kMaxLineChars, NrRoom});
-  if (NrMax == 0) return PBN_ERR_FILE;
-  const char* pcChunk = tBlock.acData + tBlock.Next;
-  const ChunkEndsDef tEnds = FindChunkEnds(pcChunk, NrMax);
-  tBlock.Next += tEnds.Length;
-  ptChunk->pcChars = pcChunk;
-  ptChunk->NrChars = static_cast<int>(tEnds.NrChars);
-  const size_t Length = tEnds.Length;
-  FileLineNr += bChunkEndedLine;
-  bChunkEndedLine = pcChunk[Length - 1] == '\n';
-  FilePosRead += static_cast<PbnFilePosDef>(Length);
-  return PBN_ERR_OK;
+  ForgetStream();
 }
 
 void CharSkipSpace(const char** pacBuffer) {

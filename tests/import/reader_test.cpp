@@ -9,6 +9,7 @@
 
 #include "games/pbn_game.h"
 #include "import/import_internal.h"
+#include "import/reader_block.h"
 #include "support/test_support.h"
 
 namespace pbn {
