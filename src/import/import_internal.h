@@ -143,6 +143,8 @@ PbnBoolDef PbnNagIsSuffix(long Nag);
 
 // Play and the whole-game checks.
 PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer);
+// The same for a card read already, of a suit and a rank.
+PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const PbnCardDef& tCard);
 PbnErrDef TrickCheck(PbnGameDataDef* ptGameData);
 PbnErrDef CheckCardIllegal(const char* acBuffer);
 PbnErrDef CheckNotes(const PbnGameTagsDef* ptGameTags);

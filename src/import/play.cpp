@@ -172,26 +172,17 @@ PbnErrDef JudgeUnfinished(const PbnContractDef& tContract, const AuctionWalkDef&
 
 }  // namespace
 
-PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
+namespace {
+
+// The card's place: the next one of its trick line; false when the play holds no further trick.
+bool CardTakesPlace() {
   AdminCardInc();
   // The play holds 13 tricks; a card of a further trick line cannot be stored.
-  if (tAdmin.NrTricks >= PBN_N_TRICKS) return PBN_ERR_BAD_CARD;
+  return tAdmin.NrTricks < PBN_N_TRICKS;
+}
 
-  PbnCardDef tCard{PBN_SUIT_NO_CARD, PBN_RANK_UNKNOWN};
-  const char* pc = acBuffer;
-  if (*pc == '-') {
-    pc++;
-  } else {
-    // The tables of CharSuitCheck and CharRankCheck, looked up by byte: a byte beyond 127 is
-    // neither a suit nor a rank in them.
-    tCard.Suit = aPbnCharSuits[static_cast<unsigned char>(pc[0])];
-    if (tCard.Suit == PBN_SUIT_NO_CARD) return PBN_ERR_BAD_SUIT;
-    tCard.Rank = aPbnCharRanks[static_cast<unsigned char>(pc[1])];
-    if (tCard.Rank == 0) return PBN_ERR_BAD_RANK;
-    pc += 2;
-  }
-  if (*pc != '\0') return PBN_ERR_BAD_CARD;
-
+// The card, or a place without one, played at its place: taken from its hand, its marks kept.
+PbnErrDef CardPlay(PbnGameDataDef* ptGameData, const PbnCardDef& tCard) {
   PbnErrDef Error = PBN_ERR_OK;
   const PbnSideDef Side = tAdmin.PlaySide;
   if (tCard.Suit != PBN_SUIT_NO_CARD && !TakeCardFromHand(Side, tCard)) Error = PBN_ERR_BAD_CARD;
@@ -200,6 +191,37 @@ PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
   MoveClear();
   ptGameData->tPlay.atTricks[tAdmin.NrTricks].atCards[Side] = tCard;
   return Error;
+}
+
+// The card of a token: a suit and a rank, or "-" for a place without a card.
+PbnErrDef CardRead(const char* acBuffer, PbnCardDef* ptCard) {
+  const char* pc = acBuffer;
+  if (*pc == '-') {
+    pc++;
+  } else {
+    // The tables of CharSuitCheck and CharRankCheck, looked up by byte: a byte beyond 127 is
+    // neither a suit nor a rank in them.
+    ptCard->Suit = aPbnCharSuits[static_cast<unsigned char>(pc[0])];
+    if (ptCard->Suit == PBN_SUIT_NO_CARD) return PBN_ERR_BAD_SUIT;
+    ptCard->Rank = aPbnCharRanks[static_cast<unsigned char>(pc[1])];
+    if (ptCard->Rank == 0) return PBN_ERR_BAD_RANK;
+    pc += 2;
+  }
+  return *pc != '\0' ? PBN_ERR_BAD_CARD : PBN_ERR_OK;
+}
+
+}  // namespace
+
+PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const PbnCardDef& tCard) {
+  if (!CardTakesPlace()) return PBN_ERR_BAD_CARD;
+  return CardPlay(ptGameData, tCard);
+}
+
+PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
+  PbnCardDef tCard{PBN_SUIT_NO_CARD, PBN_RANK_UNKNOWN};
+  const PbnErrDef ReadError = CardRead(acBuffer, &tCard);
+  if (ReadError == PBN_ERR_OK) return CardCheck(ptGameData, tCard);
+  return CardTakesPlace() ? ReadError : PBN_ERR_BAD_CARD;  // a card not read takes its place too
 }
 
 namespace {
