@@ -1,6 +1,5 @@
 // Calls of the auction with their legality, irregularity marks, and the notes, NAGs and
 // suffixes that attach to the last call or card read.
-#include <cstring>
 
 #include "core/defs.h"
 #include "import/import_internal.h"
@@ -219,13 +218,22 @@ PbnErrDef NagCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer) {
 }
 
 PbnErrDef SuffixCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer) {
-  static constexpr const char* apcSuffixes[] = {"!", "?", "!!", "??", "!?", "?!"};
-  for (int Index = 0; Index < 6; Index++) {
-    if (std::strcmp(acBuffer, apcSuffixes[Index]) == 0) {
-      return SuffixStore(ptGameTags, static_cast<PbnSuffixDef>(Index + 1));
-    }
+  // "!" 1, "?" 2, "!!" 3, "??" 4, "!?" 5, "?!" 6: read by their characters, not looked up.
+  const bool bGood = acBuffer[0] == '!';
+  if (!bGood && acBuffer[0] != '?') return PBN_ERR_BAD_SUFFIX;
+  int Suffix;
+  if (acBuffer[1] == '\0') {
+    Suffix = bGood ? 1 : 2;
+  } else if (acBuffer[2] != '\0') {
+    return PBN_ERR_BAD_SUFFIX;
+  } else if (acBuffer[1] == '!') {
+    Suffix = bGood ? 3 : 6;
+  } else if (acBuffer[1] == '?') {
+    Suffix = bGood ? 5 : 4;
+  } else {
+    return PBN_ERR_BAD_SUFFIX;
   }
-  return PBN_ERR_BAD_SUFFIX;
+  return SuffixStore(ptGameTags, static_cast<PbnSuffixDef>(Suffix));
 }
 
 }  // namespace pbn

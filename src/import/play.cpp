@@ -224,11 +224,7 @@ PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
   return CardTakesPlace() ? ReadError : PBN_ERR_BAD_CARD;  // a card not read takes its place too
 }
 
-namespace {
-
-// The trick is complete: its leader, its revokes, its winner. Apart from TrickCheck, so that the
-// three cards of a trick before its last pass through a call that does next to nothing.
-[[gnu::noinline]] PbnErrDef CompleteTrick(PbnGameDataDef* ptGameData) {
+PbnErrDef CompleteTrick(PbnGameDataDef* ptGameData) {
   PbnErrDef Error = PBN_ERR_OK;
   PbnSideDef Leader = tAdmin.Leader;
   PbnSideDef MarkedSide;
@@ -248,13 +244,6 @@ namespace {
   // Without a valid leader (no Declarer tag) the trick is not evaluated.
   tAdmin.IllegalTrick = 0;
   return Error;
-}
-
-}  // namespace
-
-PbnErrDef TrickCheck(PbnGameDataDef* ptGameData) {
-  ptGameData->tPlay.aFirsts[tAdmin.NrTricks] = PBN_SIDE_NONE;
-  return tAdmin.NrPlayed != 3 ? PBN_ERR_OK : CompleteTrick(ptGameData);
 }
 
 PbnErrDef CheckCardIllegal(const char* acBuffer) {
