@@ -917,9 +917,10 @@ bool TakeRun(ImportRunDef& r) {
 
 // --- whole tokens ---
 //
-// A tag pair that stands whole on its line, and the calls, cards, NAGs, suffixes, note references
-// and comments of a section's line, are read in one go: what their steps one at a time would do,
-// with one update of the line, the token and the counts, and the rules' own actions in their order.
+// A tag pair that stands whole on its line, and the calls, cards (of a suit and a rank), NAGs,
+// suffixes, note references and comments of a section's line, are read in one go: what their steps
+// one at a time would do, with one update of the line, the token and the counts, and the rules' own
+// actions in their order. The moves of a line and the blanks between them are one go.
 // The scan first makes sure that no step would meet what it rules out: the end of the chunk or of
 // the line, an escape line, a character outside its class. A check that reports an error ends the
 // go after its character, with everything as that step leaves it; the steps go on from there.
