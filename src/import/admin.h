@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 
 #include "core/pbn.h"
 #include "core/tags.h"
@@ -110,6 +111,10 @@ inline void AdminCardInc() {
 }
 
 inline PbnBoolDef AdminIllegalLead(PbnSideDef* pIllegalSide) {
+  // Mostly no side is marked: the four marks are tested at once.
+  if ((std::bit_cast<UInt32>(tAdmin.IllegalPlay) & 0x01010101u * PBN_ILLEGAL_L) == 0) {
+    return PBN_FALSE;
+  }
   for (PbnSideDef Side = 0; Side < PBN_N_SIDES; Side++) {
     if (tAdmin.IllegalPlay[Side] & PBN_ILLEGAL_L) {
       *pIllegalSide = Side;

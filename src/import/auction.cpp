@@ -1,6 +1,5 @@
 // Calls of the auction with their legality, irregularity marks, and the notes, NAGs and
 // suffixes that attach to the last call or card read.
-#include <cstring>
 
 #include "core/defs.h"
 #include "import/import_internal.h"
@@ -86,6 +85,20 @@ PbnErrDef AuctionCallStore(PbnGameDataDef* ptGameData, PbnCallDef tCall) {
   tAdmin.AuctionSide = PbnNextSide(tAdmin.AuctionSide);
   MoveClear();
   return Error;
+}
+
+// The number of a NAG or a note reference: its digits read here when there are only digits, at
+// most nine (no overflow), which is nearly always; else TagValueGetNumberPos tells what it is.
+PbnErrDef MoveNumberGet(const char** pacBuffer, long* pNumber) {
+  const char* pc = *pacBuffer;
+  long Number = 0;
+  int NrDigits = 0;
+  for (; NrDigits < 9 && CharIsDigit(pc[NrDigits]); NrDigits++)
+    Number = Number * 10 + (pc[NrDigits] - '0');
+  if (NrDigits == 0 || pc[NrDigits] != '\0') return TagValueGetNumberPos(pacBuffer, pNumber);
+  *pacBuffer = pc + NrDigits;
+  *pNumber = Number;
+  return PBN_ERR_OK;
 }
 
 PbnCallDef MakeCall(PbnCallTypeDef CallType) {
@@ -191,8 +204,7 @@ PbnErrDef CheckCallIllegal(PbnGameDataDef* ptGameData, const char* acBuffer) {
 PbnErrDef NoteCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer) {
   const char* pc = acBuffer;
   long Note;
-  if (TagValueGetNumberPos(&pc, &Note) != PBN_ERR_OK || *pc != '\0' || Note < 1 ||
-      Note > PBN_N_NOTES) {
+  if (MoveNumberGet(&pc, &Note) != PBN_ERR_OK || *pc != '\0' || Note < 1 || Note > PBN_N_NOTES) {
     return PBN_ERR_BAD_NOTE;
   }
   return NoteStore(ptGameTags, Note);
@@ -205,7 +217,7 @@ PbnBoolDef PbnNagIsSuffix(long Nag) {
 PbnErrDef NagCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer) {
   const char* pc = acBuffer;
   long Nag;
-  const PbnErrDef Error = TagValueGetNumberPos(&pc, &Nag);
+  const PbnErrDef Error = MoveNumberGet(&pc, &Nag);
   if (Error != PBN_ERR_OK) return Error;
   if (*pc != '\0' || Nag > 255) return PBN_ERR_BAD_NAG;
   if (tAdmin.Section == PBN_SECTION_AUCTION && Nag >= 7 && Nag <= 12) return PBN_ERR_BAD_NAG;
@@ -219,13 +231,22 @@ PbnErrDef NagCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer) {
 }
 
 PbnErrDef SuffixCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer) {
-  static constexpr const char* apcSuffixes[] = {"!", "?", "!!", "??", "!?", "?!"};
-  for (int Index = 0; Index < 6; Index++) {
-    if (std::strcmp(acBuffer, apcSuffixes[Index]) == 0) {
-      return SuffixStore(ptGameTags, static_cast<PbnSuffixDef>(Index + 1));
-    }
+  // "!" 1, "?" 2, "!!" 3, "??" 4, "!?" 5, "?!" 6: read by their characters, not looked up.
+  const bool bGood = acBuffer[0] == '!';
+  if (!bGood && acBuffer[0] != '?') return PBN_ERR_BAD_SUFFIX;
+  int Suffix;
+  if (acBuffer[1] == '\0') {
+    Suffix = bGood ? 1 : 2;
+  } else if (acBuffer[2] != '\0') {
+    return PBN_ERR_BAD_SUFFIX;
+  } else if (acBuffer[1] == '!') {
+    Suffix = bGood ? 3 : 6;
+  } else if (acBuffer[1] == '?') {
+    Suffix = bGood ? 5 : 4;
+  } else {
+    return PBN_ERR_BAD_SUFFIX;
   }
-  return PBN_ERR_BAD_SUFFIX;
+  return SuffixStore(ptGameTags, static_cast<PbnSuffixDef>(Suffix));
 }
 
 }  // namespace pbn

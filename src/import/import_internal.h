@@ -141,7 +141,15 @@ PbnBoolDef PbnNagIsSuffix(long Nag);
 
 // Play and the whole-game checks.
 PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer);
-PbnErrDef TrickCheck(PbnGameDataDef* ptGameData);
+// The same for a card read already, of a suit and a rank.
+PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const PbnCardDef& tCard);
+// The trick that a good card completes: its leader, its revokes, its winner.
+PbnErrDef CompleteTrick(PbnGameDataDef* ptGameData);
+// After every good card, inline: only the fourth of a trick line completes the trick.
+inline PbnErrDef TrickCheck(PbnGameDataDef* ptGameData) {
+  ptGameData->tPlay.aFirsts[tAdmin.NrTricks] = PBN_SIDE_NONE;
+  return tAdmin.NrPlayed != 3 ? PBN_ERR_OK : CompleteTrick(ptGameData);
+}
 PbnErrDef CheckCardIllegal(const char* acBuffer);
 PbnErrDef CheckNotes(const PbnGameTagsDef* ptGameTags);
 PbnErrDef CheckDeclarer(PbnGameDataDef* ptGameData);

@@ -918,9 +918,10 @@ bool TakeRun(ImportRunDef& r) {
 
 // --- whole tokens ---
 //
-// A tag pair that stands whole on its line, and the calls, cards, NAGs, suffixes, note references
-// and comments of a section's line, are read in one go: what their steps one at a time would do,
-// with one update of the line, the token and the counts, and the rules' own actions in their order.
+// A tag pair that stands whole on its line, and the calls, cards (of a suit and a rank), NAGs,
+// suffixes, note references and comments of a section's line, are read in one go: what their steps
+// one at a time would do, with one update of the line, the token and the counts, and the rules' own
+// actions in their order. The moves of a line and the blanks between them are one go.
 // The scan first makes sure that no step would meet what it rules out: the end of the chunk or of
 // the line, an escape line, a character outside its class. A check that reports an error ends the
 // go after its character, with everything as that step leaves it; the steps go on from there.
@@ -1073,15 +1074,112 @@ void TokenDone(ImportRunDef& r) {
   if (r.CharError != PBN_ERR_OK) HandleError(r);
 }
 
-// A call or a card of Length characters.
+// The move at pcChars when the scan can take it whole: its run ended as its state would end it,
+// within the chunk and the line (which holds InputIndex characters before it). Its length; 0 for
+// none. In the play only a card of a suit and a rank, which it reads into *ptCard: the others
+// are rare, and their steps read them.
 template <PbnStateDef State>
-void TakeWholeMove(ImportRunDef& r, const unsigned char* pcChars, size_t Length) {
+size_t FindWholeMove(const ImportRunDef& r, const unsigned char* pcChars, size_t NrChars,
+                     unsigned long InputIndex, PbnCardDef* ptCard) {
+  constexpr PbnStateDef MoveState =
+      State == PBN_STATE_PLAY_IDLE ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL;
+  const std::array<bool, 256>& abMove = (*r.paaRuns)[MoveState];
+  const std::array<bool, 256>& abEnds = (*r.paaLeaves)[MoveState];
+  if constexpr (State == PBN_STATE_PLAY_IDLE) {
+    if (NrChars < 3 || InputIndex + 2 >= kMaxLineChars) return 0;
+    const PbnSuitDef Suit = aPbnCharSuits[pcChars[0]];
+    const PbnRankDef Rank = aPbnCharRanks[pcChars[1]];
+    if (Suit == PBN_SUIT_NO_CARD || Rank == 0 || !abMove[pcChars[1]] || !abEnds[pcChars[2]]) {
+      return 0;
+    }
+    *ptCard = {Suit, Rank};
+    return 2;
+  } else {
+    if (NrChars == 0 || !abMove[pcChars[0]]) return 0;
+    const size_t Length = 1 + RunLength(pcChars, 1, NrChars, abMove);
+    if (Length >= NrChars || InputIndex + Length >= kMaxLineChars || !abEnds[pcChars[Length]]) {
+      return 0;
+    }
+    return Length;
+  }
+}
+
+// The calls or the cards of a line from the chunk's next character on, read in the section idle
+// state State: moves found whole with blanks between them. What the steps of each move and of the
+// blanks would do, with the step's variables set once, as the last move leaves them: no check of
+// a move reads them. A move whose check reports an error ends the go there. How many characters
+// it took; 0 when it took none.
+template <PbnStateDef State>
+size_t TakeWholeMoves(ImportRunDef& r, const unsigned char* pcChars, size_t NrChars) {
   constexpr bool bPlay = State == PBN_STATE_PLAY_IDLE;
-  StoreWhole(r, pcChars, Length);
-  CollectWhole(r, pcChars, Length);
-  AfterToken(r, pcChars, Length, bPlay ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL, true);
-  CheckMove(r, bPlay, TokenEnd(r));
+  size_t Next = 0;                         // the next move in the chunk, from the next character
+  unsigned long NextFirst = r.InputIndex;  // and on the line
+  size_t Begin = 0;                        // the last move taken, in the chunk
+  size_t Length = 0;                       // its length; 0 before the first
+  unsigned long First = 0;                 // and its place on the line
+  PbnErrDef Error = PBN_ERR_OK;
+  PbnErrDef TrickError = PBN_ERR_OK;
+  PbnCardDef tCard;
+  for (;;) {
+    const size_t MoveLength =
+        FindWholeMove<State>(r, pcChars + Next, NrChars - Next, NextFirst, &tCard);
+    if (MoveLength == 0) break;
+    if (Length == 0) {
+      r.bLineNonBlank = true;
+      NoteGameBegin(r);
+      PbnStateInc(bPlay ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL);  // TokenDone leaves it
+    }
+    Begin = Next;
+    Length = MoveLength;
+    First = NextFirst;
+    if constexpr (bPlay) {
+      InputBuffer[First] = static_cast<char>(pcChars[Begin]);
+      InputBuffer[First + 1] = static_cast<char>(pcChars[Begin + 1]);
+      Error = CardCheck(r.ptGameData, tCard);
+      if (Error == PBN_ERR_OK) TrickError = TrickCheck(r.ptGameData);
+    } else {
+      // Whole blocks: the line beyond the move is no one's yet.
+      CopyRun(InputBuffer + First, pcChars + Begin, Length);
+      CopyRun(CheckBuffer, pcChars + Begin, Length);
+      CheckBuffer[Length] = '\0';
+      Error = AuctionCallCheck(r.ptGameData, CheckBuffer);
+    }
+    if (Error != PBN_ERR_OK || TrickError != PBN_ERR_OK) break;
+    // Blanks, and a move after them, go on.
+    const size_t End = Begin + Length;
+    const size_t NrBlanks = RunLength(pcChars, End, NrChars, (*r.paaRuns)[State]);
+    if (NrBlanks == 0 || First + Length + NrBlanks > kMaxLineChars) break;
+    if (NrBlanks == 1) {
+      InputBuffer[First + Length] = ' ';
+    } else {
+      std::memset(InputBuffer + First + Length, ' ', NrBlanks);
+    }
+    Next = End + NrBlanks;
+    NextFirst = First + Length + NrBlanks;
+  }
+  if (Length == 0) return 0;
+  // The last move as its steps leave it.
+  if constexpr (bPlay) {
+    CheckBuffer[0] = static_cast<char>(pcChars[Begin]);
+    CheckBuffer[1] = static_cast<char>(pcChars[Begin + 1]);
+    CheckBuffer[2] = '\0';
+  }
+  r.CheckIndex = Length;
+  r.bCheckOverflow = false;
+  r.ChunkIndex += static_cast<int>(Begin + Length);
+  r.InputIndex = r.PrevInputIndex = First + Length;
+  r.CurrPbnState = bPlay ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL;
+  r.ErrorIndex = First + 1;
+  r.bCharFromFile = false;
+  r.c = 1;
+  r.CharError = PBN_ERR_OK;
+  Report(r, Error);
+  if (bPlay && Error == PBN_ERR_OK) {
+    r.ErrorIndex = r.InputIndex + 1;  // a failing trick check marks nothing
+    Report(r, TrickError);
+  }
   TokenDone(r);
+  return Begin + Length;
 }
 
 // A NAG ("$" and its digits), a suffix (one or two characters) or a note reference ("=", its digits
@@ -1133,8 +1231,6 @@ void TakeWholeComment(ImportRunDef& r, const unsigned char* pcChars, size_t Leng
 // on are at pcChars. How many of them it took (a comment's line feed too); 0 when it took none.
 template <PbnStateDef State>
 size_t TakeSectionToken(ImportRunDef& r, const unsigned char* pcChars, size_t NrChars) {
-  constexpr PbnStateDef MoveState =
-      State == PBN_STATE_PLAY_IDLE ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL;
   if (NrChars < 2) return 0;
   // The room of the line: the index of the step of the character at Offset is below 255.
   const auto InLine = [&r](size_t Offset) { return r.InputIndex + Offset < kMaxLineChars; };
@@ -1178,13 +1274,8 @@ size_t TakeSectionToken(ImportRunDef& r, const unsigned char* pcChars, size_t Nr
       TakeWholeComment(r, pcChars, bBraces ? Close + 1 : Close);
       return Close + 1;
     }
-    default: {
-      if (!aaRuns[MoveState][pcChars[0]]) return 0;
-      const size_t Length = 1 + RunLength(pcChars, 1, NrChars, aaRuns[MoveState]);
-      if (!Ends(Length, MoveState)) return 0;
-      TakeWholeMove<State>(r, pcChars, Length);
-      return Length;
-    }
+    default:
+      return TakeWholeMoves<State>(r, pcChars, NrChars);
   }
 }
 

@@ -172,26 +172,17 @@ PbnErrDef JudgeUnfinished(const PbnContractDef& tContract, const AuctionWalkDef&
 
 }  // namespace
 
-PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
+namespace {
+
+// The card's place: the next one of its trick line; false when the play holds no further trick.
+bool CardTakesPlace() {
   AdminCardInc();
   // The play holds 13 tricks; a card of a further trick line cannot be stored.
-  if (tAdmin.NrTricks >= PBN_N_TRICKS) return PBN_ERR_BAD_CARD;
+  return tAdmin.NrTricks < PBN_N_TRICKS;
+}
 
-  PbnCardDef tCard{PBN_SUIT_NO_CARD, PBN_RANK_UNKNOWN};
-  const char* pc = acBuffer;
-  if (*pc == '-') {
-    pc++;
-  } else {
-    // The tables of CharSuitCheck and CharRankCheck, looked up by byte: a byte beyond 127 is
-    // neither a suit nor a rank in them.
-    tCard.Suit = aPbnCharSuits[static_cast<unsigned char>(pc[0])];
-    if (tCard.Suit == PBN_SUIT_NO_CARD) return PBN_ERR_BAD_SUIT;
-    tCard.Rank = aPbnCharRanks[static_cast<unsigned char>(pc[1])];
-    if (tCard.Rank == 0) return PBN_ERR_BAD_RANK;
-    pc += 2;
-  }
-  if (*pc != '\0') return PBN_ERR_BAD_CARD;
-
+// The card, or a place without one, played at its place: taken from its hand, its marks kept.
+PbnErrDef CardPlay(PbnGameDataDef* ptGameData, const PbnCardDef& tCard) {
   PbnErrDef Error = PBN_ERR_OK;
   const PbnSideDef Side = tAdmin.PlaySide;
   if (tCard.Suit != PBN_SUIT_NO_CARD && !TakeCardFromHand(Side, tCard)) Error = PBN_ERR_BAD_CARD;
@@ -202,11 +193,38 @@ PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
   return Error;
 }
 
-namespace {
+// The card of a token: a suit and a rank, or "-" for a place without a card.
+PbnErrDef CardRead(const char* acBuffer, PbnCardDef* ptCard) {
+  const char* pc = acBuffer;
+  if (*pc == '-') {
+    pc++;
+  } else {
+    // The tables of CharSuitCheck and CharRankCheck, looked up by byte: a byte beyond 127 is
+    // neither a suit nor a rank in them.
+    ptCard->Suit = aPbnCharSuits[static_cast<unsigned char>(pc[0])];
+    if (ptCard->Suit == PBN_SUIT_NO_CARD) return PBN_ERR_BAD_SUIT;
+    ptCard->Rank = aPbnCharRanks[static_cast<unsigned char>(pc[1])];
+    if (ptCard->Rank == 0) return PBN_ERR_BAD_RANK;
+    pc += 2;
+  }
+  return *pc != '\0' ? PBN_ERR_BAD_CARD : PBN_ERR_OK;
+}
 
-// The trick is complete: its leader, its revokes, its winner. Apart from TrickCheck, so that the
-// three cards of a trick before its last pass through a call that does next to nothing.
-[[gnu::noinline]] PbnErrDef CompleteTrick(PbnGameDataDef* ptGameData) {
+}  // namespace
+
+PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const PbnCardDef& tCard) {
+  if (!CardTakesPlace()) return PBN_ERR_BAD_CARD;
+  return CardPlay(ptGameData, tCard);
+}
+
+PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
+  PbnCardDef tCard{PBN_SUIT_NO_CARD, PBN_RANK_UNKNOWN};
+  const PbnErrDef ReadError = CardRead(acBuffer, &tCard);
+  if (ReadError == PBN_ERR_OK) return CardCheck(ptGameData, tCard);
+  return CardTakesPlace() ? ReadError : PBN_ERR_BAD_CARD;  // a card not read takes its place too
+}
+
+PbnErrDef CompleteTrick(PbnGameDataDef* ptGameData) {
   PbnErrDef Error = PBN_ERR_OK;
   PbnSideDef Leader = tAdmin.Leader;
   PbnSideDef MarkedSide;
@@ -226,13 +244,6 @@ namespace {
   // Without a valid leader (no Declarer tag) the trick is not evaluated.
   tAdmin.IllegalTrick = 0;
   return Error;
-}
-
-}  // namespace
-
-PbnErrDef TrickCheck(PbnGameDataDef* ptGameData) {
-  ptGameData->tPlay.aFirsts[tAdmin.NrTricks] = PBN_SIDE_NONE;
-  return tAdmin.NrPlayed != 3 ? PBN_ERR_OK : CompleteTrick(ptGameData);
 }
 
 PbnErrDef CheckCardIllegal(const char* acBuffer) {

@@ -170,6 +170,9 @@ TEST(MoveAnnotations, NotesNagsAndSuffixes) {
       {"1C ! $1", "W: Double nag"},
       {"1C $13 $13", "W: Double nag"},
       {"1C $13 $14 $0", ""},
+      {"1C $000000013 =000000001=", ""},  // nine digits, read at once
+      {"1C $0000000013 =0000000002=", ""},
+      {"1C $999999999", "E: Bad nag"},
       {"1C ! ?", "E: Double suffix"},
       {"1C !?", ""},
       {"! 1C", "E: Bad suffix"},

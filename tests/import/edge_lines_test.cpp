@@ -124,6 +124,8 @@ std::vector<EdgeCase> WholeTokenCases() {
     atCases.push_back({"annotations late on their line",
                        Auction + Blanks(NrBlanks) + "1C !? ! =1= $5 {c} ;x\nPass\n"});
   }
+  for (size_t NrBlanks = 240; NrBlanks <= 254; NrBlanks++)
+    atCases.push_back({"cards late on their line", Play + Blanks(NrBlanks) + "HA H6 HT H4\nS2\n"});
   // After a NUL the line goes on in the next chunk, so that a token may meet the 255th character
   // of the line before the end of its chunk.
   for (size_t NrBlanks = 40; NrBlanks <= 56; NrBlanks++) {
@@ -148,6 +150,7 @@ std::vector<EdgeCase> WholeTokenCases() {
       Auction + "1C\tPass\x85 Pass\r\n1H %x\n1C^S Pass\n",
       Play + "HA H6 HT ^R H4\nS2 SX S3 S4 H7\nC2 C3 C4 C5 D2 D3\n",
       Play + "HA H6 HT H4\n[Result \"9\"]\n",
+      Play + "HA HA H6 HT H4\nC4 D5 C3 C2\nhj  h8 -   h5\nCQ\tC5 Cx C7\n",
       Play + "HA H6 $1 HT! H4 =1=\nS2 {a} S3 ; b\nS4* S5\n",
       Auction + "1C!?=1=$3{x}Pass;y\n1H $ $99999999999 =x= =1 !!! ?x 1S\n",
       Auction + "1C {a\tb} {} {a%b} ; c\td\n;\n1H {open\nstill} Pass ;last",
