@@ -13,6 +13,9 @@
 namespace pbn {
 
 inline constexpr unsigned long kMaxLineChars = 255;  // characters stored per logical line
+// Texts are copied in whole blocks of this many characters: a buffer has room for the last block
+// after its characters, and the reader's block holds the bytes after a chunk.
+inline constexpr size_t kCopyBlock = 16;
 
 // Reader. A chunk of the file is what a line read of 256 bytes gives: at most 255 characters, up
 // to and including the next line feed. Its characters end at its first NUL byte.
@@ -119,13 +122,14 @@ PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t 
                        PbnTagIdDef* pTagId);
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
                         const char* acBuffer);
-// The same for a value of Length characters (at most 255), none of them NUL: measured once, by
-// the reader or by the check above.
+// The same for a value of Length characters (at most 255), none of them NUL, with a block's room
+// (kCopyBlock) after them: a token, or a value where the reader's chunk holds it.
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
-                        const char* acBuffer, size_t Length);
-// The check of one tag's value in acValueBuffer; *pNote receives a Note tag's number.
+                        const char* pcValue, size_t Length);
+// The check of one tag's value in acBuffer (the only change it makes there: an empty value
+// marked); *pNote receives a Note tag's number.
 PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
-                            PbnTagIdDef TagId, long* pNote);
+                            PbnTagIdDef TagId, char* acBuffer, long* pNote);
 // The game's own data (Auction, Contract, Deal, ...): never inherited.
 bool TagValueIsOwnData(PbnTagIdDef TagId);
 PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcBuffer);

@@ -17,8 +17,7 @@ namespace pbn {
 
 namespace {
 
-// A run is copied in whole blocks of this many characters; the buffers have room for the last.
-constexpr size_t kCopyBlock = 16;
+// A run is copied in whole blocks (kCopyBlock); the buffers have room for the last.
 char InputBuffer[PBN_VALUE_SIZE + kCopyBlock];  // the current logical line as stored for the log
 char CheckBuffer[PBN_VALUE_SIZE + kCopyBlock];  // the token being collected
 char ErrorBuffer[PBN_VALUE_SIZE + 1];
@@ -264,15 +263,21 @@ void StepEnter(ImportRunDef& r, PbnStateDef State) {
 
 // --- the rules of the states ---
 
-void CompleteTagName(ImportRunDef& r) {
+// The name of Length characters at pcName is checked, and the value starts as an empty token.
+void CheckTagName(ImportRunDef& r, const char* pcName, size_t Length) {
   r.bNameFound = PBN_TRUE;
-  RecordAt(r, &PbnTagPlaceDef::NameEnd);
   PbnTagIdDef TagId;
-  const PbnErrDef Error = TagNameCheck(r.ptGameTags, TokenEnd(r), r.CheckIndex, &TagId);
+  const PbnErrDef Error = TagNameCheck(r.ptGameTags, pcName, Length, &TagId);
   if (r.patPlaces == nullptr) Report(r, Error);  // the places of tags ask for their syntax only
   r.TagId = TagId;
   r.CheckIndex = 0;
   r.bCheckOverflow = false;
+}
+
+// The name that the token holds.
+void CompleteTagName(ImportRunDef& r) {
+  RecordAt(r, &PbnTagPlaceDef::NameEnd);
+  CheckTagName(r, TokenEnd(r), r.CheckIndex);
 }
 
 PbnCommentPlaceDef CommentPlace(ImportRunDef& r) {
@@ -351,26 +356,37 @@ void RuleTagEqual(ImportRunDef& r) {
   }
 }
 
-// The closing quote of a value: the value is checked, and the tag's end awaits its "]". A plain
-// value holds only the characters of a value's run, so that its length is the token's.
-void CloseTagValue(ImportRunDef& r, bool bPlainValue = false) {
+// After the check of a value (Error): the tag's end awaits its "]".
+void EndTagValue(ImportRunDef& r, UInt32 NrTables, PbnErrDef Error) {
+  Report(r, Error);
+  r.bTableData = PbnTableCount(r.ptGameTags->tTables) != NrTables;
+  r.NextPbnState = NextStateAfterTag(r.TagId);
+  PbnStateChange(PBN_STATE_TAG_END);
+}
+
+// The closing quote of a value that a tag pair read whole holds: Length characters of a value's
+// run at pcValue, where the reader's chunk holds them.
+void CloseWholeTagValue(ImportRunDef& r, const char* pcValue, size_t Length) {
+  const UInt32 NrTables = PbnTableCount(r.ptGameTags->tTables);
+  EndTagValue(r, NrTables, TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue, Length));
+}
+
+// The closing quote of the value that the token holds.
+void CloseTagValue(ImportRunDef& r) {
   const char* pcValue = TokenEnd(r);
   const UInt32 NrTables = PbnTableCount(r.ptGameTags->tTables);
   RecordAt(r, &PbnTagPlaceDef::ValueEnd);
   RecordAt(r, &PbnTagPlaceDef::DataEnd, 1);
+  PbnErrDef Error = PBN_ERR_OK;
   // A value continued past 255 characters cannot be stored whole: it is refused.
   if (r.patPlaces != nullptr) {
     // the places of tags ask for their syntax only: no value is checked
   } else if (r.bCheckOverflow) {
-    Report(r, PBN_ERR_BAD_TAG_VALUE);
+    Error = PBN_ERR_BAD_TAG_VALUE;
   } else {
-    Report(r, bPlainValue
-                  ? TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue, r.CheckIndex)
-                  : TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue));
+    Error = TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue);
   }
-  r.bTableData = PbnTableCount(r.ptGameTags->tTables) != NrTables;
-  r.NextPbnState = NextStateAfterTag(r.TagId);
-  PbnStateChange(PBN_STATE_TAG_END);
+  EndTagValue(r, NrTables, Error);
 }
 
 void RuleTagValue(ImportRunDef& r) {
@@ -393,9 +409,7 @@ void RuleBackslash(ImportRunDef& r) {
 }
 
 // The "]" of a tag: what the tag opens takes its place (a section, or the tags again).
-void CloseTag(ImportRunDef& r) {
-  RecordAt(r, &PbnTagPlaceDef::DataEnd, 1);
-  if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->bClosed = true;
+void EnterAfterTag(ImportRunDef& r) {
   if (r.NextPbnState == PBN_STATE_IDLE && r.b21) {
     PbnStateChange(PBN_STATE_SECTION_DATA);  // any tag may be followed by section data
     r.bDataSeen = false;
@@ -405,6 +419,12 @@ void CloseTag(ImportRunDef& r) {
     tAdmin.Section = SectionOf(r.NextPbnState);  // the section's state takes the tag's place
     PbnStateChange(r.NextPbnState);
   }
+}
+
+void CloseTag(ImportRunDef& r) {
+  RecordAt(r, &PbnTagPlaceDef::DataEnd, 1);
+  if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->bClosed = true;
+  EnterAfterTag(r);
 }
 
 void RuleTagEnd(ImportRunDef& r) {
@@ -1008,26 +1028,22 @@ bool TakeTag(ImportRunDef& r) {
   } else {
     OpenTagInPlace(r);
   }
+  // The name and the value are checked where the chunk holds them (the token is not needed).
   PbnStateChange(PBN_STATE_TAG_NAME);
-  CopyRun(CheckBuffer, pcChars + 1, NameLength);
-  r.CheckIndex = NameLength;
-  r.bCheckOverflow = false;
   r.ErrorIndex = First + 2;
-  r.bNameFound = PBN_FALSE;
   // The blank after the name.
   PbnStateChange(PBN_STATE_TAG_EQUAL);
   r.CharError = PBN_ERR_OK;
-  CompleteTagName(r);
+  CheckTagName(r, reinterpret_cast<const char*>(pcChars + 1), NameLength);
   if (r.CharError != PBN_ERR_OK) {
     ErrorAt(r, First, FirstChunkIndex, Quote - 1, PBN_STATE_TAG_NAME);
     return true;
   }
   // The value between its quotes.
   PbnStateChange(PBN_STATE_TAG_VALUE);
-  CopyRun(CheckBuffer, pcChars + Quote + 1, ValueLength);
   r.CheckIndex = ValueLength;
   r.ErrorIndex = First + Quote + 1;
-  CloseTagValue(r, true);
+  CloseWholeTagValue(r, reinterpret_cast<const char*>(pcChars + Quote + 1), ValueLength);
   if (r.CharError != PBN_ERR_OK) {
     ErrorAt(r, First, FirstChunkIndex, Close - 1, PBN_STATE_TAG_VALUE);
     return true;
@@ -1035,7 +1051,7 @@ bool TakeTag(ImportRunDef& r) {
   // The "]".
   AfterStepAt(r, First, FirstChunkIndex, Close, PBN_STATE_TAG_END);
   r.ErrorIndex = First + Close;
-  CloseTag(r);
+  EnterAfterTag(r);
   if (Close + 1 < NrChars && pcChars[Close + 1] == '\n' && First + Close + 1 < kMaxLineChars) {
     KnownLineFeed(r);
   }

@@ -39,6 +39,15 @@ PbnErrDef StoreTagValue(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const cha
   return PBN_ERR_OK;
 }
 
+// Copies a value of Length characters (at most 255) and the terminator into a value slot, in
+// whole blocks: the value has a block's room after it (see TagValueCheck), the slot holds the last
+// block, and what a block copies beyond the terminator is never read.
+void CopyInBlocks(char* pcTarget, const char* pcValue, size_t Length) {
+  for (size_t i = 0; i < Length; i += kCopyBlock)
+    std::memcpy(pcTarget + i, pcValue + i, kCopyBlock);
+  pcTarget[Length] = '\0';
+}
+
 void CopyValue(PbnTagValueDef* ptValue, const char* pcValue) {
   CopyText(ptValue->acValue.data(), pcValue);
 }
@@ -136,7 +145,7 @@ PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t 
   bRepeatedTag = false;
   if (TagIdGet(acBuffer, Length, pTagId) != PBN_ERR_OK) {
     if (!PbnReading21()) return PBN_ERR_BAD_TAG_NAME;
-    CopyText(acExtraTagName, acBuffer);
+    CopyLength(acExtraTagName, acBuffer, Length);
     PbnCommentSetType(PBN_COMMENT_TYPE_TAG, -1);  // its comments belong to no known tag
     return PBN_ERR_OK;
   }
@@ -165,45 +174,64 @@ PbnErrDef RepeatedTagCheck(const PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
 
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
                         const char* acBuffer) {
-  return TagValueCheck(ptGameData, ptGameTags, TagId, acBuffer, ValueLength(acBuffer));
+  // Copied where it has a block's room after it.
+  static char acValue[PBN_VALUE_SIZE + kCopyBlock];
+  const size_t Length = ValueLength(acBuffer);
+  CopyLength(acValue, acBuffer, Length);
+  return TagValueCheck(ptGameData, ptGameTags, TagId, acValue, Length);
 }
 
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
-                        const char* acBuffer, size_t Length) {
+                        const char* pcValue, size_t Length) {
   if (PbnReading21()) {
-    if (TagId == PBN_N_TAG_IDS) return PbnExtraTagPut(ptGameTags, acExtraTagName, acBuffer);
-    if (bRepeatedTag) return RepeatedTagCheck(ptGameTags, TagId, acBuffer);
+    if (TagId == PBN_N_TAG_IDS || bRepeatedTag) {
+      CopyInBlocks(acValueBuffer, pcValue, Length);
+      if (TagId == PBN_N_TAG_IDS) return PbnExtraTagPut(ptGameTags, acExtraTagName, acValueBuffer);
+      return RepeatedTagCheck(ptGameTags, TagId, acValueBuffer);
+    }
     // "##value": the value, for this game and every later one that lacks the tag.
-    if (acBuffer[0] == '#' && acBuffer[1] == '#') {
+    if (Length >= 2 && pcValue[0] == '#' && pcValue[1] == '#') {
       if (TagValueIsOwnData(TagId)) return PBN_ERR_BAD_INHERITANCE;
-      acBuffer += 2;
+      pcValue += 2;
       Length -= 2;
       tAdmin.abStickyTag[TagId] = PBN_TRUE;
     }
   }
   if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
   bUsePrevTag = PBN_FALSE;
-  if (TagId != PBN_TAG_ID_NOTE && TextIs(acBuffer, acTagValueIdent[0])) {
+  // The value is copied once, where it is checked: into the game's slot of the tag, which then
+  // holds it if the check accepts it; a "#" is checked on the value it inherits, a note or a
+  // repeated tag on its own copy.
+  char* acBuffer = acValueBuffer;
+  char* acSlot = ptGameTags->atTagValue[TagId].acValue.data();
+  const bool bNote = TagId == PBN_TAG_ID_NOTE;
+  if (!bNote && Length == 1 && pcValue[0] == acTagValueIdent[0]) {
     bUsePrevTag = PBN_TRUE;
     CopyText(acValueBuffer, atPrevTagValue[TagId].acValue.data());
   } else {
     // Remembered before the check: a value that fails is still what a later "#" inherits.
-    if (TagId != PBN_TAG_ID_NOTE)
-      CopyLength(atPrevTagValue[TagId].acValue.data(), acBuffer, Length);
-    CopyLength(acValueBuffer, acBuffer, Length);
+    if (!bNote) CopyInBlocks(atPrevTagValue[TagId].acValue.data(), pcValue, Length);
+    if (!bNote && !TagIdExist(ptGameTags, TagId)) acBuffer = acSlot;
+    CopyInBlocks(acBuffer, pcValue, Length);
   }
+  const bool bInSlot = acBuffer == acSlot;
 
   long Note = 0;
-  const PbnErrDef Error = TagValueCheckById(ptGameData, ptGameTags, TagId, &Note);
+  const PbnErrDef Error = TagValueCheckById(ptGameData, ptGameTags, TagId, acBuffer, &Note);
   if (Error != PBN_ERR_OK) {
+    if (bInSlot) acSlot[0] = '\0';          // not stored
     tAdmin.abRefusedTag[TagId] = PBN_TRUE;  // whatever the check wrote is not to be used
     return Error;
   }
 
-  if (TagId == PBN_TAG_ID_NOTE) return GameNoteCopy(ptGameTags, Note, acBuffer);
-  if (acValueBuffer[0] == PBN_EMPTY_VALUE_MARKER)
-    return GameTagCopy(ptGameTags, TagId, acTagValueEmpty);
-  return StoreTagValue(ptGameTags, TagId, acBuffer, Length);
+  if (bNote) return GameNoteCopy(ptGameTags, Note, acBuffer);
+  if (acBuffer[0] == PBN_EMPTY_VALUE_MARKER) {
+    if (!bInSlot) return GameTagCopy(ptGameTags, TagId, acTagValueEmpty);
+    acSlot[1] = '\0';  // the marker alone
+    return PBN_ERR_OK;
+  }
+  if (bInSlot) return PBN_ERR_OK;  // stored as it was checked
+  return StoreTagValue(ptGameTags, TagId, pcValue, Length);
 }
 
 PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcBuffer) {

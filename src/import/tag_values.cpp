@@ -778,6 +778,16 @@ static_assert([] {
   return true;
 }());
 
+// The rows that each reading checks by, one per tag: a value's check finds its row at once.
+using TagChecksDef = std::array<TagCheckRowDef, PBN_N_TAG_IDS>;
+constexpr TagChecksDef atTagChecksIn10 = std::to_array(atTagChecks);
+constexpr TagChecksDef atTagChecksIn21 = [] {
+  TagChecksDef atChecks = atTagChecksIn10;
+  for (const TagCheckRowDef& tRow21 : atTagChecks21)
+    atChecks[tRow21.TagId] = tRow21;
+  return atChecks;
+}();
+
 }  // namespace
 
 PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump) {
@@ -801,16 +811,9 @@ bool TagValueIsOwnData(PbnTagIdDef TagId) {
 }
 
 PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
-                            PbnTagIdDef TagId, long* pNote) {
+                            PbnTagIdDef TagId, char* acBuffer, long* pNote) {
   if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
-  char* acBuffer = acValueBuffer;
-  const TagCheckRowDef* ptRow = &atTagChecks[TagId];
-  if (PbnReading21()) {
-    for (const TagCheckRowDef& tRow21 : atTagChecks21) {
-      if (tRow21.TagId == TagId) ptRow = &tRow21;
-    }
-  }
-  const TagCheckRowDef& tRow = *ptRow;
+  const TagCheckRowDef& tRow = (PbnReading21() ? atTagChecksIn21 : atTagChecksIn10)[TagId];
   if (tRow.Check != nullptr) {
     PbnErrDef Error;
     if (CommonFrame(acBuffer, tRow.bOwnData, &Error) == Frame::Accept) return Error;
