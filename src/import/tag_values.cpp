@@ -12,11 +12,10 @@ namespace pbn {
 
 namespace {
 
-bool ValueIsOneOf(const char* acBuffer, std::initializer_list<const char*> apcWords) {
-  for (const char* pcWord : apcWords) {
-    if (TextIsWord(acBuffer, pcWord)) return true;
-  }
-  return false;
+// Whether the value is one of the words written out, compared letter by letter.
+template <size_t... aLengths>
+bool ValueIsOneOf(const char* acBuffer, const char (&... acWords)[aLengths]) {
+  return (TextIsLiteral(acBuffer, acWords) || ...);
 }
 
 void MarkEmpty(char* acBuffer) {
@@ -47,6 +46,11 @@ Frame CommonFrame(char* acBuffer, bool bOwnData, PbnErrDef* pError) {
 
 // A number and nothing after it.
 PbnErrDef TagValueCheckNumber(char* acBuffer) {
+  // Most are a few digits alone, which no sign or overflow can make wrong.
+  int NrDigits = 0;
+  while (NrDigits < 10 && CharIsDigit(acBuffer[NrDigits]))
+    NrDigits++;
+  if (NrDigits > 0 && NrDigits < 10 && acBuffer[NrDigits] == '\0') return PBN_ERR_OK;
   const char* pc = acBuffer;
   long Number;
   const PbnErrDef Error = TagValueGetNumberPos(&pc, &Number);
@@ -65,26 +69,26 @@ PbnErrDef TagValueCheckEmpty(char*) {
 }
 
 PbnErrDef TagValueCheckSideType(char* acBuffer) {
-  return ValueIsOneOf(acBuffer, {"human", "program"}) ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+  return ValueIsOneOf(acBuffer, "human", "program") ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
 }
 
 PbnErrDef TagValueCheckCompetition(char* acBuffer) {
-  return ValueIsOneOf(acBuffer, {"Chicago", "Individuals", "Pairs", "Rubber", "Teams"})
+  return ValueIsOneOf(acBuffer, "Chicago", "Individuals", "Pairs", "Rubber", "Teams")
              ? PBN_ERR_OK
              : PBN_ERR_UNKNOWN_TAG_VALUE;
 }
 
 PbnErrDef TagValueCheckMode(char* acBuffer) {
-  return ValueIsOneOf(acBuffer, {"EMB", "IBS", "OKB", "TABLE", "TC"}) ? PBN_ERR_OK
-                                                                      : PBN_ERR_UNKNOWN_TAG_VALUE;
+  return ValueIsOneOf(acBuffer, "EMB", "IBS", "OKB", "TABLE", "TC") ? PBN_ERR_OK
+                                                                    : PBN_ERR_UNKNOWN_TAG_VALUE;
 }
 
 PbnErrDef TagValueCheckRoom(char* acBuffer) {
-  return ValueIsOneOf(acBuffer, {"Open", "Closed"}) ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+  return ValueIsOneOf(acBuffer, "Open", "Closed") ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
 }
 
 PbnErrDef TagValueCheckFrenchMP(char* acBuffer) {
-  return ValueIsOneOf(acBuffer, {"Yes", "No"}) ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+  return ValueIsOneOf(acBuffer, "Yes", "No") ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
 }
 
 PbnErrDef TagValueCheckRound(char* acBuffer) {
@@ -276,8 +280,8 @@ bool StrainOnly(const char* acBuffer, PbnTrumpDef* pTrump) {
 PbnScoringDef ScoringOf(const char* pcField) {
   if (TextIsLiteral(pcField, "Chicago")) return PBN_SCORING_CHICAGO;
   if (TextIsLiteral(pcField, "Rubber")) return PBN_SCORING_RUBBER;
-  if (ValueIsOneOf(pcField, {"EMP", "IMP_1948", "IMP_1961", "IMP", "BAM"})) return PBN_SCORING_IMP;
-  if (ValueIsOneOf(pcField, {"OldMP", "MP", "MatchPoints"})) return PBN_SCORING_MP;
+  if (ValueIsOneOf(pcField, "EMP", "IMP_1948", "IMP_1961", "IMP", "BAM")) return PBN_SCORING_IMP;
+  if (ValueIsOneOf(pcField, "OldMP", "MP", "MatchPoints")) return PBN_SCORING_MP;
   return PBN_SCORING_NONE;
 }
 
@@ -440,7 +444,7 @@ PbnErrDef TagValueCheckScoring(char* acBuffer) {
     tAdmin.Scoring = PBN_SCORING_CHICAGO;
   } else if (TextIsLiteral(acBuffer, "Rubber")) {
     tAdmin.Scoring = PBN_SCORING_RUBBER;
-  } else if (ValueIsOneOf(acBuffer, {"EMP", "IMP_1948", "IMP_1961", "IMP", "BAM"})) {
+  } else if (ValueIsOneOf(acBuffer, "EMP", "IMP_1948", "IMP_1961", "IMP", "BAM")) {
     tAdmin.Scoring = PBN_SCORING_IMP;
   } else if (TextIsLiteral(acBuffer, "OldMP")) {
     tAdmin.Scoring = PBN_SCORING_MP;
