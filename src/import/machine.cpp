@@ -2,11 +2,15 @@
 // (the common tokens whole, as those steps would), cuts it into tokens, hands each to its check,
 // marks and logs every erroneous line and runs the whole-game checks at the end.
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstring>
 #include <iterator>
 #include <memory>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/defs.h"
 #include "import/import.h"
@@ -1000,6 +1004,76 @@ void ErrorAt(ImportRunDef& r, unsigned long First, int FirstChunkIndex, size_t O
   HandleError(r);
 }
 
+#if defined(__SSE2__)
+// A bit for each of the 16 characters from pc on that is in a class (bytes as signed: those
+// above 127 are below 0); the reader's block holds the bytes after a chunk.
+template <typename ClassDef>
+unsigned ClassBits(const unsigned char* pc, ClassDef InClass) {
+  const __m128i Chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pc));
+  return static_cast<unsigned>(_mm_movemask_epi8(InClass(Chars)));
+}
+
+// Whether each character is in the range [Low, High] (both in 0..127).
+__m128i InRange(__m128i Chars, char Low, char High) {
+  return _mm_and_si128(_mm_cmpgt_epi8(Chars, _mm_set1_epi8(static_cast<char>(Low - 1))),
+                       _mm_cmplt_epi8(Chars, _mm_set1_epi8(static_cast<char>(High + 1))));
+}
+
+// The characters of a tag name: letters, digits and "_".
+__m128i InTagName(__m128i Chars) {
+  const __m128i Folded = _mm_or_si128(Chars, _mm_set1_epi8(0x20));  // "A" to "Z" as "a" to "z"
+  return _mm_or_si128(_mm_or_si128(InRange(Folded, 'a', 'z'), InRange(Chars, '0', '9')),
+                      _mm_cmpeq_epi8(Chars, _mm_set1_epi8('_')));
+}
+
+// The plain characters of a value: printable ASCII but for '"', the backslash and "%", which
+// every reading takes into a value's run.
+__m128i InPlainValue(__m128i Chars) {
+  const __m128i NotPlain = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(Chars, _mm_set1_epi8('"')),
+                                                     _mm_cmpeq_epi8(Chars, _mm_set1_epi8('\\'))),
+                                        _mm_cmpeq_epi8(Chars, _mm_set1_epi8('%')));
+  return _mm_andnot_si128(NotPlain, InRange(Chars, ' ', '~'));
+}
+
+// Where the run of the characters in the class from pcChars[From] on ends, 16 at a time: at the
+// first character outside it, which may lie beyond the chunk's NrChars.
+template <typename ClassDef>
+size_t ClassRunEnd(const unsigned char* pcChars, size_t From, size_t NrChars, ClassDef InClass) {
+  size_t End = From;
+  for (; End < NrChars; End += 16) {
+    const unsigned Outside = ~ClassBits(pcChars + End, InClass) & 0xFFFFu;
+    if (Outside != 0) return End + std::countr_zero(Outside);
+  }
+  return End;
+}
+#endif
+
+// The length of the name at pcChars[From..NrChars): its run in the state TAG_NAME.
+size_t TagNameLength(const ImportRunDef& r, const unsigned char* pcChars, size_t From,
+                     size_t NrChars) {
+#if defined(__SSE2__)
+  (void)r;  // the run's class is the same in every reading
+  return std::min(ClassRunEnd(pcChars, From, NrChars, InTagName), NrChars) - From;
+#else
+  return RunLength(pcChars, From, NrChars, (*r.paaRuns)[PBN_STATE_TAG_NAME]);
+#endif
+}
+
+// The length of the value at pcChars[From..NrChars): its run in the state TAG_VALUE. Its plain
+// characters are found 16 at a time, the others (mostly the closing quote) by the run's table.
+size_t TagValueLength(const ImportRunDef& r, const unsigned char* pcChars, size_t From,
+                      size_t NrChars) {
+  const std::array<bool, 256>& abRun = (*r.paaRuns)[PBN_STATE_TAG_VALUE];
+  size_t End = From;
+  for (;; End++) {
+#if defined(__SSE2__)
+    End = ClassRunEnd(pcChars, End, NrChars, InPlainValue);
+#endif
+    if (End >= NrChars) return NrChars - From;
+    if (!abRun[pcChars[End]]) return End - From;
+  }
+}
+
 // A tag pair [Name "Value"] from the "[" on, which State opens (a state that tags follow); false,
 // with nothing read, when it is not whole in the chunk and the line.
 template <PbnStateDef State>
@@ -1007,13 +1081,12 @@ bool TakeTag(ImportRunDef& r) {
   if (r.patPlaces != nullptr) return false;  // the places of a tag are set at each character
   const auto* pcChars = reinterpret_cast<const unsigned char*>(r.tChunk.pcChars) + r.ChunkIndex;
   const auto NrChars = static_cast<size_t>(r.tChunk.NrChars - r.ChunkIndex);
-  const size_t NameLength = RunLength(pcChars, 1, NrChars, (*r.paaRuns)[PBN_STATE_TAG_NAME]);
+  const size_t NameLength = TagNameLength(r, pcChars, 1, NrChars);
   const size_t Quote = 1 + NameLength + 1;  // the value's opening quote
   if (NameLength == 0 || Quote >= NrChars || pcChars[Quote - 1] != ' ' || pcChars[Quote] != '"') {
     return false;
   }
-  const size_t ValueLength =
-      RunLength(pcChars, Quote + 1, NrChars, (*r.paaRuns)[PBN_STATE_TAG_VALUE]);
+  const size_t ValueLength = TagValueLength(r, pcChars, Quote + 1, NrChars);
   const size_t Close = Quote + 1 + ValueLength + 1;  // the "]"
   const unsigned long First = r.InputIndex;
   if (Close >= NrChars || pcChars[Close - 1] != '"' || pcChars[Close] != ']' ||
