@@ -120,6 +120,9 @@ PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump);
 PbnErrDef TagIdGet(const char* acBuffer, size_t Length, PbnTagIdDef* pTagId);
 PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t Length,
                        PbnTagIdDef* pTagId);
+// The same for a name whose tag TagIdGet has found (PBN_N_TAG_IDS: none).
+PbnErrDef TagNameCheckFound(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t Length,
+                            PbnTagIdDef TagId);
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
                         const char* acBuffer);
 // The same for a value of Length characters (at most 255), none of them NUL, with a block's room

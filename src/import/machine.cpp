@@ -268,10 +268,13 @@ void StepEnter(ImportRunDef& r, PbnStateDef State) {
 // --- the rules of the states ---
 
 // The name of Length characters at pcName is checked, and the value starts as an empty token.
-void CheckTagName(ImportRunDef& r, const char* pcName, size_t Length) {
+// The tag of the name may have been found already (TagIdGet), else it is PBN_N_TAG_IDS.
+void CheckTagName(ImportRunDef& r, const char* pcName, size_t Length,
+                  PbnTagIdDef TagId = PBN_N_TAG_IDS) {
   r.bNameFound = PBN_TRUE;
-  PbnTagIdDef TagId;
-  const PbnErrDef Error = TagNameCheck(r.ptGameTags, pcName, Length, &TagId);
+  const PbnErrDef Error = TagId != PBN_N_TAG_IDS
+                              ? TagNameCheckFound(r.ptGameTags, pcName, Length, TagId)
+                              : TagNameCheck(r.ptGameTags, pcName, Length, &TagId);
   if (r.patPlaces == nullptr) Report(r, Error);  // the places of tags ask for their syntax only
   r.TagId = TagId;
   r.CheckIndex = 0;
@@ -1059,6 +1062,27 @@ size_t TagNameLength(const ImportRunDef& r, const unsigned char* pcChars, size_t
 #endif
 }
 
+#if defined(__SSE2__)
+// Every character but the blank.
+__m128i NotBlank(__m128i Chars) {
+  return _mm_xor_si128(_mm_cmpeq_epi8(Chars, _mm_set1_epi8(' ')), _mm_set1_epi8(-1));
+}
+#endif
+
+// The length of the name from pcChars[1] on, with its tag (*pTagId) when it is a name that the
+// standard read knows, else PBN_N_TAG_IDS: a known name is read up to the blank after it, since
+// it holds letters and digits only, and is found once for both the scan and the check.
+size_t TagNameAt(const ImportRunDef& r, const unsigned char* pcChars, size_t NrChars,
+                 PbnTagIdDef* pTagId) {
+#if defined(__SSE2__)
+  const size_t Blank = ClassRunEnd(pcChars, 1, NrChars, NotBlank);
+  const auto* pcName = reinterpret_cast<const char*>(pcChars + 1);
+  if (Blank < NrChars && TagIdGet(pcName, Blank - 1, pTagId) == PBN_ERR_OK) return Blank - 1;
+#endif
+  *pTagId = PBN_N_TAG_IDS;
+  return TagNameLength(r, pcChars, 1, NrChars);
+}
+
 // The length of the value at pcChars[From..NrChars): its run in the state TAG_VALUE. Its plain
 // characters are found 16 at a time, the others (mostly the closing quote) by the run's table.
 size_t TagValueLength(const ImportRunDef& r, const unsigned char* pcChars, size_t From,
@@ -1081,7 +1105,8 @@ bool TakeTag(ImportRunDef& r) {
   if (r.patPlaces != nullptr) return false;  // the places of a tag are set at each character
   const auto* pcChars = reinterpret_cast<const unsigned char*>(r.tChunk.pcChars) + r.ChunkIndex;
   const auto NrChars = static_cast<size_t>(r.tChunk.NrChars - r.ChunkIndex);
-  const size_t NameLength = TagNameLength(r, pcChars, 1, NrChars);
+  PbnTagIdDef TagId;
+  const size_t NameLength = TagNameAt(r, pcChars, NrChars, &TagId);
   const size_t Quote = 1 + NameLength + 1;  // the value's opening quote
   if (NameLength == 0 || Quote >= NrChars || pcChars[Quote - 1] != ' ' || pcChars[Quote] != '"') {
     return false;
@@ -1107,7 +1132,7 @@ bool TakeTag(ImportRunDef& r) {
   // The blank after the name.
   PbnStateChange(PBN_STATE_TAG_EQUAL);
   r.CharError = PBN_ERR_OK;
-  CheckTagName(r, reinterpret_cast<const char*>(pcChars + 1), NameLength);
+  CheckTagName(r, reinterpret_cast<const char*>(pcChars + 1), NameLength, TagId);
   if (r.CharError != PBN_ERR_OK) {
     ErrorAt(r, First, FirstChunkIndex, Quote - 1, PBN_STATE_TAG_NAME);
     return true;

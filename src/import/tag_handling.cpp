@@ -142,18 +142,24 @@ void PbnImportSetOptions(const PbnImportOptionsDef& tOptions) {
 
 PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t Length,
                        PbnTagIdDef* pTagId) {
+  TagIdGet(acBuffer, Length, pTagId);
+  return TagNameCheckFound(ptGameTags, acBuffer, Length, *pTagId);
+}
+
+PbnErrDef TagNameCheckFound(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t Length,
+                            PbnTagIdDef TagId) {
   bRepeatedTag = false;
-  if (TagIdGet(acBuffer, Length, pTagId) != PBN_ERR_OK) {
+  if (TagId == PBN_N_TAG_IDS) {
     if (!PbnReading21()) return PBN_ERR_BAD_TAG_NAME;
     CopyLength(acExtraTagName, acBuffer, Length);
     PbnCommentSetType(PBN_COMMENT_TYPE_TAG, -1);  // its comments belong to no known tag
     return PBN_ERR_OK;
   }
-  if (*pTagId == PBN_TAG_ID_NOTE) {
+  if (TagId == PBN_TAG_ID_NOTE) {
     return tAdmin.Section == PBN_SECTION_IDENT ? PBN_ERR_BAD_SECTION : PBN_ERR_OK;
   }
-  PbnCommentSetType(PBN_COMMENT_TYPE_TAG, *pTagId);
-  if (!TagIdExist(ptGameTags, *pTagId)) return PBN_ERR_OK;
+  PbnCommentSetType(PBN_COMMENT_TYPE_TAG, TagId);
+  if (!TagIdExist(ptGameTags, TagId)) return PBN_ERR_OK;
   bRepeatedTag = PbnReading21();
   return bRepeatedTag ? PBN_ERR_OK : PBN_ERR_TAG_EXISTS;
 }
