@@ -119,6 +119,25 @@ bool SameName(const char* pc1, const char* pc2, size_t Length) {
   return LoadWord<UInt64>(pc1 + Length - 8) == LoadWord<UInt64>(pc2 + Length - 8);
 }
 
+// The value of a tag that the game has not stored yet: copied once, into the game's slot of the
+// tag, and checked there; the slot keeps it when the check accepts it.
+PbnErrDef CheckInSlot(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
+                      const char* pcValue, size_t Length) {
+  // Remembered before the check: a value that fails is still what a later "#" inherits.
+  CopyInBlocks(atPrevTagValue[TagId].acValue.data(), pcValue, Length);
+  char* acSlot = ptGameTags->atTagValue[TagId].acValue.data();
+  CopyInBlocks(acSlot, pcValue, Length);
+  long Note = 0;
+  const PbnErrDef Error = TagValueCheckById(ptGameData, ptGameTags, TagId, acSlot, &Note);
+  if (Error != PBN_ERR_OK) {
+    acSlot[0] = '\0';                       // not stored
+    tAdmin.abRefusedTag[TagId] = PBN_TRUE;  // whatever the check wrote is not to be used
+    return Error;
+  }
+  if (acSlot[0] == PBN_EMPTY_VALUE_MARKER) acSlot[1] = '\0';  // the marker alone
+  return PBN_ERR_OK;
+}
+
 }  // namespace
 
 PbnErrDef TagIdGet(const char* acBuffer, size_t Length, PbnTagIdDef* pTagId) {
@@ -205,38 +224,31 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
   }
   if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
   bUsePrevTag = PBN_FALSE;
-  // The value is copied once, where it is checked: into the game's slot of the tag, which then
-  // holds it if the check accepts it; a "#" is checked on the value it inherits, a note or a
-  // repeated tag on its own copy.
-  char* acBuffer = acValueBuffer;
-  char* acSlot = ptGameTags->atTagValue[TagId].acValue.data();
   const bool bNote = TagId == PBN_TAG_ID_NOTE;
-  if (!bNote && Length == 1 && pcValue[0] == acTagValueIdent[0]) {
+  const bool bInherited = !bNote && Length == 1 && pcValue[0] == acTagValueIdent[0];
+  if (!bNote && !bInherited && !TagIdExist(ptGameTags, TagId)) {
+    return CheckInSlot(ptGameData, ptGameTags, TagId, pcValue, Length);
+  }
+  // A "#" is checked on the value it inherits, a note or a repeated tag on its own copy.
+  if (bInherited) {
     bUsePrevTag = PBN_TRUE;
     CopyText(acValueBuffer, atPrevTagValue[TagId].acValue.data());
   } else {
-    // Remembered before the check: a value that fails is still what a later "#" inherits.
     if (!bNote) CopyInBlocks(atPrevTagValue[TagId].acValue.data(), pcValue, Length);
-    if (!bNote && !TagIdExist(ptGameTags, TagId)) acBuffer = acSlot;
-    CopyInBlocks(acBuffer, pcValue, Length);
+    CopyInBlocks(acValueBuffer, pcValue, Length);
   }
-  const bool bInSlot = acBuffer == acSlot;
 
   long Note = 0;
-  const PbnErrDef Error = TagValueCheckById(ptGameData, ptGameTags, TagId, acBuffer, &Note);
+  const PbnErrDef Error = TagValueCheckById(ptGameData, ptGameTags, TagId, acValueBuffer, &Note);
   if (Error != PBN_ERR_OK) {
-    if (bInSlot) acSlot[0] = '\0';          // not stored
     tAdmin.abRefusedTag[TagId] = PBN_TRUE;  // whatever the check wrote is not to be used
     return Error;
   }
 
-  if (bNote) return GameNoteCopy(ptGameTags, Note, acBuffer);
-  if (acBuffer[0] == PBN_EMPTY_VALUE_MARKER) {
-    if (!bInSlot) return GameTagCopy(ptGameTags, TagId, acTagValueEmpty);
-    acSlot[1] = '\0';  // the marker alone
-    return PBN_ERR_OK;
+  if (bNote) return GameNoteCopy(ptGameTags, Note, acValueBuffer);
+  if (acValueBuffer[0] == PBN_EMPTY_VALUE_MARKER) {
+    return GameTagCopy(ptGameTags, TagId, acTagValueEmpty);
   }
-  if (bInSlot) return PBN_ERR_OK;  // stored as it was checked
   return StoreTagValue(ptGameTags, TagId, pcValue, Length);
 }
 
