@@ -136,7 +136,9 @@ PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTa
 // The game's own data (Auction, Contract, Deal, ...): never inherited.
 bool TagValueIsOwnData(PbnTagIdDef TagId);
 PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcBuffer);
-PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcBuffer);
+// The text after the colon of a Note value of Length characters, with a block's room after them
+// (as for TagValueCheck).
+PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcValue, size_t Length);
 
 // Auction and move annotations. MoveAnno: the move an annotation or comment belongs to, the last
 // call or card read, or none yet.

@@ -48,10 +48,6 @@ void CopyInBlocks(char* pcTarget, const char* pcValue, size_t Length) {
   pcTarget[Length] = '\0';
 }
 
-void CopyValue(PbnTagValueDef* ptValue, const char* pcValue) {
-  CopyText(ptValue->acValue.data(), pcValue);
-}
-
 bool SameText(const char* pc1, const char* pc2) {
   while (*pc1 != '\0' && *pc1 == *pc2) {
     pc1++;
@@ -245,7 +241,7 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
     return Error;
   }
 
-  if (bNote) return GameNoteCopy(ptGameTags, Note, acValueBuffer);
+  if (bNote) return GameNoteCopy(ptGameTags, Note, pcValue, Length);
   if (acValueBuffer[0] == PBN_EMPTY_VALUE_MARKER) {
     return GameTagCopy(ptGameTags, TagId, acTagValueEmpty);
   }
@@ -256,15 +252,16 @@ PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char*
   return StoreTagValue(ptGameTags, TagId, pcBuffer, ValueLength(pcBuffer));
 }
 
-PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcBuffer) {
+PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcValue, size_t Length) {
   if (Note < 1 || Note > PBN_N_NOTES) return PBN_ERR_BAD_NOTE;
   if (tAdmin.Section != PBN_SECTION_AUCTION && tAdmin.Section != PBN_SECTION_PLAY) {
     return PBN_ERR_BAD_SECTION;
   }
   PbnMoveNoteDef* ptNote = &PbnNoteUsed(ptGameTags, tAdmin.Section == PBN_SECTION_PLAY, Note);
   if (ptNote->tTagValue.acValue[0] != '\0') return PBN_ERR_TAG_EXISTS;
-  const char* pcColon = std::strchr(pcBuffer, ':');
-  CopyValue(&ptNote->tTagValue, pcColon != nullptr ? pcColon + 1 : "");
+  const auto* pcColon = static_cast<const char*>(std::memchr(pcValue, ':', Length));
+  const size_t Text = pcColon != nullptr ? static_cast<size_t>(pcColon + 1 - pcValue) : Length;
+  CopyInBlocks(ptNote->tTagValue.acValue.data(), pcValue + Text, Length - Text);
   return PBN_ERR_OK;
 }
 
