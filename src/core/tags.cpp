@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace pbn {
 
@@ -81,6 +82,13 @@ void CommentAttach(const PbnCommentPlaceDef& tPlace) {
   ptTarget->End = tCommentAdmin.tRange.End;
 }
 
+// Empties every value: one store each, written out (a loop takes several instructions a value).
+template <size_t... aIndexes>
+void ClearFirstChars(std::array<PbnTagValueDef, PBN_N_TAG_IDS>& atValues,
+                     std::index_sequence<aIndexes...>) {
+  ((atValues[aIndexes].acValue[0] = '\0'), ...);
+}
+
 }  // namespace
 
 PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags) {
@@ -90,9 +98,7 @@ PbnErrDef GameTagsInit(PbnGameTagsDef* ptGameTags) {
   PbnGameTagsDef& tTags = *ptGameTags;
   tTags.NrTags = 0;
   tTags.IxTags = 0;
-  for (PbnTagValueDef& tValue : tTags.atTagValue) {
-    tValue.acValue[0] = '\0';
-  }
+  ClearFirstChars(tTags.atTagValue, std::make_index_sequence<PBN_N_TAG_IDS>());
   tTags.NrComments = 0;
   tTags.IxComments = 0;
   tTags.pcComments = nullptr;

@@ -13,6 +13,9 @@
 namespace pbn {
 
 inline constexpr unsigned long kMaxLineChars = 255;  // characters stored per logical line
+// Texts are copied in whole blocks of this many characters: a buffer has room for the last block
+// after its characters, and the reader's block holds the bytes after a chunk.
+inline constexpr size_t kCopyBlock = 16;
 
 // Reader. A chunk of the file is what a line read of 256 bytes gives: at most 255 characters, up
 // to and including the next line feed. Its characters end at its first NUL byte.
@@ -115,19 +118,25 @@ PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump);
 PbnErrDef TagIdGet(const char* acBuffer, size_t Length, PbnTagIdDef* pTagId);
 PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t Length,
                        PbnTagIdDef* pTagId);
+// The same for a name whose tag TagIdGet has found (PBN_N_TAG_IDS: none).
+PbnErrDef TagNameCheckFound(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t Length,
+                            PbnTagIdDef TagId);
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
                         const char* acBuffer);
-// The same for a value of Length characters (at most 255), none of them NUL: measured once, by
-// the reader or by the check above.
+// The same for a value of Length characters (at most 255), none of them NUL, with a block's room
+// (kCopyBlock) after them: a token, or a value where the reader's chunk holds it.
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
-                        const char* acBuffer, size_t Length);
-// The check of one tag's value in acValueBuffer; *pNote receives a Note tag's number.
+                        const char* pcValue, size_t Length);
+// The check of one tag's value in acBuffer (the only change it makes there: an empty value
+// marked); *pNote receives a Note tag's number.
 PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
-                            PbnTagIdDef TagId, long* pNote);
+                            PbnTagIdDef TagId, char* acBuffer, long* pNote);
 // The game's own data (Auction, Contract, Deal, ...): never inherited.
 bool TagValueIsOwnData(PbnTagIdDef TagId);
 PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcBuffer);
-PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcBuffer);
+// The text after the colon of a Note value of Length characters, with a block's room after them
+// (as for TagValueCheck).
+PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcValue, size_t Length);
 
 // Auction and move annotations. MoveAnno: the move an annotation or comment belongs to, the last
 // call or card read, or none yet.

@@ -2,11 +2,15 @@
 // (the common tokens whole, as those steps would), cuts it into tokens, hands each to its check,
 // marks and logs every erroneous line and runs the whole-game checks at the end.
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstring>
 #include <iterator>
 #include <memory>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/defs.h"
 #include "import/import.h"
@@ -18,8 +22,7 @@ namespace pbn {
 
 namespace {
 
-// A run is copied in whole blocks of this many characters; the buffers have room for the last.
-constexpr size_t kCopyBlock = 16;
+// A run is copied in whole blocks (kCopyBlock); the buffers have room for the last.
 char InputBuffer[PBN_VALUE_SIZE + kCopyBlock];  // the current logical line as stored for the log
 char CheckBuffer[PBN_VALUE_SIZE + kCopyBlock];  // the token being collected
 char ErrorBuffer[PBN_VALUE_SIZE + 1];
@@ -265,15 +268,24 @@ void StepEnter(ImportRunDef& r, PbnStateDef State) {
 
 // --- the rules of the states ---
 
-void CompleteTagName(ImportRunDef& r) {
+// The name of Length characters at pcName is checked, and the value starts as an empty token.
+// The tag of the name may have been found already (TagIdGet), else it is PBN_N_TAG_IDS.
+void CheckTagName(ImportRunDef& r, const char* pcName, size_t Length,
+                  PbnTagIdDef TagId = PBN_N_TAG_IDS) {
   r.bNameFound = PBN_TRUE;
-  RecordAt(r, &PbnTagPlaceDef::NameEnd);
-  PbnTagIdDef TagId;
-  const PbnErrDef Error = TagNameCheck(r.ptGameTags, TokenEnd(r), r.CheckIndex, &TagId);
+  const PbnErrDef Error = TagId != PBN_N_TAG_IDS
+                              ? TagNameCheckFound(r.ptGameTags, pcName, Length, TagId)
+                              : TagNameCheck(r.ptGameTags, pcName, Length, &TagId);
   if (r.patPlaces == nullptr) Report(r, Error);  // the places of tags ask for their syntax only
   r.TagId = TagId;
   r.CheckIndex = 0;
   r.bCheckOverflow = false;
+}
+
+// The name that the token holds.
+void CompleteTagName(ImportRunDef& r) {
+  RecordAt(r, &PbnTagPlaceDef::NameEnd);
+  CheckTagName(r, TokenEnd(r), r.CheckIndex);
 }
 
 PbnCommentPlaceDef CommentPlace(ImportRunDef& r) {
@@ -352,26 +364,37 @@ void RuleTagEqual(ImportRunDef& r) {
   }
 }
 
-// The closing quote of a value: the value is checked, and the tag's end awaits its "]". A plain
-// value holds only the characters of a value's run, so that its length is the token's.
-void CloseTagValue(ImportRunDef& r, bool bPlainValue = false) {
+// After the check of a value (Error): the tag's end awaits its "]".
+void EndTagValue(ImportRunDef& r, UInt32 NrTables, PbnErrDef Error) {
+  Report(r, Error);
+  r.bTableData = PbnTableCount(r.ptGameTags->tTables) != NrTables;
+  r.NextPbnState = NextStateAfterTag(r.TagId);
+  PbnStateChange(PBN_STATE_TAG_END);
+}
+
+// The closing quote of a value that a tag pair read whole holds: Length characters of a value's
+// run at pcValue, where the reader's chunk holds them.
+void CloseWholeTagValue(ImportRunDef& r, const char* pcValue, size_t Length) {
+  const UInt32 NrTables = PbnTableCount(r.ptGameTags->tTables);
+  EndTagValue(r, NrTables, TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue, Length));
+}
+
+// The closing quote of the value that the token holds.
+void CloseTagValue(ImportRunDef& r) {
   const char* pcValue = TokenEnd(r);
   const UInt32 NrTables = PbnTableCount(r.ptGameTags->tTables);
   RecordAt(r, &PbnTagPlaceDef::ValueEnd);
   RecordAt(r, &PbnTagPlaceDef::DataEnd, 1);
+  PbnErrDef Error = PBN_ERR_OK;
   // A value continued past 255 characters cannot be stored whole: it is refused.
   if (r.patPlaces != nullptr) {
     // the places of tags ask for their syntax only: no value is checked
   } else if (r.bCheckOverflow) {
-    Report(r, PBN_ERR_BAD_TAG_VALUE);
+    Error = PBN_ERR_BAD_TAG_VALUE;
   } else {
-    Report(r, bPlainValue
-                  ? TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue, r.CheckIndex)
-                  : TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue));
+    Error = TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue);
   }
-  r.bTableData = PbnTableCount(r.ptGameTags->tTables) != NrTables;
-  r.NextPbnState = NextStateAfterTag(r.TagId);
-  PbnStateChange(PBN_STATE_TAG_END);
+  EndTagValue(r, NrTables, Error);
 }
 
 void RuleTagValue(ImportRunDef& r) {
@@ -394,9 +417,7 @@ void RuleBackslash(ImportRunDef& r) {
 }
 
 // The "]" of a tag: what the tag opens takes its place (a section, or the tags again).
-void CloseTag(ImportRunDef& r) {
-  RecordAt(r, &PbnTagPlaceDef::DataEnd, 1);
-  if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->bClosed = true;
+void EnterAfterTag(ImportRunDef& r) {
   if (r.NextPbnState == PBN_STATE_IDLE && r.b21) {
     PbnStateChange(PBN_STATE_SECTION_DATA);  // any tag may be followed by section data
     r.bDataSeen = false;
@@ -406,6 +427,12 @@ void CloseTag(ImportRunDef& r) {
     tAdmin.Section = SectionOf(r.NextPbnState);  // the section's state takes the tag's place
     PbnStateChange(r.NextPbnState);
   }
+}
+
+void CloseTag(ImportRunDef& r) {
+  RecordAt(r, &PbnTagPlaceDef::DataEnd, 1);
+  if (PbnTagPlaceDef* ptPlace = LastPlace(r)) ptPlace->bClosed = true;
+  EnterAfterTag(r);
 }
 
 void RuleTagEnd(ImportRunDef& r) {
@@ -982,6 +1009,97 @@ void ErrorAt(ImportRunDef& r, unsigned long First, int FirstChunkIndex, size_t O
   HandleError(r);
 }
 
+#if defined(__SSE2__)
+// A bit for each of the 16 characters from pc on that is in a class (bytes as signed: those
+// above 127 are below 0); the reader's block holds the bytes after a chunk.
+template <typename ClassDef>
+unsigned ClassBits(const unsigned char* pc, ClassDef InClass) {
+  const __m128i Chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pc));
+  return static_cast<unsigned>(_mm_movemask_epi8(InClass(Chars)));
+}
+
+// Whether each character is in the range [Low, High] (both in 0..127).
+__m128i InRange(__m128i Chars, char Low, char High) {
+  return _mm_and_si128(_mm_cmpgt_epi8(Chars, _mm_set1_epi8(static_cast<char>(Low - 1))),
+                       _mm_cmplt_epi8(Chars, _mm_set1_epi8(static_cast<char>(High + 1))));
+}
+
+// The characters of a tag name: letters, digits and "_".
+__m128i InTagName(__m128i Chars) {
+  const __m128i Folded = _mm_or_si128(Chars, _mm_set1_epi8(0x20));  // "A" to "Z" as "a" to "z"
+  return _mm_or_si128(_mm_or_si128(InRange(Folded, 'a', 'z'), InRange(Chars, '0', '9')),
+                      _mm_cmpeq_epi8(Chars, _mm_set1_epi8('_')));
+}
+
+// The plain characters of a value: printable ASCII but for '"', the backslash and "%", which
+// every reading takes into a value's run.
+__m128i InPlainValue(__m128i Chars) {
+  const __m128i NotPlain = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(Chars, _mm_set1_epi8('"')),
+                                                     _mm_cmpeq_epi8(Chars, _mm_set1_epi8('\\'))),
+                                        _mm_cmpeq_epi8(Chars, _mm_set1_epi8('%')));
+  return _mm_andnot_si128(NotPlain, InRange(Chars, ' ', '~'));
+}
+
+// Where the run of the characters in the class from pcChars[From] on ends, 16 at a time: at the
+// first character outside it, which may lie beyond the chunk's NrChars.
+template <typename ClassDef>
+size_t ClassRunEnd(const unsigned char* pcChars, size_t From, size_t NrChars, ClassDef InClass) {
+  size_t End = From;
+  for (; End < NrChars; End += 16) {
+    const unsigned Outside = ~ClassBits(pcChars + End, InClass) & 0xFFFFu;
+    if (Outside != 0) return End + std::countr_zero(Outside);
+  }
+  return End;
+}
+#endif
+
+// The length of the name at pcChars[From..NrChars): its run in the state TAG_NAME.
+size_t TagNameLength(const ImportRunDef& r, const unsigned char* pcChars, size_t From,
+                     size_t NrChars) {
+#if defined(__SSE2__)
+  (void)r;  // the run's class is the same in every reading
+  return std::min(ClassRunEnd(pcChars, From, NrChars, InTagName), NrChars) - From;
+#else
+  return RunLength(pcChars, From, NrChars, (*r.paaRuns)[PBN_STATE_TAG_NAME]);
+#endif
+}
+
+#if defined(__SSE2__)
+// Every character but the blank.
+__m128i NotBlank(__m128i Chars) {
+  return _mm_xor_si128(_mm_cmpeq_epi8(Chars, _mm_set1_epi8(' ')), _mm_set1_epi8(-1));
+}
+#endif
+
+// The length of the name from pcChars[1] on, with its tag (*pTagId) when it is a name that the
+// standard read knows, else PBN_N_TAG_IDS: a known name is read up to the blank after it, since
+// it holds letters and digits only, and is found once for both the scan and the check.
+size_t TagNameAt(const ImportRunDef& r, const unsigned char* pcChars, size_t NrChars,
+                 PbnTagIdDef* pTagId) {
+#if defined(__SSE2__)
+  const size_t Blank = ClassRunEnd(pcChars, 1, NrChars, NotBlank);
+  const auto* pcName = reinterpret_cast<const char*>(pcChars + 1);
+  if (Blank < NrChars && TagIdGet(pcName, Blank - 1, pTagId) == PBN_ERR_OK) return Blank - 1;
+#endif
+  *pTagId = PBN_N_TAG_IDS;
+  return TagNameLength(r, pcChars, 1, NrChars);
+}
+
+// The length of the value at pcChars[From..NrChars): its run in the state TAG_VALUE. Its plain
+// characters are found 16 at a time, the others (mostly the closing quote) by the run's table.
+size_t TagValueLength(const ImportRunDef& r, const unsigned char* pcChars, size_t From,
+                      size_t NrChars) {
+  const std::array<bool, 256>& abRun = (*r.paaRuns)[PBN_STATE_TAG_VALUE];
+  size_t End = From;
+  for (;; End++) {
+#if defined(__SSE2__)
+    End = ClassRunEnd(pcChars, End, NrChars, InPlainValue);
+#endif
+    if (End >= NrChars) return NrChars - From;
+    if (!abRun[pcChars[End]]) return End - From;
+  }
+}
+
 // A tag pair [Name "Value"] from the "[" on, which State opens (a state that tags follow); false,
 // with nothing read, when it is not whole in the chunk and the line.
 template <PbnStateDef State>
@@ -989,13 +1107,13 @@ bool TakeTag(ImportRunDef& r) {
   if (r.patPlaces != nullptr) return false;  // the places of a tag are set at each character
   const auto* pcChars = reinterpret_cast<const unsigned char*>(r.tChunk.pcChars) + r.ChunkIndex;
   const auto NrChars = static_cast<size_t>(r.tChunk.NrChars - r.ChunkIndex);
-  const size_t NameLength = RunLength(pcChars, 1, NrChars, (*r.paaRuns)[PBN_STATE_TAG_NAME]);
+  PbnTagIdDef TagId;
+  const size_t NameLength = TagNameAt(r, pcChars, NrChars, &TagId);
   const size_t Quote = 1 + NameLength + 1;  // the value's opening quote
   if (NameLength == 0 || Quote >= NrChars || pcChars[Quote - 1] != ' ' || pcChars[Quote] != '"') {
     return false;
   }
-  const size_t ValueLength =
-      RunLength(pcChars, Quote + 1, NrChars, (*r.paaRuns)[PBN_STATE_TAG_VALUE]);
+  const size_t ValueLength = TagValueLength(r, pcChars, Quote + 1, NrChars);
   const size_t Close = Quote + 1 + ValueLength + 1;  // the "]"
   const unsigned long First = r.InputIndex;
   if (Close >= NrChars || pcChars[Close - 1] != '"' || pcChars[Close] != ']' ||
@@ -1010,26 +1128,22 @@ bool TakeTag(ImportRunDef& r) {
   } else {
     OpenTagInPlace(r);
   }
+  // The name and the value are checked where the chunk holds them (the token is not needed).
   PbnStateChange(PBN_STATE_TAG_NAME);
-  CopyRun(CheckBuffer, pcChars + 1, NameLength);
-  r.CheckIndex = NameLength;
-  r.bCheckOverflow = false;
   r.ErrorIndex = First + 2;
-  r.bNameFound = PBN_FALSE;
   // The blank after the name.
   PbnStateChange(PBN_STATE_TAG_EQUAL);
   r.CharError = PBN_ERR_OK;
-  CompleteTagName(r);
+  CheckTagName(r, reinterpret_cast<const char*>(pcChars + 1), NameLength, TagId);
   if (r.CharError != PBN_ERR_OK) {
     ErrorAt(r, First, FirstChunkIndex, Quote - 1, PBN_STATE_TAG_NAME);
     return true;
   }
   // The value between its quotes.
   PbnStateChange(PBN_STATE_TAG_VALUE);
-  CopyRun(CheckBuffer, pcChars + Quote + 1, ValueLength);
   r.CheckIndex = ValueLength;
   r.ErrorIndex = First + Quote + 1;
-  CloseTagValue(r, true);
+  CloseWholeTagValue(r, reinterpret_cast<const char*>(pcChars + Quote + 1), ValueLength);
   if (r.CharError != PBN_ERR_OK) {
     ErrorAt(r, First, FirstChunkIndex, Close - 1, PBN_STATE_TAG_VALUE);
     return true;
@@ -1037,7 +1151,7 @@ bool TakeTag(ImportRunDef& r) {
   // The "]".
   AfterStepAt(r, First, FirstChunkIndex, Close, PBN_STATE_TAG_END);
   r.ErrorIndex = First + Close;
-  CloseTag(r);
+  EnterAfterTag(r);
   if (Close + 1 < NrChars && pcChars[Close + 1] == '\n' && First + Close + 1 < kMaxLineChars) {
     KnownLineFeed(r);
   }

@@ -39,8 +39,13 @@ PbnErrDef StoreTagValue(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const cha
   return PBN_ERR_OK;
 }
 
-void CopyValue(PbnTagValueDef* ptValue, const char* pcValue) {
-  CopyText(ptValue->acValue.data(), pcValue);
+// Copies a value of Length characters (at most 255) and the terminator into a value slot, in
+// whole blocks: the value has a block's room after it (see TagValueCheck), the slot holds the last
+// block, and what a block copies beyond the terminator is never read.
+void CopyInBlocks(char* pcTarget, const char* pcValue, size_t Length) {
+  for (size_t i = 0; i < Length; i += kCopyBlock)
+    std::memcpy(pcTarget + i, pcValue + i, kCopyBlock);
+  pcTarget[Length] = '\0';
 }
 
 bool SameText(const char* pc1, const char* pc2) {
@@ -110,6 +115,25 @@ bool SameName(const char* pc1, const char* pc2, size_t Length) {
   return LoadWord<UInt64>(pc1 + Length - 8) == LoadWord<UInt64>(pc2 + Length - 8);
 }
 
+// The value of a tag that the game has not stored yet: copied once, into the game's slot of the
+// tag, and checked there; the slot keeps it when the check accepts it.
+PbnErrDef CheckInSlot(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
+                      const char* pcValue, size_t Length) {
+  // Remembered before the check: a value that fails is still what a later "#" inherits.
+  CopyInBlocks(atPrevTagValue[TagId].acValue.data(), pcValue, Length);
+  char* acSlot = ptGameTags->atTagValue[TagId].acValue.data();
+  CopyInBlocks(acSlot, pcValue, Length);
+  long Note = 0;
+  const PbnErrDef Error = TagValueCheckById(ptGameData, ptGameTags, TagId, acSlot, &Note);
+  if (Error != PBN_ERR_OK) {
+    acSlot[0] = '\0';                       // not stored
+    tAdmin.abRefusedTag[TagId] = PBN_TRUE;  // whatever the check wrote is not to be used
+    return Error;
+  }
+  if (acSlot[0] == PBN_EMPTY_VALUE_MARKER) acSlot[1] = '\0';  // the marker alone
+  return PBN_ERR_OK;
+}
+
 }  // namespace
 
 PbnErrDef TagIdGet(const char* acBuffer, size_t Length, PbnTagIdDef* pTagId) {
@@ -133,18 +157,24 @@ void PbnImportSetOptions(const PbnImportOptionsDef& tOptions) {
 
 PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t Length,
                        PbnTagIdDef* pTagId) {
+  TagIdGet(acBuffer, Length, pTagId);
+  return TagNameCheckFound(ptGameTags, acBuffer, Length, *pTagId);
+}
+
+PbnErrDef TagNameCheckFound(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t Length,
+                            PbnTagIdDef TagId) {
   bRepeatedTag = false;
-  if (TagIdGet(acBuffer, Length, pTagId) != PBN_ERR_OK) {
+  if (TagId == PBN_N_TAG_IDS) {
     if (!PbnReading21()) return PBN_ERR_BAD_TAG_NAME;
-    CopyText(acExtraTagName, acBuffer);
+    CopyLength(acExtraTagName, acBuffer, Length);
     PbnCommentSetType(PBN_COMMENT_TYPE_TAG, -1);  // its comments belong to no known tag
     return PBN_ERR_OK;
   }
-  if (*pTagId == PBN_TAG_ID_NOTE) {
+  if (TagId == PBN_TAG_ID_NOTE) {
     return tAdmin.Section == PBN_SECTION_IDENT ? PBN_ERR_BAD_SECTION : PBN_ERR_OK;
   }
-  PbnCommentSetType(PBN_COMMENT_TYPE_TAG, *pTagId);
-  if (!TagIdExist(ptGameTags, *pTagId)) return PBN_ERR_OK;
+  PbnCommentSetType(PBN_COMMENT_TYPE_TAG, TagId);
+  if (!TagIdExist(ptGameTags, TagId)) return PBN_ERR_OK;
   bRepeatedTag = PbnReading21();
   return bRepeatedTag ? PBN_ERR_OK : PBN_ERR_TAG_EXISTS;
 }
@@ -165,60 +195,73 @@ PbnErrDef RepeatedTagCheck(const PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
 
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
                         const char* acBuffer) {
-  return TagValueCheck(ptGameData, ptGameTags, TagId, acBuffer, ValueLength(acBuffer));
+  // Copied where it has a block's room after it.
+  static char acValue[PBN_VALUE_SIZE + kCopyBlock];
+  const size_t Length = ValueLength(acBuffer);
+  CopyLength(acValue, acBuffer, Length);
+  return TagValueCheck(ptGameData, ptGameTags, TagId, acValue, Length);
 }
 
 PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
-                        const char* acBuffer, size_t Length) {
+                        const char* pcValue, size_t Length) {
   if (PbnReading21()) {
-    if (TagId == PBN_N_TAG_IDS) return PbnExtraTagPut(ptGameTags, acExtraTagName, acBuffer);
-    if (bRepeatedTag) return RepeatedTagCheck(ptGameTags, TagId, acBuffer);
+    if (TagId == PBN_N_TAG_IDS || bRepeatedTag) {
+      CopyInBlocks(acValueBuffer, pcValue, Length);
+      if (TagId == PBN_N_TAG_IDS) return PbnExtraTagPut(ptGameTags, acExtraTagName, acValueBuffer);
+      return RepeatedTagCheck(ptGameTags, TagId, acValueBuffer);
+    }
     // "##value": the value, for this game and every later one that lacks the tag.
-    if (acBuffer[0] == '#' && acBuffer[1] == '#') {
+    if (Length >= 2 && pcValue[0] == '#' && pcValue[1] == '#') {
       if (TagValueIsOwnData(TagId)) return PBN_ERR_BAD_INHERITANCE;
-      acBuffer += 2;
+      pcValue += 2;
       Length -= 2;
       tAdmin.abStickyTag[TagId] = PBN_TRUE;
     }
   }
   if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
   bUsePrevTag = PBN_FALSE;
-  if (TagId != PBN_TAG_ID_NOTE && TextIs(acBuffer, acTagValueIdent[0])) {
+  const bool bNote = TagId == PBN_TAG_ID_NOTE;
+  const bool bInherited = !bNote && Length == 1 && pcValue[0] == acTagValueIdent[0];
+  if (!bNote && !bInherited && !TagIdExist(ptGameTags, TagId)) {
+    return CheckInSlot(ptGameData, ptGameTags, TagId, pcValue, Length);
+  }
+  // A "#" is checked on the value it inherits, a note or a repeated tag on its own copy.
+  if (bInherited) {
     bUsePrevTag = PBN_TRUE;
     CopyText(acValueBuffer, atPrevTagValue[TagId].acValue.data());
   } else {
-    // Remembered before the check: a value that fails is still what a later "#" inherits.
-    if (TagId != PBN_TAG_ID_NOTE)
-      CopyLength(atPrevTagValue[TagId].acValue.data(), acBuffer, Length);
-    CopyLength(acValueBuffer, acBuffer, Length);
+    if (!bNote) CopyInBlocks(atPrevTagValue[TagId].acValue.data(), pcValue, Length);
+    CopyInBlocks(acValueBuffer, pcValue, Length);
   }
 
   long Note = 0;
-  const PbnErrDef Error = TagValueCheckById(ptGameData, ptGameTags, TagId, &Note);
+  const PbnErrDef Error = TagValueCheckById(ptGameData, ptGameTags, TagId, acValueBuffer, &Note);
   if (Error != PBN_ERR_OK) {
     tAdmin.abRefusedTag[TagId] = PBN_TRUE;  // whatever the check wrote is not to be used
     return Error;
   }
 
-  if (TagId == PBN_TAG_ID_NOTE) return GameNoteCopy(ptGameTags, Note, acBuffer);
-  if (acValueBuffer[0] == PBN_EMPTY_VALUE_MARKER)
+  if (bNote) return GameNoteCopy(ptGameTags, Note, pcValue, Length);
+  if (acValueBuffer[0] == PBN_EMPTY_VALUE_MARKER) {
     return GameTagCopy(ptGameTags, TagId, acTagValueEmpty);
-  return StoreTagValue(ptGameTags, TagId, acBuffer, Length);
+  }
+  return StoreTagValue(ptGameTags, TagId, pcValue, Length);
 }
 
 PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcBuffer) {
   return StoreTagValue(ptGameTags, TagId, pcBuffer, ValueLength(pcBuffer));
 }
 
-PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcBuffer) {
+PbnErrDef GameNoteCopy(PbnGameTagsDef* ptGameTags, long Note, const char* pcValue, size_t Length) {
   if (Note < 1 || Note > PBN_N_NOTES) return PBN_ERR_BAD_NOTE;
   if (tAdmin.Section != PBN_SECTION_AUCTION && tAdmin.Section != PBN_SECTION_PLAY) {
     return PBN_ERR_BAD_SECTION;
   }
   PbnMoveNoteDef* ptNote = &PbnNoteUsed(ptGameTags, tAdmin.Section == PBN_SECTION_PLAY, Note);
   if (ptNote->tTagValue.acValue[0] != '\0') return PBN_ERR_TAG_EXISTS;
-  const char* pcColon = std::strchr(pcBuffer, ':');
-  CopyValue(&ptNote->tTagValue, pcColon != nullptr ? pcColon + 1 : "");
+  const auto* pcColon = static_cast<const char*>(std::memchr(pcValue, ':', Length));
+  const size_t Text = pcColon != nullptr ? static_cast<size_t>(pcColon + 1 - pcValue) : Length;
+  CopyInBlocks(ptNote->tTagValue.acValue.data(), pcValue + Text, Length - Text);
   return PBN_ERR_OK;
 }
 

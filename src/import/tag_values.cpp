@@ -12,11 +12,10 @@ namespace pbn {
 
 namespace {
 
-bool ValueIsOneOf(const char* acBuffer, std::initializer_list<const char*> apcWords) {
-  for (const char* pcWord : apcWords) {
-    if (TextIsWord(acBuffer, pcWord)) return true;
-  }
-  return false;
+// Whether the value is one of the words written out, compared letter by letter.
+template <size_t... aLengths>
+bool ValueIsOneOf(const char* acBuffer, const char (&... acWords)[aLengths]) {
+  return (TextIsLiteral(acBuffer, acWords) || ...);
 }
 
 void MarkEmpty(char* acBuffer) {
@@ -47,6 +46,11 @@ Frame CommonFrame(char* acBuffer, bool bOwnData, PbnErrDef* pError) {
 
 // A number and nothing after it.
 PbnErrDef TagValueCheckNumber(char* acBuffer) {
+  // Most are a few digits alone, which no sign or overflow can make wrong.
+  int NrDigits = 0;
+  while (NrDigits < 10 && CharIsDigit(acBuffer[NrDigits]))
+    NrDigits++;
+  if (NrDigits > 0 && NrDigits < 10 && acBuffer[NrDigits] == '\0') return PBN_ERR_OK;
   const char* pc = acBuffer;
   long Number;
   const PbnErrDef Error = TagValueGetNumberPos(&pc, &Number);
@@ -65,26 +69,26 @@ PbnErrDef TagValueCheckEmpty(char*) {
 }
 
 PbnErrDef TagValueCheckSideType(char* acBuffer) {
-  return ValueIsOneOf(acBuffer, {"human", "program"}) ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+  return ValueIsOneOf(acBuffer, "human", "program") ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
 }
 
 PbnErrDef TagValueCheckCompetition(char* acBuffer) {
-  return ValueIsOneOf(acBuffer, {"Chicago", "Individuals", "Pairs", "Rubber", "Teams"})
+  return ValueIsOneOf(acBuffer, "Chicago", "Individuals", "Pairs", "Rubber", "Teams")
              ? PBN_ERR_OK
              : PBN_ERR_UNKNOWN_TAG_VALUE;
 }
 
 PbnErrDef TagValueCheckMode(char* acBuffer) {
-  return ValueIsOneOf(acBuffer, {"EMB", "IBS", "OKB", "TABLE", "TC"}) ? PBN_ERR_OK
-                                                                      : PBN_ERR_UNKNOWN_TAG_VALUE;
+  return ValueIsOneOf(acBuffer, "EMB", "IBS", "OKB", "TABLE", "TC") ? PBN_ERR_OK
+                                                                    : PBN_ERR_UNKNOWN_TAG_VALUE;
 }
 
 PbnErrDef TagValueCheckRoom(char* acBuffer) {
-  return ValueIsOneOf(acBuffer, {"Open", "Closed"}) ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+  return ValueIsOneOf(acBuffer, "Open", "Closed") ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
 }
 
 PbnErrDef TagValueCheckFrenchMP(char* acBuffer) {
-  return ValueIsOneOf(acBuffer, {"Yes", "No"}) ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
+  return ValueIsOneOf(acBuffer, "Yes", "No") ? PBN_ERR_OK : PBN_ERR_BAD_TAG_VALUE;
 }
 
 PbnErrDef TagValueCheckRound(char* acBuffer) {
@@ -276,8 +280,8 @@ bool StrainOnly(const char* acBuffer, PbnTrumpDef* pTrump) {
 PbnScoringDef ScoringOf(const char* pcField) {
   if (TextIsLiteral(pcField, "Chicago")) return PBN_SCORING_CHICAGO;
   if (TextIsLiteral(pcField, "Rubber")) return PBN_SCORING_RUBBER;
-  if (ValueIsOneOf(pcField, {"EMP", "IMP_1948", "IMP_1961", "IMP", "BAM"})) return PBN_SCORING_IMP;
-  if (ValueIsOneOf(pcField, {"OldMP", "MP", "MatchPoints"})) return PBN_SCORING_MP;
+  if (ValueIsOneOf(pcField, "EMP", "IMP_1948", "IMP_1961", "IMP", "BAM")) return PBN_SCORING_IMP;
+  if (ValueIsOneOf(pcField, "OldMP", "MP", "MatchPoints")) return PBN_SCORING_MP;
   return PBN_SCORING_NONE;
 }
 
@@ -440,7 +444,7 @@ PbnErrDef TagValueCheckScoring(char* acBuffer) {
     tAdmin.Scoring = PBN_SCORING_CHICAGO;
   } else if (TextIsLiteral(acBuffer, "Rubber")) {
     tAdmin.Scoring = PBN_SCORING_RUBBER;
-  } else if (ValueIsOneOf(acBuffer, {"EMP", "IMP_1948", "IMP_1961", "IMP", "BAM"})) {
+  } else if (ValueIsOneOf(acBuffer, "EMP", "IMP_1948", "IMP_1961", "IMP", "BAM")) {
     tAdmin.Scoring = PBN_SCORING_IMP;
   } else if (TextIsLiteral(acBuffer, "OldMP")) {
     tAdmin.Scoring = PBN_SCORING_MP;
@@ -778,6 +782,16 @@ static_assert([] {
   return true;
 }());
 
+// The rows that each reading checks by, one per tag: a value's check finds its row at once.
+using TagChecksDef = std::array<TagCheckRowDef, PBN_N_TAG_IDS>;
+constexpr TagChecksDef atTagChecksIn10 = std::to_array(atTagChecks);
+constexpr TagChecksDef atTagChecksIn21 = [] {
+  TagChecksDef atChecks = atTagChecksIn10;
+  for (const TagCheckRowDef& tRow21 : atTagChecks21)
+    atChecks[tRow21.TagId] = tRow21;
+  return atChecks;
+}();
+
 }  // namespace
 
 PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump) {
@@ -801,16 +815,9 @@ bool TagValueIsOwnData(PbnTagIdDef TagId) {
 }
 
 PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
-                            PbnTagIdDef TagId, long* pNote) {
+                            PbnTagIdDef TagId, char* acBuffer, long* pNote) {
   if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
-  char* acBuffer = acValueBuffer;
-  const TagCheckRowDef* ptRow = &atTagChecks[TagId];
-  if (PbnReading21()) {
-    for (const TagCheckRowDef& tRow21 : atTagChecks21) {
-      if (tRow21.TagId == TagId) ptRow = &tRow21;
-    }
-  }
-  const TagCheckRowDef& tRow = *ptRow;
+  const TagCheckRowDef& tRow = (PbnReading21() ? atTagChecksIn21 : atTagChecksIn10)[TagId];
   if (tRow.Check != nullptr) {
     PbnErrDef Error;
     if (CommonFrame(acBuffer, tRow.bOwnData, &Error) == Frame::Accept) return Error;

@@ -60,6 +60,20 @@ TEST(Inheritance, HashTakesTheLatestValueOfEarlierGames) {
   }
 }
 
+// A value is checked where the game stores it: a refused one is not stored, yet a later "#"
+// inherits it; an accepted one is stored as read, the empty one as the marker.
+TEST(Inheritance, ARefusedValueIsRememberedNotStored) {
+  PbnImportTags(nullptr);
+  auto ptTags = MakeTags();
+  auto Result = ImportText("[Board \"x7\"]\n[Event \"\"]\n[Site \"Utrecht\"]\n", 0, ptTags.get());
+  EXPECT_EQ(Result.Error, PBN_ERR_BAD_NUMBER);
+  EXPECT_STREQ(TagValue(*ptTags, PBN_TAG_ID_BOARD), "");
+  EXPECT_STREQ(PbnImportInheritedValue(PBN_TAG_ID_BOARD), "x7");
+  EXPECT_STREQ(TagValue(*ptTags, PBN_TAG_ID_EVENT), "\x01");
+  EXPECT_STREQ(TagValue(*ptTags, PBN_TAG_ID_SITE), "Utrecht");
+  EXPECT_STREQ(PbnImportInheritedValue(PBN_TAG_ID_SITE), "Utrecht");
+}
+
 // Every tag of PBN 1.0, spelled as files spell it, with a value its check accepts: one game,
 // no log line, every value stored.
 TEST(TagNames, EveryTagIsKnownAndStored) {
