@@ -284,12 +284,12 @@ const char* PbnImportInheritedValue(int TagId) {
 
 void PbnImportInheritedSave(PbnTagValuesDef* patValues) {
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++)
-    CopyValue(&(*patValues)[TagId], atPrevTagValue[TagId].acValue.data());
+    CopyText((*patValues)[TagId].acValue.data(), atPrevTagValue[TagId].acValue.data());
 }
 
 void PbnImportInheritedRestore(const PbnTagValuesDef& atValues) {
   for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++)
-    CopyValue(&atPrevTagValue[TagId], atValues[TagId].acValue.data());
+    CopyText(atPrevTagValue[TagId].acValue.data(), atValues[TagId].acValue.data());
 }
 
 }  // namespace pbn
