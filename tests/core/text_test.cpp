@@ -1,6 +1,8 @@
 // The shared texts of the model and the trick winner, each against a table of cases.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/tags.h"
 #include "core/text.h"
 
@@ -177,6 +179,41 @@ TEST(TrickWinner, HighestTrumpElseHighestOfTheSuitLed) {
   };
   for (const auto& t : atCases)
     EXPECT_EQ(PbnTrickWinner(t.atCards, t.Trump), t.Winner) << &t - atCases;
+
+  // Every trick of a few cards of each suit, with places without a card, under every strain and
+  // none, against the rule as it reads: a card beats the best so far when it ruffs it or follows
+  // its suit higher.
+  const auto RuleWinner = [](const std::array<PbnCardDef, PBN_N_SIDES>& atCards, int Trump) {
+    int Winner = 0;
+    for (int Place = 1; Place < PBN_N_SIDES; Place++) {
+      const PbnCardDef& tCard = atCards[Place];
+      const PbnCardDef& tBest = atCards[Winner];
+      if (!PbnCardIsReal(tCard)) continue;
+      const bool bRuffs = tCard.Suit == Trump && tBest.Suit != Trump;
+      if (bRuffs || (tCard.Suit == tBest.Suit && tCard.Rank > tBest.Rank)) Winner = Place;
+    }
+    return Winner;
+  };
+  std::vector<PbnCardDef> atChoices = {tNone, {PBN_CLUBS, 0}, {PBN_HEARTS, PBN_RANK_X}};
+  for (PbnSuitDef Suit = PBN_CLUBS; Suit <= PBN_SPADES; Suit++) {
+    for (char c : {'2', '9', 'A'})
+      atChoices.push_back({Suit, Rank(c)});
+  }
+  const int aTrumps[] = {PBN_CLUBS, PBN_HEARTS, PBN_TRUMP_NT, PBN_TRUMP_PASS, PBN_TRUMP_NOT_GIVEN};
+  int NrWrong = 0;
+  for (const PbnCardDef& t0 : atChoices) {
+    for (const PbnCardDef& t1 : atChoices) {
+      for (const PbnCardDef& t2 : atChoices) {
+        for (const PbnCardDef& t3 : atChoices) {
+          for (int Trump : aTrumps) {
+            const std::array<PbnCardDef, PBN_N_SIDES> atCards = {t0, t1, t2, t3};
+            NrWrong += PbnTrickWinner(atCards, Trump) != RuleWinner(atCards, Trump);
+          }
+        }
+      }
+    }
+  }
+  EXPECT_EQ(NrWrong, 0);
 }
 
 }  // namespace
