@@ -1,6 +1,5 @@
 // Calls of the auction with their legality, irregularity marks, and the notes, NAGs and
 // suffixes that attach to the last call or card read.
-
 #include "core/defs.h"
 #include "import/import_internal.h"
 
@@ -85,20 +84,6 @@ PbnErrDef AuctionCallStore(PbnGameDataDef* ptGameData, PbnCallDef tCall) {
   tAdmin.AuctionSide = PbnNextSide(tAdmin.AuctionSide);
   MoveClear();
   return Error;
-}
-
-// The number of a NAG or a note reference: its digits read here when there are only digits, at
-// most nine (no overflow), which is nearly always; else TagValueGetNumberPos tells what it is.
-PbnErrDef MoveNumberGet(const char** pacBuffer, long* pNumber) {
-  const char* pc = *pacBuffer;
-  long Number = 0;
-  int NrDigits = 0;
-  for (; NrDigits < 9 && CharIsDigit(pc[NrDigits]); NrDigits++)
-    Number = Number * 10 + (pc[NrDigits] - '0');
-  if (NrDigits == 0 || pc[NrDigits] != '\0') return TagValueGetNumberPos(pacBuffer, pNumber);
-  *pacBuffer = pc + NrDigits;
-  *pNumber = Number;
-  return PBN_ERR_OK;
 }
 
 PbnCallDef MakeCall(PbnCallTypeDef CallType) {
@@ -204,7 +189,8 @@ PbnErrDef CheckCallIllegal(PbnGameDataDef* ptGameData, const char* acBuffer) {
 PbnErrDef NoteCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer) {
   const char* pc = acBuffer;
   long Note;
-  if (MoveNumberGet(&pc, &Note) != PBN_ERR_OK || *pc != '\0' || Note < 1 || Note > PBN_N_NOTES) {
+  if (TagValueGetNumberPos(&pc, &Note) != PBN_ERR_OK || *pc != '\0' || Note < 1 ||
+      Note > PBN_N_NOTES) {
     return PBN_ERR_BAD_NOTE;
   }
   return NoteStore(ptGameTags, Note);
@@ -217,7 +203,7 @@ PbnBoolDef PbnNagIsSuffix(long Nag) {
 PbnErrDef NagCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer) {
   const char* pc = acBuffer;
   long Nag;
-  const PbnErrDef Error = MoveNumberGet(&pc, &Nag);
+  const PbnErrDef Error = TagValueGetNumberPos(&pc, &Nag);
   if (Error != PBN_ERR_OK) return Error;
   if (*pc != '\0' || Nag > 255) return PBN_ERR_BAD_NAG;
   if (tAdmin.Section == PBN_SECTION_AUCTION && Nag >= 7 && Nag <= 12) return PBN_ERR_BAD_NAG;

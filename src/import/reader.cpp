@@ -111,7 +111,19 @@ int PbnStrcmp(const char* pc1, const char* pc2) {
 }
 
 PbnErrDef TagValueGetNumber(const char** pacBuffer, long* pNumber) {
+  // Mostly a few digits and no sign after them (board numbers, NAGs, notes, scores): at most nine
+  // digits cannot overflow, so they are read at once.
   const char* pc = *pacBuffer;
+  long Short = 0;
+  int NrDigits = 0;
+  for (; NrDigits < 9 && CharIsDigit(pc[NrDigits]); NrDigits++)
+    Short = Short * 10 + (pc[NrDigits] - '0');
+  const char cAfter = pc[NrDigits];
+  if (NrDigits > 0 && !CharIsDigit(cAfter) && cAfter != '-' && cAfter != '+') {
+    *pacBuffer = pc + NrDigits;
+    *pNumber = Short;
+    return PBN_ERR_OK;
+  }
   long long Value = 0;
   bool bDigit = false;
   bool bNegative = false;

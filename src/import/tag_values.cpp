@@ -46,11 +46,6 @@ Frame CommonFrame(char* acBuffer, bool bOwnData, PbnErrDef* pError) {
 
 // A number and nothing after it.
 PbnErrDef TagValueCheckNumber(char* acBuffer) {
-  // Most are a few digits alone, which no sign or overflow can make wrong.
-  int NrDigits = 0;
-  while (NrDigits < 10 && CharIsDigit(acBuffer[NrDigits]))
-    NrDigits++;
-  if (NrDigits > 0 && NrDigits < 10 && acBuffer[NrDigits] == '\0') return PBN_ERR_OK;
   const char* pc = acBuffer;
   long Number;
   const PbnErrDef Error = TagValueGetNumberPos(&pc, &Number);
