@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "import/reader_block.h"
 
@@ -16,6 +19,44 @@ namespace reader {
 
 BlockDef tBlock;
 bool bChunkEndedLine = true;
+
+// The marks of the 64 bytes at pcBytes: a bit for each line feed or NUL; *pbNul set when a NUL
+// is among them.
+std::uint64_t MarkWord(const char* pcBytes, bool* pbNul) {
+#if defined(__SSE2__)
+  const __m128i LineFeed = _mm_set1_epi8('\n');
+  const __m128i Nul = _mm_setzero_si128();
+  std::uint64_t Marks = 0;
+  __m128i Nuls = _mm_setzero_si128();
+  for (int Part = 0; Part < 4; Part++) {
+    const __m128i Bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pcBytes + 16 * Part));
+    const __m128i PartNuls = _mm_cmpeq_epi8(Bytes, Nul);
+    Nuls = _mm_or_si128(Nuls, PartNuls);
+    const auto PartMarks = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(Bytes, LineFeed), PartNuls)));
+    Marks |= static_cast<std::uint64_t>(PartMarks) << (16 * Part);
+  }
+  *pbNul |= _mm_movemask_epi8(Nuls) != 0;
+  return Marks;
+#else
+  std::uint64_t Marks = 0;
+  for (int i = 0; i < 64; i++) {
+    if (pcBytes[i] == '\0') *pbNul = true;
+    if (pcBytes[i] == '\n' || pcBytes[i] == '\0') Marks |= std::uint64_t{1} << i;
+  }
+  return Marks;
+#endif
+}
+
+// The marks of every byte held. Those of the bytes beyond are left as they are: a chunk ends
+// within the bytes held, so a mark beyond them only ends the search for one. A NUL in the bytes
+// beyond counts as held, which only takes the longer way.
+void MarkBlock() {
+  const size_t NrWords = (tBlock.NrBytes + 63) / 64;
+  tBlock.bNulHeld = false;
+  for (size_t Word = 0; Word < NrWords; Word++)
+    tBlock.aMarks[Word] = MarkWord(tBlock.acData + 64 * Word, &tBlock.bNulHeld);
+}
 
 // Keeps the bytes from Next on and appends what the stream gives; false when it gave nothing.
 bool FillBlock() {
@@ -31,6 +72,7 @@ bool FillBlock() {
   tBlock.NrBytes += NrRead;
   tBlock.bEnd = NrRead < Room;  // the end of the file, or a read error: the same to the reader
   tBlock.ReadSize = std::min(kBlockSize, tBlock.ReadSize * 2);
+  MarkBlock();
   return NrRead > 0;
 }
 

@@ -8,9 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "import/import_internal.h"
 
@@ -34,6 +31,11 @@ struct BlockDef {
   size_t ReadSize;               // of the next read
   bool bEnd;                     // the stream has no more
   char acData[kBlockSize + 64];  // room for the words and blocks read beyond a chunk
+  // Bit i of word i / 64: whether acData[i] is a line feed or a NUL, for the bytes held. Marked
+  // once per block, so that a chunk's end is found by a shift and a count, not by a scan whose
+  // end the machine cannot predict; the last word has room for the one read after it.
+  std::uint64_t aMarks[kBlockSize / 64 + 2];
+  bool bNulHeld;  // a NUL among the marks: a mark may then end a chunk's characters only
 };
 extern BlockDef tBlock;
 extern bool bChunkEndedLine;  // the chunk read last ended its line of the file
@@ -42,61 +44,37 @@ extern bool bChunkEndedLine;  // the chunk read last ended its line of the file
 // Zero at the end of the file, and without a stream.
 size_t ChunkRoom();
 
-// Where a chunk of at most NrMax bytes at pcChunk ends: up to and including the next line feed,
-// and its characters up to the first NUL byte, as a line read of 256 bytes gives them. Read a word
-// at a time: the block has room for the word read beyond its end.
+// The marks of the 64 bytes of the block from Pos on (bit 0: Pos), beyond the bytes held too.
+inline std::uint64_t MarksFrom(size_t Pos) {
+  const size_t Word = Pos / 64;
+  const unsigned Shift = Pos % 64;
+  // Shifted in two steps, so that a shift of 0 gives no bits of the next word.
+  return tBlock.aMarks[Word] >> Shift | tBlock.aMarks[Word + 1] << 1 << (63 - Shift);
+}
+
+// Where a chunk of at most NrMax bytes at the block's Next ends: up to and including the next line
+// feed, and its characters up to the first NUL byte, as a line read of 256 bytes gives them.
 struct ChunkEndsDef {
   size_t Length;
   size_t NrChars;
+  bool bLineEnd;  // the chunk ends with the line feed of its line
 };
 
-inline ChunkEndsDef FindChunkEnds(const char* pcChunk, size_t NrMax) {
-#if defined(__SSE2__)
-  // The first line feed or NUL, sixteen bytes at a time (the block has room for the bytes read
-  // beyond its end). A NUL is rare; the chunk then still runs on to its line feed.
-  const __m128i LineFeed = _mm_set1_epi8('\n');
-  const __m128i Nul = _mm_setzero_si128();
-  for (size_t Pos = 0; Pos < NrMax; Pos += 16) {
-    const __m128i Bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pcChunk + Pos));
-    const auto Marks = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_or_si128(_mm_cmpeq_epi8(Bytes, LineFeed), _mm_cmpeq_epi8(Bytes, Nul))));
+inline ChunkEndsDef FindChunkEnds(size_t Next, size_t NrMax) {
+  for (size_t Pos = 0; Pos < NrMax; Pos += 64) {
+    const std::uint64_t Marks = MarksFrom(Next + Pos);
     if (Marks == 0) continue;
-    const size_t MarkPos = Pos + std::countr_zero(Marks);
+    const size_t MarkPos = Pos + static_cast<size_t>(std::countr_zero(Marks));
     if (MarkPos >= NrMax) break;
-    if (pcChunk[MarkPos] == '\n') return {MarkPos + 1, MarkPos + 1};
+    // Without a NUL in the block, the mark is a line feed: known without reading the byte.
+    const char* pcChunk = tBlock.acData + Next;
+    if (!tBlock.bNulHeld || pcChunk[MarkPos] == '\n') return {MarkPos + 1, MarkPos + 1, true};
+    // A NUL is rare; the chunk then still runs on to its line feed.
     const void* pvLineFeed = std::memchr(pcChunk + MarkPos, '\n', NrMax - MarkPos);
-    return {pvLineFeed != nullptr ? static_cast<const char*>(pvLineFeed) - pcChunk + 1 : NrMax,
-            MarkPos};
+    if (pvLineFeed == nullptr) return {NrMax, MarkPos, false};
+    return {static_cast<size_t>(static_cast<const char*>(pvLineFeed) - pcChunk) + 1, MarkPos, true};
   }
-  return {NrMax, NrMax};
-#else
-  if constexpr (std::endian::native != std::endian::little) {
-    const void* pvLineFeed = std::memchr(pcChunk, '\n', NrMax);
-    const size_t Length =
-        pvLineFeed != nullptr ? static_cast<const char*>(pvLineFeed) - pcChunk + 1 : NrMax;
-    const void* pvNul = std::memchr(pcChunk, '\0', Length);
-    return {Length, pvNul != nullptr ? static_cast<const char*>(pvNul) - pcChunk : Length};
-  }
-  constexpr std::uint64_t kOnes = 0x0101010101010101u;
-  constexpr std::uint64_t kHighs = 0x8080808080808080u;
-  // The high bit of each byte that is zero, and of none below the first zero byte.
-  const auto ZeroBytes = [](std::uint64_t Word) { return (Word - kOnes) & ~Word & kHighs; };
-  size_t NulPos = NrMax;
-  for (size_t Pos = 0; Pos < NrMax; Pos += 8) {
-    std::uint64_t Word;
-    std::memcpy(&Word, pcChunk + Pos, sizeof Word);
-    const std::uint64_t Nuls = ZeroBytes(Word);
-    const std::uint64_t LineFeeds = ZeroBytes(Word ^ (kOnes * '\n'));
-    if (Nuls != 0 && NulPos == NrMax) {
-      NulPos = std::min(NrMax, Pos + std::countr_zero(Nuls) / 8);
-    }
-    if (LineFeeds != 0) {
-      const size_t LineFeedPos = Pos + std::countr_zero(LineFeeds) / 8;
-      if (LineFeedPos < NrMax) return {LineFeedPos + 1, std::min(NulPos, LineFeedPos + 1)};
-    }
-  }
-  return {NrMax, NulPos};
-#endif
+  return {NrMax, NrMax, false};
 }
 
 }  // namespace reader
@@ -115,13 +93,13 @@ inline PbnErrDef PbnReadChunk(PbnChunkDef* ptChunk) {
     if (NrMax == 0) return PBN_ERR_FILE;
   }
   const char* pcChunk = tBlock.acData + tBlock.Next;
-  const reader::ChunkEndsDef tEnds = reader::FindChunkEnds(pcChunk, NrMax);
+  const reader::ChunkEndsDef tEnds = reader::FindChunkEnds(tBlock.Next, NrMax);
   tBlock.Next += tEnds.Length;
   ptChunk->pcChars = pcChunk;
   ptChunk->NrChars = static_cast<int>(tEnds.NrChars);
   const size_t Length = tEnds.Length;
   FileLineNr += reader::bChunkEndedLine;
-  reader::bChunkEndedLine = pcChunk[Length - 1] == '\n';
+  reader::bChunkEndedLine = tEnds.bLineEnd;
   FilePosRead += static_cast<PbnFilePosDef>(Length);
   return PBN_ERR_OK;
 }
