@@ -145,6 +145,9 @@ PbnErrDef AuctionCallCheck(PbnGameDataDef* ptGameData, const char* acBuffer);
 PbnErrDef CheckCallIllegal(PbnGameDataDef* ptGameData, const char* acBuffer);
 PbnErrDef NoteCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer);
 PbnErrDef NagCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer);
+// The same for the number of a note reference or a NAG read already (never negative).
+PbnErrDef NoteCheckNumber(PbnGameTagsDef* ptGameTags, long Note);
+PbnErrDef NagCheckNumber(PbnGameTagsDef* ptGameTags, long Nag);
 PbnErrDef SuffixCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer);
 PbnBoolDef PbnNagIsSuffix(long Nag);
 
