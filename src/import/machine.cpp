@@ -1158,8 +1158,48 @@ bool TakeTag(ImportRunDef& r) {
   return true;
 }
 
-// A call, a card, a NAG ("$" and its digits), a suffix (one or two characters) or a note reference
-// ("=", its digits and "=") that the scan of a go found whole.
+#if defined(__SSE2__)
+// The plain characters of a comment: printable ASCII but for "}" and "%".
+__m128i InPlainComment(__m128i Chars) {
+  const __m128i NotPlain = _mm_or_si128(_mm_cmpeq_epi8(Chars, _mm_set1_epi8('}')),
+                                        _mm_cmpeq_epi8(Chars, _mm_set1_epi8('%')));
+  return _mm_andnot_si128(NotPlain, InRange(Chars, ' ', '~'));
+}
+#endif
+
+// The length of the text of a comment at pcChars[From..NrChars): its run in the state
+// CommentState. Its plain characters are found 16 at a time, the others by the run's table.
+size_t CommentTextLength(const ImportRunDef& r, const unsigned char* pcChars, size_t From,
+                         size_t NrChars, PbnStateDef CommentState) {
+  const std::array<bool, 256>& abRun = (*r.paaRuns)[CommentState];
+  size_t End = From;
+  for (;; End++) {
+#if defined(__SSE2__)
+    End = ClassRunEnd(pcChars, End, NrChars, InPlainComment);
+#endif
+    if (End >= NrChars) return NrChars - From;
+    if (!abRun[pcChars[End]]) return End - From;
+  }
+}
+
+// The comment at pcChars (a "{" or a ";") when the scan can take it whole: its "}", or the line
+// feed that ends it, within the chunk and the line (as for FindWholeMove). Where that is; 0 for
+// none.
+size_t FindWholeComment(const ImportRunDef& r, const unsigned char* pcChars, size_t NrChars,
+                        unsigned long InputIndex) {
+  const bool bBraces = pcChars[0] == '{';
+  const PbnStateDef CommentState = bBraces ? PBN_STATE_COMMENT : PBN_STATE_COMMENT_EOL;
+  const size_t Close = 1 + CommentTextLength(r, pcChars, 1, NrChars, CommentState);
+  if (Close >= NrChars || pcChars[Close] != (bBraces ? '}' : '\n') ||
+      InputIndex + Close >= kMaxLineChars) {
+    return 0;
+  }
+  return Close;
+}
+
+// A call, a card, a NAG ("$" and its digits), a suffix (one or two characters), a note reference
+// ("=", its digits and "=") or a comment in braces (state COMMENT) that the scan of a go found
+// whole.
 struct WholeTokenDef {
   PbnStateDef State;  // the state that reads it
   size_t Length;      // its characters
@@ -1224,9 +1264,9 @@ bool FindWholeAnnotation(const ImportRunDef& r, const unsigned char* pcChars, si
   switch (pcChars[0]) {
     case '$': {
       const size_t NrDigits = RunLength(pcChars, 1, NrChars, aaRuns[PBN_STATE_NAG]);
-      ptToken->Number = ShortNumber(pcChars + 1, NrDigits);
-      if (ptToken->Number < 0 || !Ends(1 + NrDigits, PBN_STATE_NAG)) return false;
-      *ptToken = {PBN_STATE_NAG, 1 + NrDigits, 1, NrDigits, true, ptToken->Number, {}};
+      const long Nag = ShortNumber(pcChars + 1, NrDigits);
+      if (Nag < 0 || !Ends(1 + NrDigits, PBN_STATE_NAG)) return false;
+      *ptToken = {PBN_STATE_NAG, 1 + NrDigits, 1, NrDigits, true, Nag, {}};
       return true;
     }
     case '!':
@@ -1242,11 +1282,9 @@ bool FindWholeAnnotation(const ImportRunDef& r, const unsigned char* pcChars, si
     case '=': {
       const size_t NrDigits = RunLength(pcChars, 1, NrChars, aaRuns[PBN_STATE_NOTE]);
       const size_t Close = 1 + NrDigits;
-      ptToken->Number = ShortNumber(pcChars + 1, NrDigits);
-      if (ptToken->Number < 0 || Close >= NrChars || pcChars[Close] != '=' || !InLine(Close)) {
-        return false;
-      }
-      *ptToken = {PBN_STATE_NOTE, Close + 1, 1, NrDigits, false, ptToken->Number, {}};
+      const long Note = ShortNumber(pcChars + 1, NrDigits);
+      if (Note < 0 || Close >= NrChars || pcChars[Close] != '=' || !InLine(Close)) return false;
+      *ptToken = {PBN_STATE_NOTE, Close + 1, 1, NrDigits, false, Note, {}};
       return true;
     }
     default:
@@ -1255,13 +1293,19 @@ bool FindWholeAnnotation(const ImportRunDef& r, const unsigned char* pcChars, si
 }
 
 // The token at pcChars that a go of the section idle state State takes whole (as for
-// FindWholeMove), in *ptToken; false for none.
+// FindWholeMove), in *ptToken; false for none, *ptToken then as it was (the last token of the go).
 template <PbnStateDef State>
 bool FindWholeToken(const ImportRunDef& r, const unsigned char* pcChars, size_t NrChars,
                     unsigned long InputIndex, WholeTokenDef* ptToken) {
   constexpr PbnStateDef MoveState =
       State == PBN_STATE_PLAY_IDLE ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL;
   const size_t Length = FindWholeMove<State>(r, pcChars, NrChars, InputIndex, &ptToken->tCard);
+  if (Length == 0 && NrChars >= 2 && pcChars[0] == '{') {
+    const size_t Close = FindWholeComment(r, pcChars, NrChars, InputIndex);
+    if (Close == 0) return false;
+    *ptToken = {PBN_STATE_COMMENT, Close + 1, 0, 0, false, 0, {}};
+    return true;
+  }
   if (Length == 0)
     return NrChars != 0 && FindWholeAnnotation(r, pcChars, NrChars, InputIndex, ptToken);
   ptToken->State = MoveState;
@@ -1311,8 +1355,9 @@ void TokenDone(ImportRunDef& r) {
   if (r.CharError != PBN_ERR_OK) HandleError(r);
 }
 
-// The calls or the cards of a line and their annotations, from the chunk's next character on,
-// read in the section idle state State: tokens found whole with blanks between them. What the
+// The calls or the cards of a line, their annotations and comments in braces, from the chunk's
+// next character on, read in the section idle state State: tokens found whole with blanks between
+// them. What the
 // steps of each token and of the blanks would do, with the step's variables set once, as the last
 // token leaves them: no check reads them. The state of each token is entered as its steps enter
 // it, for where a comment after it belongs (the moves after a move are in the state already). A
@@ -1327,6 +1372,7 @@ size_t TakeWholeTokens(ImportRunDef& r, const unsigned char* pcChars, size_t NrC
   size_t Begin = 0;                        // the last token taken, in the chunk
   unsigned long First = 0;                 // and its place on the line
   PbnStateDef Entered = PBN_N_STATES;      // the state of the last token; none before the first
+  bool bInToken = false;                   // in the state of the last token: not a comment
   PbnErrDef Error = PBN_ERR_OK;
   PbnErrDef TrickError = PBN_ERR_OK;
   WholeTokenDef tToken;
@@ -1340,9 +1386,10 @@ size_t TakeWholeTokens(ImportRunDef& r, const unsigned char* pcChars, size_t NrC
     const size_t Length = tToken.Length;
     if (tToken.State == MoveState) {
       if (Entered != MoveState) {
-        if (Entered != PBN_N_STATES) PbnStateDec();
+        if (bInToken) PbnStateDec();
         PbnStateInc(MoveState);  // TokenDone leaves it
         Entered = MoveState;
+        bInToken = true;
       }
       if constexpr (bPlay) {
         InputBuffer[First] = static_cast<char>(pcChars[Begin]);
@@ -1356,10 +1403,20 @@ size_t TakeWholeTokens(ImportRunDef& r, const unsigned char* pcChars, size_t NrC
         CheckBuffer[Length] = '\0';
         Error = AuctionCallCheck(r.ptGameData, CheckBuffer);
       }
+    } else if (tToken.State == PBN_STATE_COMMENT) {
+      if (bInToken) PbnStateDec();  // the token before it is left
+      Entered = PBN_STATE_COMMENT;
+      bInToken = false;
+      CopyRun(InputBuffer + First, pcChars + Begin, Length);
+      r.InputIndex = First + 1;  // opened at its "{", closed at its "}"
+      CommentOpen(r, '{');
+      PbnCommentEnd(InputBuffer, First + Length - 1, CommentPlace(r));
+      PbnStateDec();
     } else {
-      if (Entered != PBN_N_STATES) PbnStateDec();
+      if (bInToken) PbnStateDec();
       PbnStateInc(tToken.State);  // its check may replace it; TokenDone leaves it
       Entered = tToken.State;
+      bInToken = true;
       CopyRun(InputBuffer + First, pcChars + Begin, Length);
       Error = AnnotationCheck(r.ptGameTags, pcChars + Begin, tToken);
     }
@@ -1379,6 +1436,16 @@ size_t TakeWholeTokens(ImportRunDef& r, const unsigned char* pcChars, size_t NrC
   if (Entered == PBN_N_STATES) return 0;
   // The last token as its steps leave it.
   const size_t Length = tToken.Length;
+  if (!bInToken) {  // a comment, closed by its "}"
+    r.ChunkIndex += static_cast<int>(Begin + Length);
+    r.InputIndex = First + Length;
+    r.PrevInputIndex = r.ErrorIndex = r.InputIndex - 1;
+    r.CurrPbnState = PBN_STATE_COMMENT;
+    r.c = '}';
+    r.bCharFromFile = true;
+    r.CharError = PBN_ERR_OK;
+    return Begin + Length;
+  }
   CopyRun(CheckBuffer, pcChars + Begin + tToken.From, tToken.NrToken);
   CheckBuffer[tToken.NrToken] = '\0';
   r.CheckIndex = tToken.NrToken;
@@ -1395,57 +1462,39 @@ size_t TakeWholeTokens(ImportRunDef& r, const unsigned char* pcChars, size_t NrC
   return Begin + Length;
 }
 
-// A comment in braces of Length characters, or one from ";" that its line's line feed ends (not
-// among the Length): opened, its text stored, closed, and the line ended by its line feed.
-void TakeWholeComment(ImportRunDef& r, const unsigned char* pcChars, size_t Length) {
+// A comment from ";" of Length characters, which its line's line feed ends (not among them):
+// opened, its text stored, closed, and the line ended by its line feed.
+void TakeWholeLineComment(ImportRunDef& r, const unsigned char* pcChars, size_t Length) {
   const unsigned long First = r.InputIndex;
-  const bool bBraces = pcChars[0] == '{';
   StoreWhole(r, pcChars, Length);
   r.InputIndex = First + 1;
-  CommentOpen(r, pcChars[0]);
+  CommentOpen(r, ';');
   r.CharError = PBN_ERR_OK;
   r.bCharFromFile = true;
-  r.ChunkIndex += static_cast<int>(Length);
+  r.ChunkIndex += static_cast<int>(Length) + 1;  // and the line feed, which is not stored
   r.InputIndex = First + Length;
-  if (bBraces) {
-    r.PrevInputIndex = r.ErrorIndex = r.InputIndex - 1;
-    r.c = '}';
-    PbnCommentEnd(InputBuffer, r.InputIndex - 1, CommentPlace(r));  // the position of the "}"
-  } else {
-    r.ChunkIndex++;  // the line feed, which is not stored
-    r.PrevInputIndex = r.ErrorIndex = r.InputIndex;
-    r.c = '\n';
-    InputBuffer[r.InputIndex] = '\0';
-    PbnCommentEol(InputBuffer, r.InputIndex, CommentPlace(r));
-  }
-  r.CurrPbnState = bBraces ? PBN_STATE_COMMENT : PBN_STATE_COMMENT_EOL;
+  r.PrevInputIndex = r.ErrorIndex = r.InputIndex;
+  r.c = '\n';
+  InputBuffer[r.InputIndex] = '\0';
+  PbnCommentEol(InputBuffer, r.InputIndex, CommentPlace(r));
+  r.CurrPbnState = PBN_STATE_COMMENT_EOL;
   PbnStateDec();
-  if (!bBraces) EndLine(r);
+  EndLine(r);
 }
 
 // The token at the chunk's next character, read in the section idle state State when the scan
-// finds it whole in the chunk and the line and ended as its state would end it: a comment, or a
-// go of calls or cards and their annotations. The chunk's NrChars characters from the next on are
-// at pcChars. How many of them it took (a comment's line feed too); 0 when it took none.
+// finds it whole in the chunk and the line and ended as its state would end it: a comment from
+// ";", or a go of calls or cards, their annotations and comments in braces. The chunk's NrChars
+// characters from the next on are at pcChars. How many of them it took (a comment's line feed too);
+// 0 when it took none.
 template <PbnStateDef State>
 size_t TakeSectionToken(ImportRunDef& r, const unsigned char* pcChars, size_t NrChars) {
   if (NrChars < 2) return 0;
-  switch (pcChars[0]) {
-    case '{':
-    case ';': {
-      const bool bBraces = pcChars[0] == '{';
-      const PbnStateDef CommentState = bBraces ? PBN_STATE_COMMENT : PBN_STATE_COMMENT_EOL;
-      const size_t Close = 1 + RunLength(pcChars, 1, NrChars, (*r.paaRuns)[CommentState]);
-      if (Close >= NrChars || pcChars[Close] != (bBraces ? '}' : '\n') ||
-          r.InputIndex + Close >= kMaxLineChars) {
-        return 0;
-      }
-      TakeWholeComment(r, pcChars, bBraces ? Close + 1 : Close);
-      return Close + 1;
-    }
-    default:
-      return TakeWholeTokens<State>(r, pcChars, NrChars);
-  }
+  if (pcChars[0] != ';') return TakeWholeTokens<State>(r, pcChars, NrChars);
+  const size_t Close = FindWholeComment(r, pcChars, NrChars, r.InputIndex);
+  if (Close == 0) return 0;
+  TakeWholeLineComment(r, pcChars, Close);
+  return Close + 1;
 }
 
 // The step of a run of blanks in State at the chunk's next character, known to lie in the line.
