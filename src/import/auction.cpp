@@ -189,10 +189,12 @@ PbnErrDef CheckCallIllegal(PbnGameDataDef* ptGameData, const char* acBuffer) {
 PbnErrDef NoteCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer) {
   const char* pc = acBuffer;
   long Note;
-  if (TagValueGetNumberPos(&pc, &Note) != PBN_ERR_OK || *pc != '\0' || Note < 1 ||
-      Note > PBN_N_NOTES) {
-    return PBN_ERR_BAD_NOTE;
-  }
+  if (TagValueGetNumberPos(&pc, &Note) != PBN_ERR_OK || *pc != '\0') return PBN_ERR_BAD_NOTE;
+  return NoteCheckNumber(ptGameTags, Note);
+}
+
+PbnErrDef NoteCheckNumber(PbnGameTagsDef* ptGameTags, long Note) {
+  if (Note < 1 || Note > PBN_N_NOTES) return PBN_ERR_BAD_NOTE;
   return NoteStore(ptGameTags, Note);
 }
 
@@ -205,7 +207,12 @@ PbnErrDef NagCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer) {
   long Nag;
   const PbnErrDef Error = TagValueGetNumberPos(&pc, &Nag);
   if (Error != PBN_ERR_OK) return Error;
-  if (*pc != '\0' || Nag > 255) return PBN_ERR_BAD_NAG;
+  if (*pc != '\0') return PBN_ERR_BAD_NAG;
+  return NagCheckNumber(ptGameTags, Nag);
+}
+
+PbnErrDef NagCheckNumber(PbnGameTagsDef* ptGameTags, long Nag) {
+  if (Nag > 255) return PBN_ERR_BAD_NAG;
   if (tAdmin.Section == PBN_SECTION_AUCTION && Nag >= 7 && Nag <= 12) return PBN_ERR_BAD_NAG;
   if (tAdmin.Section == PBN_SECTION_PLAY && Nag >= 1 && Nag <= 6) return PBN_ERR_BAD_NAG;
   if (PbnNagIsSuffix(Nag)) {

@@ -145,13 +145,56 @@ PbnErrDef AuctionCallCheck(PbnGameDataDef* ptGameData, const char* acBuffer);
 PbnErrDef CheckCallIllegal(PbnGameDataDef* ptGameData, const char* acBuffer);
 PbnErrDef NoteCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer);
 PbnErrDef NagCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer);
+// The same for the number of a note reference or a NAG read already (never negative).
+PbnErrDef NoteCheckNumber(PbnGameTagsDef* ptGameTags, long Note);
+PbnErrDef NagCheckNumber(PbnGameTagsDef* ptGameTags, long Nag);
 PbnErrDef SuffixCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer);
 PbnBoolDef PbnNagIsSuffix(long Nag);
 
 // Play and the whole-game checks.
 PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer);
-// The same for a card read already, of a suit and a rank.
-PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const PbnCardDef& tCard);
+
+// Takes a real card out of the hand that plays it; false when that hand cannot hold it.
+inline bool TakeCardFromHand(PbnSideDef Side, const PbnCardDef& tCard) {
+  if (!tAdmin.abUnknownSide[Side]) {
+    UInt8& NrCards = tAdmin.tNrDeal.tHands[Side].Ranks[tCard.Suit];
+    PbnRankDef& Ranks = tAdmin.tDeal.tHands[Side].Ranks[tCard.Suit];
+    if (NrCards == 0 || (Ranks & tCard.Rank) == 0) return false;
+    NrCards--;
+    Ranks &= static_cast<PbnRankDef>(~tCard.Rank);
+    return true;
+  }
+  PbnRankDef& Ranks = tAdmin.tUnknownHand.Ranks[tCard.Suit];
+  if ((Ranks & tCard.Rank) == 0) return false;
+  Ranks &= static_cast<PbnRankDef>(~tCard.Rank);
+  return true;
+}
+
+// The card's place: the next one of its trick line; false when the play holds no further trick.
+inline bool CardTakesPlace() {
+  AdminCardInc();
+  // The play holds 13 tricks; a card of a further trick line cannot be stored.
+  return tAdmin.NrTricks < PBN_N_TRICKS;
+}
+
+// The card, or a place without one, played at its place: taken from its hand, its marks kept.
+inline PbnErrDef CardPlay(PbnGameDataDef* ptGameData, const PbnCardDef& tCard) {
+  PbnErrDef Error = PBN_ERR_OK;
+  const PbnSideDef Side = tAdmin.PlaySide;
+  if (tCard.Suit != PBN_SUIT_NO_CARD && !TakeCardFromHand(Side, tCard)) Error = PBN_ERR_BAD_CARD;
+  tAdmin.IllegalPlay[Side] = tAdmin.IllegalMove;
+  tAdmin.IllegalTrick |= tAdmin.IllegalMove;
+  MoveClear();
+  ptGameData->tPlay.atTricks[tAdmin.NrTricks].atCards[Side] = tCard;
+  return Error;
+}
+
+// The same for a card read already, of a suit and a rank. Inline: the index pass checks every
+// card of every game.
+inline PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const PbnCardDef& tCard) {
+  if (!CardTakesPlace()) return PBN_ERR_BAD_CARD;
+  return CardPlay(ptGameData, tCard);
+}
 // The trick that a good card completes: its leader, its revokes, its winner.
 PbnErrDef CompleteTrick(PbnGameDataDef* ptGameData);
 // After every good card, inline: only the fourth of a trick line completes the trick.

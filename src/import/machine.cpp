@@ -1158,35 +1158,57 @@ bool TakeTag(ImportRunDef& r) {
   return true;
 }
 
-// The Length characters at pcChars collected as the token for its check.
-void CollectWhole(ImportRunDef& r, const unsigned char* pcChars, size_t Length) {
-  CopyRun(CheckBuffer, pcChars, Length);
-  r.CheckIndex = Length;
-  r.bCheckOverflow = false;
+#if defined(__SSE2__)
+// The plain characters of a comment: printable ASCII but for "}" and "%".
+__m128i InPlainComment(__m128i Chars) {
+  const __m128i NotPlain = _mm_or_si128(_mm_cmpeq_epi8(Chars, _mm_set1_epi8('}')),
+                                        _mm_cmpeq_epi8(Chars, _mm_set1_epi8('%')));
+  return _mm_andnot_si128(NotPlain, InRange(Chars, ' ', '~'));
+}
+#endif
+
+// The length of the text of a comment at pcChars[From..NrChars): its run in the state
+// CommentState. Its plain characters are found 16 at a time, the others by the run's table.
+size_t CommentTextLength(const ImportRunDef& r, const unsigned char* pcChars, size_t From,
+                         size_t NrChars, PbnStateDef CommentState) {
+  const std::array<bool, 256>& abRun = (*r.paaRuns)[CommentState];
+  size_t End = From;
+  for (;; End++) {
+#if defined(__SSE2__)
+    End = ClassRunEnd(pcChars, End, NrChars, InPlainComment);
+#endif
+    if (End >= NrChars) return NrChars - From;
+    if (!abRun[pcChars[End]]) return End - From;
+  }
 }
 
-// Where the steps of a token of Length characters, stored, leave the line and the chunk: its state
-// TokenState entered, its marks from the character after its first, and the step after its last
-// character (bLeft: at the character after it, which ends it and is left to the section).
-void AfterToken(ImportRunDef& r, const unsigned char* pcChars, size_t Length,
-                PbnStateDef TokenState, bool bLeft) {
-  const unsigned long First = r.InputIndex;
-  PbnStateInc(TokenState);
-  r.ChunkIndex += static_cast<int>(Length);
-  r.InputIndex = First + Length;
-  r.PrevInputIndex = bLeft ? r.InputIndex : r.InputIndex - 1;
-  r.CurrPbnState = TokenState;
-  r.ErrorIndex = First + 1;
-  r.bCharFromFile = !bLeft;
-  r.c = bLeft ? 1 : pcChars[Length - 1];
-  r.CharError = PBN_ERR_OK;
+// The comment at pcChars (a "{" or a ";") when the scan can take it whole: its "}", or the line
+// feed that ends it, within the chunk and the line (as for FindWholeMove). Where that is; 0 for
+// none.
+size_t FindWholeComment(const ImportRunDef& r, const unsigned char* pcChars, size_t NrChars,
+                        unsigned long InputIndex) {
+  const bool bBraces = pcChars[0] == '{';
+  const PbnStateDef CommentState = bBraces ? PBN_STATE_COMMENT : PBN_STATE_COMMENT_EOL;
+  const size_t Close = 1 + CommentTextLength(r, pcChars, 1, NrChars, CommentState);
+  if (Close >= NrChars || pcChars[Close] != (bBraces ? '}' : '\n') ||
+      InputIndex + Close >= kMaxLineChars) {
+    return 0;
+  }
+  return Close;
 }
 
-// The end of a token's last step, after its check: the state left, an error handled.
-void TokenDone(ImportRunDef& r) {
-  LeaveToken(r);
-  if (r.CharError != PBN_ERR_OK) HandleError(r);
-}
+// A call, a card, a NAG ("$" and its digits), a suffix (one or two characters), a note reference
+// ("=", its digits and "=") or a comment in braces (state COMMENT) that the scan of a go found
+// whole.
+struct WholeTokenDef {
+  PbnStateDef State;  // the state that reads it
+  size_t Length;      // its characters
+  size_t From;        // where those that its check reads begin among them
+  size_t NrToken;     // and how many they are
+  bool bLeft;         // ended by the character after it, which is left to the section
+  long Number;        // a NAG's or a note's
+  PbnCardDef tCard;   // a card's
+};
 
 // The move at pcChars when the scan can take it whole: its run ended as its state would end it,
 // within the chunk and the line (which holds InputIndex characters before it). Its length; 0 for
@@ -1218,48 +1240,188 @@ size_t FindWholeMove(const ImportRunDef& r, const unsigned char* pcChars, size_t
   }
 }
 
-// The calls or the cards of a line from the chunk's next character on, read in the section idle
-// state State: moves found whole with blanks between them. What the steps of each move and of the
-// blanks would do, with the step's variables set once, as the last move leaves them: no check of
-// a move reads them. A move whose check reports an error ends the go there. How many characters
-// it took; 0 when it took none.
+// The number of the NrDigits digits at pc when it is read at once (as the number reader reads
+// at most nine digits), else -1.
+long ShortNumber(const unsigned char* pc, size_t NrDigits) {
+  if (NrDigits == 0 || NrDigits > 9) return -1;
+  long Number = 0;
+  for (size_t i = 0; i < NrDigits; i++)
+    Number = Number * 10 + (pc[i] - '0');
+  return Number;
+}
+
+// The annotation at pcChars (as for FindWholeMove): its token in *ptToken, or false for none. A
+// NAG or a note reference only of a number that its check reads at once.
+bool FindWholeAnnotation(const ImportRunDef& r, const unsigned char* pcChars, size_t NrChars,
+                         unsigned long InputIndex, WholeTokenDef* ptToken) {
+  // The room of the line: the index of the step of the character at Offset is below 255.
+  const auto InLine = [InputIndex](size_t Offset) { return InputIndex + Offset < kMaxLineChars; };
+  // The token's last character, or the one after it that ends it, at End within the chunk.
+  const auto Ends = [&](size_t End, PbnStateDef TokenState) {
+    return End < NrChars && InLine(End) && (*r.paaLeaves)[TokenState][pcChars[End]];
+  };
+  const CharTableDef& aaRuns = *r.paaRuns;
+  switch (pcChars[0]) {
+    case '$': {
+      const size_t NrDigits = RunLength(pcChars, 1, NrChars, aaRuns[PBN_STATE_NAG]);
+      const long Nag = ShortNumber(pcChars + 1, NrDigits);
+      if (Nag < 0 || !Ends(1 + NrDigits, PBN_STATE_NAG)) return false;
+      *ptToken = {PBN_STATE_NAG, 1 + NrDigits, 1, NrDigits, true, Nag, {}};
+      return true;
+    }
+    case '!':
+    case '?':
+      if (NrChars < 2 || !InLine(1)) return false;
+      if (pcChars[1] == '!' || pcChars[1] == '?') {
+        *ptToken = {PBN_STATE_SUFFIX, 2, 0, 2, false, 0, {}};
+        return true;
+      }
+      if (!Ends(1, PBN_STATE_SUFFIX)) return false;
+      *ptToken = {PBN_STATE_SUFFIX, 1, 0, 1, true, 0, {}};
+      return true;
+    case '=': {
+      const size_t NrDigits = RunLength(pcChars, 1, NrChars, aaRuns[PBN_STATE_NOTE]);
+      const size_t Close = 1 + NrDigits;
+      const long Note = ShortNumber(pcChars + 1, NrDigits);
+      if (Note < 0 || Close >= NrChars || pcChars[Close] != '=' || !InLine(Close)) return false;
+      *ptToken = {PBN_STATE_NOTE, Close + 1, 1, NrDigits, false, Note, {}};
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// The token at pcChars that a go of the section idle state State takes whole (as for
+// FindWholeMove), in *ptToken; false for none, *ptToken then as it was (the last token of the go).
 template <PbnStateDef State>
-size_t TakeWholeMoves(ImportRunDef& r, const unsigned char* pcChars, size_t NrChars) {
+bool FindWholeToken(const ImportRunDef& r, const unsigned char* pcChars, size_t NrChars,
+                    unsigned long InputIndex, WholeTokenDef* ptToken) {
+  constexpr PbnStateDef MoveState =
+      State == PBN_STATE_PLAY_IDLE ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL;
+  const size_t Length = FindWholeMove<State>(r, pcChars, NrChars, InputIndex, &ptToken->tCard);
+  if (Length == 0 && NrChars >= 2 && pcChars[0] == '{') {
+    const size_t Close = FindWholeComment(r, pcChars, NrChars, InputIndex);
+    if (Close == 0) return false;
+    *ptToken = {PBN_STATE_COMMENT, Close + 1, 0, 0, false, 0, {}};
+    return true;
+  }
+  if (Length == 0)
+    return NrChars != 0 && FindWholeAnnotation(r, pcChars, NrChars, InputIndex, ptToken);
+  ptToken->State = MoveState;
+  ptToken->Length = Length;
+  ptToken->From = 0;
+  ptToken->NrToken = Length;
+  ptToken->bLeft = true;
+  return true;
+}
+
+// The check of an annotation whose characters are at pcChars.
+PbnErrDef AnnotationCheck(PbnGameTagsDef* ptGameTags, const unsigned char* pcChars,
+                          const WholeTokenDef& tToken) {
+  switch (tToken.State) {
+    case PBN_STATE_NAG:
+      return NagCheckNumber(ptGameTags, tToken.Number);
+    case PBN_STATE_NOTE:
+      return NoteCheckNumber(ptGameTags, tToken.Number);
+    default: {
+      const char acSuffix[] = {static_cast<char>(pcChars[0]),
+                               tToken.Length == 2 ? static_cast<char>(pcChars[1]) : '\0', '\0'};
+      return SuffixCheck(ptGameTags, acSuffix);
+    }
+  }
+}
+
+// Where the steps of a token of Length characters at the chunk's next character and on the line,
+// stored and checked, leave the line and the chunk: its state TokenState, its marks from the
+// character after its first, and the step after its last character (bLeft: at the character
+// after it, which ends it and is left to the section).
+void AfterToken(ImportRunDef& r, const unsigned char* pcChars, size_t Length,
+                PbnStateDef TokenState, bool bLeft) {
+  const unsigned long First = r.InputIndex;
+  r.ChunkIndex += static_cast<int>(Length);
+  r.InputIndex = First + Length;
+  r.PrevInputIndex = bLeft ? r.InputIndex : r.InputIndex - 1;
+  r.CurrPbnState = TokenState;
+  r.ErrorIndex = First + 1;
+  r.bCharFromFile = !bLeft;
+  r.c = bLeft ? 1 : pcChars[Length - 1];
+  r.CharError = PBN_ERR_OK;
+}
+
+// The end of a token's last step, after its check: the state left, an error handled.
+void TokenDone(ImportRunDef& r) {
+  LeaveToken(r);
+  if (r.CharError != PBN_ERR_OK) HandleError(r);
+}
+
+// The calls or the cards of a line, their annotations and comments in braces, from the chunk's
+// next character on, read in the section idle state State: tokens found whole with blanks between
+// them. What the
+// steps of each token and of the blanks would do, with the step's variables set once, as the last
+// token leaves them: no check reads them. The state of each token is entered as its steps enter
+// it, for where a comment after it belongs (the moves after a move are in the state already). A
+// token whose check reports an error ends the go there. How many characters it took; 0 when it
+// took none.
+template <PbnStateDef State>
+size_t TakeWholeTokens(ImportRunDef& r, const unsigned char* pcChars, size_t NrChars) {
   constexpr bool bPlay = State == PBN_STATE_PLAY_IDLE;
-  size_t Next = 0;                         // the next move in the chunk, from the next character
+  constexpr PbnStateDef MoveState = bPlay ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL;
+  size_t Next = 0;                         // the next token in the chunk, from the next character
   unsigned long NextFirst = r.InputIndex;  // and on the line
-  size_t Begin = 0;                        // the last move taken, in the chunk
-  size_t Length = 0;                       // its length; 0 before the first
+  size_t Begin = 0;                        // the last token taken, in the chunk
   unsigned long First = 0;                 // and its place on the line
+  PbnStateDef Entered = PBN_N_STATES;      // the state of the last token; none before the first
+  bool bInToken = false;                   // in the state of the last token: not a comment
   PbnErrDef Error = PBN_ERR_OK;
   PbnErrDef TrickError = PBN_ERR_OK;
-  PbnCardDef tCard;
-  for (;;) {
-    const size_t MoveLength =
-        FindWholeMove<State>(r, pcChars + Next, NrChars - Next, NextFirst, &tCard);
-    if (MoveLength == 0) break;
-    if (Length == 0) {
+  WholeTokenDef tToken;
+  while (FindWholeToken<State>(r, pcChars + Next, NrChars - Next, NextFirst, &tToken)) {
+    if (Entered == PBN_N_STATES) {
       r.bLineNonBlank = true;
       NoteGameBegin(r);
-      PbnStateInc(bPlay ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL);  // TokenDone leaves it
     }
     Begin = Next;
-    Length = MoveLength;
     First = NextFirst;
-    if constexpr (bPlay) {
-      InputBuffer[First] = static_cast<char>(pcChars[Begin]);
-      InputBuffer[First + 1] = static_cast<char>(pcChars[Begin + 1]);
-      Error = CardCheck(r.ptGameData, tCard);
-      if (Error == PBN_ERR_OK) TrickError = TrickCheck(r.ptGameData);
-    } else {
-      // Whole blocks: the line beyond the move is no one's yet.
+    const size_t Length = tToken.Length;
+    if (tToken.State == MoveState) {
+      if (Entered != MoveState) {
+        if (bInToken) PbnStateDec();
+        PbnStateInc(MoveState);  // TokenDone leaves it
+        Entered = MoveState;
+        bInToken = true;
+      }
+      if constexpr (bPlay) {
+        InputBuffer[First] = static_cast<char>(pcChars[Begin]);
+        InputBuffer[First + 1] = static_cast<char>(pcChars[Begin + 1]);
+        Error = CardCheck(r.ptGameData, tToken.tCard);
+        if (Error == PBN_ERR_OK) TrickError = TrickCheck(r.ptGameData);
+      } else {
+        // Whole blocks: the line beyond the move is no one's yet.
+        CopyRun(InputBuffer + First, pcChars + Begin, Length);
+        CopyRun(CheckBuffer, pcChars + Begin, Length);
+        CheckBuffer[Length] = '\0';
+        Error = AuctionCallCheck(r.ptGameData, CheckBuffer);
+      }
+    } else if (tToken.State == PBN_STATE_COMMENT) {
+      if (bInToken) PbnStateDec();  // the token before it is left
+      Entered = PBN_STATE_COMMENT;
+      bInToken = false;
       CopyRun(InputBuffer + First, pcChars + Begin, Length);
-      CopyRun(CheckBuffer, pcChars + Begin, Length);
-      CheckBuffer[Length] = '\0';
-      Error = AuctionCallCheck(r.ptGameData, CheckBuffer);
+      r.InputIndex = First + 1;  // opened at its "{", closed at its "}"
+      CommentOpen(r, '{');
+      PbnCommentEnd(InputBuffer, First + Length - 1, CommentPlace(r));
+      PbnStateDec();
+    } else {
+      if (bInToken) PbnStateDec();
+      PbnStateInc(tToken.State);  // its check may replace it; TokenDone leaves it
+      Entered = tToken.State;
+      bInToken = true;
+      CopyRun(InputBuffer + First, pcChars + Begin, Length);
+      Error = AnnotationCheck(r.ptGameTags, pcChars + Begin, tToken);
     }
     if (Error != PBN_ERR_OK || TrickError != PBN_ERR_OK) break;
-    // Blanks, and a move after them, go on.
+    // Blanks, and a token after them, go on.
     const size_t End = Begin + Length;
     const size_t NrBlanks = RunLength(pcChars, End, NrChars, (*r.paaRuns)[State]);
     if (NrBlanks == 0 || First + Length + NrBlanks > kMaxLineChars) break;
@@ -1271,24 +1433,28 @@ size_t TakeWholeMoves(ImportRunDef& r, const unsigned char* pcChars, size_t NrCh
     Next = End + NrBlanks;
     NextFirst = First + Length + NrBlanks;
   }
-  if (Length == 0) return 0;
-  // The last move as its steps leave it.
-  if constexpr (bPlay) {
-    CheckBuffer[0] = static_cast<char>(pcChars[Begin]);
-    CheckBuffer[1] = static_cast<char>(pcChars[Begin + 1]);
-    CheckBuffer[2] = '\0';
+  if (Entered == PBN_N_STATES) return 0;
+  // The last token as its steps leave it.
+  const size_t Length = tToken.Length;
+  if (!bInToken) {  // a comment, closed by its "}"
+    r.ChunkIndex += static_cast<int>(Begin + Length);
+    r.InputIndex = First + Length;
+    r.PrevInputIndex = r.ErrorIndex = r.InputIndex - 1;
+    r.CurrPbnState = PBN_STATE_COMMENT;
+    r.c = '}';
+    r.bCharFromFile = true;
+    r.CharError = PBN_ERR_OK;
+    return Begin + Length;
   }
-  r.CheckIndex = Length;
+  CopyRun(CheckBuffer, pcChars + Begin + tToken.From, tToken.NrToken);
+  CheckBuffer[tToken.NrToken] = '\0';
+  r.CheckIndex = tToken.NrToken;
   r.bCheckOverflow = false;
-  r.ChunkIndex += static_cast<int>(Begin + Length);
-  r.InputIndex = r.PrevInputIndex = First + Length;
-  r.CurrPbnState = bPlay ? PBN_STATE_PLAY_CARD : PBN_STATE_AUCTION_CALL;
-  r.ErrorIndex = First + 1;
-  r.bCharFromFile = false;
-  r.c = 1;
-  r.CharError = PBN_ERR_OK;
+  r.ChunkIndex += static_cast<int>(Begin);
+  r.InputIndex = First;
+  AfterToken(r, pcChars + Begin, Length, tToken.State, tToken.bLeft);
   Report(r, Error);
-  if (bPlay && Error == PBN_ERR_OK) {
+  if (bPlay && tToken.State == MoveState && Error == PBN_ERR_OK) {
     r.ErrorIndex = r.InputIndex + 1;  // a failing trick check marks nothing
     Report(r, TrickError);
   }
@@ -1296,101 +1462,39 @@ size_t TakeWholeMoves(ImportRunDef& r, const unsigned char* pcChars, size_t NrCh
   return Begin + Length;
 }
 
-// A NAG ("$" and its digits), a suffix (one or two characters) or a note reference ("=", its digits
-// and "=") of Length characters, whose NrToken characters from From on are the token for Check
-// (bLeft: ended by the character after it, which is left to the section).
-using AnnotationCheckDef = PbnErrDef (*)(PbnGameTagsDef* ptGameTags, const char* acBuffer);
-
-void TakeWholeAnnotation(ImportRunDef& r, const unsigned char* pcChars, size_t Length, size_t From,
-                         size_t NrToken, PbnStateDef TokenState, bool bLeft,
-                         AnnotationCheckDef Check) {
-  StoreWhole(r, pcChars, Length);
-  CollectWhole(r, pcChars + From, NrToken);
-  AfterToken(r, pcChars, Length, TokenState, bLeft);
-  Report(r, Check(r.ptGameTags, TokenEnd(r)));
-  TokenDone(r);
-}
-
-// A comment in braces of Length characters, or one from ";" that its line's line feed ends (not
-// among the Length): opened, its text stored, closed, and the line ended by its line feed.
-void TakeWholeComment(ImportRunDef& r, const unsigned char* pcChars, size_t Length) {
+// A comment from ";" of Length characters, which its line's line feed ends (not among them):
+// opened, its text stored, closed, and the line ended by its line feed.
+void TakeWholeLineComment(ImportRunDef& r, const unsigned char* pcChars, size_t Length) {
   const unsigned long First = r.InputIndex;
-  const bool bBraces = pcChars[0] == '{';
   StoreWhole(r, pcChars, Length);
   r.InputIndex = First + 1;
-  CommentOpen(r, pcChars[0]);
+  CommentOpen(r, ';');
   r.CharError = PBN_ERR_OK;
   r.bCharFromFile = true;
-  r.ChunkIndex += static_cast<int>(Length);
+  r.ChunkIndex += static_cast<int>(Length) + 1;  // and the line feed, which is not stored
   r.InputIndex = First + Length;
-  if (bBraces) {
-    r.PrevInputIndex = r.ErrorIndex = r.InputIndex - 1;
-    r.c = '}';
-    PbnCommentEnd(InputBuffer, r.InputIndex - 1, CommentPlace(r));  // the position of the "}"
-  } else {
-    r.ChunkIndex++;  // the line feed, which is not stored
-    r.PrevInputIndex = r.ErrorIndex = r.InputIndex;
-    r.c = '\n';
-    InputBuffer[r.InputIndex] = '\0';
-    PbnCommentEol(InputBuffer, r.InputIndex, CommentPlace(r));
-  }
-  r.CurrPbnState = bBraces ? PBN_STATE_COMMENT : PBN_STATE_COMMENT_EOL;
+  r.PrevInputIndex = r.ErrorIndex = r.InputIndex;
+  r.c = '\n';
+  InputBuffer[r.InputIndex] = '\0';
+  PbnCommentEol(InputBuffer, r.InputIndex, CommentPlace(r));
+  r.CurrPbnState = PBN_STATE_COMMENT_EOL;
   PbnStateDec();
-  if (!bBraces) EndLine(r);
+  EndLine(r);
 }
 
 // The token at the chunk's next character, read in the section idle state State when the scan
-// finds it whole in the chunk and the line and ended as its state would end it: a call or a card,
-// a NAG, a suffix, a note reference or a comment. The chunk's NrChars characters from the next
-// on are at pcChars. How many of them it took (a comment's line feed too); 0 when it took none.
+// finds it whole in the chunk and the line and ended as its state would end it: a comment from
+// ";", or a go of calls or cards, their annotations and comments in braces. The chunk's NrChars
+// characters from the next on are at pcChars. How many of them it took (a comment's line feed too);
+// 0 when it took none.
 template <PbnStateDef State>
 size_t TakeSectionToken(ImportRunDef& r, const unsigned char* pcChars, size_t NrChars) {
   if (NrChars < 2) return 0;
-  // The room of the line: the index of the step of the character at Offset is below 255.
-  const auto InLine = [&r](size_t Offset) { return r.InputIndex + Offset < kMaxLineChars; };
-  // The token's last character, or the one after it that ends it, at End within the chunk.
-  const auto Ends = [&](size_t End, PbnStateDef TokenState) {
-    return End < NrChars && InLine(End) && (*r.paaLeaves)[TokenState][pcChars[End]];
-  };
-  const CharTableDef& aaRuns = *r.paaRuns;
-  switch (pcChars[0]) {
-    case '$': {
-      const size_t NrDigits = RunLength(pcChars, 1, NrChars, aaRuns[PBN_STATE_NAG]);
-      if (!Ends(1 + NrDigits, PBN_STATE_NAG)) return 0;
-      TakeWholeAnnotation(r, pcChars, 1 + NrDigits, 1, NrDigits, PBN_STATE_NAG, true, NagCheck);
-      return 1 + NrDigits;
-    }
-    case '!':
-    case '?':
-      if (!InLine(1)) return 0;
-      if (pcChars[1] == '!' || pcChars[1] == '?') {
-        TakeWholeAnnotation(r, pcChars, 2, 0, 2, PBN_STATE_SUFFIX, false, SuffixCheck);
-        return 2;
-      }
-      if (!Ends(1, PBN_STATE_SUFFIX)) return 0;
-      TakeWholeAnnotation(r, pcChars, 1, 0, 1, PBN_STATE_SUFFIX, true, SuffixCheck);
-      return 1;
-    case '=': {
-      const size_t NrDigits = RunLength(pcChars, 1, NrChars, aaRuns[PBN_STATE_NOTE]);
-      const size_t Close = 1 + NrDigits;
-      if (Close >= NrChars || pcChars[Close] != '=' || !InLine(Close)) return 0;
-      TakeWholeAnnotation(r, pcChars, Close + 1, 1, NrDigits, PBN_STATE_NOTE, false, NoteCheck);
-      return Close + 1;
-    }
-    case '{':
-    case ';': {
-      const bool bBraces = pcChars[0] == '{';
-      const PbnStateDef CommentState = bBraces ? PBN_STATE_COMMENT : PBN_STATE_COMMENT_EOL;
-      const size_t Close = 1 + RunLength(pcChars, 1, NrChars, aaRuns[CommentState]);
-      if (Close >= NrChars || pcChars[Close] != (bBraces ? '}' : '\n') || !InLine(Close)) {
-        return 0;
-      }
-      TakeWholeComment(r, pcChars, bBraces ? Close + 1 : Close);
-      return Close + 1;
-    }
-    default:
-      return TakeWholeMoves<State>(r, pcChars, NrChars);
-  }
+  if (pcChars[0] != ';') return TakeWholeTokens<State>(r, pcChars, NrChars);
+  const size_t Close = FindWholeComment(r, pcChars, NrChars, r.InputIndex);
+  if (Close == 0) return 0;
+  TakeWholeLineComment(r, pcChars, Close);
+  return Close + 1;
 }
 
 // The step of a run of blanks in State at the chunk's next character, known to lie in the line.

@@ -12,22 +12,6 @@ namespace pbn {
 
 namespace {
 
-// Takes a real card out of the hand that plays it; false when that hand cannot hold it.
-bool TakeCardFromHand(PbnSideDef Side, const PbnCardDef& tCard) {
-  if (!tAdmin.abUnknownSide[Side]) {
-    UInt8& NrCards = tAdmin.tNrDeal.tHands[Side].Ranks[tCard.Suit];
-    PbnRankDef& Ranks = tAdmin.tDeal.tHands[Side].Ranks[tCard.Suit];
-    if (NrCards == 0 || (Ranks & tCard.Rank) == 0) return false;
-    NrCards--;
-    Ranks &= static_cast<PbnRankDef>(~tCard.Rank);
-    return true;
-  }
-  PbnRankDef& Ranks = tAdmin.tUnknownHand.Ranks[tCard.Suit];
-  if ((Ranks & tCard.Rank) == 0) return false;
-  Ranks &= static_cast<PbnRankDef>(~tCard.Rank);
-  return true;
-}
-
 // The revoke rules for a card that is not the lead.
 PbnErrDef CheckRevoke(PbnSideDef Side, const PbnCardDef& tCard, PbnSuitDef LeadSuit) {
   const bool bMarked = (tAdmin.IllegalPlay[Side] & PBN_ILLEGAL_R) != 0;
@@ -170,29 +154,6 @@ PbnErrDef JudgeUnfinished(const PbnContractDef& tContract, const AuctionWalkDef&
                                                                      : PBN_ERR_OK;
 }
 
-}  // namespace
-
-namespace {
-
-// The card's place: the next one of its trick line; false when the play holds no further trick.
-bool CardTakesPlace() {
-  AdminCardInc();
-  // The play holds 13 tricks; a card of a further trick line cannot be stored.
-  return tAdmin.NrTricks < PBN_N_TRICKS;
-}
-
-// The card, or a place without one, played at its place: taken from its hand, its marks kept.
-PbnErrDef CardPlay(PbnGameDataDef* ptGameData, const PbnCardDef& tCard) {
-  PbnErrDef Error = PBN_ERR_OK;
-  const PbnSideDef Side = tAdmin.PlaySide;
-  if (tCard.Suit != PBN_SUIT_NO_CARD && !TakeCardFromHand(Side, tCard)) Error = PBN_ERR_BAD_CARD;
-  tAdmin.IllegalPlay[Side] = tAdmin.IllegalMove;
-  tAdmin.IllegalTrick |= tAdmin.IllegalMove;
-  MoveClear();
-  ptGameData->tPlay.atTricks[tAdmin.NrTricks].atCards[Side] = tCard;
-  return Error;
-}
-
 // The card of a token: a suit and a rank, or "-" for a place without a card.
 PbnErrDef CardRead(const char* acBuffer, PbnCardDef* ptCard) {
   const char* pc = acBuffer;
@@ -211,11 +172,6 @@ PbnErrDef CardRead(const char* acBuffer, PbnCardDef* ptCard) {
 }
 
 }  // namespace
-
-PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const PbnCardDef& tCard) {
-  if (!CardTakesPlace()) return PBN_ERR_BAD_CARD;
-  return CardPlay(ptGameData, tCard);
-}
 
 PbnErrDef CardCheck(PbnGameDataDef* ptGameData, const char* acBuffer) {
   PbnCardDef tCard{PBN_SUIT_NO_CARD, PBN_RANK_UNKNOWN};

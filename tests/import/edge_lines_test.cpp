@@ -165,8 +165,44 @@ std::vector<EdgeCase> WholeTokenCases() {
   return atCases;
 }
 
+// What an import stores of the moves and their annotations: the calls, the cards, and per move
+// its note, suffix, NAGs and the comments of each place, with the comments' text.
+std::string StoredMoves(const PbnGameDataDef& tData, const PbnGameTagsDef& tTags) {
+  std::string Stored;
+  const auto Number = [&Stored](long Value) { Stored += std::to_string(Value) + " "; };
+  const auto Anno = [&](const PbnMoveAnnoDef& tAnno) {
+    Number(tAnno.Note);
+    Number(tAnno.Suffix);
+    for (Int32 Index = tAnno.tNag.Begin; Index < tAnno.tNag.End; Index++)
+      Number(tTags.pNags[Index]);
+    for (const PbnRangeDef& tRange : tAnno.tComment.atTypes) {
+      Number(tRange.Begin);
+      Number(tRange.End);
+    }
+    Stored += "| ";
+  };
+  for (int Call = 0; Call < tData.tAuction.NrCalls; Call++) {
+    const PbnCallDef& tCall = tData.tAuction.atCalls[Call];
+    for (const long Value :
+         {long{tCall.Side}, long{tCall.CallType}, long{tCall.NrTricks}, long{tCall.Trump}})
+      Number(Value);
+  }
+  for (const PbnMoveAnnoDef& tAnno : tTags.atCallAnno)
+    Anno(tAnno);
+  for (int Trick = 0; Trick < PBN_N_TRICKS; Trick++) {
+    Number(tData.tPlay.aFirsts[Trick]);
+    for (int Side = 0; Side < PBN_N_SIDES; Side++) {
+      Number(tData.tPlay.atTricks[Trick].atCards[Side].Suit);
+      Number(tData.tPlay.atTricks[Trick].atCards[Side].Rank);
+      Anno(tTags.aatCardAnno[Trick][Side]);
+    }
+  }
+  if (tTags.pcComments != nullptr) Stored.append(tTags.pcComments, tTags.IxComments);
+  return Stored + "\n";
+}
+
 // All that a reading of Text gives: the log of its index pass with line numbers, the count and
-// the offsets, then each game imported on its own after the one before.
+// the offsets, then each game imported on its own after the one before, with its moves.
 std::string EverythingRead(const std::string& Text, const PbnImportOptionsDef& tOptions) {
   UInt32 NrGames = 0;
   const std::string Log = PassLog(Text, tOptions, &NrGames);
@@ -179,9 +215,11 @@ std::string EverythingRead(const std::string& Text, const PbnImportOptionsDef& t
   PbnImportSetOptions(tOptions);
   PbnFilePosDef FilePos = 0;
   for (int Game = 0; Game < 1000 && FilePos >= 0; Game++) {
-    const auto Result = testing_support::ImportText(Text, FilePos);
+    testing_support::TagsPtr ptTags = testing_support::MakeTags();
+    const auto Result = testing_support::ImportText(Text, FilePos, ptTags.get());
     Read += "\n" + std::to_string(Result.Error) + " " + std::to_string(Result.FilePosBegin) + " " +
-            std::to_string(Result.FilePosOut) + "\n" + Result.Log;
+            std::to_string(Result.FilePosOut) + "\n" + Result.Log +
+            StoredMoves(Result.tGameData, *ptTags);
     FilePos = Result.FilePosOut;
   }
   PbnImportSetOptions({});
