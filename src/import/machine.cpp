@@ -364,19 +364,25 @@ void RuleTagEqual(ImportRunDef& r) {
   }
 }
 
-// After the check of a value (Error): the tag's end awaits its "]".
-void EndTagValue(ImportRunDef& r, UInt32 NrTables, PbnErrDef Error) {
+// After the check of a value (Error): what follows the tag, and whether its section data fill a
+// table.
+void ValueChecked(ImportRunDef& r, UInt32 NrTables, PbnErrDef Error) {
   Report(r, Error);
   r.bTableData = PbnTableCount(r.ptGameTags->tTables) != NrTables;
   r.NextPbnState = NextStateAfterTag(r.TagId);
+}
+
+// After the check of a value (Error): the tag's end awaits its "]".
+void EndTagValue(ImportRunDef& r, UInt32 NrTables, PbnErrDef Error) {
+  ValueChecked(r, NrTables, Error);
   PbnStateChange(PBN_STATE_TAG_END);
 }
 
 // The closing quote of a value that a tag pair read whole holds: Length characters of a value's
-// run at pcValue, where the reader's chunk holds them.
+// run at pcValue, where the reader's chunk holds them. The state is the caller's to set.
 void CloseWholeTagValue(ImportRunDef& r, const char* pcValue, size_t Length) {
   const UInt32 NrTables = PbnTableCount(r.ptGameTags->tTables);
-  EndTagValue(r, NrTables, TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue, Length));
+  ValueChecked(r, NrTables, TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue, Length));
 }
 
 // The closing quote of the value that the token holds.
@@ -1100,6 +1106,19 @@ size_t TagValueLength(const ImportRunDef& r, const unsigned char* pcChars, size_
   }
 }
 
+// The state of the part of a tag pair read whole that a step ends at, as the steps of its parts
+// leave it: above State, which reads the tags, or in the place of a section or its data.
+template <PbnStateDef State>
+void OpenWholeTag(PbnStateDef TagState) {
+  if constexpr (State == PBN_STATE_IDLE) {
+    PbnStateInc(TagState);  // a state of a tag sets no comment type
+  } else {
+    PbnStateChange(TagState);
+  }
+}
+static_assert(atStateRows[PBN_STATE_TAG_EQUAL].Comment == kNoComment &&
+              atStateRows[PBN_STATE_TAG_END].Comment == kNoComment);
+
 // A tag pair [Name "Value"] from the "[" on, which State opens (a state that tags follow); false,
 // with nothing read, when it is not whole in the chunk and the line.
 template <PbnStateDef State>
@@ -1122,29 +1141,24 @@ bool TakeTag(ImportRunDef& r) {
   }
   const int FirstChunkIndex = r.ChunkIndex;
   StoreWhole(r, pcChars, Close + 1);
-  // "[" and the name.
-  if constexpr (State == PBN_STATE_IDLE) {
-    OpenTag(r);
-  } else {
-    OpenTagInPlace(r);
-  }
-  // The name and the value are checked where the chunk holds them (the token is not needed).
-  PbnStateChange(PBN_STATE_TAG_NAME);
-  r.ErrorIndex = First + 2;
-  // The blank after the name.
-  PbnStateChange(PBN_STATE_TAG_EQUAL);
+  if constexpr (State == PBN_STATE_IDLE) r.bTagFound = PBN_TRUE;
+  // The name and the value are checked where the chunk holds them (the token is not needed). No
+  // check reads the states of the tag's parts: the state is set once, as the step it ends at
+  // leaves it.
   r.CharError = PBN_ERR_OK;
   CheckTagName(r, reinterpret_cast<const char*>(pcChars + 1), NameLength, TagId);
   if (r.CharError != PBN_ERR_OK) {
+    OpenWholeTag<State>(PBN_STATE_TAG_EQUAL);  // at the blank after the name
+    r.ErrorIndex = First + 2;
     ErrorAt(r, First, FirstChunkIndex, Quote - 1, PBN_STATE_TAG_NAME);
     return true;
   }
   // The value between its quotes.
-  PbnStateChange(PBN_STATE_TAG_VALUE);
   r.CheckIndex = ValueLength;
-  r.ErrorIndex = First + Quote + 1;
   CloseWholeTagValue(r, reinterpret_cast<const char*>(pcChars + Quote + 1), ValueLength);
+  OpenWholeTag<State>(PBN_STATE_TAG_END);  // at the closing quote, or the "]"
   if (r.CharError != PBN_ERR_OK) {
+    r.ErrorIndex = First + Quote + 1;
     ErrorAt(r, First, FirstChunkIndex, Close - 1, PBN_STATE_TAG_VALUE);
     return true;
   }
