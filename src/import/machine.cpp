@@ -1119,6 +1119,18 @@ void OpenWholeTag(PbnStateDef TagState) {
 static_assert(atStateRows[PBN_STATE_TAG_EQUAL].Comment == kNoComment &&
               atStateRows[PBN_STATE_TAG_END].Comment == kNoComment);
 
+// The "]" of a tag pair read whole: what the tag opens takes its place, as the steps leave it.
+// Between the tags of PBN 1.0 the tag's state would be pushed and popped again: nothing changes.
+template <PbnStateDef State>
+void CloseWholeTag(ImportRunDef& r) {
+  if (State == PBN_STATE_IDLE && r.NextPbnState == PBN_STATE_IDLE && !r.b21 &&
+      StateIndex + 1 < PBN_STATE_STACK_SIZE) {
+    return;
+  }
+  OpenWholeTag<State>(PBN_STATE_TAG_END);
+  EnterAfterTag(r);
+}
+
 // A tag pair [Name "Value"] from the "[" on, which State opens (a state that tags follow); false,
 // with nothing read, when it is not whole in the chunk and the line.
 template <PbnStateDef State>
@@ -1156,8 +1168,8 @@ bool TakeTag(ImportRunDef& r) {
   // The value between its quotes.
   r.CheckIndex = ValueLength;
   CloseWholeTagValue(r, reinterpret_cast<const char*>(pcChars + Quote + 1), ValueLength);
-  OpenWholeTag<State>(PBN_STATE_TAG_END);  // at the closing quote, or the "]"
   if (r.CharError != PBN_ERR_OK) {
+    OpenWholeTag<State>(PBN_STATE_TAG_END);  // at the closing quote
     r.ErrorIndex = First + Quote + 1;
     ErrorAt(r, First, FirstChunkIndex, Close - 1, PBN_STATE_TAG_VALUE);
     return true;
@@ -1165,7 +1177,7 @@ bool TakeTag(ImportRunDef& r) {
   // The "]".
   AfterStepAt(r, First, FirstChunkIndex, Close, PBN_STATE_TAG_END);
   r.ErrorIndex = First + Close;
-  EnterAfterTag(r);
+  CloseWholeTag<State>(r);
   if (Close + 1 < NrChars && pcChars[Close + 1] == '\n' && First + Close + 1 < kMaxLineChars) {
     KnownLineFeed(r);
   }
