@@ -117,8 +117,8 @@ bool SameName(const char* pc1, const char* pc2, size_t Length) {
 
 // The value of a tag that the game has not stored yet: copied once, into the game's slot of the
 // tag, and checked there; the slot keeps it when the check accepts it.
-PbnErrDef CheckInSlot(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
-                      const char* pcValue, size_t Length) {
+[[gnu::noinline]] PbnErrDef CheckInSlot(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
+                                        PbnTagIdDef TagId, const char* pcValue, size_t Length) {
   // Remembered before the check: a value that fails is still what a later "#" inherits.
   CopyInBlocks(atPrevTagValue[TagId].acValue.data(), pcValue, Length);
   char* acSlot = ptGameTags->atTagValue[TagId].acValue.data();
@@ -202,30 +202,13 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
   return TagValueCheck(ptGameData, ptGameTags, TagId, acValue, Length);
 }
 
-PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
-                        const char* pcValue, size_t Length) {
-  if (PbnReading21()) {
-    if (TagId == PBN_N_TAG_IDS || bRepeatedTag) {
-      CopyInBlocks(acValueBuffer, pcValue, Length);
-      if (TagId == PBN_N_TAG_IDS) return PbnExtraTagPut(ptGameTags, acExtraTagName, acValueBuffer);
-      return RepeatedTagCheck(ptGameTags, TagId, acValueBuffer);
-    }
-    // "##value": the value, for this game and every later one that lacks the tag.
-    if (Length >= 2 && pcValue[0] == '#' && pcValue[1] == '#') {
-      if (TagValueIsOwnData(TagId)) return PBN_ERR_BAD_INHERITANCE;
-      pcValue += 2;
-      Length -= 2;
-      tAdmin.abStickyTag[TagId] = PBN_TRUE;
-    }
-  }
-  if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
-  bUsePrevTag = PBN_FALSE;
+namespace {
+
+// A "#", a note or a repeated tag: checked on the value it inherits, or on its own copy.
+[[gnu::noinline]] PbnErrDef CheckOnCopy(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
+                                        PbnTagIdDef TagId, const char* pcValue, size_t Length,
+                                        bool bInherited) {
   const bool bNote = TagId == PBN_TAG_ID_NOTE;
-  const bool bInherited = !bNote && Length == 1 && pcValue[0] == acTagValueIdent[0];
-  if (!bNote && !bInherited && !TagIdExist(ptGameTags, TagId)) {
-    return CheckInSlot(ptGameData, ptGameTags, TagId, pcValue, Length);
-  }
-  // A "#" is checked on the value it inherits, a note or a repeated tag on its own copy.
   if (bInherited) {
     bUsePrevTag = PBN_TRUE;
     CopyText(acValueBuffer, atPrevTagValue[TagId].acValue.data());
@@ -246,6 +229,45 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
     return GameTagCopy(ptGameTags, TagId, acTagValueEmpty);
   }
   return StoreTagValue(ptGameTags, TagId, pcValue, Length);
+}
+
+// The value of a known tag. Its checks are out of line, so that choosing one takes no stack frame.
+PbnErrDef CheckKnownTag(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
+                        const char* pcValue, size_t Length) {
+  if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
+  bUsePrevTag = PBN_FALSE;
+  const bool bNote = TagId == PBN_TAG_ID_NOTE;
+  const bool bInherited = !bNote && Length == 1 && pcValue[0] == acTagValueIdent[0];
+  if (!bNote && !bInherited && !TagIdExist(ptGameTags, TagId)) {
+    return CheckInSlot(ptGameData, ptGameTags, TagId, pcValue, Length);
+  }
+  return CheckOnCopy(ptGameData, ptGameTags, TagId, pcValue, Length, bInherited);
+}
+
+// The 2.1 reading: an unknown tag is kept as an extra tag, a repeated tag compared with the value
+// stored, and "##value" is the value for this game and every later one that lacks the tag.
+[[gnu::noinline]] PbnErrDef CheckTag21(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
+                                       PbnTagIdDef TagId, const char* pcValue, size_t Length) {
+  if (TagId == PBN_N_TAG_IDS || bRepeatedTag) {
+    CopyInBlocks(acValueBuffer, pcValue, Length);
+    if (TagId == PBN_N_TAG_IDS) return PbnExtraTagPut(ptGameTags, acExtraTagName, acValueBuffer);
+    return RepeatedTagCheck(ptGameTags, TagId, acValueBuffer);
+  }
+  if (Length >= 2 && pcValue[0] == '#' && pcValue[1] == '#') {
+    if (TagValueIsOwnData(TagId)) return PBN_ERR_BAD_INHERITANCE;
+    pcValue += 2;
+    Length -= 2;
+    tAdmin.abStickyTag[TagId] = PBN_TRUE;
+  }
+  return CheckKnownTag(ptGameData, ptGameTags, TagId, pcValue, Length);
+}
+
+}  // namespace
+
+PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
+                        const char* pcValue, size_t Length) {
+  if (PbnReading21()) return CheckTag21(ptGameData, ptGameTags, TagId, pcValue, Length);
+  return CheckKnownTag(ptGameData, ptGameTags, TagId, pcValue, Length);
 }
 
 PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcBuffer) {

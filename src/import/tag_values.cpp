@@ -793,6 +793,26 @@ constexpr TagChecksDef atTagChecksIn21 = [] {
   return atChecks;
 }();
 
+// The tags whose unknown, empty and inherited values have effects of their own. Kept apart (and
+// out of line), so that the checks within the common frame need no stack frame.
+[[gnu::noinline]] PbnErrDef TagValueCheckOwnFrame(PbnGameDataDef* ptGameData, PbnTagIdDef TagId,
+                                                  char* acBuffer, long* pNote) {
+  switch (TagId) {
+    case PBN_TAG_ID_DEALER:
+      return TagValueCheckDealer(acBuffer, ptGameData);
+    case PBN_TAG_ID_DECLARER:
+      return TagValueCheckDeclarer(acBuffer, ptGameData);
+    case PBN_TAG_ID_NOTE:
+      return TagValueCheckNote(acBuffer, pNote);
+    case PBN_TAG_ID_RESULT:
+      return TagValueCheckResult(acBuffer, ptGameData);
+    case PBN_TAG_ID_VULNERABLE:
+      return TagValueCheckVulnerable(acBuffer, ptGameData);
+    default:
+      return PBN_ERR_BAD_TAG_NAME;
+  }
+}
+
 }  // namespace
 
 PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump) {
@@ -819,26 +839,10 @@ PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTa
                             PbnTagIdDef TagId, char* acBuffer, long* pNote) {
   if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
   const TagCheckRowDef& tRow = (PbnReading21() ? atTagChecksIn21 : atTagChecksIn10)[TagId];
-  if (tRow.Check != nullptr) {
-    PbnErrDef Error;
-    if (CommonFrame(acBuffer, tRow.bOwnData, &Error) == Frame::Accept) return Error;
-    return tRow.Check(acBuffer, ptGameData, ptGameTags);
-  }
-  // The tags whose unknown, empty and inherited values have effects of their own.
-  switch (TagId) {
-    case PBN_TAG_ID_DEALER:
-      return TagValueCheckDealer(acBuffer, ptGameData);
-    case PBN_TAG_ID_DECLARER:
-      return TagValueCheckDeclarer(acBuffer, ptGameData);
-    case PBN_TAG_ID_NOTE:
-      return TagValueCheckNote(acBuffer, pNote);
-    case PBN_TAG_ID_RESULT:
-      return TagValueCheckResult(acBuffer, ptGameData);
-    case PBN_TAG_ID_VULNERABLE:
-      return TagValueCheckVulnerable(acBuffer, ptGameData);
-    default:
-      return PBN_ERR_BAD_TAG_NAME;
-  }
+  if (tRow.Check == nullptr) return TagValueCheckOwnFrame(ptGameData, TagId, acBuffer, pNote);
+  PbnErrDef Error;
+  if (CommonFrame(acBuffer, tRow.bOwnData, &Error) == Frame::Accept) return Error;
+  return tRow.Check(acBuffer, ptGameData, ptGameTags);
 }
 
 }  // namespace pbn
