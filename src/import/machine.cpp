@@ -1079,9 +1079,10 @@ __m128i NotBlank(__m128i Chars) {
 
 // The length of the name from pcChars[1] on, with its tag (*pTagId) when it is a name that the
 // standard read knows, else PBN_N_TAG_IDS: a known name is read up to the blank after it, since
-// it holds letters and digits only, and is found once for both the scan and the check.
-size_t TagNameAt(const ImportRunDef& r, const unsigned char* pcChars, size_t NrChars,
-                 PbnTagIdDef* pTagId) {
+// it holds letters and digits only, and is found once for both the scan and the check. Inline
+// in the step of a tag pair (as the value's scan below): a call would spill what the step holds.
+[[gnu::always_inline]] inline size_t TagNameAt(const ImportRunDef& r, const unsigned char* pcChars,
+                                               size_t NrChars, PbnTagIdDef* pTagId) {
 #if defined(__SSE2__)
   const size_t Blank = ClassRunEnd(pcChars, 1, NrChars, NotBlank);
   const auto* pcName = reinterpret_cast<const char*>(pcChars + 1);
@@ -1093,8 +1094,9 @@ size_t TagNameAt(const ImportRunDef& r, const unsigned char* pcChars, size_t NrC
 
 // The length of the value at pcChars[From..NrChars): its run in the state TAG_VALUE. Its plain
 // characters are found 16 at a time, the others (mostly the closing quote) by the run's table.
-size_t TagValueLength(const ImportRunDef& r, const unsigned char* pcChars, size_t From,
-                      size_t NrChars) {
+[[gnu::always_inline]] inline size_t TagValueLength(const ImportRunDef& r,
+                                                    const unsigned char* pcChars, size_t From,
+                                                    size_t NrChars) {
   const std::array<bool, 256>& abRun = (*r.paaRuns)[PBN_STATE_TAG_VALUE];
   size_t End = From;
   for (;; End++) {
