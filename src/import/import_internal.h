@@ -9,6 +9,7 @@
 #include "core/pbn_util.h"
 #include "core/tags.h"
 #include "import/admin.h"
+#include "import/tag_names.h"
 
 namespace pbn {
 
@@ -113,9 +114,7 @@ inline PbnErrDef CharRankCheck(int cRank, PbnRankDef* pRank) {
 
 PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump);
 
-// Tag names and values.
-// The name is Length characters long, and terminated.
-PbnErrDef TagIdGet(const char* acBuffer, size_t Length, PbnTagIdDef* pTagId);
+// Tag names and values (TagIdGet: import/tag_names.h).
 PbnErrDef TagNameCheck(PbnGameTagsDef* ptGameTags, const char* acBuffer, size_t Length,
                        PbnTagIdDef* pTagId);
 // The same for a name whose tag TagIdGet has found (PBN_N_TAG_IDS: none).

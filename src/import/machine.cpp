@@ -364,19 +364,25 @@ void RuleTagEqual(ImportRunDef& r) {
   }
 }
 
-// After the check of a value (Error): the tag's end awaits its "]".
-void EndTagValue(ImportRunDef& r, UInt32 NrTables, PbnErrDef Error) {
+// After the check of a value (Error): what follows the tag, and whether its section data fill a
+// table.
+void ValueChecked(ImportRunDef& r, UInt32 NrTables, PbnErrDef Error) {
   Report(r, Error);
   r.bTableData = PbnTableCount(r.ptGameTags->tTables) != NrTables;
   r.NextPbnState = NextStateAfterTag(r.TagId);
+}
+
+// After the check of a value (Error): the tag's end awaits its "]".
+void EndTagValue(ImportRunDef& r, UInt32 NrTables, PbnErrDef Error) {
+  ValueChecked(r, NrTables, Error);
   PbnStateChange(PBN_STATE_TAG_END);
 }
 
 // The closing quote of a value that a tag pair read whole holds: Length characters of a value's
-// run at pcValue, where the reader's chunk holds them.
+// run at pcValue, where the reader's chunk holds them. The state is the caller's to set.
 void CloseWholeTagValue(ImportRunDef& r, const char* pcValue, size_t Length) {
   const UInt32 NrTables = PbnTableCount(r.ptGameTags->tTables);
-  EndTagValue(r, NrTables, TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue, Length));
+  ValueChecked(r, NrTables, TagValueCheck(r.ptGameData, r.ptGameTags, r.TagId, pcValue, Length));
 }
 
 // The closing quote of the value that the token holds.
@@ -1073,9 +1079,10 @@ __m128i NotBlank(__m128i Chars) {
 
 // The length of the name from pcChars[1] on, with its tag (*pTagId) when it is a name that the
 // standard read knows, else PBN_N_TAG_IDS: a known name is read up to the blank after it, since
-// it holds letters and digits only, and is found once for both the scan and the check.
-size_t TagNameAt(const ImportRunDef& r, const unsigned char* pcChars, size_t NrChars,
-                 PbnTagIdDef* pTagId) {
+// it holds letters and digits only, and is found once for both the scan and the check. Inline
+// in the step of a tag pair (as the value's scan below): a call would spill what the step holds.
+[[gnu::always_inline]] inline size_t TagNameAt(const ImportRunDef& r, const unsigned char* pcChars,
+                                               size_t NrChars, PbnTagIdDef* pTagId) {
 #if defined(__SSE2__)
   const size_t Blank = ClassRunEnd(pcChars, 1, NrChars, NotBlank);
   const auto* pcName = reinterpret_cast<const char*>(pcChars + 1);
@@ -1087,8 +1094,9 @@ size_t TagNameAt(const ImportRunDef& r, const unsigned char* pcChars, size_t NrC
 
 // The length of the value at pcChars[From..NrChars): its run in the state TAG_VALUE. Its plain
 // characters are found 16 at a time, the others (mostly the closing quote) by the run's table.
-size_t TagValueLength(const ImportRunDef& r, const unsigned char* pcChars, size_t From,
-                      size_t NrChars) {
+[[gnu::always_inline]] inline size_t TagValueLength(const ImportRunDef& r,
+                                                    const unsigned char* pcChars, size_t From,
+                                                    size_t NrChars) {
   const std::array<bool, 256>& abRun = (*r.paaRuns)[PBN_STATE_TAG_VALUE];
   size_t End = From;
   for (;; End++) {
@@ -1098,6 +1106,31 @@ size_t TagValueLength(const ImportRunDef& r, const unsigned char* pcChars, size_
     if (End >= NrChars) return NrChars - From;
     if (!abRun[pcChars[End]]) return End - From;
   }
+}
+
+// The state of the part of a tag pair read whole that a step ends at, as the steps of its parts
+// leave it: above State, which reads the tags, or in the place of a section or its data.
+template <PbnStateDef State>
+void OpenWholeTag(PbnStateDef TagState) {
+  if constexpr (State == PBN_STATE_IDLE) {
+    PbnStateInc(TagState);  // a state of a tag sets no comment type
+  } else {
+    PbnStateChange(TagState);
+  }
+}
+static_assert(atStateRows[PBN_STATE_TAG_EQUAL].Comment == kNoComment &&
+              atStateRows[PBN_STATE_TAG_END].Comment == kNoComment);
+
+// The "]" of a tag pair read whole: what the tag opens takes its place, as the steps leave it.
+// Between the tags of PBN 1.0 the tag's state would be pushed and popped again: nothing changes.
+template <PbnStateDef State>
+void CloseWholeTag(ImportRunDef& r) {
+  if (State == PBN_STATE_IDLE && r.NextPbnState == PBN_STATE_IDLE && !r.b21 &&
+      StateIndex + 1 < PBN_STATE_STACK_SIZE) {
+    return;
+  }
+  OpenWholeTag<State>(PBN_STATE_TAG_END);
+  EnterAfterTag(r);
 }
 
 // A tag pair [Name "Value"] from the "[" on, which State opens (a state that tags follow); false,
@@ -1122,36 +1155,31 @@ bool TakeTag(ImportRunDef& r) {
   }
   const int FirstChunkIndex = r.ChunkIndex;
   StoreWhole(r, pcChars, Close + 1);
-  // "[" and the name.
-  if constexpr (State == PBN_STATE_IDLE) {
-    OpenTag(r);
-  } else {
-    OpenTagInPlace(r);
-  }
-  // The name and the value are checked where the chunk holds them (the token is not needed).
-  PbnStateChange(PBN_STATE_TAG_NAME);
-  r.ErrorIndex = First + 2;
-  // The blank after the name.
-  PbnStateChange(PBN_STATE_TAG_EQUAL);
+  if constexpr (State == PBN_STATE_IDLE) r.bTagFound = PBN_TRUE;
+  // The name and the value are checked where the chunk holds them (the token is not needed). No
+  // check reads the states of the tag's parts: the state is set once, as the step it ends at
+  // leaves it.
   r.CharError = PBN_ERR_OK;
   CheckTagName(r, reinterpret_cast<const char*>(pcChars + 1), NameLength, TagId);
   if (r.CharError != PBN_ERR_OK) {
+    OpenWholeTag<State>(PBN_STATE_TAG_EQUAL);  // at the blank after the name
+    r.ErrorIndex = First + 2;
     ErrorAt(r, First, FirstChunkIndex, Quote - 1, PBN_STATE_TAG_NAME);
     return true;
   }
   // The value between its quotes.
-  PbnStateChange(PBN_STATE_TAG_VALUE);
   r.CheckIndex = ValueLength;
-  r.ErrorIndex = First + Quote + 1;
   CloseWholeTagValue(r, reinterpret_cast<const char*>(pcChars + Quote + 1), ValueLength);
   if (r.CharError != PBN_ERR_OK) {
+    OpenWholeTag<State>(PBN_STATE_TAG_END);  // at the closing quote
+    r.ErrorIndex = First + Quote + 1;
     ErrorAt(r, First, FirstChunkIndex, Close - 1, PBN_STATE_TAG_VALUE);
     return true;
   }
   // The "]".
   AfterStepAt(r, First, FirstChunkIndex, Close, PBN_STATE_TAG_END);
   r.ErrorIndex = First + Close;
-  EnterAfterTag(r);
+  CloseWholeTag<State>(r);
   if (Close + 1 < NrChars && pcChars[Close + 1] == '\n' && First + Close + 1 < kMaxLineChars) {
     KnownLineFeed(r);
   }

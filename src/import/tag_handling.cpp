@@ -56,69 +56,10 @@ bool SameText(const char* pc1, const char* pc2) {
   return *pc1 == *pc2;
 }
 
-constexpr size_t TextLength(const char* pc) {
-  size_t Length = 0;
-  while (pc[Length] != '\0')
-    Length++;
-  return Length;
-}
-
-constexpr size_t kMinNameLength = 4;  // the shortest and longest names, checked below
-constexpr size_t kMaxNameLength = 18;
-
-// Every tag of every game is looked up by its name, in a table of 256 slots where no two names
-// share a slot (checked below): the length and three characters of a name pick the one slot
-// that can hold it, so that a look-up hashes it and compares it once.
-constexpr unsigned kNameSlots = 256;
-
-constexpr unsigned NameSlot(const char* pcName, size_t Length) {
-  const auto First = static_cast<unsigned char>(pcName[0]);
-  const auto BeforeLast = static_cast<unsigned char>(pcName[Length - 2]);
-  const auto Last = static_cast<unsigned char>(pcName[Length - 1]);
-  return (static_cast<unsigned>(Length) * 24 + First * 39 + BeforeLast * 2 + Last) % kNameSlots;
-}
-
-struct NameSlotDef {
-  Int8 TagId;
-  UInt8 Length;  // 0: free
-};
-
-constexpr std::array<NameSlotDef, kNameSlots> atNameSlots = [] {
-  std::array<NameSlotDef, kNameSlots> atSlots{};
-  for (int TagId = 0; TagId < PBN_N_TAG_IDS; TagId++) {
-    const size_t Length = TextLength(aPbnTagNames[TagId]);
-    if (Length < kMinNameLength || Length > kMaxNameLength) throw "a name outside the lengths";
-    NameSlotDef& tSlot = atSlots[NameSlot(aPbnTagNames[TagId], Length)];
-    if (tSlot.Length != 0) throw "two names share a slot";
-    tSlot = {static_cast<Int8>(TagId), static_cast<UInt8>(Length)};
-  }
-  return atSlots;
-}();
-
-template <typename T>
-T LoadWord(const char* pc) {
-  T Word;
-  std::memcpy(&Word, pc, sizeof Word);
-  return Word;
-}
-
-// Whether Length characters (kMinNameLength to kMaxNameLength) of two texts are the same,
-// compared a word at a time; the last word overlaps the one before it.
-bool SameName(const char* pc1, const char* pc2, size_t Length) {
-  if (Length < 8) {
-    return LoadWord<UInt32>(pc1) == LoadWord<UInt32>(pc2) &&
-           LoadWord<UInt32>(pc1 + Length - 4) == LoadWord<UInt32>(pc2 + Length - 4);
-  }
-  for (size_t i = 0; i + 8 < Length; i += 8) {
-    if (LoadWord<UInt64>(pc1 + i) != LoadWord<UInt64>(pc2 + i)) return false;
-  }
-  return LoadWord<UInt64>(pc1 + Length - 8) == LoadWord<UInt64>(pc2 + Length - 8);
-}
-
 // The value of a tag that the game has not stored yet: copied once, into the game's slot of the
 // tag, and checked there; the slot keeps it when the check accepts it.
-PbnErrDef CheckInSlot(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
-                      const char* pcValue, size_t Length) {
+[[gnu::noinline]] PbnErrDef CheckInSlot(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
+                                        PbnTagIdDef TagId, const char* pcValue, size_t Length) {
   // Remembered before the check: a value that fails is still what a later "#" inherits.
   CopyInBlocks(atPrevTagValue[TagId].acValue.data(), pcValue, Length);
   char* acSlot = ptGameTags->atTagValue[TagId].acValue.data();
@@ -135,19 +76,6 @@ PbnErrDef CheckInSlot(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, Pb
 }
 
 }  // namespace
-
-PbnErrDef TagIdGet(const char* acBuffer, size_t Length, PbnTagIdDef* pTagId) {
-  if (Length >= kMinNameLength && Length <= kMaxNameLength) {
-    const NameSlotDef& tSlot = atNameSlots[NameSlot(acBuffer, Length)];
-    if (tSlot.Length == Length && SameName(acBuffer, aPbnTagNames[tSlot.TagId], Length)) {
-      *pTagId = static_cast<PbnTagIdDef>(tSlot.TagId);
-      // A tag of a later standard than the one read is as unknown as any other name.
-      if (atPbnTags[*pTagId].Standard <= tPbnImportOptions.Standard) return PBN_ERR_OK;
-    }
-  }
-  *pTagId = PBN_N_TAG_IDS;
-  return PBN_ERR_BAD_TAG_NAME;
-}
 
 PbnImportOptionsDef tPbnImportOptions;
 
@@ -202,30 +130,13 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
   return TagValueCheck(ptGameData, ptGameTags, TagId, acValue, Length);
 }
 
-PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
-                        const char* pcValue, size_t Length) {
-  if (PbnReading21()) {
-    if (TagId == PBN_N_TAG_IDS || bRepeatedTag) {
-      CopyInBlocks(acValueBuffer, pcValue, Length);
-      if (TagId == PBN_N_TAG_IDS) return PbnExtraTagPut(ptGameTags, acExtraTagName, acValueBuffer);
-      return RepeatedTagCheck(ptGameTags, TagId, acValueBuffer);
-    }
-    // "##value": the value, for this game and every later one that lacks the tag.
-    if (Length >= 2 && pcValue[0] == '#' && pcValue[1] == '#') {
-      if (TagValueIsOwnData(TagId)) return PBN_ERR_BAD_INHERITANCE;
-      pcValue += 2;
-      Length -= 2;
-      tAdmin.abStickyTag[TagId] = PBN_TRUE;
-    }
-  }
-  if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
-  bUsePrevTag = PBN_FALSE;
+namespace {
+
+// A "#", a note or a repeated tag: checked on the value it inherits, or on its own copy.
+[[gnu::noinline]] PbnErrDef CheckOnCopy(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
+                                        PbnTagIdDef TagId, const char* pcValue, size_t Length,
+                                        bool bInherited) {
   const bool bNote = TagId == PBN_TAG_ID_NOTE;
-  const bool bInherited = !bNote && Length == 1 && pcValue[0] == acTagValueIdent[0];
-  if (!bNote && !bInherited && !TagIdExist(ptGameTags, TagId)) {
-    return CheckInSlot(ptGameData, ptGameTags, TagId, pcValue, Length);
-  }
-  // A "#" is checked on the value it inherits, a note or a repeated tag on its own copy.
   if (bInherited) {
     bUsePrevTag = PBN_TRUE;
     CopyText(acValueBuffer, atPrevTagValue[TagId].acValue.data());
@@ -246,6 +157,45 @@ PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, 
     return GameTagCopy(ptGameTags, TagId, acTagValueEmpty);
   }
   return StoreTagValue(ptGameTags, TagId, pcValue, Length);
+}
+
+// The value of a known tag. Its checks are out of line, so that choosing one takes no stack frame.
+PbnErrDef CheckKnownTag(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
+                        const char* pcValue, size_t Length) {
+  if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
+  bUsePrevTag = PBN_FALSE;
+  const bool bNote = TagId == PBN_TAG_ID_NOTE;
+  const bool bInherited = !bNote && Length == 1 && pcValue[0] == acTagValueIdent[0];
+  if (!bNote && !bInherited && !TagIdExist(ptGameTags, TagId)) {
+    return CheckInSlot(ptGameData, ptGameTags, TagId, pcValue, Length);
+  }
+  return CheckOnCopy(ptGameData, ptGameTags, TagId, pcValue, Length, bInherited);
+}
+
+// The 2.1 reading: an unknown tag is kept as an extra tag, a repeated tag compared with the value
+// stored, and "##value" is the value for this game and every later one that lacks the tag.
+[[gnu::noinline]] PbnErrDef CheckTag21(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags,
+                                       PbnTagIdDef TagId, const char* pcValue, size_t Length) {
+  if (TagId == PBN_N_TAG_IDS || bRepeatedTag) {
+    CopyInBlocks(acValueBuffer, pcValue, Length);
+    if (TagId == PBN_N_TAG_IDS) return PbnExtraTagPut(ptGameTags, acExtraTagName, acValueBuffer);
+    return RepeatedTagCheck(ptGameTags, TagId, acValueBuffer);
+  }
+  if (Length >= 2 && pcValue[0] == '#' && pcValue[1] == '#') {
+    if (TagValueIsOwnData(TagId)) return PBN_ERR_BAD_INHERITANCE;
+    pcValue += 2;
+    Length -= 2;
+    tAdmin.abStickyTag[TagId] = PBN_TRUE;
+  }
+  return CheckKnownTag(ptGameData, ptGameTags, TagId, pcValue, Length);
+}
+
+}  // namespace
+
+PbnErrDef TagValueCheck(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId,
+                        const char* pcValue, size_t Length) {
+  if (PbnReading21()) return CheckTag21(ptGameData, ptGameTags, TagId, pcValue, Length);
+  return CheckKnownTag(ptGameData, ptGameTags, TagId, pcValue, Length);
 }
 
 PbnErrDef GameTagCopy(PbnGameTagsDef* ptGameTags, PbnTagIdDef TagId, const char* pcBuffer) {

@@ -589,22 +589,22 @@ PbnErrDef DealCheck() {
 }
 
 // What each character of the hands of a Deal value is: a card (the bit of its rank, in either
-// case), one of the marks, or 0: none of them ("x" and "?" name no card of a deal). One look-up
-// a character, since nearly all of them are cards.
+// case), one of the marks, or none of them ("x" and "?" name no card of a deal). One look-up a
+// character, and one test for a card, since nearly all of them are cards.
 enum DealCharDef : UInt16 {
-  kDealNoCard = 0,
   kDealMark = 0x4000,  // above every rank's bit; "?" (0x8000) is no card here
   kDealEnd,            // the end of the value
   kDealNextHand,       // " "
   kDealUnknownHand,    // "-"
   kDealNextSuit,       // "."
+  kDealNoCard,
 };
 
 constexpr std::array<UInt16, 256> aDealChars = [] {
   std::array<UInt16, 256> aCodes{};
   for (int c = 0; c < 256; c++) {
     const PbnRankDef Rank = aPbnCharRanks[c];
-    if (Rank >= PBN_RANK_2 && Rank <= PBN_RANK_A) aCodes[c] = Rank;
+    aCodes[c] = Rank >= PBN_RANK_2 && Rank <= PBN_RANK_A ? Rank : UInt16{kDealNoCard};
   }
   aCodes['\0'] = kDealEnd;
   aCodes[' '] = kDealNextHand;
@@ -631,29 +631,35 @@ PbnErrDef TagValueCheckDeal(char* acBuffer, PbnGameDataDef* ptGameData, PbnGameT
     aMask[Suit] |= Ranks;
     Ranks = 0;
   };
-  for (;; pc++) {
-    const UInt16 Code = aDealChars[static_cast<unsigned char>(*pc)];
-    if (Code < kDealMark) {
-      if (Code == kDealNoCard) return PBN_ERR_BAD_RANK;
-      Ranks |= Code;
-      if (aMask[Suit] & Code) return PBN_ERR_BAD_TAG_VALUE;  // a card given twice
-    } else if (Code == kDealEnd) {
-      if (NrHand != 4 || Suit != PBN_CLUBS) return PBN_ERR_BAD_TAG_VALUE;
+  for (;;) {
+    // The cards up to the next mark, then the mark.
+    PbnRankDef Run = 0;
+    UInt16 Code;
+    while ((Code = aDealChars[static_cast<unsigned char>(*pc++)]) < kDealMark)
+      Run |= Code;
+    // A card given twice is refused at that card, before what follows it is read; the suit of
+    // the run's cards stays the same until its mark.
+    if (aMask[Suit] & Run) return PBN_ERR_BAD_TAG_VALUE;
+    Ranks |= Run;
+    if (Code == kDealNextSuit) {
+      if (Suit == PBN_CLUBS) return PBN_ERR_BAD_TAG_VALUE;
       StoreSuit();
-      break;
+      Suit--;
     } else if (Code == kDealNextHand) {
       if (NrHand >= 4 || Suit != PBN_CLUBS) return PBN_ERR_BAD_TAG_VALUE;
       StoreSuit();
       Side = PbnNextSide(Side);
       NrHand++;
       Suit = PBN_SPADES;
+    } else if (Code == kDealEnd) {
+      if (NrHand != 4 || Suit != PBN_CLUBS) return PBN_ERR_BAD_TAG_VALUE;
+      StoreSuit();
+      break;
     } else if (Code == kDealUnknownHand) {
       tAdmin.abUnknownSide[Side] = PBN_TRUE;
       Suit = PBN_CLUBS;
     } else {
-      if (Suit == PBN_CLUBS) return PBN_ERR_BAD_TAG_VALUE;
-      StoreSuit();
-      Suit--;
+      return PBN_ERR_BAD_RANK;
     }
   }
   ptGameData->tDeal = tDeal;
@@ -787,6 +793,26 @@ constexpr TagChecksDef atTagChecksIn21 = [] {
   return atChecks;
 }();
 
+// The tags whose unknown, empty and inherited values have effects of their own. Kept apart (and
+// out of line), so that the checks within the common frame need no stack frame.
+[[gnu::noinline]] PbnErrDef TagValueCheckOwnFrame(PbnGameDataDef* ptGameData, PbnTagIdDef TagId,
+                                                  char* acBuffer, long* pNote) {
+  switch (TagId) {
+    case PBN_TAG_ID_DEALER:
+      return TagValueCheckDealer(acBuffer, ptGameData);
+    case PBN_TAG_ID_DECLARER:
+      return TagValueCheckDeclarer(acBuffer, ptGameData);
+    case PBN_TAG_ID_NOTE:
+      return TagValueCheckNote(acBuffer, pNote);
+    case PBN_TAG_ID_RESULT:
+      return TagValueCheckResult(acBuffer, ptGameData);
+    case PBN_TAG_ID_VULNERABLE:
+      return TagValueCheckVulnerable(acBuffer, ptGameData);
+    default:
+      return PBN_ERR_BAD_TAG_NAME;
+  }
+}
+
 }  // namespace
 
 PbnErrDef CharTrumpCheck(const char** pacTrump, PbnTrumpDef* pTrump) {
@@ -813,26 +839,10 @@ PbnErrDef TagValueCheckById(PbnGameDataDef* ptGameData, PbnGameTagsDef* ptGameTa
                             PbnTagIdDef TagId, char* acBuffer, long* pNote) {
   if (TagId < 0 || TagId >= PBN_N_TAG_IDS) return PBN_ERR_BAD_TAG_NAME;
   const TagCheckRowDef& tRow = (PbnReading21() ? atTagChecksIn21 : atTagChecksIn10)[TagId];
-  if (tRow.Check != nullptr) {
-    PbnErrDef Error;
-    if (CommonFrame(acBuffer, tRow.bOwnData, &Error) == Frame::Accept) return Error;
-    return tRow.Check(acBuffer, ptGameData, ptGameTags);
-  }
-  // The tags whose unknown, empty and inherited values have effects of their own.
-  switch (TagId) {
-    case PBN_TAG_ID_DEALER:
-      return TagValueCheckDealer(acBuffer, ptGameData);
-    case PBN_TAG_ID_DECLARER:
-      return TagValueCheckDeclarer(acBuffer, ptGameData);
-    case PBN_TAG_ID_NOTE:
-      return TagValueCheckNote(acBuffer, pNote);
-    case PBN_TAG_ID_RESULT:
-      return TagValueCheckResult(acBuffer, ptGameData);
-    case PBN_TAG_ID_VULNERABLE:
-      return TagValueCheckVulnerable(acBuffer, ptGameData);
-    default:
-      return PBN_ERR_BAD_TAG_NAME;
-  }
+  if (tRow.Check == nullptr) return TagValueCheckOwnFrame(ptGameData, TagId, acBuffer, pNote);
+  PbnErrDef Error;
+  if (CommonFrame(acBuffer, tRow.bOwnData, &Error) == Frame::Accept) return Error;
+  return tRow.Check(acBuffer, ptGameData, ptGameTags);
 }
 
 }  // namespace pbn

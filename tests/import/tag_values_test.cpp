@@ -190,6 +190,11 @@ TEST_F(TagValues, Deals) {
       {PBN_TAG_ID_DEAL, "N:A... A... K... Q...", PBN_ERR_BAD_TAG_VALUE},
       {PBN_TAG_ID_DEAL, "N:AA... K... Q... J...", PBN_ERR_OK},
       {PBN_TAG_ID_DEAL, "N:Ax... K... Q... J...", PBN_ERR_BAD_RANK},
+      // A card given twice is refused at that card, before a bad character after it.
+      {PBN_TAG_ID_DEAL, "N:A... Ax... K... Q...", PBN_ERR_BAD_TAG_VALUE},
+      {PBN_TAG_ID_DEAL, "N:A..K. ..QKx. J... T...", PBN_ERR_BAD_TAG_VALUE},
+      // The cards before an unknown hand's "-" count for its clubs, not as clubs given twice.
+      {PBN_TAG_ID_DEAL, "N:...A A- - -", PBN_ERR_OK},
       {PBN_TAG_ID_DEAL, "Q:A... K... Q... J...", PBN_ERR_BAD_SIDE},
       {PBN_TAG_ID_DEAL, "N:- - - -", PBN_ERR_BAD_DEAL},
       {PBN_TAG_ID_DEAL, "N:A... K... Q...", PBN_ERR_BAD_TAG_VALUE},
