@@ -125,6 +125,7 @@ int main(int argc, char** argv) {
     atCommands.push_back(tCat);
     atCommands.push_back({"check FOLDER", {Cli, "check", Folder, "--log", "/dev/null"}});
     std::printf("folder %s: %zu files\n", Folder.c_str(), aFiles.size());
+    std::fflush(stdout);  // else each child, forked with it buffered, prints it again
   }
   for (int Round = 0; Round < NrRounds; Round++) {
     for (CommandDef& tCommand : atCommands) {
