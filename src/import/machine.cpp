@@ -1046,6 +1046,13 @@ __m128i InPlainValue(__m128i Chars) {
   return _mm_andnot_si128(NotPlain, InRange(Chars, ' ', '~'));
 }
 
+// The plain characters of a comment: printable ASCII but for "}" and "%".
+__m128i InPlainComment(__m128i Chars) {
+  const __m128i NotPlain = _mm_or_si128(_mm_cmpeq_epi8(Chars, _mm_set1_epi8('}')),
+                                        _mm_cmpeq_epi8(Chars, _mm_set1_epi8('%')));
+  return _mm_andnot_si128(NotPlain, InRange(Chars, ' ', '~'));
+}
+
 // Where the run of the characters in the class from pcChars[From] on ends, 16 at a time: at the
 // first character outside it, which may lie beyond the chunk's NrChars.
 template <typename ClassDef>
@@ -1092,20 +1099,33 @@ __m128i NotBlank(__m128i Chars) {
   return TagNameLength(r, pcChars, 1, NrChars);
 }
 
+// Which plain characters a run finds sixteen at a time: those of a value or of a comment.
+enum class PlainDef { kValue, kComment };
+
+// The length of the run of pcChars[From..NrChars) whose characters are in abRun: its plain
+// characters found sixteen at a time, the others (mostly the one that ends it) by the table.
+template <PlainDef Plain>
+[[gnu::always_inline]] inline size_t PlainRunLength(const unsigned char* pcChars, size_t From,
+                                                    size_t NrChars,
+                                                    const std::array<bool, 256>& abRun) {
+  size_t End = From;
+  for (;; End++) {
+#if defined(__SSE2__)
+    End = ClassRunEnd(pcChars, End, NrChars,
+                      Plain == PlainDef::kValue ? InPlainValue : InPlainComment);
+#endif
+    if (End >= NrChars) return NrChars - From;
+    if (!abRun[pcChars[End]]) return End - From;
+  }
+}
+
 // The length of the value at pcChars[From..NrChars): its run in the state TAG_VALUE. Its plain
 // characters are found 16 at a time, the others (mostly the closing quote) by the run's table.
 [[gnu::always_inline]] inline size_t TagValueLength(const ImportRunDef& r,
                                                     const unsigned char* pcChars, size_t From,
                                                     size_t NrChars) {
-  const std::array<bool, 256>& abRun = (*r.paaRuns)[PBN_STATE_TAG_VALUE];
-  size_t End = From;
-  for (;; End++) {
-#if defined(__SSE2__)
-    End = ClassRunEnd(pcChars, End, NrChars, InPlainValue);
-#endif
-    if (End >= NrChars) return NrChars - From;
-    if (!abRun[pcChars[End]]) return End - From;
-  }
+  return PlainRunLength<PlainDef::kValue>(pcChars, From, NrChars,
+                                          (*r.paaRuns)[PBN_STATE_TAG_VALUE]);
 }
 
 // The state of the part of a tag pair read whole that a step ends at, as the steps of its parts
@@ -1186,28 +1206,11 @@ bool TakeTag(ImportRunDef& r) {
   return true;
 }
 
-#if defined(__SSE2__)
-// The plain characters of a comment: printable ASCII but for "}" and "%".
-__m128i InPlainComment(__m128i Chars) {
-  const __m128i NotPlain = _mm_or_si128(_mm_cmpeq_epi8(Chars, _mm_set1_epi8('}')),
-                                        _mm_cmpeq_epi8(Chars, _mm_set1_epi8('%')));
-  return _mm_andnot_si128(NotPlain, InRange(Chars, ' ', '~'));
-}
-#endif
-
 // The length of the text of a comment at pcChars[From..NrChars): its run in the state
 // CommentState. Its plain characters are found 16 at a time, the others by the run's table.
 size_t CommentTextLength(const ImportRunDef& r, const unsigned char* pcChars, size_t From,
                          size_t NrChars, PbnStateDef CommentState) {
-  const std::array<bool, 256>& abRun = (*r.paaRuns)[CommentState];
-  size_t End = From;
-  for (;; End++) {
-#if defined(__SSE2__)
-    End = ClassRunEnd(pcChars, End, NrChars, InPlainComment);
-#endif
-    if (End >= NrChars) return NrChars - From;
-    if (!abRun[pcChars[End]]) return End - From;
-  }
+  return PlainRunLength<PlainDef::kComment>(pcChars, From, NrChars, (*r.paaRuns)[CommentState]);
 }
 
 // The comment at pcChars (a "{" or a ";") when the scan can take it whole: its "}", or the line
