@@ -90,6 +90,17 @@ int PbnStrcmp(const char* pc1, const char* pc2);
 PbnErrDef TagValueGetNumber(const char** pacBuffer, long* pNumber);
 PbnErrDef TagValueGetNumberPos(const char** pacBuffer, long* pNumber);
 
+// The number of the NrDigits digits at pc, read at once: mostly a few (board numbers, NAGs,
+// notes, scores), and nine cannot overflow. -1 for none or more than nine, which the number reader
+// reads its general way.
+inline long ShortNumber(const char* pc, size_t NrDigits) {
+  if (NrDigits == 0 || NrDigits > 9) return -1;
+  long Number = 0;
+  for (size_t i = 0; i < NrDigits; i++)
+    Number = Number * 10 + (pc[i] - '0');
+  return Number;
+}
+
 // Character parsers of tag values, calls and cards (sides and suits: core/pbn_util.h).
 
 // The rank of every character: ranks in either case, "x" a small card, "?" unknown; 0 for none.

@@ -1271,16 +1271,6 @@ size_t FindWholeMove(const ImportRunDef& r, const unsigned char* pcChars, size_t
   }
 }
 
-// The number of the NrDigits digits at pc when it is read at once (as the number reader reads
-// at most nine digits), else -1.
-long ShortNumber(const unsigned char* pc, size_t NrDigits) {
-  if (NrDigits == 0 || NrDigits > 9) return -1;
-  long Number = 0;
-  for (size_t i = 0; i < NrDigits; i++)
-    Number = Number * 10 + (pc[i] - '0');
-  return Number;
-}
-
 // The annotation at pcChars (as for FindWholeMove): its token in *ptToken, or false for none. A
 // NAG or a note reference only of a number that its check reads at once.
 bool FindWholeAnnotation(const ImportRunDef& r, const unsigned char* pcChars, size_t NrChars,
@@ -1295,7 +1285,7 @@ bool FindWholeAnnotation(const ImportRunDef& r, const unsigned char* pcChars, si
   switch (pcChars[0]) {
     case '$': {
       const size_t NrDigits = RunLength(pcChars, 1, NrChars, aaRuns[PBN_STATE_NAG]);
-      const long Nag = ShortNumber(pcChars + 1, NrDigits);
+      const long Nag = ShortNumber(reinterpret_cast<const char*>(pcChars + 1), NrDigits);
       if (Nag < 0 || !Ends(1 + NrDigits, PBN_STATE_NAG)) return false;
       *ptToken = {PBN_STATE_NAG, 1 + NrDigits, 1, NrDigits, true, Nag, {}};
       return true;
@@ -1313,7 +1303,7 @@ bool FindWholeAnnotation(const ImportRunDef& r, const unsigned char* pcChars, si
     case '=': {
       const size_t NrDigits = RunLength(pcChars, 1, NrChars, aaRuns[PBN_STATE_NOTE]);
       const size_t Close = 1 + NrDigits;
-      const long Note = ShortNumber(pcChars + 1, NrDigits);
+      const long Note = ShortNumber(reinterpret_cast<const char*>(pcChars + 1), NrDigits);
       if (Note < 0 || Close >= NrChars || pcChars[Close] != '=' || !InLine(Close)) return false;
       *ptToken = {PBN_STATE_NOTE, Close + 1, 1, NrDigits, false, Note, {}};
       return true;
@@ -1388,12 +1378,11 @@ void TokenDone(ImportRunDef& r) {
 
 // The calls or the cards of a line, their annotations and comments in braces, from the chunk's
 // next character on, read in the section idle state State: tokens found whole with blanks between
-// them. What the
-// steps of each token and of the blanks would do, with the step's variables set once, as the last
-// token leaves them: no check reads them. The state of each token is entered as its steps enter
-// it, for where a comment after it belongs (the moves after a move are in the state already). A
-// token whose check reports an error ends the go there. How many characters it took; 0 when it
-// took none.
+// them. What the steps of each token and of the blanks would do, with the step's variables set
+// once, as the last token leaves them: no check reads them. The state of each token is entered as
+// its steps enter it, for where a comment after it belongs (the moves after a move are in the state
+// already). A token whose check reports an error ends the go there. How many characters it took; 0
+// when it took none.
 template <PbnStateDef State>
 size_t TakeWholeTokens(ImportRunDef& r, const unsigned char* pcChars, size_t NrChars) {
   constexpr bool bPlay = State == PBN_STATE_PLAY_IDLE;

@@ -153,15 +153,14 @@ int PbnStrcmp(const char* pc1, const char* pc2) {
 }
 
 PbnErrDef TagValueGetNumber(const char** pacBuffer, long* pNumber) {
-  // Mostly a few digits and no sign after them (board numbers, NAGs, notes, scores): at most nine
-  // digits cannot overflow, so they are read at once.
+  // Mostly a few digits and no sign after them: read at once.
   const char* pc = *pacBuffer;
-  long Short = 0;
-  int NrDigits = 0;
-  for (; NrDigits < 9 && CharIsDigit(pc[NrDigits]); NrDigits++)
-    Short = Short * 10 + (pc[NrDigits] - '0');
+  size_t NrDigits = 0;
+  while (NrDigits < 10 && CharIsDigit(pc[NrDigits]))
+    NrDigits++;
+  const long Short = ShortNumber(pc, NrDigits);
   const char cAfter = pc[NrDigits];
-  if (NrDigits > 0 && !CharIsDigit(cAfter) && cAfter != '-' && cAfter != '+') {
+  if (Short >= 0 && cAfter != '-' && cAfter != '+') {
     *pacBuffer = pc + NrDigits;
     *pNumber = Short;
     return PBN_ERR_OK;
